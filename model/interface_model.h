@@ -1,0 +1,46 @@
+#pragma once
+
+#include "model/interface_list.h"
+#include "model/symbol_line_writer.h"
+
+#include <istream>
+#include <ostream>
+#include <string>
+
+// The description of one generated variation: modules, constants, parameters, ports, connections
+// and the wizard's private values, with its stored text form, the retrieval-information file.
+class InterfaceModel {
+public:
+    InterfaceModel() = default;
+    virtual ~InterfaceModel() = default;
+
+    // Stores the references to the module list and to the symbol pointer owned by the application.
+    // Either may be null; a null symbol (or null pointer behind it) writes no symbol lines.
+    void Attach(const std::string* moduleList, const SymbolLineWriter* const* symbol);
+    // Empties the five lists; the module list and the symbol reference stay.
+    void Clear();
+    bool AddPrivate(const std::string& name, int value);
+    // Integer value of the first private of that name, or defaultValue when there is none.
+    int GetPrivate(const std::string& name, int defaultValue) const;
+
+    // Appends every record it recognises; unknown lines are skipped. Never fails.
+    virtual bool Read(std::istream& in);
+    // Writes the retrieval information, then the symbol's lines. Returns true; the caller checks
+    // the stream.
+    virtual bool Write(std::ostream& out) const;
+
+    InterfaceList parameters;
+    InterfaceList constants;
+    InterfaceList privates;
+    InterfaceList ports;
+    InterfaceList connections;
+
+private:
+    const std::string* moduleList_ = nullptr;
+    const SymbolLineWriter* const* symbol_ = nullptr;
+};
+
+// Value escaping of CONSTANT and PARAMETER values: tab as \t, newline as \n, backslash as "/".
+std::string EscapeValue(const std::string& value);
+// The reverse reading: \\ \n \t are decoded, any other backslash stays as it is.
+std::string UnescapeValue(const std::string& value);
