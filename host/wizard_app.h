@@ -1,0 +1,91 @@
+#pragma once
+
+#include "host/host_values.h"
+#include "host/page_result.h"
+#include "host/wizard_command_line.h"
+#include "model/interface_model.h"
+
+#include <istream>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+class Messages;
+class HostMessenger;
+class SymbolGraphic;
+class WizardPage;
+
+// Title of host-level messages (start-up, files, help).
+extern const char* const kHostTitle;
+
+// What the application needs from the operating system; tests replace every part.
+struct WizardServices {
+    Messages& messages;
+    HostMessenger& messenger;
+    std::string executablePath;
+};
+
+// The application object: command line and start-up, the page loop, finishing, messages.
+class WizardApp {
+public:
+    WizardApp(const std::string& title, SymbolGraphic& symbol, WizardServices services);
+    virtual ~WizardApp();
+    WizardApp(const WizardApp&) = delete;
+    WizardApp& operator=(const WizardApp&) = delete;
+
+    // The whole run from a command line (program name first). False when start-up failed.
+    bool Run(const std::string& commandLineText);
+    // The process exit status: result, with Back reported as 3.
+    int ExitCode() const;
+
+    // Shows text in a message box titled baseName + " - " + title. Returns 0.
+    virtual int ReportMessage(const std::string& text);
+    virtual bool CreatePages();
+    virtual void FinishWizard();
+    virtual bool CanFinish() { return true; }
+    virtual void LoadSettings();
+    virtual void StoreSettings();
+    virtual void ReadRetrievalInfo(std::istream& file);
+    // Writes the model; false when the stream failed.
+    virtual bool WriteRetrievalInfo(std::ostream& file);
+    virtual void ReleasePages();
+
+    // Appends the page; without a page, the fatal error (message, then exit status 1).
+    void AddPage(std::unique_ptr<WizardPage> page);
+    void AddSummaryPage();
+    void AddModule(const std::string& moduleName, const std::string& instanceBase, int index);
+    // The help command outside the parameter pages: checks for the host's help file.
+    void OnHelp();
+    // baseName cut to fit limit units in the given font ("..." appended when cut).
+    std::string FitToWidth(int limit, int pointSize, const std::string& fontName) const;
+
+    Messages& messages() { return services_.messages; }
+    HostMessenger& messenger() { return services_.messenger; }
+    HostValues& host() { return hostValues(); }
+    const std::string& executablePath() const { return services_.executablePath; }
+
+    const std::string title;
+    std::string moduleList;
+    std::vector<std::unique_ptr<WizardPage>> pages;
+    int currentPage = 1;
+    std::string designPath;
+    std::string baseName;
+    std::string extension;
+    std::string directory;
+    std::string helpPath;
+    bool newFile = false;
+    bool silent = false;
+    PageResult result = PageResult::Next;
+    WizardCommandLine commandLine;
+    SymbolGraphic& symbol;
+    InterfaceModel model;
+
+protected:
+    void ParseCommandLine(const std::string& commandLineText);
+    void RunPageLoop();
+
+private:
+    WizardServices services_;
+    const SymbolLineWriter* symbolWriter_ = nullptr;
+};
