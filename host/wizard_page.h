@@ -66,6 +66,9 @@ protected:
     int separatorWidth_ = 0; // the page window's width before layout
 
 private:
+    // Tells the host where the window's lower-right corner is, when its thread is known.
+    void PostPageExit();
+
     int templateId_;
     WizardApp* app_ = nullptr;
     Dialog* dialog_ = nullptr;

@@ -1,0 +1,199 @@
+#include "host/wizard_page.h"
+
+#include "host/host_values.h"
+#include "host/wizard_app.h"
+#include "platform/host_message.h"
+#include "resources/dialog_templates.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+// The narrowest page window; the button row needs this much room.
+constexpr int kMinimumWidth = 269;
+// The height the button row and its separator add below the template's controls.
+constexpr int kButtonRowHeight = 43;
+
+// The dialog codes of the framework's accept and cancel.
+constexpr int kAcceptCode = 1;
+constexpr int kCancelCode = 2;
+
+// Places a window of the given size so that its far edge lies at `corner`, then pushes it back
+// inside [low, high]: the near edge first, else the far edge. Computed in 64 bits because the
+// corner may come from the command line and hold any value.
+void PlaceSpan(int corner, int size, int low, int high, int& nearEdge, int& farEdge)
+{
+    int64_t first = int64_t(corner) - size;
+    int64_t last = corner;
+    if (first < low) {
+        first = low;
+        last = first + size;
+    } else if (corner > high) {
+        last = high;
+        first = last - size;
+    }
+    nearEdge = int(first);
+    farEdge = int(last);
+}
+
+} // namespace
+
+WizardPage::WizardPage(int templateId) : templateId_(templateId) {}
+
+WizardPage::~WizardPage() = default;
+
+void WizardPage::ShowModal()
+{
+    const DialogTemplate* dialogTemplate = FindDialogTemplate(templateId_);
+    if (dialogTemplate == nullptr)
+        return;
+    Dialog window(*dialogTemplate, *this);
+    dialog_ = &window;
+    window.RunModal();
+    dialog_ = nullptr;
+}
+
+bool WizardPage::InitPage()
+{
+    Dialog& window = *dialog_;
+    const DialogTemplate* dialogTemplate = FindDialogTemplate(templateId_);
+    if (dialogTemplate != nullptr && !dialogTemplate->caption.empty())
+        window.SetWindowText(caption + " -- " + dialogTemplate->caption);
+    else
+        window.SetWindowText(caption);
+
+    LayOut();
+
+    HostValues& values = hostValues();
+    const Rect desktop = DesktopRect();
+    Rect outer = window.WindowRect();
+    const int width = outer.width();
+    const int height = outer.height();
+    if (values.cornerKnown) {
+        PlaceSpan(values.cornerX, width, desktop.left, desktop.right, outer.left, outer.right);
+        PlaceSpan(values.cornerY, height, desktop.top, desktop.bottom, outer.top, outer.bottom);
+    } else {
+        const int centreX = (desktop.left + desktop.right) / 2;
+        const int centreY = (desktop.top + desktop.bottom) / 2;
+        outer.left = centreX - width / 2;
+        outer.top = centreY - height / 2;
+        outer.right = outer.left + width;
+        outer.bottom = outer.top + height;
+        values.cornerX = centreX + width / 2;
+        values.cornerY = centreY + height / 2;
+        values.cornerKnown = true;
+    }
+    window.MoveWindow(outer);
+
+    // The button row is measured from the outer rectangle as placed, then expressed in client
+    // coordinates for the child windows.
+    outer = window.WindowRect();
+    const int right = outer.right - outer.left - window.ClientOffsetX();
+    const int bottom = outer.bottom - outer.top - window.ClientOffsetY();
+    const auto row = [&](int leftOffset, int rightOffset) {
+        return Rect{right - leftOffset, bottom - 33, right - rightOffset, bottom - 10};
+    };
+    window.CreateButton(kNextButton, "&Next >", row(133, 73), true, true);
+    window.CreateButton(kBackButton, "< &Back", row(196, 136), true, false);
+    window.CreateButton(kCancelButton, "Cancel", row(259, 199), true, false);
+    window.CreateButton(kFinishButton, "&Finish", row(70, 10), true, false);
+    const int separatorLeft = separatorWidth_ > kMinimumWidth ? right - separatorWidth_ + 10
+                                                              : right - 259;
+    window.CreateBlackRect(kSeparator, Rect{separatorLeft, bottom - 43, right - 10, bottom - 41});
+
+    switch (buttonMode) {
+    case ButtonMode::FirstPage:
+        window.EnableControl(kBackButton, false);
+        window.SetDefaultButton(kFinishButton, false);
+        window.SetDefaultButton(kNextButton, true);
+        break;
+    case ButtonMode::LastPage:
+        window.EnableControl(kNextButton, false);
+        window.SetDefaultButton(kFinishButton, false);
+        window.SetDefaultButton(kFinishButton, true);
+        break;
+    case ButtonMode::FirstPageBackAllowed:
+    case ButtonMode::MiddlePage:
+        break;
+    }
+    return true;
+}
+
+void WizardPage::LayOut()
+{
+    Dialog& window = *dialog_;
+    const Rect outer = window.WindowRect();
+    const int width = outer.width();
+    const int height = outer.height();
+    separatorWidth_ = width;
+    const int newWidth = std::max(width, kMinimumWidth);
+    window.MoveWindow(
+        Rect{outer.left, outer.top, outer.left + newWidth, outer.top + height + kButtonRowHeight});
+}
+
+bool WizardPage::PrepareLeave()
+{
+    const Rect outer = dialog_->WindowRect();
+    HostValues& values = hostValues();
+    values.cornerX = outer.right;
+    values.cornerY = outer.bottom;
+    return true;
+}
+
+void WizardPage::OnBack() { Leave(PageResult::Back); }
+
+void WizardPage::OnNext() { Leave(PageResult::Next); }
+
+void WizardPage::OnFinish() { Leave(PageResult::Finish); }
+
+void WizardPage::Leave(PageResult how)
+{
+    if (!PrepareLeave())
+        return;
+    if (!Validate())
+        return;
+    result = how;
+    PostPageExit();
+    dialog_->EndDialog(kAcceptCode);
+}
+
+void WizardPage::OnCancel()
+{
+    // The corner is posted as it stands: a page left by Cancel does not record where it was.
+    result = PageResult::Cancel;
+    PostPageExit();
+    dialog_->EndDialog(kCancelCode);
+}
+
+void WizardPage::PostPageExit()
+{
+    const HostValues& values = hostValues();
+    if (values.hostThreadKnown && app_ != nullptr)
+        app_->messenger().PostPageExit(values.hostThreadId, values.cornerX, values.cornerY);
+}
+
+void WizardPage::OnCommand(int id, Notification code)
+{
+    if (code != Notification::Clicked)
+        return;
+    switch (id) {
+    case kBackButton:
+        OnBack();
+        break;
+    case kNextButton:
+        OnNext();
+        break;
+    case kFinishButton:
+        OnFinish();
+        break;
+    default:
+        break;
+    }
+}
+
+void WizardPage::OnHelp()
+{
+    if (app_ != nullptr)
+        app_->OnHelp();
+}
