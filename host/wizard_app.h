@@ -83,9 +83,13 @@ public:
 
 protected:
     void ParseCommandLine(const std::string& commandLineText);
+    // Shows the pages until the run ends, then writes or deletes the retrieval information.
     void RunPageLoop();
+    // Deletes directory + baseName + ".cnx"; a missing file is not an error.
+    void RemoveRetrievalInfo();
 
 private:
     WizardServices services_;
     const SymbolLineWriter* symbolWriter_ = nullptr;
+    bool cnxWriteFailed_ = false;
 };

@@ -1,0 +1,7 @@
+#include "host/host_values.h"
+
+HostValues& hostValues()
+{
+    static HostValues values;
+    return values;
+}

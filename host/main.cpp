@@ -1,0 +1,19 @@
+#include "interleaver/interleaver_settings.h"
+#include "interleaver/interleaver_wizard.h"
+#include "platform/gui_messages.h"
+#include "platform/host_message.h"
+#include "platform/process.h"
+#include "symbol/symbol_graphic.h"
+
+// The process-wide objects, in the order the wizard needs them: the settings, the one symbol
+// graphic sized for the widest interleaver symbol, then the application object.
+int main(int argc, char** argv)
+{
+    static InterleaverSettings settings;
+    static SymbolGraphic symbol(ReferenceSymbolWidth(), 192);
+    GuiMessages messages;
+    SocketHostMessenger messenger;
+    InterleaverWizard wizard(settings, symbol, WizardServices{messages, messenger, ExecutablePath()});
+    wizard.Run(JoinArguments(argc, argv));
+    return wizard.ExitCode();
+}

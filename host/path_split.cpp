@@ -1,0 +1,18 @@
+#include "host/path_split.h"
+
+SplitPath SplitDesignPath(const std::string& path)
+{
+    SplitPath split;
+    const size_t slash = path.rfind('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    split.directory = path.substr(0, nameStart);
+    const std::string name = path.substr(nameStart);
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos) {
+        split.baseName = name;
+    } else {
+        split.baseName = name.substr(0, dot);
+        split.extension = name.substr(dot);
+    }
+    return split;
+}

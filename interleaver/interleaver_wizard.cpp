@@ -1,0 +1,47 @@
+#include "interleaver/interleaver_wizard.h"
+
+#include "interleaver/algorithm_page.h"
+#include "interleaver/characteristics_page.h"
+#include "interleaver/interleaver_settings.h"
+#include "interleaver/memory_page.h"
+#include "interleaver/settings_mapping.h"
+#include "interleaver/vector_file.h"
+#include "platform/messages.h"
+#include "symbol/interleaver_symbol.h"
+
+const char* const kInterleaverTitle = "ZORVEX - 1.00";
+
+InterleaverWizard::InterleaverWizard(InterleaverSettings& interleaverSettings, SymbolGraphic& symbolGraphic,
+                                     WizardServices services)
+    : WizardApp(kInterleaverTitle, symbolGraphic, std::move(services)), settings(interleaverSettings)
+{
+}
+
+bool InterleaverWizard::CreatePages()
+{
+    AddPage(std::make_unique<AlgorithmPage>(settings, symbol));
+    AddPage(std::make_unique<CharacteristicsPage>(settings, symbol));
+    AddPage(std::make_unique<MemoryPage>(settings, symbol));
+    AddSummaryPage();
+    const bool ok = WizardApp::CreatePages();
+    LayOutInterleaverSymbol(symbol, settings, baseName);
+    return ok;
+}
+
+void InterleaverWizard::LoadSettings()
+{
+    LoadSettingsFromModel(settings, model);
+}
+
+void InterleaverWizard::StoreSettings()
+{
+    model.Clear();
+    // The vector file goes to the current directory, named after the design file.
+    const std::string vectorPath = baseName + ".vec";
+    if (!WriteVectorFileAt(vectorPath, settings))
+        messages().Show(kHostTitle, "Can't write file " + vectorPath);
+    const std::string moduleName = ModuleName(settings);
+    AddModule(moduleName, moduleName, -1);
+    AddInterleaverEntries(settings, model);
+    LayOutInterleaverSymbol(symbol, settings, baseName);
+}
