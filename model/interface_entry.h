@@ -19,6 +19,8 @@ struct InterfaceEntry {
     std::string targetWidth;
     std::string targetLsb = "0";
     std::string instance;
+
+    bool operator==(const InterfaceEntry&) const = default;
 };
 
 // One end of a bus connection.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/interface_list.h"
+#include "model/line_tokenizer.h"
 #include "model/symbol_line_writer.h"
 
 #include <istream>
@@ -44,3 +45,7 @@ private:
 std::string EscapeValue(const std::string& value);
 // The reverse reading: \\ \n \t are decoded, any other backslash stays as it is.
 std::string UnescapeValue(const std::string& value);
+// Takes the next value from a line being read: a bare token, or a double-quoted text whose words are
+// joined by one blank (at most 99 more tokens, the quotes removed). Returns it unescaped; empty
+// text when the line has no more tokens.
+std::string ReadValueToken(LineTokenizer& tokens);
