@@ -1,0 +1,220 @@
+#include "interleaver/interleaver_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace {
+
+struct Derived {
+    int addressWidth;
+    int memoryWords;
+    int latencyCycles;
+    int codewordsSpread;
+    int checkSymbols;
+    int vectorEndTime;
+};
+
+void ExpectDerived(const InterleaverSettings& s, const Derived& expected)
+{
+    EXPECT_EQ(s.addressWidth(), expected.addressWidth);
+    EXPECT_EQ(s.memoryWords(), expected.memoryWords);
+    EXPECT_EQ(s.latencyCycles(), expected.latencyCycles);
+    EXPECT_EQ(s.codewordsSpread(), expected.codewordsSpread);
+    EXPECT_EQ(s.checkSymbols(), expected.checkSymbols);
+    EXPECT_EQ(s.vectorEndTime(), expected.vectorEndTime);
+}
+
+InterleaverSettings WithAlgorithm(int convolutional, int block, int continuous)
+{
+    InterleaverSettings s;
+    s.CONVOLUTIONAL = convolutional;
+    s.BLOCK = block;
+    s.BLOCK_CONTINOUS = continuous;
+    return s;
+}
+
+} // namespace
+
+TEST(BitLength, CountsTruncatingHalvings)
+{
+    const struct {
+        int x;
+        int halvings;
+    } cases[] = {
+        {0, 0}, {1, 1}, {2, 2}, {3, 2}, {187, 8}, {255, 8}, {256, 9},
+        {-1, 1}, {-5, 3}, {INT_MAX, 31}, {INT_MIN, 32},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(BitLength(c.x), c.halvings) << "x = " << c.x;
+}
+
+TEST(InterleaverSettings, InitialValuesGiveConvolutionalFigures)
+{
+    const InterleaverSettings s;
+    EXPECT_TRUE(s.continuousFlow());
+    EXPECT_FALSE(s.blockMode());
+    // I = 12, J = 17: 4 + BitLength(187) = 12 bits; 11 * 17 * 12 = 2244 words; 2244 / 204 = 11
+    // codewords, 10 / 11 = 0 check symbols raised to 2; (2244 + 6) * 120 = 270000.
+    ExpectDerived(s, {12, 2244, 2250, 11, 2, 270000});
+}
+
+TEST(InterleaverSettings, BlockChosenGivesBlockFigures)
+{
+    const InterleaverSettings s = WithAlgorithm(0, 1, 0);
+    EXPECT_FALSE(s.continuousFlow());
+    EXPECT_TRUE(s.blockMode());
+    // 4 + BitLength(17) = 9 bits; 12 * 17 = 204 words; 2 * 204 + 4; 204 / 204 = 1; 2 * 10 / 1;
+    // 204 * 160.
+    ExpectDerived(s, {9, 204, 412, 1, 20, 32640});
+}
+
+TEST(InterleaverSettings, ContinuousBlockAloneKeepsWidthAndUsesBlockFormulas)
+{
+    const InterleaverSettings s = WithAlgorithm(0, 0, 1);
+    EXPECT_TRUE(s.continuousFlow());
+    EXPECT_TRUE(s.blockMode());
+    // Width as at start; words, latency, spread and check symbols by the block rules; the end
+    // time by the continuous-flow rule.
+    ExpectDerived(s, {12, 204, 412, 1, 20, 270000});
+}
+
+TEST(InterleaverSettings, BothAlgorithmFlagsTakeBlockWidthAndConvolutionalRest)
+{
+    const InterleaverSettings s = WithAlgorithm(1, 1, 0);
+    EXPECT_TRUE(s.continuousFlow());
+    EXPECT_TRUE(s.blockMode());
+    ExpectDerived(s, {9, 2244, 2250, 11, 2, 270000});
+}
+
+TEST(InterleaverSettings, NoAlgorithmFlagGivesBlockFiguresWithoutFlow)
+{
+    const InterleaverSettings s = WithAlgorithm(0, 0, 0);
+    EXPECT_FALSE(s.continuousFlow());
+    EXPECT_FALSE(s.blockMode());
+    ExpectDerived(s, {12, 204, 412, 1, 20, 32640});
+}
+
+TEST(InterleaverSettings, FlagsCountOnlyWhenEqualToOne)
+{
+    const InterleaverSettings s = WithAlgorithm(2, -1, 5);
+    EXPECT_FALSE(s.continuousFlow());
+    EXPECT_FALSE(s.blockMode());
+    EXPECT_EQ(s.addressWidth(), 12);
+    EXPECT_EQ(s.memoryWords(), 204);
+}
+
+TEST(InterleaverSettings, AddressWidthKeepsItsLastEvaluatedValue)
+{
+    InterleaverSettings s = WithAlgorithm(0, 1, 0);
+    s.CHARACTERISTIC_I = 40;
+    s.CHARACTERISTIC_J = 500;
+    EXPECT_EQ(s.addressWidth(), 6 + 9);
+
+    s.BLOCK = 0;
+    s.CHARACTERISTIC_I = 2;
+    s.CHARACTERISTIC_J = 2;
+    EXPECT_EQ(s.addressWidth(), 15);
+
+    s.CONVOLUTIONAL = 1;
+    EXPECT_EQ(s.addressWidth(), 2 + 2); // BitLength(2) + BitLength(2 * 1)
+    s.CONVOLUTIONAL = 0;
+    s.CHARACTERISTIC_I = 40;
+    EXPECT_EQ(s.addressWidth(), 4);
+}
+
+TEST(InterleaverSettings, CheckSymbolsFallBackWhenSpreadOrResultIsSmall)
+{
+    const struct {
+        const char* what;
+        int i, j, n, b;
+        int expected;
+    } cases[] = {
+        // Block mode throughout: spread = I * J / N.
+        {"spread 0 doubles the burst", 2, 2, 5, 10, 20},
+        {"codeword length 0 gives spread 0", 12, 17, 0, 7, 14},
+        {"negative spread doubles the burst", 12, 17, -204, 10, 20},
+        {"burst 0 gives 0, raised to 2", 12, 17, 204, 0, 2},
+        {"negative burst raised to 2", 2, 2, 5, -3, 2},
+        {"burst shorter than spread raised to 2", 12, 17, 20, 9, 2},
+        {"burst divided by spread", 12, 17, 20, 25, 4},
+    };
+    for (const auto& c : cases) {
+        InterleaverSettings s = WithAlgorithm(0, 1, 0);
+        s.CHARACTERISTIC_I = c.i;
+        s.CHARACTERISTIC_J = c.j;
+        s.NUMBER_OF_SYMBOL_PER_CODEWORD = c.n;
+        s.NUMBER_OF_BURST_ERROR = c.b;
+        EXPECT_EQ(s.checkSymbols(), c.expected) << c.what;
+    }
+}
+
+TEST(InterleaverSettings, LargestValidVariationStaysInRange)
+{
+    InterleaverSettings s;
+    s.CHARACTERISTIC_I = 40;
+    s.CHARACTERISTIC_J = 500;
+    s.NUMBER_OF_SYMBOL_PER_CODEWORD = 2;
+    // 39 * 500 * 40 = 780000; BitLength(40) + BitLength(19500) = 6 + 15.
+    ExpectDerived(s, {21, 780000, 780006, 390000, 2, 93600720});
+}
+
+TEST(InterleaverSettings, ExtremeValuesWrapAsThirtyTwoBitArithmetic)
+{
+    // Block, I = INT_MIN, J = -1: I * J = 2^31 wraps to INT_MIN, and INT_MIN / -1 wraps again.
+    InterleaverSettings block = WithAlgorithm(0, 1, 0);
+    block.CHARACTERISTIC_I = INT_MIN;
+    block.CHARACTERISTIC_J = -1;
+    block.NUMBER_OF_SYMBOL_PER_CODEWORD = -1;
+    EXPECT_EQ(block.memoryWords(), INT_MIN);
+    EXPECT_EQ(block.codewordsSpread(), INT_MIN);
+    EXPECT_EQ(block.latencyCycles(), 4);  // 2^32 + 4
+    EXPECT_EQ(block.vectorEndTime(), 0);  // -2^31 * 160 is a multiple of 2^32
+    EXPECT_EQ(block.addressWidth(), 33);  // 32 + 1
+
+    // Convolutional, I = INT_MIN, J = 1: (I - 1) * J = -2^31 - 1 wraps to INT_MAX;
+    // times I gives 2^62 + 2^31, which is INT_MIN modulo 2^32.
+    InterleaverSettings low;
+    low.CHARACTERISTIC_I = INT_MIN;
+    low.CHARACTERISTIC_J = 1;
+    EXPECT_EQ(low.addressWidth(), 32 + 31);
+    EXPECT_EQ(low.memoryWords(), INT_MIN);
+    EXPECT_EQ(low.latencyCycles(), INT_MIN + 6);
+
+    // Convolutional, I = J = INT_MAX: (I - 1) * J = 2^62 - 3 * 2^31 + 2, which is INT_MIN + 2
+    // modulo 2^32; times I gives INT_MAX - 1.
+    InterleaverSettings high;
+    high.CHARACTERISTIC_I = INT_MAX;
+    high.CHARACTERISTIC_J = INT_MAX;
+    EXPECT_EQ(high.addressWidth(), 31 + 31);
+    EXPECT_EQ(high.memoryWords(), INT_MAX - 1);
+    EXPECT_EQ(high.latencyCycles(), INT_MIN + 4);
+}
+
+TEST(InterleaverSettings, AnyValuesComputeWithinBounds)
+{
+    // Every combination of boundary values; the sanitizer build turns any overflow into a failure.
+    const int values[] = {INT_MIN, INT_MIN + 1, -1, 0, 1, 2, INT_MAX - 1, INT_MAX};
+    const int algorithms[][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 1, 1}};
+    for (const auto& algorithm : algorithms)
+        for (int i : values)
+            for (int j : values)
+                for (int n : values)
+                    for (int b : values) {
+                        InterleaverSettings s = WithAlgorithm(algorithm[0], algorithm[1], algorithm[2]);
+                        s.CHARACTERISTIC_I = i;
+                        s.CHARACTERISTIC_J = j;
+                        s.NUMBER_OF_SYMBOL_PER_CODEWORD = n;
+                        s.NUMBER_OF_BURST_ERROR = b;
+                        const int width = s.addressWidth();
+                        ASSERT_GE(width, 0);
+                        ASSERT_LE(width, 64);
+                        ASSERT_GE(s.checkSymbols(), 1);
+                        if (n == 0) {
+                            ASSERT_EQ(s.codewordsSpread(), 0);
+                        }
+                        (void)s.memoryWords();
+                        (void)s.latencyCycles();
+                        (void)s.vectorEndTime();
+                    }
+}
