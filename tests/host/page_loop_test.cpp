@@ -1,0 +1,232 @@
+#include "host/wizard_app.h"
+#include "host/wizard_page.h"
+#include "symbol/symbol_graphic.h"
+#include "tests/support/recording_services.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+// Everything a page of the loop did, in the order the loop asked.
+struct Showing {
+    int page;
+    std::string caption;
+    ButtonMode mode;
+    int step;
+};
+
+// A page that answers from a script instead of showing a dialog.
+class ScriptedPage : public WizardPage {
+public:
+    ScriptedPage(int number, std::vector<Showing>& log, std::deque<PageResult>& script, int steps = 1)
+        : WizardPage(0), number_(number), log_(log), script_(script), steps_(steps)
+    {
+    }
+    void ShowModal() override
+    {
+        log_.push_back({number_, caption, buttonMode, step});
+        if (script_.empty()) {
+            result = PageResult::Cancel;
+            return;
+        }
+        result = script_.front();
+        script_.pop_front();
+    }
+    int StepCount() override { return steps_; }
+
+private:
+    int number_;
+    std::vector<Showing>& log_;
+    std::deque<PageResult>& script_;
+    int steps_;
+};
+
+class ScriptedWizard : public WizardApp {
+public:
+    ScriptedWizard(SymbolGraphic& symbol, RecordingMessages& messages, RecordingMessenger& messenger, int pageCount)
+        : WizardApp("ZORVEX - 1.00", symbol, WizardServices{messages, messenger, "/opt/tools/zorvex"}),
+          pageCount_(pageCount)
+    {
+    }
+    bool CreatePages() override
+    {
+        for (int i = 1; i <= pageCount_; ++i)
+            AddPage(std::make_unique<ScriptedPage>(i, log, script, steps));
+        return WizardApp::CreatePages();
+    }
+    void FinishWizard() override
+    {
+        ++finishes;
+        WizardApp::FinishWizard();
+    }
+    bool CanFinish() override { return canFinish; }
+
+    std::vector<Showing> log;
+    std::deque<PageResult> script;
+    int steps = 1;
+    int finishes = 0;
+    bool canFinish = true;
+
+private:
+    int pageCount_;
+};
+
+class PageLoopTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        hostValues() = HostValues{};
+        directory = std::filesystem::temp_directory_path() / ("zorvex-loop-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(directory);
+    }
+    void TearDown() override { std::filesystem::remove_all(directory); }
+
+    std::string Design() const { return (directory / "f.vhd").string(); }
+    std::filesystem::path Cnx() const { return directory / "f.cnx"; }
+
+    std::vector<int> PagesShown(const ScriptedWizard& wizard) const
+    {
+        std::vector<int> pages;
+        for (const Showing& s : wizard.log)
+            pages.push_back(s.page);
+        return pages;
+    }
+
+    SymbolGraphic symbol{100, 192};
+    RecordingMessages messages;
+    RecordingMessenger messenger;
+    std::filesystem::path directory;
+};
+
+using R = PageResult;
+
+} // namespace
+
+TEST_F(PageLoopTest, NextThroughEveryPageFinishesWithStatusZero)
+{
+    ScriptedWizard wizard(symbol, messages, messenger, 4);
+    wizard.script = {R::Next, R::Next, R::Next, R::Next};
+    ASSERT_TRUE(wizard.Run("zorvex -n " + Design()));
+    EXPECT_EQ(PagesShown(wizard), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(wizard.finishes, 1);
+    EXPECT_EQ(wizard.ExitCode(), 0);
+    EXPECT_TRUE(std::filesystem::exists(Cnx()));
+    EXPECT_TRUE(wizard.pages.empty());
+}
+
+TEST_F(PageLoopTest, CaptionsAndButtonModes)
+{
+    ScriptedWizard wizard(symbol, messages, messenger, 4);
+    wizard.script = {R::Next, R::Next, R::Next, R::Finish};
+    wizard.Run("zorvex -n " + Design());
+    ASSERT_EQ(wizard.log.size(), 4u);
+    EXPECT_EQ(wizard.log[0].caption, "Tarnwick Plug-In Manager - ZORVEX - 1.00 [page 1 of 4]");
+    EXPECT_EQ(wizard.log[3].caption, "Tarnwick Plug-In Manager - ZORVEX - 1.00 [page 4 of 4]");
+    EXPECT_EQ(wizard.log[0].mode, ButtonMode::FirstPage);
+    EXPECT_EQ(wizard.log[1].mode, ButtonMode::MiddlePage);
+    EXPECT_EQ(wizard.log[2].mode, ButtonMode::MiddlePage);
+    EXPECT_EQ(wizard.log[3].mode, ButtonMode::LastPage);
+}
+
+TEST_F(PageLoopTest, PageOffsetCountsOnAndAllowsBackOnTheFirstPage)
+{
+    ScriptedWizard wizard(symbol, messages, messenger, 4);
+    wizard.script = {R::Next, R::Next, R::Next, R::Next};
+    wizard.Run("zorvex -n -p2 " + Design());
+    EXPECT_EQ(wizard.log[0].caption, "Tarnwick Plug-In Manager - ZORVEX - 1.00 [page 3 of 6]");
+    EXPECT_EQ(wizard.log[3].caption, "Tarnwick Plug-In Manager - ZORVEX - 1.00 [page 6 of 6]");
+    EXPECT_EQ(wizard.log[0].mode, ButtonMode::FirstPageBackAllowed);
+}
+
+TEST_F(PageLoopTest, BackMovesOnePageBack)
+{
+    ScriptedWizard wizard(symbol, messages, messenger, 4);
+    wizard.script = {R::Next, R::Next, R::Back, R::Back, R::Next, R::Finish};
+    wizard.Run("zorvex -n " + Design());
+    EXPECT_EQ(PagesShown(wizard), (std::vector<int>{1, 2, 3, 2, 1, 2}));
+    EXPECT_EQ(wizard.ExitCode(), 0);
+}
+
+TEST_F(PageLoopTest, FinishOnTheFirstPageWrites)
+{
+    ScriptedWizard wizard(symbol, messages, messenger, 4);
+    wizard.script = {R::Finish};
+    wizard.Run("zorvex -n " + Design());
+    EXPECT_EQ(wizard.finishes, 1);
+    EXPECT_EQ(wizard.ExitCode(), 0);
+    EXPECT_TRUE(std::filesystem::exists(Cnx()));
+}
+
+TEST_F(PageLoopTest, BackOutOfTheFirstPageWritesAndExitsWithThree)
+{
+    ScriptedWizard wizard(symbol, messages, messenger, 4);
+    wizard.script = {R::Back};
+    wizard.Run("zorvex -n -p1 " + Design());
+    EXPECT_EQ(wizard.finishes, 1);
+    EXPECT_EQ(wizard.ExitCode(), 3);
+    EXPECT_TRUE(std::filesystem::exists(Cnx()));
+}
+
+TEST_F(PageLoopTest, CancelDeletesTheRetrievalInformationAndExitsWithTwo)
+{
+    std::ofstream(Cnx()) << "GENERATION: STANDARD\n";
+    ScriptedWizard wizard(symbol, messages, messenger, 4);
+    wizard.script = {R::Next, R::Cancel};
+    wizard.Run("zorvex -n " + Design());
+    EXPECT_EQ(wizard.finishes, 0);
+    EXPECT_EQ(wizard.ExitCode(), 2);
+    EXPECT_FALSE(std::filesystem::exists(Cnx()));
+}
+
+TEST_F(PageLoopTest, CancelWithoutAFileIsQuiet)
+{
+    ScriptedWizard wizard(symbol, messages, messenger, 4);
+    wizard.script = {R::Cancel};
+    wizard.Run("zorvex -n " + Design());
+    EXPECT_EQ(wizard.ExitCode(), 2);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(PageLoopTest, RefusedFinishStaysOnThePage)
+{
+    ScriptedWizard wizard(symbol, messages, messenger, 4);
+    wizard.canFinish = false;
+    wizard.script = {R::Next, R::Finish, R::Cancel};
+    wizard.Run("zorvex -n " + Design());
+    EXPECT_EQ(PagesShown(wizard), (std::vector<int>{1, 2, 2}));
+    EXPECT_EQ(wizard.ExitCode(), 2);
+}
+
+TEST_F(PageLoopTest, SilentRunShowsNothingAndWrites)
+{
+    ScriptedWizard wizard(symbol, messages, messenger, 4);
+    wizard.Run("zorvex -n -silent " + Design());
+    EXPECT_TRUE(wizard.log.empty());
+    EXPECT_EQ(wizard.finishes, 1);
+    EXPECT_EQ(wizard.ExitCode(), 0);
+}
+
+TEST_F(PageLoopTest, BackIntoAMultiStepPageStartsAtItsLastStep)
+{
+    ScriptedWizard wizard(symbol, messages, messenger, 2);
+    wizard.steps = 2;
+    wizard.script = {R::Next, R::Next, R::Back, R::Cancel};
+    wizard.Run("zorvex -n " + Design());
+    std::vector<std::pair<int, int>> shown;
+    for (const Showing& s : wizard.log)
+        shown.emplace_back(s.page, s.step);
+    EXPECT_EQ(shown, (std::vector<std::pair<int, int>>{{1, 0}, {1, 1}, {2, 0}, {1, 1}}));
+}
+
+TEST_F(PageLoopTest, SinglePageIsFirstAndLast)
+{
+    ScriptedWizard wizard(symbol, messages, messenger, 1);
+    wizard.script = {R::Next};
+    wizard.Run("zorvex -n " + Design());
+    EXPECT_EQ(wizard.log[0].mode, ButtonMode::FirstPage);
+    EXPECT_EQ(wizard.ExitCode(), 0);
+}
