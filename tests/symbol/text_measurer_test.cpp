@@ -1,0 +1,107 @@
+#include "platform/font_file.h"
+#include "symbol/symbol_font.h"
+#include "symbol/text_measurer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(FontFile, ArialResolvesToLiberationSans)
+{
+    const std::string file = FindFontFile("Arial");
+    EXPECT_NE(file.find("LiberationSans-Regular"), std::string::npos)
+        << "\"Arial\" resolved to \"" << file
+        << "\"; the symbol geometry needs Liberation Sans: install fonts-liberation2";
+}
+
+TEST(BuildSymbolFont, HeightIsNegativePixelHeightRoundedByTruncation)
+{
+    struct Case {
+        int points;
+        int height;
+    };
+    // (points * 96 + 36) / -72 with truncation toward zero.
+    const Case cases[] = {{7, -9}, {8, -11}, {9, -12}, {10, -13}, {12, -16}, {0, 0}, {-8, 10}};
+    for (const Case& c : cases)
+        EXPECT_EQ(BuildSymbolFont(c.points, false, "Arial").height, c.height) << c.points << " points";
+}
+
+TEST(BuildSymbolFont, FixedFieldsAndVerticalAngles)
+{
+    const FontDescription horizontal = BuildSymbolFont(8, false, "Arial");
+    EXPECT_EQ(horizontal.escapement, 0);
+    EXPECT_EQ(horizontal.orientation, 0);
+    EXPECT_EQ(horizontal.width, 0);
+    EXPECT_EQ(horizontal.weight, 0);
+    EXPECT_EQ(horizontal.charSet, 0);
+    EXPECT_EQ(horizontal.outPrecision, 2);
+    EXPECT_EQ(horizontal.clipPrecision, 1);
+    EXPECT_EQ(horizontal.quality, 2);
+    EXPECT_EQ(horizontal.pitchAndFamily, 0x30);
+    EXPECT_EQ(horizontal.faceName, "Arial");
+
+    const FontDescription vertical = BuildSymbolFont(8, true, "Arial");
+    EXPECT_EQ(vertical.escapement, 900);
+    EXPECT_EQ(vertical.orientation, 900);
+    EXPECT_EQ(vertical.height, -11);
+}
+
+TEST(BuildSymbolFont, FaceNameIsCutTo31Characters)
+{
+    const std::string longName(40, 'x');
+    EXPECT_EQ(BuildSymbolFont(8, false, longName).faceName, std::string(31, 'x'));
+    EXPECT_EQ(BuildSymbolFont(8, false, std::string(31, 'y')).faceName, std::string(31, 'y'));
+}
+
+// Liberation Sans has 2048 units per em, an ascender of 1854 and a descender of -434 units, and
+// the advances of Arial. At 11 pixels (8 points) the ascender rounds up to 10 and the descender
+// down to -3; at 13 pixels (10 points) to 12 and -3. Advances round to whole pixels: "0" is 1139
+// units (6.1 and 7.2 pixels), "l" 455 (2.4 and 2.9), "W" 1933 (10.4 and 12.3).
+TEST(TextMeasurer, LiberationSansExtentsAtEightAndTenPoints)
+{
+    const TextMeasurer eight("Arial", 8);
+    ASSERT_TRUE(eight.IsOpen());
+    EXPECT_EQ(eight.Height("clock"), 13);
+    EXPECT_EQ(eight.Width("0"), 6);
+    EXPECT_EQ(eight.Width("l"), 2);
+    EXPECT_EQ(eight.Width("W"), 10);
+    EXPECT_EQ(eight.Width("W0l0"), 10 + 6 + 2 + 6);
+
+    const TextMeasurer ten("Arial", 10);
+    EXPECT_EQ(ten.Height("x"), 15);
+    EXPECT_EQ(ten.Width("0"), 7);
+    EXPECT_EQ(ten.Width("l"), 3);
+    EXPECT_EQ(ten.Width("W"), 12);
+}
+
+TEST(TextMeasurer, WidthIgnoresKerningAndHeightIgnoresText)
+{
+    const TextMeasurer measurer("Arial", 10);
+    // "AV" and "To" are kerned pairs in the face; the extent is the plain sum of advances.
+    EXPECT_EQ(measurer.Width("AV"), measurer.Width("A") + measurer.Width("V"));
+    EXPECT_EQ(measurer.Width("To"), measurer.Width("T") + measurer.Width("o"));
+    EXPECT_EQ(measurer.Width(""), 0);
+    EXPECT_EQ(measurer.Height(""), measurer.Height("Wg|"));
+}
+
+TEST(TextMeasurer, RepeatedMeasurersAgree)
+{
+    const std::string text = "write_addr[15..0]";
+    const int first = TextMeasurer("Arial", 8).Width(text);
+    EXPECT_GT(first, 0);
+    EXPECT_EQ(TextMeasurer("Arial", 8).Width(text), first);
+    // A different size is a different face entry and gives a wider text.
+    EXPECT_GT(TextMeasurer("Arial", 10).Width(text), first);
+}
+
+TEST(TextMeasurer, NoUsableFontGivesZeroExtents)
+{
+    const TextMeasurer zeroSize("Arial", 0);
+    EXPECT_FALSE(zeroSize.IsOpen());
+    EXPECT_EQ(zeroSize.Width("clock"), 0);
+    EXPECT_EQ(zeroSize.Height("clock"), 0);
+}
+
+} // namespace
