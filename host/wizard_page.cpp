@@ -10,11 +10,6 @@
 
 namespace {
 
-// The narrowest page window; the button row needs this much room.
-constexpr int kMinimumWidth = 269;
-// The height the button row and its separator add below the template's controls.
-constexpr int kButtonRowHeight = 43;
-
 // The dialog codes of the framework's accept and cancel.
 constexpr int kAcceptCode = 1;
 constexpr int kCancelCode = 2;
@@ -98,7 +93,7 @@ bool WizardPage::InitPage()
     window.CreateButton(kBackButton, "< &Back", row(196, 136), true, false);
     window.CreateButton(kCancelButton, "Cancel", row(259, 199), true, false);
     window.CreateButton(kFinishButton, "&Finish", row(70, 10), true, false);
-    const int separatorLeft = separatorWidth_ > kMinimumWidth ? right - separatorWidth_ + 10
+    const int separatorLeft = separatorWidth_ > kMinimumPageWidth ? right - separatorWidth_ + 10
                                                               : right - 259;
     window.CreateBlackRect(kSeparator, Rect{separatorLeft, bottom - 43, right - 10, bottom - 41});
 
@@ -127,7 +122,7 @@ void WizardPage::LayOut()
     const int width = outer.width();
     const int height = outer.height();
     separatorWidth_ = width;
-    const int newWidth = std::max(width, kMinimumWidth);
+    const int newWidth = std::max(width, kMinimumPageWidth);
     window.MoveWindow(
         Rect{outer.left, outer.top, outer.left + newWidth, outer.top + height + kButtonRowHeight});
 }

@@ -15,6 +15,11 @@ constexpr int kNextButton = 12;
 constexpr int kCancelButton = 2;
 constexpr int kSeparator = 14;
 
+// The narrowest page window, and the height the button row with its separator adds below the
+// template's controls.
+constexpr int kMinimumPageWidth = 269;
+constexpr int kButtonRowHeight = 43;
+
 // A page of the wizard: a modal dialog built from its template each time it is shown, with the
 // Cancel, Back, Next and Finish row under a separator line, placed at the shared screen corner.
 class WizardPage : public DialogHandler {

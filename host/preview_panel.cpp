@@ -1,0 +1,20 @@
+#include "host/preview_panel.h"
+
+#include "symbol/preview_painting.h"
+#include "symbol/symbol_graphic.h"
+
+PreviewPanel::PreviewPanel(Dialog& dialog, SymbolGraphic& symbol, const Rect& rect)
+    : dialog_(dialog), symbol_(symbol)
+{
+    dialog_.CreatePanel(kPreviewPanelId, rect, *this);
+}
+
+void PreviewPanel::Invalidate()
+{
+    dialog_.Invalidate(kPreviewPanelId);
+}
+
+void PreviewPanel::Paint(DeviceContext& dc, const Rect& client)
+{
+    PaintPreviewPanel(dc, client, symbol_);
+}

@@ -1,0 +1,190 @@
+#include "interleaver/characteristics_page.h"
+
+#include "host/wizard_app.h"
+#include "interleaver/interleaver_settings.h"
+#include "interleaver/refresh_preview.h"
+#include "interleaver/user_guide.h"
+#include "model/decimal.h"
+#include "resources/dialog_templates.h"
+
+#include <array>
+#include <cctype>
+
+namespace {
+
+constexpr int kWidthCombo = 1024;
+constexpr int kCodewordCombo = 1025;
+constexpr int kRowsCombo = 1026;
+constexpr int kColumnsCombo = 1027;
+constexpr int kBurstCombo = 1029;
+constexpr int kColumnsLabel = 1041;
+constexpr int kRowsLabel = 1042;
+constexpr int kBurstText = 1044;
+constexpr int kStructurePicture = 1045;
+
+// One row of the range check: the accepted range, the text put back, the message shown.
+struct RangeCheck {
+    int comboId;
+    int InterleaverSettings::*setting;
+    int low;
+    int high;
+    const char* resetText;
+    const char* message;
+};
+
+// The order is the order in which the user is told: only the first failure is reported.
+// A symbol width of 1 is accepted although the message names 2 as the lower bound.
+const std::array<RangeCheck, 5> kRangeChecks = {{
+    {kRowsCombo, &InterleaverSettings::CHARACTERISTIC_I, 2, 40, "2", "Valid I : 2 - 40"},
+    {kColumnsCombo, &InterleaverSettings::CHARACTERISTIC_J, 2, 500, "2", "Valid J : 2 - 500"},
+    {kWidthCombo, &InterleaverSettings::SYMBOL_WIDTH, 1, 64, "1",
+     "Valid Symbol Width Range : 2 - 64"},
+    {kCodewordCombo, &InterleaverSettings::NUMBER_OF_SYMBOL_PER_CODEWORD, 2, 500, "4",
+     "Valid Codeword Length Range : 2 - 500"},
+    {kBurstCombo, &InterleaverSettings::NUMBER_OF_BURST_ERROR, 2, 500, "2",
+     "Valid Burst Length Range: 2 - 500"},
+}};
+
+} // namespace
+
+int ReadLeadingInteger(const std::string& text)
+{
+    size_t start = 0;
+    while (start < text.size() && std::isspace(static_cast<unsigned char>(text[start])))
+        ++start;
+    size_t digit = start;
+    if (digit < text.size() && (text[digit] == '+' || text[digit] == '-'))
+        ++digit;
+    if (digit >= text.size() || !std::isdigit(static_cast<unsigned char>(text[digit])))
+        return -1;
+    return ParseDecimal(std::string_view(text).substr(start));
+}
+
+CharacteristicsPage::CharacteristicsPage(InterleaverSettings& settings, SymbolGraphic& symbol)
+    : PreviewPage(kCharacteristicsTemplate, &symbol, settings)
+{
+}
+
+bool CharacteristicsPage::InitPage()
+{
+    const bool focusFirst = PreviewPage::InitPage();
+    Dialog& window = *dialog();
+    window.SetControlText(kWidthCombo, std::to_string(settings.SYMBOL_WIDTH));
+    window.SetControlText(kRowsCombo, std::to_string(settings.CHARACTERISTIC_I));
+    window.SetControlText(kColumnsCombo, std::to_string(settings.CHARACTERISTIC_J));
+    window.SetControlText(kCodewordCombo, std::to_string(settings.NUMBER_OF_SYMBOL_PER_CODEWORD));
+    window.SetControlText(kBurstCombo, std::to_string(settings.NUMBER_OF_BURST_ERROR));
+    Refresh();
+    return focusFirst;
+}
+
+void CharacteristicsPage::OnCommand(int id, Notification code)
+{
+    int* setting = SettingOf(id);
+    if (setting != nullptr
+        && (code == Notification::EditChange || code == Notification::SelectionChange)) {
+        ReadSettingCombo(id, *setting);
+        Refresh();
+        return;
+    }
+    PreviewPage::OnCommand(id, code);
+}
+
+void CharacteristicsPage::OnHelp()
+{
+    if (app() != nullptr)
+        OpenUserGuide(app()->executablePath());
+}
+
+bool CharacteristicsPage::Validate()
+{
+    Dialog& window = *dialog();
+    for (const RangeCheck& check : kRangeChecks) {
+        int& value = settings.*check.setting;
+        if (value >= check.low && value <= check.high)
+            continue;
+        window.SetFocus(check.comboId);
+        window.SetControlText(check.comboId, check.resetText);
+        ReadSettingCombo(check.comboId, value);
+        if (app() != nullptr)
+            app()->ReportMessage(check.message);
+        return false;
+    }
+    return true;
+}
+
+std::string CharacteristicsPage::RowsLabel(const InterleaverSettings& settings)
+{
+    return settings.CONVOLUTIONAL == 1 ? "Number of branches (I)" : "Number of rows (I)";
+}
+
+std::string CharacteristicsPage::ColumnsLabel(const InterleaverSettings& settings)
+{
+    return settings.CONVOLUTIONAL == 1 ? "Unit delay element (J)" : "Number of columns (J)";
+}
+
+std::string CharacteristicsPage::BurstText(const InterleaverSettings& settings)
+{
+    return "The burst error is spread accross " + std::to_string(settings.codewordsSpread())
+        + " codewords. The Reed Solomon code requires " + std::to_string(settings.checkSymbols())
+        + " check symbols per codeword to correct this burst error";
+}
+
+int CharacteristicsPage::StructurePicture(const InterleaverSettings& settings)
+{
+    // Later choices win, so with both algorithm flags set the convolutional picture is shown.
+    int bitmap = 0;
+    if (settings.blockMode()) {
+        if (settings.DEINTERLEAVER == 1)
+            bitmap = 123;
+        if (settings.INTERLEAVER == 1)
+            bitmap = 121;
+    }
+    if (settings.CONVOLUTIONAL == 1) {
+        if (settings.INTERLEAVER == 1)
+            bitmap = 120;
+        if (settings.DEINTERLEAVER == 1)
+            bitmap = 122;
+    }
+    return bitmap;
+}
+
+int* CharacteristicsPage::SettingOf(int comboId)
+{
+    switch (comboId) {
+    case kWidthCombo:
+        return &settings.SYMBOL_WIDTH;
+    case kCodewordCombo:
+        return &settings.NUMBER_OF_SYMBOL_PER_CODEWORD;
+    case kRowsCombo:
+        return &settings.CHARACTERISTIC_I;
+    case kColumnsCombo:
+        return &settings.CHARACTERISTIC_J;
+    case kBurstCombo:
+        return &settings.NUMBER_OF_BURST_ERROR;
+    default:
+        return nullptr;
+    }
+}
+
+void CharacteristicsPage::ReadSettingCombo(int comboId, int& setting)
+{
+    const Dialog& window = *dialog();
+    const int selected = window.ComboSelection(comboId);
+    const std::string text =
+        selected >= 0 ? window.ComboItemText(comboId, selected) : window.ControlText(comboId);
+    setting = ReadLeadingInteger(text);
+}
+
+void CharacteristicsPage::Refresh()
+{
+    Dialog& window = *dialog();
+    window.SetControlText(kRowsLabel, RowsLabel(settings));
+    window.SetControlText(kColumnsLabel, ColumnsLabel(settings));
+    window.SetControlText(kBurstText, BurstText(settings));
+    // With neither direction flag set no structure is chosen and the picture stays as it was.
+    const int bitmap = StructurePicture(settings);
+    if (bitmap != 0)
+        window.SetPicture(kStructurePicture, bitmap);
+    RefreshPreview(panel(), settings, BaseName());
+}
