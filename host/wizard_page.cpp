@@ -41,20 +41,25 @@ WizardPage::~WizardPage() = default;
 void WizardPage::ShowModal()
 {
     const DialogTemplate* dialogTemplate = FindDialogTemplate(templateId_);
-    if (dialogTemplate == nullptr)
-        return;
-    Dialog window(*dialogTemplate, *this);
+    if (dialogTemplate != nullptr)
+        RunDialog(*dialogTemplate);
+}
+
+void WizardPage::RunDialog(const DialogTemplate& dialogTemplate)
+{
+    Dialog window(dialogTemplate, *this);
     dialog_ = &window;
+    template_ = &dialogTemplate;
     window.RunModal();
     dialog_ = nullptr;
+    template_ = nullptr;
 }
 
 bool WizardPage::InitPage()
 {
     Dialog& window = *dialog_;
-    const DialogTemplate* dialogTemplate = FindDialogTemplate(templateId_);
-    if (dialogTemplate != nullptr && !dialogTemplate->caption.empty())
-        window.SetWindowText(caption + " -- " + dialogTemplate->caption);
+    if (!template_->caption.empty())
+        window.SetWindowText(caption + " -- " + template_->caption);
     else
         window.SetWindowText(caption);
 

@@ -67,6 +67,8 @@ protected:
     Dialog* dialog() const { return dialog_; }
     // Leaves the page with the given result after PrepareLeave and Validate agree.
     void Leave(PageResult how);
+    // Builds the page's window from dialogTemplate and runs it until the page is left.
+    void RunDialog(const DialogTemplate& dialogTemplate);
 
     int separatorWidth_ = 0; // the page window's width before layout
 
@@ -77,4 +79,5 @@ private:
     int templateId_;
     WizardApp* app_ = nullptr;
     Dialog* dialog_ = nullptr;
+    const DialogTemplate* template_ = nullptr;
 };
