@@ -1,0 +1,89 @@
+#include "symbol/symbol_graphic.h"
+
+#include "symbol/text_measurer.h"
+
+#include <utility>
+
+SymbolGraphic::SymbolGraphic(int width, int height)
+    : panelWidth(width + 16), panelHeight(height + 16)
+{
+}
+
+void SymbolGraphic::Reset(int width, int height)
+{
+    symbolWidth = width;
+    symbolHeight = height;
+    originX = panelWidth - width - 8;
+    originY = (panelHeight - height) / 2;
+    lines.clear();
+    circles.clear();
+    arcs.clear();
+    texts.clear();
+    pins.clear();
+}
+
+namespace {
+
+template <typename Element>
+void Append(std::vector<std::unique_ptr<Element>>& list, std::unique_ptr<Element> element,
+            int originX, int originY)
+{
+    if (!element)
+        return;
+    element->originX = originX;
+    element->originY = originY;
+    list.push_back(std::move(element));
+}
+
+} // namespace
+
+void SymbolGraphic::AddLine(std::unique_ptr<SymbolLine> line)
+{
+    Append(lines, std::move(line), originX, originY);
+}
+
+void SymbolGraphic::AddCircle(std::unique_ptr<SymbolCircle> circle)
+{
+    Append(circles, std::move(circle), originX, originY);
+}
+
+void SymbolGraphic::AddArc(std::unique_ptr<SymbolArc> arc)
+{
+    Append(arcs, std::move(arc), originX, originY);
+}
+
+void SymbolGraphic::AddText(std::unique_ptr<SymbolText> text)
+{
+    Append(texts, std::move(text), originX, originY);
+}
+
+void SymbolGraphic::AddPin(std::unique_ptr<SymbolPin> pin)
+{
+    if (!pin)
+        return;
+    pin->stub.originX = pin->label.originX = originX;
+    pin->stub.originY = pin->label.originY = originY;
+    if (pin->widthMark) {
+        pin->widthMark->originX = originX;
+        pin->widthMark->originY = originY;
+    }
+    if (pin->widthText) {
+        pin->widthText->originX = originX;
+        pin->widthText->originY = originY;
+    }
+    pin->originX = originX;
+    pin->originY = originY;
+    pins.push_back(std::move(pin));
+}
+
+int RoundUp8(int a)
+{
+    // Worked out in 64 bits so that values near the top of the range do not overflow.
+    return int((static_cast<long long>(a) + 7) / 8 * 8);
+}
+
+int ReferenceSymbolWidth()
+{
+    const int w = TextMeasurer("Arial", 8).Width("write_addr[15..0]");
+    return 2 * RoundUp8(w + 8) + 48;
+}
