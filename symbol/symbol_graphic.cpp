@@ -1,5 +1,6 @@
 #include "symbol/symbol_graphic.h"
 
+#include "symbol/preview_colours.h"
 #include "symbol/text_measurer.h"
 
 #include <utility>
@@ -86,4 +87,51 @@ int ReferenceSymbolWidth()
 {
     const int w = TextMeasurer("Arial", 8).Width("write_addr[15..0]");
     return 2 * RoundUp8(w + 8) + 48;
+}
+
+void SymbolGraphic::Draw(DeviceContext& dc, const Rect& area) const
+{
+    const Rect shadow{originX + 8, originY + 8, originX + symbolWidth + 8, originY + symbolHeight + 8};
+    const Rect face{originX, originY, originX + symbolWidth, originY + symbolHeight};
+
+    dc.SetTextColour(kShadowColour);
+    if (shadow.right > area.right) {
+        // The symbol reaches into the strip: each part of the shadow is dithered against the
+        // colour underneath it, and the strip's dark edge, which the shadow covered, is drawn again.
+        const Colour stripBackground = dc.BackgroundColour();
+        dc.SetBackgroundColour(kPreviewBackground);
+        dc.FillHalftone(Rect{shadow.left, shadow.top, area.right, shadow.bottom});
+        dc.SetBackgroundColour(stripBackground);
+        dc.FillHalftone(Rect{area.right, shadow.top, shadow.right, shadow.bottom});
+        dc.SelectPen(PenStyle::Solid, 1, kStripEdgeDark);
+        dc.MoveTo(area.right, area.top);
+        dc.LineTo(area.right, area.bottom);
+        dc.FillSolid(face, kSymbolFace);
+        dc.RestorePen();
+    } else {
+        dc.FillHalftone(shadow);
+        dc.FillSolid(face, kSymbolFace);
+    }
+
+    // The white face is now the background colour, so every text gets a white cell; the texts
+    // come before the lines so that the lines stay visible over those cells.
+    for (const auto& text : texts)
+        text->Draw(dc);
+
+    dc.SelectPen(PenStyle::Solid, 1, kSymbolTeal);
+    dc.MoveTo(face.left, face.top);
+    dc.LineTo(face.right, face.top);
+    dc.LineTo(face.right, face.bottom);
+    dc.LineTo(face.left, face.bottom);
+    dc.LineTo(face.left, face.top);
+    dc.RestorePen();
+
+    for (const auto& circle : circles)
+        circle->Draw(dc);
+    for (const auto& arc : arcs)
+        arc->Draw(dc);
+    for (const auto& line : lines)
+        line->Draw(dc);
+    for (const auto& pin : pins)
+        pin->Draw(dc);
 }
