@@ -2,6 +2,7 @@
 
 #include "platform/atomic_file.h"
 
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -10,8 +11,8 @@
 namespace {
 
 // Collects the text in a local buffer and hands it to the stream in large pieces. The data ramp
-// of a large variation has millions of lines, so numbers are formatted in place instead of going
-// through the stream's formatting one by one.
+// of a large variation has millions of lines, so numbers are formatted straight into the buffer
+// instead of going through the stream's formatting one by one.
 class ChunkedText {
 public:
     explicit ChunkedText(std::ostream& out) : out_(out) {}
@@ -39,17 +40,15 @@ public:
         return *this;
     }
 
-    // One line of the data ramp: time, "> ", value, line end.
-    void RampLine(int64_t time, uint64_t value)
+    // Room for at least room characters at the returned position; Advance moves past what was
+    // put there.
+    char* Reserve(size_t room)
     {
-        Reserve(2 * kNumberRoom + 3);
-        char* p = std::to_chars(buffer_ + used_, buffer_ + kCapacity, time).ptr;
-        *p++ = '>';
-        *p++ = ' ';
-        p = std::to_chars(p, buffer_ + kCapacity, value).ptr;
-        *p++ = '\n';
-        used_ = size_t(p - buffer_);
+        if (kCapacity - used_ < room)
+            Flush();
+        return buffer_ + used_;
     }
+    void Advance(char* end) { used_ = size_t(end - buffer_); }
 
     void Flush()
     {
@@ -63,15 +62,89 @@ private:
     // Enough for any 64-bit number with its sign.
     static constexpr size_t kNumberRoom = 21;
 
-    void Reserve(size_t room)
-    {
-        if (kCapacity - used_ < room)
-            Flush();
-    }
-
     std::ostream& out_;
     char buffer_[kCapacity];
     size_t used_ = 0;
+};
+
+// The texts of 0 to 999: plain, and padded to three digits for use behind higher digits.
+struct LowDigits {
+    char plain[4];
+    char padded[4];
+    size_t plainLength;
+};
+
+constexpr std::array<LowDigits, 1000> MakeLowDigits()
+{
+    std::array<LowDigits, 1000> table{};
+    for (int n = 0; n < 1000; ++n) {
+        LowDigits& entry = table[size_t(n)];
+        const char digits[3] = {char('0' + n / 100), char('0' + n / 10 % 10), char('0' + n % 10)};
+        entry.padded[0] = digits[0];
+        entry.padded[1] = digits[1];
+        entry.padded[2] = digits[2];
+        const size_t skip = n >= 100 ? 0 : n >= 10 ? 1 : 2;
+        entry.plainLength = 3 - skip;
+        for (size_t k = 0; k < entry.plainLength; ++k)
+            entry.plain[k] = digits[skip + k];
+    }
+    return table;
+}
+
+constexpr std::array<LowDigits, 1000> kLowDigits = MakeLowDigits();
+
+// A non-negative number that grows by small steps and is written as decimal text again and again,
+// as the ramp's times and values are. Its last three digits come from a table; the digits above
+// them are formatted only when they change, once every thousand units.
+class RampNumber {
+public:
+    // Room that Put may fill beyond the digits it reports.
+    static constexpr size_t kRoom = 32;
+
+    explicit RampNumber(uint64_t value) : high_(value / 1000), low_(value % 1000) { FormatHigh(); }
+
+    // Step below 1000.
+    void Add(unsigned step)
+    {
+        low_ += step;
+        if (low_ >= 1000) {
+            low_ -= 1000;
+            ++high_;
+            FormatHigh();
+        }
+    }
+
+    void Reset()
+    {
+        high_ = 0;
+        low_ = 0;
+    }
+
+    // Writes the digits at p, possibly followed by scratch within kRoom; returns their end.
+    char* Put(char* p) const
+    {
+        const LowDigits& low = kLowDigits[low_];
+        if (high_ == 0) {
+            std::memcpy(p, low.plain, sizeof low.plain);
+            return p + low.plainLength;
+        }
+        // Fixed-length copies compile to a few moves; only the digits are kept.
+        std::memcpy(p, highText_, sizeof highText_);
+        p += highLength_;
+        std::memcpy(p, low.padded, sizeof low.padded);
+        return p + 3;
+    }
+
+private:
+    void FormatHigh()
+    {
+        highLength_ = size_t(std::to_chars(highText_, highText_ + sizeof highText_, high_).ptr - highText_);
+    }
+
+    uint64_t high_;
+    unsigned low_;
+    char highText_[24] = {};
+    size_t highLength_ = 0;
 };
 
 // The largest value a symbol of width bits holds: no bits hold only 0, and widths beyond 64 are
@@ -134,11 +207,28 @@ void WriteDataRamp(ChunkedText& text, const InterleaverSettings& settings, int64
          << "INPUTS din[" << highest << "..0]\\DEC;\n"
          << "PATTERN\n0> 0\n";
 
+    // The data starts when the clock is enabled and changes every clock period.
     const uint64_t limit = SymbolLimit(settings.SYMBOL_WIDTH);
     uint64_t value = 0;
+    RampNumber timeText(160);
+    RampNumber valueText(0);
     for (int64_t time = 160; time < endTime; time += 40) {
-        text.RampLine(time, value);
-        value = value == limit ? 0 : value + 1;
+        char* p = text.Reserve(2 * RampNumber::kRoom + 3);
+        p = timeText.Put(p);
+        *p++ = '>';
+        *p++ = ' ';
+        p = valueText.Put(p);
+        *p++ = '\n';
+        text.Advance(p);
+
+        timeText.Add(40);
+        if (value == limit) {
+            value = 0;
+            valueText.Reset();
+        } else {
+            ++value;
+            valueText.Add(1);
+        }
     }
     text << endTime << "> 0;\n";
 

@@ -6,25 +6,6 @@
 
 namespace {
 
-struct Derived {
-    int addressWidth;
-    int memoryWords;
-    int latencyCycles;
-    int codewordsSpread;
-    int checkSymbols;
-    int vectorEndTime;
-};
-
-void ExpectDerived(const InterleaverSettings& s, const Derived& expected)
-{
-    EXPECT_EQ(s.addressWidth(), expected.addressWidth);
-    EXPECT_EQ(s.memoryWords(), expected.memoryWords);
-    EXPECT_EQ(s.latencyCycles(), expected.latencyCycles);
-    EXPECT_EQ(s.codewordsSpread(), expected.codewordsSpread);
-    EXPECT_EQ(s.checkSymbols(), expected.checkSymbols);
-    EXPECT_EQ(s.vectorEndTime(), expected.vectorEndTime);
-}
-
 InterleaverSettings WithAlgorithm(int convolutional, int block, int continuous)
 {
     InterleaverSettings s;
@@ -38,70 +19,50 @@ InterleaverSettings WithAlgorithm(int convolutional, int block, int continuous)
 
 TEST(BitLength, CountsTruncatingHalvings)
 {
-    const struct {
-        int x;
-        int halvings;
-    } cases[] = {
-        {0, 0}, {1, 1}, {2, 2}, {3, 2}, {187, 8}, {255, 8}, {256, 9},
-        {-1, 1}, {-5, 3}, {INT_MAX, 31}, {INT_MIN, 32},
-    };
+    const int cases[][2] = {{0, 0},  {1, 1},  {2, 2},  {3, 2},       {187, 8},   {255, 8},
+                            {256, 9}, {-1, 1}, {-5, 3}, {INT_MAX, 31}, {INT_MIN, 32}};
     for (const auto& c : cases)
-        EXPECT_EQ(BitLength(c.x), c.halvings) << "x = " << c.x;
+        EXPECT_EQ(BitLength(c[0]), c[1]) << "x = " << c[0];
 }
 
-TEST(InterleaverSettings, InitialValuesGiveConvolutionalFigures)
+TEST(InterleaverSettings, DerivedFiguresFollowTheAlgorithmFlags)
 {
-    const InterleaverSettings s;
-    EXPECT_TRUE(s.continuousFlow());
-    EXPECT_FALSE(s.blockMode());
-    // I = 12, J = 17: 4 + BitLength(187) = 12 bits; 11 * 17 * 12 = 2244 words; 2244 / 204 = 11
-    // codewords, 10 / 11 = 0 check symbols raised to 2; (2244 + 6) * 120 = 270000.
-    ExpectDerived(s, {12, 2244, 2250, 11, 2, 270000});
-}
-
-TEST(InterleaverSettings, BlockChosenGivesBlockFigures)
-{
-    const InterleaverSettings s = WithAlgorithm(0, 1, 0);
-    EXPECT_FALSE(s.continuousFlow());
-    EXPECT_TRUE(s.blockMode());
-    // 4 + BitLength(17) = 9 bits; 12 * 17 = 204 words; 2 * 204 + 4; 204 / 204 = 1; 2 * 10 / 1;
-    // 204 * 160.
-    ExpectDerived(s, {9, 204, 412, 1, 20, 32640});
-}
-
-TEST(InterleaverSettings, ContinuousBlockAloneKeepsWidthAndUsesBlockFormulas)
-{
-    const InterleaverSettings s = WithAlgorithm(0, 0, 1);
-    EXPECT_TRUE(s.continuousFlow());
-    EXPECT_TRUE(s.blockMode());
-    // Width as at start; words, latency, spread and check symbols by the block rules; the end
-    // time by the continuous-flow rule.
-    ExpectDerived(s, {12, 204, 412, 1, 20, 270000});
-}
-
-TEST(InterleaverSettings, BothAlgorithmFlagsTakeBlockWidthAndConvolutionalRest)
-{
-    const InterleaverSettings s = WithAlgorithm(1, 1, 0);
-    EXPECT_TRUE(s.continuousFlow());
-    EXPECT_TRUE(s.blockMode());
-    ExpectDerived(s, {9, 2244, 2250, 11, 2, 270000});
-}
-
-TEST(InterleaverSettings, NoAlgorithmFlagGivesBlockFiguresWithoutFlow)
-{
-    const InterleaverSettings s = WithAlgorithm(0, 0, 0);
-    EXPECT_FALSE(s.continuousFlow());
-    EXPECT_FALSE(s.blockMode());
-    ExpectDerived(s, {12, 204, 412, 1, 20, 32640});
-}
-
-TEST(InterleaverSettings, FlagsCountOnlyWhenEqualToOne)
-{
-    const InterleaverSettings s = WithAlgorithm(2, -1, 5);
-    EXPECT_FALSE(s.continuousFlow());
-    EXPECT_FALSE(s.blockMode());
-    EXPECT_EQ(s.addressWidth(), 12);
-    EXPECT_EQ(s.memoryWords(), 204);
+    // B = 10 throughout. Convolutional I = 12, J = 17: 4 + BitLength(187) = 12 bits,
+    // 11 * 17 * 12 = 2244 words, 2244 / 204 = 11 codewords, 10 / 11 = 0 check symbols raised to 2,
+    // (2244 + 6) * 120 = 270000. Block: 4 + BitLength(17) = 9 bits, 204 words, 2 * 204 + 4,
+    // 204 / 204 = 1, 2 * 10 / 1, 204 * 160.
+    const struct {
+        const char* what;
+        int convolutional, block, continuous, i, j, n;
+        bool continuousFlow, blockMode;
+        int addressWidth, memoryWords, latencyCycles, codewordsSpread, checkSymbols, vectorEndTime;
+    } cases[] = {
+        {"initial settings", 1, 0, 0, 12, 17, 204, true, false, 12, 2244, 2250, 11, 2, 270000},
+        {"block", 0, 1, 0, 12, 17, 204, false, true, 9, 204, 412, 1, 20, 32640},
+        // Width kept from the start; block rules except the end time, which follows the flow.
+        {"continuous block alone", 0, 0, 1, 12, 17, 204, true, true, 12, 204, 412, 1, 20, 270000},
+        // The block width wins; everything else is convolutional.
+        {"convolutional and block", 1, 1, 0, 12, 17, 204, true, true, 9, 2244, 2250, 11, 2, 270000},
+        {"no algorithm", 0, 0, 0, 12, 17, 204, false, false, 12, 204, 412, 1, 20, 32640},
+        {"flags other than 1", 2, -1, 5, 12, 17, 204, false, false, 12, 204, 412, 1, 20, 32640},
+        // 39 * 500 * 40 = 780000; BitLength(40) + BitLength(19500) = 6 + 15.
+        {"largest valid", 1, 0, 0, 40, 500, 2, true, false, 21, 780000, 780006, 390000, 2, 93600720},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        InterleaverSettings s = WithAlgorithm(c.convolutional, c.block, c.continuous);
+        s.CHARACTERISTIC_I = c.i;
+        s.CHARACTERISTIC_J = c.j;
+        s.NUMBER_OF_SYMBOL_PER_CODEWORD = c.n;
+        EXPECT_EQ(s.continuousFlow(), c.continuousFlow);
+        EXPECT_EQ(s.blockMode(), c.blockMode);
+        EXPECT_EQ(s.addressWidth(), c.addressWidth);
+        EXPECT_EQ(s.memoryWords(), c.memoryWords);
+        EXPECT_EQ(s.latencyCycles(), c.latencyCycles);
+        EXPECT_EQ(s.codewordsSpread(), c.codewordsSpread);
+        EXPECT_EQ(s.checkSymbols(), c.checkSymbols);
+        EXPECT_EQ(s.vectorEndTime(), c.vectorEndTime);
+    }
 }
 
 TEST(InterleaverSettings, AddressWidthKeepsItsLastEvaluatedValue)
@@ -147,16 +108,6 @@ TEST(InterleaverSettings, CheckSymbolsFallBackWhenSpreadOrResultIsSmall)
         s.NUMBER_OF_BURST_ERROR = c.b;
         EXPECT_EQ(s.checkSymbols(), c.expected) << c.what;
     }
-}
-
-TEST(InterleaverSettings, LargestValidVariationStaysInRange)
-{
-    InterleaverSettings s;
-    s.CHARACTERISTIC_I = 40;
-    s.CHARACTERISTIC_J = 500;
-    s.NUMBER_OF_SYMBOL_PER_CODEWORD = 2;
-    // 39 * 500 * 40 = 780000; BitLength(40) + BitLength(19500) = 6 + 15.
-    ExpectDerived(s, {21, 780000, 780006, 390000, 2, 93600720});
 }
 
 TEST(InterleaverSettings, ExtremeValuesWrapAsThirtyTwoBitArithmetic)

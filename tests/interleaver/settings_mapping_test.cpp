@@ -96,9 +96,6 @@ std::vector<MappingCase> Cases()
     blockExternal.INTERLEAVER = 0;
     blockExternal.DEINTERLEAVER = 1;
 
-    InterleaverSettings narrow = Make(0, 1, 0, 1, 0);
-    narrow.SYMBOL_WIDTH = 1;
-
     return {
         {"convolutional, internal", Make(1, 0, 0, 1, 0), "conv_qzram",
          Join(CommonConstants({"CONVOLUTIONAL"}, "conv_qzram", "INTERLEAVER"), {"SYMBOL_WIDTH NUMERIC 8 @conv_qzram"}),
@@ -122,12 +119,6 @@ std::vector<MappingCase> Cases()
          Join(InputConnections("genaddr"),
               {"write_enable:0 <- genaddr@block_write_enable:0", "addr:9 <- genaddr@read_addr:9",
                "block_full:0 <- genaddr@block_full:0", "block_empty:0 <- genaddr@block_empty:0"})},
-        {"one-bit symbols", narrow, "conv_qzram",
-         Join(CommonConstants({"BLOCK"}, "conv_qzram", "INTERLEAVER"), {"SYMBOL_WIDTH NUMERIC 1 @conv_qzram"}),
-         Join(kInputs, {"INPUT din[0..0]", "OUTPUT dout[0..0]", "OUTPUT next_din", "OUTPUT dout_valid"}),
-         Join(InputConnections("conv_qzram"),
-              {"conv_qzram@din:1 <- din:1", "dout:1 <- conv_qzram@dout:1", "next_din:0 <- conv_qzram@next_din:0",
-               "dout_valid:0 <- conv_qzram@dout_valid:0"})},
         {"continuous block, internal", Make(0, 0, 1, 1, 0), "conv_qzram",
          Join(CommonConstants({"BLOCK_CONTINOUS"}, "conv_qzram", "INTERLEAVER"), {"SYMBOL_WIDTH NUMERIC 8 @conv_qzram"}),
          Join(kInputs, {"INPUT din[7..0]", "OUTPUT dout[7..0]", "OUTPUT sync_out"}),

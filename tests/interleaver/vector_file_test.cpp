@@ -194,80 +194,78 @@ TEST(VectorFile, DirectionAndAlgorithmChooseHeaderWords)
               Header("DEINTERLEAVER", "Number of rows\t\t12", "Number of column\t\t17", "Symbol width\t\t8"));
 }
 
-TEST(VectorFile, OneBitSymbolsAlternate)
+TEST(VectorFile, ElevenBitSymbolsCountTo2047)
 {
-    const std::string file = Write(Block(3, 2, 1)); // end time 960
-    EXPECT_EQ(Tail(file), "GROUP CREATE din[0..0] = din0 ;\n"
-                          "GROUP CREATE dout[0..0] = dout0 ;\n\n"
-                          "INPUTS din[0..0]\\DEC;\nPATTERN\n0> 0\n"
-                          "160> 0\n200> 1\n240> 0\n280> 1\n320> 0\n360> 1\n400> 0\n440> 1\n"
-                          "480> 0\n520> 1\n560> 0\n600> 1\n640> 0\n680> 1\n720> 0\n760> 1\n"
-                          "800> 0\n840> 1\n880> 0\n920> 1\n"
-                          "960> 0;\nOUTPUTS dout[0..0] dout_valid next_din;\n\n");
+    // End time 20 * 30 * 160 = 96000: line k holds time 160 + 40 k and value k modulo 2048.
+    const std::vector<std::string> ramp = RampLines(Write(Block(20, 30, 11)));
+    ASSERT_EQ(ramp.size(), 2396u);
+    const struct {
+        size_t k;
+        const char* line;
+    } cases[] = {
+        {9, "520> 9"},       {20, "960> 20"},       {21, "1000> 21"},       {22, "1040> 22"},
+        {99, "4120> 99"},    {100, "4160> 100"},    {996, "40000> 996"},    {1000, "40160> 1000"},
+        {1005, "40360> 1005"}, {2047, "82040> 2047"}, {2048, "82080> 0"},   {2395, "95960> 347"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ramp[c.k], c.line) << "line " << c.k;
 }
 
-TEST(VectorFile, WidthWithoutBitsHoldsOnlyZero)
+TEST(VectorFile, TailFollowsMemoryAndWidth)
 {
-    for (int w : {0, -3}) {
-        const std::vector<std::string> ramp = RampLines(Write(Block(2, 2, w)));
-        ASSERT_EQ(ramp.size(), 12u) << "W = " << w;
-        for (const std::string& line : ramp)
-            EXPECT_EQ(line.substr(line.find('>')), "> 0") << "W = " << w;
+    InterleaverSettings noMemory = Block(12, 17, 8);
+    noMemory.INTERNAL_DPRAM = 0;
+    const struct {
+        const char* what;
+        InterleaverSettings settings;
+        std::string tail;
+    } cases[] = {
+        // I = 12, J = 17: 12 address bits.
+        {"external convolutional", External(InterleaverSettings()),
+         "GROUP CREATE read_addr[11..0] = read_addr11 read_addr10 read_addr9 read_addr8 read_addr7 "
+         "read_addr6 read_addr5 read_addr4 read_addr3 read_addr2 read_addr1 read_addr0 ;\n"
+         "GROUP CREATE write_addr[11..0] = write_addr11 write_addr10 write_addr9 write_addr8 write_addr7 "
+         "write_addr6 write_addr5 write_addr4 write_addr3 write_addr2 write_addr1 write_addr0 ;\n\n"
+         "OUTPUTS read_addr[11..0] write_addr[11..0] sync_out;\n\n"},
+        // The width was last 12; the block rule gives 4 + 5 bits before anything is written.
+        {"external block", External(Block(12, 17, 8)), "OUTPUTS addr[8..0] write_enable block_full block_empty;\n\n"},
+        {"no memory flag", noMemory, "OUTPUTS addr[8..0] write_enable block_full block_empty;\n\n"},
+        // End time 160: no ramp lines.
+        {"width 0", Block(1, 1, 0),
+         "GROUP CREATE din[-1..0] = ;\nGROUP CREATE dout[-1..0] = ;\n\nINPUTS din[-1..0]\\DEC;\nPATTERN\n0> 0\n"
+         "160> 0;\nOUTPUTS dout[-1..0] dout_valid next_din;\n\n"},
+        {"lowest width", Block(1, 1, INT_MIN),
+         "GROUP CREATE din[-2147483649..0] = ;\nGROUP CREATE dout[-2147483649..0] = ;\n\n"
+         "INPUTS din[-2147483649..0]\\DEC;\nPATTERN\n0> 0\n160> 0;\n"
+         "OUTPUTS dout[-2147483649..0] dout_valid next_din;\n\n"},
+        // A negative end time: still no ramp, and the end line carries it.
+        // One bit: the names run from 0 down to 0.
+        {"negative end time, one bit", Block(1, -4, 1),
+         "GROUP CREATE din[0..0] = din0 ;\nGROUP CREATE dout[0..0] = dout0 ;\n\nINPUTS din[0..0]\\DEC;\n"
+         "PATTERN\n0> 0\n-640> 0;\nOUTPUTS dout[0..0] dout_valid next_din;\n\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Tail(Write(c.settings)), c.tail) << c.what;
+}
+
+TEST(VectorFile, RampValuesStayWithinTheSymbolWidth)
+{
+    // End time 2 * 3 * 160 = 960: 20 lines. Without bits only 0 fits, one bit alternates, and from
+    // 64 bits on the count never wraps.
+    const struct {
+        int w;
+        const char* last;
+    } cases[] = {{0, "920> 0"},   {-3, "920> 0"},  {1, "920> 1"},
+                 {2, "920> 3"},   {63, "920> 19"}, {64, "920> 19"}, {1000, "920> 19"}};
+    for (const auto& c : cases) {
+        const std::vector<std::string> ramp = RampLines(Write(Block(2, 3, c.w)));
+        ASSERT_EQ(ramp.size(), 20u) << "W = " << c.w;
+        EXPECT_EQ(ramp.back(), c.last) << "W = " << c.w;
+        if (c.w <= 1) {
+            EXPECT_EQ(ramp[1], c.w == 1 ? "200> 1" : "200> 0") << "W = " << c.w;
+            EXPECT_EQ(ramp[2], "240> 0") << "W = " << c.w;
+        }
     }
-    EXPECT_EQ(Tail(Write(Block(1, 1, 0))), "GROUP CREATE din[-1..0] = ;\nGROUP CREATE dout[-1..0] = ;\n\n"
-                                           "INPUTS din[-1..0]\\DEC;\nPATTERN\n0> 0\n160> 0;\n"
-                                           "OUTPUTS dout[-1..0] dout_valid next_din;\n\n");
-}
-
-TEST(VectorFile, ExtremeWidthsDoNotOverflow)
-{
-    // End time 160: no ramp, so only the names and ranges show the width.
-    EXPECT_EQ(Tail(Write(Block(1, 1, INT_MIN))),
-              "GROUP CREATE din[-2147483649..0] = ;\nGROUP CREATE dout[-2147483649..0] = ;\n\n"
-              "INPUTS din[-2147483649..0]\\DEC;\nPATTERN\n0> 0\n160> 0;\n"
-              "OUTPUTS dout[-2147483649..0] dout_valid next_din;\n\n");
-
-    // Widths of 64 bits and more never wrap within the ramp.
-    for (int w : {63, 64, 65, 1000}) {
-        const std::vector<std::string> ramp = RampLines(Write(Block(2, 3, w)));
-        ASSERT_EQ(ramp.size(), 20u);
-        EXPECT_EQ(ramp.back(), "920> 19") << "W = " << w;
-    }
-}
-
-TEST(VectorFile, EndTimeAtMostFirstDataTimeGivesNoRamp)
-{
-    for (int j : {1, 0, -4}) {
-        const std::string file = Write(Block(1, j, 2));
-        const std::string endTime = std::to_string(160 * j);
-        EXPECT_NE(file.find("0> 0\n" + endTime + "> 0;\n"), std::string::npos) << "J = " << j;
-        EXPECT_TRUE(RampLines(file).empty()) << "J = " << j;
-    }
-}
-
-TEST(VectorFile, ExternalConvolutionalWatchesAddressGroups)
-{
-    // I = 12, J = 17: 12 address bits.
-    EXPECT_EQ(Tail(Write(External(InterleaverSettings()))),
-              "GROUP CREATE read_addr[11..0] = read_addr11 read_addr10 read_addr9 read_addr8 read_addr7 "
-              "read_addr6 read_addr5 read_addr4 read_addr3 read_addr2 read_addr1 read_addr0 ;\n"
-              "GROUP CREATE write_addr[11..0] = write_addr11 write_addr10 write_addr9 write_addr8 write_addr7 "
-              "write_addr6 write_addr5 write_addr4 write_addr3 write_addr2 write_addr1 write_addr0 ;\n\n"
-              "OUTPUTS read_addr[11..0] write_addr[11..0] sync_out;\n\n");
-}
-
-TEST(VectorFile, ExternalBlockWatchesFreshAddressWidth)
-{
-    // The width was last 12; the block rule gives 4 + 5 bits before anything is written.
-    EXPECT_EQ(Tail(Write(External(Block(12, 17, 8)))),
-              "OUTPUTS addr[8..0] write_enable block_full block_empty;\n\n");
-}
-
-TEST(VectorFile, NeitherMemoryFlagIsTreatedAsExternal)
-{
-    InterleaverSettings s = Block(12, 17, 8);
-    s.INTERNAL_DPRAM = 0;
-    EXPECT_EQ(Tail(Write(s)), "OUTPUTS addr[8..0] write_enable block_full block_empty;\n\n");
 }
 
 TEST(VectorFile, RestoredFlagCombinations)
