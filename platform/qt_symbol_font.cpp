@@ -1,0 +1,57 @@
+#include "platform/qt_symbol_font.h"
+
+#include "platform/font_file.h"
+
+#include <QFontDatabase>
+#include <QStringList>
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <string>
+
+namespace {
+
+// The family name under which a face's font file is known to the toolkit. Each face name is
+// looked up and each file registered only once per process.
+QString FamilyFor(const std::string& faceName)
+{
+    static std::map<std::string, QString> families;
+    const auto known = families.find(faceName);
+    if (known != families.end())
+        return known->second;
+
+    QString family = QString::fromStdString(faceName);
+    const std::string file = FindFontFile(faceName);
+    if (!file.empty()) {
+        static std::map<std::string, QString> registered;
+        const auto loaded = registered.find(file);
+        if (loaded != registered.end()) {
+            family = loaded->second;
+        } else {
+            const int id = QFontDatabase::addApplicationFont(QString::fromStdString(file));
+            const QStringList names = QFontDatabase::applicationFontFamilies(id);
+            if (!names.isEmpty())
+                family = names.first();
+            registered.emplace(file, family);
+        }
+    }
+    families.emplace(faceName, family);
+    return family;
+}
+
+} // namespace
+
+QFont SymbolQFont(const FontDescription& font)
+{
+    QFont result(FamilyFor(font.faceName));
+    // The height is given in pixels; a character height (negative) is the pixel size itself.
+    // A height of 0 asks for the default size, 8 points at 96 DPI.
+    const int64_t height = font.height < 0 ? -int64_t(font.height) : int64_t(font.height);
+    result.setPixelSize(height == 0 ? 11 : int(std::min<int64_t>(height, 4096)));
+    // The measurement adds whole-pixel glyph advances without kerning; the drawing does the same.
+    result.setKerning(false);
+    result.setHintingPreference(QFont::PreferFullHinting);
+    result.setStyleStrategy(QFont::PreferMatch);
+    return result;
+}
