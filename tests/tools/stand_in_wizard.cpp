@@ -1,0 +1,77 @@
+// Stands in for the wizard in tarnwick's tests. Reads the host id from its -h argument, sends the
+// messages listed in STAND_IN_MESSAGES (separated by ';') to the host's socket, records its
+// arguments in the file STAND_IN_ARGS, writes the two files the wizard writes when the run ends
+// written (status 0 or 3), and ends with STAND_IN_STATUS, a number or "kill" for SIGKILL.
+#include <csignal>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+std::string Env(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+void Send(int fd, const std::string& host, const std::string& text)
+{
+    const std::string name = "tarnwick-" + host;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path + 1, name.data(), name.size());
+    const socklen_t length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    ::sendto(fd, text.data(), text.size(), MSG_DONTWAIT, reinterpret_cast<const sockaddr*>(&address), length);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string host;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "-h", 2) == 0)
+            host = argv[i] + 2;
+    }
+    const std::string argsFile = Env("STAND_IN_ARGS");
+    if (!argsFile.empty()) {
+        std::ofstream out(argsFile);
+        for (int i = 0; i < argc; ++i)
+            out << argv[i] << '\n';
+    }
+    if (!host.empty()) {
+        const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
+        std::string messages = Env("STAND_IN_MESSAGES");
+        size_t start = 0;
+        while (fd >= 0 && start < messages.size()) {
+            size_t end = messages.find(';', start);
+            if (end == std::string::npos)
+                end = messages.size();
+            Send(fd, host, messages.substr(start, end - start));
+            start = end + 1;
+        }
+        if (fd >= 0)
+            ::close(fd);
+    }
+
+    const std::string status = Env("STAND_IN_STATUS");
+    if (status == "kill")
+        ::raise(SIGKILL);
+    const int code = std::atoi(status.c_str());
+    if ((code == 0 || code == 3) && argc > 1) {
+        const std::string design = argv[argc - 1];
+        const size_t slash = design.rfind('/');
+        const std::string directory = slash == std::string::npos ? "" : design.substr(0, slash + 1);
+        const std::string name = design.substr(directory.size());
+        const std::string base = name.substr(0, name.rfind('.'));
+        std::ofstream(directory + base + ".cnx") << "GENERATION: STANDARD\n";
+        std::ofstream(base + ".vec") << "START 0;\n";
+    }
+    return code;
+}

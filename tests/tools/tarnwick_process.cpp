@@ -1,0 +1,65 @@
+#include "tests/tools/tarnwick_process.h"
+
+#include <fcntl.h>
+#include <fstream>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace {
+
+std::string ReadAll(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+} // namespace
+
+ProcessRun RunProgram(const std::vector<std::string>& args, const std::filesystem::path& directory,
+                      const std::map<std::string, std::string>& extra)
+{
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string text = *entry;
+        if (extra.count(text.substr(0, text.find('='))) == 0)
+            environment.push_back(text);
+    }
+    for (const auto& [name, value] : extra)
+        environment.push_back(name + "=" + value);
+
+    std::vector<char*> argv;
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (const std::string& entry : environment)
+        envp.push_back(const_cast<char*>(entry.c_str()));
+    envp.push_back(nullptr);
+
+    const std::filesystem::path outFile = directory / "run.stdout";
+    const std::filesystem::path errFile = directory / "run.stderr";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
+    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+
+    ProcessRun run;
+    const int failure = posix_spawn(&run.pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (failure != 0)
+        return run;
+    int status = 0;
+    if (waitpid(run.pid, &status, 0) == run.pid && WIFEXITED(status))
+        run.exitStatus = WEXITSTATUS(status);
+    run.out = ReadAll(outFile);
+    run.err = ReadAll(errFile);
+    std::filesystem::remove(outFile);
+    std::filesystem::remove(errFile);
+    return run;
+}

@@ -1,0 +1,115 @@
+// tarnwick: stands in for the host design environment. It starts the wizard on a design the way
+// the host does, shows each page exit the wizard reports, and tells what the wizard's exit status
+// means and which files are there afterwards.
+#include "tools/tarnwick/page_exit_listener.h"
+#include "tools/tarnwick/run_report.h"
+#include "tools/tarnwick/tarnwick_options.h"
+#include "tools/tarnwick/wizard_invocation.h"
+#include "tools/tarnwick/wizard_process.h"
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <poll.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// How often the end of the wizard is checked when the kernel offers no process descriptor.
+constexpr int kFallbackPollMilliseconds = 100;
+
+std::string SelfPath()
+{
+    char buffer[PATH_MAX];
+    const ssize_t size = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+    return size > 0 ? std::string(buffer, size_t(size)) : std::string();
+}
+
+void PrintMessages(PageExitListener& listener)
+{
+    for (const std::string& text : listener.ReceivePending()) {
+        PageExit exit;
+        if (ParsePageExit(text, exit)) {
+            std::printf("page exit: corner at (%d, %d)\n", exit.cornerX, exit.cornerY);
+            continue;
+        }
+        std::string shown;
+        for (const char c : text)
+            shown += (c >= ' ' && c <= '~') ? c : '?';
+        std::printf("ignored a message that is not a page exit: \"%s\"\n", shown.c_str());
+    }
+}
+
+// Prints the page exits as they arrive until the wizard has ended, then those still queued.
+// Returns false when the wizard could not be waited for.
+bool FollowWizard(WizardProcess& wizard, PageExitListener& listener, int& waitStatus)
+{
+    pollfd watched[2] = {{listener.fd(), POLLIN, 0}, {wizard.exitFd(), POLLIN, 0}};
+    const bool haveExitFd = wizard.exitFd() >= 0;
+    for (;;) {
+        const int ready = ::poll(watched, haveExitFd ? 2 : 1, haveExitFd ? -1 : kFallbackPollMilliseconds);
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (ready > 0 && (watched[0].revents & POLLIN) != 0)
+            PrintMessages(listener);
+        if (haveExitFd ? (ready > 0 && watched[1].revents != 0) : wizard.TryWait(waitStatus))
+            break;
+    }
+    // The wizard sends without waiting, so its last messages may still be queued.
+    PrintMessages(listener);
+    return wizard.pid() < 0 || wizard.Wait(waitStatus);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Each line goes out as soon as it is complete, also into a pipe or a file.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    TarnwickOptions options;
+    std::string error;
+    if (!ParseTarnwickOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+        std::fprintf(stderr, "tarnwick: %s\n\n%s", error.c_str(), kTarnwickUsage);
+        return 1;
+    }
+    if (options.help) {
+        std::fputs(kTarnwickUsage, stdout);
+        return 0;
+    }
+
+    const int hostId = int(::getpid());
+    PageExitListener listener;
+    if (!listener.Open(hostId, error)) {
+        std::fprintf(stderr, "tarnwick: %s\n", error.c_str());
+        return 1;
+    }
+
+    const std::string program = ChooseWizardProgram(options.wizardPath, SelfPath());
+    const std::vector<std::string> args = WizardArguments(options, hostId, program);
+    std::printf("host %d: starting %s\n", hostId, DisplayCommandLine(args).c_str());
+
+    // Like a shell waiting for a command, the host leaves Ctrl+C to the wizard and reports how it
+    // ended; the wizard itself gets the default actions back.
+    std::signal(SIGINT, SIG_IGN);
+    std::signal(SIGQUIT, SIG_IGN);
+    WizardProcess wizard;
+    if (!wizard.Start(program, args, error)) {
+        std::fprintf(stderr, "tarnwick: %s\n", error.c_str());
+        return 1;
+    }
+    int waitStatus = 0;
+    if (!FollowWizard(wizard, listener, waitStatus)) {
+        std::fprintf(stderr, "tarnwick: lost track of the wizard (process %d)\n", int(wizard.pid()));
+        return 1;
+    }
+
+    std::printf("wizard ended with %s: %s\n", DescribeWaitStatus(waitStatus).c_str(), OutcomeText(waitStatus).c_str());
+    const std::vector<RunFile> files = FilesOfRun(WizardDesignArgument(options.designPath), options.symbolFile);
+    std::fputs(DescribeFiles(files, [](const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }).c_str(),
+               stdout);
+    return HostExitStatus(waitStatus);
+}

@@ -1,0 +1,96 @@
+#include "tools/tarnwick/run_report.h"
+
+#include <sys/wait.h>
+
+namespace {
+
+struct DesignName {
+    std::string directory; // up to and including the last '/'
+    std::string baseName;  // the rest up to its last dot
+    std::string extension; // from that dot on
+};
+
+// Splits the design path the way the wizard does, so the listed paths are the ones it writes.
+DesignName SplitDesign(const std::string& path)
+{
+    DesignName name;
+    const size_t slash = path.rfind('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    name.directory = path.substr(0, nameStart);
+    const std::string rest = path.substr(nameStart);
+    const size_t dot = rest.rfind('.');
+    name.baseName = rest.substr(0, dot);
+    name.extension = dot == std::string::npos ? std::string() : rest.substr(dot);
+    return name;
+}
+
+} // namespace
+
+std::string OutcomeText(int waitStatus)
+{
+    if (!WIFEXITED(waitStatus))
+        return "the wizard ended abnormally";
+    switch (WEXITSTATUS(waitStatus)) {
+    case 0:
+        return "finished: the variation was written";
+    case 1:
+        return "start-up failed";
+    case 2:
+        return "cancelled";
+    case 3:
+        return "back to the host's pages: the variation was written";
+    default:
+        return "the wizard ended abnormally";
+    }
+}
+
+std::string DescribeWaitStatus(int waitStatus)
+{
+    if (WIFEXITED(waitStatus))
+        return "exit status " + std::to_string(WEXITSTATUS(waitStatus));
+    if (WIFSIGNALED(waitStatus))
+        return "signal " + std::to_string(WTERMSIG(waitStatus));
+    return "wait status " + std::to_string(waitStatus);
+}
+
+int HostExitStatus(int waitStatus)
+{
+    if (WIFEXITED(waitStatus))
+        return WEXITSTATUS(waitStatus);
+    if (WIFSIGNALED(waitStatus))
+        return 128 + WTERMSIG(waitStatus);
+    return 1;
+}
+
+std::vector<RunFile> FilesOfRun(const std::string& designPath, bool symbolFile)
+{
+    const DesignName name = SplitDesign(designPath);
+    const std::string stem = name.directory + name.baseName;
+    std::vector<RunFile> files{
+        {stem + ".cnx", "retrieval information", RunFile::Maker::Wizard},
+        {"./" + name.baseName + ".vec", "simulation vectors", RunFile::Maker::Wizard},
+        {stem + name.extension, "design file", RunFile::Maker::Host},
+        {stem + ".inc", "include file", RunFile::Maker::Host},
+        {stem + ".cmp", "component declaration", RunFile::Maker::Host},
+    };
+    if (symbolFile)
+        files.push_back({stem + ".sym", "symbol file", RunFile::Maker::Host});
+    return files;
+}
+
+std::string DescribeFiles(const std::vector<RunFile>& files, const std::function<bool(const std::string&)>& exists)
+{
+    std::string text;
+    const auto section = [&](RunFile::Maker maker, const char* heading) {
+        text += heading;
+        for (const RunFile& file : files) {
+            if (file.maker != maker)
+                continue;
+            text += exists(file.path) ? "  present  " : "  absent   ";
+            text += file.path + "  (" + file.role + ")\n";
+        }
+    };
+    section(RunFile::Maker::Wizard, "files the wizard writes:\n");
+    section(RunFile::Maker::Host, "files the host would create from them (tarnwick does not create them):\n");
+    return text;
+}

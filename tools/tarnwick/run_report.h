@@ -1,0 +1,35 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// What the wizard's wait status means to the host: exit status 0 "finished: the variation was
+// written", 1 "start-up failed", 2 "cancelled", 3 "back to the host's pages: the variation was
+// written"; any other exit status, or an end by a signal, "the wizard ended abnormally".
+std::string OutcomeText(int waitStatus);
+
+// The wait status itself, for example "exit status 2" or "signal 9".
+std::string DescribeWaitStatus(int waitStatus);
+
+// tarnwick's own exit status for the wizard's wait status: the wizard's exit status, or 128 plus
+// the signal number when a signal ended it, as shells report it.
+int HostExitStatus(int waitStatus);
+
+// A file that belongs to a run on a design, and who makes it.
+struct RunFile {
+    enum class Maker { Wizard, Host };
+    std::string path;
+    std::string role;
+    Maker maker = Maker::Wizard;
+};
+
+// The files of a run on designPath: the wizard's retrieval information beside the design and its
+// vector file in the current directory; then the files the host creates from them: the design file
+// itself, the include file, the component declaration and, when the host can make one
+// (symbolFile), the symbol file.
+std::vector<RunFile> FilesOfRun(const std::string& designPath, bool symbolFile);
+
+// The file list as text, one line per file under a heading for each maker, each marked "present"
+// or "absent" by exists.
+std::string DescribeFiles(const std::vector<RunFile>& files, const std::function<bool(const std::string&)>& exists);

@@ -1,0 +1,190 @@
+#include "tools/tarnwick/tarnwick_options.h"
+
+#include <charconv>
+#include <limits>
+
+const char* const kTarnwickUsage =
+    "usage: tarnwick [options] DESIGN\n"
+    "\n"
+    "Starts the ZORVEX wizard on DESIGN (a .vhd, .tdf or .v file to create) the way the host\n"
+    "design environment does, prints every page change the wizard reports and, when the wizard\n"
+    "has ended, what its exit status means and which files are there.\n"
+    "\n"
+    "options:\n"
+    "  -n, --new             a new variation: do not read the design's earlier .cnx file\n"
+    "  -silent, --silent     run without pages: write the variation at once\n"
+    "  -symbol, --symbol     tell the wizard that the host can make a symbol file\n"
+    "  -p N, --pages N       the number of host pages before the wizard's first page (N >= 0)\n"
+    "  -x X, --corner-x X    screen x of the lower-right corner of the first page\n"
+    "  -y Y, --corner-y Y    screen y of the lower-right corner of the first page\n"
+    "  --zorvex PATH         the wizard to start (default: zorvex beside tarnwick, else on PATH)\n"
+    "  --help                print this text\n"
+    "  --                    what follows is the design file, even when it starts with '-'\n"
+    "\n"
+    "Values may also be attached: -p2, -x640, --pages=2, --zorvex=/opt/bin/zorvex.\n"
+    "The exit status is the wizard's: 0 finished, 1 start-up failed, 2 cancelled,\n"
+    "3 back to the host's pages.\n";
+
+namespace {
+
+enum class Value { None, Count, Coordinate, Path };
+
+struct OptionSpec {
+    const char* shortName; // the single-dash form, nullptr when there is none
+    const char* longName;  // the double-dash form without its dashes
+    Value value;
+};
+
+// The single-dash word forms -silent and -symbol are the wizard's own spellings; the host's users
+// know them, so tarnwick accepts them too.
+constexpr OptionSpec kOptions[] = {
+    {"-n", "new", Value::None},          {"-silent", "silent", Value::None},
+    {"-symbol", "symbol", Value::None},  {"-p", "pages", Value::Count},
+    {"-x", "corner-x", Value::Coordinate}, {"-y", "corner-y", Value::Coordinate},
+    {nullptr, "zorvex", Value::Path},    {nullptr, "help", Value::None},
+};
+
+bool ParseInt(const std::string& text, int& value)
+{
+    const char* const end = text.data() + text.size();
+    const auto [last, error] = std::from_chars(text.data(), end, value);
+    return error == std::errc() && last == end && !text.empty();
+}
+
+// Finds the option that arg names. For a value option written with its value attached (-p2,
+// --pages=2) attached receives the value and hasAttached is set.
+const OptionSpec* FindOption(const std::string& arg, std::string& attached, bool& hasAttached)
+{
+    hasAttached = false;
+    if (arg.rfind("--", 0) == 0) {
+        const size_t equals = arg.find('=');
+        const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
+        for (const OptionSpec& spec : kOptions) {
+            if (name != spec.longName)
+                continue;
+            if (equals != std::string::npos) {
+                attached = arg.substr(equals + 1);
+                hasAttached = true;
+            }
+            return &spec;
+        }
+        return nullptr;
+    }
+    for (const OptionSpec& spec : kOptions) {
+        if (spec.shortName == nullptr)
+            continue;
+        if (arg == spec.shortName)
+            return &spec;
+        // Only the one-letter value options take an attached value: -p2, -x-40.
+        const std::string name = spec.shortName;
+        if (spec.value != Value::None && arg.size() > name.size() && arg.compare(0, name.size(), name) == 0) {
+            attached = arg.substr(name.size());
+            hasAttached = true;
+            return &spec;
+        }
+    }
+    return nullptr;
+}
+
+bool StoreValue(const OptionSpec& spec, const std::string& arg, const std::string& text, TarnwickOptions& options,
+                std::string& error)
+{
+    if (spec.value == Value::Path) {
+        if (text.empty()) {
+            error = "option " + arg + " needs a path";
+            return false;
+        }
+        options.wizardPath = text;
+        return true;
+    }
+    int number = 0;
+    if (!ParseInt(text, number)) {
+        error = "option " + arg + " needs a whole number, not \"" + text + "\"";
+        return false;
+    }
+    if (spec.value == Value::Count && number < 0) {
+        error = "option " + arg + " needs a number of pages of 0 or more";
+        return false;
+    }
+    const std::string name = spec.longName;
+    if (name == "pages")
+        options.pageOffset = number;
+    else if (name == "corner-x")
+        options.cornerX = number;
+    else
+        options.cornerY = number;
+    return true;
+}
+
+bool SetDesign(const std::string& path, TarnwickOptions& options, std::string& error)
+{
+    if (path.empty()) {
+        error = "the design file name is empty";
+        return false;
+    }
+    if (!options.designPath.empty()) {
+        error = "more than one design file: " + options.designPath + " and " + path;
+        return false;
+    }
+    options.designPath = path;
+    return true;
+}
+
+} // namespace
+
+bool ParseTarnwickOptions(const std::vector<std::string>& args, TarnwickOptions& options, std::string& error)
+{
+    options = TarnwickOptions();
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            if (!SetDesign(arg, options, error))
+                return false;
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string attached;
+        bool hasAttached = false;
+        const OptionSpec* spec = FindOption(arg, attached, hasAttached);
+        if (spec == nullptr) {
+            error = "unknown option " + arg;
+            return false;
+        }
+        const std::string name = spec->longName;
+        if (spec->value == Value::None) {
+            if (hasAttached) {
+                error = "option --" + name + " takes no value";
+                return false;
+            }
+            if (name == "help") {
+                options.help = true;
+                return true;
+            }
+            if (name == "new")
+                options.newFile = true;
+            else if (name == "silent")
+                options.silent = true;
+            else
+                options.symbolFile = true;
+            continue;
+        }
+        if (!hasAttached) {
+            if (i + 1 >= args.size()) {
+                error = "option " + arg + " needs a value";
+                return false;
+            }
+            attached = args[++i];
+        }
+        if (!StoreValue(*spec, arg, attached, options, error))
+            return false;
+    }
+    if (options.designPath.empty()) {
+        error = "no design file given";
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// What tarnwick was asked to do: the options it passes on to the wizard, the design file and where
+// the wizard's executable is.
+struct TarnwickOptions {
+    bool newFile = false;
+    bool silent = false;
+    bool symbolFile = false;
+    std::optional<int> pageOffset;
+    std::optional<int> cornerX;
+    std::optional<int> cornerY;
+    std::string wizardPath; // empty: the wizard beside tarnwick, else the one on the search path
+    std::string designPath;
+    bool help = false;
+};
+
+// Parses tarnwick's arguments, the program name excluded. Returns false with a one-line reason in
+// error when an option is unknown, a value is missing or not a whole number in range, or the design
+// file is missing or given twice. With --help the rest is not checked.
+bool ParseTarnwickOptions(const std::vector<std::string>& args, TarnwickOptions& options, std::string& error);
+
+// The usage text printed by --help and after a command-line error.
+extern const char* const kTarnwickUsage;

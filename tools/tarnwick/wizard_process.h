@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// The wizard as a child process: started without a command interpreter, watched through a
+// descriptor that poll() reports readable once the process has ended.
+class WizardProcess {
+public:
+    WizardProcess() = default;
+    WizardProcess(const WizardProcess&) = delete;
+    WizardProcess& operator=(const WizardProcess&) = delete;
+    // Closes the descriptor. A process still running is left to run; it is not waited for.
+    ~WizardProcess();
+
+    // Starts program with args (args[0] becomes the process's own name). A program name without a
+    // '/' is looked up on the search path. The child gets the default action for SIGINT and SIGQUIT
+    // and an empty signal mask, whatever tarnwick itself has set. False with the reason in error.
+    bool Start(const std::string& program, const std::vector<std::string>& args, std::string& error);
+
+    // Readable when the process has ended; -1 when the kernel offers no process descriptor, in
+    // which case the caller checks with TryWait from time to time.
+    int exitFd() const { return exitFd_; }
+
+    // Collects the ended process's wait status without blocking. False while it still runs.
+    bool TryWait(int& waitStatus);
+
+    // Waits until the process has ended and returns its wait status. False when there is no
+    // process to wait for.
+    bool Wait(int& waitStatus);
+
+    pid_t pid() const { return pid_; }
+
+private:
+    pid_t pid_ = -1;
+    int exitFd_ = -1;
+};
