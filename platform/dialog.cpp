@@ -354,6 +354,12 @@ void Dialog::TypeText(int id, const std::string& text)
         impl_->controls->TypeText(id, text);
 }
 
+void Dialog::ChooseComboItem(int id, int index)
+{
+    if (impl_->controls)
+        impl_->controls->ChooseComboItem(id, index);
+}
+
 void Dialog::PressEnter()
 {
     impl_->PressKey(Qt::Key_Return);

@@ -98,6 +98,7 @@ public:
     // For tests: act as the user would, through the same routes as real input.
     void Click(int id);
     void TypeText(int id, const std::string& text);  // replaces a combo box's edit text
+    void ChooseComboItem(int id, int index);          // picks an entry from the dropped list
     void PressEnter();
     void PressEscape();
     void PressF1();

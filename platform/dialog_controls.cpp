@@ -223,7 +223,10 @@ DialogControl& DialogControls::Register(int id, ControlType type, QWidget* widge
         widget->setFocusPolicy(Qt::NoFocus);
         break;
     }
-    if (type != ControlType::Combo && type != ControlType::Picture)
+    // A combo box keeps the height of its edit, a picture the size of its bitmap.
+    if (type == ControlType::Combo || type == ControlType::Picture)
+        widget->move(rect.topLeft());
+    else
         widget->setGeometry(rect);
     window_.WatchKeys(widget);
     // Children created after the window is shown stay hidden unless shown themselves.
@@ -266,6 +269,10 @@ QWidget* DialogControls::CreateCombo(const ControlTemplate& control, const QRect
     const int rowHeight = std::max(1, combo->count() > 0 ? combo->view()->sizeHintForRow(0) : editHeight);
     combo->setMaxVisibleItems(std::max(1, (rect.height() - editHeight) / rowHeight));
 
+    // The combo box would pick the entry that matches the typed text when its edit loses the focus
+    // or takes Enter; a classic drop-down combo keeps the text and selects nothing.
+    QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
+    QObject::disconnect(combo->lineEdit(), &QLineEdit::returnPressed, combo, nullptr);
     QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo, [this, combo] { OnComboEdited(combo); });
     QObject::connect(combo, &QComboBox::activated, combo,
                      [this, combo](int index) { OnComboActivated(combo, index); });

@@ -75,6 +75,7 @@ public:
 
     void Click(int id);
     void TypeText(int id, const std::string& text);
+    void ChooseComboItem(int id, int index);
 
 private:
     QtDialogWindow& window_;

@@ -220,3 +220,14 @@ void DialogControls::TypeText(int id, const std::string& text)
         SendKey(edit, key, QString(ch));
     }
 }
+
+void DialogControls::ChooseComboItem(int id, int index)
+{
+    auto* combo = As<QComboBox>(Find(id), ControlType::Combo);
+    if (combo == nullptr || index < 0 || index >= combo->count())
+        return;
+    // What the drop-down list does when an entry is picked: the entry becomes current, then the
+    // combo box reports the activation.
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}

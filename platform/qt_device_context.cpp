@@ -9,6 +9,7 @@
 #include <QPen>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
@@ -171,9 +172,13 @@ void QtDeviceContext::FillHalftone(const Rect& area)
 void QtDeviceContext::TextOut(int x, int y, const std::string& text, const FontDescription& font)
 {
     const QFont qfont = SymbolQFont(font);
-    const QFontMetrics metrics(qfont);
+    const QFontMetricsF metrics(qfont);
     const QString value = QString::fromLatin1(text.data(), qsizetype(text.size()));
-    const QRect cell(0, 0, metrics.horizontalAdvance(value), metrics.ascent() + metrics.descent());
+    // Whole pixels above and below the baseline, rounded outward as the measurement's font
+    // metrics are, so that the cell is exactly as high as the measured text.
+    const int ascent = int(std::ceil(metrics.ascent()));
+    const int descent = int(std::ceil(metrics.descent()));
+    const QRect cell(0, 0, int(std::ceil(metrics.horizontalAdvance(value))), ascent + descent);
 
     // The reference point is the cell's top-left corner in the text's own direction; a text with
     // an escapement is turned about it, so 900 reads upward with the point at its bottom-left.
@@ -184,6 +189,6 @@ void QtDeviceContext::TextOut(int x, int y, const std::string& text, const FontD
     painter_.fillRect(cell, ToQColor(backgroundColour_));
     painter_.setFont(qfont);
     painter_.setPen(ToQColor(textColour_));
-    painter_.drawText(QPoint(0, metrics.ascent()), value);
+    painter_.drawText(QPoint(0, ascent), value);
     painter_.restore();
 }
