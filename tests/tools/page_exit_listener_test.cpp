@@ -103,17 +103,4 @@ TEST(PageExitListener, SecondHostWithTheSameIdIsRefused)
     EXPECT_EQ(second.fd(), -1);
 }
 
-TEST(PageExitListener, NameIsFreeAgainOnceTheListenerIsGone)
-{
-    const int id = TestHostId(0);
-    std::string error;
-    {
-        PageExitListener listener;
-        ASSERT_TRUE(listener.Open(id, error)) << error;
-    }
-    EXPECT_FALSE(SendTo(id, "1034 1 2"));
-    PageExitListener again;
-    EXPECT_TRUE(again.Open(id, error)) << error;
-}
-
 } // namespace

@@ -3,42 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
-#include <sys/wait.h>
 
 namespace {
-
-// Wait statuses built by the kernel's encoding: the exit status in the second byte, a terminating
-// signal in the low seven bits.
-int Exited(int status) { return status << 8; }
-int Killed(int signal) { return signal; }
-
-TEST(RunOutcome, EachExitStatusHasItsMeaning)
-{
-    const std::vector<std::pair<int, std::string>> cases = {
-        {Exited(0), "finished: the variation was written"},
-        {Exited(1), "start-up failed"},
-        {Exited(2), "cancelled"},
-        {Exited(3), "back to the host's pages: the variation was written"},
-        {Exited(4), "the wizard ended abnormally"},
-        {Exited(255), "the wizard ended abnormally"},
-        {Killed(SIGSEGV), "the wizard ended abnormally"},
-        {Killed(SIGKILL), "the wizard ended abnormally"},
-    };
-    for (const auto& [waitStatus, text] : cases) {
-        SCOPED_TRACE(waitStatus);
-        EXPECT_EQ(OutcomeText(waitStatus), text);
-    }
-}
-
-TEST(RunOutcome, HostExitsWithTheWizardsStatusOrShellStyleSignal)
-{
-    EXPECT_EQ(HostExitStatus(Exited(0)), 0);
-    EXPECT_EQ(HostExitStatus(Exited(3)), 3);
-    EXPECT_EQ(HostExitStatus(Exited(77)), 77);
-    EXPECT_EQ(HostExitStatus(Killed(SIGKILL)), 137);
-    EXPECT_EQ(DescribeWaitStatus(Exited(2)), "exit status 2");
-    EXPECT_EQ(DescribeWaitStatus(Killed(SIGTERM)), "signal 15");
-}
 
 std::vector<std::string> Paths(const std::vector<RunFile>& files, RunFile::Maker maker)
 {

@@ -133,14 +133,6 @@ TEST_F(TarnwickRun, MessagesThatAreNoPageExitAreShownAsIgnored)
                                         "page exit: corner at (3, 4)"}));
 }
 
-TEST_F(TarnwickRun, RunWithoutMessagesStillReportsTheOutcome)
-{
-    const ProcessRun run = Run({Design("g.tdf")}, "0");
-    EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_FALSE(Contains(run.out, "page exit"));
-    EXPECT_TRUE(Contains(run.out, "  present  ./g.vec")) << run.out;
-}
-
 TEST_F(TarnwickRun, MissingWizardIsReportedAndEndsWithStatusOne)
 {
     const std::string missing = (root / "no-such-wizard").string();
@@ -148,16 +140,6 @@ TEST_F(TarnwickRun, MissingWizardIsReportedAndEndsWithStatusOne)
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_TRUE(Contains(run.err, "cannot start the wizard " + missing + ": No such file or directory")) << run.err;
     EXPECT_FALSE(Contains(run.out, "wizard ended")) << run.out;
-}
-
-TEST_F(TarnwickRun, WizardNotOnTheSearchPathIsReported)
-{
-    // A tarnwick with no zorvex beside it and an empty search path.
-    fs::copy_file(TARNWICK_EXE, root / "tarnwick");
-    fs::permissions(root / "tarnwick", fs::perms::owner_all);
-    const ProcessRun run = RunProgram({(root / "tarnwick").string(), Design()}, work, {{"PATH", root.string()}});
-    EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_TRUE(Contains(run.err, "cannot start the wizard zorvex:")) << run.err;
 }
 
 TEST_F(TarnwickRun, WizardBesideTarnwickIsTheDefault)
@@ -181,14 +163,6 @@ TEST_F(TarnwickRun, BadCommandLineShowsUsageAndStartsNothing)
     EXPECT_TRUE(Contains(run.err, "usage: tarnwick")) << run.err;
     EXPECT_EQ(run.out, "");
     EXPECT_FALSE(fs::exists(root / "args.txt"));
-}
-
-TEST_F(TarnwickRun, HelpGoesToStandardOutput)
-{
-    const ProcessRun run = RunProgram({TARNWICK_EXE, "--help"}, work);
-    EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_EQ(run.out.rfind("usage: tarnwick", 0), 0u) << run.out;
-    EXPECT_EQ(run.err, "");
 }
 
 } // namespace
