@@ -173,22 +173,4 @@ TEST_F(PreviewPainting, StubPensAndCrossesOnEveryNamedPin)
     EXPECT_EQ(dc.penStack.size(), 1u) << "every pen selected while painting is put back";
 }
 
-TEST_F(PreviewPainting, NewLayoutIsPaintedWithItsOwnSize)
-{
-    Paint();
-    const size_t pinsBefore = symbol.pins.size();
-    settings.CONVOLUTIONAL = 0;
-    settings.BLOCK = 1;
-    settings.EXTERNAL_DPRAM = 1;
-    settings.INTERNAL_DPRAM = 0;
-    LayOutInterleaverSymbol(symbol, settings, "fifo");
-    dc.calls.clear();
-    Paint();
-    const std::vector<Call> fills = dc.Of(Kind::FillSolid);
-    ASSERT_EQ(fills.size(), 3u);
-    EXPECT_EQ(fills[2].rect.width(), symbol.symbolWidth);
-    EXPECT_EQ(Segments(kBlue).size(), 2 * symbol.pins.size());
-    EXPECT_NE(symbol.pins.size(), pinsBefore);
-}
-
 } // namespace

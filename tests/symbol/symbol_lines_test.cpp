@@ -15,43 +15,6 @@ std::string LinesOf(const SymbolGraphic& graphic)
     return out.str();
 }
 
-TEST(SymbolLines, LineIsFlippedAgainstTheSymbolHeight)
-{
-    SymbolGraphic graphic(200, 192);
-    graphic.Reset(100, 128);
-    graphic.AddLine(std::make_unique<SymbolLine>(16, 16, 0, 96, kSymbolBlack, LineWeight::Thin));
-    graphic.AddLine(std::make_unique<SymbolLine>(3, 0, 5, 20, kSymbolTeal, LineWeight::Thick));
-    EXPECT_EQ(LinesOf(graphic),
-              "SYMBOL: LINE 16 112 16 16 SOLID THIN\n"
-              "SYMBOL: LINE 3 128 8 108 SOLID THICK\n");
-}
-
-TEST(SymbolLines, InputPinGivesPinstubWithLabelCornerThenItsStub)
-{
-    SymbolGraphic graphic(200, 192);
-    graphic.Reset(100, 128);
-    PinSpec spec;
-    spec.y = 72;
-    spec.dx = 16;
-    spec.labelText = "clken";
-    spec.align = 3;
-    spec.labelAtInnerEnd = true;
-    graphic.AddPin(std::make_unique<SymbolPin>(spec));
-    spec.y = 24;
-    spec.labelText = "din[7..0]";
-    spec.thick = LineWeight::Thick;
-    graphic.AddPin(std::make_unique<SymbolPin>(spec));
-
-    const int h = TextMeasurer("Arial", 8).Height("x");
-    const std::string clkenBottom = std::to_string(56 - h + h / 2);
-    const std::string dinBottom = std::to_string(104 - h + h / 2);
-    EXPECT_EQ(LinesOf(graphic),
-              "SYMBOL: PINSTUB 0 56 IN clken 20 " + clkenBottom + " \"clken\" HORIZ Arial,8\n"
-              "SYMBOL: LINE 0 56 16 56 SOLID THIN\n"
-              "SYMBOL: PINSTUB 0 104 IN din[7..0] 20 " + dinBottom + " \"din[7..0]\" HORIZ Arial,8\n"
-              "SYMBOL: LINE 0 104 16 104 SOLID THICK\n");
-}
-
 // Every kind of line in file order: box from text 0, lines, circles, arcs, the other texts, then
 // the pins with their width marks, width numbers and clock wedges.
 TEST(SymbolLines, AllKindsInFileOrder)

@@ -1,5 +1,4 @@
 #include "symbol/symbol_pin.h"
-#include "symbol/text_measurer.h"
 
 #include <gtest/gtest.h>
 
@@ -14,22 +13,6 @@ PinSpec LeftPin(const std::string& label, int y)
     spec.align = 3;
     spec.labelAtInnerEnd = true;
     return spec;
-}
-
-TEST(SymbolPin, LabelAtInnerEndStartsFourRightAndIsCentredOnTheRow)
-{
-    const SymbolPin pin(LeftPin("clken", 72));
-    const int h = TextMeasurer("Arial", 8).Height("clken");
-    EXPECT_EQ(pin.pinName, "clken");
-    EXPECT_EQ(pin.label.refX, 20);
-    EXPECT_EQ(pin.label.refY, 72 - h / 2);
-    EXPECT_EQ(pin.label.pointSize, 8);
-    EXPECT_EQ(pin.label.fontName, "Arial");
-    EXPECT_EQ(pin.stub.x, 0);
-    EXPECT_EQ(pin.stub.dx, 16);
-    EXPECT_EQ(pin.stub.colour, kSymbolBlack);
-    EXPECT_FALSE(pin.widthMark);
-    EXPECT_FALSE(pin.widthText);
 }
 
 TEST(SymbolPin, LabelAnchorFollowsInnerEndAndClockWedge)
