@@ -1,133 +1,60 @@
 #include "host/summary_page.h"
 
-#include "host/wizard_app.h"
-#include "symbol/symbol_graphic.h"
 #include "tests/host/pages/page_test_support.h"
-#include "tests/support/recording_services.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
 using Files = std::vector<std::string>;
+using SummaryPageTest = PageFixture;
 
-class SummaryPageTest : public PageFixture {
-protected:
-    SummaryPageTest()
-        : symbol(ReferenceSymbolWidth(), 192),
-          app("ZORVEX - 1.00", symbol, WizardServices{messages, messenger, "/opt/tools/zorvex"})
-    {
-        app.directory = "/work/designs/";
-        app.baseName = "f";
-        app.extension = ".tdf";
-    }
-
-    SummaryPage& AddSummary()
-    {
+TEST_F(SummaryPageTest, ListsTheDesignFilesAndTheSymbolFileOnlyWithItsOption)
+{
+    for (const int symbolFile : {0, 1}) {
+        app.commandLine.symbolFile = symbolFile;
         app.AddSummaryPage();
-        auto* page = dynamic_cast<SummaryPage*>(app.pages.back().get());
-        EXPECT_NE(page, nullptr);
-        return *page;
+        auto& page = dynamic_cast<SummaryPage&>(*app.pages.back());
+        page.caption = "Host - W [page 4 of 4]";
+        Files listed;
+        std::string text;
+        Show(page, [&](Dialog& dialog) {
+            listed = dialog.ListItems(kSummaryFileList);
+            text = dialog.WindowText();
+        });
+        Files expected{"/work/f.tdf", "/work/f.inc", "/work/f.cmp"};
+        if (symbolFile)
+            expected.push_back("/work/f.sym");
+        EXPECT_EQ(listed, expected);
+        EXPECT_EQ(text, "Host - W [page 4 of 4] -- Summary");
     }
-
-    RecordingMessages messages;
-    RecordingMessenger messenger;
-    SymbolGraphic symbol;
-    WizardApp app;
-};
-
-TEST_F(SummaryPageTest, ListsDesignIncludeAndComponentFiles)
-{
-    SummaryPage& page = AddSummary();
-    Files listed;
-    WhenShown([&](Dialog& dialog) { listed = dialog.ListItems(kSummaryFileList); });
-    page.ShowModal();
-    EXPECT_EQ(listed, (Files{"/work/designs/f.tdf", "/work/designs/f.inc", "/work/designs/f.cmp"}));
 }
 
-TEST_F(SummaryPageTest, SymbolOptionAddsTheSymbolFile)
-{
-    app.commandLine.symbolFile = 1;
-    SummaryPage& page = AddSummary();
-    Files listed;
-    WhenShown([&](Dialog& dialog) { listed = dialog.ListItems(kSummaryFileList); });
-    page.ShowModal();
-    EXPECT_EQ(listed, (Files{"/work/designs/f.tdf", "/work/designs/f.inc", "/work/designs/f.cmp",
-                             "/work/designs/f.sym"}));
-}
-
-TEST_F(SummaryPageTest, ShowingTwiceListsEachFileOnce)
-{
-    SummaryPage& page = AddSummary();
-    Files listed;
-    WhenShown([&](Dialog& dialog) { listed = dialog.ListItems(kSummaryFileList); });
-    page.ShowModal();
-    page.ShowModal();
-    EXPECT_EQ(listed.size(), 3u);
-}
-
-TEST_F(SummaryPageTest, EntriesAreSplitAtDollarsAndNewlinesAndOnlySlashesMakeFullPaths)
+TEST_F(SummaryPageTest, EntriesSplitAtDollarsAndNewlinesAndOnlySlashesMakeFullPaths)
 {
     SummaryPage page("/d/");
-    page.fileList = "$a.v$/x/y.inc\nb.cmp$$\n$rel/c.sym$c:\\e.v";
-    EXPECT_EQ(page.ListedFiles(),
-              (Files{"/d/a.v", "/x/y.inc", "/d/b.cmp", "rel/c.sym", "/d/c:\\e.v"}));
+    page.AddFile("a.v");
+    page.fileList += "$/x/y.inc\nb.cmp$$\n$rel/c.sym$c:\\e.v";
+    EXPECT_EQ(page.ListedFiles(), (Files{"/d/a.v", "/x/y.inc", "/d/b.cmp", "rel/c.sym", "/d/c:\\e.v"}));
 }
 
-TEST_F(SummaryPageTest, AddFilePrefixesEveryNameWithADollar)
-{
-    SummaryPage page("/d/");
-    page.AddFile("f.v");
-    page.AddFile("f.inc");
-    EXPECT_EQ(page.fileList, "$f.v$f.inc");
-}
-
-TEST_F(SummaryPageTest, WindowTextEndsWithSummaryAndTheLastPageHasFinishAsDefault)
-{
-    SummaryPage& page = AddSummary();
-    page.caption = "Tarnwick Plug-In Manager - ZORVEX - 1.00 [page 4 of 4]";
-    page.buttonMode = ButtonMode::LastPage;
-    std::string text;
-    bool nextEnabled = true;
-    bool finishDefault = false;
-    WhenShown([&](Dialog& dialog) {
-        text = dialog.WindowText();
-        nextEnabled = dialog.IsEnabled(kNextButton);
-        finishDefault = dialog.IsDefaultButton(kFinishButton);
-    });
-    page.ShowModal();
-    EXPECT_EQ(text, "Tarnwick Plug-In Manager - ZORVEX - 1.00 [page 4 of 4] -- Summary");
-    EXPECT_FALSE(nextEnabled);
-    EXPECT_TRUE(finishDefault);
-}
-
-TEST_F(SummaryPageTest, EnterSavesTheCornerAndLeavesWithNext)
+TEST_F(SummaryPageTest, EnterLeavesWithNextAndHelpLooksForTheHostHelpFile)
 {
     hostValues().hostThreadId = 9;
     hostValues().hostThreadKnown = true;
-    SummaryPage& page = AddSummary();
+    app.helpPath = "/nonexistent/dorvane.hlp";
+    SummaryPage page(app.directory);
     page.buttonMode = ButtonMode::LastPage;
     page.result = PageResult::Cancel;
     Rect outer;
-    WhenShown([&](Dialog& dialog) {
+    Show(page, [&](Dialog& dialog) {
+        dialog.PressF1();
         outer = dialog.WindowRect();
         dialog.PressEnter();
     });
-    page.ShowModal();
     EXPECT_EQ(page.result, PageResult::Next);
     EXPECT_EQ(messenger.posted, (std::vector<PostedPageExit>{{9, outer.right, outer.bottom}}));
-}
-
-TEST_F(SummaryPageTest, HelpLooksForTheHostHelpFile)
-{
-    app.helpPath = "/nonexistent/zorvex-test/dorvane.hlp";
-    SummaryPage& page = AddSummary();
-    WhenShown([&](Dialog& dialog) { dialog.PressF1(); });
-    page.ShowModal();
-    EXPECT_EQ(messages.shown,
-              (std::vector<std::pair<std::string, std::string>>{
-                  {"Tarnwick Plug-In Manager",
-                   "Can't find the Dorvane help file /nonexistent/zorvex-test/dorvane.hlp"}}));
+    const std::pair<std::string, std::string> shown{
+        "Tarnwick Plug-In Manager", "Can't find the Dorvane help file /nonexistent/dorvane.hlp"};
+    EXPECT_EQ(messages.shown, (std::vector{shown}));
 }
 
 } // namespace
