@@ -35,12 +35,14 @@ QRect PixelRect(const ControlTemplate& control)
     return QRect(left, top, right - left, bottom - top);
 }
 
-// Read-only edits stand on the dialog's face like labels: no frame, the window's background.
+// Read-only edits stand on the dialog's face like labels: no frame and no background of their
+// own, so that whatever lies behind them (a group box's panel) shows through.
 void LookLikeLabel(QWidget* widget)
 {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    palette.setColor(QPalette::Base, Qt::transparent);
     widget->setPalette(palette);
+    widget->setAutoFillBackground(false);
 }
 
 } // namespace
@@ -103,6 +105,7 @@ void DialogControls::AddFromTemplate(const ControlTemplate& control)
         edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         edit->document()->setDocumentMargin(1);
         LookLikeLabel(edit);
+        LookLikeLabel(edit->viewport());
         Register(control.id, ControlType::MultilineEdit, edit, rect, control.tabStop);
         break;
     }

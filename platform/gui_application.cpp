@@ -1,5 +1,7 @@
 #include "platform/gui_application.h"
 
+#include "platform/qt_dialog_style.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
@@ -41,7 +43,7 @@ bool EnsureGuiApplication()
     static QApplication* application = new QApplication(argc, argv);
 
     LoadPictureResources();
-    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setStyle(new QtDialogStyle);
     // The dialog templates are laid out for an 8-point font at 96 DPI, 11 pixels high; a pixel
     // size keeps the texts in their controls whatever resolution the display reports.
     QFont font(QStringLiteral("Liberation Sans"));

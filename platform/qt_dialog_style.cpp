@@ -1,0 +1,33 @@
+#include "platform/qt_dialog_style.h"
+
+#include <QStyleFactory>
+#include <QStyleOptionComplex>
+
+namespace {
+
+constexpr int kArrowWidth = 16;
+constexpr int kFrame = 2;
+
+} // namespace
+
+QtDialogStyle::QtDialogStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+
+QRect QtDialogStyle::subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
+                                    const QWidget* widget) const
+{
+    if (control != CC_ComboBox || option == nullptr)
+        return QProxyStyle::subControlRect(control, option, part, widget);
+    const QRect box = option->rect;
+    switch (part) {
+    case SC_ComboBoxArrow:
+        return visualRect(option->direction, box,
+                          QRect(box.right() - kArrowWidth - kFrame + 1, box.top() + kFrame, kArrowWidth,
+                                box.height() - 2 * kFrame));
+    case SC_ComboBoxEditField:
+        return visualRect(option->direction, box,
+                          QRect(box.left() + kFrame, box.top() + kFrame, box.width() - kArrowWidth - 2 * kFrame,
+                                box.height() - 2 * kFrame));
+    default:
+        return QProxyStyle::subControlRect(control, option, part, widget);
+    }
+}
