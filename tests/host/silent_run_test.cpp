@@ -113,7 +113,7 @@ TEST_F(SilentRunTest, NewVariationWritesRetrievalInformationAndVectors)
     EXPECT_FALSE(fs::exists(designs / "f.vec"));
     const std::string vec = ReadFile(work / "f.vec");
     EXPECT_NE(vec.find("STOP 270000;\n"), std::string::npos);
-    EXPECT_NE(vec.find("\n269960> 171\n270000> 0;\nOUTPUTS dout[7..0] sync_out;\n\n"), std::string::npos);
+    EXPECT_NE(vec.find("\n269960> 89\n270000> 0;\nOUTPUTS dout[7..0] sync_out;\n\n"), std::string::npos);
     // Nothing else is left behind, temporary files included.
     EXPECT_EQ(std::distance(fs::directory_iterator(designs), fs::directory_iterator()), 1);
     EXPECT_EQ(std::distance(fs::directory_iterator(work), fs::directory_iterator()), 1);
