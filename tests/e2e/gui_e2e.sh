@@ -1,0 +1,254 @@
+#!/usr/bin/env bash
+# The wizard tested as a person uses it: the real zorvex, started through the tarnwick host
+# stand-in, in a real X server (Xvfb), driven by keystrokes (xdotool), with screenshots
+# (ImageMagick). Usage: gui_e2e.sh <build dir> [screenshot dir]
+set -uo pipefail
+
+build=$(cd "$1" && pwd)
+shots=${2:-$build/e2e-screenshots}
+mkdir -p "$shots"
+for tool in Xvfb xdotool import; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "SKIP: $tool is not installed (scripts/install-deps.sh installs it)"
+    exit 77
+  fi
+done
+
+root=$(mktemp -d /tmp/zorvex-e2e.XXXXXX)
+display_number=$(( 70 + $$ % 100 ))
+export DISPLAY=":$display_number"
+export XDG_RUNTIME_DIR="$root/runtime"
+mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+cleanup() {
+  kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$root"
+}
+trap cleanup EXIT
+for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+
+# The wizard as installed, so that it finds its user guide beside bin/.
+prefix="$root/prefix"
+cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: install"; exit 1; }
+# A stand-in document viewer that records how it was called.
+mkdir -p "$root/viewer"
+cat > "$root/viewer/xdg-open" <<'VIEWER'
+#!/bin/sh
+printf '%s\n' "$#" "$@" >> "$VIEWER_LOG"
+VIEWER
+chmod +x "$root/viewer/xdg-open"
+export PATH="$root/viewer:$PATH"
+
+passed=0
+failed=0
+scenario=""
+check() { # check <description> <command...>
+  local what=$1
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAIL [$scenario] $what"
+  fi
+}
+
+# Starts tarnwick in the scenario's folder; its output goes to $case_dir/host.txt.
+start_wizard() {
+  case_dir="$root/$scenario"
+  mkdir -p "$case_dir/work"
+  export VIEWER_LOG="$case_dir/viewer.txt"
+  (cd "$case_dir/work" && "$prefix/bin/tarnwick" "$@" > "$case_dir/host.txt" 2>&1; echo $? > "$case_dir/status") &
+}
+
+# Waits for a window whose title contains $1 and gives it the keyboard focus.
+# Titles are matched literally (xdotool takes a regular expression).
+pattern() { printf '%s' "$1" | sed 's/[][\\.*^$]/\\&/g'; }
+window=""
+wait_window() {
+  window=""
+  for _ in $(seq 100); do
+    window=$(xdotool search --name "$(pattern "$1")" 2>/dev/null | tail -1)
+    [ -n "$window" ] && break
+    sleep 0.1
+  done
+  if [ -z "$window" ]; then
+    echo "FAIL [$scenario] no window titled '$1'"
+    failed=$((failed + 1))
+    return 1
+  fi
+  xdotool windowfocus --sync "$window" 2>/dev/null
+  sleep 0.3
+  return 0
+}
+
+no_window() { ! xdotool search --name "$(pattern "$1")" >/dev/null 2>&1; }
+has_window() { xdotool search --name "$(pattern "$1")" >/dev/null 2>&1; }
+
+keys() { xdotool key --delay 60 "$@"; sleep 0.4; }
+
+shot() { import -window root "$shots/$1.png"; }
+
+wait_end() {
+  for _ in $(seq 100); do [ -f "$case_dir/status" ] && break; sleep 0.1; done
+  status=$(cat "$case_dir/status" 2>/dev/null || echo none)
+}
+
+corners() { grep -c "page exit: corner at" "$case_dir/host.txt"; }
+
+# --- Next through the four pages, Finish on the summary --------------------------------------
+scenario=four-pages
+start_wizard -n -symbol "$root/$scenario/f.vhd"
+wait_window "[page 1 of 4]" && shot page1-algorithm && keys Return
+wait_window "[page 2 of 4]" && shot page2-characteristics && keys Return
+wait_window "[page 3 of 4]" && shot page3-memory && keys Return
+wait_window "[page 4 of 4] -- Summary" && shot page4-summary && keys alt+f
+wait_end
+check "finished with status 0" test "$status" = 0
+check "four page exits reported" test "$(corners)" = 4
+check ".cnx written beside the design" test -s "$case_dir/f.cnx"
+check ".vec written in the current folder" test -s "$case_dir/work/f.vec"
+check "settings unchanged" grep -q 'PRIVATE: CHARACTERISTIC_I NUMERIC "12"' "$case_dir/f.cnx"
+
+# --- Back out of the first page when the host has pages before it ----------------------------
+scenario=back-from-first
+start_wizard -n -p 2 "$root/$scenario/f.vhd"
+if wait_window "[page 3 of 6]"; then keys alt+b; fi
+wait_end
+check "back to the host: status 3" test "$status" = 3
+check "files written on Back" test -s "$case_dir/f.cnx" -a -s "$case_dir/work/f.vec"
+check "one page exit" test "$(corners)" = 1
+
+# --- Arrows and Tab: block interleaving chosen with the keyboard -----------------------------
+scenario=keyboard
+start_wizard -n "$root/$scenario/f.vhd"
+if wait_window "[page 1 of 4]"; then
+  keys Down        # the focus is on the first radio button; the arrow moves to the next one
+  keys Tab Down    # the direction group: deinterleaver
+  shot keyboard-block-deinterleaver
+  keys alt+n
+fi
+wait_window "[page 2 of 4]" && keys alt+f
+wait_end
+check "finished" test "$status" = 0
+check "block chosen by arrow key" grep -q 'PRIVATE: BLOCK NUMERIC "1"' "$case_dir/f.cnx"
+check "deinterleaver chosen by Tab and arrow" grep -q 'PRIVATE: DEINTERLEAVER NUMERIC "1"' "$case_dir/f.cnx"
+
+# --- Reopening a variation written before shows its settings -----------------------------------
+scenario=reopen
+mkdir -p "$root/$scenario"
+cat > "$root/$scenario/f.cnx" <<'CNX'
+PRIVATE: CONVOLUTIONAL NUMERIC "0"
+PRIVATE: BLOCK NUMERIC "1"
+PRIVATE: INTERLEAVER NUMERIC "0"
+PRIVATE: DEINTERLEAVER NUMERIC "1"
+PRIVATE: INTERNAL_DPRAM NUMERIC "0"
+PRIVATE: EXTERNAL_DPRAM NUMERIC "1"
+PRIVATE: CHARACTERISTIC_I NUMERIC "7"
+PRIVATE: CHARACTERISTIC_J NUMERIC "33"
+CNX
+start_wizard "$root/$scenario/f.vhd"
+wait_window "[page 1 of 4]" && shot reopen-page1 && keys Return
+wait_window "[page 2 of 4]" && shot reopen-page2 && keys Return
+wait_window "[page 3 of 4]" && shot reopen-page3 && keys alt+f
+wait_end
+check "finished" test "$status" = 0
+check "stored I kept" grep -q 'PRIVATE: CHARACTERISTIC_I NUMERIC "7"' "$case_dir/f.cnx"
+check "stored J kept" grep -q 'PRIVATE: CHARACTERISTIC_J NUMERIC "33"' "$case_dir/f.cnx"
+check "stored memory kept" grep -q 'MODULE: genaddr genaddr' "$case_dir/f.cnx"
+
+# --- Cancel on a middle page deletes the stored variation -------------------------------------
+scenario=cancel
+mkdir -p "$root/$scenario"
+cp "$root/reopen/f.cnx" "$root/$scenario/f.cnx"
+start_wizard "$root/$scenario/f.vhd"
+wait_window "[page 1 of 4]" && keys Return
+wait_window "[page 2 of 4]" && keys Escape
+wait_end
+check "cancelled: status 2" test "$status" = 2
+check ".cnx deleted" test ! -e "$case_dir/f.cnx"
+check "no .vec written" test ! -e "$case_dir/work/f.vec"
+check "two page exits" test "$(corners)" = 2
+
+# --- A refused range check keeps the page and resets the value --------------------------------
+scenario=range-check
+start_wizard -n "$root/$scenario/f.vhd"
+wait_window "[page 1 of 4]" && keys Return
+if wait_window "[page 2 of 4]"; then
+  keys ctrl+a
+  xdotool type --delay 60 "0"
+  keys Return
+  if wait_window "f - ZORVEX - 1.00"; then
+    shot range-check-message
+    keys Return
+  fi
+  check "message box closed" no_window "f - ZORVEX - 1.00"
+  check "the page stays" has_window "[page 2 of 4]"
+  wait_window "[page 2 of 4]" && shot range-check-reset && keys alt+f
+fi
+wait_end
+check "finished after the correction" test "$status" = 0
+check "the message was shown" grep -q "f - ZORVEX - 1.00: Valid I : 2 - 40" "$case_dir/host.txt"
+check "I reset to 2" grep -q 'PRIVATE: CHARACTERISTIC_I NUMERIC "2"' "$case_dir/f.cnx"
+check "two page exits (the refused one posts nothing)" test "$(corners)" = 2
+
+# --- F1 opens the user guide; without the guide nothing happens -------------------------------
+scenario=help
+start_wizard -n "$root/$scenario/f.vhd"
+if wait_window "[page 1 of 4]"; then
+  keys F1
+  sleep 0.5
+  check "guide opened once with its path as one argument" \
+    test "$(cat "$case_dir/viewer.txt" 2>/dev/null)" = "$(printf '1\n%s' "$prefix/bin/../zorvex_core/doc/zorvex_guide.pdf")"
+  mv "$prefix/zorvex_core/doc/zorvex_guide.pdf" "$root/guide.pdf"
+  rm -f "$case_dir/viewer.txt"
+  keys F1
+  sleep 0.5
+  check "missing guide: no viewer" test ! -e "$case_dir/viewer.txt"
+  mv "$root/guide.pdf" "$prefix/zorvex_core/doc/zorvex_guide.pdf"
+  keys Return
+  wait_window "[page 2 of 4]" && keys Return
+  wait_window "[page 3 of 4]" && keys Return
+  wait_window "Summary" && keys F1 && keys Return
+  wait_window "Summary" && keys alt+f
+fi
+wait_end
+check "finished" test "$status" = 0
+check "summary help names the missing host help file" \
+  grep -q "Can't find the Dorvane help file $prefix/bin/dorvane.hlp" "$case_dir/host.txt"
+
+# --- Placement at -x/-y, and pushed back inside the screen ------------------------------------
+geometry() { # prints left top right bottom of $window
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  echo "$X $Y $((X + WIDTH)) $((Y + HEIGHT))"
+}
+scenario=placement
+start_wizard -n -x 900 -y 700 "$root/$scenario/f.vhd"
+if wait_window "[page 1 of 4]"; then
+  read -r left top right bottom < <(geometry)
+  check "lower-right corner at (900, 700)" test "$right $bottom" = "900 700"
+  keys Escape
+fi
+wait_end
+check "corner reported" grep -q "page exit: corner at (900, 700)" "$case_dir/host.txt"
+scenario=placement-clamped
+start_wizard -n -x 5000 -y 4000 "$root/$scenario/f.vhd"
+if wait_window "[page 1 of 4]"; then
+  read -r left top right bottom < <(geometry)
+  check "pushed back to the screen's lower-right corner" test "$right $bottom" = "1280 1024"
+  keys Escape
+fi
+wait_end
+scenario=placement-top-left
+start_wizard -n -x 10 -y 10 "$root/$scenario/f.vhd"
+if wait_window "[page 1 of 4]"; then
+  read -r left top right bottom < <(geometry)
+  check "pushed back to the screen's top-left corner" test "$left $top" = "0 0"
+  keys Escape
+fi
+wait_end
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
