@@ -5,7 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target zorvex -j2
+cmake --build build -j2
+# Installed beside its user guide, so that F1 on a parameter page finds it.
+cmake --install build --prefix "$PWD/out/install" >/dev/null
 demo="$PWD/out/demo"
 mkdir -p "$demo"
 cd "$demo"
@@ -15,7 +17,7 @@ if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   mode=(-silent)
 fi
 status=0
-../../build/zorvex -n "${mode[@]}" "$demo/demo_interleaver.vhd" || status=$?
+../install/bin/zorvex -n "${mode[@]}" "$demo/demo_interleaver.vhd" || status=$?
 echo "zorvex exit status: $status"
 for f in "$demo/demo_interleaver.cnx" "$demo/demo_interleaver.vec"; do
   [ -f "$f" ] && echo "wrote $f ($(wc -l < "$f") lines)"
