@@ -230,3 +230,68 @@ TEST_F(PageLoopTest, SinglePageIsFirstAndLast)
     EXPECT_EQ(wizard.log[0].mode, ButtonMode::FirstPage);
     EXPECT_EQ(wizard.ExitCode(), 0);
 }
+
+TEST_F(PageLoopTest, MessagesAboutTheVariationCarryItsNameAndTheTitle)
+{
+    ScriptedWizard wizard(symbol, messages, messenger, 1);
+    wizard.script = {R::Cancel};
+    wizard.Run("zorvex -n " + Design());
+    EXPECT_EQ(wizard.ReportMessage("Valid I : 2 - 40"), 0);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].first, "f - ZORVEX - 1.00");
+}
+
+TEST_F(PageLoopTest, HelpNamesTheMissingHostHelpFileBesideTheExecutable)
+{
+    ScriptedWizard wizard(symbol, messages, messenger, 1);
+    wizard.script = {R::Cancel};
+    wizard.Run("zorvex -n " + Design());
+    EXPECT_EQ(wizard.helpPath, "/opt/tools/dorvane.hlp");
+    wizard.OnHelp();
+    EXPECT_EQ(messages.shown, (std::vector<std::pair<std::string, std::string>>{
+                                  {"Tarnwick Plug-In Manager", "Can't find the Dorvane help file /opt/tools/dorvane.hlp"}}));
+
+    messages.shown.clear();
+    wizard.helpPath = (directory / "dorvane.hlp").string();
+    std::ofstream(wizard.helpPath) << "help";
+    wizard.OnHelp();
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(PageLoopTest, StartUpFailuresShowTheirMessageAndShowNoPage)
+{
+    struct Case {
+        std::string commandLine;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {"zorvex -n", "Can't start the wizard -- no design file has been specified"},
+        {"zorvex -n " + (directory / "f.VHD").string(), "Can't start the wizard -- illegal extension in design file name"},
+        {"zorvex " + Design(), "Can't open file " + Cnx().string()},
+    };
+    for (const Case& c : cases) {
+        RecordingMessages caseMessages;
+        ScriptedWizard wizard(symbol, caseMessages, messenger, 4);
+        EXPECT_FALSE(wizard.Run(c.commandLine)) << c.commandLine;
+        EXPECT_EQ(wizard.ExitCode(), 1) << c.commandLine;
+        EXPECT_TRUE(wizard.log.empty()) << c.commandLine;
+        EXPECT_EQ(caseMessages.texts(), std::vector<std::string>{c.message}) << c.commandLine;
+    }
+}
+
+TEST_F(PageLoopTest, WizardWithoutPagesDoesNotStart)
+{
+    ScriptedWizard wizard(symbol, messages, messenger, 0);
+    EXPECT_FALSE(wizard.Run("zorvex -n " + Design()));
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{"Wizard has no valid pages"});
+    EXPECT_EQ(wizard.ExitCode(), 1);
+}
+
+TEST_F(PageLoopTest, AddingNoPageIsFatal)
+{
+    StderrMessages stderrMessages;
+    ScriptedWizard wizard(symbol, messages, messenger, 1);
+    WizardApp app("ZORVEX - 1.00", symbol, WizardServices{stderrMessages, messenger, "/opt/tools/zorvex"});
+    EXPECT_EXIT(app.AddPage(nullptr), ::testing::ExitedWithCode(1),
+                "Fatal error \\(assertion failed\\). The application is unable to continue. Please press OK to exit.");
+}
