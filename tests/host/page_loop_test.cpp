@@ -290,7 +290,6 @@ TEST_F(PageLoopTest, WizardWithoutPagesDoesNotStart)
 TEST_F(PageLoopTest, AddingNoPageIsFatal)
 {
     StderrMessages stderrMessages;
-    ScriptedWizard wizard(symbol, messages, messenger, 1);
     WizardApp app("ZORVEX - 1.00", symbol, WizardServices{stderrMessages, messenger, "/opt/tools/zorvex"});
     EXPECT_EXIT(app.AddPage(nullptr), ::testing::ExitedWithCode(1),
                 "Fatal error \\(assertion failed\\). The application is unable to continue. Please press OK to exit.");
