@@ -1,18 +1,8 @@
 #include "platform/dialog.h"
 
-#include "platform/dialog_controls.h"
+#include "platform/dialog_impl.h"
 #include "platform/gui_application.h"
-#include "platform/qt_dialog_window.h"
-#include "platform/qt_text.h"
-
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QGuiApplication>
-#include <QKeyEvent>
-#include <QMargins>
-#include <QPointer>
-#include <QScreen>
-#include <QTimer>
+#include "platform/gui_backend.h"
 
 namespace {
 
@@ -22,74 +12,10 @@ std::function<void(Dialog&)>& ShownHook()
     return hook;
 }
 
-QRect ToQRect(const Rect& rect)
-{
-    return QRect(rect.left, rect.top, rect.width(), rect.height());
-}
-
-Rect FromQRect(const QRect& rect)
-{
-    return Rect{rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
-}
-
 } // namespace
 
-class Dialog::Impl {
-public:
-    Impl(const DialogTemplate& dialogTemplate, DialogHandler& handler)
-        : dialogTemplate(dialogTemplate), handler(handler)
-    {
-    }
-
-    const DialogTemplate dialogTemplate;
-    DialogHandler& handler;
-    // Exist only while RunModal runs; the window goes first, as it owns the widgets that the
-    // controls refer to.
-    std::unique_ptr<DialogControls> controls;
-    std::unique_ptr<QtDialogWindow> window;
-    QEventLoop* loop = nullptr;
-    bool ended = false;
-    int code = 0;
-
-    // The window frame around the client area. Until the window system has framed this window,
-    // the frame of the last framed window stands in, so that outer rectangles taken before and
-    // after showing agree and pages placed one after the other do not drift.
-    QMargins FrameMargins() const
-    {
-        static QMargins known;
-        if (window && window->isVisible()) {
-            const QRect frame = window->frameGeometry();
-            const QRect client = window->geometry();
-            const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
-                                   frame.right() - client.right(), frame.bottom() - client.bottom());
-            if (!margins.isNull())
-                known = margins;
-        }
-        return known;
-    }
-
-    QWidget* Widget(int id) const
-    {
-        const DialogControl* control = controls ? controls->Find(id) : nullptr;
-        return control != nullptr ? control->widget : nullptr;
-    }
-
-    void PressKey(int key)
-    {
-        if (!window)
-            return;
-        QWidget* target = window->focusWidget();
-        if (target == nullptr)
-            target = window.get();
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        QCoreApplication::sendEvent(target, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-        QCoreApplication::sendEvent(target, &release);
-    }
-};
-
 Dialog::Dialog(const DialogTemplate& dialogTemplate, DialogHandler& handler)
-    : impl_(std::make_unique<Impl>(dialogTemplate, handler))
+    : template_(dialogTemplate), handler_(handler)
 {
 }
 
@@ -97,282 +23,246 @@ Dialog::~Dialog() = default;
 
 int Dialog::RunModal()
 {
-    if (impl_->window || !EnsureGuiApplication())
-        return -1;
-    impl_->ended = false;
-    impl_->code = 0;
-    impl_->window = std::make_unique<QtDialogWindow>(impl_->handler);
-    impl_->controls = std::make_unique<DialogControls>(*impl_->window, impl_->handler);
-    QtDialogWindow& window = *impl_->window;
-    window.setWindowTitle(ToQString(impl_->dialogTemplate.caption));
-    window.setFixedSize(DialogUnitsToPixelsX(impl_->dialogTemplate.cx), DialogUnitsToPixelsY(impl_->dialogTemplate.cy));
-    for (const ControlTemplate& control : impl_->dialogTemplate.controls)
-        impl_->controls->AddFromTemplate(control);
-
-    if (impl_->handler.OnInitDialog()) {
-        if (QWidget* first = impl_->controls->FirstTabStop())
-            first->setFocus(Qt::TabFocusReason);
+    if (!impl_) {
+        if (!EnsureGuiApplication())
+            return -1;
+        impl_ = FindGuiBackend()->CreateDialog(template_, handler_);
+        if (!impl_)
+            return -1;
     }
-    if (!impl_->ended) {
-        window.show();
-        QEventLoop loop;
-        impl_->loop = &loop;
-        if (ShownHook()) {
-            QTimer::singleShot(0, &window, [this] {
-                const std::function<void(Dialog&)> hook = ShownHook();
-                if (hook && IsRunning())
-                    hook(*this);
-            });
-        }
-        if (!impl_->ended)
-            loop.exec(QEventLoop::DialogExec);
-        impl_->loop = nullptr;
+    std::function<void()> shown;
+    if (ShownHook()) {
+        // The hook is looked up again when the dialog is shown, as it may have changed since.
+        shown = [this] {
+            const std::function<void(Dialog&)> hook = ShownHook();
+            if (hook)
+                hook(*this);
+        };
     }
-    window.hide();
-    impl_->window.reset();
-    impl_->controls.reset();
-    return impl_->code;
+    return impl_->RunModal(shown);
 }
 
 void Dialog::EndDialog(int code)
 {
-    if (!impl_->window)
-        return;
-    impl_->ended = true;
-    impl_->code = code;
-    if (impl_->loop != nullptr)
-        impl_->loop->quit();
+    if (impl_)
+        impl_->EndDialog(code);
 }
 
 bool Dialog::IsRunning() const
 {
-    return impl_->window && !impl_->ended;
+    return impl_ && impl_->IsRunning();
 }
 
 Rect Dialog::WindowRect() const
 {
-    if (!impl_->window)
-        return Rect{};
-    const QMargins margins = impl_->FrameMargins();
-    return FromQRect(impl_->window->geometry().marginsAdded(margins));
+    return impl_ ? impl_->WindowRect() : Rect{};
 }
 
 void Dialog::MoveWindow(const Rect& outer)
 {
-    if (!impl_->window)
-        return;
-    const QRect client = ToQRect(outer).marginsRemoved(impl_->FrameMargins());
-    const QSize size(std::max(client.width(), 0), std::max(client.height(), 0));
-    impl_->window->setFixedSize(size);
-    impl_->window->setGeometry(QRect(client.topLeft(), size));
+    if (impl_)
+        impl_->MoveWindow(outer);
 }
 
 Rect Dialog::ClientRect() const
 {
-    if (!impl_->window)
-        return Rect{};
-    return Rect{0, 0, impl_->window->width(), impl_->window->height()};
+    return impl_ ? impl_->ClientRect() : Rect{};
 }
 
 int Dialog::ClientOffsetX() const
 {
-    return impl_->window ? impl_->FrameMargins().left() : 0;
+    return impl_ ? impl_->ClientOffsetX() : 0;
 }
 
 int Dialog::ClientOffsetY() const
 {
-    return impl_->window ? impl_->FrameMargins().top() : 0;
+    return impl_ ? impl_->ClientOffsetY() : 0;
 }
 
 void Dialog::SetWindowText(const std::string& text)
 {
-    if (impl_->window)
-        impl_->window->setWindowTitle(ToQString(text));
+    if (impl_)
+        impl_->SetWindowText(text);
 }
 
 std::string Dialog::WindowText() const
 {
-    return impl_->window ? FromQString(impl_->window->windowTitle()) : std::string();
+    return impl_ ? impl_->WindowText() : std::string();
 }
 
 void Dialog::ShiftChildren(int dx, int dy)
 {
-    if (!impl_->controls)
-        return;
-    for (const auto& control : impl_->controls->all())
-        control->widget->move(control->widget->pos() + QPoint(dx, dy));
+    if (impl_)
+        impl_->ShiftChildren(dx, dy);
 }
 
 void Dialog::CreateButton(int id, const std::string& text, const Rect& rect, bool tabStop, bool group)
 {
-    if (impl_->controls)
-        impl_->controls->AddButton(id, text, ToQRect(rect), tabStop, group);
+    if (impl_)
+        impl_->CreateButton(id, text, rect, tabStop, group);
 }
 
 void Dialog::CreateBlackRect(int id, const Rect& rect)
 {
-    if (impl_->controls)
-        impl_->controls->AddBlackRect(id, ToQRect(rect));
+    if (impl_)
+        impl_->CreateBlackRect(id, rect);
 }
 
 void Dialog::CreatePanel(int id, const Rect& rect, PanelPainter& painter)
 {
-    if (impl_->controls)
-        impl_->controls->AddPanel(id, ToQRect(rect), painter);
+    if (impl_)
+        impl_->CreatePanel(id, rect, painter);
 }
 
 void Dialog::DestroyControl(int id)
 {
-    if (impl_->controls)
-        impl_->controls->Remove(id);
+    if (impl_)
+        impl_->DestroyControl(id);
 }
 
 void Dialog::Invalidate(int id)
 {
-    if (QWidget* widget = impl_->Widget(id))
-        widget->update();
+    if (impl_)
+        impl_->Invalidate(id);
 }
 
 bool Dialog::HasControl(int id) const
 {
-    return impl_->Widget(id) != nullptr;
+    return impl_ && impl_->HasControl(id);
 }
 
 Rect Dialog::ControlRect(int id) const
 {
-    const QWidget* widget = impl_->Widget(id);
-    return widget != nullptr ? FromQRect(widget->geometry()) : Rect{};
+    return impl_ ? impl_->ControlRect(id) : Rect{};
 }
 
 void Dialog::SetControlText(int id, const std::string& text)
 {
-    if (impl_->controls)
-        impl_->controls->SetText(id, text);
+    if (impl_)
+        impl_->SetControlText(id, text);
 }
 
 std::string Dialog::ControlText(int id) const
 {
-    return impl_->controls ? impl_->controls->Text(id) : std::string();
+    return impl_ ? impl_->ControlText(id) : std::string();
 }
 
 void Dialog::SetCheck(int id, bool checked)
 {
-    if (impl_->controls)
-        impl_->controls->SetCheck(id, checked);
+    if (impl_)
+        impl_->SetCheck(id, checked);
 }
 
 bool Dialog::IsChecked(int id) const
 {
-    return impl_->controls && impl_->controls->IsChecked(id);
+    return impl_ && impl_->IsChecked(id);
 }
 
 int Dialog::ComboSelection(int id) const
 {
-    return impl_->controls ? impl_->controls->ComboSelection(id) : -1;
+    return impl_ ? impl_->ComboSelection(id) : -1;
 }
 
 std::string Dialog::ComboItemText(int id, int index) const
 {
-    return impl_->controls ? impl_->controls->ComboItemText(id, index) : std::string();
+    return impl_ ? impl_->ComboItemText(id, index) : std::string();
 }
 
 void Dialog::SelectComboItem(int id, int index)
 {
-    if (impl_->controls)
-        impl_->controls->SelectComboItem(id, index);
+    if (impl_)
+        impl_->SelectComboItem(id, index);
 }
 
 void Dialog::ListAppend(int id, const std::string& text)
 {
-    if (impl_->controls)
-        impl_->controls->ListAppend(id, text);
+    if (impl_)
+        impl_->ListAppend(id, text);
 }
 
 std::vector<std::string> Dialog::ListItems(int id) const
 {
-    return impl_->controls ? impl_->controls->ListItems(id) : std::vector<std::string>();
+    return impl_ ? impl_->ListItems(id) : std::vector<std::string>();
 }
 
 void Dialog::EnableControl(int id, bool enabled)
 {
-    if (QWidget* widget = impl_->Widget(id))
-        widget->setEnabled(enabled);
+    if (impl_)
+        impl_->EnableControl(id, enabled);
 }
 
 bool Dialog::IsEnabled(int id) const
 {
-    const QWidget* widget = impl_->Widget(id);
-    return widget != nullptr && widget->isEnabled();
+    return impl_ && impl_->IsEnabled(id);
 }
 
 void Dialog::SetDefaultButton(int id, bool isDefault)
 {
-    if (impl_->controls)
-        impl_->controls->SetDefaultButton(id, isDefault);
+    if (impl_)
+        impl_->SetDefaultButton(id, isDefault);
 }
 
 bool Dialog::IsDefaultButton(int id) const
 {
-    return impl_->controls && impl_->controls->IsDefaultButton(id);
+    return impl_ && impl_->IsDefaultButton(id);
 }
 
 void Dialog::SetFocus(int id)
 {
-    if (QWidget* widget = impl_->Widget(id))
-        widget->setFocus(Qt::OtherFocusReason);
+    if (impl_)
+        impl_->SetFocus(id);
 }
 
 int Dialog::FocusId() const
 {
-    if (!impl_->window)
-        return -1;
-    const DialogControl* control = impl_->controls->Owner(impl_->window->focusWidget());
-    return control != nullptr ? control->id : -1;
+    return impl_ ? impl_->FocusId() : -1;
 }
 
 void Dialog::SetPicture(int id, int bitmap)
 {
-    if (impl_->controls)
-        impl_->controls->SetPicture(id, bitmap);
+    if (impl_)
+        impl_->SetPicture(id, bitmap);
 }
 
 int Dialog::Picture(int id) const
 {
-    const DialogControl* control = impl_->controls ? impl_->controls->Find(id) : nullptr;
-    return control != nullptr && control->type == ControlType::Picture ? control->bitmap : 0;
+    return impl_ ? impl_->Picture(id) : 0;
 }
 
 void Dialog::Click(int id)
 {
-    if (impl_->controls)
-        impl_->controls->Click(id);
+    if (impl_)
+        impl_->Click(id);
 }
 
 void Dialog::TypeText(int id, const std::string& text)
 {
-    if (impl_->controls)
-        impl_->controls->TypeText(id, text);
+    if (impl_)
+        impl_->TypeText(id, text);
 }
 
 void Dialog::ChooseComboItem(int id, int index)
 {
-    if (impl_->controls)
-        impl_->controls->ChooseComboItem(id, index);
+    if (impl_)
+        impl_->ChooseComboItem(id, index);
 }
 
 void Dialog::PressEnter()
 {
-    impl_->PressKey(Qt::Key_Return);
+    if (impl_)
+        impl_->PressEnter();
 }
 
 void Dialog::PressEscape()
 {
-    impl_->PressKey(Qt::Key_Escape);
+    if (impl_)
+        impl_->PressEscape();
 }
 
 void Dialog::PressF1()
 {
-    impl_->PressKey(Qt::Key_F1);
+    if (impl_)
+        impl_->PressF1();
 }
 
 void Dialog::SetShownHook(std::function<void(Dialog&)> hook)
@@ -382,8 +272,5 @@ void Dialog::SetShownHook(std::function<void(Dialog&)> hook)
 
 Rect DesktopRect()
 {
-    if (!EnsureGuiApplication())
-        return Rect{};
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen != nullptr ? FromQRect(screen->geometry()) : Rect{};
+    return EnsureGuiApplication() ? FindGuiBackend()->DesktopRect() : Rect{};
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+class DialogImpl;
+
 // How a control reports a change.
 enum class Notification { Clicked, EditChange, SelectionChange };
 
@@ -107,9 +109,12 @@ public:
     static void SetShownHook(std::function<void(Dialog&)> hook);
 
 private:
-    class Impl;
-    std::unique_ptr<Impl> impl_;
+    const DialogTemplate template_;
+    DialogHandler& handler_;
+    // The window-system side, made when the dialog first runs: only then is a GUI needed. Without
+    // it every operation is a no-op or answers a default, as with a dialog that is not running.
+    std::unique_ptr<DialogImpl> impl_;
 };
 
-// The primary screen's rectangle.
+// The primary screen's rectangle; empty when no display can be had.
 Rect DesktopRect();

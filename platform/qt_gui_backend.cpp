@@ -1,0 +1,71 @@
+#include "platform/qt_gui_backend.h"
+
+#include "platform/qt_dialog_impl.h"
+#include "platform/qt_dialog_style.h"
+#include "platform/qt_text.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QIcon>
+#include <QMessageBox>
+#include <QScreen>
+
+// The pictures and the icon are compiled into this library, so their registration has to be
+// asked for; it must be named outside any namespace.
+static void LoadPictureResources()
+{
+    Q_INIT_RESOURCE(pictures);
+}
+
+bool QtGuiBackend::EnsureApplication()
+{
+    if (QCoreApplication::instance() != nullptr)
+        return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+
+    // The application lives until the process ends; its arguments must outlive it.
+    static int argc = 1;
+    static char name[] = "zorvex";
+    static char* argv[] = {name, nullptr};
+    static QApplication* application = new QApplication(argc, argv);
+
+    LoadPictureResources();
+    QApplication::setStyle(new QtDialogStyle);
+    // The dialog templates are laid out for an 8-point font at 96 DPI, 11 pixels high; a pixel
+    // size keeps the texts in their controls whatever resolution the display reports.
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(11);
+    QApplication::setFont(font);
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/bitmaps/icon16.bmp"));
+    icon.addFile(QStringLiteral(":/bitmaps/icon32.bmp"));
+    QApplication::setWindowIcon(icon);
+    return application != nullptr;
+}
+
+std::unique_ptr<DialogImpl> QtGuiBackend::CreateDialog(const DialogTemplate& dialogTemplate, DialogHandler& handler)
+{
+    return std::make_unique<QtDialogImpl>(dialogTemplate, handler);
+}
+
+Rect QtGuiBackend::DesktopRect()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return Rect{};
+    const QRect geometry = screen->geometry();
+    return Rect{geometry.left(), geometry.top(), geometry.left() + geometry.width(),
+                geometry.top() + geometry.height()};
+}
+
+void QtGuiBackend::ShowMessageBox(const std::string& title, const std::string& text)
+{
+    QMessageBox box(QMessageBox::Information, ToQString(title), ToQString(text), QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+extern "C" __attribute__((visibility("default"))) GuiBackend* ZorvexQtBackend()
+{
+    static QtGuiBackend backend;
+    return &backend;
+}
