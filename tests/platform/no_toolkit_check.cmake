@@ -1,0 +1,11 @@
+# Fails when PROGRAM needs a Qt library at start, directly or through another library.
+execute_process(COMMAND ldd ${PROGRAM} RESULT_VARIABLE result OUTPUT_VARIABLE libraries ERROR_VARIABLE libraries)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "ldd ${PROGRAM} failed (${result}):\n${libraries}")
+endif()
+if(NOT libraries MATCHES "libc\\.so")
+  message(FATAL_ERROR "ldd listed no C library for ${PROGRAM}:\n${libraries}")
+endif()
+if(libraries MATCHES "libQt")
+  message(FATAL_ERROR "${PROGRAM} needs the toolkit at start:\n${libraries}")
+endif()
