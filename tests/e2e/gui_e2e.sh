@@ -89,7 +89,8 @@ has_window() { xdotool search --name "$(pattern "$1")" >/dev/null 2>&1; }
 
 keys() { xdotool key --delay 60 "$@"; sleep 0.4; }
 
-shot() { import -window root "$shots/$1.png"; }
+# Screenshots of the window that has the focus, or of the whole screen.
+shot() { import -window "${window:-root}" "$shots/$1.png" 2>/dev/null || import -window root "$shots/$1.png"; }
 
 wait_end() {
   for _ in $(seq 100); do [ -f "$case_dir/status" ] && break; sleep 0.1; done
