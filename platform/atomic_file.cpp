@@ -103,7 +103,7 @@ bool AtomicFile::Commit()
     fd_ = -1;
     if (::close(fd) != 0)
         ok = false;
-    if (ok && ::rename(temporaryPath_.c_str(), path_.c_str()) != 0)
+    if (ok && !ReplaceTarget())
         ok = false;
     if (!ok)
         ::unlink(temporaryPath_.c_str());
@@ -111,6 +111,22 @@ bool AtomicFile::Commit()
     stream_.reset();
     buffer_.reset();
     return ok;
+}
+
+bool AtomicFile::ReplaceTarget()
+{
+    // Renaming over an existing file makes some file systems allocate and start writing the new
+    // file's blocks at once, which costs as much as writing a large vector file. Exchanging the
+    // two names is just as atomic and leaves the writing to the system's usual schedule; the old
+    // file, now under the temporary name, is then removed. Only a regular file is exchanged, so
+    // that anything else in the way (a directory, say) makes the replacement fail as before.
+    struct stat target {};
+    if (::lstat(path_.c_str(), &target) == 0 && S_ISREG(target.st_mode)
+        && ::renameat2(AT_FDCWD, temporaryPath_.c_str(), AT_FDCWD, path_.c_str(), RENAME_EXCHANGE) == 0) {
+        ::unlink(temporaryPath_.c_str());
+        return true;
+    }
+    return ::rename(temporaryPath_.c_str(), path_.c_str()) == 0;
 }
 
 void AtomicFile::Discard()

@@ -30,4 +30,6 @@ private:
     int fd_ = -1;
 
     void Discard();
+    // Puts the temporary file in the target's place. False when that failed.
+    bool ReplaceTarget();
 };
