@@ -265,6 +265,12 @@ void Dialog::PressF1()
         impl_->PressF1();
 }
 
+void Dialog::PaintPending()
+{
+    if (impl_)
+        impl_->PaintPending();
+}
+
 void Dialog::SetShownHook(std::function<void(Dialog&)> hook)
 {
     ShownHook() = std::move(hook);

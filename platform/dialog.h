@@ -104,6 +104,8 @@ public:
     void PressEnter();
     void PressEscape();
     void PressF1();
+    // Paints every part of the window that waits for painting, before returning.
+    void PaintPending();
 
     // For tests: called once a dialog is shown and running, with that dialog.
     static void SetShownHook(std::function<void(Dialog&)> hook);

@@ -61,4 +61,5 @@ public:
     virtual void PressEnter() = 0;
     virtual void PressEscape() = 0;
     virtual void PressF1() = 0;
+    virtual void PaintPending() = 0;
 };

@@ -342,6 +342,13 @@ void QtDialogImpl::PressEscape()
     PressKey(Qt::Key_Escape);
 }
 
+void QtDialogImpl::PaintPending()
+{
+    // The whole window is painted at once, the preview panel included: at least what waits.
+    if (window_)
+        window_->repaint();
+}
+
 void QtDialogImpl::PressF1()
 {
     PressKey(Qt::Key_F1);

@@ -63,6 +63,7 @@ public:
     void PressEnter() override;
     void PressEscape() override;
     void PressF1() override;
+    void PaintPending() override;
 
 private:
     const DialogTemplate dialogTemplate_;
