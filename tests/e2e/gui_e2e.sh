@@ -20,7 +20,7 @@ export DISPLAY=":$display_number"
 export XDG_RUNTIME_DIR="$root/runtime"
 mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb_pid=$!
 cleanup() {
   kill "$xvfb_pid" 2>/dev/null
@@ -52,7 +52,18 @@ check() { # check <description> <command...>
   else
     failed=$((failed + 1))
     echo "FAIL [$scenario] $what"
+    show_host_output
   fi
+}
+
+# What the host stand-in printed in the failing scenario, once per scenario.
+shown_for=""
+show_host_output() {
+  [ "$shown_for" = "$scenario" ] && return
+  shown_for=$scenario
+  echo "--- tarnwick output of [$scenario]:"
+  cat "$root/$scenario/host.txt" 2>/dev/null
+  echo "---"
 }
 
 # Starts tarnwick in the scenario's folder; its output goes to $case_dir/host.txt.
@@ -69,7 +80,7 @@ pattern() { printf '%s' "$1" | sed 's/[][\\.*^$]/\\&/g'; }
 window=""
 wait_window() {
   window=""
-  for _ in $(seq 100); do
+  for _ in $(seq 200); do
     window=$(xdotool search --name "$(pattern "$1")" 2>/dev/null | tail -1)
     [ -n "$window" ] && break
     sleep 0.1
@@ -77,10 +88,17 @@ wait_window() {
   if [ -z "$window" ]; then
     echo "FAIL [$scenario] no window titled '$1'"
     failed=$((failed + 1))
+    show_host_output
     return 1
   fi
-  xdotool windowfocus --sync "$window" 2>/dev/null
-  sleep 0.3
+  # Keys go to the window that has the focus; wait until it is this one, and give the toolkit a
+  # moment to take the activation in before the first key arrives.
+  for _ in $(seq 50); do
+    xdotool windowfocus "$window" 2>/dev/null
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ] && break
+    sleep 0.1
+  done
+  sleep 0.5
   return 0
 }
 
