@@ -1,4 +1,6 @@
 // Runs the built wizard as the host would, silently, and checks what it leaves behind.
+#include "tests/support/design_folders.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -11,33 +13,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 struct RunOutcome {
     int status = -1;
     std::string err;
 };
 
-class SilentRunTest : public ::testing::Test {
+class SilentRunTest : public DesignFoldersTest {
 protected:
-    void SetUp() override
-    {
-        root = fs::temp_directory_path() / ("zorvex-silent-" + std::to_string(::getpid()) + "-"
-                                            + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root);
-        designs = root / "designs";
-        work = root / "work";
-        fs::create_directories(designs);
-        fs::create_directories(work);
-    }
-    void TearDown() override { fs::remove_all(root); }
-
     // Runs the wizard in the work directory with the given arguments (already quoted for a shell).
     RunOutcome Run(const std::string& arguments)
     {
@@ -47,15 +29,11 @@ protected:
         const int raw = std::system(command.c_str());
         RunOutcome outcome;
         outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        outcome.err = ReadFile(errFile);
+        outcome.err = ReadFileText(errFile);
         return outcome;
     }
 
     std::string Design(const std::string& name = "f.vhd") const { return "'" + (designs / name).string() + "'"; }
-
-    fs::path root;
-    fs::path designs;
-    fs::path work;
 };
 
 // The retrieval information of the initial settings, up to the symbol lines.
@@ -105,13 +83,13 @@ TEST_F(SilentRunTest, NewVariationWritesRetrievalInformationAndVectors)
     const RunOutcome run = Run("-n -silent " + Design());
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    const std::string cnx = ReadFile(designs / "f.cnx");
+    const std::string cnx = ReadFileText(designs / "f.cnx");
     ASSERT_GE(cnx.size(), std::string(kDefaultRetrievalInfo).size());
     EXPECT_EQ(cnx.substr(0, std::string(kDefaultRetrievalInfo).size()), kDefaultRetrievalInfo);
     EXPECT_EQ(cnx.substr(std::string(kDefaultRetrievalInfo).size(), 12), "SYMBOL: BOX ");
     // The vector file goes to the current directory, not beside the design.
     EXPECT_FALSE(fs::exists(designs / "f.vec"));
-    const std::string vec = ReadFile(work / "f.vec");
+    const std::string vec = ReadFileText(work / "f.vec");
     EXPECT_NE(vec.find("STOP 270000;\n"), std::string::npos);
     EXPECT_NE(vec.find("\n269960> 89\n270000> 0;\nOUTPUTS dout[7..0] sync_out;\n\n"), std::string::npos);
     // Nothing else is left behind, temporary files included.
@@ -122,10 +100,10 @@ TEST_F(SilentRunTest, NewVariationWritesRetrievalInformationAndVectors)
 TEST_F(SilentRunTest, RestoredRunWritesTheSameFileAgain)
 {
     ASSERT_EQ(Run("-n -silent " + Design()).status, 0);
-    const std::string first = ReadFile(designs / "f.cnx");
+    const std::string first = ReadFileText(designs / "f.cnx");
     const RunOutcome again = Run("-silent " + Design());
     EXPECT_EQ(again.status, 0) << again.err;
-    EXPECT_EQ(ReadFile(designs / "f.cnx"), first);
+    EXPECT_EQ(ReadFileText(designs / "f.cnx"), first);
 }
 
 TEST_F(SilentRunTest, RestoresStoredSettings)
@@ -138,12 +116,12 @@ TEST_F(SilentRunTest, RestoresStoredSettings)
                                         "PRIVATE: EXTERNAL_DPRAM NUMERIC \"1\"\n";
     const RunOutcome run = Run("-silent " + Design("f.tdf"));
     EXPECT_EQ(run.status, 0) << run.err;
-    const std::string cnx = ReadFile(designs / "f.cnx");
+    const std::string cnx = ReadFileText(designs / "f.cnx");
     EXPECT_NE(cnx.find("MODULE: genaddr genaddr\n"), std::string::npos);
     EXPECT_NE(cnx.find("CONSTANT: INT_MODE STRING \"DEINTERLEAVER\" genaddr\n"), std::string::npos);
     EXPECT_NE(cnx.find("USED_PORT: addr 0 0 9 0 OUTPUT NODEFVAL addr[8..0] \n"), std::string::npos);
     EXPECT_NE(cnx.find("CONNECT: addr 0 0 9 0 genaddr@read_addr 0 0 9 0\n"), std::string::npos);
-    EXPECT_NE(ReadFile(work / "f.vec").find("OUTPUTS addr[8..0] write_enable block_full block_empty;\n\n"),
+    EXPECT_NE(ReadFileText(work / "f.vec").find("OUTPUTS addr[8..0] write_enable block_full block_empty;\n\n"),
               std::string::npos);
 }
 
@@ -218,7 +196,7 @@ TEST_F(SilentRunTest, GarbledRetrievalInformationNeverCrashes)
     // Huge restored figures would make a huge vector file; the symbol width alone is enough here.
     const RunOutcome run = Run("-silent " + Design("f.v"));
     EXPECT_EQ(run.status, 0) << run.err;
-    const std::string cnx = ReadFile(designs / "f.cnx");
+    const std::string cnx = ReadFileText(designs / "f.cnx");
     EXPECT_NE(cnx.find("PRIVATE: CHARACTERISTIC_I NUMERIC \"-7\"\n"), std::string::npos);
     EXPECT_NE(cnx.find("PRIVATE: BLOCK NUMERIC \"0\"\n"), std::string::npos) << "a record after a long line's 255th character";
 }

@@ -1,6 +1,8 @@
 // Runs the built tarnwick on a stand-in wizard and checks what it prints and how it ends.
 #include "tests/tools/tarnwick_process.h"
 
+#include "tests/support/design_folders.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -22,20 +24,8 @@ std::vector<std::string> Lines(const std::string& text)
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-class TarnwickRun : public ::testing::Test {
+class TarnwickRun : public DesignFoldersTest {
 protected:
-    void SetUp() override
-    {
-        root = fs::temp_directory_path() / ("tarnwick-run-" + std::to_string(::getpid()) + "-"
-                                            + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root);
-        designs = root / "designs";
-        work = root / "work";
-        fs::create_directories(designs);
-        fs::create_directories(work);
-    }
-    void TearDown() override { fs::remove_all(root); }
-
     // tarnwick with the stand-in wizard; the stand-in ends with status and sends messages.
     ProcessRun Run(std::vector<std::string> args, const std::string& status, const std::string& messages = "")
     {
@@ -55,10 +45,6 @@ protected:
     }
 
     std::string Design(const std::string& name = "f.vhd") const { return (designs / name).string(); }
-
-    fs::path root;
-    fs::path designs;
-    fs::path work;
 };
 
 TEST_F(TarnwickRun, FinishedRunShowsEachCornerTheOutcomeAndTheFiles)

@@ -4,6 +4,8 @@
 #include "tests/tools/tarnwick_process.h"
 #include "tools/tarnwick/page_exit_listener.h"
 
+#include "tests/support/design_folders.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -35,20 +37,8 @@ TEST(WizardMessageToTarnwick, PageExitPostedByTheWizardIsReadBackAsItsCorner)
     EXPECT_EQ(second.cornerY, 2000);
 }
 
-class TarnwickWithWizard : public ::testing::Test {
+class TarnwickWithWizard : public DesignFoldersTest {
 protected:
-    void SetUp() override
-    {
-        root = fs::temp_directory_path() / ("tarnwick-wizard-" + std::to_string(::getpid()) + "-"
-                                            + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root);
-        designs = root / "designs";
-        work = root / "work";
-        fs::create_directories(designs);
-        fs::create_directories(work);
-    }
-    void TearDown() override { fs::remove_all(root); }
-
     // tarnwick as built, finding the wizard beside itself, with no display to show pages on.
     ProcessRun Run(const std::vector<std::string>& args)
     {
@@ -56,10 +46,6 @@ protected:
         all.insert(all.end(), args.begin(), args.end());
         return RunProgram(all, work, {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}});
     }
-
-    fs::path root;
-    fs::path designs;
-    fs::path work;
 };
 
 TEST_F(TarnwickWithWizard, SilentNewRunWritesBothFiles)
