@@ -6,11 +6,12 @@
 #include "symbol/symbol_graphic.h"
 
 // The process-wide objects, in the order the wizard needs them: the settings, the one symbol
-// graphic sized for the widest interleaver symbol, then the application object.
+// graphic sized for the widest interleaver symbol (measured when the panel is first needed), then
+// the application object.
 int main(int argc, char** argv)
 {
     static InterleaverSettings settings;
-    static SymbolGraphic symbol(ReferenceSymbolWidth(), 192);
+    static SymbolGraphic symbol(ReferenceSymbolWidth, 192);
     GuiMessages messages;
     SocketHostMessenger messenger;
     InterleaverWizard wizard(settings, symbol, WizardServices{messages, messenger, ExecutablePath()});

@@ -30,7 +30,7 @@ void PreviewPage::LayOut()
     const int width = outer.width();
     const int height = outer.height();
     separatorWidth_ = width;
-    const int panelWidth = symbol_->panelWidth;
+    const int panelWidth = symbol_->panelWidth();
     const int newWidth = std::max(width + panelWidth, kMinimumPageWidth);
     const int newHeight = std::max(height + kButtonRowHeight, symbol_->panelHeight);
     window.MoveWindow(Rect{outer.left, outer.top, outer.left + newWidth, outer.top + newHeight});

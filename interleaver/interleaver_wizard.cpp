@@ -24,8 +24,26 @@ bool InterleaverWizard::CreatePages()
     AddPage(std::make_unique<MemoryPage>(settings, symbol));
     AddSummaryPage();
     const bool ok = WizardApp::CreatePages();
+    // A silent run goes straight to writing the variation with the settings it has now, so the
+    // vector file, its largest output, is begun at once and written while the symbol's fonts are
+    // found and the symbol is laid out.
+    if (ok && silent)
+        StartVectorFile();
     LayOutInterleaverSymbol(symbol, settings, baseName);
     return ok;
+}
+
+std::string InterleaverWizard::VectorFilePath() const
+{
+    // The vector file goes to the current directory, named after the design file.
+    return baseName + ".vec";
+}
+
+void InterleaverWizard::StartVectorFile()
+{
+    vectorFile_ = std::async(std::launch::async, [path = VectorFilePath(), copy = settings] {
+        return WriteVectorFileAt(path, copy);
+    });
 }
 
 void InterleaverWizard::LoadSettings()
@@ -36,9 +54,9 @@ void InterleaverWizard::LoadSettings()
 void InterleaverWizard::StoreSettings()
 {
     model.Clear();
-    // The vector file goes to the current directory, named after the design file.
-    const std::string vectorPath = baseName + ".vec";
-    if (!WriteVectorFileAt(vectorPath, settings))
+    const std::string vectorPath = VectorFilePath();
+    const bool written = vectorFile_.valid() ? vectorFile_.get() : WriteVectorFileAt(vectorPath, settings);
+    if (!written)
         messages().Show(kHostTitle, "Can't write file " + vectorPath);
     const std::string moduleName = ModuleName(settings);
     AddModule(moduleName, moduleName, -1);

@@ -2,6 +2,9 @@
 
 #include "host/wizard_app.h"
 
+#include <future>
+#include <string>
+
 struct InterleaverSettings;
 
 // The interleaver's application object: its three parameter pages and the summary, and the
@@ -15,6 +18,13 @@ public:
     void StoreSettings() override;
 
     InterleaverSettings& settings;
+
+private:
+    std::string VectorFilePath() const;
+    // Begins writing the vector file from a copy of the settings on a second thread.
+    void StartVectorFile();
+
+    std::future<bool> vectorFile_;
 };
 
 extern const char* const kInterleaverTitle;

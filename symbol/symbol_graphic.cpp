@@ -5,16 +5,27 @@
 
 #include <utility>
 
-SymbolGraphic::SymbolGraphic(int width, int height)
-    : panelWidth(width + 16), panelHeight(height + 16)
+SymbolGraphic::SymbolGraphic(int width, int height) : panelHeight(height + 16), panelWidth_(width + 16) {}
+
+SymbolGraphic::SymbolGraphic(int (*measureWidth)(), int height)
+    : panelHeight(height + 16), measureWidth_(measureWidth)
 {
+}
+
+int SymbolGraphic::panelWidth() const
+{
+    if (measureWidth_ != nullptr) {
+        panelWidth_ = measureWidth_() + 16;
+        measureWidth_ = nullptr;
+    }
+    return panelWidth_;
 }
 
 void SymbolGraphic::Reset(int width, int height)
 {
     symbolWidth = width;
     symbolHeight = height;
-    originX = panelWidth - width - 8;
+    originX = panelWidth() - width - 8;
     originY = (panelHeight - height) / 2;
     lines.clear();
     circles.clear();

@@ -20,6 +20,9 @@ public:
     // An empty graphic for a preview panel that holds a symbol of width x height with a margin of
     // 8 all round.
     SymbolGraphic(int width, int height);
+    // The same, with the width measured only when the panel's width is first needed, so that a
+    // run which never needs it early does not wait for the fonts at start-up.
+    SymbolGraphic(int (*measureWidth)(), int height);
     SymbolGraphic(const SymbolGraphic&) = delete;
     SymbolGraphic& operator=(const SymbolGraphic&) = delete;
 
@@ -44,7 +47,8 @@ public:
 
     int symbolWidth = 0;
     int symbolHeight = 0;
-    const int panelWidth;
+    // Width of the preview panel: the symbol width given at construction plus 16.
+    int panelWidth() const;
     const int panelHeight;
     int originX = 8;
     int originY = 8;
@@ -53,6 +57,10 @@ public:
     std::vector<std::unique_ptr<SymbolArc>> arcs;
     std::vector<std::unique_ptr<SymbolText>> texts;
     std::vector<std::unique_ptr<SymbolPin>> pins;
+
+private:
+    mutable int (*measureWidth_)() = nullptr;
+    mutable int panelWidth_ = 0;
 };
 
 // a rounded up to a multiple of 8 (toward zero for negative values).

@@ -22,8 +22,8 @@ protected:
     PreviewPainting()
     {
         LayOutInterleaverSymbol(symbol, settings, "fifo");
-        client = Rect{0, 0, symbol.panelWidth, 300};
-        area = Rect{0, 0, symbol.panelWidth - 25, 300};
+        client = Rect{0, 0, symbol.panelWidth(), 300};
+        area = Rect{0, 0, symbol.panelWidth() - 25, 300};
     }
 
     void Paint() { PaintPreviewPanel(dc, client, symbol); }

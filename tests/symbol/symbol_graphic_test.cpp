@@ -10,7 +10,7 @@ namespace {
 TEST(SymbolGraphic, FreshGraphicIsEmptyWithMarginOrigin)
 {
     const SymbolGraphic graphic(ReferenceSymbolWidth(), 192);
-    EXPECT_EQ(graphic.panelWidth, ReferenceSymbolWidth() + 16);
+    EXPECT_EQ(graphic.panelWidth(), ReferenceSymbolWidth() + 16);
     EXPECT_EQ(graphic.panelHeight, 208);
     EXPECT_EQ(graphic.symbolWidth, 0);
     EXPECT_EQ(graphic.symbolHeight, 0);
