@@ -8,19 +8,28 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+std::string HostSocketName(int hostId)
+{
+    return "tarnwick-" + std::to_string(hostId);
+}
+
+socklen_t HostSocketAddress(int hostId, sockaddr_un& address)
+{
+    const std::string name = HostSocketName(hostId);
+    address = sockaddr_un{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path + 1, name.data(), name.size());
+    return socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+}
+
 void SocketHostMessenger::PostPageExit(int hostThreadId, int cornerX, int cornerY)
 {
     const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return;
 
-    // The host listens on an abstract socket: the name starts with a zero byte and is not
-    // terminated, so its length is part of the address.
-    const std::string name = "tarnwick-" + std::to_string(hostThreadId);
     sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path + 1, name.data(), name.size());
-    const socklen_t length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    const socklen_t length = HostSocketAddress(hostThreadId, address);
 
     char text[48];
     const int size = std::snprintf(text, sizeof text, "%d %d %d", kPageExitMessage, cornerX, cornerY);

@@ -1,16 +1,15 @@
 #include "tools/tarnwick/page_exit_listener.h"
 
+#include "platform/host_message.h"
+
 #include <cerrno>
 #include <charconv>
-#include <cstddef>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 namespace {
-
-constexpr int kPageExitMessage = 1034;
 
 // Reads one decimal integer (optional minus sign) at the front of text and removes it.
 bool TakeInt(std::string_view& text, int& value)
@@ -66,16 +65,12 @@ bool PageExitListener::Open(int hostId, std::string& error)
         error = std::string("cannot create the message socket: ") + std::strerror(errno);
         return false;
     }
-    // An abstract name: a zero byte, then the name without a terminator; the address length
-    // carries the name's length. Nothing appears in the file system, and the name goes away with
-    // the socket.
-    const std::string name = "tarnwick-" + std::to_string(hostId);
+    // The wizard's own address of the host: an abstract name, so nothing appears in the file
+    // system and the name goes away with the socket.
     sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path + 1, name.data(), name.size());
-    const socklen_t length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    const socklen_t length = HostSocketAddress(hostId, address);
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
-        error = "cannot listen as " + name + ": " + std::strerror(errno);
+        error = "cannot listen as " + HostSocketName(hostId) + ": " + std::strerror(errno);
         ::close(fd);
         return false;
     }

@@ -1,30 +1,8 @@
 #include "tools/tarnwick/run_report.h"
 
+#include "host/path_split.h"
+
 #include <sys/wait.h>
-
-namespace {
-
-struct DesignName {
-    std::string directory; // up to and including the last '/'
-    std::string baseName;  // the rest up to its last dot
-    std::string extension; // from that dot on
-};
-
-// Splits the design path the way the wizard does, so the listed paths are the ones it writes.
-DesignName SplitDesign(const std::string& path)
-{
-    DesignName name;
-    const size_t slash = path.rfind('/');
-    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    name.directory = path.substr(0, nameStart);
-    const std::string rest = path.substr(nameStart);
-    const size_t dot = rest.rfind('.');
-    name.baseName = rest.substr(0, dot);
-    name.extension = dot == std::string::npos ? std::string() : rest.substr(dot);
-    return name;
-}
-
-} // namespace
 
 std::string OutcomeText(int waitStatus)
 {
@@ -64,7 +42,8 @@ int HostExitStatus(int waitStatus)
 
 std::vector<RunFile> FilesOfRun(const std::string& designPath, bool symbolFile)
 {
-    const DesignName name = SplitDesign(designPath);
+    // The paths the wizard writes, from the design path split the way the wizard splits it.
+    const SplitPath name = SplitDesignPath(designPath);
     const std::string stem = name.directory + name.baseName;
     std::vector<RunFile> files{
         {stem + ".cnx", "retrieval information", RunFile::Maker::Wizard},
