@@ -1,12 +1,12 @@
 #pragma once
 
+#include "tests/support/file_text.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 // A fresh folder for each test, with designs/ for design files and work/ as the current folder of
@@ -30,12 +30,3 @@ protected:
     std::filesystem::path designs;
     std::filesystem::path work;
 };
-
-// The whole content of a file; empty when it cannot be read.
-inline std::string ReadFileText(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}

@@ -1,22 +1,17 @@
 // The user guide is built into a PDF where the wizard looks for it, relative to the build directory.
+#include "tests/support/file_text.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 namespace {
 
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 TEST(UserGuidePdf, BuiltBesideTheWizardsInstallLayout)
 {
-    const std::string pdf = ReadAll(ZORVEX_GUIDE_PDF);
+    const std::string pdf = ReadFileText(ZORVEX_GUIDE_PDF);
     ASSERT_GE(pdf.size(), 1000u) << ZORVEX_GUIDE_PDF;
     EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
     // A complete file ends with its end-of-file marker.
@@ -25,7 +20,7 @@ TEST(UserGuidePdf, BuiltBesideTheWizardsInstallLayout)
 
 TEST(UserGuidePdf, SeveralPagesOfA4)
 {
-    const std::string pdf = ReadAll(ZORVEX_GUIDE_PDF);
+    const std::string pdf = ReadFileText(ZORVEX_GUIDE_PDF);
     size_t pages = 0;
     for (size_t at = pdf.find("/Type /Page\n"); at != std::string::npos; at = pdf.find("/Type /Page\n", at + 1))
         ++pages;

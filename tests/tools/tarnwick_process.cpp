@@ -1,5 +1,7 @@
 #include "tests/tools/tarnwick_process.h"
 
+#include "tests/support/file_text.h"
+
 #include <fcntl.h>
 #include <fstream>
 #include <spawn.h>
@@ -7,18 +9,6 @@
 #include <sys/wait.h>
 
 extern char** environ;
-
-namespace {
-
-std::string ReadAll(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-} // namespace
 
 ProcessRun RunProgram(const std::vector<std::string>& args, const std::filesystem::path& directory,
                       const std::map<std::string, std::string>& extra)
@@ -57,8 +47,8 @@ ProcessRun RunProgram(const std::vector<std::string>& args, const std::filesyste
     int status = 0;
     if (waitpid(run.pid, &status, 0) == run.pid && WIFEXITED(status))
         run.exitStatus = WEXITSTATUS(status);
-    run.out = ReadAll(outFile);
-    run.err = ReadAll(errFile);
+    run.out = ReadFileText(outFile);
+    run.err = ReadFileText(errFile);
     std::filesystem::remove(outFile);
     std::filesystem::remove(errFile);
     return run;
