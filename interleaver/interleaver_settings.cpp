@@ -77,8 +77,8 @@ int InterleaverSettings::codewordsSpread() const
     const int n = NUMBER_OF_SYMBOL_PER_CODEWORD;
     if (n == 0)
         return 0;
-    const int held = CONVOLUTIONAL == 1 ? ConvolutionalDelay(CHARACTERISTIC_I, CHARACTERISTIC_J)
-                                        : Multiply(CHARACTERISTIC_I, CHARACTERISTIC_J);
+    // The symbols held in memory are spread over the codewords.
+    const int held = memoryWords();
     // Dividing in 64 bits keeps the most negative product divided by -1 defined.
     return Wrap(int64_t(held) / n);
 }
