@@ -158,13 +158,6 @@ uint64_t SymbolLimit(int width)
     return (uint64_t(1) << width) - 1;
 }
 
-// "base" k and a blank for k from highest down to 0.
-void BitNames(ChunkedText& text, std::string_view base, int64_t highest)
-{
-    for (int64_t k = highest; k >= 0; --k)
-        text << base << k << " ";
-}
-
 void WriteHeader(ChunkedText& text, const InterleaverSettings& settings)
 {
     const bool convolutional = settings.CONVOLUTIONAL == 1;
@@ -193,17 +186,23 @@ void WriteCommonStimulus(ChunkedText& text, int64_t endTime)
          << "PATTERN\n0>0\n160>1;\n\n\n";
 }
 
+// The line that groups the bits of a bus, highest first: "GROUP CREATE din[7..0] = din7 ... din0 ;".
+void GroupCreate(ChunkedText& text, const char* name, int64_t highest)
+{
+    text << "GROUP CREATE " << name << "[" << highest << "..0] = ";
+    for (int64_t k = highest; k >= 0; --k)
+        text << name << k << " ";
+    text << ";\n";
+}
+
 // The data passes through the block: a counting input from the time the clock is enabled until the
 // end time, and the data outputs to watch.
 void WriteDataRamp(ChunkedText& text, const InterleaverSettings& settings, int64_t endTime)
 {
     const int64_t highest = int64_t(settings.SYMBOL_WIDTH) - 1;
-    text << "GROUP CREATE din[" << highest << "..0] = ";
-    BitNames(text, "din", highest);
-    text << ";\n"
-         << "GROUP CREATE dout[" << highest << "..0] = ";
-    BitNames(text, "dout", highest);
-    text << ";\n\n"
+    GroupCreate(text, "din", highest);
+    GroupCreate(text, "dout", highest);
+    text << "\n"
          << "INPUTS din[" << highest << "..0]\\DEC;\n"
          << "PATTERN\n0> 0\n";
 
@@ -243,12 +242,9 @@ void WriteAddressOutputs(ChunkedText& text, const InterleaverSettings& settings)
 {
     const int64_t highest = int64_t(settings.addressWidth()) - 1;
     if (settings.continuousFlow()) {
-        text << "GROUP CREATE read_addr[" << highest << "..0] = ";
-        BitNames(text, "read_addr", highest);
-        text << ";\n"
-             << "GROUP CREATE write_addr[" << highest << "..0] = ";
-        BitNames(text, "write_addr", highest);
-        text << ";\n\n"
+        GroupCreate(text, "read_addr", highest);
+        GroupCreate(text, "write_addr", highest);
+        text << "\n"
              << "OUTPUTS read_addr[" << highest << "..0] write_addr[" << highest << "..0] sync_out;\n\n";
     }
     if (settings.BLOCK == 1)
