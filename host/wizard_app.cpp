@@ -5,7 +5,6 @@
 #include "host/wizard_page.h"
 #include "platform/messages.h"
 #include "platform/process.h"
-#include "symbol/interleaver_symbol.h"
 #include "symbol/symbol_graphic.h"
 
 #include <cstdlib>
@@ -168,9 +167,4 @@ void WizardApp::OnHelp()
     if (FileExists(helpPath))
         return;
     messages().Show(kHostTitle, "Can't find the Dorvane help file " + helpPath);
-}
-
-std::string WizardApp::FitToWidth(int limit, int pointSize, const std::string& fontName) const
-{
-    return ::FitToWidth(baseName, limit, pointSize, fontName);
 }

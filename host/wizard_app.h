@@ -57,8 +57,6 @@ public:
     void AddModule(const std::string& moduleName, const std::string& instanceBase, int index);
     // The help command outside the parameter pages: checks for the host's help file.
     void OnHelp();
-    // baseName cut to fit limit units in the given font ("..." appended when cut).
-    std::string FitToWidth(int limit, int pointSize, const std::string& fontName) const;
 
     Messages& messages() { return services_.messages; }
     HostMessenger& messenger() { return services_.messenger; }
