@@ -1,5 +1,6 @@
 #include "interleaver/interleaver_settings.h"
 #include "interleaver/interleaver_wizard.h"
+#include "platform/gui_application.h"
 #include "platform/gui_messages.h"
 #include "platform/host_message.h"
 #include "platform/process.h"
@@ -14,7 +15,8 @@ int main(int argc, char** argv)
     static SymbolGraphic symbol(ReferenceSymbolWidth, 192);
     GuiMessages messages;
     SocketHostMessenger messenger;
-    InterleaverWizard wizard(settings, symbol, WizardServices{messages, messenger, ExecutablePath()});
-    wizard.Run(JoinArguments(argc, argv));
+    InterleaverWizard wizard(settings, symbol,
+                             WizardServices{messages, messenger, ExecutablePath(), EnsureGuiApplication});
+    wizard.Run(argc, argv);
     return wizard.ExitCode();
 }

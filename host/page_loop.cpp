@@ -3,11 +3,13 @@
 #include "host/wizard_page.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 namespace {
 
-std::string Caption(const std::string& title, int page, int pageCount)
+// The page numbers are counted in 64 bits: the host's page offset may be any int.
+std::string Caption(const std::string& title, int64_t page, int64_t pageCount)
 {
     return "Tarnwick Plug-In Manager - " + title + " [page " + std::to_string(page) + " of "
         + std::to_string(pageCount) + "]";
@@ -26,7 +28,7 @@ void WizardApp::RunPageLoop()
         while (result != PageResult::Cancel && currentPage != 0 && currentPage < int(pages.size())) {
             const int lastIndex = int(pages.size()) - 1;
             WizardPage& page = *pages[size_t(currentPage)];
-            page.caption = Caption(title, pageOffset + currentPage, pageOffset + lastIndex);
+            page.caption = Caption(title, int64_t(pageOffset) + currentPage, int64_t(pageOffset) + lastIndex);
             if (currentPage == 1)
                 page.buttonMode = pageOffset > 0 ? ButtonMode::FirstPageBackAllowed : ButtonMode::FirstPage;
             else if (currentPage == lastIndex)

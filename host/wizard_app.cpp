@@ -42,6 +42,18 @@ void WizardApp::ParseCommandLine(const std::string& commandLineText)
     }
 }
 
+bool WizardApp::Run(int argc, const char* const* argv)
+{
+    // A design path holding a double quote would be split into other arguments by the one-line
+    // grammar, so that another design could be written in its place.
+    if (const char* argument = UncarriableArgument(argc, argv)) {
+        messages().Show(kHostTitle, std::string("Can't start the wizard -- the argument ") + argument
+                                        + " holds a double quote");
+        return false;
+    }
+    return Run(JoinArguments(argc, argv));
+}
+
 bool WizardApp::Run(const std::string& commandLineText)
 {
     ParseCommandLine(commandLineText);
@@ -61,6 +73,11 @@ bool WizardApp::Run(const std::string& commandLineText)
     helpPath = SplitDesignPath(executablePath()).directory + "dorvane.hlp";
 
     if (!CreatePages() || pages.size() < 2) {
+        ReleasePages();
+        return false;
+    }
+    if (!silent && !services_.pagesCanBeShown()) {
+        messages().Show(kHostTitle, "Can't start the wizard -- no display to show the pages on");
         ReleasePages();
         return false;
     }

@@ -5,6 +5,7 @@
 #include "host/wizard_command_line.h"
 #include "model/interface_model.h"
 
+#include <functional>
 #include <istream>
 #include <memory>
 #include <ostream>
@@ -24,6 +25,9 @@ struct WizardServices {
     Messages& messages;
     HostMessenger& messenger;
     std::string executablePath;
+    // Whether the pages can be shown, asked once before the first page; a run without a display
+    // fails start-up instead of finishing unseen.
+    std::function<bool()> pagesCanBeShown = [] { return true; };
 };
 
 // The application object: command line and start-up, the page loop, finishing, messages.
@@ -36,6 +40,9 @@ public:
 
     // The whole run from a command line (program name first). False when start-up failed.
     bool Run(const std::string& commandLineText);
+    // The whole run from the process arguments, joined into one command line. An argument the
+    // command line cannot carry unchanged fails start-up with a message naming it.
+    bool Run(int argc, const char* const* argv);
     // The process exit status: result, with Back reported as 3.
     int ExitCode() const;
 

@@ -100,10 +100,12 @@ std::string JoinArguments(int argc, const char* const* argv)
 {
     std::string line;
     for (int i = 0; i < argc; ++i) {
-        const std::string_view argument = argv[i];
+        std::string argument = argv[i];
+        if (i == 0)
+            std::erase(argument, '"');
         if (i > 0)
             line += ' ';
-        const bool needsQuotes = argument.empty() || argument.find_first_of(" \t") != std::string_view::npos;
+        const bool needsQuotes = argument.empty() || argument.find_first_of(" \t") != std::string::npos;
         if (needsQuotes)
             line += '"';
         line += argument;
@@ -111,4 +113,13 @@ std::string JoinArguments(int argc, const char* const* argv)
             line += '"';
     }
     return line;
+}
+
+const char* UncarriableArgument(int argc, const char* const* argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]).find('"') != std::string_view::npos)
+            return argv[i];
+    }
+    return nullptr;
 }

@@ -32,7 +32,13 @@ private:
 bool NextToken(std::string_view& rest, std::string& token);
 
 // Joins program arguments into one command line; an argument holding a blank or tab (or nothing)
-// is put in double quotes.
+// is put in double quotes. The program name, which is never interpreted, loses any double quote,
+// so that it always stays one token.
 std::string JoinArguments(int argc, const char* const* argv);
+
+// The first argument after the program name that the joined command line cannot carry unchanged:
+// one holding a double quote, which would end or begin a quoted token inside it and so split it
+// into other arguments. Null when every argument can be carried.
+const char* UncarriableArgument(int argc, const char* const* argv);
 
 extern const char* const kUsageText;

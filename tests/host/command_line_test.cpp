@@ -60,6 +60,19 @@ TEST(CommandLineJoin, JoinedLineTokenizesBackToTheArguments)
 {
     const char* argv[] = {"/usr/bin/zorvex", "-silent", "/my designs/f.vhd", "-x500"};
     EXPECT_EQ(Tokens(JoinArguments(4, argv)), (Strings{"/usr/bin/zorvex", "-silent", "/my designs/f.vhd", "-x500"}));
+    // A quote in the program name could swallow the arguments after it; the name loses it.
+    const char* quotedName[] = {"/opt/a \"b/zorvex", "/d/f.v"};
+    EXPECT_EQ(Tokens(JoinArguments(2, quotedName)), (Strings{"/opt/a b/zorvex", "/d/f.v"}));
+}
+
+TEST(CommandLineJoin, AnArgumentHoldingAQuoteCannotBeCarried)
+{
+    const char* plain[] = {"zorvex\"", "-n", "/my designs/f.vhd", ""};
+    EXPECT_EQ(UncarriableArgument(4, plain), nullptr);
+    const char* quoted[] = {"zorvex", "-n", "/a/x\" /b/victim/v.v -n", "\"/c.v"};
+    EXPECT_STREQ(UncarriableArgument(4, quoted), "/a/x\" /b/victim/v.v -n");
+    const char* leading[] = {"zorvex", "\"/c.v"};
+    EXPECT_STREQ(UncarriableArgument(2, leading), "\"/c.v");
 }
 
 class ParseParameterTest : public ::testing::Test {

@@ -48,10 +48,12 @@ private:
 class ScriptedWizard : public WizardApp {
 public:
     ScriptedWizard(SymbolGraphic& symbol, RecordingMessages& messages, RecordingMessenger& messenger, int pageCount)
-        : WizardApp("ZORVEX - 1.00", symbol, WizardServices{messages, messenger, "/opt/tools/zorvex"}),
+        : WizardApp("ZORVEX - 1.00", symbol,
+                    WizardServices{messages, messenger, "/opt/tools/zorvex", [this] { return pagesCanBeShown_; }}),
           pageCount_(pageCount)
     {
     }
+    void SetPagesCanBeShown(bool can) { pagesCanBeShown_ = can; }
     bool CreatePages() override
     {
         for (int i = 1; i <= pageCount_; ++i)
@@ -73,6 +75,7 @@ public:
 
 private:
     int pageCount_;
+    bool pagesCanBeShown_ = true;
 };
 
 class PageLoopTest : public ::testing::Test {
@@ -134,12 +137,24 @@ TEST_F(PageLoopTest, CaptionsAndButtonModes)
 
 TEST_F(PageLoopTest, PageOffsetCountsOnAndAllowsBackOnTheFirstPage)
 {
-    ScriptedWizard wizard(symbol, messages, messenger, 4);
-    wizard.script = {R::Next, R::Next, R::Next, R::Next};
-    wizard.Run("zorvex -n -p2 " + Design());
-    EXPECT_EQ(wizard.log[0].caption, "Tarnwick Plug-In Manager - ZORVEX - 1.00 [page 3 of 6]");
-    EXPECT_EQ(wizard.log[3].caption, "Tarnwick Plug-In Manager - ZORVEX - 1.00 [page 6 of 6]");
-    EXPECT_EQ(wizard.log[0].mode, ButtonMode::FirstPageBackAllowed);
+    const struct {
+        const char* option;
+        const char* first;
+        const char* last;
+    } cases[] = {
+        {"-p2", "[page 3 of 6]", "[page 6 of 6]"},
+        // The largest offset counts on past the int range instead of overflowing.
+        {"-p2147483647", "[page 2147483648 of 2147483651]", "[page 2147483651 of 2147483651]"},
+    };
+    for (const auto& c : cases) {
+        ScriptedWizard wizard(symbol, messages, messenger, 4);
+        wizard.script = {R::Next, R::Next, R::Next, R::Next};
+        wizard.Run("zorvex -n " + std::string(c.option) + " " + Design());
+        ASSERT_EQ(wizard.log.size(), 4u) << c.option;
+        EXPECT_EQ(wizard.log[0].caption, std::string("Tarnwick Plug-In Manager - ZORVEX - 1.00 ") + c.first);
+        EXPECT_EQ(wizard.log[3].caption, std::string("Tarnwick Plug-In Manager - ZORVEX - 1.00 ") + c.last);
+        EXPECT_EQ(wizard.log[0].mode, ButtonMode::FirstPageBackAllowed) << c.option;
+    }
 }
 
 TEST_F(PageLoopTest, BackMovesOnePageBack)
@@ -276,6 +291,27 @@ TEST_F(PageLoopTest, StartUpFailuresShowTheirMessageAndShowNoPage)
         EXPECT_EQ(wizard.ExitCode(), 1) << c.commandLine;
         EXPECT_TRUE(wizard.log.empty()) << c.commandLine;
         EXPECT_EQ(caseMessages.texts(), std::vector<std::string>{c.message}) << c.commandLine;
+    }
+}
+
+TEST_F(PageLoopTest, PagesWithoutADisplayFailStartUpAndWriteNothing)
+{
+    const char* argv[] = {"zorvex", "-n", nullptr};
+    const std::string design = Design();
+    argv[2] = design.c_str();
+    for (const bool silent : {false, true}) {
+        RecordingMessages caseMessages;
+        ScriptedWizard wizard(symbol, caseMessages, messenger, 4);
+        wizard.script = {R::Finish};
+        wizard.SetPagesCanBeShown(false);
+        const bool started = silent ? wizard.Run("zorvex -silent -n " + design) : wizard.Run(3, argv);
+        // A silent run needs no display.
+        EXPECT_EQ(started, silent);
+        EXPECT_EQ(wizard.ExitCode(), silent ? 0 : 1);
+        EXPECT_EQ(std::filesystem::exists(Cnx()), silent);
+        EXPECT_TRUE(wizard.log.empty());
+        const std::vector<std::string> expected{"Can't start the wizard -- no display to show the pages on"};
+        EXPECT_EQ(caseMessages.texts(), silent ? std::vector<std::string>{} : expected);
     }
 }
 

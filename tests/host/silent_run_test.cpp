@@ -139,6 +139,12 @@ TEST_F(SilentRunTest, StartUpFailuresWriteNothing)
          "Tarnwick Plug-In Manager: Can't start the wizard -- illegal extension in design file name\n"},
         {"-n -silent -x 500", "Tarnwick Plug-In Manager: Can't start the wizard -- illegal extension in design file name\n"},
         {"-silent " + Design(), "Tarnwick Plug-In Manager: Can't open file " + (designs / "f.cnx").string() + "\n"},
+        // One argument whose quote would end a quoted token early and name another design.
+        {"-silent '" + (designs / "x\" ").string() + (designs / "v.v").string() + " -n'",
+         "Tarnwick Plug-In Manager: Can't start the wizard -- the argument " + (designs / "x\" ").string()
+             + (designs / "v.v").string() + " -n holds a double quote\n"},
+        // Pages asked for where no display can show them.
+        {"-n " + Design(), "Tarnwick Plug-In Manager: Can't start the wizard -- no display to show the pages on\n"},
     };
     for (const Case& c : cases) {
         const RunOutcome run = Run(c.arguments);
