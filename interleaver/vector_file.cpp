@@ -12,7 +12,8 @@ namespace {
 
 // Collects the text in a local buffer and hands it to the stream in large pieces. The data ramp
 // of a large variation has millions of lines, so numbers are formatted straight into the buffer
-// instead of going through the stream's formatting one by one.
+// instead of going through the stream's formatting one by one. The text stops at the first failed
+// write, and before it would pass kMaxVectorFileSize: restored settings can ask for gigabytes.
 class ChunkedText {
 public:
     explicit ChunkedText(std::ostream& out) : out_(out) {}
@@ -20,12 +21,15 @@ public:
     ChunkedText(const ChunkedText&) = delete;
     ChunkedText& operator=(const ChunkedText&) = delete;
 
+    // False once a write has failed or the size bound was reached; nothing more is written then.
+    bool ok() const { return ok_; }
+
     ChunkedText& operator<<(std::string_view text)
     {
         if (text.size() > kCapacity - used_)
             Flush();
         if (text.size() > kCapacity) {
-            out_.write(text.data(), std::streamsize(text.size()));
+            Hand(text.data(), text.size());
             return *this;
         }
         std::memcpy(buffer_ + used_, text.data(), text.size());
@@ -52,8 +56,7 @@ public:
 
     void Flush()
     {
-        if (used_ > 0)
-            out_.write(buffer_, std::streamsize(used_));
+        Hand(buffer_, used_);
         used_ = 0;
     }
 
@@ -62,9 +65,26 @@ private:
     // Enough for any 64-bit number with its sign.
     static constexpr size_t kNumberRoom = 21;
 
+    void Hand(const char* text, size_t size)
+    {
+        if (size == 0 || !ok_)
+            return;
+        if (size > kMaxVectorFileSize - handed_) {
+            // The stream is marked failed, so that the caller never takes the cut text for a file.
+            out_.setstate(std::ios::badbit);
+            ok_ = false;
+            return;
+        }
+        out_.write(text, std::streamsize(size));
+        handed_ += size;
+        ok_ = bool(out_);
+    }
+
     std::ostream& out_;
     char buffer_[kCapacity];
     size_t used_ = 0;
+    uint64_t handed_ = 0;
+    bool ok_ = true;
 };
 
 // The texts of 0 to 999: plain, and padded to three digits for use behind higher digits.
@@ -190,7 +210,7 @@ void WriteCommonStimulus(ChunkedText& text, int64_t endTime)
 void GroupCreate(ChunkedText& text, const char* name, int64_t highest)
 {
     text << "GROUP CREATE " << name << "[" << highest << "..0] = ";
-    for (int64_t k = highest; k >= 0; --k)
+    for (int64_t k = highest; k >= 0 && text.ok(); --k)
         text << name << k << " ";
     text << ";\n";
 }
@@ -211,7 +231,7 @@ void WriteDataRamp(ChunkedText& text, const InterleaverSettings& settings, int64
     uint64_t value = 0;
     RampNumber timeText(160);
     RampNumber valueText(0);
-    for (int64_t time = 160; time < endTime; time += 40) {
+    for (int64_t time = 160; time < endTime && text.ok(); time += 40) {
         char* p = text.Reserve(2 * RampNumber::kRoom + 3);
         p = timeText.Put(p);
         *p++ = '>';

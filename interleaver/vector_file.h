@@ -2,12 +2,18 @@
 
 #include "interleaver/interleaver_settings.h"
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 
+// The largest vector file written: eight times the largest a valid variation makes (31.5 MB).
+// Restored settings can ask for far more; such a file is refused instead.
+constexpr uint64_t kMaxVectorFileSize = uint64_t(256) << 20;
+
 // Writes the simulation vector file of the variation: the commented header with the parameters,
 // the clock, sync_in and clken stimuli, for internal memory the counting data input, and the
-// outputs to watch. Brings addressWidth up to date first. The caller checks the stream.
+// outputs to watch. Brings addressWidth up to date first. Stops at the first failed write, and
+// marks the stream bad instead of passing kMaxVectorFileSize. The caller checks the stream.
 void WriteVectorFile(std::ostream& out, const InterleaverSettings& settings);
 
 // Writes the vector file to path, replacing an older file only when the whole text was written.

@@ -182,6 +182,19 @@ TEST_F(SilentRunTest, UnwritableVectorFileIsReportedButTheRunFinishes)
     EXPECT_TRUE(fs::is_directory(work / "f.vec"));
 }
 
+TEST_F(SilentRunTest, OversizedVectorFileIsRefusedAndTheOlderOneKept)
+{
+    // A 60 GB vector file asked for by a hand-edited width.
+    std::ofstream(designs / "f.cnx") << "PRIVATE: SYMBOL_WIDTH NUMERIC \"2147483647\"\n";
+    std::ofstream(work / "f.vec") << "older vectors\n";
+    const RunOutcome run = Run("-silent " + Design());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "Tarnwick Plug-In Manager: Can't write file f.vec\n");
+    EXPECT_EQ(ReadFileText(work / "f.vec"), "older vectors\n");
+    EXPECT_NE(ReadFileText(designs / "f.cnx").find("PRIVATE: SYMBOL_WIDTH NUMERIC \"2147483647\"\n"), std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(work), fs::directory_iterator()), 1);
+}
+
 TEST_F(SilentRunTest, FailedWriteKeepsTheOlderFile)
 {
     // A directory named like the temporary file's target makes the rename fail after a full write.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -291,6 +292,60 @@ TEST(VectorFile, RestoredFlagCombinations)
     InterleaverSettings externalContinuous = External(continuous);
     EXPECT_NE(Tail(Write(externalContinuous)).find("OUTPUTS read_addr[11..0] write_addr[11..0] sync_out;\n\n"),
               std::string::npos);
+}
+
+// Counts what it is given and keeps none of it; fails every write from failAfter bytes on.
+class CountingSink : public std::streambuf {
+public:
+    explicit CountingSink(uint64_t failAfter = UINT64_MAX) : failAfter_(failAfter) {}
+    uint64_t count = 0;
+    int writes = 0;
+
+protected:
+    std::streamsize xsputn(const char*, std::streamsize size) override
+    {
+        ++writes;
+        if (count + uint64_t(size) > failAfter_)
+            return 0;
+        count += uint64_t(size);
+        return size;
+    }
+    int_type overflow(int_type ch) override { return xsputn(nullptr, 1) == 1 ? traits_type::not_eof(ch) : traits_type::eof(); }
+
+private:
+    uint64_t failAfter_;
+};
+
+TEST(VectorFile, SizeIsBoundedAndTheFirstFailedWriteEndsIt)
+{
+    InterleaverSettings largestValid;
+    largestValid.CHARACTERISTIC_I = 40;
+    largestValid.CHARACTERISTIC_J = 500;
+    largestValid.SYMBOL_WIDTH = 64;
+    const struct {
+        const char* what;
+        InterleaverSettings settings;
+        uint64_t failAfter;
+        bool written;
+    } cases[] = {
+        {"largest valid variation", largestValid, UINT64_MAX, true},
+        // 3663 * 3663 * 160 stays below 2^31: 53.7 million ramp lines, about 1 GB.
+        {"block 3663 x 3663", Block(3663, 3663, 64), UINT64_MAX, false},
+        // GROUP CREATE lines of 2^31 names each, about 60 GB.
+        {"widest symbol", Block(2, 2, INT_MAX), UINT64_MAX, false},
+        // A disk that fills at once: formatting stops there instead of running on for a minute.
+        {"full disk, widest symbol", Block(2, 2, INT_MAX), 0, false},
+    };
+    for (const auto& c : cases) {
+        CountingSink sink(c.failAfter);
+        std::ostream out(&sink);
+        WriteVectorFile(out, c.settings);
+        EXPECT_EQ(bool(out), c.written) << c.what;
+        EXPECT_LE(sink.count, kMaxVectorFileSize) << c.what;
+        if (c.failAfter == 0) {
+            EXPECT_EQ(sink.writes, 1) << c.what;
+        }
+    }
 }
 
 TEST(VectorFileAt, WritesTheFileAndReportsFailure)
