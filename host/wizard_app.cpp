@@ -5,10 +5,11 @@
 #include "host/wizard_page.h"
 #include "platform/messages.h"
 #include "platform/process.h"
+#include "platform/regular_file.h"
 #include "symbol/symbol_graphic.h"
 
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 
 const char* const kHostTitle = "Tarnwick Plug-In Manager";
 
@@ -112,14 +113,20 @@ bool WizardApp::CreatePages()
     }
     if (newFile)
         return true;
+    // A file that cannot be read whole is never taken for an empty variation: the run would then
+    // replace the stored settings with the defaults.
     const std::string path = directory + baseName + ".cnx";
-    std::ifstream file(path, std::ios::binary);
-    if (!file.is_open()) {
+    std::string contents;
+    if (!ReadRegularFile(path, kMaxRetrievalInfoSize, contents)) {
         messages().Show(kHostTitle, "Can't open file " + path);
         return false;
     }
+    std::istringstream file(std::move(contents));
     model.Clear();
-    ReadRetrievalInfo(file);
+    if (!ReadRetrievalInfo(file)) {
+        messages().Show(kHostTitle, "Can't open file " + path);
+        return false;
+    }
     LoadSettings();
     return true;
 }
@@ -136,9 +143,9 @@ void WizardApp::StoreSettings()
         pages[i]->StoreSettings();
 }
 
-void WizardApp::ReadRetrievalInfo(std::istream& file)
+bool WizardApp::ReadRetrievalInfo(std::istream& file)
 {
-    model.Read(file);
+    return model.Read(file);
 }
 
 bool WizardApp::WriteRetrievalInfo(std::ostream& file)

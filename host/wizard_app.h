@@ -5,6 +5,7 @@
 #include "host/wizard_command_line.h"
 #include "model/interface_model.h"
 
+#include <cstddef>
 #include <functional>
 #include <istream>
 #include <memory>
@@ -19,6 +20,9 @@ class WizardPage;
 
 // Title of host-level messages (start-up, files, help).
 extern const char* const kHostTitle;
+
+// The largest retrieval-information file read; real ones hold a few kilobytes.
+constexpr size_t kMaxRetrievalInfoSize = size_t(16) << 20;
 
 // What the application needs from the operating system; tests replace every part.
 struct WizardServices {
@@ -53,7 +57,8 @@ public:
     virtual bool CanFinish() { return true; }
     virtual void LoadSettings();
     virtual void StoreSettings();
-    virtual void ReadRetrievalInfo(std::istream& file);
+    // Reads the retrieval information into the model; false when it could not be read whole.
+    virtual bool ReadRetrievalInfo(std::istream& file);
     // Writes the model; false when the stream failed.
     virtual bool WriteRetrievalInfo(std::ostream& file);
     virtual void ReleasePages();

@@ -46,6 +46,11 @@ void InterleaverWizard::StartVectorFile()
     });
 }
 
+bool InterleaverWizard::ReadRetrievalInfo(std::istream& file)
+{
+    return model.ReadPrivates(file, PrivateSettingNames());
+}
+
 void InterleaverWizard::LoadSettings()
 {
     LoadSettingsFromModel(settings, model);

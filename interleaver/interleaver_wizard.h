@@ -15,6 +15,8 @@ public:
 
     bool CreatePages() override;
     void LoadSettings() override;
+    // Keeps only the stored settings: nothing else of an earlier variation is used.
+    bool ReadRetrievalInfo(std::istream& file) override;
     void StoreSettings() override;
 
     InterleaverSettings& settings;

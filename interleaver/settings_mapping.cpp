@@ -185,6 +185,14 @@ void AddInterleaverEntries(const InterleaverSettings& settings, InterfaceModel& 
         model.AddPrivate(key.name, settings.*key.setting);
 }
 
+std::vector<std::string> PrivateSettingNames()
+{
+    std::vector<std::string> names;
+    for (const PrivateKey& key : kStoreOrder)
+        names.emplace_back(key.name);
+    return names;
+}
+
 void LoadSettingsFromModel(InterleaverSettings& settings, const InterfaceModel& model)
 {
     for (const PrivateKey& key : kLoadOrder)

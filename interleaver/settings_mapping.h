@@ -4,6 +4,7 @@
 #include "model/interface_model.h"
 
 #include <string>
+#include <vector>
 
 // The library module that the variation instantiates: "conv_qzram" with internal memory,
 // "genaddr" with external memory (the latter wins when both flags are set), empty with neither.
@@ -13,6 +14,9 @@ std::string ModuleName(const InterleaverSettings& settings);
 // their connections to the module's inner points, and the twelve settings as private values.
 // The model is neither cleared nor given its module item here.
 void AddInterleaverEntries(const InterleaverSettings& settings, InterfaceModel& model);
+
+// The names of the twelve settings as private values.
+std::vector<std::string> PrivateSettingNames();
 
 // Takes every setting back from the model's private values; a setting without a stored value
 // keeps its current value, a stored text without leading digits gives 0.

@@ -7,6 +7,7 @@
 #include <istream>
 #include <ostream>
 #include <string>
+#include <vector>
 
 // The description of one generated variation: modules, constants, parameters, ports, connections
 // and the wizard's private values, with its stored text form, the retrieval-information file.
@@ -24,8 +25,12 @@ public:
     // Integer value of the first private of that name, or defaultValue when there is none.
     int GetPrivate(const std::string& name, int defaultValue) const;
 
-    // Appends every record it recognises; unknown lines are skipped. Never fails.
+    // Appends every record it recognises; unknown lines are skipped. A line ends at LF, CR LF or a
+    // lone CR. False when the stream could not be read to its end; what was read stays.
     virtual bool Read(std::istream& in);
+    // Reads as Read does, but keeps only the first PRIVATE record of each of names: all that
+    // restoring a variation uses, so that memory stays small whatever else the file holds.
+    bool ReadPrivates(std::istream& in, const std::vector<std::string>& names);
     // Writes the retrieval information, then the symbol's lines. Returns true; the caller checks
     // the stream.
     virtual bool Write(std::ostream& out) const;

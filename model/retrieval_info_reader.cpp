@@ -1,5 +1,6 @@
 #include "model/interface_model.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -73,11 +74,47 @@ std::string ReadValueToken(LineTokenizer& tokens)
     return UnescapeValue(value);
 }
 
+namespace {
+
+// Takes the next line of in without its end: LF, CR LF or a lone CR. Lines are read whole, however
+// long, so the tail of a long value is never taken for a record. False at the end of the text or
+// when reading failed (the stream is then marked bad).
+bool ReadLine(std::istream& in, std::string& line)
+{
+    line.clear();
+    std::streambuf* const buffer = in.rdbuf();
+    if (buffer == nullptr || !in.good())
+        return false;
+    using Traits = std::char_traits<char>;
+    try {
+        Traits::int_type c = buffer->sbumpc();
+        if (Traits::eq_int_type(c, Traits::eof())) {
+            in.setstate(std::ios::eofbit);
+            return false;
+        }
+        while (!Traits::eq_int_type(c, Traits::eof()) && c != '\n' && c != '\r') {
+            line.push_back(Traits::to_char_type(c));
+            c = buffer->sbumpc();
+        }
+        if (c == '\r' && buffer->sgetc() == '\n')
+            buffer->sbumpc();
+        if (Traits::eq_int_type(c, Traits::eof()))
+            in.setstate(std::ios::eofbit);
+    } catch (...) {
+        // A file that cannot be read (an I/O error, or a line too long to hold) is never taken
+        // for a shorter one.
+        in.setstate(std::ios::badbit);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool InterfaceModel::Read(std::istream& in)
 {
-    // Lines are read whole, however long, so the tail of a long value is never taken for a record.
     std::string line;
-    while (std::getline(in, line)) {
+    while (ReadLine(in, line)) {
         LineTokenizer tokens(line);
         std::string_view keyword;
         if (!tokens.Next(keyword))
@@ -94,5 +131,20 @@ bool InterfaceModel::Read(std::istream& in)
             connections.Add(ReadConnectionEntry(tokens));
         // Header, MODULE and SYMBOL lines and anything unknown are read over.
     }
-    return true;
+    return !in.bad();
+}
+
+bool InterfaceModel::ReadPrivates(std::istream& in, const std::vector<std::string>& names)
+{
+    std::string line;
+    while (ReadLine(in, line)) {
+        LineTokenizer tokens(line);
+        std::string_view keyword;
+        if (!tokens.Next(keyword) || keyword != "PRIVATE:")
+            continue;
+        InterfaceEntry entry = ReadValueEntry(tokens);
+        if (std::find(names.begin(), names.end(), entry.name) != names.end() && privates.Find(entry.name) == nullptr)
+            privates.Add(entry);
+    }
+    return !in.bad();
 }

