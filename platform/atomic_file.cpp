@@ -1,10 +1,13 @@
 #include "platform/atomic_file.h"
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <streambuf>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -56,6 +59,51 @@ private:
     bool failed_ = false;
 };
 
+namespace {
+
+// A hidden name in directory that no other temporary file is likely to have: six letters or
+// digits drawn from the system's random source.
+std::string FreshName(const std::string& directory)
+{
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    unsigned char bytes[6];
+    if (::getrandom(bytes, sizeof bytes, 0) != ssize_t(sizeof bytes)) {
+        // Without the random source, a count and the clock still differ from one call to the next.
+        static std::atomic<uint64_t> count{0};
+        uint64_t value = uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()) ^ (count++ << 40);
+        for (unsigned char& byte : bytes) {
+            byte = static_cast<unsigned char>(value);
+            value >>= 8;
+        }
+    }
+    std::string name = directory + ".zorvex-";
+    for (const unsigned char byte : bytes)
+        name += kLetters[byte % (sizeof kLetters - 1)];
+    return name;
+}
+
+// Calls create with fresh names until one is not taken, holding each name for removal by a signal
+// before it exists. Stores the name created in chosen. False when create failed for another reason.
+template <typename Create>
+bool CreateUnderFreshName(const std::string& directory, PendingTemporary& pending, std::string& chosen, Create create)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = FreshName(directory);
+        pending.Hold(name);
+        if (create(name)) {
+            chosen = name;
+            return true;
+        }
+        const int error = errno;
+        pending.Release();
+        if (error != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+} // namespace
+
 AtomicFile::AtomicFile() = default;
 
 AtomicFile::~AtomicFile()
@@ -63,29 +111,31 @@ AtomicFile::~AtomicFile()
     Discard();
 }
 
-bool AtomicFile::Open(const std::string& path)
+bool AtomicFile::Open(const std::string& path, Durability durability)
 {
     Discard();
     path_ = path;
-    std::string directory;
+    durability_ = durability;
     const size_t slash = path.rfind('/');
-    if (slash != std::string::npos)
-        directory = path.substr(0, slash + 1);
-    std::string pattern = directory + ".zorvex-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    fd_ = ::mkstemp(name.data());
-    if (fd_ < 0)
+    directory_ = slash != std::string::npos ? path.substr(0, slash + 1) : "./";
+    // An unnamed file vanishes with the process however it ends. It is named at the commit through
+    // its entry in /proc, so it is used only where that entry can be reached.
+    if (::access("/proc/self/fd", X_OK) == 0)
+        fd_ = ::open(directory_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd_ < 0 && !OpenNamed())
         return false;
-    temporaryPath_ = name.data();
-    // mkstemp creates the file readable by its owner only; a replaced file should look like any
-    // other file the user creates, so apply the usual mode under the process umask.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd_, 0666 & ~mask);
     buffer_ = std::make_unique<Buffer>(fd_);
     stream_ = std::make_unique<std::ostream>(buffer_.get());
     return true;
+}
+
+bool AtomicFile::OpenNamed()
+{
+    // Created with 0666 so that the system applies the umask, as for any file the user creates.
+    return CreateUnderFreshName(directory_, pending_, temporaryPath_, [this](const std::string& name) {
+        fd_ = ::open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+        return fd_ >= 0;
+    });
 }
 
 std::ostream& AtomicFile::stream()
@@ -98,19 +148,45 @@ bool AtomicFile::Commit()
     if (fd_ < 0)
         return false;
     stream_->flush();
-    bool ok = buffer_->Drain() && !buffer_->failed() && !stream_->bad();
+    bool ok = buffer_->Drain() && !stream_->bad();
+    if (ok)
+        KeepPermissions();
+    if (ok && durability_ == Durability::Durable && ::fsync(fd_) != 0)
+        ok = false;
+    if (ok && temporaryPath_.empty() && !NameUnnamed())
+        ok = false;
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0)
         ok = false;
     if (ok && !ReplaceTarget())
         ok = false;
-    if (!ok)
+    if (!ok && !temporaryPath_.empty())
         ::unlink(temporaryPath_.c_str());
+    if (ok && durability_ == Durability::Durable && !SyncDirectory())
+        ok = false;
+    pending_.Release();
     temporaryPath_.clear();
     stream_.reset();
     buffer_.reset();
     return ok;
+}
+
+bool AtomicFile::NameUnnamed()
+{
+    const std::string link = "/proc/self/fd/" + std::to_string(fd_);
+    return CreateUnderFreshName(directory_, pending_, temporaryPath_, [&link](const std::string& name) {
+        return ::linkat(AT_FDCWD, link.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    });
+}
+
+void AtomicFile::KeepPermissions()
+{
+    // A failure is not fatal: some file systems have no permission bits to set, and the text
+    // itself is whole.
+    struct stat target {};
+    if (::lstat(path_.c_str(), &target) == 0 && S_ISREG(target.st_mode))
+        ::fchmod(fd_, target.st_mode & 0777);
 }
 
 bool AtomicFile::ReplaceTarget()
@@ -129,13 +205,26 @@ bool AtomicFile::ReplaceTarget()
     return ::rename(temporaryPath_.c_str(), path_.c_str()) == 0;
 }
 
+bool AtomicFile::SyncDirectory()
+{
+    const int directory = ::open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (directory < 0)
+        return false;
+    // EINVAL: the file system has no way to flush a directory, and nothing more can be done.
+    const bool synced = ::fsync(directory) == 0 || errno == EINVAL;
+    ::close(directory);
+    return synced;
+}
+
 void AtomicFile::Discard()
 {
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
-        ::unlink(temporaryPath_.c_str());
+        if (!temporaryPath_.empty())
+            ::unlink(temporaryPath_.c_str());
     }
+    pending_.Release();
     temporaryPath_.clear();
     stream_.reset();
     buffer_.reset();
