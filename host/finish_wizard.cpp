@@ -14,7 +14,7 @@ void WizardApp::FinishWizard()
     if (!designPath.empty()) {
         const std::string path = directory + baseName + ".cnx";
         AtomicFile file;
-        bool written = file.Open(path);
+        bool written = file.Open(path, AtomicFile::Durability::Durable);
         if (written) {
             written = WriteRetrievalInfo(file.stream());
             written = file.Commit() && written;
