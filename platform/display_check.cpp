@@ -3,18 +3,17 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <cerrno>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <future>
+#include <memory>
+#include <thread>
 
 namespace {
-
-bool AllDigits(const std::string& text)
-{
-    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
-}
 
 std::string Environment(const char* name)
 {
@@ -22,19 +21,15 @@ std::string Environment(const char* name)
     return value != nullptr ? std::string(value) : std::string();
 }
 
-bool XServerAnswers(const std::string& display)
+bool StartsWith(const std::string& text, const char* prefix)
 {
-    const XDisplayAddress address = ParseXDisplay(display);
-    if (!address.valid)
-        return false;
-    if (address.socketPath.empty())
-        return true;
-    // The X client library tries the abstract socket first, then the file of the same name.
-    return UnixSocketAnswers(std::string(1, '\0') + address.socketPath) || UnixSocketAnswers(address.socketPath);
+    return text.rfind(prefix, 0) == 0;
 }
 
 bool WaylandCompositorAnswers(const std::string& name)
 {
+    if (name.empty())
+        return false;
     if (name.front() == '/')
         return UnixSocketAnswers(name);
     const std::string runtime = Environment("XDG_RUNTIME_DIR");
@@ -43,26 +38,22 @@ bool WaylandCompositorAnswers(const std::string& name)
 
 } // namespace
 
-XDisplayAddress ParseXDisplay(const std::string& display)
+bool XServerAccepts(const std::string& display, std::chrono::milliseconds limit)
 {
-    XDisplayAddress address;
-    const std::string::size_type colon = display.rfind(':');
-    if (colon == std::string::npos)
-        return address;
-    const std::string host = display.substr(0, colon);
-    std::string number = display.substr(colon + 1);
-    const std::string::size_type dot = number.find('.');
-    if (dot != std::string::npos) {
-        if (!AllDigits(number.substr(dot + 1)))
-            return address;
-        number.resize(dot);
-    }
-    if (!AllDigits(number))
-        return address;
-    address.valid = true;
-    if (host.empty() || host == "unix")
-        address.socketPath = "/tmp/.X11-unix/X" + number;
-    return address;
+    if (display.empty())
+        return false;
+    // The client library waits for the server's answer without a time limit, and a stopped server
+    // never answers; the connection is therefore made on a thread of its own. One that is still
+    // waiting at the limit is left to finish or to end with the process.
+    auto answer = std::make_shared<std::promise<bool>>();
+    std::future<bool> accepted = answer->get_future();
+    std::thread([display, answer] {
+        xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
+        const bool ok = xcb_connection_has_error(connection) == 0;
+        xcb_disconnect(connection);
+        answer->set_value(ok);
+    }).detach();
+    return accepted.wait_for(limit) == std::future_status::ready && accepted.get();
 }
 
 bool UnixSocketAnswers(const std::string& address)
@@ -88,13 +79,26 @@ bool UnixSocketAnswers(const std::string& address)
     return answers;
 }
 
+WindowSystem FindWindowSystem(std::chrono::milliseconds handshakeLimit)
+{
+    const std::string display = Environment("DISPLAY");
+    const std::string wayland = Environment("WAYLAND_DISPLAY");
+    const std::string platform = Environment("QT_QPA_PLATFORM");
+    // The toolkit ends the process when the platform it was told to use cannot be had.
+    if (StartsWith(platform, "xcb"))
+        return XServerAccepts(display, handshakeLimit) ? WindowSystem::Chosen : WindowSystem::None;
+    if (StartsWith(platform, "wayland"))
+        return WaylandCompositorAnswers(wayland) ? WindowSystem::Chosen : WindowSystem::None;
+    if (!platform.empty())
+        return WindowSystem::Chosen;
+    if (XServerAccepts(display, handshakeLimit))
+        return WindowSystem::X11;
+    if (WaylandCompositorAnswers(wayland))
+        return WindowSystem::Wayland;
+    return WindowSystem::None;
+}
+
 bool DisplayAvailable()
 {
-    if (!Environment("QT_QPA_PLATFORM").empty())
-        return true;
-    const std::string display = Environment("DISPLAY");
-    if (!display.empty() && XServerAnswers(display))
-        return true;
-    const std::string wayland = Environment("WAYLAND_DISPLAY");
-    return !wayland.empty() && WaylandCompositorAnswers(wayland);
+    return FindWindowSystem() != WindowSystem::None;
 }

@@ -1,22 +1,32 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
-// Where the X server of a display name listens.
-struct XDisplayAddress {
-    bool valid = false;        // the name has the form [host]:number[.screen]
-    std::string socketPath;    // for a display on this machine; "" for one on another host
+// The window system the pages are shown on.
+enum class WindowSystem {
+    None,    // no display can be had: the toolkit would end the process, or show nothing
+    Chosen,  // the platform QT_QPA_PLATFORM names, taken as it is (offscreen, say)
+    X11,     // the X server DISPLAY names
+    Wayland, // the Wayland compositor WAYLAND_DISPLAY names
 };
 
-// Reads a display name as the X client library does: no host or the host "unix" is this machine,
-// whose display n listens on /tmp/.X11-unix/Xn.
-XDisplayAddress ParseXDisplay(const std::string& display);
+// The time an X server is given to accept a connection.
+constexpr std::chrono::milliseconds kXHandshakeLimit{5000};
+
+// True when the X server that display names accepts a connection from this process, its
+// authorization included, within limit: the X client library's own connection and handshake.
+bool XServerAccepts(const std::string& display, std::chrono::milliseconds limit = kXHandshakeLimit);
 
 // True when something accepts connections on the Unix stream socket at address; an address that
 // starts with a NUL character names the abstract namespace.
 bool UnixSocketAnswers(const std::string& address);
 
-// True when a GUI application can be started without the toolkit ending the process for want of
-// a display: QT_QPA_PLATFORM chooses a platform, or the X server that DISPLAY names answers (a
-// display on another host is trusted), or the Wayland compositor that WAYLAND_DISPLAY names does.
+// Finds the window system a GUI application can start on without the toolkit ending the process.
+// A platform chosen in QT_QPA_PLATFORM is taken, except that an X11 or Wayland one is checked as
+// below. Otherwise the X server of DISPLAY comes first, also where a Wayland compositor runs, since
+// only there can a window be placed where the host asks; then the compositor of WAYLAND_DISPLAY.
+WindowSystem FindWindowSystem(std::chrono::milliseconds handshakeLimit = kXHandshakeLimit);
+
+// FindWindowSystem() found one.
 bool DisplayAvailable();

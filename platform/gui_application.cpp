@@ -10,9 +10,13 @@ bool EnsureGuiApplication()
     static bool started = false;
     if (started)
         return true;
-    if (!DisplayAvailable())
+    const WindowSystem system = FindWindowSystem();
+    if (system == WindowSystem::None)
         return false;
+    // The platform found is named to the toolkit, which would otherwise prefer Wayland where it
+    // runs beside an X server.
+    const char* platform = system == WindowSystem::X11 ? "xcb" : system == WindowSystem::Wayland ? "wayland" : "";
     GuiBackend* backend = FindGuiBackend();
-    started = backend != nullptr && backend->EnsureApplication();
+    started = backend != nullptr && backend->EnsureApplication(platform);
     return started;
 }

@@ -16,9 +16,10 @@ class GuiBackend {
 public:
     virtual ~GuiBackend() = default;
 
-    // Creates the process's one GUI application when it does not exist yet. The caller has
-    // checked that a display can be had. False when the application cannot be created.
-    virtual bool EnsureApplication() = 0;
+    // Creates the process's one GUI application when it does not exist yet, on the toolkit's
+    // platform plug-in of that name (its own choice when empty). The caller has checked that a
+    // display can be had. False when the application cannot be created.
+    virtual bool EnsureApplication(const std::string& platform) = 0;
     // The window-system side of a dialog; needs the application.
     virtual std::unique_ptr<DialogImpl> CreateDialog(const DialogTemplate& dialogTemplate,
                                                      DialogHandler& handler) = 0;

@@ -17,15 +17,18 @@ static void LoadPictureResources()
     Q_INIT_RESOURCE(pictures);
 }
 
-bool QtGuiBackend::EnsureApplication()
+bool QtGuiBackend::EnsureApplication(const std::string& platform)
 {
     if (QCoreApplication::instance() != nullptr)
         return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
 
-    // The application lives until the process ends; its arguments must outlive it.
-    static int argc = 1;
+    // The application lives until the process ends; its arguments must outlive it. A platform
+    // given on the command line takes precedence over QT_QPA_PLATFORM.
+    static std::string platformName = platform;
     static char name[] = "zorvex";
-    static char* argv[] = {name, nullptr};
+    static char platformOption[] = "-platform";
+    static char* argv[] = {name, platformOption, platformName.data(), nullptr};
+    static int argc = platformName.empty() ? 1 : 3;
     static QApplication* application = new QApplication(argc, argv);
 
     LoadPictureResources();

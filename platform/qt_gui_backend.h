@@ -6,7 +6,7 @@
 // message boxes as QMessageBox.
 class QtGuiBackend : public GuiBackend {
 public:
-    bool EnsureApplication() override;
+    bool EnsureApplication(const std::string& platform) override;
     std::unique_ptr<DialogImpl> CreateDialog(const DialogTemplate& dialogTemplate, DialogHandler& handler) override;
     Rect DesktopRect() override;
     void ShowMessageBox(const std::string& title, const std::string& text) override;
