@@ -164,8 +164,36 @@ TEST(InterleaverSettings, AnyValuesComputeWithinBounds)
                         if (n == 0) {
                             ASSERT_EQ(s.codewordsSpread(), 0);
                         }
-                        (void)s.memoryWords();
-                        (void)s.latencyCycles();
-                        (void)s.vectorEndTime();
+                        // Computed for the sanitizers, which turn any overflow into a failure;
+                        // the values are checked at the extremes below.
+                        s.latencyCycles();
+                        s.vectorEndTime();
                     }
+
+    // Worked out by hand in 32-bit two's complement arithmetic.
+    const struct {
+        const char* what;
+        int convolutional, i, j, n, b;
+        int addressWidth, memoryWords, latencyCycles, codewordsSpread, checkSymbols, vectorEndTime;
+    } cases[] = {
+        // (I-1)*J wraps to -2^31+2, times I to 2^31-2; the end time (2^31+4) * 120 wraps to 480.
+        {"convolutional, largest", 1, INT_MAX, INT_MAX, -1, INT_MAX, 31 + 31, 2147483646, -2147483644, -2147483646, 2, 480},
+        // I*J = 2^62 wraps to 0; each of I and J takes 32 halvings.
+        {"block, smallest", 0, INT_MIN, INT_MIN, INT_MIN, INT_MAX, 64, 0, 4, 0, 2, 0},
+        // (I-1)*J = 2^31+1 wraps to -2^31+1, times I to -2^31, which divided by -1 stays -2^31.
+        {"convolutional, smallest over -1", 1, INT_MIN, -1, -1, 3, 32 + 31, INT_MIN, INT_MIN + 6, INT_MIN, 6, 720},
+    };
+    for (const auto& c : cases) {
+        InterleaverSettings s = WithAlgorithm(c.convolutional, 1 - c.convolutional, 0);
+        s.CHARACTERISTIC_I = c.i;
+        s.CHARACTERISTIC_J = c.j;
+        s.NUMBER_OF_SYMBOL_PER_CODEWORD = c.n;
+        s.NUMBER_OF_BURST_ERROR = c.b;
+        EXPECT_EQ(s.addressWidth(), c.addressWidth) << c.what;
+        EXPECT_EQ(s.memoryWords(), c.memoryWords) << c.what;
+        EXPECT_EQ(s.latencyCycles(), c.latencyCycles) << c.what;
+        EXPECT_EQ(s.codewordsSpread(), c.codewordsSpread) << c.what;
+        EXPECT_EQ(s.checkSymbols(), c.checkSymbols) << c.what;
+        EXPECT_EQ(s.vectorEndTime(), c.vectorEndTime) << c.what;
+    }
 }
