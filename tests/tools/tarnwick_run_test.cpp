@@ -1,12 +1,16 @@
 // Runs the built tarnwick on a stand-in wizard and checks what it prints and how it ends.
 #include "tests/tools/tarnwick_process.h"
 
+#include "platform/host_message.h"
 #include "tests/support/design_folders.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -119,13 +123,23 @@ TEST_F(TarnwickRun, MessagesThatAreNoPageExitAreShownAsIgnored)
                                         "page exit: corner at (3, 4)"}));
 }
 
-TEST_F(TarnwickRun, MissingWizardIsReportedAndEndsWithStatusOne)
+TEST_F(TarnwickRun, WizardThatCannotBeStartedEndsWithTheStatusOfWhy)
 {
-    const std::string missing = (root / "no-such-wizard").string();
-    const ProcessRun run = RunProgram({TARNWICK_EXE, "--zorvex", missing, Design()}, work);
-    EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_TRUE(Contains(run.err, "cannot start the wizard " + missing + ": No such file or directory")) << run.err;
-    EXPECT_FALSE(Contains(run.out, "wizard ended")) << run.out;
+    // A program without any execute permission, which not even a privileged user may start.
+    const fs::path notExecutable = root / "not-executable";
+    std::ofstream(notExecutable) << "#!/bin/sh\n";
+    fs::permissions(notExecutable, fs::perms::owner_read | fs::perms::owner_write);
+    const std::vector<std::tuple<std::string, int, std::string>> cases = {
+        {(root / "no-such-wizard").string(), 127, "No such file or directory"},
+        {notExecutable.string(), 126, "Permission denied"},
+    };
+    for (const auto& [wizard, status, reason] : cases) {
+        SCOPED_TRACE(wizard);
+        const ProcessRun run = RunProgram({TARNWICK_EXE, "--zorvex", wizard, Design()}, work);
+        EXPECT_EQ(run.exitStatus, status);
+        EXPECT_TRUE(Contains(run.err, "cannot start the wizard " + wizard + ": " + reason)) << run.err;
+        EXPECT_FALSE(Contains(run.out, "wizard ended")) << run.out;
+    }
 }
 
 TEST_F(TarnwickRun, WizardBesideTarnwickIsTheDefault)
@@ -141,14 +155,60 @@ TEST_F(TarnwickRun, WizardBesideTarnwickIsTheDefault)
     EXPECT_EQ(WizardArgs().front(), (root / "zorvex").string());
 }
 
-TEST_F(TarnwickRun, BadCommandLineShowsUsageAndStartsNothing)
+TEST_F(TarnwickRun, RefusedCommandLineStartsNothingAndEndsWithStatus125)
 {
-    const ProcessRun run = Run({"-q", Design()}, "0");
-    EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_TRUE(Contains(run.err, "tarnwick: unknown option -q\n")) << run.err;
-    EXPECT_TRUE(Contains(run.err, "usage: tarnwick")) << run.err;
-    EXPECT_EQ(run.out, "");
-    EXPECT_FALSE(fs::exists(root / "args.txt"));
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+        bool usage;
+    };
+    const std::vector<Case> cases = {
+        {{"-q", Design()}, "tarnwick: unknown option -q\n", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        std::vector<std::string> args{TARNWICK_EXE, "--zorvex", STAND_IN_WIZARD};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const ProcessRun run =
+            RunProgram(args, work, {{"STAND_IN_STATUS", "0"}, {"STAND_IN_ARGS", (root / "args.txt").string()}});
+        EXPECT_EQ(run.exitStatus, 125);
+        EXPECT_EQ(run.err.substr(0, run.err.find('\n') + 1), c.message);
+        EXPECT_EQ(Contains(run.err, "usage: tarnwick"), c.usage) << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_FALSE(fs::exists(root / "args.txt"));
+    }
+}
+
+TEST_F(TarnwickRun, SocketNameTakenEndsWithStatus125BeforeTheWizardStarts)
+{
+    // The child takes the socket name of the host id tarnwick will have, its own process id, and
+    // keeps the socket open across exec, so that tarnwick finds the name taken.
+    const std::string errFile = (root / "err.txt").string();
+    const std::string argsFile = (root / "args.txt").string();
+    const std::string workDir = work.string();
+    const std::string design = Design();
+    const char* const argv[] = {TARNWICK_EXE, "--zorvex", STAND_IN_WIZARD, design.c_str(), nullptr};
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        sockaddr_un address{};
+        const socklen_t length = HostSocketAddress(int(::getpid()), address);
+        const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
+        const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0 || ::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0 || err < 0
+            || ::dup2(err, 2) < 0 || ::chdir(workDir.c_str()) != 0
+            || ::setenv("STAND_IN_ARGS", argsFile.c_str(), 1) != 0)
+            ::_exit(99);
+        ::execv(TARNWICK_EXE, const_cast<char* const*>(argv));
+        ::_exit(98);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 125);
+    const std::string err = ReadFileText(errFile);
+    EXPECT_TRUE(Contains(err, "tarnwick: cannot listen as tarnwick-" + std::to_string(pid) + ": ")) << err;
+    EXPECT_FALSE(fs::exists(argsFile));
 }
 
 } // namespace

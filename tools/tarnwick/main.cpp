@@ -43,6 +43,13 @@ void PrintMessages(PageExitListener& listener)
     }
 }
 
+// Prints tarnwick's own failure on stderr and gives the exit status for it.
+int Fail(int status, const std::string& message)
+{
+    std::fprintf(stderr, "tarnwick: %s\n", message.c_str());
+    return status;
+}
+
 // Prints the page exits as they arrive until the wizard has ended, then those still queued.
 // Returns false when the wizard could not be waited for.
 bool FollowWizard(WizardProcess& wizard, PageExitListener& listener, int& waitStatus)
@@ -74,7 +81,7 @@ int main(int argc, char** argv)
     std::string error;
     if (!ParseTarnwickOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
         std::fprintf(stderr, "tarnwick: %s\n\n%s", error.c_str(), kTarnwickUsage);
-        return 1;
+        return kTarnwickFailed;
     }
     if (options.help) {
         std::fputs(kTarnwickUsage, stdout);
@@ -82,14 +89,11 @@ int main(int argc, char** argv)
     }
 
     const int hostId = int(::getpid());
-    PageExitListener listener;
-    if (!listener.Open(hostId, error)) {
-        std::fprintf(stderr, "tarnwick: %s\n", error.c_str());
-        return 1;
-    }
-
     const std::string program = ChooseWizardProgram(options.wizardPath, SelfPath());
     const std::vector<std::string> args = WizardArguments(options, hostId, program);
+    PageExitListener listener;
+    if (!listener.Open(hostId, error))
+        return Fail(kTarnwickFailed, error);
     std::printf("host %d: starting %s\n", hostId, DisplayCommandLine(args).c_str());
 
     // Like a shell waiting for a command, the host leaves Ctrl+C to the wizard and reports how it
@@ -97,15 +101,12 @@ int main(int argc, char** argv)
     std::signal(SIGINT, SIG_IGN);
     std::signal(SIGQUIT, SIG_IGN);
     WizardProcess wizard;
-    if (!wizard.Start(program, args, error)) {
-        std::fprintf(stderr, "tarnwick: %s\n", error.c_str());
-        return 1;
-    }
+    StartFailure failure = StartFailure::NotStartable;
+    if (!wizard.Start(program, args, error, failure))
+        return Fail(failure == StartFailure::NotFound ? kWizardNotFound : kWizardNotStartable, error);
     int waitStatus = 0;
-    if (!FollowWizard(wizard, listener, waitStatus)) {
-        std::fprintf(stderr, "tarnwick: lost track of the wizard (process %d)\n", int(wizard.pid()));
-        return 1;
-    }
+    if (!FollowWizard(wizard, listener, waitStatus))
+        return Fail(kTarnwickFailed, "lost track of the wizard (process " + std::to_string(wizard.pid()) + ")");
 
     std::printf("wizard ended with %s: %s\n", DescribeWaitStatus(waitStatus).c_str(), OutcomeText(waitStatus).c_str());
     const std::vector<RunFile> files = FilesOfRun(WizardDesignArgument(options.designPath), options.symbolFile);

@@ -16,6 +16,13 @@ std::string DescribeWaitStatus(int waitStatus);
 // the signal number when a signal ended it, as shells report it.
 int HostExitStatus(int waitStatus);
 
+// tarnwick's exit statuses for its own failures, apart from the wizard's, as env(1) has them:
+// tarnwick itself failed (a bad command line, its message socket, losing track of the wizard); the
+// wizard program was found but could not be started; no wizard program was found.
+constexpr int kTarnwickFailed = 125;
+constexpr int kWizardNotStartable = 126;
+constexpr int kWizardNotFound = 127;
+
 // A file that belongs to a run on a design, and who makes it.
 struct RunFile {
     enum class Maker { Wizard, Host };

@@ -22,8 +22,14 @@ const char* const kTarnwickUsage =
     "  --                    what follows is the design file, even when it starts with '-'\n"
     "\n"
     "Values may also be attached: -p2, -x640, --pages=2, --zorvex=/opt/bin/zorvex.\n"
+    "\n"
     "The exit status is the wizard's: 0 finished, 1 start-up failed, 2 cancelled,\n"
-    "3 back to the host's pages.\n";
+    "3 back to the host's pages; 128+N when signal N ended the wizard. tarnwick's own\n"
+    "failures have statuses of their own:\n"
+    "  125  tarnwick failed: a bad command line, its message socket, or it lost the\n"
+    "       wizard\n"
+    "  126  the wizard was found but could not be started\n"
+    "  127  the wizard was not found\n";
 
 namespace {
 

@@ -33,7 +33,8 @@ WizardProcess::~WizardProcess()
         ::close(exitFd_);
 }
 
-bool WizardProcess::Start(const std::string& program, const std::vector<std::string>& args, std::string& error)
+bool WizardProcess::Start(const std::string& program, const std::vector<std::string>& args, std::string& error,
+                          StartFailure& failure)
 {
     std::vector<char*> argv;
     argv.reserve(args.size() + 1);
@@ -56,11 +57,15 @@ bool WizardProcess::Start(const std::string& program, const std::vector<std::str
 
     pid_t pid = -1;
     const bool searchPath = program.find('/') == std::string::npos;
-    const int failure = searchPath ? ::posix_spawnp(&pid, program.c_str(), nullptr, &attributes, argv.data(), environ)
-                                   : ::posix_spawn(&pid, program.c_str(), nullptr, &attributes, argv.data(), environ);
+    const int spawnError = searchPath
+        ? ::posix_spawnp(&pid, program.c_str(), nullptr, &attributes, argv.data(), environ)
+        : ::posix_spawn(&pid, program.c_str(), nullptr, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
-    if (failure != 0) {
-        error = "cannot start the wizard " + program + ": " + std::strerror(failure);
+    if (spawnError != 0) {
+        error = "cannot start the wizard " + program + ": " + std::strerror(spawnError);
+        // A search of the path ends in ENOENT only when no directory holds the program (one that is
+        // there but may not be run gives EACCES), so ENOENT alone means that the wizard is missing.
+        failure = spawnError == ENOENT ? StartFailure::NotFound : StartFailure::NotStartable;
         return false;
     }
     pid_ = pid;

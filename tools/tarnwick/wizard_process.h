@@ -4,6 +4,10 @@
 #include <sys/types.h>
 #include <vector>
 
+// Why the wizard could not be started: no program at its path or on the search path, or a program
+// that is there but cannot be run (no permission to execute it, not an executable, out of memory).
+enum class StartFailure { NotFound, NotStartable };
+
 // The wizard as a child process: started without a command interpreter, watched through a
 // descriptor that poll() reports readable once the process has ended.
 class WizardProcess {
@@ -16,8 +20,10 @@ public:
 
     // Starts program with args (args[0] becomes the process's own name). A program name without a
     // '/' is looked up on the search path. The child gets the default action for SIGINT and SIGQUIT
-    // and an empty signal mask, whatever tarnwick itself has set. False with the reason in error.
-    bool Start(const std::string& program, const std::vector<std::string>& args, std::string& error);
+    // and an empty signal mask, whatever tarnwick itself has set. False with the reason in error and
+    // its kind in failure.
+    bool Start(const std::string& program, const std::vector<std::string>& args, std::string& error,
+               StartFailure& failure);
 
     // Readable when the process has ended; -1 when the kernel offers no process descriptor, in
     // which case the caller checks with TryWait from time to time.
