@@ -99,6 +99,17 @@ TEST_F(SilentRunTest, NewVariationWritesRetrievalInformationAndVectors)
     EXPECT_EQ(std::distance(fs::directory_iterator(work), fs::directory_iterator()), 1);
 }
 
+TEST_F(SilentRunTest, SlashOptionsAndBlanksBeforeThePathAreUnderstood)
+{
+    const std::string path = (designs / "f.vhd").string();
+    for (const std::string& arguments : {"/n /silent " + Design(), "-n -silent '  " + path + "'"}) {
+        const RunOutcome run = Run(arguments);
+        EXPECT_EQ(run.status, 0) << arguments << ": " << run.err;
+        EXPECT_TRUE(fs::exists(designs / "f.cnx")) << arguments;
+        fs::remove(designs / "f.cnx");
+    }
+}
+
 TEST_F(SilentRunTest, RestoredRunWritesTheSameFileAgain)
 {
     ASSERT_EQ(Run("-n -silent " + Design()).status, 0);

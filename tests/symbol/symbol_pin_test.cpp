@@ -39,6 +39,7 @@ TEST(SymbolPin, BusWidthMarkPlacement)
 {
     const MarkCase cases[] = {
         {12, 0, 4, "12"},  // 16 / 2 + 0 - 4
+        {10, 0, 4, "10"},  // two digits from 10 on
         {5, 0, 6, "5"},    // 16 / 2 + 0 - 2
         {-3, 0, 6, nullptr},
         {9, 30, 30, "9"},

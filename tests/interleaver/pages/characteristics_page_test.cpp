@@ -26,6 +26,10 @@ TEST_F(CharacteristicsPageTest, InitialSettingsFillTheBoxesAndTypingRecomputesTh
         EXPECT_EQ(boxes, (std::vector<std::string>{"12", "17", "8", "204", "10"}));
         // 11 * 17 * 12 / 204 = 11 codewords; 10 / 11 = 0 check symbols, raised to 2.
         EXPECT_EQ(dialog.ControlText(kBurstText), Burst(11, 2));
+        // A codeword length without digits reads as -1: 2244 / -1 codewords, 2 * 10 check symbols.
+        dialog.TypeText(kCodeword, "abc");
+        EXPECT_EQ(dialog.ControlText(kBurstText), Burst(-2244, 20));
+        dialog.TypeText(kCodeword, "204");
         dialog.TypeText(kRows, "4");
         // 3 * 17 * 4 / 204 = 1 codeword; 2 * (10 / 1) = 20 check symbols.
         EXPECT_EQ(dialog.ControlText(kBurstText), Burst(1, 20));
@@ -105,6 +109,20 @@ TEST_F(CharacteristicsPageTest, FirstValueOutOfRangeIsFocusedResetAndReported)
         const std::pair<std::string, std::string> shown{"f - ZORVEX - 1.00", c.message};
         EXPECT_EQ(messages.shown, (std::vector{shown}));
     }
+}
+
+TEST_F(CharacteristicsPageTest, EveryUpperBoundIsAccepted)
+{
+    CharacteristicsPage page(settings, symbol);
+    Show(page, [&](Dialog& dialog) {
+        for (const auto& [box, value] : {std::pair{kRows, "40"}, {kColumns, "500"}, {kWidth, "64"},
+                                         {kCodeword, "500"}, {kBurst, "500"}})
+            dialog.TypeText(box, value);
+        dialog.Click(kNextButton);
+        EXPECT_FALSE(dialog.IsRunning());
+    });
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(page.result, PageResult::Next);
 }
 
 TEST_F(CharacteristicsPageTest, EachAttemptReportsOnlyTheFirstFailureAndBackIsCheckedToo)
