@@ -139,6 +139,23 @@ TEST(DisplayCommandLine, QuotesOnlyWhatAShellWouldSplitOrExpand)
     EXPECT_EQ(DisplayCommandLine({"it's.v"}), "'it'\\''s.v'");
 }
 
+TEST(CheckWizardArguments, RefusesAnArgumentHoldingADoubleQuoteAndNamesIt)
+{
+    const std::vector<std::pair<Args, std::string>> cases = {
+        {{"zorvex", "-h1", "/d/x\" /e/v.v -n"}, "'/d/x\" /e/v.v -n'"},
+        {{"/opt/\"z\"/zorvex", "-h1", "/d/f.v"}, "'/opt/\"z\"/zorvex'"},
+    };
+    for (const auto& [args, shown] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        std::string error;
+        EXPECT_FALSE(CheckWizardArguments(args, error));
+        EXPECT_EQ(error, "cannot start the wizard with " + shown + ": its command line cannot carry a double quote");
+    }
+    std::string error;
+    EXPECT_TRUE(CheckWizardArguments({"/my d/zorvex", "-n", "-h1", "-p0", "-silent", "/d/it's a\\b\t.v"}, error))
+        << error;
+}
+
 class ChooseWizardProgramTest : public ::testing::Test {
 protected:
     void SetUp() override

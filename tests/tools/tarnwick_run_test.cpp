@@ -157,6 +157,10 @@ TEST_F(TarnwickRun, WizardBesideTarnwickIsTheDefault)
 
 TEST_F(TarnwickRun, RefusedCommandLineStartsNothingAndEndsWithStatus125)
 {
+    // The wizard reads its arguments back from one line in which a double quote ends a quoted
+    // argument, so an argument holding one would reach it as other arguments: here a second design.
+    const std::string split = Design("x\" " + Design("victim.v") + " -n");
+    const std::string cannotCarry = "': its command line cannot carry a double quote\n";
     struct Case {
         std::vector<std::string> args;
         std::string message;
@@ -164,6 +168,9 @@ TEST_F(TarnwickRun, RefusedCommandLineStartsNothingAndEndsWithStatus125)
     };
     const std::vector<Case> cases = {
         {{"-q", Design()}, "tarnwick: unknown option -q\n", true},
+        {{split}, "tarnwick: cannot start the wizard with '" + split + cannotCarry, false},
+        {{"--zorvex", STAND_IN_WIZARD + std::string("\""), Design()},
+         "tarnwick: cannot start the wizard with '" + std::string(STAND_IN_WIZARD) + "\"" + cannotCarry, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.args));

@@ -91,6 +91,8 @@ int main(int argc, char** argv)
     const int hostId = int(::getpid());
     const std::string program = ChooseWizardProgram(options.wizardPath, SelfPath());
     const std::vector<std::string> args = WizardArguments(options, hostId, program);
+    if (!CheckWizardArguments(args, error))
+        return Fail(kTarnwickFailed, error);
     PageExitListener listener;
     if (!listener.Open(hostId, error))
         return Fail(kTarnwickFailed, error);

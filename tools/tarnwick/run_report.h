@@ -17,8 +17,9 @@ std::string DescribeWaitStatus(int waitStatus);
 int HostExitStatus(int waitStatus);
 
 // tarnwick's exit statuses for its own failures, apart from the wizard's, as env(1) has them:
-// tarnwick itself failed (a bad command line, its message socket, losing track of the wizard); the
-// wizard program was found but could not be started; no wizard program was found.
+// tarnwick itself failed (a bad command line, an argument the wizard cannot receive, its message
+// socket, losing track of the wizard); the wizard program was found but could not be started; no
+// wizard program was found.
 constexpr int kTarnwickFailed = 125;
 constexpr int kWizardNotStartable = 126;
 constexpr int kWizardNotFound = 127;

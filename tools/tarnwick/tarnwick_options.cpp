@@ -26,8 +26,8 @@ const char* const kTarnwickUsage =
     "The exit status is the wizard's: 0 finished, 1 start-up failed, 2 cancelled,\n"
     "3 back to the host's pages; 128+N when signal N ended the wizard. tarnwick's own\n"
     "failures have statuses of their own:\n"
-    "  125  tarnwick failed: a bad command line, its message socket, or it lost the\n"
-    "       wizard\n"
+    "  125  tarnwick failed: a bad command line, an argument the wizard cannot receive\n"
+    "       (one holding a double quote), its message socket, or it lost the wizard\n"
     "  126  the wizard was found but could not be started\n"
     "  127  the wizard was not found\n";
 

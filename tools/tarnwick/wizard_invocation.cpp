@@ -42,6 +42,18 @@ std::string ChooseWizardProgram(const std::string& explicitPath, const std::stri
     return "zorvex";
 }
 
+bool CheckWizardArguments(const std::vector<std::string>& args, std::string& error)
+{
+    for (const std::string& arg : args) {
+        if (arg.find('"') != std::string::npos) {
+            error = "cannot start the wizard with " + DisplayCommandLine({arg})
+                + ": its command line cannot carry a double quote";
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string DisplayCommandLine(const std::vector<std::string>& args)
 {
     std::string line;

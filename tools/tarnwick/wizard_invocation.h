@@ -20,6 +20,11 @@ std::string WizardDesignArgument(const std::string& designPath);
 // which the starter looks up on the search path.
 std::string ChooseWizardProgram(const std::string& explicitPath, const std::string& selfPath);
 
+// Checks that the wizard will read back each argument of args unchanged. The wizard gets its
+// arguments joined into one line, in which a double quote ends a quoted argument, so an argument
+// holding one would reach it as other arguments. False naming the first such argument in error.
+bool CheckWizardArguments(const std::vector<std::string>& args, std::string& error);
+
 // The argument list as one line for the user to read: arguments holding blanks, quotes or nothing
 // are put in single quotes.
 std::string DisplayCommandLine(const std::vector<std::string>& args);
