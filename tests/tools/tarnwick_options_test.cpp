@@ -139,11 +139,18 @@ TEST(DisplayCommandLine, QuotesOnlyWhatAShellWouldSplitOrExpand)
     EXPECT_EQ(DisplayCommandLine({"it's.v"}), "'it'\\''s.v'");
 }
 
+TEST(DisplayCommandLine, ControlCharactersAndBackslashesAreShownAsEscapesInDollarQuotes)
+{
+    EXPECT_EQ(DisplayCommandLine({"zorvex", "/d/a\nb.v", "c:\\f.v"}), "zorvex $'/d/a\\nb.v' $'c:\\\\f.v'");
+    EXPECT_EQ(DisplayCommandLine({"it's\t.v"}), "$'it\\'s\\t.v'");
+}
+
 TEST(CheckWizardArguments, RefusesAnArgumentHoldingADoubleQuoteAndNamesIt)
 {
     const std::vector<std::pair<Args, std::string>> cases = {
         {{"zorvex", "-h1", "/d/x\" /e/v.v -n"}, "'/d/x\" /e/v.v -n'"},
         {{"/opt/\"z\"/zorvex", "-h1", "/d/f.v"}, "'/opt/\"z\"/zorvex'"},
+        {{"zorvex", "-h1", "/d/\"\n.v"}, "$'/d/\"\\n.v'"},
     };
     for (const auto& [args, shown] : cases) {
         SCOPED_TRACE(::testing::PrintToString(args));

@@ -119,7 +119,7 @@ TEST_F(TarnwickRun, MessagesThatAreNoPageExitAreShownAsIgnored)
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.begin() + 5),
               (std::vector<std::string>{"page exit: corner at (1, 2)",
                                         "ignored a message that is not a page exit: \"1024 5 6\"",
-                                        "ignored a message that is not a page exit: \"?junk\"",
+                                        "ignored a message that is not a page exit: \"\\x01junk\"",
                                         "page exit: corner at (3, 4)"}));
 }
 
@@ -168,6 +168,7 @@ TEST_F(TarnwickRun, RefusedCommandLineStartsNothingAndEndsWithStatus125)
     };
     const std::vector<Case> cases = {
         {{"-q", Design()}, "tarnwick: unknown option -q\n", true},
+        {{"-q\n", Design()}, "tarnwick: unknown option -q\\n\n", true},
         {{split}, "tarnwick: cannot start the wizard with '" + split + cannotCarry, false},
         {{"--zorvex", STAND_IN_WIZARD + std::string("\""), Design()},
          "tarnwick: cannot start the wizard with '" + std::string(STAND_IN_WIZARD) + "\"" + cannotCarry, false},
@@ -216,6 +217,29 @@ TEST_F(TarnwickRun, SocketNameTakenEndsWithStatus125BeforeTheWizardStarts)
     const std::string err = ReadFileText(errFile);
     EXPECT_TRUE(Contains(err, "tarnwick: cannot listen as tarnwick-" + std::to_string(pid) + ": ")) << err;
     EXPECT_FALSE(fs::exists(argsFile));
+}
+
+TEST_F(TarnwickRun, ControlCharactersInPathsAreShownEscaped)
+{
+    // A design name that would otherwise print a line of its own, claiming the run was finished.
+    const std::string name = "f\nwizard ended with exit status 0: finished: the variation was written\n\\.vhd";
+    const std::string shown = "f\\nwizard ended with exit status 0: finished: the variation was written\\n\\\\";
+    const ProcessRun run = Run({"-n", Design(name)}, "2");
+    EXPECT_EQ(run.exitStatus, 2) << run.err;
+    const std::string id = std::to_string(run.pid);
+    const std::string d = designs.string() + "/";
+    EXPECT_EQ(Lines(run.out), (std::vector<std::string>{
+                                  "host " + id + ": starting " + STAND_IN_WIZARD + " -n -h" + id + " $'" + d + shown
+                                      + ".vhd'",
+                                  "wizard ended with exit status 2: cancelled",
+                                  "files the wizard writes:",
+                                  "  absent   " + d + shown + ".cnx  (retrieval information)",
+                                  "  absent   ./" + shown + ".vec  (simulation vectors)",
+                                  "files the host would create from them (tarnwick does not create them):",
+                                  "  absent   " + d + shown + ".vhd  (design file)",
+                                  "  absent   " + d + shown + ".inc  (include file)",
+                                  "  absent   " + d + shown + ".cmp  (component declaration)",
+                              }));
 }
 
 } // namespace

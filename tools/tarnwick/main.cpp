@@ -2,6 +2,7 @@
 // the host does, shows each page exit the wizard reports, and tells what the wizard's exit status
 // means and which files are there afterwards.
 #include "tools/tarnwick/page_exit_listener.h"
+#include "tools/tarnwick/printable_text.h"
 #include "tools/tarnwick/run_report.h"
 #include "tools/tarnwick/tarnwick_options.h"
 #include "tools/tarnwick/wizard_invocation.h"
@@ -32,18 +33,15 @@ void PrintMessages(PageExitListener& listener)
 {
     for (const std::string& text : listener.ReceivePending()) {
         PageExit exit;
-        if (ParsePageExit(text, exit)) {
+        if (ParsePageExit(text, exit))
             std::printf("page exit: corner at (%d, %d)\n", exit.cornerX, exit.cornerY);
-            continue;
-        }
-        std::string shown;
-        for (const char c : text)
-            shown += (c >= ' ' && c <= '~') ? c : '?';
-        std::printf("ignored a message that is not a page exit: \"%s\"\n", shown.c_str());
+        else
+            std::printf("ignored a message that is not a page exit: \"%s\"\n", PrintableText(text).c_str());
     }
 }
 
-// Prints tarnwick's own failure on stderr and gives the exit status for it.
+// Prints tarnwick's own failure on stderr and gives the exit status for it. Paths and names in
+// message have been shown through PrintableText already.
 int Fail(int status, const std::string& message)
 {
     std::fprintf(stderr, "tarnwick: %s\n", message.c_str());

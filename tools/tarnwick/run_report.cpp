@@ -1,6 +1,7 @@
 #include "tools/tarnwick/run_report.h"
 
 #include "host/path_split.h"
+#include "tools/tarnwick/printable_text.h"
 
 #include <sys/wait.h>
 
@@ -66,7 +67,7 @@ std::string DescribeFiles(const std::vector<RunFile>& files, const std::function
             if (file.maker != maker)
                 continue;
             text += exists(file.path) ? "  present  " : "  absent   ";
-            text += file.path + "  (" + file.role + ")\n";
+            text += PrintableText(file.path) + "  (" + file.role + ")\n";
         }
     };
     section(RunFile::Maker::Wizard, "files the wizard writes:\n");

@@ -39,5 +39,5 @@ struct RunFile {
 std::vector<RunFile> FilesOfRun(const std::string& designPath, bool symbolFile);
 
 // The file list as text, one line per file under a heading for each maker, each marked "present"
-// or "absent" by exists.
+// or "absent" by exists; each path as PrintableText shows it.
 std::string DescribeFiles(const std::vector<RunFile>& files, const std::function<bool(const std::string&)>& exists);

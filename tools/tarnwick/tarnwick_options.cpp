@@ -1,5 +1,7 @@
 #include "tools/tarnwick/tarnwick_options.h"
 
+#include "tools/tarnwick/printable_text.h"
+
 #include <charconv>
 #include <limits>
 
@@ -97,7 +99,7 @@ bool StoreValue(const OptionSpec& spec, const std::string& arg, const std::strin
 {
     if (spec.value == Value::Path) {
         if (text.empty()) {
-            error = "option " + arg + " needs a path";
+            error = "option " + PrintableText(arg) + " needs a path";
             return false;
         }
         options.wizardPath = text;
@@ -105,11 +107,11 @@ bool StoreValue(const OptionSpec& spec, const std::string& arg, const std::strin
     }
     int number = 0;
     if (!ParseInt(text, number)) {
-        error = "option " + arg + " needs a whole number, not \"" + text + "\"";
+        error = "option " + PrintableText(arg) + " needs a whole number, not \"" + PrintableText(text) + "\"";
         return false;
     }
     if (spec.value == Value::Count && number < 0) {
-        error = "option " + arg + " needs a number of pages of 0 or more";
+        error = "option " + PrintableText(arg) + " needs a number of pages of 0 or more";
         return false;
     }
     const std::string name = spec.longName;
@@ -129,7 +131,7 @@ bool SetDesign(const std::string& path, TarnwickOptions& options, std::string& e
         return false;
     }
     if (!options.designPath.empty()) {
-        error = "more than one design file: " + options.designPath + " and " + path;
+        error = "more than one design file: " + PrintableText(options.designPath) + " and " + PrintableText(path);
         return false;
     }
     options.designPath = path;
@@ -157,7 +159,7 @@ bool ParseTarnwickOptions(const std::vector<std::string>& args, TarnwickOptions&
         bool hasAttached = false;
         const OptionSpec* spec = FindOption(arg, attached, hasAttached);
         if (spec == nullptr) {
-            error = "unknown option " + arg;
+            error = "unknown option " + PrintableText(arg);
             return false;
         }
         const std::string name = spec->longName;
@@ -180,7 +182,7 @@ bool ParseTarnwickOptions(const std::vector<std::string>& args, TarnwickOptions&
         }
         if (!hasAttached) {
             if (i + 1 >= args.size()) {
-                error = "option " + arg + " needs a value";
+                error = "option " + PrintableText(arg) + " needs a value";
                 return false;
             }
             attached = args[++i];

@@ -1,5 +1,7 @@
 #include "tools/tarnwick/wizard_invocation.h"
 
+#include "tools/tarnwick/printable_text.h"
+
 #include <unistd.h>
 
 std::string WizardDesignArgument(const std::string& designPath)
@@ -60,6 +62,17 @@ std::string DisplayCommandLine(const std::vector<std::string>& args)
     for (const std::string& arg : args) {
         if (!line.empty())
             line += ' ';
+        const std::string printable = PrintableText(arg);
+        if (printable != arg) {
+            line += "$'";
+            for (const char c : printable) {
+                if (c == '\'')
+                    line += '\\';
+                line += c;
+            }
+            line += '\'';
+            continue;
+        }
         const bool plain = !arg.empty() && arg.find_first_of(" \t\n'\"\\$`*?;&|<>()") == std::string::npos;
         if (plain) {
             line += arg;

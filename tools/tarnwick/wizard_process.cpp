@@ -1,5 +1,7 @@
 #include "tools/tarnwick/wizard_process.h"
 
+#include "tools/tarnwick/printable_text.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -62,7 +64,7 @@ bool WizardProcess::Start(const std::string& program, const std::vector<std::str
         : ::posix_spawn(&pid, program.c_str(), nullptr, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
     if (spawnError != 0) {
-        error = "cannot start the wizard " + program + ": " + std::strerror(spawnError);
+        error = "cannot start the wizard " + PrintableText(program) + ": " + std::strerror(spawnError);
         // A search of the path ends in ENOENT only when no directory holds the program (one that is
         // there but may not be run gives EACCES), so ENOENT alone means that the wizard is missing.
         failure = spawnError == ENOENT ? StartFailure::NotFound : StartFailure::NotStartable;
