@@ -72,7 +72,13 @@ TEST(PageExitListener, ReceivesDatagramsInArrivalOrderWithoutBlocking)
     ASSERT_TRUE(SendTo(id, "1034 1 2"));
     ASSERT_TRUE(SendTo(id, "hello"));
     ASSERT_TRUE(SendTo(id, "1034 3 4"));
-    EXPECT_EQ(listener.ReceivePending(), (std::vector<std::string>{"1034 1 2", "hello", "1034 3 4"}));
+    const std::vector<HostDatagram> received = listener.ReceivePending();
+    std::vector<std::string> texts;
+    for (const HostDatagram& datagram : received) {
+        texts.push_back(datagram.text);
+        EXPECT_EQ(datagram.senderPid, ::getpid()) << "each datagram comes with the id of its sender";
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"1034 1 2", "hello", "1034 3 4"}));
     EXPECT_TRUE(listener.ReceivePending().empty());
 }
 
@@ -84,11 +90,11 @@ TEST(PageExitListener, OverlongDatagramComesBackCutAndIsNoPageExit)
     ASSERT_TRUE(listener.Open(id, error)) << error;
     const std::string text = "1034 1 2" + std::string(1000, ' ');
     ASSERT_TRUE(SendTo(id, text));
-    const std::vector<std::string> received = listener.ReceivePending();
+    const std::vector<HostDatagram> received = listener.ReceivePending();
     ASSERT_EQ(received.size(), 1u);
-    EXPECT_LT(received[0].size(), text.size());
+    EXPECT_LT(received[0].text.size(), text.size());
     PageExit exit;
-    EXPECT_FALSE(ParsePageExit(received[0], exit));
+    EXPECT_FALSE(ParsePageExit(received[0].text, exit));
 }
 
 TEST(PageExitListener, SecondHostWithTheSameIdIsRefused)

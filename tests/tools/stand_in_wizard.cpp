@@ -1,7 +1,9 @@
-// Stands in for the wizard in tarnwick's tests. Reads the host id from its -h argument, sends the
-// messages listed in STAND_IN_MESSAGES (separated by ';') to the host's socket, records its
-// arguments in the file STAND_IN_ARGS, writes the two files the wizard writes when the run ends
-// written (status 0 or 3), and ends with STAND_IN_STATUS, a number or "kill" for SIGKILL.
+// Stands in for the wizard in tarnwick's tests. Reads the host id from its -h argument, records its
+// arguments in the file STAND_IN_ARGS, waits (up to ten seconds) until the file STAND_IN_WAIT_FOR
+// exists when that is set, sends the messages listed in STAND_IN_MESSAGES (separated by ';') to the
+// host's socket, writes the two files the wizard writes when the run ends written (status 0 or 3),
+// and ends with STAND_IN_STATUS, a number or "kill" for SIGKILL.
+#include <chrono>
 #include <csignal>
 #include <cstddef>
 #include <cstdlib>
@@ -10,6 +12,7 @@
 #include <string>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -45,6 +48,9 @@ int main(int argc, char** argv)
         for (int i = 0; i < argc; ++i)
             out << argv[i] << '\n';
     }
+    const std::string waitFor = Env("STAND_IN_WAIT_FOR");
+    for (int tries = 0; !waitFor.empty() && tries < 1000 && ::access(waitFor.c_str(), F_OK) != 0; ++tries)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     if (!host.empty()) {
         const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
         std::string messages = Env("STAND_IN_MESSAGES");

@@ -10,8 +10,15 @@
 
 extern char** environ;
 
-ProcessRun RunProgram(const std::vector<std::string>& args, const std::filesystem::path& directory,
-                      const std::map<std::string, std::string>& extra)
+namespace {
+
+std::filesystem::path OutFile(const std::filesystem::path& directory) { return directory / "run.stdout"; }
+std::filesystem::path ErrFile(const std::filesystem::path& directory) { return directory / "run.stderr"; }
+
+} // namespace
+
+ProcessRun StartProgram(const std::vector<std::string>& args, const std::filesystem::path& directory,
+                        const std::map<std::string, std::string>& extra)
 {
     std::vector<std::string> environment;
     for (char** entry = environ; *entry != nullptr; ++entry) {
@@ -31,8 +38,8 @@ ProcessRun RunProgram(const std::vector<std::string>& args, const std::filesyste
         envp.push_back(const_cast<char*>(entry.c_str()));
     envp.push_back(nullptr);
 
-    const std::filesystem::path outFile = directory / "run.stdout";
-    const std::filesystem::path errFile = directory / "run.stderr";
+    const std::filesystem::path outFile = OutFile(directory);
+    const std::filesystem::path errFile = ErrFile(directory);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
@@ -43,13 +50,27 @@ ProcessRun RunProgram(const std::vector<std::string>& args, const std::filesyste
     const int failure = posix_spawn(&run.pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (failure != 0)
-        return run;
+        run.pid = -1;
+    return run;
+}
+
+void FinishProgram(ProcessRun& run, const std::filesystem::path& directory)
+{
+    if (run.pid < 0)
+        return;
     int status = 0;
     if (waitpid(run.pid, &status, 0) == run.pid && WIFEXITED(status))
         run.exitStatus = WEXITSTATUS(status);
-    run.out = ReadFileText(outFile);
-    run.err = ReadFileText(errFile);
-    std::filesystem::remove(outFile);
-    std::filesystem::remove(errFile);
+    run.out = ReadFileText(OutFile(directory));
+    run.err = ReadFileText(ErrFile(directory));
+    std::filesystem::remove(OutFile(directory));
+    std::filesystem::remove(ErrFile(directory));
+}
+
+ProcessRun RunProgram(const std::vector<std::string>& args, const std::filesystem::path& directory,
+                      const std::map<std::string, std::string>& extra)
+{
+    ProcessRun run = StartProgram(args, directory, extra);
+    FinishProgram(run, directory);
     return run;
 }

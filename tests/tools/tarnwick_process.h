@@ -19,3 +19,10 @@ struct ProcessRun {
 // it. Output goes through files in directory, named after the run.
 ProcessRun RunProgram(const std::vector<std::string>& args, const std::filesystem::path& directory,
                       const std::map<std::string, std::string>& extra = {});
+
+// RunProgram in two halves, for a test that acts while the program runs: StartProgram returns with
+// only pid set (-1 when the program could not be started); FinishProgram waits for it and collects
+// its status and output.
+ProcessRun StartProgram(const std::vector<std::string>& args, const std::filesystem::path& directory,
+                        const std::map<std::string, std::string>& extra = {});
+void FinishProgram(ProcessRun& run, const std::filesystem::path& directory);

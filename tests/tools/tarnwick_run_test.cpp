@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <sys/wait.h>
+#include <thread>
 #include <tuple>
 #include <unistd.h>
 
@@ -217,6 +219,32 @@ TEST_F(TarnwickRun, SocketNameTakenEndsWithStatus125BeforeTheWizardStarts)
     const std::string err = ReadFileText(errFile);
     EXPECT_TRUE(Contains(err, "tarnwick: cannot listen as tarnwick-" + std::to_string(pid) + ": ")) << err;
     EXPECT_FALSE(fs::exists(argsFile));
+}
+
+TEST_F(TarnwickRun, MessagesFromAnyProcessButTheWizardAreIgnored)
+{
+    const fs::path go = root / "go";
+    ProcessRun run = StartProgram({TARNWICK_EXE, "--zorvex", STAND_IN_WIZARD, Design()}, work,
+                                  {{"STAND_IN_STATUS", "2"},
+                                   {"STAND_IN_MESSAGES", "1034 1 2"},
+                                   {"STAND_IN_ARGS", (root / "args.txt").string()},
+                                   {"STAND_IN_WAIT_FOR", go.string()}});
+    ASSERT_GT(run.pid, 0);
+    // tarnwick listens before it starts the wizard, and the stand-in records its arguments first
+    // and then waits for the go-ahead before it sends.
+    for (int tries = 0; tries < 1000 && !fs::exists(root / "args.txt"); ++tries)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    SocketHostMessenger().PostPageExit(int(run.pid), -5, 99999);
+    { std::ofstream goAhead(go); }
+    FinishProgram(run, work);
+    EXPECT_EQ(run.exitStatus, 2) << run.err;
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_GE(lines.size(), 3u) << run.out;
+    // The datagrams queue in the order sent: the test's before the wizard's.
+    const std::string injected =
+        "ignored a message from process " + std::to_string(::getpid()) + ", which is not the wizard: \"1034 -5 99999\"";
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.begin() + 3),
+              (std::vector<std::string>{injected, "page exit: corner at (1, 2)"}));
 }
 
 TEST_F(TarnwickRun, ControlCharactersInPathsAreShownEscaped)

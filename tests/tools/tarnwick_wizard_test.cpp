@@ -25,12 +25,15 @@ TEST(WizardMessageToTarnwick, PageExitPostedByTheWizardIsReadBackAsItsCorner)
     SocketHostMessenger messenger;
     messenger.PostPageExit(hostId, 812, -4);
     messenger.PostPageExit(hostId, 0, 2000);
-    const std::vector<std::string> received = listener.ReceivePending();
+    const std::vector<HostDatagram> received = listener.ReceivePending();
     ASSERT_EQ(received.size(), 2u);
+    // tarnwick takes a page exit only from the process that sent it being the wizard it started.
+    EXPECT_EQ(received[0].senderPid, ::getpid());
+    EXPECT_EQ(received[1].senderPid, ::getpid());
     PageExit first;
     PageExit second;
-    ASSERT_TRUE(ParsePageExit(received[0], first)) << received[0];
-    ASSERT_TRUE(ParsePageExit(received[1], second)) << received[1];
+    ASSERT_TRUE(ParsePageExit(received[0].text, first)) << received[0].text;
+    ASSERT_TRUE(ParsePageExit(received[1].text, second)) << received[1].text;
     EXPECT_EQ(first.cornerX, 812);
     EXPECT_EQ(first.cornerY, -4);
     EXPECT_EQ(second.cornerX, 0);

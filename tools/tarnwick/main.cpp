@@ -29,14 +29,22 @@ std::string SelfPath()
     return size > 0 ? std::string(buffer, size_t(size)) : std::string();
 }
 
-void PrintMessages(PageExitListener& listener)
+// Prints each page exit the wizard has sent. Any local process can send to the host's socket, so a
+// message from any other process is shown as ignored, whatever it says.
+void PrintMessages(PageExitListener& listener, pid_t wizardPid)
 {
-    for (const std::string& text : listener.ReceivePending()) {
+    for (const HostDatagram& datagram : listener.ReceivePending()) {
+        const std::string shown = PrintableText(datagram.text);
+        if (datagram.senderPid != wizardPid) {
+            std::printf("ignored a message from process %d, which is not the wizard: \"%s\"\n",
+                        int(datagram.senderPid), shown.c_str());
+            continue;
+        }
         PageExit exit;
-        if (ParsePageExit(text, exit))
+        if (ParsePageExit(datagram.text, exit))
             std::printf("page exit: corner at (%d, %d)\n", exit.cornerX, exit.cornerY);
         else
-            std::printf("ignored a message that is not a page exit: \"%s\"\n", PrintableText(text).c_str());
+            std::printf("ignored a message that is not a page exit: \"%s\"\n", shown.c_str());
     }
 }
 
@@ -52,6 +60,8 @@ int Fail(int status, const std::string& message)
 // Returns false when the wizard could not be waited for.
 bool FollowWizard(WizardProcess& wizard, PageExitListener& listener, int& waitStatus)
 {
+    // The id is kept, as the wizard's own is given up once it has been collected.
+    const pid_t wizardPid = wizard.pid();
     pollfd watched[2] = {{listener.fd(), POLLIN, 0}, {wizard.exitFd(), POLLIN, 0}};
     const bool haveExitFd = wizard.exitFd() >= 0;
     for (;;) {
@@ -59,12 +69,12 @@ bool FollowWizard(WizardProcess& wizard, PageExitListener& listener, int& waitSt
         if (ready < 0 && errno != EINTR)
             break;
         if (ready > 0 && (watched[0].revents & POLLIN) != 0)
-            PrintMessages(listener);
+            PrintMessages(listener, wizardPid);
         if (haveExitFd ? (ready > 0 && watched[1].revents != 0) : wizard.TryWait(waitStatus))
             break;
     }
     // The wizard sends without waiting, so its last messages may still be queued.
-    PrintMessages(listener);
+    PrintMessages(listener, wizardPid);
     return wizard.pid() < 0 || wizard.Wait(waitStatus);
 }
 

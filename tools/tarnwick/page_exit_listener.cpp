@@ -6,8 +6,10 @@
 #include <charconv>
 #include <cstring>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -65,6 +67,13 @@ bool PageExitListener::Open(int hostId, std::string& error)
         error = std::string("cannot create the message socket: ") + std::strerror(errno);
         return false;
     }
+    // The kernel then attaches the sender's process id to every datagram, before any can arrive.
+    const int on = 1;
+    if (::setsockopt(fd, SOL_SOCKET, SO_PASSCRED, &on, sizeof on) != 0) {
+        error = std::string("cannot learn the senders of messages: ") + std::strerror(errno);
+        ::close(fd);
+        return false;
+    }
     // The wizard's own address of the host: an abstract name, so nothing appears in the file
     // system and the name goes away with the socket.
     sockaddr_un address{};
@@ -78,20 +87,38 @@ bool PageExitListener::Open(int hostId, std::string& error)
     return true;
 }
 
-std::vector<std::string> PageExitListener::ReceivePending()
+std::vector<HostDatagram> PageExitListener::ReceivePending()
 {
-    std::vector<std::string> messages;
+    std::vector<HostDatagram> datagrams;
     if (fd_ < 0)
-        return messages;
-    char buffer[256];
+        return datagrams;
     for (;;) {
-        const ssize_t size = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+        char buffer[256];
+        iovec part{buffer, sizeof buffer};
+        // Room for the credentials only: descriptors that a sender passes along do not fit, and
+        // the kernel closes what does not fit instead of installing it.
+        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred))];
+        msghdr header{};
+        header.msg_iov = &part;
+        header.msg_iovlen = 1;
+        header.msg_control = control;
+        header.msg_controllen = sizeof control;
+        const ssize_t size = ::recvmsg(fd_, &header, MSG_DONTWAIT);
         if (size < 0) {
             if (errno == EINTR)
                 continue;
             break; // EAGAIN: nothing more is waiting
         }
-        messages.emplace_back(buffer, size_t(size));
+        HostDatagram datagram{std::string(buffer, size_t(size)), 0};
+        for (cmsghdr* item = CMSG_FIRSTHDR(&header); item != nullptr; item = CMSG_NXTHDR(&header, item)) {
+            if (item->cmsg_level == SOL_SOCKET && item->cmsg_type == SCM_CREDENTIALS
+                && item->cmsg_len == CMSG_LEN(sizeof(ucred))) {
+                ucred sender;
+                std::memcpy(&sender, CMSG_DATA(item), sizeof sender);
+                datagram.senderPid = sender.pid;
+            }
+        }
+        datagrams.push_back(std::move(datagram));
     }
-    return messages;
+    return datagrams;
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 // A page exit reported by the wizard: the screen corner where its window's lower-right corner was.
@@ -14,8 +15,16 @@ struct PageExit {
 // Returns false for any other text.
 bool ParsePageExit(std::string_view text, PageExit& exit);
 
+// A datagram that reached the host's socket, with the id of the process that sent it as the kernel
+// reports it (0 when it reported none). A process cannot give another's id without privilege.
+struct HostDatagram {
+    std::string text;
+    pid_t senderPid = 0;
+};
+
 // The host's end of the page-exit messages: an abstract Unix datagram socket named
-// "tarnwick-<hostId>", which the wizard started with -h<hostId> sends to without waiting.
+// "tarnwick-<hostId>", which the wizard started with -h<hostId> sends to without waiting. Any local
+// process can send to it, so each datagram comes with its sender.
 class PageExitListener {
 public:
     PageExitListener() = default;
@@ -32,7 +41,7 @@ public:
 
     // Every datagram that is waiting, in arrival order, without blocking. A datagram longer than
     // any message the wizard sends is returned cut off, which no parser accepts.
-    std::vector<std::string> ReceivePending();
+    std::vector<HostDatagram> ReceivePending();
 
 private:
     int fd_ = -1;
