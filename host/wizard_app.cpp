@@ -48,8 +48,9 @@ bool WizardApp::Run(int argc, const char* const* argv)
     // A design path holding a double quote would be split into other arguments by the one-line
     // grammar, so that another design could be written in its place.
     if (const char* argument = UncarriableArgument(argc, argv)) {
-        messages().Show(kHostTitle, std::string("Can't start the wizard -- the argument ") + argument
-                                        + " holds a double quote");
+        messages().Show(kHostTitle, *argument == '\0' ? std::string("Can't start the wizard -- an argument is empty")
+                                                       : std::string("Can't start the wizard -- the argument ")
+                                                             + argument + " holds a double quote");
         return false;
     }
     return Run(JoinArguments(argc, argv));

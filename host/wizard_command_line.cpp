@@ -118,7 +118,8 @@ std::string JoinArguments(int argc, const char* const* argv)
 const char* UncarriableArgument(int argc, const char* const* argv)
 {
     for (int i = 1; i < argc; ++i) {
-        if (std::string_view(argv[i]).find('"') != std::string_view::npos)
+        const std::string_view argument = argv[i];
+        if (argument.empty() || argument.find('"') != std::string_view::npos)
             return argv[i];
     }
     return nullptr;

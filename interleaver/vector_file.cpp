@@ -2,6 +2,7 @@
 
 #include "platform/atomic_file.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
@@ -271,12 +272,53 @@ void WriteAddressOutputs(ChunkedText& text, const InterleaverSettings& settings)
         text << "OUTPUTS addr[" << highest << "..0] write_enable block_full block_empty;\n\n";
 }
 
+// The total of the decimal digits of the numbers first, first + step, ... below end (first >= 0,
+// step > 0), counted by how many of them have each number of digits.
+uint64_t DigitsOfProgression(uint64_t first, uint64_t end, uint64_t step)
+{
+    const auto termsBelow = [&](uint64_t bound) { return bound <= first ? 0 : (bound - first + step - 1) / step; };
+    uint64_t total = 0;
+    uint64_t low = 0;
+    uint64_t high = 10;
+    for (uint64_t digits = 1; low < end; ++digits) {
+        total += digits * (termsBelow(std::min(high, end)) - termsBelow(low));
+        low = high;
+        high = high > UINT64_MAX / 10 ? UINT64_MAX : high * 10;
+    }
+    return total;
+}
+
+// The size of the data ramp and of its GROUP CREATE lines, counting every value as one digit: a
+// little less than the text holds. It is known at once, however large the settings make it.
+uint64_t DataRampSizeAtLeast(const InterleaverSettings& settings, int64_t endTime)
+{
+    uint64_t size = 0;
+    const int64_t highest = int64_t(settings.SYMBOL_WIDTH) - 1;
+    if (highest >= 0) {
+        // "din7 " and "dout7 ": the name, the number and a blank for every bit.
+        const uint64_t bits = uint64_t(highest) + 1;
+        size += 2 * DigitsOfProgression(0, bits, 1) + (4 + 5) * bits;
+    }
+    if (endTime > 160) {
+        // "160> 0\n": the time, "> ", the value and the line end for every clock period.
+        const uint64_t lines = (uint64_t(endTime) - 160 + 39) / 40;
+        size += DigitsOfProgression(160, uint64_t(endTime), 40) + 4 * lines;
+    }
+    return size;
+}
+
 } // namespace
 
 void WriteVectorFile(std::ostream& out, const InterleaverSettings& settings)
 {
     settings.addressWidth();
     const int64_t endTime = settings.vectorEndTime();
+    // Settings that ask for far more than the bound are refused before anything is formatted;
+    // near the bound, the count while writing decides.
+    if (settings.INTERNAL_DPRAM == 1 && DataRampSizeAtLeast(settings, endTime) > kMaxVectorFileSize) {
+        out.setstate(std::ios::badbit);
+        return;
+    }
 
     ChunkedText text(out);
     WriteHeader(text, settings);

@@ -67,8 +67,11 @@ TEST(CommandLineJoin, JoinedLineTokenizesBackToTheArguments)
 
 TEST(CommandLineJoin, AnArgumentHoldingAQuoteCannotBeCarried)
 {
-    const char* plain[] = {"zorvex\"", "-n", "/my designs/f.vhd", ""};
+    const char* plain[] = {"zorvex\"", "-n", "/my designs/f.vhd", "  "};
     EXPECT_EQ(UncarriableArgument(4, plain), nullptr);
+    // Its quotes would take "-n" and the path into one token with it.
+    const char* empty[] = {"zorvex", "", "-n", "/d/f.v"};
+    EXPECT_EQ(UncarriableArgument(4, empty), empty[1]);
     const char* quoted[] = {"zorvex", "-n", "/a/x\" /b/victim/v.v -n", "\"/c.v"};
     EXPECT_STREQ(UncarriableArgument(4, quoted), "/a/x\" /b/victim/v.v -n");
     const char* leading[] = {"zorvex", "\"/c.v"};
