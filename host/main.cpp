@@ -6,11 +6,16 @@
 #include "platform/process.h"
 #include "symbol/symbol_graphic.h"
 
+#include <csignal>
+
 // The process-wide objects, in the order the wizard needs them: the settings, the one symbol
 // graphic sized for the widest interleaver symbol (measured when the panel is first needed), then
 // the application object.
 int main(int argc, char** argv)
 {
+    // Past a file-size limit a write then fails like one on a full disk, and the run reports the
+    // file it could not write instead of being ended by the signal.
+    std::signal(SIGXFSZ, SIG_IGN);
     static InterleaverSettings settings;
     static SymbolGraphic symbol(ReferenceSymbolWidth, 192);
     GuiMessages messages;
