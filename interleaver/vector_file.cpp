@@ -333,7 +333,7 @@ void WriteVectorFile(std::ostream& out, const InterleaverSettings& settings)
 bool WriteVectorFileAt(const std::string& path, const InterleaverSettings& settings)
 {
     AtomicFile file;
-    if (!file.Open(path))
+    if (!file.Open(path, AtomicFile::Durability::Regenerable))
         return false;
     WriteVectorFile(file.stream(), settings);
     return file.Commit();
