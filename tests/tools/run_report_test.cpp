@@ -29,6 +29,9 @@ TEST(RunFiles, SymbolFileOnlyWhenTheHostCanMakeOne)
     EXPECT_EQ(Paths(FilesOfRun("rel/f.tdf", true), RunFile::Maker::Host),
               (std::vector<std::string>{"rel/f.tdf", "rel/f.inc", "rel/f.cmp", "rel/f.sym"}));
     EXPECT_EQ(Paths(FilesOfRun("f.v", true), RunFile::Maker::Wizard), (std::vector<std::string>{"f.cnx", "./f.vec"}));
+    // The wizard drops the blanks before the path.
+    EXPECT_EQ(Paths(FilesOfRun(" \t/d/f.v", false), RunFile::Maker::Wizard),
+              (std::vector<std::string>{"/d/f.cnx", "./f.vec"}));
 }
 
 TEST(RunFiles, DescriptionMarksEachFileByTheGivenTest)

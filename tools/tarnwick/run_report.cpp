@@ -43,8 +43,10 @@ int HostExitStatus(int waitStatus)
 
 std::vector<RunFile> FilesOfRun(const std::string& designPath, bool symbolFile)
 {
-    // The paths the wizard writes, from the design path split the way the wizard splits it.
-    const SplitPath name = SplitDesignPath(designPath);
+    // The paths the wizard writes, from the design path split the way the wizard splits it, after
+    // the blanks it drops before the path.
+    const size_t start = designPath.find_first_not_of(" \t\n\r\v\f");
+    const SplitPath name = SplitDesignPath(start == std::string::npos ? std::string() : designPath.substr(start));
     const std::string stem = name.directory + name.baseName;
     std::vector<RunFile> files{
         {stem + ".cnx", "retrieval information", RunFile::Maker::Wizard},
