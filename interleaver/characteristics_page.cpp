@@ -106,6 +106,8 @@ bool CharacteristicsPage::Validate()
         window.SetFocus(check.comboId);
         window.SetControlText(check.comboId, check.resetText);
         ReadSettingCombo(check.comboId, value);
+        // The texts and the preview show the value the box now holds, not the refused one.
+        Refresh();
         if (app() != nullptr)
             app()->ReportMessage(check.message);
         return false;

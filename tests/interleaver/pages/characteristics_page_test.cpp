@@ -83,7 +83,7 @@ TEST_F(CharacteristicsPageTest, FirstValueOutOfRangeIsFocusedResetAndReported)
         int InterleaverSettings::*setting;
         const char* message;
     } cases[] = {
-        {kRows, "0", "2", &InterleaverSettings::CHARACTERISTIC_I, "Valid I : 2 - 40"},
+        {kRows, "41", "2", &InterleaverSettings::CHARACTERISTIC_I, "Valid I : 2 - 40"},
         {kColumns, "501", "2", &InterleaverSettings::CHARACTERISTIC_J, "Valid J : 2 - 500"},
         {kWidth, "65", "1", &InterleaverSettings::SYMBOL_WIDTH, "Valid Symbol Width Range : 2 - 64"},
         {kCodeword, "1", "4", &InterleaverSettings::NUMBER_OF_SYMBOL_PER_CODEWORD,
@@ -104,6 +104,10 @@ TEST_F(CharacteristicsPageTest, FirstValueOutOfRangeIsFocusedResetAndReported)
             EXPECT_EQ(dialog.FocusId(), c.box);
             EXPECT_EQ(dialog.ControlText(c.box), c.reset);
             EXPECT_TRUE(messenger.posted.empty());
+            // The texts and the preview follow the reset value.
+            EXPECT_EQ(dialog.ControlText(kBurstText), CharacteristicsPage::BurstText(settings));
+            EXPECT_EQ(symbol.texts.at(1)->text, "Interleaver " + std::to_string(settings.CHARACTERISTIC_I) + " X "
+                                                    + std::to_string(settings.CHARACTERISTIC_J));
         });
         EXPECT_EQ(settings.*c.setting, std::stoi(c.reset));
         const std::pair<std::string, std::string> shown{"f - ZORVEX - 1.00", c.message};
