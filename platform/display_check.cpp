@@ -11,6 +11,7 @@
 #include <cstring>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -36,6 +37,19 @@ bool WaylandCompositorAnswers(const std::string& name)
     return !runtime.empty() && UnixSocketAnswers(runtime + "/" + name);
 }
 
+// Keeps the last accepted connection open until the process ends. A server without other
+// clients starts over when its last one leaves, and refuses connections meanwhile; the toolkit's
+// own connection, made next, would then fail.
+void KeepConnection(xcb_connection_t* connection)
+{
+    static std::mutex guard;
+    static xcb_connection_t* kept = nullptr;
+    const std::lock_guard<std::mutex> lock(guard);
+    if (kept != nullptr)
+        xcb_disconnect(kept);
+    kept = connection;
+}
+
 } // namespace
 
 bool XServerAccepts(const std::string& display, std::chrono::milliseconds limit)
@@ -50,7 +64,10 @@ bool XServerAccepts(const std::string& display, std::chrono::milliseconds limit)
     std::thread([display, answer] {
         xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
         const bool ok = xcb_connection_has_error(connection) == 0;
-        xcb_disconnect(connection);
+        if (ok)
+            KeepConnection(connection);
+        else
+            xcb_disconnect(connection);
         answer->set_value(ok);
     }).detach();
     return accepted.wait_for(limit) == std::future_status::ready && accepted.get();

@@ -86,7 +86,9 @@ public:
         const std::string display = ":" + std::to_string(number);
         pid_ = ::fork();
         if (pid_ == 0) {
-            ::execlp("Xvfb", "Xvfb", display.c_str(), "-nolisten", "tcp", "-screen", "0", "640x480x24",
+            // Without -noreset the server starts over whenever its last client leaves, and refuses
+            // connections meanwhile.
+            ::execlp("Xvfb", "Xvfb", display.c_str(), "-nolisten", "tcp", "-noreset", "-screen", "0", "640x480x24",
                      static_cast<char*>(nullptr));
             ::_exit(127);
         }
@@ -189,8 +191,6 @@ TEST_F(DisplayCheckTest, WindowSystemIsOneThatAcceptsTheConnection)
         {"X server dead", x(dead), std::nullopt, std::nullopt, W::None},
         // Authorization refused: the toolkit would end the process.
         {"X server refuses", x(refusing), std::nullopt, std::nullopt, W::None},
-        // A server that takes the connection and never answers would hold the run for ever.
-        {"X server never answers", x(silent), std::nullopt, std::nullopt, W::None},
         {"display name malformed", "nonsense", std::nullopt, std::nullopt, W::None},
         {"compositor answers", std::nullopt, "wayland-7", std::nullopt, W::Wayland},
         {"compositor by full path", std::nullopt, runtime + "/wayland-7", std::nullopt, W::Wayland},
@@ -204,6 +204,10 @@ TEST_F(DisplayCheckTest, WindowSystemIsOneThatAcceptsTheConnection)
                                       {"WAYLAND_DISPLAY", c.wayland},
                                       {"QT_QPA_PLATFORM", c.platform},
                                       {"XDG_RUNTIME_DIR", runtime}});
-        EXPECT_EQ(FindWindowSystem(std::chrono::milliseconds(500)), c.found) << c.what;
+        EXPECT_EQ(FindWindowSystem(), c.found) << c.what;
     }
+    // A server that takes the connection and never answers would hold the run for ever.
+    EnvironmentGuard environment({{"DISPLAY", x(silent)}, {"WAYLAND_DISPLAY", std::nullopt},
+                                  {"QT_QPA_PLATFORM", std::nullopt}});
+    EXPECT_EQ(FindWindowSystem(std::chrono::milliseconds(300)), W::None);
 }
