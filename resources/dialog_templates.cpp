@@ -84,7 +84,9 @@ DialogTemplate CharacteristicsTemplate()
                   {"204", "170", "130", "100", "70", "50", "40", "30", "25", "20", "15", "12"}),
             Control(1043, K::StaticText, "Estimated burst error length", 20, 205, 105, 10),
             Combo(1029, 140, 205, 27, 75, {"100", "50", "40", "20", "10"}),
-            Control(1044, K::ReadOnlyMultilineEdit, "", 15, 220, 160, 25),
+            // 8 units taller than drawn for the dialog font of the original platform, into the empty
+            // space of its group: four lines of the Linux font, as a four-digit spread wraps to.
+            Control(1044, K::ReadOnlyMultilineEdit, "", 15, 220, 160, 33),
         }};
 }
 
@@ -96,9 +98,11 @@ DialogTemplate MemoryTemplate()
         {
             Control(1035, K::GroupBox, "Memory Implementation", 10, 15, 180, 45, false, true),
             Control(1153, K::AutoRadioButton, "Internal", 30, 35, 40, 10, true),
-            Control(1154, K::AutoRadioButton, "External", 110, 35, 40, 8, true),
+            // 2 units wider than drawn, into the empty space of its group, for the Linux font.
+            Control(1154, K::AutoRadioButton, "External", 110, 35, 42, 8, true),
             Control(1038, K::GroupBox, "Resources Usage", 10, 65, 180, 95, false, true),
-            Control(1039, K::ReadOnlyMultilineEdit, "", 25, 80, 155, 45, true),
+            // 4 units taller than drawn, down to the resource text: the block wording's sixth line.
+            Control(1039, K::ReadOnlyMultilineEdit, "", 25, 80, 155, 49, true),
             Control(1037, K::ReadOnlyMultilineEdit, "", 25, 130, 155, 20, true),
         }};
 }
