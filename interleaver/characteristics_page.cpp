@@ -3,6 +3,7 @@
 #include "host/wizard_app.h"
 #include "interleaver/interleaver_settings.h"
 #include "interleaver/refresh_preview.h"
+#include "interleaver/setting_ranges.h"
 #include "interleaver/user_guide.h"
 #include "model/decimal.h"
 #include "resources/dialog_templates.h"
@@ -21,29 +22,6 @@ constexpr int kColumnsLabel = 1041;
 constexpr int kRowsLabel = 1042;
 constexpr int kBurstText = 1044;
 constexpr int kStructurePicture = 1045;
-
-// One row of the range check: the accepted range, the text put back, the message shown.
-struct RangeCheck {
-    int comboId;
-    int InterleaverSettings::*setting;
-    int low;
-    int high;
-    const char* resetText;
-    const char* message;
-};
-
-// The order is the order in which the user is told: only the first failure is reported.
-// A symbol width of 1 is accepted although the message names 2 as the lower bound.
-const std::array<RangeCheck, 5> kRangeChecks = {{
-    {kRowsCombo, &InterleaverSettings::CHARACTERISTIC_I, 2, 40, "2", "Valid I : 2 - 40"},
-    {kColumnsCombo, &InterleaverSettings::CHARACTERISTIC_J, 2, 500, "2", "Valid J : 2 - 500"},
-    {kWidthCombo, &InterleaverSettings::SYMBOL_WIDTH, 1, 64, "1",
-     "Valid Symbol Width Range : 2 - 64"},
-    {kCodewordCombo, &InterleaverSettings::NUMBER_OF_SYMBOL_PER_CODEWORD, 2, 500, "4",
-     "Valid Codeword Length Range : 2 - 500"},
-    {kBurstCombo, &InterleaverSettings::NUMBER_OF_BURST_ERROR, 2, 500, "2",
-     "Valid Burst Length Range: 2 - 500"},
-}};
 
 } // namespace
 
@@ -99,17 +77,18 @@ void CharacteristicsPage::OnHelp()
 bool CharacteristicsPage::Validate()
 {
     Dialog& window = *dialog();
-    for (const RangeCheck& check : kRangeChecks) {
-        int& value = settings.*check.setting;
-        if (value >= check.low && value <= check.high)
+    for (const SettingRange& range : kSettingRanges) {
+        int& value = settings.*range.setting;
+        if (range.Contains(value))
             continue;
-        window.SetFocus(check.comboId);
-        window.SetControlText(check.comboId, check.resetText);
-        ReadSettingCombo(check.comboId, value);
+        const int comboId = ComboOf(range.setting);
+        window.SetFocus(comboId);
+        window.SetControlText(comboId, range.resetText);
+        ReadSettingCombo(comboId, value);
         // The texts and the preview show the value the box now holds, not the refused one.
         Refresh();
         if (app() != nullptr)
-            app()->ReportMessage(check.message);
+            app()->ReportMessage(range.message);
         return false;
     }
     return true;
@@ -149,6 +128,15 @@ int CharacteristicsPage::StructurePicture(const InterleaverSettings& settings)
             bitmap = 122;
     }
     return bitmap;
+}
+
+int CharacteristicsPage::ComboOf(int InterleaverSettings::*setting)
+{
+    for (const int comboId : {kWidthCombo, kCodewordCombo, kRowsCombo, kColumnsCombo, kBurstCombo}) {
+        if (SettingOf(comboId) == &(settings.*setting))
+            return comboId;
+    }
+    return 0;
 }
 
 int* CharacteristicsPage::SettingOf(int comboId)

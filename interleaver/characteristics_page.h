@@ -27,6 +27,8 @@ public:
 private:
     // The setting edited by a combo box, null for another control.
     int* SettingOf(int comboId);
+    // The combo box that edits setting.
+    int ComboOf(int InterleaverSettings::*setting);
     // Reads a combo box into setting: the selected entry, else the edit text; a text that does
     // not start with a number gives -1.
     void ReadSettingCombo(int comboId, int& setting);
