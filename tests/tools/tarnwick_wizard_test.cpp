@@ -7,8 +7,12 @@
 #include "tests/support/design_folders.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <unistd.h>
+
+#include <fstream>
+#include <map>
 
 namespace fs = std::filesystem;
 
@@ -79,6 +83,87 @@ TEST_F(TarnwickWithWizard, StartUpFailuresOfTheWizardAreReportedAsSuch)
         EXPECT_EQ(run.exitStatus, 1);
         EXPECT_TRUE(Contains(run.out, "wizard ended with exit status 1: start-up failed\n")) << run.out;
         EXPECT_TRUE(Contains(run.err, message)) << run.err;
+    }
+}
+
+// The files of a design folder and of the working folder, each with its text.
+std::map<std::string, std::string> FolderFiles(const std::vector<fs::path>& folders)
+{
+    std::map<std::string, std::string> files;
+    for (const fs::path& folder : folders)
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+            files[entry.path().string()] = entry.is_regular_file() ? ReadFileText(entry.path()) : "(folder)";
+    return files;
+}
+
+TEST_F(TarnwickWithWizard, ChangedSettingsWriteWhatTheWizardWritesForThem)
+{
+    const ProcessRun run = Run({"-n", "-silent", "--json", "--algorithm", "block", "--set", "I=5", "--set=J=9",
+                                "--set", "CHARACTERISTIC_J=7", "--set", "W=3", (designs / "a.vhd").string()});
+    ASSERT_EQ(run.exitStatus, 0) << run.out << run.err;
+
+    // The same settings restored by the wizard itself, in a folder of their own.
+    const fs::path direct = root / "direct";
+    fs::create_directories(direct);
+    std::ofstream(direct / "a.cnx") << "PRIVATE: CONVOLUTIONAL NUMERIC \"0\"\nPRIVATE: BLOCK NUMERIC \"1\"\n"
+                                       "PRIVATE: CHARACTERISTIC_I NUMERIC \"5\"\nPRIVATE: CHARACTERISTIC_J NUMERIC \"7\"\n"
+                                       "PRIVATE: SYMBOL_WIDTH NUMERIC \"3\"\n";
+    ASSERT_EQ(RunProgram({ZORVEX_EXE, "-silent", (direct / "a.vhd").string()}, direct, {{"DISPLAY", ""}}).exitStatus, 0);
+    EXPECT_EQ(ReadFileText(designs / "a.cnx"), ReadFileText(direct / "a.cnx"));
+    EXPECT_EQ(ReadFileText(work / "a.vec"), ReadFileText(direct / "a.vec"));
+    // No working copy is left behind.
+    EXPECT_EQ(FolderFiles({designs}).size(), 1u);
+
+    // The report is one JSON object with the stored settings and their figures: a 5 x 7 block
+    // holds 35 words, takes 2 * 35 + 4 cycles and 3 + 3 address bits; 35 / 204 codewords, so
+    // 2 * 10 check symbols; the vectors end at 35 * 160.
+    const nlohmann::json report = nlohmann::json::parse(run.out);
+    EXPECT_EQ(report["exitStatus"], 0);
+    EXPECT_EQ(report["outcome"], "finished: the variation was written");
+    EXPECT_EQ(report["design"], (designs / "a.vhd").string());
+    EXPECT_EQ(report["pageExits"], nlohmann::json::array());
+    EXPECT_EQ(report["files"][0], (nlohmann::json{{"path", (designs / "a.cnx").string()}, {"exists", true}}));
+    EXPECT_EQ(report["files"][2], (nlohmann::json{{"path", (designs / "a.vhd").string()}, {"exists", false}}));
+    EXPECT_EQ(report["settings"]["CHARACTERISTIC_J"], 7);
+    EXPECT_EQ(report["settings"]["BLOCK"], 1);
+    EXPECT_EQ(report["settings"].size(), 12u);
+    EXPECT_EQ(report["derived"], (nlohmann::json{{"addressWidth", 6}, {"memoryWords", 35}, {"latencyCycles", 74},
+                                                 {"codewordsSpread", 0}, {"checkSymbols", 20}, {"vectorEndTime", 5600}}));
+}
+
+TEST_F(TarnwickWithWizard, RefusedOrUnfinishedRunsLeaveTheDesignsFilesAsTheyWere)
+{
+    std::ofstream(designs / "f.cnx") << "PRIVATE: CHARACTERISTIC_I NUMERIC \"4\"\n";
+    std::ofstream(work / "f.vec") << "older vectors\n";
+    const std::map<std::string, std::string> before = FolderFiles({designs, work});
+    const std::string design = (designs / "f.vhd").string();
+    const struct {
+        std::vector<std::string> args;
+        std::map<std::string, std::string> environment;
+        int status;
+        const char* message;
+    } cases[] = {
+        {{"-silent", "--set", "J=501", design}, {}, 125, "Valid J : 2 - 500"},
+        {{"-silent", "--set", "J=twelve", design}, {}, 125, "not \"twelve\""},
+        {{"-silent", "--set", "Q=1", design}, {}, 125, "unknown setting"},
+        // The wizard cancelled, or failed to start, on the working copy.
+        {{"--zorvex", STAND_IN_WIZARD, "--set", "J=9", design}, {{"STAND_IN_STATUS", "2"}}, 2, ""},
+        {{"--zorvex", STAND_IN_WIZARD, "--set", "J=9", design}, {{"STAND_IN_STATUS", "1"}}, 1, ""},
+        {{"-silent", "--set", "J=9", (designs / "none.vhd").string()}, {}, 125, "cannot read the stored settings"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[c.args.size() - 2]);
+        std::map<std::string, std::string> environment = c.environment;
+        environment["DISPLAY"] = "";
+        std::vector<std::string> all{TARNWICK_EXE};
+        all.insert(all.end(), c.args.begin(), c.args.end());
+        const ProcessRun run = RunProgram(all, work, environment);
+        EXPECT_EQ(run.exitStatus, c.status) << run.err;
+        EXPECT_TRUE(Contains(run.err, c.message)) << run.err;
+        std::map<std::string, std::string> after = FolderFiles({designs, work});
+        // The run's own output files in the working folder are not the design's.
+        std::erase_if(after, [&](const auto& file) { return file.first.rfind((work / "run.").string(), 0) == 0; });
+        EXPECT_EQ(after, before);
     }
 }
 

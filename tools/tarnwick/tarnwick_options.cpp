@@ -20,22 +20,35 @@ const char* const kTarnwickUsage =
     "  -x X, --corner-x X    screen x of the lower-right corner of the first page\n"
     "  -y Y, --corner-y Y    screen y of the lower-right corner of the first page\n"
     "  --zorvex PATH         the wizard to start (default: zorvex beside tarnwick, else on PATH)\n"
+    "  --set KEY=VALUE       change a setting before the wizard runs: KEY is a name the .cnx\n"
+    "                        stores (CHARACTERISTIC_I, SYMBOL_WIDTH, BLOCK, ...) or I, J, W, N, B\n"
+    "                        for the five numbers; a flag takes 0 or 1\n"
+    "  --algorithm convolutional|block, --direction interleaver|deinterleaver,\n"
+    "  --memory internal|external\n"
+    "                        set the flags as the pages' choices set them\n"
+    "  --json                print one JSON object as the report, and nothing else on stdout\n"
     "  --help                print this text\n"
     "  --                    what follows is the design file, even when it starts with '-'\n"
     "\n"
     "Values may also be attached: -p2, -x640, --pages=2, --zorvex=/opt/bin/zorvex.\n"
     "\n"
+    "Changed settings apply on top of the design's stored ones (the defaults with -n), the last\n"
+    "one given for a setting winning; the five numbers must lie in the ranges the pages accept.\n"
+    "The wizard runs on a copy of the design's files, which replace the design's own only when\n"
+    "the wizard has finished: a refused or failed run leaves them as they were.\n"
+    "\n"
     "The exit status is the wizard's: 0 finished, 1 start-up failed, 2 cancelled,\n"
     "3 back to the host's pages; 128+N when signal N ended the wizard. tarnwick's own\n"
     "failures have statuses of their own:\n"
-    "  125  tarnwick failed: a bad command line, an argument the wizard cannot receive\n"
-    "       (one holding a double quote), its message socket, or it lost the wizard\n"
+    "  125  tarnwick failed: a bad command line or setting, an argument the wizard cannot\n"
+    "       receive (one holding a double quote), the design's stored settings unreadable,\n"
+    "       its message socket, its copy of the design's files, or it lost the wizard\n"
     "  126  the wizard was found but could not be started\n"
     "  127  the wizard was not found\n";
 
 namespace {
 
-enum class Value { None, Count, Coordinate, Path };
+enum class Value { None, Count, Coordinate, Path, Setting, Choice };
 
 struct OptionSpec {
     const char* shortName; // the single-dash form, nullptr when there is none
@@ -50,6 +63,9 @@ constexpr OptionSpec kOptions[] = {
     {"-symbol", "symbol", Value::None},  {"-p", "pages", Value::Count},
     {"-x", "corner-x", Value::Coordinate}, {"-y", "corner-y", Value::Coordinate},
     {nullptr, "zorvex", Value::Path},    {nullptr, "help", Value::None},
+    {nullptr, "set", Value::Setting},    {nullptr, "algorithm", Value::Choice},
+    {nullptr, "direction", Value::Choice}, {nullptr, "memory", Value::Choice},
+    {nullptr, "json", Value::None},
 };
 
 bool ParseInt(const std::string& text, int& value)
@@ -97,6 +113,10 @@ const OptionSpec* FindOption(const std::string& arg, std::string& attached, bool
 bool StoreValue(const OptionSpec& spec, const std::string& arg, const std::string& text, TarnwickOptions& options,
                 std::string& error)
 {
+    if (spec.value == Value::Setting)
+        return ParseSetOverride(text, options.overrides, error);
+    if (spec.value == Value::Choice)
+        return ParseChoiceOverride(spec.longName, text, options.overrides, error);
     if (spec.value == Value::Path) {
         if (text.empty()) {
             error = "option " + PrintableText(arg) + " needs a path";
@@ -172,7 +192,9 @@ bool ParseTarnwickOptions(const std::vector<std::string>& args, TarnwickOptions&
                 options.help = true;
                 return true;
             }
-            if (name == "new")
+            if (name == "json")
+                options.json = true;
+            else if (name == "new")
                 options.newFile = true;
             else if (name == "silent")
                 options.silent = true;
@@ -194,5 +216,5 @@ bool ParseTarnwickOptions(const std::vector<std::string>& args, TarnwickOptions&
         error = "no design file given";
         return false;
     }
-    return true;
+    return CheckOverrideRanges(options.overrides, error);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/tarnwick/setting_overrides.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +17,9 @@ struct TarnwickOptions {
     std::optional<int> cornerY;
     std::string wizardPath; // empty: the wizard beside tarnwick, else the one on the search path
     std::string designPath;
+    // Settings to change before the wizard runs, in the order given.
+    std::vector<SettingOverride> overrides;
+    bool json = false;
     bool help = false;
 };
 

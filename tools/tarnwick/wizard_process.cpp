@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -36,7 +37,7 @@ WizardProcess::~WizardProcess()
 }
 
 bool WizardProcess::Start(const std::string& program, const std::vector<std::string>& args, std::string& error,
-                          StartFailure& failure)
+                          StartFailure& failure, const std::string& workingDirectory)
 {
     std::vector<char*> argv;
     argv.reserve(args.size() + 1);
@@ -57,11 +58,21 @@ bool WizardProcess::Start(const std::string& program, const std::vector<std::str
     posix_spawnattr_setsigmask(&attributes, &empty);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
 
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!workingDirectory.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
+
+    // A program given by a relative path is found from here, not from the working directory.
+    std::string path = program;
+    if (!workingDirectory.empty() && program.find('/') != std::string::npos && program.front() != '/')
+        path = std::filesystem::absolute(program).string();
     pid_t pid = -1;
     const bool searchPath = program.find('/') == std::string::npos;
     const int spawnError = searchPath
-        ? ::posix_spawnp(&pid, program.c_str(), nullptr, &attributes, argv.data(), environ)
-        : ::posix_spawn(&pid, program.c_str(), nullptr, &attributes, argv.data(), environ);
+        ? ::posix_spawnp(&pid, path.c_str(), &actions, &attributes, argv.data(), environ)
+        : ::posix_spawn(&pid, path.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (spawnError != 0) {
         error = "cannot start the wizard " + PrintableText(program) + ": " + std::strerror(spawnError);

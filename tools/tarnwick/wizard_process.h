@@ -22,8 +22,9 @@ public:
     // '/' is looked up on the search path. The child gets the default action for SIGINT and SIGQUIT
     // and an empty signal mask, whatever tarnwick itself has set. False with the reason in error and
     // its kind in failure.
+    // A workingDirectory that is not empty becomes the child's current directory.
     bool Start(const std::string& program, const std::vector<std::string>& args, std::string& error,
-               StartFailure& failure);
+               StartFailure& failure, const std::string& workingDirectory = std::string());
 
     // Readable when the process has ended; -1 when the kernel offers no process descriptor, in
     // which case the caller checks with TryWait from time to time.
