@@ -229,6 +229,28 @@ int Dialog::Picture(int id) const
     return impl_ ? impl_->Picture(id) : 0;
 }
 
+void Dialog::SetAccessibleName(int id, const std::string& text)
+{
+    if (impl_)
+        impl_->SetAccessibleText(id, AccessibleText::Name, text);
+}
+
+void Dialog::SetAccessibleDescription(int id, const std::string& text)
+{
+    if (impl_)
+        impl_->SetAccessibleText(id, AccessibleText::Description, text);
+}
+
+std::string Dialog::AccessibleName(int id) const
+{
+    return impl_ ? impl_->GetAccessibleText(id, AccessibleText::Name) : std::string();
+}
+
+std::string Dialog::AccessibleDescription(int id) const
+{
+    return impl_ ? impl_->GetAccessibleText(id, AccessibleText::Description) : std::string();
+}
+
 void Dialog::Click(int id)
 {
     if (impl_)

@@ -97,6 +97,15 @@ public:
     void SetPicture(int id, int bitmap);
     int Picture(int id) const;
 
+    // What a screen reader reads for a control. The dialog names its value boxes after the label
+    // before them in the template, gives radio buttons their group box's title as description,
+    // read-only texts their text as name and pictures a name and description of what they show,
+    // and keeps these current; the setters are for the controls it cannot name, such as panels.
+    void SetAccessibleName(int id, const std::string& text);
+    void SetAccessibleDescription(int id, const std::string& text);
+    std::string AccessibleName(int id) const;
+    std::string AccessibleDescription(int id) const;
+
     // For tests: act as the user would, through the same routes as real input.
     void Click(int id);
     void TypeText(int id, const std::string& text);  // replaces a combo box's edit text

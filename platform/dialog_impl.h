@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+// The two texts a screen reader reads for a control.
+enum class AccessibleText { Name, Description };
+
 // The window-system side of one Dialog: the Dialog forwards each of its operations here. An
 // implementation exists only where a GUI toolkit has been loaded; its window exists only while
 // RunModal runs, and outside that every operation is a no-op or answers a default.
@@ -54,6 +57,8 @@ public:
     virtual int FocusId() const = 0;
     virtual void SetPicture(int id, int bitmap) = 0;
     virtual int Picture(int id) const = 0;
+    virtual void SetAccessibleText(int id, AccessibleText which, const std::string& text) = 0;
+    virtual std::string GetAccessibleText(int id, AccessibleText which) const = 0;
 
     virtual void Click(int id) = 0;
     virtual void TypeText(int id, const std::string& text) = 0;

@@ -1,6 +1,7 @@
 #include "platform/qt_dialog_impl.h"
 
 #include "platform/dialog_controls.h"
+#include "platform/qt_accessibility.h"
 #include "platform/qt_dialog_window.h"
 #include "platform/qt_text.h"
 
@@ -28,6 +29,8 @@ Rect FromQRect(const QRect& rect)
 QtDialogImpl::QtDialogImpl(const DialogTemplate& dialogTemplate, DialogHandler& handler)
     : dialogTemplate_(dialogTemplate), handler_(handler)
 {
+    // Before any control exists, as the toolkit keeps the first interface it makes for each.
+    InstallAccessibleInterfaces();
 }
 
 QtDialogImpl::~QtDialogImpl() = default;
@@ -81,6 +84,7 @@ int QtDialogImpl::RunModal(const std::function<void()>& shown)
     window.setFixedSize(DialogUnitsToPixelsX(dialogTemplate_.cx), DialogUnitsToPixelsY(dialogTemplate_.cy));
     for (const ControlTemplate& control : dialogTemplate_.controls)
         controls_->AddFromTemplate(control);
+    UpdateAccessibleTexts(*controls_);
 
     if (handler_.OnInitDialog()) {
         if (QWidget* first = controls_->FirstTabStop())
@@ -218,8 +222,11 @@ Rect QtDialogImpl::ControlRect(int id) const
 
 void QtDialogImpl::SetControlText(int id, const std::string& text)
 {
-    if (controls_)
-        controls_->SetText(id, text);
+    if (!controls_)
+        return;
+    controls_->SetText(id, text);
+    // A label's new text renames its value box; a read-only text's is its name.
+    UpdateAccessibleTexts(*controls_);
 }
 
 std::string QtDialogImpl::ControlText(int id) const
@@ -304,14 +311,28 @@ int QtDialogImpl::FocusId() const
 
 void QtDialogImpl::SetPicture(int id, int bitmap)
 {
-    if (controls_)
-        controls_->SetPicture(id, bitmap);
+    if (!controls_)
+        return;
+    controls_->SetPicture(id, bitmap);
+    UpdateAccessibleTexts(*controls_);
 }
 
 int QtDialogImpl::Picture(int id) const
 {
     const DialogControl* control = controls_ ? controls_->Find(id) : nullptr;
     return control != nullptr && control->type == ControlType::Picture ? control->bitmap : 0;
+}
+
+void QtDialogImpl::SetAccessibleText(int id, AccessibleText which, const std::string& text)
+{
+    if (QWidget* widget = Widget(id))
+        SetAccessibleTextOf(*widget, which, ToQString(text));
+}
+
+std::string QtDialogImpl::GetAccessibleText(int id, AccessibleText which) const
+{
+    QWidget* widget = Widget(id);
+    return widget != nullptr ? FromQString(AccessibleTextOf(*widget, which)) : std::string();
 }
 
 void QtDialogImpl::Click(int id)

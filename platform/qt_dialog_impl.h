@@ -56,6 +56,8 @@ public:
     int FocusId() const override;
     void SetPicture(int id, int bitmap) override;
     int Picture(int id) const override;
+    void SetAccessibleText(int id, AccessibleText which, const std::string& text) override;
+    std::string GetAccessibleText(int id, AccessibleText which) const override;
 
     void Click(int id) override;
     void TypeText(int id, const std::string& text) override;
