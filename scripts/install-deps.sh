@@ -8,6 +8,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xdotool imagemagick x11-utils
+  at-spi2-core python3-pyatspi dbus-x11
 )
 missing=()
 for p in "${packages[@]}"; do
