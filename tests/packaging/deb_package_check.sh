@@ -1,0 +1,173 @@
+#!/usr/bin/env bash
+# Builds the Debian package of BUILD_DIR, unpacks it into a scratch root and checks it as a user
+# gets it: its files and their places, its Depends, the packaged wizard and tarnwick run from that
+# root (directly and through the /usr/bin links), the backend library they load, and lintian's
+# verdict where lintian is installed. Exits 77 (skipped) where dpkg-deb is missing.
+#
+# usage: deb_package_check.sh BUILD_DIR VERSION REFERENCE_WIZARD CPACK
+set -uo pipefail
+build=$1
+version=$2
+reference=$3
+cpack=$4
+
+command -v dpkg-deb >/dev/null || { echo "SKIP: dpkg-deb is not installed"; exit 77; }
+
+work=$(mktemp -d)
+wizard_pid=""
+cleanup() {
+  [ -n "$wizard_pid" ] && kill "$wizard_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+failed=0
+fail() {
+  echo "FAIL: $*"
+  failed=1
+}
+
+# --- the package ----------------------------------------------------------------------------------
+arch=$(dpkg --print-architecture)
+deb_name="zorvex_${version}_${arch}.deb"
+# The package and CPack's staging go to the scratch folder, not into the build folder.
+if ! "$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work/cpack" >"$work/cpack.log" 2>&1; then
+  cat "$work/cpack.log"
+  echo "FAIL: cpack -G DEB"
+  exit 1
+fi
+deb="$work/cpack/$deb_name"
+if [ ! -f "$deb" ]; then
+  echo "FAIL: cpack wrote no $deb_name; it wrote:"
+  ls "$work/cpack"
+  exit 1
+fi
+root="$work/root"
+dpkg-deb -x "$deb" "$root" || { echo "FAIL: dpkg-deb -x"; exit 1; }
+tree="$root/usr/lib/zorvex"
+
+# --- its files ------------------------------------------------------------------------------------
+for program in bin/zorvex bin/tarnwick; do
+  [ -f "$tree/$program" ] && [ ! -L "$tree/$program" ] && [ -x "$tree/$program" ] ||
+    fail "/usr/lib/zorvex/$program is not an executable file"
+done
+[ -f "$tree/lib/zorvex/libzorvex_qt.so" ] || fail "the backend is not at /usr/lib/zorvex/lib/zorvex/libzorvex_qt.so"
+for program in zorvex tarnwick; do
+  link="$root/usr/bin/$program"
+  if [ ! -L "$link" ]; then
+    fail "/usr/bin/$program is not a link"
+  elif [ "$(readlink -f "$link")" != "$(readlink -f "$tree/bin/$program")" ]; then
+    fail "/usr/bin/$program points to $(readlink "$link"), not to /usr/lib/zorvex/bin/$program"
+  fi
+done
+# Every file has its place: the wizard's tree, the links, the man pages, the package's documents.
+while IFS= read -r path; do
+  case "$path" in
+    ./usr/lib/zorvex/* | ./usr/bin/zorvex | ./usr/bin/tarnwick | ./usr/share/man/man1/*.1.gz | \
+      ./usr/share/doc/zorvex/copyright | ./usr/share/doc/zorvex/changelog.gz) ;;
+    *) fail "a file out of place: ${path#.}" ;;
+  esac
+done < <(cd "$root" && find . ! -type d)
+# Man pages compressed as Debian wants them: gzip with no file name and no time stamp (flag byte
+# without FNAME, modification time 0), so that a rebuild gives the same bytes.
+for page in zorvex tarnwick; do
+  gz="$root/usr/share/man/man1/$page.1.gz"
+  if [ ! -f "$gz" ]; then
+    fail "no man page /usr/share/man/man1/$page.1.gz"
+    continue
+  fi
+  header=$(od -An -tx1 -N8 "$gz" | tr -d ' \n')
+  [ "${header:0:4}" = "1f8b" ] || fail "$page.1.gz is not gzip"
+  [ $((0x${header:6:2} & 0x08)) -eq 0 ] || fail "$page.1.gz carries a file name"
+  [ "${header:8:8}" = "00000000" ] || fail "$page.1.gz carries a time stamp"
+  gzip -dc "$gz" | grep -q "^\.TH \"${page^^}\" \"1\"" || fail "$page.1.gz is no man page of section 1"
+done
+
+# --- its Depends ----------------------------------------------------------------------------------
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+# libqt6widgets6 comes only from the backend the wizard loads with dlopen; libxcb1 and
+# libfontconfig1 from the wizard itself; fonts-liberation2 is added by hand.
+names=$(tr ',' '\n' <<<"$depends" | sed 's/(.*//; s/[[:space:]]//g')
+for package in libc6 libstdc++6 libfontconfig1 libxcb1 libqt6core6 libqt6gui6 libqt6widgets6 fonts-liberation2; do
+  grep -qxF "$package" <<<"$names" || fail "Depends lacks $package"
+done
+
+# --- the packaged wizard --------------------------------------------------------------------------
+# What the wizard in the build tree writes for a new variation, to compare byte for byte.
+mkdir -p "$work/reference"
+(cd "$work/reference" && "$reference" -n -silent "$work/reference/f.vhd") ||
+  fail "the reference wizard failed"
+# An empty search path: the runs below must find everything in the package.
+mkdir -p "$work/nowhere"
+run_silent() { # run_silent <name> <program> <args...>: a new variation in $work/<name>
+  local name=$1 program=$2
+  shift 2
+  mkdir -p "$work/$name"
+  (cd "$work/$name" && PATH="$work/nowhere" "$program" "$@" "$work/$name/f.vhd" >"$work/$name.out" 2>&1)
+  local status=$?
+  [ "$status" -eq 0 ] || { fail "$name ended with status $status:"; cat "$work/$name.out"; }
+  for file in f.cnx f.vec; do
+    cmp -s "$work/reference/$file" "$work/$name/$file" ||
+      fail "$name: $file differs from the one the build's wizard writes"
+  done
+}
+run_silent packaged "$tree/bin/zorvex" -n -silent
+run_silent linked "$root/usr/bin/zorvex" -n -silent
+# tarnwick, started through its link, takes the wizard beside its own file, not one on the path.
+run_silent tarnwick "$root/usr/bin/tarnwick" -n -silent
+grep -q "starting $(readlink -f "$tree/bin/zorvex") " "$work/tarnwick.out" ||
+  fail "tarnwick did not start the packaged wizard: $(head -1 "$work/tarnwick.out")"
+
+# The wizard looks for its guide at <its folder>/../zorvex_core/doc/zorvex_guide.pdf, its folder
+# being where the link leads; F1 opens it, which a silent run never does.
+wizard_dir=$(dirname "$(readlink -f "$root/usr/bin/zorvex")")
+guide="$wizard_dir/../zorvex_core/doc/zorvex_guide.pdf"
+if [ ! -f "$guide" ]; then
+  fail "no user guide at the path the wizard computes: ${guide#"$root"}"
+else
+  [ "$(head -c 5 "$guide")" = "%PDF-" ] || fail "the packaged user guide is no PDF"
+fi
+
+# The pages load the backend from the package and, through it, the toolkit. The dynamic loader
+# reports the backend's initialisation once dlopen has found every library it needs; the wizard
+# then shows its first page, offscreen, and is ended.
+mkdir -p "$work/pages"
+(cd "$work/pages" && exec env PATH="$work/nowhere" QT_QPA_PLATFORM=offscreen LD_DEBUG=files \
+  "$root/usr/bin/zorvex" -n "$work/pages/f.vhd" >"$work/pages.out" 2>&1) &
+wizard_pid=$!
+backend="$tree/lib/zorvex/libzorvex_qt.so"
+loaded=0
+for _ in $(seq 300); do
+  # The loader names a library as dlopen was given it, with the ".." the wizard's path holds.
+  opened=$(sed -n 's/.*calling init: \(.*\/libzorvex_qt\.so\)$/\1/p' "$work/pages.out" | head -1)
+  if [ -n "$opened" ]; then
+    [ "$(readlink -f "$opened")" = "$(readlink -f "$backend")" ] && loaded=1
+    break
+  fi
+  kill -0 "$wizard_pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill "$wizard_pid" 2>/dev/null
+wait "$wizard_pid" 2>/dev/null
+wizard_pid=""
+if [ "$loaded" -ne 1 ]; then
+  fail "the packaged wizard did not load its backend from the package:"
+  grep -v "^ *[0-9]*:" "$work/pages.out" | head -20
+fi
+
+# --- lintian --------------------------------------------------------------------------------------
+if command -v lintian >/dev/null; then
+  # lintian ends with status 1 for errors in the package, 2 when it fails itself.
+  lintian --tag-display-limit 0 "$deb" >"$work/lintian.out" 2>&1
+  status=$?
+  cat "$work/lintian.out"
+  [ "$status" -eq 0 ] || fail "lintian ended with status $status"
+else
+  echo "lintian is not installed: the package was not checked by it"
+fi
+
+if [ "$failed" -ne 0 ]; then
+  exit 1
+fi
+echo "package $deb_name checked"
