@@ -44,6 +44,22 @@ const PictureText* FindPictureText(int bitmap)
     return nullptr;
 }
 
+// text without mnemonic markers ("&&" stands for "&") and without blanks at either end.
+QString WithoutMnemonics(const QString& text)
+{
+    QString plain;
+    plain.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&')) {
+            ++i;
+            if (i == text.size())
+                break;
+        }
+        plain.append(text[i]);
+    }
+    return plain.trimmed();
+}
+
 QString ShownText(const DialogControl& control)
 {
     switch (control.type) {
@@ -152,21 +168,6 @@ QString AccessibleTextOf(QWidget& widget, AccessibleText which)
     if (accessible == nullptr)
         return QString();
     return accessible->text(which == AccessibleText::Name ? QAccessible::Name : QAccessible::Description);
-}
-
-QString WithoutMnemonics(const QString& text)
-{
-    QString plain;
-    plain.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('&')) {
-            ++i;
-            if (i == text.size())
-                break;
-        }
-        plain.append(text[i]);
-    }
-    return plain.trimmed();
 }
 
 void InstallAccessibleInterfaces()

@@ -26,9 +26,6 @@ void SetAccessibleTextOf(QWidget& widget, AccessibleText which, const QString& t
 // What the accessibility layer reports for the widget: its name or description.
 QString AccessibleTextOf(QWidget& widget, AccessibleText which);
 
-// text without mnemonic markers ("&&" stands for "&") and without blanks at either end.
-QString WithoutMnemonics(const QString& text);
-
 // Has combo boxes and panels reported to screen readers as this layer means them, for every
 // dialog from now on: a combo box by its accessible name (the toolkit names an editable combo box
 // by its text on this platform) with its text as value, a panel as a picture (a graphic) rather
