@@ -1,6 +1,8 @@
 #include "platform/qt_dialog_style.h"
 
+#include <QPushButton>
 #include <QStyleFactory>
+#include <QStyleOptionButton>
 #include <QStyleOptionComplex>
 
 namespace {
@@ -11,6 +13,21 @@ constexpr int kFrame = 2;
 } // namespace
 
 QtDialogStyle::QtDialogStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+
+void QtDialogStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                                const QWidget* widget) const
+{
+    const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option);
+    if (element != CE_PushButton || button == nullptr || widget == nullptr) {
+        QProxyStyle::drawControl(element, option, painter, widget);
+        return;
+    }
+    QStyleOptionButton shown = *button;
+    const QWidget* focus = widget->window()->focusWidget();
+    if (qobject_cast<const QPushButton*>(focus) != nullptr)
+        shown.features.setFlag(QStyleOptionButton::DefaultButton, focus == widget);
+    QProxyStyle::drawControl(element, &shown, painter, widget);
+}
 
 QRect QtDialogStyle::subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
                                     const QWidget* widget) const

@@ -4,10 +4,15 @@
 
 // The Fusion style with the proportions of the classic dialog controls the templates were laid
 // out for: a combo box's drop-down arrow is as narrow as a scroll bar, so that a box 41 pixels
-// wide still shows three digits.
+// wide still shows three digits. As on the classic dialogs, the push button that has the focus
+// is drawn as the default button, since Return presses it; the default button looks so only while
+// no push button has the focus.
 class QtDialogStyle : public QProxyStyle {
 public:
     QtDialogStyle();
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override;
 
     QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
                          const QWidget* widget) const override;

@@ -2,8 +2,10 @@
 
 #include "platform/dialog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QPushButton>
 
 QtDialogWindow::QtDialogWindow(DialogHandler& handler)
     : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
@@ -12,6 +14,12 @@ QtDialogWindow::QtDialogWindow(DialogHandler& handler)
 {
     setSizeGripEnabled(false);
     setWindowModality(Qt::ApplicationModal);
+    // The push button drawn as the default follows the focus (see QtDialogStyle): the buttons
+    // are drawn again whenever the focus moves.
+    connect(qApp, &QApplication::focusChanged, this, [this] {
+        for (QPushButton* button : findChildren<QPushButton*>())
+            button->update();
+    });
 }
 
 void QtDialogWindow::WatchKeys(QWidget* widget)
@@ -31,15 +39,15 @@ bool QtDialogWindow::eventFilter(QObject* watched, QEvent* event)
     if (event->type() != QEvent::KeyPress)
         return QDialog::eventFilter(watched, event);
     // A combo box's drop-down list is a window of its own; its keys pick and close the list.
-    const auto* widget = qobject_cast<QWidget*>(watched);
+    auto* widget = qobject_cast<QWidget*>(watched);
     if (widget == nullptr || widget->window() != this)
         return QDialog::eventFilter(watched, event);
-    return RouteKey(*static_cast<QKeyEvent*>(event)) || QDialog::eventFilter(watched, event);
+    return RouteKey(widget, *static_cast<QKeyEvent*>(event)) || QDialog::eventFilter(watched, event);
 }
 
 void QtDialogWindow::keyPressEvent(QKeyEvent* event)
 {
-    if (!RouteKey(*event))
+    if (!RouteKey(this, *event))
         QDialog::keyPressEvent(event);
 }
 
@@ -50,7 +58,7 @@ void QtDialogWindow::closeEvent(QCloseEvent* event)
     handler_.OnCancel();
 }
 
-bool QtDialogWindow::RouteKey(const QKeyEvent& event)
+bool QtDialogWindow::RouteKey(QWidget* target, const QKeyEvent& event)
 {
     const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
     if (modifiers != Qt::NoModifier)
@@ -58,7 +66,11 @@ bool QtDialogWindow::RouteKey(const QKeyEvent& event)
     switch (event.key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        handler_.OnOk();
+        // Return presses the push button that has the focus; anywhere else it is the accept.
+        if (auto* button = qobject_cast<QPushButton*>(target))
+            button->click();
+        else
+            handler_.OnOk();
         return true;
     case Qt::Key_Escape:
         handler_.OnCancel();

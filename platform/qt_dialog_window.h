@@ -7,6 +7,7 @@ class QKeyEvent;
 
 // The top-level window of a running Dialog. It never closes by itself: Enter, Escape, F1 and the
 // close box become the handler's accept, cancel and help commands, and only the owner hides it.
+// Enter on a push button that has the focus presses that button instead.
 class QtDialogWindow : public QDialog {
 public:
     explicit QtDialogWindow(DialogHandler& handler);
@@ -25,6 +26,6 @@ protected:
 private:
     DialogHandler& handler_;
 
-    // True when the key was one of the dialog's commands and has been handled.
-    bool RouteKey(const QKeyEvent& event);
+    // True when the key, pressed on target, was one of the dialog's commands and has been handled.
+    bool RouteKey(QWidget* target, const QKeyEvent& event);
 };

@@ -3,6 +3,8 @@
 #include "tests/platform/gui_test_support.h"
 
 #include <QApplication>
+#include <QImage>
+#include <QPushButton>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -217,9 +219,9 @@ TEST_F(DialogTest, ListBoxKeepsItsEntriesInOrder)
     });
 }
 
-TEST_F(DialogTest, EnterEscapeAndF1AreTheDialogCommandsWhereverTheFocusIs)
+TEST_F(DialogTest, EnterEscapeAndF1AreTheDialogCommandsWhereverTheFocusIsOffAPushButton)
 {
-    for (const int focus : {1155, 1026, 1010, 7, 1044}) {
+    for (const int focus : {1155, 1026, 1010, 1044}) {
         RecordingHandler keys;
         Dialog window(dialogTemplate, keys);
         RunShown(window, [focus](Dialog& d) {
@@ -237,9 +239,25 @@ TEST_F(DialogTest, EnterEscapeAndF1AreTheDialogCommandsWhereverTheFocusIs)
         EXPECT_EQ(keys.oks, 2) << focus;
         EXPECT_EQ(keys.cancels, 1) << focus;
         EXPECT_EQ(keys.helps, 1) << focus;
-        // Only the typing was reported; the focused button was not pressed by Enter.
+        // Only the typing was reported.
         EXPECT_EQ(keys.commands, (std::vector<Command>{{1026, Notification::EditChange}})) << focus;
     }
+}
+
+TEST_F(DialogTest, EnterPressesThePushButtonThatHasTheFocus)
+{
+    RunShown(dialog, [](Dialog& d) {
+        d.CreateButton(2, "Cancel", Rect{10, 10, 70, 33}, true, false);
+        d.CreateButton(12, "&Next >", Rect{80, 10, 140, 33}, true, true);
+        d.SetDefaultButton(12, true);
+        for (const int button : {7, 2}) {
+            d.SetFocus(button);
+            d.PressEnter();
+        }
+    });
+    EXPECT_EQ(handler.commands, (std::vector<Command>{{7, Notification::Clicked}}));
+    EXPECT_EQ(handler.cancels, 1);
+    EXPECT_EQ(handler.oks, 0);
 }
 
 TEST_F(DialogTest, ButtonClicksAreCommandsExceptTheCancelButton)
@@ -323,6 +341,31 @@ TEST_F(DialogTest, OnlyTheChosenButtonIsTheDefault)
         d.SetFocus(10);
         EXPECT_TRUE(d.IsDefaultButton(12));
         EXPECT_FALSE(d.IsDefaultButton(10));
+    });
+}
+
+TEST_F(DialogTest, ThePushButtonWithTheFocusIsDrawnAsTheDefault)
+{
+    RunShown(dialog, [](Dialog& d) {
+        d.CreateButton(12, "&Next >", Rect{100, 200, 160, 223}, true, true);
+        d.CreateButton(2, "Cancel", Rect{163, 200, 223, 223}, true, false);
+        QPushButton* next = nullptr;
+        for (QPushButton* button : QApplication::activeModalWidget()->findChildren<QPushButton*>()) {
+            if (button->text() == "&Next >")
+                next = button;
+        }
+        ASSERT_NE(next, nullptr);
+        d.SetFocus(1155);
+        const QImage plain = next->grab().toImage();
+        d.SetDefaultButton(12, true);
+        const QImage asDefault = next->grab().toImage();
+        ASSERT_NE(asDefault, plain);
+        // Return would press Cancel: Next no longer looks like the button Return presses.
+        d.SetFocus(2);
+        EXPECT_EQ(next->grab().toImage(), plain);
+        EXPECT_TRUE(d.IsDefaultButton(12));
+        d.SetFocus(1026);
+        EXPECT_EQ(next->grab().toImage(), asDefault);
     });
 }
 
