@@ -1,5 +1,6 @@
 #include "platform/dialog_controls.h"
 
+#include "platform/qt_dialog_combo_box.h"
 #include "platform/qt_dialog_window.h"
 #include "platform/qt_panel_widget.h"
 #include "platform/qt_text.h"
@@ -255,11 +256,7 @@ QWidget* DialogControls::CreateRadioButton(const std::string& text)
 
 QWidget* DialogControls::CreateCombo(const ControlTemplate& control, const QRect& rect)
 {
-    auto* combo = new QComboBox(&window_);
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    // The edit takes the typed text as it is: no completion from the list.
-    combo->setCompleter(nullptr);
+    auto* combo = new QtDialogComboBox(&window_);
     for (const std::string& item : control.items)
         combo->addItem(ToQString(item));
     {
@@ -272,10 +269,6 @@ QWidget* DialogControls::CreateCombo(const ControlTemplate& control, const QRect
     const int rowHeight = std::max(1, combo->count() > 0 ? combo->view()->sizeHintForRow(0) : editHeight);
     combo->setMaxVisibleItems(std::max(1, (rect.height() - editHeight) / rowHeight));
 
-    // The combo box would pick the entry that matches the typed text when its edit loses the focus
-    // or takes Enter; a classic drop-down combo keeps the text and selects nothing.
-    QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
-    QObject::disconnect(combo->lineEdit(), &QLineEdit::returnPressed, combo, nullptr);
     QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo, [this, combo] { OnComboEdited(combo); });
     QObject::connect(combo, &QComboBox::activated, combo,
                      [this, combo](int index) { OnComboActivated(combo, index); });

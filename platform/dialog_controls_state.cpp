@@ -2,6 +2,7 @@
 // default buttons, pictures, and the user's actions for tests.
 #include "platform/dialog_controls.h"
 
+#include "platform/qt_dialog_combo_box.h"
 #include "platform/qt_text.h"
 
 #include <QComboBox>
@@ -223,11 +224,7 @@ void DialogControls::TypeText(int id, const std::string& text)
 
 void DialogControls::ChooseComboItem(int id, int index)
 {
-    auto* combo = As<QComboBox>(Find(id), ControlType::Combo);
-    if (combo == nullptr || index < 0 || index >= combo->count())
-        return;
-    // What the drop-down list does when an entry is picked: the entry becomes current, then the
-    // combo box reports the activation.
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
+    auto* combo = As<QtDialogComboBox>(Find(id), ControlType::Combo);
+    if (combo != nullptr && index >= 0 && index < combo->count())
+        combo->Choose(index);
 }

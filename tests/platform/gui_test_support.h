@@ -2,6 +2,10 @@
 
 #include "platform/dialog.h"
 
+#include <QImage>
+#include <QRect>
+#include <Qt>
+
 #include <functional>
 #include <utility>
 #include <vector>
@@ -15,6 +19,14 @@ int RunShown(Dialog& dialog, const std::function<void(Dialog&)>& body);
 
 // Lets the GUI process pending events, at most a bounded time, until done() holds.
 bool ProcessEventsUntil(const std::function<bool()>& done);
+
+// Presses and releases key as the window system delivers it: to the focus widget of the open
+// pop-up, else to the application's focus widget, with the shortcut check before the press.
+void PressKey(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
+// The smallest rectangle holding the dark (text-coloured) pixels of image within area; empty when
+// there are none.
+QRect InkBox(const QImage& image, const QRect& area);
 
 // A dialog owner that records what it is told.
 class RecordingHandler : public DialogHandler {
