@@ -18,12 +18,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 
 #include <algorithm>
 
 namespace {
 
 constexpr int kCancelButtonId = 2;
+// The room a line edit leaves before its text, inside any text margins.
+constexpr int kLineEditIndent = 2;
 
 // The rectangle of a template control in pixels. Like the classic mapping, each edge is converted
 // on its own, so neighbouring controls that touch in dialog units touch in pixels too.
@@ -268,12 +272,46 @@ QWidget* DialogControls::CreateCombo(const ControlTemplate& control, const QRect
     combo->setGeometry(rect.x(), rect.y(), rect.width(), editHeight);
     const int rowHeight = std::max(1, combo->count() > 0 ? combo->view()->sizeHintForRow(0) : editHeight);
     combo->setMaxVisibleItems(std::max(1, (rect.height() - editHeight) / rowHeight));
+    AlignRowLabels(*combo);
 
     QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo, [this, combo] { OnComboEdited(combo); });
     QObject::connect(combo, &QComboBox::activated, combo,
                      [this, combo](int index) { OnComboActivated(combo, index); });
     Register(control.id, ControlType::Combo, combo, rect, control.tabStop);
     return combo;
+}
+
+void DialogControls::AlignRowLabels(const QComboBox& combo)
+{
+    QStyleOptionComboBox option;
+    option.initFrom(&combo);
+    option.editable = true;
+    const QRect field =
+        combo.style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &combo);
+    // A label shares its top with the combo box, so the combo's edit field lies as far down in
+    // the label as in the combo box.
+    for (const auto& control : controls_) {
+        QWidget* label = control->widget;
+        if (label->y() != combo.y() || label->x() >= combo.x())
+            continue;
+        if (control->type == ControlType::Edit) {
+            // The read-only edit's line is laid out in a band as high as the combo's edit, so it
+            // is centred as that edit centres its own; no indent, as a static text has none.
+            auto* edit = static_cast<QLineEdit*>(label);
+            edit->setTextMargins(-kLineEditIndent, field.top(), 0, edit->height() - field.bottom() - 1);
+        } else if (control->type == ControlType::Static) {
+            // The static text moves down to the line the combo's edit centres its text on. It
+            // grows downward to keep the room its template gives below the moved text, and at
+            // least as much room below its line as above it.
+            auto* text = static_cast<QLabel*>(label);
+            if (text->contentsMargins().top() != 0)
+                continue; // already on the line of another box of its row
+            const int lineTop = field.top() + (field.height() - text->fontMetrics().height() + 1) / 2;
+            const int textHeight = text->heightForWidth(text->width());
+            text->setContentsMargins(0, lineTop, 0, 0);
+            text->resize(text->width(), std::max(text->height() + lineTop, 2 * lineTop + textHeight));
+        }
+    }
 }
 
 void DialogControls::OnButtonClicked(QAbstractButton* button)

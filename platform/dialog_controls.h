@@ -89,6 +89,9 @@ private:
     DialogControl& Register(int id, ControlType type, QWidget* widget, const QRect& rect, bool tabStop);
     QWidget* CreateRadioButton(const std::string& text);
     QWidget* CreateCombo(const ControlTemplate& control, const QRect& rect);
+    // Puts the text of each label on combo's template row (a static text or a read-only edit with
+    // the same top, left of it) on the line of combo's edit text, at the label's left edge.
+    void AlignRowLabels(const QComboBox& combo);
     void OnButtonClicked(QAbstractButton* button);
     void OnRadioClicked(QAbstractButton* button);
     void OnComboEdited(QComboBox* combo);

@@ -58,6 +58,36 @@ DialogTemplate SmallTemplate()
     return t;
 }
 
+// Value rows as the parameter pages have them: a read-only edit or a static text as the label,
+// the combo box on the same row. Every label starts with an L, whose stem runs from the height of
+// a digit down to the line the digits stand on.
+DialogTemplate RowsTemplate()
+{
+    DialogTemplate t;
+    t.id = 901;
+    t.cx = 200;
+    t.cy = 90;
+    t.caption = "Rows";
+    // The button comes first, so that it has the focus and no edit shows a cursor.
+    std::vector<ControlTemplate> controls = {Control(7, ControlKind::PushButton, "&Apply", 150, 70, 40, 14, true)};
+    const struct {
+        int labelId;
+        ControlKind kind;
+        int y;
+        int cy;
+    } rows[] = {{1042, ControlKind::ReadOnlyEdit, 10, 12},
+                {1034, ControlKind::StaticText, 30, 8},
+                {1038, ControlKind::StaticText, 50, 10}};
+    for (const auto& row : rows) {
+        controls.push_back(Control(row.labelId, row.kind, "Length", 20, row.y, 95, row.cy));
+        ControlTemplate combo = Control(row.labelId - 20, ControlKind::DropDownCombo, "", 140, row.y, 27, 75, true);
+        combo.items = {"2", "14"};
+        controls.push_back(combo);
+    }
+    t.controls = controls;
+    return t;
+}
+
 class DialogTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(StartTestGui()); }
@@ -446,4 +476,35 @@ TEST(DialogWithoutWindow, AnswersEmptyOutsideRunModal)
     EXPECT_EQ(dialog.WindowRect(), Rect{});
     EXPECT_EQ(handler.oks, 0);
     EXPECT_TRUE(handler.commands.empty());
+}
+
+TEST_F(DialogTest, LabelsOfAComboRowStandOnTheLineOfItsTextAtOneLeftEdge)
+{
+    const DialogTemplate rows = RowsTemplate();
+    Dialog window(rows, handler);
+    RunShown(window, [](Dialog& d) {
+        // A label's new text stays where the first one stood.
+        d.SetControlText(1042, "Lines (I)");
+        QWidget* shown = QApplication::activeModalWidget();
+        ASSERT_NE(shown, nullptr);
+        const QImage image = shown->grab().toImage();
+        std::vector<int> lefts;
+        for (const int label : {1042, 1034, 1038}) {
+            SCOPED_TRACE(label);
+            d.SetControlText(label - 20, "14");
+            const QImage digits = shown->grab().toImage();
+            const Rect c = d.ControlRect(label - 20);
+            // The edit's part of the combo box, left of the arrow.
+            const QRect number = InkBox(digits, QRect(c.left + 2, c.top + 2, c.width() - 16, c.height() - 4));
+            const Rect l = d.ControlRect(label);
+            const QRect text = InkBox(image, QRect(l.left, l.top, l.width(), l.height()));
+            ASSERT_FALSE(number.isEmpty());
+            ASSERT_FALSE(text.isEmpty());
+            const QRect stem = InkBox(image, QRect(text.left(), l.top, 2, l.height()));
+            EXPECT_EQ(stem.top(), number.top());
+            EXPECT_EQ(stem.bottom(), number.bottom());
+            lefts.push_back(text.left());
+        }
+        EXPECT_EQ(lefts, (std::vector<int>(3, lefts[0])));
+    });
 }
