@@ -2,6 +2,7 @@
 
 #include "platform/qt_dialog_combo_box.h"
 #include "platform/qt_dialog_window.h"
+#include "platform/qt_list_box_delegate.h"
 #include "platform/qt_panel_widget.h"
 #include "platform/qt_text.h"
 
@@ -131,9 +132,11 @@ void DialogControls::AddFromTemplate(const ControlTemplate& control)
     case ControlKind::ListBox: {
         auto* list = new QListWidget(&window_);
         list->setSelectionMode(QAbstractItemView::NoSelection);
+        list->setItemDelegate(new QtListBoxDelegate(list));
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        // Long paths keep their beginning and their file name.
+        // Long paths keep their beginning and their file name; the delegate shows them whole as
+        // tooltips.
         list->setTextElideMode(Qt::ElideMiddle);
         Register(control.id, ControlType::ListBox, list, rect, control.tabStop);
         break;

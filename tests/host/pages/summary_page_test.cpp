@@ -2,10 +2,49 @@
 
 #include "tests/host/pages/page_test_support.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QHelpEvent>
+#include <QImage>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QTextDocument>
+#include <QToolTip>
+
 namespace {
 
 using Files = std::vector<std::string>;
 using SummaryPageTest = PageFixture;
+
+// Lets the GUI process events, at most two seconds, until done() holds.
+bool WaitFor(const std::function<bool()>& done)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+QListWidget* ShownList()
+{
+    QWidget* window = QApplication::activeModalWidget();
+    return window != nullptr ? window->findChild<QListWidget*>() : nullptr;
+}
+
+// What the pointer resting on row of the list shows as a tooltip, as plain text; empty for none.
+std::string ToolTipOfRow(QListWidget& list, int row)
+{
+    QToolTip::hideText();
+    const QPoint point = list.visualItemRect(list.item(row)).center();
+    QHelpEvent help(QEvent::ToolTip, point, list.viewport()->mapToGlobal(point));
+    QCoreApplication::sendEvent(list.viewport(), &help);
+    if (!QToolTip::isVisible())
+        return {};
+    QTextDocument text;
+    text.setHtml(QToolTip::text());
+    return text.toPlainText().toStdString();
+}
 
 TEST_F(SummaryPageTest, ListsTheDesignFilesAndTheSymbolFileOnlyWithItsOption)
 {
@@ -55,6 +94,52 @@ TEST_F(SummaryPageTest, EnterLeavesWithNextAndHelpLooksForTheHostHelpFile)
     const std::pair<std::string, std::string> shown{
         "Tarnwick Plug-In Manager", "Can't find the Dorvane help file /nonexistent/dorvane.hlp"};
     EXPECT_EQ(messages.shown, (std::vector{shown}));
+}
+
+TEST_F(SummaryPageTest, NoEntryLooksChosenWhateverIsClickedOrPressed)
+{
+    SummaryPage page(app.directory);
+    for (const char* file : {"f.tdf", "f.inc", "f.cmp"})
+        page.AddFile(file);
+    Show(page, [&](Dialog& dialog) {
+        QListWidget* list = ShownList();
+        ASSERT_NE(list, nullptr);
+        QWidget* window = list->window();
+        window->activateWindow();
+        ASSERT_TRUE(WaitFor([&] { return window->isActiveWindow(); }));
+        dialog.SetFocus(kSummaryFileList);
+        ASSERT_TRUE(WaitFor([&] { return list->hasFocus(); }));
+        const QImage untouched = list->viewport()->grab().toImage();
+        // A click on the second entry, the pointer resting there, then the arrow keys.
+        const QPoint second = list->visualItemRect(list->item(1)).center();
+        for (const QEvent::Type type : {QEvent::MouseMove, QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent mouse(type, second, list->viewport()->mapToGlobal(second),
+                              type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(list->viewport(), &mouse);
+        }
+        EXPECT_EQ(list->viewport()->grab().toImage(), untouched);
+        for (const int key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            QCoreApplication::sendEvent(list, &press);
+            EXPECT_EQ(list->viewport()->grab().toImage(), untouched);
+        }
+    });
+}
+
+TEST_F(SummaryPageTest, AnEntryTooLongForTheListShowsItsWholePathAsATooltip)
+{
+    const std::string deep = "/work/" + std::string(60, 'd') + "/<x> & \"y\"/f.tdf";
+    SummaryPage page(app.directory);
+    page.AddFile("f.inc");
+    page.AddFile(deep);
+    Show(page, [&](Dialog&) {
+        QListWidget* list = ShownList();
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(ToolTipOfRow(*list, 0), "");
+        EXPECT_EQ(ToolTipOfRow(*list, 1), deep);
+        QToolTip::hideText();
+    });
 }
 
 } // namespace

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+// Draws the entries of a list box that allows no selection as plain lines: no entry is ever
+// highlighted, neither the current one nor the one under the pointer, as none of them can be
+// chosen. An entry cut short to fit its line shows its whole text as a tooltip.
+class QtListBoxDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
+};
