@@ -8,7 +8,44 @@
 #include <QFont>
 #include <QIcon>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QScreen>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// A text with tabs as a table in rich text, as a message box that expands tabs shows it: each line
+// a row that never wraps, each run of tabs the start of the next column, columns as wide as their
+// widest cell and apart by gap pixels, so that they line up whatever the widths of the font.
+QString TabbedTextAsTable(const QString& text, int gap)
+{
+    const QRegularExpression tabs(QStringLiteral("\t+"));
+    std::vector<QStringList> rows;
+    qsizetype columns = 1;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        rows.push_back(line.split(tabs));
+        columns = std::max(columns, rows.back().size());
+    }
+    QString html = QStringLiteral("<table cellspacing=0 cellpadding=0>");
+    for (const QStringList& cells : rows) {
+        html += QStringLiteral("<tr>");
+        for (qsizetype column = 0; column < cells.size(); ++column) {
+            const bool last = column + 1 == cells.size();
+            // An empty line keeps the height of a line.
+            const QString cell = cells[column].isEmpty() ? QStringLiteral("&nbsp;") : cells[column].toHtmlEscaped();
+            html += QStringLiteral("<td colspan=%1 style='white-space:pre; padding-right:%2px'>%3</td>")
+                        .arg(last ? columns - column : 1)
+                        .arg(last ? 0 : gap)
+                        .arg(cell);
+        }
+        html += QStringLiteral("</tr>");
+    }
+    return html + QStringLiteral("</table>");
+}
+
+} // namespace
 
 // The pictures and the icon are compiled into this library, so their registration has to be
 // asked for; it must be named outside any namespace.
@@ -62,8 +99,15 @@ Rect QtGuiBackend::DesktopRect()
 
 void QtGuiBackend::ShowMessageBox(const std::string& title, const std::string& text)
 {
-    QMessageBox box(QMessageBox::Information, ToQString(title), ToQString(text), QMessageBox::Ok);
-    box.setTextFormat(Qt::PlainText);
+    QMessageBox box(QMessageBox::Information, ToQString(title), QString(), QMessageBox::Ok);
+    const QString message = ToQString(text);
+    if (message.contains(QLatin1Char('\t'))) {
+        box.setTextFormat(Qt::RichText);
+        box.setText(TabbedTextAsTable(message, 2 * box.fontMetrics().averageCharWidth()));
+    } else {
+        box.setTextFormat(Qt::PlainText);
+        box.setText(message);
+    }
     box.exec();
 }
 
