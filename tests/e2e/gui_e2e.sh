@@ -269,5 +269,96 @@ if wait_window "[page 1 of 4]"; then
 fi
 wait_end
 
+# === Keys, lists and labels as a person meets them (begin) ======================================
+# --- Return presses the push button that has the focus; Space still does ---------------------
+scenario=return-on-cancel
+start_wizard -n "$root/$scenario/f.vhd"
+if wait_window "[page 1 of 4]"; then
+  keys Tab Tab Tab   # the direction group, Next, then Cancel (Back is disabled on the first page)
+  shot return-focus-cancel
+  keys Return
+fi
+wait_end
+check "Return on Cancel cancels: status 2" test "$status" = 2
+check "one page exit" test "$(corners)" = 1
+
+scenario=return-on-back
+start_wizard -n "$root/$scenario/f.vhd"
+wait_window "[page 1 of 4]" && keys Return
+if wait_window "[page 2 of 4]"; then
+  keys shift+Tab shift+Tab shift+Tab   # from the first box back over Finish and Cancel to Back
+  shot return-focus-back
+  keys Return
+fi
+if wait_window "[page 1 of 4]"; then
+  keys Tab Tab Tab Tab   # the direction group, Next, Cancel, then Finish
+  keys space
+fi
+wait_end
+check "Return on Back went back, Space on Finish finished" test "$status" = 0
+check "three page exits" test "$(corners)" = 3
+
+# --- Drop-down lists: open on the value, closed by Return, F4, Alt+arrows, Escape --------------
+scenario=drop-down
+start_wizard -n "$root/$scenario/f.vhd"
+wait_window "[page 1 of 4]" && keys Return
+if wait_window "[page 2 of 4]"; then
+  shot page2-labels
+  keys alt+Down
+  window="" shot list-opens-on-12   # the list is a window of its own: the whole screen
+  keys Return              # takes 12 again, and is not the page's Next
+  check "Return in the list keeps the page" has_window "[page 2 of 4]"
+  keys F4 Down F4          # 13
+  keys alt+Down Down Escape  # Escape changes nothing
+  keys alt+Down Down alt+Up  # 14
+  keys Tab alt+Down        # J = 17 is no entry of its list: nothing is highlighted
+  window="" shot list-opens-on-none
+  keys Return
+  keys Tab Tab ctrl+a        # the codeword length
+  xdotool type --delay 60 "2040"
+  sleep 0.4
+  shot edit-keeps-its-start
+  keys ctrl+a
+  xdotool type --delay 60 "204"
+  keys alt+f
+fi
+wait_end
+check "finished" test "$status" = 0
+check "I taken from the list" grep -q 'PRIVATE: CHARACTERISTIC_I NUMERIC "14"' "$case_dir/f.cnx"
+check "J kept" grep -q 'PRIVATE: CHARACTERISTIC_J NUMERIC "17"' "$case_dir/f.cnx"
+
+# --- The summary list: nothing looks chosen, long paths show whole as tooltips -----------------
+scenario=summary-list
+long_dir="$root/$scenario/a-design-folder-whose-name-is-longer-than-the-summary-list-is-wide"
+mkdir -p "$long_dir"
+start_wizard -n -symbol "$long_dir/f.vhd"
+wait_window "[page 1 of 4]" && keys Return
+wait_window "[page 2 of 4]" && keys Return
+wait_window "[page 3 of 4]" && keys Return
+if wait_window "[page 4 of 4] -- Summary"; then
+  list_area="280x110+206+130"   # the list's entries, inside its frame, left of its scroll bar
+  xdotool mousemove 0 0
+  sleep 0.4
+  shot summary-untouched
+  # A click on the second entry, the arrow keys, the pointer taken away again.
+  xdotool mousemove --window "$window" 250 150 click 1
+  keys Down Down Up
+  xdotool mousemove 0 0
+  sleep 0.4
+  shot summary-clicked
+  for name in summary-untouched summary-clicked; do
+    convert "$shots/$name.png" -crop "$list_area" +repage "$case_dir/$name-list.png"
+  done
+  check "no entry highlighted by clicks or arrows" \
+    test "$(compare -metric AE "$case_dir/summary-untouched-list.png" "$case_dir/summary-clicked-list.png" null: 2>&1)" = 0
+  xdotool mousemove --window "$window" 300 136
+  sleep 1.5
+  window="" shot summary-tooltip
+  keys alt+f
+fi
+wait_end
+check "finished" test "$status" = 0
+# === Keys, lists and labels as a person meets them (end) ========================================
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
