@@ -1,10 +1,12 @@
 #include "symbol/interleaver_symbol.h"
 
+#include "platform/utf8_text.h"
 #include "symbol/text_measurer.h"
 
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -129,10 +131,11 @@ std::string FitToWidth(const std::string& baseName, int limit, int pointSize, co
     const TextMeasurer measurer(fontName, pointSize);
     if (measurer.Width(baseName) <= limit)
         return baseName;
-    std::string shortened = baseName;
-    while (!shortened.empty()) {
-        shortened.pop_back();
-        const std::string candidate = shortened + "...";
+    // Characters are taken off the end one at a time, whole: a character of several bytes is
+    // never cut, and a byte that is not valid UTF-8 goes as the one character it stands for.
+    const std::vector<size_t> starts = Utf8CharacterStarts(baseName);
+    for (auto start = starts.rbegin(); start != starts.rend(); ++start) {
+        const std::string candidate = baseName.substr(0, *start) + "...";
         if (measurer.Width(candidate) <= limit)
             return candidate;
     }

@@ -5,8 +5,9 @@
 
 #include <string>
 
-// baseName when it is at most limit wide in the font; else the longest start of it that, followed
-// by "...", fits. Empty when nothing fits, and for a name of 255 characters or more.
+// baseName when it is at most limit wide in the font; else the longest start of it, in whole UTF-8
+// characters, that fits followed by "...". Empty when nothing fits, and for a name of 255 bytes or
+// more.
 std::string FitToWidth(const std::string& baseName, int limit, int pointSize, const std::string& fontName);
 
 // Replaces the symbol's contents with the block symbol of the settings: name, title and mode texts,

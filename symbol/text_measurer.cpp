@@ -1,6 +1,8 @@
 #include "symbol/text_measurer.h"
 
+#include "platform/font_fallback.h"
 #include "platform/font_file.h"
+#include "platform/utf8_text.h"
 #include "symbol/symbol_font.h"
 
 #include <ft2build.h>
@@ -13,23 +15,35 @@
 #include <memory>
 #include <utility>
 
-// One face opened at one pixel size, with the advances of the bytes measured so far.
+// One face opened at one pixel size, with the advances of the characters measured so far.
 struct MeasuringFace {
     FT_Face face = nullptr;
     int height = 0;
     std::array<int, 256> advance{};
     std::array<bool, 256> known{};
+    std::map<char32_t, int> wideAdvance;
 
-    int Advance(unsigned char byte)
+    int Advance(char32_t character)
     {
-        if (!known[byte]) {
-            // A byte without a glyph, or whose glyph cannot be loaded, takes no room.
-            advance[byte] = FT_Load_Char(face, byte, FT_LOAD_DEFAULT) == 0
-                ? int(face->glyph->advance.x >> 6)
-                : 0;
-            known[byte] = true;
+        if (character < advance.size()) {
+            if (!known[character]) {
+                advance[character] = Load(character);
+                known[character] = true;
+            }
+            return advance[character];
         }
-        return advance[byte];
+        auto found = wideAdvance.find(character);
+        if (found == wideAdvance.end())
+            found = wideAdvance.emplace(character, Load(character)).first;
+        return found->second;
+    }
+
+private:
+    // A character whose glyph cannot be loaded takes no room; one the face lacks takes the room
+    // of the face's missing-glyph box.
+    int Load(char32_t character) const
+    {
+        return FT_Load_Char(face, character, FT_LOAD_DEFAULT) == 0 ? int(face->glyph->advance.x >> 6) : 0;
     }
 };
 
@@ -52,19 +66,24 @@ public:
     // The face for the name at the pixel size, or null when none can be opened.
     MeasuringFace* Open(const std::string& faceName, int pixelSize)
     {
-        if (pixelSize <= 0 || !StartLibrary())
+        if (pixelSize <= 0)
             return nullptr;
         auto file = files_.find(faceName);
         if (file == files_.end())
             file = files_.emplace(faceName, FindFontFile(faceName)).first;
-        if (file->second.empty())
-            return nullptr;
+        return OpenFile(file->second, pixelSize);
+    }
 
-        auto& entry = faces_[{file->second, pixelSize}];
+    // The face in the font file at the pixel size, or null when it cannot be opened.
+    MeasuringFace* OpenFile(const std::string& file, int pixelSize)
+    {
+        if (file.empty() || pixelSize <= 0 || !StartLibrary())
+            return nullptr;
+        auto& entry = faces_[{file, pixelSize}];
         if (!entry) {
             entry = std::make_unique<MeasuringFace>();
             FT_Face face = nullptr;
-            if (FT_New_Face(library_, file->second.c_str(), 0, &face) == 0) {
+            if (FT_New_Face(library_, file.c_str(), 0, &face) == 0) {
                 if (FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixelSize)) == 0) {
                     const FT_Size_Metrics& metrics = face->size->metrics;
                     entry->face = face;
@@ -106,8 +125,11 @@ TextMeasurer::TextMeasurer(const std::string& fontName, int pointSize)
     // character height of the font description.
     const FontDescription font = BuildSymbolFont(pointSize, false, fontName);
     const int64_t pixelSize = -int64_t(font.height);
-    if (pixelSize > 0 && pixelSize <= INT_MAX)
+    if (pixelSize > 0 && pixelSize <= INT_MAX) {
         face_ = faceCache().Open(font.faceName, int(pixelSize));
+        faceName_ = font.faceName;
+        pixelSize_ = int(pixelSize);
+    }
 }
 
 int TextMeasurer::Width(const std::string& text) const
@@ -115,12 +137,24 @@ int TextMeasurer::Width(const std::string& text) const
     if (!face_)
         return 0;
     int64_t width = 0;
-    for (const char c : text) {
-        width += face_->Advance(static_cast<unsigned char>(c));
+    for (size_t offset = 0; offset < text.size();) {
+        const Utf8Character character = DecodeUtf8Character(text, offset);
+        offset += character.length;
+        width += Advance(character.codePoint);
         if (width > INT_MAX)
             return INT_MAX;
     }
     return int(width);
+}
+
+int TextMeasurer::Advance(char32_t character) const
+{
+    // ASCII always comes from the face itself, as the drawing takes it; another character from
+    // the file that draws it, which for a character the face lacks is a fallback face.
+    if (character < 0x80)
+        return face_->Advance(character);
+    MeasuringFace* const drawing = faceCache().OpenFile(FontFileForCharacter(faceName_, character), pixelSize_);
+    return (drawing ? drawing : face_)->Advance(character);
 }
 
 int TextMeasurer::Height(const std::string&) const

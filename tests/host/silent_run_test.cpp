@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -263,4 +264,21 @@ TEST_F(SilentRunTest, GarbledRetrievalInformationNeverCrashes)
     const std::string cnx = ReadFileText(designs / "f.cnx");
     EXPECT_NE(cnx.find("PRIVATE: CHARACTERISTIC_I NUMERIC \"-7\"\n"), std::string::npos);
     EXPECT_NE(cnx.find("PRIVATE: BLOCK NUMERIC \"0\"\n"), std::string::npos) << "a record after a long line's 255th character";
+}
+
+// A design named in UTF-8 gets the symbol lines of its name's characters: "filtér" is as wide as
+// "filter" ("é" and "e" advance alike), so both write the same symbol lines; read byte by byte,
+// "Ã©" would be wider and move the name's box.
+TEST_F(SilentRunTest, Utf8DesignNameWritesTheSymbolLinesOfItsCharacters)
+{
+    const std::string folder = "j\xC3\xBCrgen";
+    const std::string name = "filt\xC3\xA9r";
+    fs::create_directories(designs / folder);
+    const RunOutcome accented = Run("-n -silent " + Design(folder + "/" + name + ".vhd"));
+    ASSERT_EQ(accented.status, 0) << accented.err;
+    ASSERT_EQ(Run("-n -silent " + Design("filter.vhd")).status, 0);
+    const auto symbolLines = [](const std::string& cnx) { return cnx.substr(std::min(cnx.find("SYMBOL: "), cnx.size())); };
+    const std::string expected = symbolLines(ReadFileText(designs / "filter.cnx"));
+    ASSERT_EQ(expected.rfind("SYMBOL: BOX ", 0), 0u);
+    EXPECT_EQ(symbolLines(ReadFileText(designs / folder / (name + ".cnx"))), expected);
 }

@@ -1,3 +1,4 @@
+#include "recording_device_context.h"
 #include "symbol/interleaver_symbol.h"
 #include "symbol/text_measurer.h"
 
@@ -197,6 +198,31 @@ TEST_F(InterleaverLayout, LongNamesAreShortenedOrDropped)
     EXPECT_EQ(lines.str().rfind("SYMBOL: BOX ", 0), 0u);
 }
 
+// A name is UTF-8: "filtér" is measured as its six characters, as wide as "filter" ("é" and "e"
+// advance alike), so it is centred where "filter" is and its box line is the same; the device
+// context gets its bytes unchanged, to draw them as those characters.
+TEST_F(InterleaverLayout, Utf8NameIsMeasuredAndDrawnAsItsCharacters)
+{
+    LayOut("filter");
+    std::ostringstream plain;
+    symbol.WriteSymbolLines(plain);
+
+    const std::string name = "filt\xC3\xA9r";
+    LayOut(name);
+    const int width = TextMeasurer("Arial", 10).Width("filter");
+    EXPECT_EQ(symbol.texts.at(0)->textWidth, width);
+    std::ostringstream accented;
+    symbol.WriteSymbolLines(accented);
+    EXPECT_EQ(accented.str(), plain.str());
+
+    RecordingDeviceContext dc;
+    symbol.Draw(dc, Rect{0, 0, 1000, 1000});
+    const std::vector<RecordingDeviceContext::Call> texts = dc.Of(RecordingDeviceContext::Kind::TextOut);
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.front().text, name);
+    EXPECT_EQ(texts.front().x, symbol.originX + symbol.symbolWidth / 2 - width / 2);
+}
+
 TEST(FitToWidth, KeepsShortensOrEmpties)
 {
     const TextMeasurer measurer("Arial", 10);
@@ -211,6 +237,32 @@ TEST(FitToWidth, KeepsShortensOrEmpties)
     // 254 characters are still shortened; 255 are dropped whatever the limit.
     EXPECT_EQ(FitToWidth(std::string(254, 'i'), 100000, 10, "Arial"), std::string(254, 'i'));
     EXPECT_EQ(FitToWidth(std::string(255, 'i'), 100000, 10, "Arial"), "");
+}
+
+// Shortening takes whole characters off the end: at every limit the result is the name itself, or
+// the longest of its starts that end between two characters and fit with "...", or nothing. The
+// name mixes characters of one to four bytes and a byte that is not valid UTF-8, which goes as one.
+TEST(FitToWidth, CutsBetweenCharactersNeverInsideOne)
+{
+    const TextMeasurer measurer("Arial", 10);
+    const std::string name = "\xC3\xA9t\xE2\x82\xAC\xF0\x9F\x98\x80x\xFFy\xC3\xBC";
+    const std::vector<std::string> starts = {
+        "",
+        "\xC3\xA9",
+        "\xC3\xA9t",
+        "\xC3\xA9t\xE2\x82\xAC",
+        "\xC3\xA9t\xE2\x82\xAC\xF0\x9F\x98\x80",
+        "\xC3\xA9t\xE2\x82\xAC\xF0\x9F\x98\x80x",
+        "\xC3\xA9t\xE2\x82\xAC\xF0\x9F\x98\x80x\xFF",
+        "\xC3\xA9t\xE2\x82\xAC\xF0\x9F\x98\x80x\xFFy",
+    };
+    for (int limit = 0; limit <= measurer.Width(name); ++limit) {
+        std::string expected = measurer.Width(name) <= limit ? name : "";
+        for (const std::string& start : starts)
+            if (expected != name && measurer.Width(start + "...") <= limit)
+                expected = start + "...";
+        EXPECT_EQ(FitToWidth(name, limit, 10, "Arial"), expected) << "limit " << limit;
+    }
 }
 
 // The symbol lines of the initial settings, each number worked out from the measured extents of

@@ -1,8 +1,12 @@
+#include "platform/font_fallback.h"
 #include "platform/font_file.h"
 #include "symbol/symbol_font.h"
 #include "symbol/text_measurer.h"
 
 #include <gtest/gtest.h>
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
 
 #include <string>
 #include <vector>
@@ -66,6 +70,46 @@ TEST(TextMeasurer, WidthIgnoresKerningAndHeightIgnoresText)
     EXPECT_EQ(measurer.Width("To"), measurer.Width("T") + measurer.Width("o"));
     EXPECT_EQ(measurer.Width(""), 0);
     EXPECT_EQ(measurer.Height(""), measurer.Height("Wg|"));
+}
+
+// Texts are UTF-8. "é" and "ü" advance as far as "e" and "u" (1139 units); read byte by byte as
+// Latin-1 they would be "Ã©" and "Ã¼", 1366 + 1509 and 1366 + 1708 units. A byte that is not valid
+// UTF-8 takes the room of U+FFFD, once for each such byte.
+TEST(TextMeasurer, MeasuresTheCharactersOfUtf8Text)
+{
+    const TextMeasurer ten("Arial", 10);
+    EXPECT_EQ(ten.Width("filt\xC3\xA9r"), ten.Width("filter"));
+    EXPECT_EQ(ten.Width("j\xC3\xBCrgen"), ten.Width("jurgen"));
+
+    const std::string replacement = "\xEF\xBF\xBD";
+    EXPECT_GT(ten.Width(replacement), 0);
+    EXPECT_EQ(ten.Width("filt\xE9r"), ten.Width("filt" + replacement + "r"));
+    EXPECT_EQ(ten.Width("\xE2\x82"), 2 * ten.Width(replacement));
+}
+
+// Every ASCII character and every character the face has is drawn from the face's own file; one
+// it lacks (Liberation Sans has no U+FFFD) from a file that has it, and it is measured there: its
+// advance is the one FreeType gives for it in that file at the same pixel size.
+TEST(TextMeasurer, CharacterTheFaceLacksIsMeasuredInTheFileThatDrawsIt)
+{
+    const std::string own = FindFontFile("Arial");
+    EXPECT_EQ(FontFileForCharacter("Arial", U'a'), own);
+    EXPECT_EQ(FontFileForCharacter("Arial", U'\u00E9'), own);
+
+    const std::string file = FontFileForCharacter("Arial", 0xFFFD);
+    if (file == own)
+        GTEST_SKIP() << "no installed font has U+FFFD";
+    FT_Library library = nullptr;
+    ASSERT_EQ(FT_Init_FreeType(&library), 0);
+    FT_Face face = nullptr;
+    ASSERT_EQ(FT_New_Face(library, file.c_str(), 0, &face), 0);
+    ASSERT_EQ(FT_Set_Pixel_Sizes(face, 0, 13), 0);
+    ASSERT_NE(FT_Get_Char_Index(face, 0xFFFD), 0u);
+    ASSERT_EQ(FT_Load_Char(face, 0xFFFD, FT_LOAD_DEFAULT), 0);
+    const int advance = int(face->glyph->advance.x >> 6);
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
+    EXPECT_EQ(TextMeasurer("Arial", 10).Width("\xEF\xBF\xBD"), advance);
 }
 
 TEST(TextMeasurer, NoUsableFontGivesZeroExtents)
