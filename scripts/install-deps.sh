@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xdotool imagemagick x11-utils
+  poppler-utils
   at-spi2-core python3-pyatspi dbus-x11
 )
 missing=()

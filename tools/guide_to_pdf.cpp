@@ -1,9 +1,11 @@
-// guide_to_pdf: turns the Markdown user guide into an A4 PDF with a running head and page numbers.
-// Run at build time, without a display.
+// guide_to_pdf: turns the Markdown user guide into an A4 PDF with a running head, page numbers and
+// its pictures. Run at build time, without a display.
 #include <QColor>
 #include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
+#include <QImage>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -14,10 +16,12 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
+#include <QUrl>
 #include <QAbstractTextDocumentLayout>
 
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -115,10 +119,15 @@ void StyleBlocks(QTextDocument& document)
     }
 }
 
-// A heading is never the last thing on a page: when less than room follows it there, it starts
-// the next page. Each move shifts everything after it, so the headings are checked again from the
-// start on a fresh layout after every move.
-void KeepHeadingsWithTheirText(QTextDocument& document, qreal pageHeight, qreal room)
+// A block format property: the block starts the next page rather than end one without the block
+// after it.
+constexpr int kKeepWithNext = QTextFormat::UserProperty + 1;
+
+// A heading, or a block marked kKeepWithNext, is never the last thing on a page: when what follows
+// it does not begin on its page, or less than room follows a heading there, it starts the next
+// page. Each move shifts everything after it, so the blocks are checked again from the start on a
+// fresh layout after every move.
+void KeepWithWhatFollows(QTextDocument& document, qreal pageHeight, qreal room)
 {
     QAbstractTextDocumentLayout* const layout = document.documentLayout();
     bool moved = true;
@@ -127,17 +136,94 @@ void KeepHeadingsWithTheirText(QTextDocument& document, qreal pageHeight, qreal 
         document.markContentsDirty(0, document.characterCount());
         for (QTextBlock block = document.begin(); block.isValid() && !moved; block = block.next()) {
             QTextBlockFormat format = block.blockFormat();
-            if (format.headingLevel() == 0 || format.pageBreakPolicy() == QTextFormat::PageBreak_AlwaysBefore)
+            const bool heading = format.headingLevel() > 0;
+            if ((!heading && !format.boolProperty(kKeepWithNext))
+                || format.pageBreakPolicy() == QTextFormat::PageBreak_AlwaysBefore)
                 continue;
             const QRectF place = layout->blockBoundingRect(block);
             const qreal pageEnd = (std::floor(place.top() / pageHeight) + 1) * pageHeight;
-            if (pageEnd - place.bottom() >= room)
+            // The layout moves a line that does not fit to the next page within its block.
+            const QTextBlock next = block.next();
+            const bool nextOnThisPage = !next.isValid() || next.layout()->lineCount() == 0
+                || layout->blockBoundingRect(next).top() + next.layout()->lineAt(0).y() < pageEnd;
+            if (nextOnThisPage && (!heading || pageEnd - place.bottom() >= room))
                 continue;
             format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
             QTextCursor(block).setBlockFormat(format);
             moved = true;
         }
     }
+}
+
+struct Picture {
+    int position;
+    QTextImageFormat format;
+};
+
+// A caption is a paragraph in italics, all of it.
+bool IsCaption(const QTextBlock& block)
+{
+    if (!block.isValid() || block.length() <= 1 || block.blockFormat().headingLevel() > 0 || block.textList() != nullptr)
+        return false;
+    for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+        const QTextFragment piece = fragment.fragment();
+        if (piece.isValid() && !piece.charFormat().fontItalic())
+            return false;
+    }
+    return true;
+}
+
+// Loads every picture the guide shows from directory and gives it its size in the PDF: its own
+// size at 96 DPI, made smaller to fit within width (pixels at 96 DPI) when it is wider. A paragraph
+// that starts with a picture is centred, and so is its caption, the line in italics right under it
+// (written after a hard line break), which it keeps on its page. False, with a message, when a
+// picture cannot be read.
+bool PlacePictures(QTextDocument& document, const QString& directory, qreal width)
+{
+    std::vector<Picture> pictures;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            const QTextFragment piece = fragment.fragment();
+            if (piece.isValid() && piece.charFormat().isImageFormat())
+                pictures.push_back({piece.position(), piece.charFormat().toImageFormat()});
+        }
+    }
+    const QUrl base = QUrl::fromLocalFile(directory + u'/');
+    for (Picture& picture : pictures) {
+        const QUrl url = base.resolved(QUrl(picture.format.name()));
+        const QImage image(url.toLocalFile());
+        if (image.isNull()) {
+            std::fprintf(stderr, "guide_to_pdf: cannot read the picture %s\n", qPrintable(url.toLocalFile()));
+            return false;
+        }
+        document.addResource(QTextDocument::ImageResource, url, image);
+        const QSizeF natural = image.deviceIndependentSize();
+        const qreal scale = natural.width() > width ? width / natural.width() : 1.0;
+        picture.format.setName(url.toString());
+        picture.format.setWidth(natural.width() * scale);
+        picture.format.setHeight(natural.height() * scale);
+
+        QTextCursor cursor(&document);
+        cursor.setPosition(picture.position);
+        cursor.setPosition(picture.position + 1, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(picture.format);
+        if (cursor.block().position() != picture.position)
+            continue;
+        QTextBlockFormat centred = cursor.blockFormat();
+        centred.setAlignment(Qt::AlignHCenter);
+        centred.setTopMargin(6);
+        const QTextBlock caption = cursor.block().next();
+        if (IsCaption(caption)) {
+            centred.setBottomMargin(2);
+            centred.setProperty(kKeepWithNext, true);
+            QTextBlockFormat captionFormat = caption.blockFormat();
+            captionFormat.setAlignment(Qt::AlignHCenter);
+            captionFormat.setBottomMargin(10);
+            QTextCursor(caption).setBlockFormat(captionFormat);
+        }
+        cursor.setBlockFormat(centred);
+    }
+    return true;
 }
 
 // The title and a rule in the top band of every page but the first, the page number in the bottom
@@ -160,50 +246,57 @@ void DrawPageBands(QPainter& painter, const QString& title, int width, int heigh
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: guide_to_pdf GUIDE.md OUTPUT.pdf\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: guide_to_pdf GUIDE.md OUTPUT.pdf [PICTURE_DIRECTORY]\n");
         return 2;
     }
     // Set before the application object exists, so that no display is ever looked for.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
 
-    QFile source(QString::fromLocal8Bit(argv[1]));
+    const QString sourcePath = QString::fromLocal8Bit(argv[1]);
+    QFile source(sourcePath);
     if (!source.open(QIODevice::ReadOnly)) {
         std::fprintf(stderr, "guide_to_pdf: cannot read %s\n", argv[1]);
         return 1;
     }
     const QString markdown = QString::fromUtf8(source.readAll());
     const QString title = DocumentTitle(markdown);
+    // Pictures are found beside the guide unless another directory is given.
+    const QString pictureDirectory = argc == 4 ? QString::fromLocal8Bit(argv[3]) : QFileInfo(sourcePath).absolutePath();
+
+    QPdfWriter writer(QString::fromLocal8Bit(argv[2]));
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(22, 15, 22, 15), QPageLayout::Millimeter);
+    writer.setResolution(300);
+    writer.setTitle(title);
+    writer.setCreator(QStringLiteral("guide_to_pdf"));
+    const int width = writer.width();
+    const int height = writer.height();
 
     QTextDocument document;
     document.setDefaultFont(QFont(QStringLiteral("Liberation Sans"), 10));
     document.setMarkdown(markdown, QTextDocument::MarkdownDialectGitHub);
     StyleFrames(*document.rootFrame());
     StyleBlocks(document);
-
-    const QString outputPath = QString::fromLocal8Bit(argv[2]);
-    QPdfWriter writer(outputPath);
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageMargins(QMarginsF(22, 15, 22, 15), QPageLayout::Millimeter);
-    writer.setResolution(300);
-    writer.setTitle(title);
-    writer.setCreator(QStringLiteral("guide_to_pdf"));
+    if (!PlacePictures(document, pictureDirectory, width * 96.0 / writer.resolution()))
+        return 1;
 
     QPainter painter;
     if (!painter.begin(&writer)) {
         std::fprintf(stderr, "guide_to_pdf: cannot write %s\n", argv[2]);
         return 1;
     }
+    // Pictures of pages and symbols keep their exact pixels; the writer would otherwise store them
+    // as JPEG.
+    painter.setRenderHint(QPainter::LosslessImageRendering);
     // The text is laid out for the PDF itself, page by page, leaving a band at the top for the
     // running head and one at the bottom for the page number.
     document.documentLayout()->setPaintDevice(&writer);
-    const int width = writer.width();
-    const int height = writer.height();
     const int band = writer.resolution() * 2 / 5; // 0.4 inch
     const int bodyHeight = height - 2 * band;
     document.setPageSize(QSizeF(width, bodyHeight));
-    KeepHeadingsWithTheirText(document, bodyHeight, writer.resolution() * 0.8);
+    KeepWithWhatFollows(document, bodyHeight, writer.resolution() * 0.8);
     const int pages = document.pageCount();
     for (int page = 0; page < pages; ++page) {
         if (page > 0)
