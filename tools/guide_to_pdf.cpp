@@ -1,16 +1,20 @@
 // guide_to_pdf: turns the Markdown user guide into an A4 PDF with a running head, page numbers and
-// its pictures. Run at build time, without a display.
+// its pictures. Run at build time, without a display. The same sources give the same bytes: the
+// creation date is SOURCE_DATE_EPOCH's, or there is none.
+#include <QBuffer>
 #include <QColor>
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
+#include <QHashSeed>
 #include <QImage>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -19,8 +23,13 @@
 #include <QUrl>
 #include <QAbstractTextDocumentLayout>
 
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -226,6 +235,53 @@ bool PlacePictures(QTextDocument& document, const QString& directory, qreal widt
     return true;
 }
 
+// The PDF date of SOURCE_DATE_EPOCH, "D:YYYYMMDDHHmmSSZ" in UTC; empty when the variable is not
+// set or is empty. False, with a message, when it is not a whole number of seconds from 0 to the
+// end of the year 9999.
+bool SourceDate(QByteArray& date)
+{
+    date.clear();
+    const char* const text = std::getenv("SOURCE_DATE_EPOCH");
+    if (text == nullptr || *text == '\0')
+        return true;
+    const std::string_view digits(text);
+    int64_t seconds = -1;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), seconds);
+    constexpr int64_t kEndOf9999 = 253402300799;
+    std::tm utc{};
+    const std::time_t time = std::time_t(seconds);
+    if (error != std::errc() || end != digits.data() + digits.size() || seconds < 0 || seconds > kEndOf9999
+        || ::gmtime_r(&time, &utc) == nullptr) {
+        std::fprintf(stderr, "guide_to_pdf: SOURCE_DATE_EPOCH is not a number of seconds: %s\n", text);
+        return false;
+    }
+    char buffer[96];
+    std::snprintf(buffer, sizeof buffer, "D:%04d%02d%02d%02d%02d%02dZ", utc.tm_year + 1900, utc.tm_mon + 1,
+                  utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec);
+    date = buffer;
+    return true;
+}
+
+// Gives the document information's creation date the value date, or takes it out when date is
+// empty. The entry is overwritten in place and padded with blanks, so that every object keeps its
+// byte offset and the cross-reference table stays true. False when the writer left no creation date
+// where it always puts it, in the information dictionary at the start of the file.
+bool ReplaceCreationDate(QByteArray& pdf, const QByteArray& date)
+{
+    const QByteArray key = "/CreationDate (";
+    const qsizetype start = pdf.indexOf(key);
+    const qsizetype catalog = pdf.indexOf("/Type /Catalog");
+    const qsizetype close = start < 0 ? -1 : pdf.indexOf(')', start);
+    if (start < 0 || close < 0 || (catalog >= 0 && close > catalog))
+        return false;
+    const qsizetype length = close + 1 - start;
+    const QByteArray entry = date.isEmpty() ? QByteArray() : key + date + ')';
+    if (entry.size() > length)
+        return false;
+    pdf.replace(start, length, entry.leftJustified(length, ' '));
+    return true;
+}
+
 // The title and a rule in the top band of every page but the first, the page number in the bottom
 // band.
 void DrawPageBands(QPainter& painter, const QString& title, int width, int height, int band, int page, int pages)
@@ -246,10 +302,16 @@ void DrawPageBands(QPainter& painter, const QString& title, int width, int heigh
 
 int main(int argc, char** argv)
 {
+    // The writer keeps the fonts it embeds in a hash table; with the same seed in every run it
+    // writes them in the same order.
+    QHashSeed::setDeterministicGlobalSeed();
     if (argc != 3 && argc != 4) {
         std::fprintf(stderr, "usage: guide_to_pdf GUIDE.md OUTPUT.pdf [PICTURE_DIRECTORY]\n");
         return 2;
     }
+    QByteArray date;
+    if (!SourceDate(date))
+        return 1;
     // Set before the application object exists, so that no display is ever looked for.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
@@ -265,7 +327,9 @@ int main(int argc, char** argv)
     // Pictures are found beside the guide unless another directory is given.
     const QString pictureDirectory = argc == 4 ? QString::fromLocal8Bit(argv[3]) : QFileInfo(sourcePath).absolutePath();
 
-    QPdfWriter writer(QString::fromLocal8Bit(argv[2]));
+    QBuffer output;
+    output.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&output);
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageMargins(QMarginsF(22, 15, 22, 15), QPageLayout::Millimeter);
     writer.setResolution(300);
@@ -308,6 +372,19 @@ int main(int argc, char** argv)
         painter.restore();
     }
     if (!painter.end()) {
+        std::fprintf(stderr, "guide_to_pdf: cannot write %s\n", argv[2]);
+        return 1;
+    }
+
+    // The writer dates the document with the current time; the date becomes SOURCE_DATE_EPOCH's,
+    // or goes, before the file is written.
+    QByteArray pdf = output.data();
+    if (!ReplaceCreationDate(pdf, date)) {
+        std::fprintf(stderr, "guide_to_pdf: no creation date to replace in the PDF\n");
+        return 1;
+    }
+    QSaveFile file(QString::fromLocal8Bit(argv[2]));
+    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit()) {
         std::fprintf(stderr, "guide_to_pdf: cannot write %s\n", argv[2]);
         return 1;
     }

@@ -49,6 +49,24 @@ std::pair<uint32_t, uint32_t> PngSize(const std::string& png)
     return {word(16), word(20)};
 }
 
+// Every entry of the cross-reference table and the startxref offset point at what they name.
+void ExpectTrueOffsets(const std::string& pdf)
+{
+    const size_t startxref = pdf.rfind("startxref\n");
+    ASSERT_NE(startxref, std::string::npos);
+    const size_t table = std::stoul(pdf.substr(startxref + 10));
+    ASSERT_EQ(pdf.compare(table, 5, "xref\n"), 0);
+    const size_t header = pdf.find('\n', table + 5);
+    const int count = std::stoi(pdf.substr(pdf.find(' ', table + 5) + 1));
+    ASSERT_GT(count, 10);
+    for (int object = 1; object < count; ++object) {
+        const size_t entry = header + 1 + 20 * size_t(object);
+        const size_t offset = std::stoul(pdf.substr(entry, 10));
+        const std::string start = std::to_string(object) + " 0 obj";
+        EXPECT_EQ(pdf.compare(offset, start.size(), start), 0) << "object " << object << " at " << offset;
+    }
+}
+
 TEST(UserGuidePdf, BuiltBesideTheWizardsInstallLayout)
 {
     const std::string pdf = ReadFileText(ZORVEX_GUIDE_PDF);
@@ -111,8 +129,55 @@ protected:
         return RunProgram(command, root, environment);
     }
 
+    ProcessRun BuildGuide(const std::string& output, const std::map<std::string, std::string>& environment = {})
+    {
+        return Run({GUIDE_TO_PDF, std::string(ZORVEX_SOURCE_GUIDE), (root / output).string(), ZORVEX_GUIDE_PICTURES},
+                   environment);
+    }
+
     std::filesystem::path root;
 };
+
+TEST_F(GuideBuildTest, SameSourcesGiveTheSameBytesWithoutADate)
+{
+    ASSERT_EQ(BuildGuide("first.pdf").exitStatus, 0);
+    ASSERT_EQ(BuildGuide("second.pdf").exitStatus, 0);
+    const std::string first = ReadFileText(root / "first.pdf");
+    ASSERT_GE(first.size(), 1000u);
+    EXPECT_TRUE(first == ReadFileText(root / "second.pdf"));
+    EXPECT_EQ(first.find("CreationDate"), std::string::npos);
+    ExpectTrueOffsets(first);
+}
+
+TEST_F(GuideBuildTest, CreationDateIsSourceDateEpochInUtc)
+{
+    const struct {
+        const char* epoch;
+        const char* date;
+    } cases[] = {
+        {"0", "/CreationDate (D:19700101000000Z)"},
+        // 1700000000 s after the epoch is Tuesday 14 November 2023, 22:13:20 UTC.
+        {"1700000000", "/CreationDate (D:20231114221320Z)"},
+    };
+    for (const auto& c : cases) {
+        // In a time zone other than UTC, where the writer's own date is longer.
+        ASSERT_EQ(BuildGuide("dated.pdf", {{"SOURCE_DATE_EPOCH", c.epoch}, {"TZ", "IST-5:30"}}).exitStatus, 0);
+        const std::string pdf = ReadFileText(root / "dated.pdf");
+        EXPECT_EQ(Count(pdf, "CreationDate"), 1u) << c.epoch;
+        EXPECT_NE(pdf.find(c.date), std::string::npos) << c.epoch;
+        ExpectTrueOffsets(pdf);
+    }
+}
+
+TEST_F(GuideBuildTest, MalformedSourceDateEpochFailsTheBuildStep)
+{
+    for (const char* epoch : {"12x", "-1", "253402300800"}) {
+        const ProcessRun run = BuildGuide("dated.pdf", {{"SOURCE_DATE_EPOCH", epoch}});
+        EXPECT_NE(run.exitStatus, 0) << epoch;
+        EXPECT_NE(run.err.find("SOURCE_DATE_EPOCH"), std::string::npos) << epoch;
+        EXPECT_FALSE(std::filesystem::exists(root / "dated.pdf")) << epoch;
+    }
+}
 
 TEST_F(GuideBuildTest, EveryRunDrawsTheSamePicturesAtEveryDisplayScale)
 {
