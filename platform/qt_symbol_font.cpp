@@ -12,39 +12,40 @@
 
 namespace {
 
-// The family name under which a face's font file is known to the toolkit. Each face name is
-// looked up and each file registered only once per process.
+// The family name under which a font file is known to the toolkit; each file is registered only
+// once per process. A file that cannot be registered is asked for by the face name.
+QString FamilyForFile(const std::string& file, const std::string& faceName)
+{
+    if (file.empty())
+        return QString::fromStdString(faceName);
+    static std::map<std::string, QString> registered;
+    const auto loaded = registered.find(file);
+    if (loaded != registered.end())
+        return loaded->second;
+    QString family = QString::fromStdString(faceName);
+    const int id = QFontDatabase::addApplicationFont(QString::fromStdString(file));
+    const QStringList names = QFontDatabase::applicationFontFamilies(id);
+    if (!names.isEmpty())
+        family = names.first();
+    registered.emplace(file, family);
+    return family;
+}
+
+// The family name of a face's font file; each face name is looked up only once per process.
 QString FamilyFor(const std::string& faceName)
 {
     static std::map<std::string, QString> families;
     const auto known = families.find(faceName);
     if (known != families.end())
         return known->second;
-
-    QString family = QString::fromStdString(faceName);
-    const std::string file = FindFontFile(faceName);
-    if (!file.empty()) {
-        static std::map<std::string, QString> registered;
-        const auto loaded = registered.find(file);
-        if (loaded != registered.end()) {
-            family = loaded->second;
-        } else {
-            const int id = QFontDatabase::addApplicationFont(QString::fromStdString(file));
-            const QStringList names = QFontDatabase::applicationFontFamilies(id);
-            if (!names.isEmpty())
-                family = names.first();
-            registered.emplace(file, family);
-        }
-    }
+    const QString family = FamilyForFile(FindFontFile(faceName), faceName);
     families.emplace(faceName, family);
     return family;
 }
 
-} // namespace
-
-QFont SymbolQFont(const FontDescription& font)
+QFont SizedFont(const QString& family, const FontDescription& font)
 {
-    QFont result(FamilyFor(font.faceName));
+    QFont result(family);
     // The height is given in pixels; a character height (negative) is the pixel size itself.
     // A height of 0 asks for the default size, 8 points at 96 DPI.
     const int64_t height = font.height < 0 ? -int64_t(font.height) : int64_t(font.height);
@@ -53,5 +54,19 @@ QFont SymbolQFont(const FontDescription& font)
     result.setKerning(false);
     result.setHintingPreference(QFont::PreferFullHinting);
     result.setStyleStrategy(QFont::PreferMatch);
+    return result;
+}
+
+} // namespace
+
+QFont SymbolQFont(const FontDescription& font)
+{
+    return SizedFont(FamilyFor(font.faceName), font);
+}
+
+QFont SymbolQFont(const FontDescription& font, const std::string& file)
+{
+    QFont result = SizedFont(FamilyForFile(file, font.faceName), font);
+    result.setStyleStrategy(QFont::StyleStrategy(QFont::PreferMatch | QFont::NoFontMerging));
     return result;
 }

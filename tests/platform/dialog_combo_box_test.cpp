@@ -68,6 +68,20 @@ std::string Highlighted()
     return current.isValid() ? current.data().toString().toStdString() : "(none)";
 }
 
+// The rows of the open list that are cut by its edge, as "row: top..bottom" of the viewport.
+std::vector<std::string> CutRows()
+{
+    std::vector<std::string> cut;
+    const QAbstractItemView* list = ShownCombo()->view();
+    const QRect shown = list->viewport()->rect();
+    for (int row = 0; row < list->model()->rowCount(); ++row) {
+        const QRect entry = list->visualRect(list->model()->index(row, 0));
+        if (entry.intersects(shown) && !shown.contains(entry))
+            cut.push_back(std::to_string(row) + ": " + std::to_string(entry.top()) + ".." + std::to_string(entry.bottom()));
+    }
+    return cut;
+}
+
 // A click on the combo box's arrow.
 void ClickArrow()
 {
@@ -132,6 +146,12 @@ TEST_F(DialogComboBoxTest, OpeningTheListHighlightsTheEntryThatReadsAsTheEditOrN
             d.SetFocus(kCombo);
             openers[c.opener]();
             EXPECT_EQ(Highlighted(), c.highlighted);
+            // The highlighted entry is in view, and every row in view is whole.
+            const QAbstractItemView* list = ShownCombo()->view();
+            if (list->currentIndex().isValid()) {
+                EXPECT_TRUE(list->viewport()->rect().contains(list->visualRect(list->currentIndex())));
+            }
+            EXPECT_EQ(CutRows(), std::vector<std::string>{});
             EXPECT_EQ(d.ControlText(kCombo), c.text);
             ShownCombo()->hidePopup();
         });

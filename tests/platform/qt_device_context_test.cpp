@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -18,19 +21,56 @@ const QRgb kBlack = qRgb(0, 0, 0);
 const QRgb kRed = qRgb(255, 0, 0);
 const QRgb kBlue = qRgb(0, 0, 255);
 
-// Paints on a 64 x 64 surface of an odd colour and returns the result.
-QImage Paint(const std::function<void(DeviceContext&)>& draw)
+// Paints on a surface of an odd colour, size x size device pixels, at the scale, and returns it.
+QImage Paint(const std::function<void(DeviceContext&)>& draw, double scale = 1.0, int size = 64)
 {
-    QImage image(64, 64, QImage::Format_RGB32);
+    QImage image(size, size, QImage::Format_RGB32);
     image.fill(kGround);
     QPainter painter(&image);
     {
-        QtDeviceContext dc(painter, Rgb(240, 240, 240));
+        QtDeviceContext dc(painter, Rgb(240, 240, 240), scale);
         draw(dc);
     }
     painter.end();
     return image;
 }
+
+// The number of pixels of the colour in a row or a column of the image.
+int CountInRow(const QImage& image, int y, QRgb colour)
+{
+    int count = 0;
+    for (int x = 0; x < image.width(); ++x)
+        count += image.pixel(x, y) == colour ? 1 : 0;
+    return count;
+}
+
+int CountInColumn(const QImage& image, int x, QRgb colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        count += image.pixel(x, y) == colour ? 1 : 0;
+    return count;
+}
+
+// Device scales with the device edges of the units 3, 17, 1 and 11 (each floor(v x scale + 0.5),
+// worked out by hand) and the widths of a one-unit and a two-unit pen (round(width x scale)).
+struct ScaleCase {
+    double scale;
+    int left;
+    int right;
+    int top;
+    int bottom;
+    int thin;
+    int wide;
+};
+
+const ScaleCase kScales[] = {
+    {1.0, 3, 17, 1, 11, 1, 2},
+    {1.25, 4, 21, 1, 14, 1, 3},
+    {1.5, 5, 26, 2, 17, 2, 3},
+    {1.75, 5, 30, 2, 19, 2, 4},
+    {2.0, 6, 34, 2, 22, 2, 4},
+};
 
 class QtDeviceContextTest : public ::testing::Test {
 protected:
@@ -198,4 +238,125 @@ TEST_F(QtDeviceContextTest, VerticalTextReadsUpwardFromItsReferencePoint)
     EXPECT_EQ(image.pixel(19, 49), kGround);
     EXPECT_EQ(image.pixel(20, 51), kGround);
     EXPECT_EQ(image.pixel(40, 49), kGround);
+}
+
+// At any scale the halftone is a checker of single device pixels over the device pixels the area
+// covers, its edges rounded to the nearest device pixel: exactly half of an even-sized patch is
+// each colour, and no two neighbours match.
+TEST_F(QtDeviceContextTest, HalftoneIsACheckerOfDevicePixelsAtEveryScale)
+{
+    for (const ScaleCase& c : kScales) {
+        SCOPED_TRACE(c.scale);
+        const QImage image = Paint(
+            [](DeviceContext& dc) {
+                dc.SetTextColour(0x808080);
+                dc.SetBackgroundColour(Rgb(255, 255, 255));
+                dc.FillHalftone(Rect{3, 1, 17, 11});
+            },
+            c.scale);
+        int grey = 0;
+        int white = 0;
+        for (int y = c.top; y < c.bottom; ++y) {
+            for (int x = c.left; x < c.right; ++x) {
+                ASSERT_EQ(image.pixel(x, y), (x + y) % 2 == 0 ? kGrey : kWhite) << x << "," << y;
+                grey += image.pixel(x, y) == kGrey ? 1 : 0;
+                white += image.pixel(x, y) == kWhite ? 1 : 0;
+            }
+        }
+        if ((c.right - c.left) % 2 == 0 || (c.bottom - c.top) % 2 == 0) {
+            EXPECT_EQ(grey, white);
+        }
+        EXPECT_EQ(image.pixel(c.left - 1, c.top), kGround);
+        EXPECT_EQ(image.pixel(c.right, c.top), kGround);
+        EXPECT_EQ(image.pixel(c.left, c.top - 1), kGround);
+        EXPECT_EQ(image.pixel(c.left, c.bottom), kGround);
+    }
+}
+
+// A pen is equally wide along the whole of every line at every scale: across a horizontal or
+// vertical line, and along each row of a diagonal, where the squares of a pen t pixels wide that
+// follow each other one pixel down and across cover 2t - 1 pixels.
+TEST_F(QtDeviceContextTest, PensAreEquallyWideEverywhereAtEveryScale)
+{
+    for (const ScaleCase& c : kScales) {
+        SCOPED_TRACE(c.scale);
+        const QImage image = Paint(
+            [](DeviceContext& dc) {
+                dc.SelectPen(PenStyle::Solid, 1, 0x0000FF);
+                dc.MoveTo(2, 4);
+                dc.LineTo(40, 4);
+                dc.MoveTo(50, 2);
+                dc.LineTo(50, 40);
+                dc.MoveTo(60, 44);
+                dc.LineTo(68, 52);
+                dc.RestorePen();
+                dc.SelectPen(PenStyle::Solid, 2, 0xFF0000);
+                dc.MoveTo(4, 30);
+                dc.LineTo(40, 30);
+                dc.RestorePen();
+            },
+            c.scale, 160);
+        const auto device = [&](int unit) { return int(std::floor(unit * c.scale + 0.5)); };
+        for (int x = device(2); x < device(40); ++x)
+            ASSERT_EQ(CountInColumn(image, x, kRed), c.thin) << "column " << x;
+        for (int y = device(6); y < device(40); ++y)
+            ASSERT_EQ(CountInRow(image, y, kRed), c.thin) << "row " << y;
+        // The pen's round ends are left out; between them the stroke is its width.
+        for (int x = device(8); x < device(36); ++x)
+            ASSERT_EQ(CountInColumn(image, x, kBlue), c.wide) << "column " << x;
+        // The diagonal runs 8 units, its device length exactly 8 x scale at these starts.
+        const int steps = device(52) - device(44);
+        ASSERT_EQ(steps, device(68) - device(60));
+        for (int y = device(44) + c.thin - 1; y < device(44) + steps; ++y) {
+            int count = 0;
+            for (int x = device(56); x < device(72); ++x)
+                count += image.pixel(x, y) == kRed ? 1 : 0;
+            ASSERT_EQ(count, 2 * c.thin - 1) << "row " << y;
+        }
+    }
+}
+
+namespace {
+
+// The left and right edges of the opaque cell a text was drawn in, on its first row.
+std::pair<int, int> CellEdges(const QImage& image, int y)
+{
+    int left = -1;
+    int right = -1;
+    for (int x = 0; x < image.width(); ++x) {
+        if (image.pixel(x, y) != kGround) {
+            if (left < 0)
+                left = x;
+            right = x + 1;
+        }
+    }
+    return {left, right};
+}
+
+QImage PaintText(const std::string& text)
+{
+    FontDescription font;
+    font.height = -13;
+    font.faceName = "Arial";
+    return Paint([&](DeviceContext& dc) {
+        dc.SetBackgroundColour(Rgb(255, 255, 255));
+        dc.TextOut(10, 10, text, font);
+    });
+}
+
+} // namespace
+
+// A text is drawn as the UTF-8 characters it holds: "é" (two bytes) is one letter in a cell as wide
+// as that of "e", which has the same advance, with more ink for its accent; read as Latin-1 it
+// would be "Ã©", two letters in a wider cell. A byte that is not valid UTF-8 is drawn as U+FFFD.
+TEST_F(QtDeviceContextTest, TextIsDrawnAsItsUtf8Characters)
+{
+    const QImage plain = PaintText("e");
+    const QImage accented = PaintText("\xC3\xA9");
+    EXPECT_EQ(CellEdges(accented, 10), CellEdges(plain, 10));
+    EXPECT_NE(accented, plain);
+
+    const QImage invalid = PaintText("a\xFF");
+    EXPECT_EQ(invalid, PaintText("a\xEF\xBF\xBD"));
+    EXPECT_NE(invalid, PaintText("a"));
 }
