@@ -3,6 +3,7 @@
 #include "platform/dialog_controls.h"
 
 #include "platform/qt_dialog_combo_box.h"
+#include "platform/qt_page_pictures.h"
 #include "platform/qt_text.h"
 
 #include <QComboBox>
@@ -184,11 +185,11 @@ void DialogControls::SetPicture(int id, int bitmap)
     auto* label = As<QLabel>(control, ControlType::Picture);
     if (label == nullptr)
         return;
-    // A picture control takes the size of its bitmap.
-    const QPixmap pixmap(QStringLiteral(":/bitmaps/%1.bmp").arg(bitmap));
+    // A picture control takes the size of its bitmap, drawn for the screen's device pixels.
+    const QPixmap pixmap = PagePicture(bitmap, label->devicePixelRatio());
     label->setPixmap(pixmap);
     if (!pixmap.isNull())
-        label->resize(pixmap.size());
+        label->resize(PagePictureSize(bitmap, pixmap));
     control->bitmap = bitmap;
 }
 
