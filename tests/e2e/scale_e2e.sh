@@ -1,0 +1,150 @@
+#!/usr/bin/env bash
+# The pages at device pixel ratios 1, 1.5 and 2 (QT_SCALE_FACTOR) in a real X server (Xvfb): a
+# screenshot of each page, and in the preview of page 2 the shadow is a checker of device pixels,
+# exactly half grey, and the symbol's one-unit outline is round(scale) device pixels wide along its
+# whole top edge. Usage: scale_e2e.sh <build dir> [screenshot dir]
+set -uo pipefail
+
+build=$(cd "$1" && pwd)
+shots=${2:-$build/e2e-screenshots}
+mkdir -p "$shots"
+for tool in Xvfb xdotool import convert python3; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "SKIP: $tool is not installed (scripts/install-deps.sh installs it)"
+    exit 77
+  fi
+done
+
+root=$(mktemp -d /tmp/zorvex-scale.XXXXXX)
+display_number=$(( 170 + $$ % 100 ))
+export DISPLAY=":$display_number"
+export XDG_RUNTIME_DIR="$root/runtime"
+mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY QT_SCREEN_SCALE_FACTORS QT_FONT_DPI
+Xvfb "$DISPLAY" -screen 0 1600x1200x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+xvfb_pid=$!
+wizard_pid=""
+cleanup() {
+  [ -n "$wizard_pid" ] && kill "$wizard_pid" 2>/dev/null
+  kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$root"
+}
+trap cleanup EXIT
+for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+
+prefix="$root/prefix"
+cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: install"; exit 1; }
+
+failed=0
+fail() { echo "FAIL [scale $scale] $*"; failed=$((failed + 1)); }
+
+# Waits for a window whose title contains $1 (taken literally) and gives it the focus.
+window=""
+wait_window() {
+  window=""
+  local pattern
+  pattern=$(printf '%s' "$1" | sed 's/[][\\.*^$]/\\&/g')
+  for _ in $(seq 200); do
+    window=$(xdotool search --name "$pattern" 2>/dev/null | tail -1)
+    [ -n "$window" ] && break
+    sleep 0.1
+  done
+  [ -n "$window" ] || { fail "no window titled '$1'"; return 1; }
+  for _ in $(seq 50); do
+    xdotool windowfocus "$window" 2>/dev/null
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ] && break
+    sleep 0.1
+  done
+  sleep 0.5
+}
+
+# Checks the preview in a screenshot of page 2 taken at the scale; prints what it found.
+check_preview() { # check_preview <png> <scale>
+  convert "$1" ppm:- | python3 -c '
+import sys
+scale = float(sys.argv[1])
+data = sys.stdin.buffer.read()
+fields, at = [], 0
+while len(fields) < 4:
+    while data[at:at + 1].isspace():
+        at += 1
+    end = at
+    while not data[end:end + 1].isspace():
+        end += 1
+    fields.append(data[at:end])
+    at = end
+pixels = data[at + 1:]
+width, height = int(fields[1]), int(fields[2])
+def colour(x, y):
+    i = 3 * (y * width + x)
+    return tuple(pixels[i:i + 3])
+teal, grey = (0, 128, 128), (128, 128, 128)
+# The face outline is the teal box in the preview, the left part of the window.
+found = [(x, y) for y in range(height // 2) for x in range(int(width * 0.45)) if colour(x, y) == teal]
+if not found:
+    sys.exit("no symbol outline in the preview")
+left, right = min(p[0] for p in found), max(p[0] for p in found) + 1
+top, bottom = min(p[1] for p in found), max(p[1] for p in found) + 1
+# A patch of the shadow below the face, clear of its ends.
+rows = range(bottom + 1, bottom + int(5 * scale))
+columns = range(left + int(10 * scale), left + int(110 * scale))
+inked = matching = 0
+for y in rows:
+    for x in columns:
+        here = colour(x, y) == grey
+        inked += here
+        matching += here == (colour(x + 1, y) == grey)
+        matching += here == (colour(x, y + 1) == grey)
+total = len(rows) * len(columns)
+thin = int(scale + 0.5)
+widths = set()
+for x in range(left + int(20 * scale), right - int(20 * scale)):
+    run = 0
+    while colour(x, top + run) == teal:
+        run += 1
+    widths.add(run)
+print("shadow patch %dx%d: %d of %d grey, %d equal neighbours; outline %s device pixels wide"
+      % (len(columns), len(rows), inked, total, matching, sorted(widths)))
+problems = []
+if 2 * inked != total:
+    problems.append("the shadow is not half grey")
+if matching:
+    problems.append("the shadow is not a checker of device pixels")
+if widths != {thin}:
+    problems.append("the outline is not %d device pixels wide everywhere" % thin)
+if problems:
+    sys.exit("; ".join(problems))
+' "$2"
+}
+
+for scale in 1 1.5 2; do
+  case_dir="$root/scale-$scale"
+  mkdir -p "$case_dir/work"
+  (cd "$case_dir/work" && QT_SCALE_FACTOR=$scale "$prefix/bin/tarnwick" -n -symbol "$case_dir/filter.vhd" \
+     > "$case_dir/host.txt" 2>&1) &
+  wizard_pid=$!
+  page=1
+  for title in "[page 1 of 4]" "[page 2 of 4]" "[page 3 of 4]" "[page 4 of 4] -- Summary"; do
+    wait_window "$title" || break
+    import -window "$window" "$shots/scale-$scale-page$page.png" 2>/dev/null || fail "no screenshot of page $page"
+    if [ "$page" = 2 ]; then
+      if report=$(check_preview "$shots/scale-$scale-page2.png" "$scale" 2>&1); then
+        echo "scale $scale: $report"
+      else
+        fail "$report"
+      fi
+    fi
+    if [ "$page" = 4 ]; then xdotool key Escape; else xdotool key Return; fi
+    sleep 0.4
+    page=$((page + 1))
+  done
+  for _ in $(seq 100); do kill -0 "$wizard_pid" 2>/dev/null || break; sleep 0.1; done
+  kill "$wizard_pid" 2>/dev/null
+  wizard_pid=""
+done
+
+if [ "$failed" -gt 0 ]; then
+  echo "$failed check(s) failed; screenshots in $shots"
+  exit 1
+fi
+echo "all scales passed; screenshots in $shots"
