@@ -186,7 +186,11 @@ TEST_F(WizardPageTest, EnterOnTheLastPageLeavesWithNextThoughNextIsDisabled)
     TestPage page = Wide();
     page.buttonMode = ButtonMode::LastPage;
     page.result = PageResult::Cancel;
-    Show(page, [&](Dialog& dialog) { dialog.PressEnter(); });
+    // Away from the push buttons, where Return presses the button that has the focus.
+    Show(page, [&](Dialog& dialog) {
+        dialog.SetFocus(kSeparator);
+        dialog.PressEnter();
+    });
     EXPECT_EQ(page.result, PageResult::Next);
 }
 
