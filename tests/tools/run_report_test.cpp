@@ -49,4 +49,20 @@ TEST(RunFiles, DescriptionMarksEachFileByTheGivenTest)
               "  absent   /d/f.cmp  (component declaration)\n");
 }
 
+TEST(RunFiles, HostFilesTarnwickTriedAreMarkedMadeOrWhyNot)
+{
+    std::vector<RunFile> files = FilesOfRun("/d/f.vhd", false);
+    for (RunFile& file : files)
+        file.attempted = file.maker == RunFile::Maker::Host;
+    files[2].made = true;
+    files[3].reason = "not ours";
+    files[4].reason = "none";
+    const std::string text = DescribeFiles(files, [](const std::string&) { return true; });
+    EXPECT_EQ(text.substr(text.find("files tarnwick")),
+              "files tarnwick creates from them:\n"
+              "  made     /d/f.vhd  (design file)\n"
+              "  not made /d/f.inc  (include file): not ours\n"
+              "  not made /d/f.cmp  (component declaration): none\n");
+}
+
 } // namespace

@@ -55,6 +55,9 @@ protected:
 
 TEST_F(TarnwickRun, FinishedRunShowsEachCornerTheOutcomeAndTheFiles)
 {
+    // The stand-in wizard's .cnx holds no module to make a design file of.
+    const std::string kNoModule = "the retrieval information names no module and its ports";
+    const std::string kNoInclude = "a function prototype in the host's own language, which tarnwick does not write";
     const ProcessRun run = Run({"-n", "-symbol", "-p", "2", "-x", "640", "-y", "-20", Design()}, "0",
                                "1034 640 480;1034 -3 7");
     ASSERT_EQ(run.exitStatus, 0) << run.err;
@@ -71,11 +74,11 @@ TEST_F(TarnwickRun, FinishedRunShowsEachCornerTheOutcomeAndTheFiles)
                                   "files the wizard writes:",
                                   "  present  " + d + "f.cnx  (retrieval information)",
                                   "  present  ./f.vec  (simulation vectors)",
-                                  "files the host would create from them (tarnwick does not create them):",
-                                  "  absent   " + d + "f.vhd  (design file)",
-                                  "  absent   " + d + "f.inc  (include file)",
-                                  "  absent   " + d + "f.cmp  (component declaration)",
-                                  "  absent   " + d + "f.sym  (symbol file)",
+                                  "files tarnwick creates from them:",
+                                  "  not made " + d + "f.vhd  (design file): " + kNoModule,
+                                  "  not made " + d + "f.inc  (include file): " + kNoInclude,
+                                  "  not made " + d + "f.cmp  (component declaration): " + kNoModule,
+                                  "  not made " + d + "f.sym  (symbol file): tarnwick does not make it",
                               }));
     EXPECT_EQ(run.err, "");
 }

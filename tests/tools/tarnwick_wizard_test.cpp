@@ -69,6 +69,31 @@ TEST_F(TarnwickWithWizard, SilentNewRunWritesBothFiles)
     EXPECT_TRUE(fs::exists(designs / "deint.cnx"));
     EXPECT_TRUE(fs::exists(work / "deint.vec"));
     EXPECT_FALSE(Contains(run.out, "page exit")) << "a silent run shows no page";
+    EXPECT_TRUE(Contains(run.out, "files tarnwick creates from them:\n  made     " + (designs / "deint.vhd").string()
+                                      + "  (design file)\n  not made " + (designs / "deint.inc").string()
+                                      + "  (include file): a function prototype in the host's own language"))
+        << run.out;
+    EXPECT_TRUE(Contains(run.out, "  made     " + (designs / "deint.cmp").string() + "  (component declaration)\n"));
+    EXPECT_TRUE(Contains(ReadFileText(designs / "deint.vhd"), "entity deint is\n"));
+}
+
+TEST_F(TarnwickWithWizard, DesignFilesCanBeLeftOutAndOneThatCannotBeWrittenFailsTheRun)
+{
+    const std::string design = (designs / "f.v").string();
+    const ProcessRun left = Run({"-n", "-silent", "--no-design-files", design});
+    EXPECT_EQ(left.exitStatus, 0) << left.err;
+    EXPECT_TRUE(Contains(left.out, "  absent   " + (designs / "f.v").string())) << left.out;
+    EXPECT_FALSE(fs::exists(designs / "f.v"));
+
+    // A folder where the .cmp goes cannot be replaced by a file.
+    fs::create_directory(designs / "f.cmp");
+    const ProcessRun run = Run({"-n", "-silent", design});
+    EXPECT_EQ(run.exitStatus, 125);
+    EXPECT_TRUE(Contains(run.err, "tarnwick: cannot write " + (designs / "f.cmp").string() + "\n")) << run.err;
+    EXPECT_TRUE(Contains(run.out, "  not made " + (designs / "f.cmp").string()
+                                      + "  (component declaration): it cannot be written\n"))
+        << run.out;
+    EXPECT_TRUE(Contains(ReadFileText(designs / "f.v"), "module f (\n"));
 }
 
 TEST_F(TarnwickWithWizard, StartUpFailuresOfTheWizardAreReportedAsSuch)
@@ -111,8 +136,8 @@ TEST_F(TarnwickWithWizard, ChangedSettingsWriteWhatTheWizardWritesForThem)
     ASSERT_EQ(RunProgram({ZORVEX_EXE, "-silent", (direct / "a.vhd").string()}, direct, {{"DISPLAY", ""}}).exitStatus, 0);
     EXPECT_EQ(ReadFileText(designs / "a.cnx"), ReadFileText(direct / "a.cnx"));
     EXPECT_EQ(ReadFileText(work / "a.vec"), ReadFileText(direct / "a.vec"));
-    // No working copy is left behind.
-    EXPECT_EQ(FolderFiles({designs}).size(), 1u);
+    // No working copy is left behind: only the .cnx and the design file and .cmp made from it.
+    EXPECT_EQ(FolderFiles({designs}).size(), 3u);
 
     // The report is one JSON object with the stored settings and their figures: a 5 x 7 block
     // holds 35 words, takes 2 * 35 + 4 cycles and 3 + 3 address bits; 35 / 204 codewords, so
@@ -123,7 +148,10 @@ TEST_F(TarnwickWithWizard, ChangedSettingsWriteWhatTheWizardWritesForThem)
     EXPECT_EQ(report["design"], (designs / "a.vhd").string());
     EXPECT_EQ(report["pageExits"], nlohmann::json::array());
     EXPECT_EQ(report["files"][0], (nlohmann::json{{"path", (designs / "a.cnx").string()}, {"exists", true}}));
-    EXPECT_EQ(report["files"][2], (nlohmann::json{{"path", (designs / "a.vhd").string()}, {"exists", false}}));
+    EXPECT_EQ(report["files"][2],
+              (nlohmann::json{{"path", (designs / "a.vhd").string()}, {"exists", true}, {"made", true}}));
+    EXPECT_EQ(report["files"][3]["made"], false);
+    EXPECT_TRUE(report["files"][3]["reason"].is_string());
     EXPECT_EQ(report["settings"]["CHARACTERISTIC_J"], 7);
     EXPECT_EQ(report["settings"]["BLOCK"], 1);
     EXPECT_EQ(report["settings"].size(), 12u);

@@ -53,8 +53,15 @@ std::string RunReportJson(const RunSummary& run, const std::function<bool(const 
         pageExits.push_back(Json::array({x, y}));
     report["pageExits"] = pageExits;
     Json files = Json::array();
-    for (const RunFile& file : run.files)
-        files.push_back(Json{{"path", file.path}, {"exists", exists(file.path)}});
+    for (const RunFile& file : run.files) {
+        Json entry{{"path", file.path}, {"exists", exists(file.path)}};
+        if (file.attempted) {
+            entry["made"] = file.made;
+            if (!file.made)
+                entry["reason"] = file.reason;
+        }
+        files.push_back(entry);
+    }
     report["files"] = files;
     Json derived;
     Json settings;

@@ -1,6 +1,7 @@
 // tarnwick: stands in for the host design environment. It starts the wizard on a design the way
 // the host does, shows each page exit the wizard reports, and tells what the wizard's exit status
 // means and which files are there afterwards.
+#include "tools/tarnwick/design_files.h"
 #include "tools/tarnwick/json_report.h"
 #include "tools/tarnwick/page_exit_listener.h"
 #include "tools/tarnwick/printable_text.h"
@@ -162,14 +163,21 @@ int main(int argc, char** argv)
         && !staged.Install(error))
         return Fail(kTarnwickFailed, error);
 
-    const std::vector<RunFile> files = FilesOfRun(WizardDesignArgument(options.designPath), options.symbolFile);
+    std::vector<RunFile> files = FilesOfRun(WizardDesignArgument(options.designPath), options.symbolFile);
+    // Like the host, tarnwick makes its files from the .cnx once the wizard has written one.
+    std::vector<std::string> writeErrors;
+    if (options.designFiles && WIFEXITED(waitStatus) && (status == 0 || status == 3))
+        MakeDesignFiles(files, writeErrors);
+    for (const std::string& message : writeErrors)
+        std::fprintf(stderr, "tarnwick: %s\n", message.c_str());
+    const int finalStatus = writeErrors.empty() ? status : kTarnwickFailed;
     const auto exists = [](const std::string& path) { return ::access(path.c_str(), F_OK) == 0; };
     if (options.json) {
         const RunSummary summary{waitStatus, options.designPath, report.pageExits, files};
         std::fputs(RunReportJson(summary, exists).c_str(), stdout);
-        return status;
+        return finalStatus;
     }
     std::printf("wizard ended with %s: %s\n", DescribeWaitStatus(waitStatus).c_str(), OutcomeText(waitStatus).c_str());
     std::fputs(DescribeFiles(files, exists).c_str(), stdout);
-    return status;
+    return finalStatus;
 }

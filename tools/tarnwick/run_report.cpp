@@ -3,6 +3,7 @@
 #include "host/path_split.h"
 #include "tools/tarnwick/printable_text.h"
 
+#include <algorithm>
 #include <sys/wait.h>
 
 std::string OutcomeText(int waitStatus)
@@ -73,6 +74,18 @@ std::string DescribeFiles(const std::vector<RunFile>& files, const std::function
         }
     };
     section(RunFile::Maker::Wizard, "files the wizard writes:\n");
-    section(RunFile::Maker::Host, "files the host would create from them (tarnwick does not create them):\n");
+    const bool attempted = std::any_of(files.begin(), files.end(), [](const RunFile& f) { return f.attempted; });
+    if (!attempted) {
+        section(RunFile::Maker::Host, "files the host would create from them (tarnwick does not create them):\n");
+        return text;
+    }
+    text += "files tarnwick creates from them:\n";
+    for (const RunFile& file : files) {
+        if (file.maker != RunFile::Maker::Host)
+            continue;
+        text += file.made ? "  made     " : "  not made ";
+        text += PrintableText(file.path) + "  (" + file.role + ")";
+        text += file.made ? "\n" : ": " + file.reason + "\n";
+    }
     return text;
 }

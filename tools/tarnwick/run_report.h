@@ -30,6 +30,10 @@ struct RunFile {
     std::string path;
     std::string role;
     Maker maker = Maker::Wizard;
+    // For a host's file, whether tarnwick tried to make it, whether it did and, if not, why not.
+    bool attempted = false;
+    bool made = false;
+    std::string reason;
 };
 
 // The files of a run on designPath: the wizard's retrieval information beside the design and its
@@ -39,5 +43,6 @@ struct RunFile {
 std::vector<RunFile> FilesOfRun(const std::string& designPath, bool symbolFile);
 
 // The file list as text, one line per file under a heading for each maker, each marked "present"
-// or "absent" by exists; each path as PrintableText shows it.
+// or "absent" by exists; each path as PrintableText shows it. Once tarnwick has tried to make the
+// host's files, each of them is marked "made" or "not made" with the reason.
 std::string DescribeFiles(const std::vector<RunFile>& files, const std::function<bool(const std::string&)>& exists);

@@ -27,6 +27,7 @@ const char* const kTarnwickUsage =
     "  --memory internal|external\n"
     "                        set the flags as the pages' choices set them\n"
     "  --json                print one JSON object as the report, and nothing else on stdout\n"
+    "  --no-design-files     do not make the design file and the .cmp from the .cnx\n"
     "  --help                print this text\n"
     "  --                    what follows is the design file, even when it starts with '-'\n"
     "\n"
@@ -65,7 +66,7 @@ constexpr OptionSpec kOptions[] = {
     {nullptr, "zorvex", Value::Path},    {nullptr, "help", Value::None},
     {nullptr, "set", Value::Setting},    {nullptr, "algorithm", Value::Choice},
     {nullptr, "direction", Value::Choice}, {nullptr, "memory", Value::Choice},
-    {nullptr, "json", Value::None},
+    {nullptr, "json", Value::None},      {nullptr, "no-design-files", Value::None},
 };
 
 bool ParseInt(const std::string& text, int& value)
@@ -194,6 +195,8 @@ bool ParseTarnwickOptions(const std::vector<std::string>& args, TarnwickOptions&
             }
             if (name == "json")
                 options.json = true;
+            else if (name == "no-design-files")
+                options.designFiles = false;
             else if (name == "new")
                 options.newFile = true;
             else if (name == "silent")

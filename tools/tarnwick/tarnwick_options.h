@@ -20,6 +20,7 @@ struct TarnwickOptions {
     // Settings to change before the wizard runs, in the order given.
     std::vector<SettingOverride> overrides;
     bool json = false;
+    bool designFiles = true; // false with --no-design-files
     bool help = false;
 };
 

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "model/interface_model.h"
+#include "tools/tarnwick/run_report.h"
+
+#include <string>
+#include <vector>
+
+// The design file in VHDL-93 for the variation in model: an entity named entity with the model's
+// used ports, whose architecture declares the library module as a component (the constants as its
+// generics, its ports from the connections) and port-maps one instance of it. Empty text when the
+// model names no module in its connections.
+std::string VhdlDesignFile(const InterfaceModel& model, const std::string& entity);
+
+// The design file in Verilog-2001: a module with the used ports and one instance of the library
+// module, the constants as its parameters. Empty text when the model names no module.
+std::string VerilogDesignFile(const InterfaceModel& model, const std::string& module);
+
+// The VHDL component declaration of the design's own entity.
+std::string ComponentDeclaration(const InterfaceModel& model, const std::string& entity);
+
+// Makes the host's files among files from the retrieval information beside the design: the design
+// file (.vhd or .v), the component declaration; the .tdf design file and the include file are
+// marked not made. Each file's outcome is recorded in it. False, with one message per failure in
+// errors, when a file could not be written.
+bool MakeDesignFiles(std::vector<RunFile>& files, std::vector<std::string>& errors);
