@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xdotool imagemagick x11-utils
   poppler-utils
+  librsvg2-bin
   ghdl iverilog
   at-spi2-core python3-pyatspi dbus-x11
 )

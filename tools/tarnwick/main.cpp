@@ -1,12 +1,14 @@
 // tarnwick: stands in for the host design environment. It starts the wizard on a design the way
 // the host does, shows each page exit the wizard reports, and tells what the wizard's exit status
 // means and which files are there afterwards.
+#include "host/path_split.h"
 #include "tools/tarnwick/design_files.h"
 #include "tools/tarnwick/json_report.h"
 #include "tools/tarnwick/page_exit_listener.h"
 #include "tools/tarnwick/printable_text.h"
 #include "tools/tarnwick/run_report.h"
 #include "tools/tarnwick/staged_design.h"
+#include "tools/tarnwick/symbol_svg.h"
 #include "tools/tarnwick/tarnwick_options.h"
 #include "tools/tarnwick/wizard_invocation.h"
 #include "tools/tarnwick/wizard_process.h"
@@ -171,6 +173,12 @@ int main(int argc, char** argv)
     for (const std::string& message : writeErrors)
         std::fprintf(stderr, "tarnwick: %s\n", message.c_str());
     const int finalStatus = writeErrors.empty() ? status : kTarnwickFailed;
+    // The symbol is drawn from the .cnx the wizard has just written, named as the host names it.
+    const SplitPath designName = SplitDesignPath(WizardDesignArgument(options.designPath));
+    if (!options.svgPath.empty() && WIFEXITED(waitStatus) && (status == 0 || status == 3)
+        && !WriteSymbolSvgFile(designName.directory + designName.baseName + ".cnx", designName.baseName,
+                               options.svgPath, error))
+        return Fail(kTarnwickFailed, error);
     const auto exists = [](const std::string& path) { return ::access(path.c_str(), F_OK) == 0; };
     if (options.json) {
         const RunSummary summary{waitStatus, options.designPath, report.pageExits, files};

@@ -27,6 +27,8 @@ const char* const kTarnwickUsage =
     "  --memory internal|external\n"
     "                        set the flags as the pages' choices set them\n"
     "  --json                print one JSON object as the report, and nothing else on stdout\n"
+    "  --svg FILE            when the wizard has finished, write the symbol of the design's .cnx\n"
+    "                        to FILE as SVG\n"
     "  --no-design-files     do not make the design file and the .cmp from the .cnx\n"
     "  --help                print this text\n"
     "  --                    what follows is the design file, even when it starts with '-'\n"
@@ -67,6 +69,7 @@ constexpr OptionSpec kOptions[] = {
     {nullptr, "set", Value::Setting},    {nullptr, "algorithm", Value::Choice},
     {nullptr, "direction", Value::Choice}, {nullptr, "memory", Value::Choice},
     {nullptr, "json", Value::None},      {nullptr, "no-design-files", Value::None},
+    {nullptr, "svg", Value::Path},
 };
 
 bool ParseInt(const std::string& text, int& value)
@@ -123,7 +126,7 @@ bool StoreValue(const OptionSpec& spec, const std::string& arg, const std::strin
             error = "option " + PrintableText(arg) + " needs a path";
             return false;
         }
-        options.wizardPath = text;
+        (std::string(spec.longName) == "svg" ? options.svgPath : options.wizardPath) = text;
         return true;
     }
     int number = 0;

@@ -21,6 +21,8 @@ struct TarnwickOptions {
     std::vector<SettingOverride> overrides;
     bool json = false;
     bool designFiles = true; // false with --no-design-files
+    // Where to write the symbol as SVG after the wizard has finished; empty: nowhere.
+    std::string svgPath;
     bool help = false;
 };
 
