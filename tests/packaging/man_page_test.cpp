@@ -171,7 +171,10 @@ TEST(ManPages, TarnwickPageHasAnEntryForEveryFieldOfTheJsonReport)
         std::string error;
         ASSERT_TRUE(staged.Create(folder + "/f.vhd", InterleaverSettings(), error)) << error;
         const std::string cnx = staged.folder() + "/f.cnx";
-        const RunSummary run{0, staged.designPath(), {{10, 20}}, {{cnx, "retrieval information"}}};
+        RunFile retrievalInfo;
+        retrievalInfo.path = cnx;
+        retrievalInfo.role = "retrieval information";
+        const RunSummary run{0, staged.designPath(), {{10, 20}}, {retrievalInfo}};
         report = nlohmann::json::parse(RunReportJson(run, [](const std::string&) { return true; }));
     }
     ::rmdir(folder.c_str());

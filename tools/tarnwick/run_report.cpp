@@ -49,15 +49,22 @@ std::vector<RunFile> FilesOfRun(const std::string& designPath, bool symbolFile)
     const size_t start = designPath.find_first_not_of(" \t\n\r\v\f");
     const SplitPath name = SplitDesignPath(start == std::string::npos ? std::string() : designPath.substr(start));
     const std::string stem = name.directory + name.baseName;
+    const auto file = [](std::string path, const char* role, RunFile::Maker maker) {
+        RunFile entry;
+        entry.path = std::move(path);
+        entry.role = role;
+        entry.maker = maker;
+        return entry;
+    };
     std::vector<RunFile> files{
-        {stem + ".cnx", "retrieval information", RunFile::Maker::Wizard},
-        {"./" + name.baseName + ".vec", "simulation vectors", RunFile::Maker::Wizard},
-        {stem + name.extension, "design file", RunFile::Maker::Host},
-        {stem + ".inc", "include file", RunFile::Maker::Host},
-        {stem + ".cmp", "component declaration", RunFile::Maker::Host},
+        file(stem + ".cnx", "retrieval information", RunFile::Maker::Wizard),
+        file("./" + name.baseName + ".vec", "simulation vectors", RunFile::Maker::Wizard),
+        file(stem + name.extension, "design file", RunFile::Maker::Host),
+        file(stem + ".inc", "include file", RunFile::Maker::Host),
+        file(stem + ".cmp", "component declaration", RunFile::Maker::Host),
     };
     if (symbolFile)
-        files.push_back({stem + ".sym", "symbol file", RunFile::Maker::Host});
+        files.push_back(file(stem + ".sym", "symbol file", RunFile::Maker::Host));
     return files;
 }
 
