@@ -16,3 +16,9 @@ SplitPath SplitDesignPath(const std::string& path)
     }
     return split;
 }
+
+std::string TrimDesignPath(const std::string& fileName)
+{
+    const size_t start = fileName.find_first_not_of(" \t\n\r\v\f");
+    return start == std::string::npos ? std::string() : fileName.substr(start);
+}

@@ -10,3 +10,7 @@ struct SplitPath {
 };
 
 SplitPath SplitDesignPath(const std::string& path);
+
+// The design path as the wizard takes it from its file name: without the white space before it
+// (the white space after it stays).
+std::string TrimDesignPath(const std::string& fileName);

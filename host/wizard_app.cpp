@@ -60,8 +60,7 @@ bool WizardApp::Run(const std::string& commandLineText)
 {
     ParseCommandLine(commandLineText);
     silent = commandLine.silent != 0;
-    const size_t start = commandLine.fileName.find_first_not_of(" \t\n\r\v\f");
-    designPath = start == std::string::npos ? std::string() : commandLine.fileName.substr(start);
+    designPath = TrimDesignPath(commandLine.fileName);
     host().hostThreadId = commandLine.hostThreadId;
     if (designPath.empty()) {
         messages().Show(kHostTitle, "Can't start the wizard -- no design file has been specified");

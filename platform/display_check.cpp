@@ -114,8 +114,3 @@ WindowSystem FindWindowSystem(std::chrono::milliseconds handshakeLimit)
         return WindowSystem::Wayland;
     return WindowSystem::None;
 }
-
-bool DisplayAvailable()
-{
-    return FindWindowSystem() != WindowSystem::None;
-}

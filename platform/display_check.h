@@ -27,6 +27,3 @@ bool UnixSocketAnswers(const std::string& address);
 // below. Otherwise the X server of DISPLAY comes first, also where a Wayland compositor runs, since
 // only there can a window be placed where the host asks; then the compositor of WAYLAND_DISPLAY.
 WindowSystem FindWindowSystem(std::chrono::milliseconds handshakeLimit = kXHandshakeLimit);
-
-// FindWindowSystem() found one.
-bool DisplayAvailable();

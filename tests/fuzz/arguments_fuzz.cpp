@@ -53,8 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             token.erase(0, 1);
         commandLine.ParseParameter(token, isFlag, false);
     }
-    const size_t start = commandLine.fileName.find_first_not_of(" \t\n\r\v\f");
-    const std::string designPath = start == std::string::npos ? std::string() : commandLine.fileName.substr(start);
+    const std::string designPath = TrimDesignPath(commandLine.fileName);
     const SplitPath split = SplitDesignPath(designPath);
     Check(split.directory + split.baseName + split.extension == designPath, "the design path split loses text");
     return 0;

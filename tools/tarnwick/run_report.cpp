@@ -46,8 +46,7 @@ std::vector<RunFile> FilesOfRun(const std::string& designPath, bool symbolFile)
 {
     // The paths the wizard writes, from the design path split the way the wizard splits it, after
     // the blanks it drops before the path.
-    const size_t start = designPath.find_first_not_of(" \t\n\r\v\f");
-    const SplitPath name = SplitDesignPath(start == std::string::npos ? std::string() : designPath.substr(start));
+    const SplitPath name = SplitDesignPath(TrimDesignPath(designPath));
     const std::string stem = name.directory + name.baseName;
     const auto file = [](std::string path, const char* role, RunFile::Maker maker) {
         RunFile entry;
