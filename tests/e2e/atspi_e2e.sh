@@ -8,33 +8,17 @@ build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 # Debian's own interpreter: python3-pyatspi is installed for it, not for other Pythons on PATH.
 python=/usr/bin/python3
-for tool in Xvfb xdotool dbus-launch "$python"; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed (scripts/install-deps.sh installs it)"
-    exit 77
-  fi
-done
+source "$here/xvfb_session.sh"
+require_tools Xvfb xdotool dbus-launch "$python"
 if ! "$python" -c 'import pyatspi' 2>/dev/null; then
   echo "SKIP: python3-pyatspi is not installed (scripts/install-deps.sh installs it)"
   exit 77
 fi
 
-root=$(mktemp -d /tmp/zorvex-atspi.XXXXXX)
-display_number=$(( 170 + $$ % 100 ))
-export DISPLAY=":$display_number"
-export XDG_RUNTIME_DIR="$root/runtime"
-mkdir -m 700 -p "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb_pid=$!
+unset DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS
 bus_pid=""
-cleanup() {
-  [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null
-  kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$root"
-}
-trap cleanup EXIT
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+stop_extras() { [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null; }
+start_xvfb atspi 170 1280x1024x24
 
 # A session bus of our own: the accessibility bus and its registry are started on it on demand,
 # and end with it.

@@ -7,27 +7,9 @@ set -uo pipefail
 build=$(cd "$1" && pwd)
 shots=${2:-$build/e2e-screenshots}
 mkdir -p "$shots"
-for tool in Xvfb xdotool import; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed (scripts/install-deps.sh installs it)"
-    exit 77
-  fi
-done
-
-root=$(mktemp -d /tmp/zorvex-e2e.XXXXXX)
-display_number=$(( 70 + $$ % 100 ))
-export DISPLAY=":$display_number"
-export XDG_RUNTIME_DIR="$root/runtime"
-mkdir -m 700 -p "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb_pid=$!
-cleanup() {
-  kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$root"
-}
-trap cleanup EXIT
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+source "$(dirname "$0")/xvfb_session.sh"
+require_tools Xvfb xdotool import
+start_xvfb e2e 70 1280x1024x24
 
 # The wizard as installed, so that it finds its user guide beside bin/.
 prefix="$root/prefix"

@@ -8,29 +8,12 @@ set -uo pipefail
 build=$(cd "$1" && pwd)
 shots=${2:-$build/e2e-screenshots}
 mkdir -p "$shots"
-for tool in Xvfb xdotool import convert python3; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed (scripts/install-deps.sh installs it)"
-    exit 77
-  fi
-done
-
-root=$(mktemp -d /tmp/zorvex-scale.XXXXXX)
-display_number=$(( 170 + $$ % 100 ))
-export DISPLAY=":$display_number"
-export XDG_RUNTIME_DIR="$root/runtime"
-mkdir -m 700 -p "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY QT_SCREEN_SCALE_FACTORS QT_FONT_DPI
-Xvfb "$DISPLAY" -screen 0 1600x1200x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb_pid=$!
+source "$(dirname "$0")/xvfb_session.sh"
+require_tools Xvfb xdotool import convert python3
+unset QT_SCREEN_SCALE_FACTORS QT_FONT_DPI
 wizard_pid=""
-cleanup() {
-  [ -n "$wizard_pid" ] && kill "$wizard_pid" 2>/dev/null
-  kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$root"
-}
-trap cleanup EXIT
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+stop_extras() { [ -n "$wizard_pid" ] && kill "$wizard_pid" 2>/dev/null; }
+start_xvfb scale 170 1600x1200x24
 
 prefix="$root/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: install"; exit 1; }

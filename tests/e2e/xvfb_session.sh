@@ -1,0 +1,34 @@
+# Sourced by the end-to-end scripts: the tools they need, and a private folder with an X server
+# (Xvfb) of their own, both removed when the script ends.
+
+# require_tools TOOL...: ends the script with status 77 (skipped) when a tool is missing.
+require_tools() {
+  local tool
+  for tool in "$@"; do
+    if ! command -v "$tool" >/dev/null; then
+      echo "SKIP: $tool is not installed (scripts/install-deps.sh installs it)"
+      exit 77
+    fi
+  done
+}
+
+# start_xvfb NAME DISPLAY_BASE GEOMETRY: makes the folder $root (/tmp/zorvex-NAME.*) with a runtime
+# folder, starts Xvfb of that screen geometry on a display from DISPLAY_BASE, and waits until it
+# answers. On exit the script's own stop_extras runs first, when it defines one.
+start_xvfb() {
+  root=$(mktemp -d "/tmp/zorvex-$1.XXXXXX")
+  export DISPLAY=":$(( $2 + $$ % 100 ))"
+  export XDG_RUNTIME_DIR="$root/runtime"
+  mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+  unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+  Xvfb "$DISPLAY" -screen 0 "$3" -nolisten tcp -noreset >/dev/null 2>&1 &
+  xvfb_pid=$!
+  trap stop_xvfb EXIT
+  for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+}
+
+stop_xvfb() {
+  if declare -F stop_extras >/dev/null; then stop_extras; fi
+  kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$root"
+}
