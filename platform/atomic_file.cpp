@@ -108,6 +108,8 @@ AtomicFile::AtomicFile() = default;
 
 AtomicFile::~AtomicFile()
 {
+    // A file exchanged but never finished belongs to a set that did not change whole.
+    Undo();
     Discard();
 }
 
@@ -145,7 +147,18 @@ std::ostream& AtomicFile::stream()
 
 bool AtomicFile::Commit()
 {
-    if (fd_ < 0)
+    if (!Prepare())
+        return false;
+    if (!Exchange()) {
+        Discard();
+        return false;
+    }
+    return Finish();
+}
+
+bool AtomicFile::Prepare()
+{
+    if (fd_ < 0 || step_ != Step::Writing)
         return false;
     stream_->flush();
     bool ok = buffer_->Drain() && !stream_->bad();
@@ -159,17 +172,14 @@ bool AtomicFile::Commit()
     fd_ = -1;
     if (::close(fd) != 0)
         ok = false;
-    if (ok && !ReplaceTarget())
-        ok = false;
-    if (!ok && !temporaryPath_.empty())
-        ::unlink(temporaryPath_.c_str());
-    if (ok && durability_ == Durability::Durable && !SyncDirectory())
-        ok = false;
-    pending_.Release();
-    temporaryPath_.clear();
     stream_.reset();
     buffer_.reset();
-    return ok;
+    if (!ok) {
+        Discard();
+        return false;
+    }
+    step_ = Step::Prepared;
+    return true;
 }
 
 bool AtomicFile::NameUnnamed()
@@ -189,20 +199,63 @@ void AtomicFile::KeepPermissions()
         ::fchmod(fd_, target.st_mode & 0777);
 }
 
-bool AtomicFile::ReplaceTarget()
+bool AtomicFile::Exchange()
 {
+    if (step_ != Step::Prepared)
+        return false;
     // Renaming over an existing file makes some file systems allocate and start writing the new
     // file's blocks at once, which costs as much as writing a large vector file. Exchanging the
-    // two names is just as atomic and leaves the writing to the system's usual schedule; the old
-    // file, now under the temporary name, is then removed. Only a regular file is exchanged, so
-    // that anything else in the way (a directory, say) makes the replacement fail as before.
+    // two names is just as atomic, leaves the writing to the system's usual schedule and keeps
+    // the old file under the temporary name until Finish removes it or Undo puts it back. A
+    // directory in the way is not exchanged, so that the replacement fails.
     struct stat target {};
-    if (::lstat(path_.c_str(), &target) == 0 && S_ISREG(target.st_mode)
-        && ::renameat2(AT_FDCWD, temporaryPath_.c_str(), AT_FDCWD, path_.c_str(), RENAME_EXCHANGE) == 0) {
-        ::unlink(temporaryPath_.c_str());
-        return true;
+    const bool present = ::lstat(path_.c_str(), &target) == 0;
+    if (present && S_ISDIR(target.st_mode))
+        return false;
+    if (present && ::renameat2(AT_FDCWD, temporaryPath_.c_str(), AT_FDCWD, path_.c_str(), RENAME_EXCHANGE) == 0) {
+        replacedFile_ = true;
+    } else if (::rename(temporaryPath_.c_str(), path_.c_str()) == 0) {
+        // The temporary name is gone with the rename; a replaced file, if any, with it.
+        replacedFile_ = false;
+        pending_.Release();
+        temporaryPath_.clear();
+    } else {
+        return false;
     }
-    return ::rename(temporaryPath_.c_str(), path_.c_str()) == 0;
+    step_ = Step::Exchanged;
+    return true;
+}
+
+bool AtomicFile::Undo()
+{
+    if (step_ != Step::Exchanged)
+        return false;
+    bool ok;
+    if (replacedFile_) {
+        // Exchanged back, the new file has the temporary name again and goes with it. Should the
+        // exchange fail, the old file keeps the temporary name rather than being removed.
+        ok = ::renameat2(AT_FDCWD, temporaryPath_.c_str(), AT_FDCWD, path_.c_str(), RENAME_EXCHANGE) == 0;
+        if (ok)
+            ::unlink(temporaryPath_.c_str());
+    } else {
+        ok = ::unlink(path_.c_str()) == 0 || errno == ENOENT;
+    }
+    pending_.Release();
+    temporaryPath_.clear();
+    step_ = Step::Writing;
+    return ok;
+}
+
+bool AtomicFile::Finish()
+{
+    if (step_ != Step::Exchanged)
+        return false;
+    if (replacedFile_)
+        ::unlink(temporaryPath_.c_str());
+    pending_.Release();
+    temporaryPath_.clear();
+    step_ = Step::Writing;
+    return durability_ != Durability::Durable || SyncDirectory();
 }
 
 bool AtomicFile::SyncDirectory()
@@ -221,9 +274,12 @@ void AtomicFile::Discard()
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
-        if (!temporaryPath_.empty())
-            ::unlink(temporaryPath_.c_str());
     }
+    // A file that was exchanged is the caller's to finish or undo; anything else under the
+    // temporary name is a new text that was never put in place.
+    if (!temporaryPath_.empty() && step_ != Step::Exchanged)
+        ::unlink(temporaryPath_.c_str());
+    step_ = Step::Writing;
     pending_.Release();
     temporaryPath_.clear();
     stream_.reset();

@@ -36,7 +36,25 @@ public:
     // Flushes, closes and replaces. False when any write, the flush to the disk, the close or the
     // replacement failed, and then the target is as it was. For a durable file, false also when
     // the directory could not be flushed after the replacement; the new text is then in place.
+    // The same as Prepare, Exchange and Finish in turn.
     bool Commit();
+
+    // The commit in steps, for a set of files that must change together: each file is prepared,
+    // then each is exchanged, and only when every exchange has succeeded is each finished; a
+    // failure undoes the exchanges already made.
+    //
+    // Flushes, forces a durable file to the disk, closes and names the temporary file beside the
+    // target. False when any of that failed; the temporary file is then gone.
+    bool Prepare();
+    // Puts the prepared file in the target's place, keeping the file it replaces under the
+    // temporary name until Finish or Undo. False when that failed; the target is then as it was.
+    bool Exchange();
+    // After Exchange: puts the replaced file back, or removes the new one where there was none.
+    // False when that failed.
+    bool Undo();
+    // After Exchange: removes the replaced file and, for a durable file, forces the directory to
+    // the disk. False when the directory could not be flushed; the new text is in place.
+    bool Finish();
 
 private:
     class Buffer;
@@ -50,6 +68,9 @@ private:
     PendingTemporary pending_;
     Durability durability_ = Durability::Durable;
     int fd_ = -1;
+    // Where the commit in steps stands, and whether Exchange found a file to keep.
+    enum class Step { Writing, Prepared, Exchanged } step_ = Step::Writing;
+    bool replacedFile_ = false;
 
     // Creates a hidden temporary file under a fresh name. False when that failed.
     bool OpenNamed();
@@ -57,8 +78,6 @@ private:
     bool NameUnnamed();
     // Gives the temporary file the permission bits of the file it replaces, if there is one.
     void KeepPermissions();
-    // Puts the temporary file in the target's place. False when that failed.
-    bool ReplaceTarget();
     // Forces the directory's names to the disk. False when that failed.
     bool SyncDirectory();
     void Discard();
