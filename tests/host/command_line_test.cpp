@@ -187,3 +187,22 @@ TEST(DesignPathSplit, BackslashIsAnOrdinaryCharacter)
     EXPECT_EQ(split.baseName, "C:\\d\\f");
     EXPECT_EQ(split.extension, ".v");
 }
+
+TEST(DesignPathTrim, WhiteSpaceOfEveryKindBeforeThePathGoesAndAfterItStays)
+{
+    const struct {
+        const char* fileName;
+        const char* path;
+    } cases[] = {
+        {"/d/f.vhd", "/d/f.vhd"},
+        {" \t /d/f.vhd", "/d/f.vhd"},
+        {"\n/d/f.vhd", "/d/f.vhd"},
+        {"\r/d/f.vhd", "/d/f.vhd"},
+        {"\v/d/f.vhd", "/d/f.vhd"},
+        {"\f/d/f.vhd", "/d/f.vhd"},
+        {" \r\n/d/f .vhd \t\n", "/d/f .vhd \t\n"},
+        {" \t\n\r\v\f", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TrimDesignPath(c.fileName), c.path) << '"' << c.fileName << '"';
+}
