@@ -12,19 +12,23 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <memory>
 #include <optional>
 #include <thread>
+#include <vector>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// A stream socket bound to address (abstract when it starts with NUL); listening unless told not.
+// A stream socket bound to address (abstract when it starts with NUL); listening unless told not,
+// with room for backlog connections not yet accepted.
 class BoundSocket {
 public:
-    explicit BoundSocket(const std::string& address, bool listening = true)
+    explicit BoundSocket(const std::string& address, bool listening = true, int backlog = 4)
     {
         fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_un name{};
@@ -32,7 +36,7 @@ public:
         std::memcpy(name.sun_path, address.data(), address.size());
         const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + address.size());
         ready_ = ::bind(fd_, reinterpret_cast<const sockaddr*>(&name), length) == 0
-            && (!listening || ::listen(fd_, 4) == 0);
+            && (!listening || ::listen(fd_, backlog) == 0);
     }
     ~BoundSocket() { ::close(fd_); }
     bool ready() const { return ready_; }
@@ -41,6 +45,26 @@ public:
 private:
     int fd_ = -1;
     bool ready_ = false;
+};
+
+// A client that connects to the stream socket at a file address without waiting to be accepted;
+// error() is the connection's errno, 0 when it is in the server's queue.
+class WaitingClient {
+public:
+    explicit WaitingClient(const std::string& address)
+    {
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        sockaddr_un name{};
+        name.sun_family = AF_UNIX;
+        std::memcpy(name.sun_path, address.data(), address.size());
+        error_ = ::connect(fd_, reinterpret_cast<const sockaddr*>(&name), sizeof name) == 0 ? 0 : errno;
+    }
+    ~WaitingClient() { ::close(fd_); }
+    int error() const { return error_; }
+
+private:
+    int fd_ = -1;
+    int error_ = 0;
 };
 
 // An X server that refuses every client, as one does whose authorization the client lacks: it
@@ -140,14 +164,27 @@ TEST_F(DisplayCheckTest, SocketAnswersOnlyWhileSomethingListens)
     const std::string abstract = Abstract("zorvex-display-test-" + std::to_string(::getpid()));
     const std::string file = (directory / "listening").string();
     const std::string deaf = (directory / "deaf").string();
+    const std::string busy = (directory / "busy").string();
     {
         BoundSocket abstractServer(abstract);
         BoundSocket fileServer(file);
         BoundSocket deafServer(deaf, false);
-        ASSERT_TRUE(abstractServer.ready() && fileServer.ready() && deafServer.ready());
+        BoundSocket busyServer(busy, true, 0);
+        ASSERT_TRUE(abstractServer.ready() && fileServer.ready() && deafServer.ready() && busyServer.ready());
         EXPECT_TRUE(UnixSocketAnswers(abstract));
         EXPECT_TRUE(UnixSocketAnswers(file));
         EXPECT_FALSE(UnixSocketAnswers(deaf));
+
+        // Clients that the busy server never accepts fill its queue, until a new one is told to
+        // try again later: the server is there all the same.
+        std::vector<std::unique_ptr<WaitingClient>> waiting;
+        bool queueFull = false;
+        for (int i = 0; i < 64 && !queueFull; ++i) {
+            waiting.push_back(std::make_unique<WaitingClient>(busy));
+            queueFull = waiting.back()->error() == EAGAIN;
+        }
+        ASSERT_TRUE(queueFull) << "the queue of " << busy << " never filled";
+        EXPECT_TRUE(UnixSocketAnswers(busy));
     }
     // The servers are gone; the socket file stays behind, as a crashed server's does.
     EXPECT_FALSE(UnixSocketAnswers(abstract));
