@@ -1,4 +1,5 @@
 #include "platform/process.h"
+#include "platform/regular_file.h"
 
 #include <gtest/gtest.h>
 
@@ -110,6 +111,32 @@ TEST(FileExists, OnlyReadableRegularFilesExist)
     // A named pipe without a writer would hold up a plain open for reading.
     EXPECT_FALSE(FileExists(dir.File("pipe")));
     EXPECT_FALSE(FileExists(""));
+}
+
+TEST(ReadRegularFile, FileOfTheLimitIsReadWholeAndALargerOneIsRefused)
+{
+    TempDir dir;
+    // The wizard's bound for retrieval information.
+    const size_t limit = size_t(16) << 20;
+    const struct {
+        const char* what;
+        size_t size;
+        bool read;
+    } cases[] = {
+        {"exactly the limit", limit, true},
+        {"one byte more", limit + 1, false},
+    };
+    for (const auto& c : cases) {
+        // Lines that differ, so that a text cut short or read twice cannot look whole.
+        std::string text;
+        for (int line = 0; text.size() < c.size; ++line)
+            text += "PRIVATE: LINE NUMERIC \"" + std::to_string(line) + "\"\n";
+        text.resize(c.size);
+        WriteFile(dir.File("f.cnx"), text);
+        std::string contents = "left from before";
+        EXPECT_EQ(ReadRegularFile(dir.File("f.cnx"), limit, contents), c.read) << c.what;
+        EXPECT_TRUE(contents == (c.read ? text : std::string())) << c.what << ": " << contents.size() << " bytes";
+    }
 }
 
 TEST(ExecutablePath, IsTheRunningTestProgram)
