@@ -327,21 +327,36 @@ TEST(VectorFile, SizeIsBoundedAndTheFirstFailedWriteEndsIt)
         InterleaverSettings settings;
         uint64_t failAfter;
         bool written;
+        uint64_t size; // of a written file; 0: not checked
     } cases[] = {
-        {"largest valid variation", largestValid, UINT64_MAX, true},
+        {"largest valid variation", largestValid, UINT64_MAX, true, 0},
         // 3663 * 3663 * 160 stays below 2^31: 53.7 million ramp lines, about 1 GB.
-        {"block 3663 x 3663", Block(3663, 3663, 64), UINT64_MAX, false},
+        {"block 3663 x 3663", Block(3663, 3663, 64), UINT64_MAX, false, 0},
         // GROUP CREATE lines of 2^31 names each, about 60 GB.
-        {"widest symbol", Block(2, 2, INT_MAX), UINT64_MAX, false},
+        {"widest symbol", Block(2, 2, INT_MAX), UINT64_MAX, false, 0},
+        // Sizes counted from the layout apart from the writer: the header and the stimulus, the
+        // GROUP CREATE lines, and for every ramp line its time, "> ", its value and the line end.
+        // 14116144 ramp lines of values that never wrap: the file is exactly the bound.
+        {"exactly the bound", Block(1, 3529037, 64), UINT64_MAX, true, kMaxVectorFileSize},
+        {"one byte past the bound", Block(6, 588173, 58), UINT64_MAX, false, 0},
+        // 20862504 lines of one-digit values, 2 bytes short of the bound: the count made before
+        // writing must not take more than the four bytes a line beside the time that they hold.
+        {"just under the bound, one-digit values", Block(1, 5215627, 3), UINT64_MAX, true,
+         kMaxVectorFileSize - 2},
         // A disk that fills at once: formatting stops there instead of running on.
-        {"full disk", largestValid, 0, false},
+        {"full disk", largestValid, 0, false, 0},
     };
     for (const auto& c : cases) {
         CountingSink sink(c.failAfter);
         std::ostream out(&sink);
         WriteVectorFile(out, c.settings);
-        EXPECT_EQ(bool(out), c.written) << c.what;
+        // Nothing but the refusal or the failed write marks the stream: a write tried after it
+        // would find the stream bad and mark it failed too.
+        EXPECT_EQ(out.rdstate(), c.written ? std::ios::goodbit : std::ios::badbit) << c.what;
         EXPECT_LE(sink.count, kMaxVectorFileSize) << c.what;
+        if (c.size != 0) {
+            EXPECT_EQ(sink.count, c.size) << c.what;
+        }
         if (c.failAfter == 0) {
             EXPECT_EQ(sink.writes, 1) << c.what;
         }
