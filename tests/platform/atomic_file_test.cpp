@@ -1,4 +1,5 @@
 #include "platform/atomic_file.h"
+#include "platform/pending_temporary.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -261,4 +263,60 @@ TEST_F(AtomicFileTest, SignalWhileWritingLeavesTheOldFilesAndNoTemporary)
         }
         EXPECT_EQ(Entries(), 2u);
     }
+}
+
+// The names held for removal by a signal, in the same folder as the atomic files.
+using PendingTemporaryTest = AtomicFileTest;
+
+TEST_F(PendingTemporaryTest, ChildForkedWithoutExecLeavesTheParentsFilesToItsOwnSignal)
+{
+    const fs::path file = dir / ".zorvex-held";
+    std::ofstream(file) << "half written\n";
+    auto forkAndSignal = [&] {
+        PendingTemporary pending;
+        if (!pending.Hold(file.string()))
+            std::_Exit(2);
+        // The child has a copy of the table, but the file is not its own to remove.
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::raise(SIGTERM);
+            std::_Exit(3);
+        }
+        int status = 0;
+        if (::waitpid(child, &status, 0) != child || !WIFSIGNALED(status) || WTERMSIG(status) != SIGTERM)
+            std::_Exit(4);
+        if (!fs::exists(file))
+            std::_Exit(5);
+        ::raise(SIGTERM);
+        std::_Exit(6);
+    };
+    EXPECT_EXIT(forkAndSignal(), ::testing::KilledBySignal(SIGTERM), "");
+    EXPECT_FALSE(fs::exists(file));
+}
+
+TEST_F(PendingTemporaryTest, LongestPathThatFitsIsHeldWholeAndALongerOneIsRefused)
+{
+    // The table has room for 4096 bytes a path, its terminating NUL among them. Folders of 200
+    // characters lead to a file whose path is 4095 characters long.
+    constexpr size_t kLongest = 4095;
+    fs::path folder = dir;
+    while (kLongest - folder.string().size() > 256)
+        folder /= std::string(200, 'd');
+    fs::create_directories(folder);
+    const fs::path file = folder / std::string(kLongest - folder.string().size() - 1, 'f');
+    ASSERT_EQ(file.string().size(), kLongest);
+    std::ofstream(file) << "half written\n";
+    ASSERT_TRUE(fs::exists(file));
+    auto holdAndSignal = [&] {
+        PendingTemporary tooLong;
+        if (tooLong.Hold(file.string() + "x"))
+            std::_Exit(2);
+        PendingTemporary longest;
+        if (!longest.Hold(file.string()))
+            std::_Exit(3);
+        ::raise(SIGTERM);
+        std::_Exit(4);
+    };
+    EXPECT_EXIT(holdAndSignal(), ::testing::KilledBySignal(SIGTERM), "");
+    EXPECT_FALSE(fs::exists(file));
 }
