@@ -57,6 +57,9 @@ public:
     virtual bool CanFinish() { return true; }
     virtual void LoadSettings();
     virtual void StoreSettings();
+    // Called once the retrieval information has been written (written) or has failed to be:
+    // files that must change only with it are put in place or dropped here.
+    virtual void RetrievalInfoWritten(bool written) { (void)written; }
     // Reads the retrieval information into the model; false when it could not be read whole.
     virtual bool ReadRetrievalInfo(std::istream& file);
     // Writes the model; false when the stream failed.

@@ -6,6 +6,7 @@
 #include "interleaver/memory_page.h"
 #include "interleaver/settings_mapping.h"
 #include "interleaver/vector_file.h"
+#include "platform/atomic_file.h"
 #include "platform/messages.h"
 #include "symbol/interleaver_symbol.h"
 
@@ -16,6 +17,8 @@ InterleaverWizard::InterleaverWizard(InterleaverSettings& interleaverSettings, S
     : WizardApp(kInterleaverTitle, symbolGraphic, std::move(services)), settings(interleaverSettings)
 {
 }
+
+InterleaverWizard::~InterleaverWizard() = default;
 
 bool InterleaverWizard::CreatePages()
 {
@@ -42,8 +45,15 @@ std::string InterleaverWizard::VectorFilePath() const
 void InterleaverWizard::StartVectorFile()
 {
     vectorFile_ = std::async(std::launch::async, [path = VectorFilePath(), copy = settings] {
-        return WriteVectorFileAt(path, copy);
+        return WriteUncommittedVectorFile(path, copy);
     });
+}
+
+void InterleaverWizard::RetrievalInfoWritten(bool written)
+{
+    std::unique_ptr<AtomicFile> file = std::move(writtenVectorFile_);
+    if (written && (file == nullptr || !file->Commit()))
+        messages().Show(kHostTitle, "Can't write file " + VectorFilePath());
 }
 
 bool InterleaverWizard::ReadRetrievalInfo(std::istream& file)
@@ -59,10 +69,9 @@ void InterleaverWizard::LoadSettings()
 void InterleaverWizard::StoreSettings()
 {
     model.Clear();
-    const std::string vectorPath = VectorFilePath();
-    const bool written = vectorFile_.valid() ? vectorFile_.get() : WriteVectorFileAt(vectorPath, settings);
-    if (!written)
-        messages().Show(kHostTitle, "Can't write file " + vectorPath);
+    // Written now, put in place after the retrieval information: a run that cannot write that
+    // changes no file.
+    writtenVectorFile_ = vectorFile_.valid() ? vectorFile_.get() : WriteUncommittedVectorFile(VectorFilePath(), settings);
     const std::string moduleName = ModuleName(settings);
     AddModule(moduleName, moduleName, -1);
     AddInterleaverEntries(settings, model);

@@ -3,8 +3,10 @@
 #include "host/wizard_app.h"
 
 #include <future>
+#include <memory>
 #include <string>
 
+class AtomicFile;
 struct InterleaverSettings;
 
 // The interleaver's application object: its three parameter pages and the summary, and the
@@ -12,12 +14,16 @@ struct InterleaverSettings;
 class InterleaverWizard : public WizardApp {
 public:
     InterleaverWizard(InterleaverSettings& settings, SymbolGraphic& symbol, WizardServices services);
+    ~InterleaverWizard() override;
 
     bool CreatePages() override;
     void LoadSettings() override;
     // Keeps only the stored settings: nothing else of an earlier variation is used.
     bool ReadRetrievalInfo(std::istream& file) override;
     void StoreSettings() override;
+    // Puts the vector file written by StoreSettings in place once the retrieval information is,
+    // and drops it when that could not be written.
+    void RetrievalInfoWritten(bool written) override;
 
     InterleaverSettings& settings;
 
@@ -26,7 +32,9 @@ private:
     // Begins writing the vector file from a copy of the settings on a second thread.
     void StartVectorFile();
 
-    std::future<bool> vectorFile_;
+    std::future<std::unique_ptr<AtomicFile>> vectorFile_;
+    // The vector file written but not yet in place; null when it could not be created.
+    std::unique_ptr<AtomicFile> writtenVectorFile_;
 };
 
 extern const char* const kInterleaverTitle;

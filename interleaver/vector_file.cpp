@@ -330,11 +330,17 @@ void WriteVectorFile(std::ostream& out, const InterleaverSettings& settings)
     text.Flush();
 }
 
+std::unique_ptr<AtomicFile> WriteUncommittedVectorFile(const std::string& path, const InterleaverSettings& settings)
+{
+    auto file = std::make_unique<AtomicFile>();
+    if (!file->Open(path, AtomicFile::Durability::Regenerable))
+        return nullptr;
+    WriteVectorFile(file->stream(), settings);
+    return file;
+}
+
 bool WriteVectorFileAt(const std::string& path, const InterleaverSettings& settings)
 {
-    AtomicFile file;
-    if (!file.Open(path, AtomicFile::Durability::Regenerable))
-        return false;
-    WriteVectorFile(file.stream(), settings);
-    return file.Commit();
+    const std::unique_ptr<AtomicFile> file = WriteUncommittedVectorFile(path, settings);
+    return file != nullptr && file->Commit();
 }

@@ -3,6 +3,7 @@
 #include "interleaver/interleaver_settings.h"
 
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <string>
 
@@ -15,6 +16,13 @@ constexpr uint64_t kMaxVectorFileSize = uint64_t(256) << 20;
 // outputs to watch. Brings addressWidth up to date first. Stops at the first failed write, and
 // marks the stream bad instead of passing kMaxVectorFileSize. The caller checks the stream.
 void WriteVectorFile(std::ostream& out, const InterleaverSettings& settings);
+
+class AtomicFile;
+
+// Writes the vector file into a new atomic file for path and returns it uncommitted, so that it
+// takes path's place only when the caller commits it; a failed write shows at the commit. Null
+// when the file cannot be created.
+std::unique_ptr<AtomicFile> WriteUncommittedVectorFile(const std::string& path, const InterleaverSettings& settings);
 
 // Writes the vector file to path, replacing an older file only when the whole text was written.
 // False when the file cannot be created or written; an older file is then left as it was.
