@@ -3,9 +3,15 @@
 #include "host/wizard_app.h"
 #include "platform/atomic_file.h"
 #include "platform/regular_file.h"
+#include "tools/tarnwick/hdl_identifiers.h"
 #include "tools/tarnwick/printable_text.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <map>
 #include <sstream>
+#include <string_view>
 
 namespace {
 
@@ -26,6 +32,12 @@ int Number(const std::string& text)
     }
 }
 
+// The index of a port's most significant bit, which may lie past the range of int.
+int64_t Msb(const HdlPort& port)
+{
+    return int64_t(port.lsb) + port.width - 1;
+}
+
 std::vector<HdlPort> UsedPorts(const InterfaceModel& model)
 {
     std::vector<HdlPort> ports;
@@ -34,20 +46,39 @@ std::vector<HdlPort> UsedPorts(const InterfaceModel& model)
     return ports;
 }
 
-// The library module's name and its ports: a connection's end named module@port is one of the
-// module's inputs when it is driven, one of its outputs when it drives.
-std::string LibraryModule(const InterfaceModel& model, std::vector<HdlPort>& ports)
-{
+// One connection between the library module and the design: the module's name and port (which is
+// one of the module's inputs when it is driven, one of its outputs when it drives), and the outer
+// signal at its other end.
+struct ModuleConnection {
     std::string module;
+    HdlPort port;
+    std::string signal;
+};
+
+// The connections of model with an end named module@port.
+std::vector<ModuleConnection> ModuleConnections(const InterfaceModel& model)
+{
+    std::vector<ModuleConnection> connections;
     for (const InterfaceEntry& c : model.connections.entries()) {
         const bool driven = c.targetName.find('@') != std::string::npos;
         const std::string& inner = driven ? c.targetName : c.name;
         const size_t at = inner.find('@');
         if (at == std::string::npos)
             continue;
-        module = inner.substr(0, at);
-        ports.push_back({inner.substr(at + 1), !driven, Number(driven ? c.targetWidth : c.width),
-                         Number(driven ? c.targetLsb : c.lsb)});
+        const HdlPort port{inner.substr(at + 1), !driven, Number(driven ? c.targetWidth : c.width),
+                           Number(driven ? c.targetLsb : c.lsb)};
+        connections.push_back({inner.substr(0, at), port, driven ? c.name : c.targetName});
+    }
+    return connections;
+}
+
+// The library module's name, the last one the connections give, and its ports.
+std::string LibraryModule(const InterfaceModel& model, std::vector<HdlPort>& ports)
+{
+    std::string module;
+    for (const ModuleConnection& c : ModuleConnections(model)) {
+        module = c.module;
+        ports.push_back(c.port);
     }
     return module;
 }
@@ -56,12 +87,8 @@ std::string LibraryModule(const InterfaceModel& model, std::vector<HdlPort>& por
 std::vector<std::pair<std::string, std::string>> PortMap(const InterfaceModel& model)
 {
     std::vector<std::pair<std::string, std::string>> map;
-    for (const InterfaceEntry& c : model.connections.entries()) {
-        const bool driven = c.targetName.find('@') != std::string::npos;
-        const std::string& inner = driven ? c.targetName : c.name;
-        if (inner.find('@') != std::string::npos)
-            map.emplace_back(inner.substr(inner.find('@') + 1), driven ? c.name : c.targetName);
-    }
+    for (const ModuleConnection& c : ModuleConnections(model))
+        map.emplace_back(c.port.name, c.signal);
     return map;
 }
 
@@ -69,8 +96,7 @@ std::string VhdlType(const HdlPort& port)
 {
     if (port.width <= 1)
         return "std_logic";
-    return "std_logic_vector(" + std::to_string(port.lsb + port.width - 1) + " downto " + std::to_string(port.lsb)
-        + ")";
+    return "std_logic_vector(" + std::to_string(Msb(port)) + " downto " + std::to_string(port.lsb) + ")";
 }
 
 // A VHDL port clause, each line indented by indent.
@@ -111,7 +137,164 @@ std::string VerilogRange(const HdlPort& port)
 {
     if (port.width <= 1)
         return "";
-    return "[" + std::to_string(port.lsb + port.width - 1) + ":" + std::to_string(port.lsb) + "] ";
+    return "[" + std::to_string(Msb(port)) + ":" + std::to_string(port.lsb) + "] ";
+}
+
+// Names the VHDL files take from the libraries std and ieee: a declaration of the same name in the
+// file would hide them where the file needs them.
+constexpr std::array<std::string_view, 8> kVhdlLibraryNames = {
+    "ieee", "integer", "std", "std_logic", "std_logic_1164", "std_logic_vector", "string", "work",
+};
+
+// Checks the names and numbers of a design file against the rules of its language, so that a file
+// is made only when every tool reads it as the retrieval information means it. Each check returns
+// false, with the reason, when it fails.
+class DesignRules {
+public:
+    DesignRules(HdlLanguage language, std::string& reason) : language_(language), reason_(reason) {}
+
+    bool Identifier(const std::string& name)
+    {
+        if (!IsHdlIdentifier(language_, name, reason_))
+            return false;
+        const std::string key = IdentifierKey(language_, name);
+        if (language_ == HdlLanguage::Vhdl93
+            && std::find(kVhdlLibraryNames.begin(), kVhdlLibraryNames.end(), key) != kVhdlLibraryNames.end()) {
+            reason_ = Shown(name) + " is a name that the VHDL file takes from its libraries";
+            return false;
+        }
+        return true;
+    }
+
+    // Declares name as what in scope; false when the scope already holds it, in VHDL whatever its case.
+    bool Declare(std::map<std::string, std::string>& scope, const std::string& name, const std::string& what)
+    {
+        const auto [earlier, added] = scope.emplace(IdentifierKey(language_, name), what);
+        if (!added) {
+            reason_ = Shown(name) + " is declared twice in one scope of the file: as " + earlier->second + " and as "
+                + what;
+            return false;
+        }
+        return true;
+    }
+
+    // Whether the port's bit range can be written: in VHDL a std_logic_vector's indices are natural
+    // numbers, in Verilog a range's bounds are 32-bit integers.
+    bool Range(const HdlPort& port)
+    {
+        if (port.width <= 1)
+            return true;
+        const int64_t msb = Msb(port);
+        if (language_ == HdlLanguage::Vhdl93 && (port.lsb < 0 || msb > INT32_MAX)) {
+            reason_ = "the bits " + std::to_string(msb) + " downto " + std::to_string(port.lsb) + " of the port "
+                + Shown(port.name) + " lie outside the indices of std_logic_vector, 0 to 2147483647";
+            return false;
+        }
+        if (language_ == HdlLanguage::Verilog2001 && msb > INT32_MAX) {
+            reason_ = "the bits [" + std::to_string(msb) + ":" + std::to_string(port.lsb) + "] of the port "
+                + Shown(port.name) + " lie outside Verilog's 32-bit integers";
+            return false;
+        }
+        return true;
+    }
+
+    bool Constant(const InterfaceEntry& constant)
+    {
+        if (!Identifier(constant.name))
+            return false;
+        if (constant.type == "STRING" && !IsHdlStringValue(language_, constant.value, reason_)) {
+            reason_ = "the constant " + Shown(constant.name) + " cannot be written: " + reason_;
+            return false;
+        }
+        return true;
+    }
+
+    bool Fail(const std::string& reason)
+    {
+        reason_ = reason;
+        return false;
+    }
+
+    HdlLanguage language() const { return language_; }
+
+    static std::string Shown(const std::string& name) { return "\"" + PrintableText(name) + "\""; }
+
+private:
+    HdlLanguage language_;
+    std::string& reason_;
+};
+
+const char kNoModule[] = "the retrieval information names no module and its ports";
+
+// Whether the design's own entity or module, named name, with the model's used ports can be written.
+// scope receives the ports, and outputs whether each of them is an output.
+bool CheckDesignPorts(const InterfaceModel& model, const std::string& name, DesignRules& rules,
+                      std::map<std::string, std::string>& scope, std::map<std::string, bool>& outputs)
+{
+    if (!rules.Identifier(name))
+        return false;
+    for (const HdlPort& port : UsedPorts(model)) {
+        if (!rules.Identifier(port.name) || !rules.Range(port) || !rules.Declare(scope, port.name, "a port of the design"))
+            return false;
+        outputs[IdentifierKey(rules.language(), port.name)] = port.output;
+    }
+    return true;
+}
+
+// Whether the design file, the design named name with one instance of the library module, can be
+// written: one module, the design's ports, the module's ports each tied to a design port of the
+// fitting direction, the constants.
+bool CheckDesignFile(const InterfaceModel& model, const std::string& name, DesignRules& rules)
+{
+    const std::vector<ModuleConnection> connections = ModuleConnections(model);
+    if (connections.empty())
+        return rules.Fail(kNoModule);
+    const std::string& module = connections.back().module;
+    const bool vhdl = rules.language() == HdlLanguage::Vhdl93;
+    // In VHDL the entity and its architecture are one scope, which holds the ports, the component
+    // and the instance's label; a Verilog module holds the ports and the instance.
+    std::map<std::string, std::string> designScope;
+    std::map<std::string, bool> designOutputs;
+    if (!CheckDesignPorts(model, name, rules, designScope, designOutputs))
+        return false;
+    if (!rules.Identifier(module) || !rules.Identifier(module + "_inst"))
+        return false;
+    if (IdentifierKey(rules.language(), module) == IdentifierKey(rules.language(), name))
+        return rules.Fail("the design " + DesignRules::Shown(name) + " cannot hold an instance of the library module "
+                          + DesignRules::Shown(module) + ", which is itself");
+    if ((vhdl && !rules.Declare(designScope, module, "the library module"))
+        || !rules.Declare(designScope, module + "_inst", "the instance of the library module"))
+        return false;
+    // The component's generics and ports are one scope; in Verilog the parameters and the ports are
+    // each named once in the instance.
+    std::map<std::string, std::string> moduleScope;
+    std::map<std::string, std::string> parameterScope;
+    for (const InterfaceEntry& constant : model.constants.entries()) {
+        if (!rules.Constant(constant)
+            || !rules.Declare(vhdl ? moduleScope : parameterScope, constant.name, "a constant"))
+            return false;
+    }
+    for (const ModuleConnection& c : connections) {
+        if (IdentifierKey(rules.language(), c.module) != IdentifierKey(rules.language(), module))
+            return rules.Fail("the connections name two library modules, " + DesignRules::Shown(c.module) + " and "
+                              + DesignRules::Shown(module));
+        if (!rules.Identifier(c.port.name) || !rules.Range(c.port)
+            || !rules.Declare(moduleScope, c.port.name, "a port of the library module"))
+            return false;
+        const std::string what = std::string("the library module's ") + (c.port.output ? "output " : "input ")
+            + DesignRules::Shown(c.port.name);
+        if (!rules.Identifier(c.signal))
+            return false;
+        const auto outer = designOutputs.find(IdentifierKey(rules.language(), c.signal));
+        if (outer == designOutputs.end())
+            return rules.Fail(what + " is connected to " + DesignRules::Shown(c.signal)
+                              + ", which is not a port of the design");
+        // An input of the module reads a design input; an output drives a design output.
+        if (outer->second != c.port.output)
+            return rules.Fail(what + " is connected to the design's " + (outer->second ? "output " : "input ")
+                              + DesignRules::Shown(c.signal));
+    }
+    return true;
 }
 
 std::string BaseName(const std::string& path)
@@ -129,12 +312,14 @@ bool EndsWith(const std::string& text, const std::string& end)
 
 } // namespace
 
-std::string VhdlDesignFile(const InterfaceModel& model, const std::string& entity)
+std::string VhdlDesignFile(const InterfaceModel& model, const std::string& entity, std::string& reason)
 {
+    reason.clear();
+    DesignRules rules(HdlLanguage::Vhdl93, reason);
+    if (!CheckDesignFile(model, entity, rules))
+        return {};
     std::vector<HdlPort> inner;
     const std::string module = LibraryModule(model, inner);
-    if (module.empty())
-        return {};
     std::string text = "library ieee;\nuse ieee.std_logic_1164.all;\n\nentity " + entity + " is\n";
     text += VhdlPorts(UsedPorts(model), "    ") + "end " + entity + ";\n\n";
     text += "architecture rtl of " + entity + " is\n    component " + module + "\n";
@@ -167,12 +352,14 @@ std::string VhdlDesignFile(const InterfaceModel& model, const std::string& entit
     return text + "        );\nend rtl;\n";
 }
 
-std::string VerilogDesignFile(const InterfaceModel& model, const std::string& moduleName)
+std::string VerilogDesignFile(const InterfaceModel& model, const std::string& moduleName, std::string& reason)
 {
+    reason.clear();
+    DesignRules rules(HdlLanguage::Verilog2001, reason);
+    if (!CheckDesignFile(model, moduleName, rules))
+        return {};
     std::vector<HdlPort> inner;
     const std::string module = LibraryModule(model, inner);
-    if (module.empty())
-        return {};
     const std::vector<HdlPort> ports = UsedPorts(model);
     std::string text = "module " + moduleName + " (\n";
     for (size_t i = 0; i < ports.size(); ++i) {
@@ -199,8 +386,18 @@ std::string VerilogDesignFile(const InterfaceModel& model, const std::string& mo
     return text + "    );\nendmodule\n";
 }
 
-std::string ComponentDeclaration(const InterfaceModel& model, const std::string& entity)
+std::string ComponentDeclaration(const InterfaceModel& model, const std::string& entity, std::string& reason)
 {
+    reason.clear();
+    if (model.ports.empty()) {
+        reason = kNoModule;
+        return {};
+    }
+    DesignRules rules(HdlLanguage::Vhdl93, reason);
+    std::map<std::string, std::string> scope;
+    std::map<std::string, bool> outputs;
+    if (!CheckDesignPorts(model, entity, rules, scope, outputs))
+        return {};
     return "component " + entity + "\n" + VhdlPorts(UsedPorts(model), "    ") + "end component;\n";
 }
 
@@ -246,13 +443,11 @@ bool MakeDesignFiles(std::vector<RunFile>& files, std::vector<std::string>& erro
             continue;
         }
         if (file.role == "design file")
-            text = verilog ? VerilogDesignFile(model, name) : VhdlDesignFile(model, name);
-        else if (!model.ports.empty())
-            text = ComponentDeclaration(model, name);
-        if (text.empty()) {
-            file.reason = "the retrieval information names no module and its ports";
+            text = verilog ? VerilogDesignFile(model, name, file.reason) : VhdlDesignFile(model, name, file.reason);
+        else
+            text = ComponentDeclaration(model, name, file.reason);
+        if (text.empty())
             continue;
-        }
         AtomicFile out;
         if (!out.Open(file.path, AtomicFile::Durability::Regenerable)
             || !(out.stream() << text) || !out.Commit()) {
