@@ -204,5 +204,5 @@ TEST(DesignPathTrim, WhiteSpaceOfEveryKindBeforeThePathGoesAndAfterItStays)
         {" \t\n\r\v\f", ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(TrimDesignPath(c.fileName), c.path) << '"' << c.fileName << '"';
+        EXPECT_EQ(TrimDesignPath(c.fileName), c.path);
 }
