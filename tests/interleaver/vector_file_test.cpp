@@ -334,7 +334,7 @@ TEST(VectorFile, SizeIsBoundedAndTheFirstFailedWriteEndsIt)
         {"block 3663 x 3663", Block(3663, 3663, 64), UINT64_MAX, false, 0},
         // GROUP CREATE lines of 2^31 names each, about 60 GB.
         {"widest symbol", Block(2, 2, INT_MAX), UINT64_MAX, false, 0},
-        // Sizes counted from the layout apart from the writer: the header and the stimulus, the
+        // Sizes counted from the layout, not by the writer: the header and the stimulus, the
         // GROUP CREATE lines, and for every ramp line its time, "> ", its value and the line end.
         // 14116144 ramp lines of values that never wrap: the file is exactly the bound.
         {"exactly the bound", Block(1, 3529037, 64), UINT64_MAX, true, kMaxVectorFileSize},
