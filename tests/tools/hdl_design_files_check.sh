@@ -5,6 +5,8 @@
 # Verilog design file. The library module is not ours to have: an empty stand-in takes its place,
 # with the ports and generics this script reads from the .cnx, so a design file that gets a name,
 # a width or a direction wrong does not elaborate. The stand-in is never taken for the module.
+# Hostile design names and hand-edited retrieval information follow: what tarnwick makes of them
+# must analyse, and what a language cannot carry must not be made.
 # Usage: hdl_design_files_check.sh TARNWICK WORK_DIR. Exit 77 when ghdl or iverilog is missing.
 set -u
 tarnwick=$1
@@ -150,6 +152,111 @@ for algorithm in convolutional block; do
 done
 run_case width-1 --set W=1
 run_case width-64 --set W=64
+
+# Hostile names and values. A stand-in for the wizard leaves the retrieval information $HOSTILE_CNX
+# beside the design: the one the wizard wrote above, or a copy edited as a hand would edit it. Every
+# file tarnwick reports made must analyse (ghdl -a for the .vhd and the .cmp, iverilog for the .v,
+# whose simulation must print nothing an injected statement could print); every file whose names or
+# values its language cannot carry must be reported not made, and must not be there.
+template=$work/convolutional-internal-interleaver/vhd/f.cnx
+leave_cnx=$work/leave_cnx.sh
+printf '#!/bin/sh\nfor design; do :; done\ncp "$HOSTILE_CNX" "${design%%.*}.cnx"\n' >"$leave_cnx"
+chmod +x "$leave_cnx"
+hostile_cases=0
+
+# The word tarnwick's log gives the file at path: "made" or "not".
+verdict() {
+  grep -F -- "$2  (" "$1" | awk '{ print ($1 == "made" ? "made" : "not"); exit }'
+}
+
+analyse() {
+  local dir=$1 file=$2 ext=$3 module
+  case $ext in
+    vhd) (cd "$dir" && ghdl -a --std=93 "$file") >"$dir/analysis.log" 2>&1 ;;
+    cmp) { echo "library ieee; use ieee.std_logic_1164.all;"; echo "package hostile_components is";
+           cat "$dir/$file"; echo "end hostile_components;"; } >"$dir/components.vhd"
+         (cd "$dir" && ghdl -a --std=93 components.vhd) >"$dir/analysis.log" 2>&1 ;;
+    v) module=$(module_name "$dir/$(basename "$file" .v).cnx")
+       verilog_stand_in "$dir/$(basename "$file" .v).cnx" "$module" >"$dir/stand_in_module.v"
+       (cd "$dir" && iverilog -g2001 -Wall -o design.vvp stand_in_module.v "$file" && vvp -n design.vvp) \
+         >"$dir/analysis.log" 2>&1 && ! grep -qi 'warning\|4242' "$dir/analysis.log" ;;
+  esac
+}
+
+# hostile LABEL BASE SED VHD V CMP: the design BASE.vhd and BASE.v on the template edited by SED;
+# VHD, V and CMP say whether the .vhd, the .v and the .cmp are to be made (y) or not (n).
+hostile() {
+  local label=$1 base=$2 edit=$3 ext dir expected got file
+  sed "$edit" "$template" >"$work/hostile-$label.cnx"
+  for ext in vhd v; do
+    dir="$work/hostile/$label/$ext"
+    mkdir -p "$dir"
+    hostile_cases=$((hostile_cases + 1))
+    if ! (cd "$dir" && HOSTILE_CNX="$work/hostile-$label.cnx" "$tarnwick" -n -silent --zorvex "$leave_cnx" \
+            "$dir/$base.$ext") >"$dir/tarnwick.log" 2>&1; then
+      fail "hostile $label: tarnwick on $base.$ext"; cat "$dir/tarnwick.log"; continue
+    fi
+    for file in "$base.$ext" "$base.cmp"; do
+      case $file in *.cmp) expected=$6 ;; *.vhd) expected=$4 ;; *) expected=$5 ;; esac
+      got=$(verdict "$dir/tarnwick.log" "$dir/$file")
+      if [ "$expected" = n ]; then
+        [ "$got" = not ] || fail "hostile $label: $file reported '$got', not 'not made'"
+        [ -e "$dir/$file" ] && fail "hostile $label: $file reported not made, but it is there"
+      elif [ "$got" != made ]; then
+        fail "hostile $label: $file not made"; grep -F -- "$dir/$file  (" "$dir/tarnwick.log"
+      elif ! analyse "$dir" "$file" "${file##*.}"; then
+        fail "hostile $label: $file does not analyse"; cat "$dir/analysis.log"
+      fi
+    done
+  done
+}
+
+# Design names.
+hostile semicolon 'a;b' '' n n n
+hostile injection 'evil; initial $display(4242); endmodule module f' '' n n n
+hostile vhdl-reserved entity '' n y n
+hostile vhdl-reserved-end end '' n n n
+hostile vhdl-reserved-in in '' n y n
+hostile vhdl-reserved-signal SIGNAL '' n y n
+hostile trailing-underscore x_ '' n y n
+hostile double-underscore a__b '' n y n
+hostile leading-underscore _x '' n y n
+hostile dollar 'a$b' '' n y n
+hostile non-ascii 'é' '' n n n
+hostile leading-digit 1abc '' n n n
+hostile ordinal 2nd '' n n n
+hostile blank 'a b' '' n n n
+hostile hyphen rx-deint '' n n n
+hostile empty '' '' n n n
+hostile verilog-keyword module '' y n y
+hostile verilog-keyword-wire wire '' y n y
+hostile verilog-case Module '' y y y
+hostile library-type std_logic '' n y n
+hostile library-name ieee '' n y n
+hostile module-itself conv_qzram '' n n y
+hostile module-itself-case CONV_QZRAM '' n y y
+hostile named-like-a-port clock '' y y y
+# Values and names in a hand-edited .cnx.
+hostile string-line-end f 's/"CONVOLUTIONAL"/"CONV\\nX"/' n n y
+hostile string-tab f 's/"CONVOLUTIONAL"/"CONV\\tX"/' n n y
+hostile string-quote f 's/"CONVOLUTIONAL"/"CONV"X"/' y y y
+hostile string-backslash f 's/"CONVOLUTIONAL"/"CONV\\\\"/' y y y
+hostile string-injection f 's/"CONVOLUTIONAL"/"A\\\\") initial $display(4242); \/\/"/' y y y
+hostile constant-name f 's/INT_DEPTH/INT_DEPTH;X/' n n y
+hostile port-name f 's/USED_PORT: din /USED_PORT: din;x /' n n n
+hostile connect-point f 's/conv_qzram@din /conv_qzram@din; /' n n y
+hostile module-name f 's/conv_qzram@/conv-qzram@/g' n n y
+hostile two-modules f '0,/conv_qzram@/s//other@/' n n y
+hostile port-twice-in-case f '/USED_PORT: clock /{p;s/clock/CLOCK/}' n y n
+hostile port-library-type f 's/\bclken\b/std_logic/g' n y n
+hostile port-instance-name f 's/\bclken\b/conv_qzram_inst/g' n n y
+hostile port-module-name f 's/\bclken\b/conv_qzram/g' n y y
+hostile not-a-port f 's/@clock 0 0 0 0 clock /@clock 0 0 0 0 clk2 /' n n y
+hostile direction f 's/USED_PORT: clock 0 0 0 0 INPUT/USED_PORT: clock 0 0 0 0 OUTPUT/' n n y
+hostile lsb-past-int f 's/USED_PORT: din 0 0 8 0 /USED_PORT: din 0 0 8 2147483647 /' n n n
+hostile lsb-negative f 's/din 0 0 8 0/din 0 0 8 -1/g' n y n
+hostile lsb-last-index f 's/din 0 0 8 0/din 0 0 2 2147483646/g' y y y
+echo "$hostile_cases hostile runs"
 
 [ "$failures" -eq 0 ] && echo "all design files accepted" && exit 0
 echo "$failures failures"
