@@ -161,8 +161,8 @@ TEST(ManPages, TarnwickPageHasAnEntryForEveryOptionChoiceAndStatusOfItsUsage)
 
 TEST(ManPages, TarnwickPageHasAnEntryForEveryFieldOfTheJsonReport)
 {
-    // A report with every field: one whose retrieval information exists, as a working copy of a
-    // design writes it.
+    // A report with every field: one of a failed run whose retrieval information exists, as a
+    // working copy of a design writes it.
     std::string folder = testing::TempDir() + "man_page_XXXXXX";
     ASSERT_NE(::mkdtemp(folder.data()), nullptr);
     nlohmann::json report;
@@ -170,11 +170,18 @@ TEST(ManPages, TarnwickPageHasAnEntryForEveryFieldOfTheJsonReport)
         StagedDesign staged;
         std::string error;
         ASSERT_TRUE(staged.Create(folder + "/f.vhd", InterleaverSettings(), error)) << error;
-        const std::string cnx = staged.folder() + "/f.cnx";
+        const std::string cnx = staged.RetrievalInfoPath();
         RunFile retrievalInfo;
         retrievalInfo.path = cnx;
         retrievalInfo.role = "retrieval information";
-        const RunSummary run{0, staged.designPath(), {{10, 20}}, {retrievalInfo}};
+        RunSummary run;
+        run.waitStatus = 0;
+        run.error = "an error";
+        run.design = staged.designPath();
+        run.pageExits = {{10, 20}};
+        run.files = {retrievalInfo};
+        run.changed = {cnx};
+        run.inconsistencies = {"no memory is chosen"};
         report = nlohmann::json::parse(RunReportJson(run, [](const std::string&) { return true; }));
     }
     ::rmdir(folder.c_str());

@@ -80,7 +80,8 @@ TEST_F(TarnwickRun, FinishedRunShowsEachCornerTheOutcomeAndTheFiles)
                                   "  not made " + d + "f.cmp  (component declaration): " + kNoModule,
                                   "  not made " + d + "f.sym  (symbol file): tarnwick does not make it",
                               }));
-    EXPECT_EQ(run.err, "");
+    // With the pages open the design stays locked, and the user is told.
+    EXPECT_EQ(run.err, "tarnwick: " + Design() + " stays locked while the pages are open; other runs on it wait\n");
 }
 
 TEST_F(TarnwickRun, ExitStatusIsTheWizardsWithItsMeaning)

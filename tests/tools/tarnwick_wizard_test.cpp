@@ -85,15 +85,18 @@ TEST_F(TarnwickWithWizard, DesignFilesCanBeLeftOutAndOneThatCannotBeWrittenFails
     EXPECT_TRUE(Contains(left.out, "  absent   " + (designs / "f.v").string())) << left.out;
     EXPECT_FALSE(fs::exists(designs / "f.v"));
 
-    // A folder where the .cmp goes cannot be replaced by a file.
+    // A folder where the .cmp goes cannot be replaced by a file, and the design's files change
+    // together or not at all: the .cnx the wizard had written is put back too.
+    std::ofstream(designs / "f.cnx") << "PRIVATE: CHARACTERISTIC_I NUMERIC \"4\"\n";
     fs::create_directory(designs / "f.cmp");
-    const ProcessRun run = Run({"-n", "-silent", design});
+    const ProcessRun run = Run({"-silent", design});
     EXPECT_EQ(run.exitStatus, 125);
-    EXPECT_TRUE(Contains(run.err, "tarnwick: cannot write " + (designs / "f.cmp").string() + "\n")) << run.err;
-    EXPECT_TRUE(Contains(run.out, "  not made " + (designs / "f.cmp").string()
-                                      + "  (component declaration): it cannot be written\n"))
+    EXPECT_TRUE(Contains(run.err, "tarnwick: cannot replace " + (designs / "f.cmp").string() + "\n")) << run.err;
+    EXPECT_TRUE(Contains(run.out, "  not made " + (designs / "f.v").string()
+                                      + "  (design file): the design's files could not be replaced together\n"))
         << run.out;
-    EXPECT_TRUE(Contains(ReadFileText(designs / "f.v"), "module f (\n"));
+    EXPECT_EQ(ReadFileText(designs / "f.cnx"), "PRIVATE: CHARACTERISTIC_I NUMERIC \"4\"\n");
+    EXPECT_FALSE(fs::exists(designs / "f.v"));
 }
 
 TEST_F(TarnwickWithWizard, StartUpFailuresOfTheWizardAreReportedAsSuch)
@@ -144,7 +147,11 @@ TEST_F(TarnwickWithWizard, ChangedSettingsWriteWhatTheWizardWritesForThem)
     // 2 * 10 check symbols; the vectors end at 35 * 160.
     const nlohmann::json report = nlohmann::json::parse(run.out);
     EXPECT_EQ(report["exitStatus"], 0);
-    EXPECT_EQ(report["outcome"], "finished: the variation was written");
+    EXPECT_EQ(report["outcome"], "finished");
+    EXPECT_EQ(report["outcomeText"], "finished: the variation was written");
+    EXPECT_EQ(report["files"][1]["path"], (work / "a.vec").string());
+    EXPECT_EQ(report["changed"], (nlohmann::json{(designs / "a.cnx").string(), (work / "a.vec").string(),
+                                                 (designs / "a.vhd").string(), (designs / "a.cmp").string()}));
     EXPECT_EQ(report["design"], (designs / "a.vhd").string());
     EXPECT_EQ(report["pageExits"], nlohmann::json::array());
     EXPECT_EQ(report["files"][0], (nlohmann::json{{"path", (designs / "a.cnx").string()}, {"exists", true}}));

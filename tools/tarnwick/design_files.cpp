@@ -3,6 +3,7 @@
 #include "host/wizard_app.h"
 #include "platform/atomic_file.h"
 #include "platform/regular_file.h"
+#include "tools/tarnwick/design_install.h"
 #include "tools/tarnwick/hdl_identifiers.h"
 #include "tools/tarnwick/printable_text.h"
 
@@ -401,26 +402,22 @@ std::string ComponentDeclaration(const InterfaceModel& model, const std::string&
     return "component " + entity + "\n" + VhdlPorts(UsedPorts(model), "    ") + "end component;\n";
 }
 
-bool MakeDesignFiles(std::vector<RunFile>& files, std::vector<std::string>& errors)
+bool MakeDesignFiles(std::vector<RunFile>& files, const std::string* retrievalInfo, DesignInstall& install,
+                     std::string& error)
 {
-    std::string cnxPath;
     std::string designPath;
     for (const RunFile& file : files) {
-        if (file.maker == RunFile::Maker::Wizard && EndsWith(file.path, ".cnx"))
-            cnxPath = file.path;
         if (file.role == "design file")
             designPath = file.path;
     }
     InterfaceModel model;
-    std::string contents;
-    const bool readable = ReadRegularFile(cnxPath, kMaxRetrievalInfoSize, contents);
+    const bool readable = retrievalInfo != nullptr;
     if (readable) {
-        std::istringstream in(std::move(contents));
+        std::istringstream in(*retrievalInfo);
         model.Read(in);
     }
     const std::string name = BaseName(designPath);
     const bool verilog = EndsWith(designPath, ".v");
-    bool ok = true;
     for (RunFile& file : files) {
         if (file.maker != RunFile::Maker::Host)
             continue;
@@ -448,15 +445,11 @@ bool MakeDesignFiles(std::vector<RunFile>& files, std::vector<std::string>& erro
             text = ComponentDeclaration(model, name, file.reason);
         if (text.empty())
             continue;
-        AtomicFile out;
-        if (!out.Open(file.path, AtomicFile::Durability::Regenerable)
-            || !(out.stream() << text) || !out.Commit()) {
+        if (!install.AddText(file.path, text, AtomicFile::Durability::Regenerable, error)) {
             file.reason = "it cannot be written";
-            errors.push_back("cannot write " + PrintableText(file.path));
-            ok = false;
-            continue;
+            return false;
         }
         file.made = true;
     }
-    return ok;
+    return true;
 }

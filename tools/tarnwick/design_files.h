@@ -23,8 +23,12 @@ std::string VerilogDesignFile(const InterfaceModel& model, const std::string& mo
 // model has no ports, or the entity's name or a port cannot be written in VHDL-93.
 std::string ComponentDeclaration(const InterfaceModel& model, const std::string& entity, std::string& reason);
 
-// Makes the host's files among files from the retrieval information beside the design: the design
-// file (.vhd or .v), the component declaration; the .tdf design file and the include file are
-// marked not made. Each file's outcome is recorded in it. False, with one message per failure in
-// errors, when a file could not be written.
-bool MakeDesignFiles(std::vector<RunFile>& files, std::vector<std::string>& errors);
+class DesignInstall;
+
+// Makes the host's files among files from the text of the retrieval information (null when it
+// cannot be read): the design file (.vhd or .v) and the component declaration are written for
+// install, which puts them in place; the .tdf design file and the include file are marked not
+// made. Each file's outcome is recorded in it, made meaning made once install commits. False,
+// with the reason in error, when a file could not be written.
+bool MakeDesignFiles(std::vector<RunFile>& files, const std::string* retrievalInfo, DesignInstall& install,
+                     std::string& error);

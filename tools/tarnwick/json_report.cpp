@@ -8,7 +8,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
 #include <sstream>
+#include <sys/wait.h>
 
 using Json = nlohmann::ordered_json;
 
@@ -42,11 +44,38 @@ Json StoredSettings(const std::string& path, Json& derived)
 
 } // namespace
 
+std::string OutcomeKeyword(const RunSummary& run)
+{
+    if (run.refused)
+        return "refused";
+    if (!run.error.empty() || !run.waitStatus || !WIFEXITED(*run.waitStatus))
+        return "failed";
+    switch (WEXITSTATUS(*run.waitStatus)) {
+    case 0:
+        return "finished";
+    case 1:
+        return "start-up-failed";
+    case 2:
+        return "cancelled";
+    case 3:
+        return "back";
+    default:
+        return "failed";
+    }
+}
+
 std::string RunReportJson(const RunSummary& run, const std::function<bool(const std::string&)>& exists)
 {
     Json report;
-    report["exitStatus"] = HostExitStatus(run.waitStatus);
-    report["outcome"] = OutcomeText(run.waitStatus);
+    report["schemaVersion"] = kRunReportSchemaVersion;
+    report["exitStatus"] = run.exitStatus;
+    report["outcome"] = OutcomeKeyword(run);
+    report["outcomeText"] = run.refused ? std::string("refused: nothing was started or changed")
+        : !run.error.empty()            ? std::string("failed: tarnwick could not complete the run")
+        : run.waitStatus                ? OutcomeText(*run.waitStatus)
+                                        : std::string("failed");
+    if (!run.error.empty())
+        report["error"] = run.error;
     report["design"] = run.design;
     Json pageExits = Json::array();
     for (const auto& [x, y] : run.pageExits)
@@ -54,7 +83,9 @@ std::string RunReportJson(const RunSummary& run, const std::function<bool(const 
     report["pageExits"] = pageExits;
     Json files = Json::array();
     for (const RunFile& file : run.files) {
-        Json entry{{"path", file.path}, {"exists", exists(file.path)}};
+        std::error_code ignored;
+        const std::string absolute = std::filesystem::absolute(file.path, ignored).lexically_normal().string();
+        Json entry{{"path", absolute.empty() ? file.path : absolute}, {"exists", exists(file.path)}};
         if (file.attempted) {
             entry["made"] = file.made;
             if (!file.made)
@@ -63,6 +94,9 @@ std::string RunReportJson(const RunSummary& run, const std::function<bool(const 
         files.push_back(entry);
     }
     report["files"] = files;
+    report["changed"] = run.changed;
+    if (!run.inconsistencies.empty())
+        report["inconsistencies"] = run.inconsistencies;
     Json derived;
     Json settings;
     for (const RunFile& file : run.files) {

@@ -40,6 +40,24 @@ const Choice kChoices[] = {
     {"memory", "external", {{"EXTERNAL_DPRAM", 1}, {"INTERNAL_DPRAM", 0}}},
 };
 
+// A group of flags of which the pages set exactly one, what it chooses, and how it is set here.
+struct FlagGroup {
+    const char* what;
+    const char* options;
+    std::vector<std::pair<const char*, int InterleaverSettings::*>> flags;
+};
+
+using S = InterleaverSettings;
+
+const FlagGroup kFlagGroups[] = {
+    {"algorithm", "--algorithm convolutional, --algorithm block or --set BLOCK_CONTINOUS=1",
+     {{"CONVOLUTIONAL", &S::CONVOLUTIONAL}, {"BLOCK", &S::BLOCK}, {"BLOCK_CONTINOUS", &S::BLOCK_CONTINOUS}}},
+    {"direction", "--direction interleaver or --direction deinterleaver",
+     {{"INTERLEAVER", &S::INTERLEAVER}, {"DEINTERLEAVER", &S::DEINTERLEAVER}}},
+    {"memory", "--memory internal or --memory external",
+     {{"INTERNAL_DPRAM", &S::INTERNAL_DPRAM}, {"EXTERNAL_DPRAM", &S::EXTERNAL_DPRAM}}},
+};
+
 } // namespace
 
 bool ParseSetOverride(const std::string& text, std::vector<SettingOverride>& overrides, std::string& error)
@@ -113,5 +131,37 @@ void ApplyOverrides(const std::vector<SettingOverride>& overrides, InterleaverSe
         model.Clear();
         model.AddPrivate(given.name, given.value);
         LoadSettingsFromModel(settings, model);
+        for (const FlagGroup& group : kFlagGroups) {
+            const bool inGroup = std::any_of(group.flags.begin(), group.flags.end(),
+                                             [&](const auto& flag) { return given.name == flag.first; });
+            for (const auto& [name, member] : group.flags) {
+                if (inGroup && given.value == 1 && given.name != name)
+                    settings.*member = 0;
+            }
+        }
     }
+}
+
+std::vector<std::string> FlagGroupProblems(const InterleaverSettings& settings)
+{
+    std::vector<std::string> problems;
+    for (const FlagGroup& group : kFlagGroups) {
+        std::string set;
+        std::string odd;
+        for (const auto& [name, member] : group.flags) {
+            const int value = settings.*member;
+            if (value == 1)
+                set += std::string(set.empty() ? "" : ", ") + name;
+            else if (value != 0)
+                odd += std::string(odd.empty() ? "" : ", ") + name + " is " + std::to_string(value);
+        }
+        const std::string fix = std::string(": set it with ") + group.options;
+        if (!odd.empty())
+            problems.push_back(std::string("the ") + group.what + " flags must be 0 or 1 (" + odd + ")" + fix);
+        else if (set.empty())
+            problems.push_back(std::string("no ") + group.what + " is chosen" + fix);
+        else if (set.find(',') != std::string::npos)
+            problems.push_back(std::string("more than one ") + group.what + " is chosen (" + set + ")" + fix);
+    }
+    return problems;
 }

@@ -29,5 +29,13 @@ bool ParseChoiceOverride(const std::string& option, const std::string& choice,
 // page's message for the first one outside.
 bool CheckOverrideRanges(const std::vector<SettingOverride>& overrides, std::string& error);
 
-// Applies the overrides in order, so that the last one for a setting wins.
+// Applies the overrides in order, so that the last one for a setting wins. A flag set to 1 clears
+// the other flags of its group, as the page's buttons do: the algorithm (CONVOLUTIONAL, BLOCK,
+// BLOCK_CONTINOUS), the direction (INTERLEAVER, DEINTERLEAVER) and the memory (INTERNAL_DPRAM,
+// EXTERNAL_DPRAM).
 void ApplyOverrides(const std::vector<SettingOverride>& overrides, InterleaverSettings& settings);
+
+// What keeps settings from being settings the pages could make: for each group, a flag that is
+// neither 0 nor 1, no flag set, or more than one, each named with the option that sets the group
+// right. Empty when there is nothing.
+std::vector<std::string> FlagGroupProblems(const InterleaverSettings& settings);

@@ -24,35 +24,6 @@ std::string RetrievalInfoPath(const std::string& designPath)
     return name.directory + name.baseName + ".cnx";
 }
 
-// Copies the file at from over the file at to in one step. A missing source is no failure: the
-// wizard did not write that file, and the older one stays.
-bool CopyInPlace(const std::string& from, const std::string& to, AtomicFile::Durability durability,
-                 std::string& error)
-{
-    const int source = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (source < 0)
-        return errno == ENOENT;
-    AtomicFile target;
-    bool ok = target.Open(to, durability);
-    std::vector<char> chunk(1 << 16);
-    while (ok) {
-        const ssize_t got = ::read(source, chunk.data(), chunk.size());
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            ok = got == 0;
-            break;
-        }
-        target.stream().write(chunk.data(), got);
-    }
-    ::close(source);
-    if (!ok || !target.Commit()) {
-        error = "cannot write " + PrintableText(to);
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 bool ReadStoredSettings(const std::string& designPath, InterleaverSettings& settings)
@@ -78,8 +49,8 @@ StagedDesign::~StagedDesign()
 
 bool StagedDesign::Create(const std::string& designPath, const InterleaverSettings& settings, std::string& error)
 {
-    realDesign_ = designPath;
     const SplitPath name = SplitDesignPath(designPath);
+    baseName_ = name.baseName;
     // Beside the design, so that its files are on the same file system and the folder is found
     // where a user looks for leftovers.
     std::string pattern = (name.directory.empty() ? std::string("./") : name.directory) + ".tarnwick-XXXXXX";
@@ -87,16 +58,15 @@ bool StagedDesign::Create(const std::string& designPath, const InterleaverSettin
         error = "cannot make a working folder beside " + PrintableText(designPath) + ": " + std::strerror(errno);
         return false;
     }
-    // The wizard runs in the folder, so the design it is given must not be relative to here.
     folder_ = std::filesystem::absolute(pattern).string() + "/";
-    stagedDesign_ = folder_ + name.baseName + name.extension;
+    stagedDesign_ = name.baseName + name.extension;
 
     InterfaceModel model;
     AddInterleaverEntries(settings, model);
     std::ostringstream text;
     model.Write(text);
     AtomicFile file;
-    if (!file.Open(folder_ + name.baseName + ".cnx", AtomicFile::Durability::Regenerable)) {
+    if (!file.Open(RetrievalInfoPath(), AtomicFile::Durability::Regenerable)) {
         error = "cannot write in " + PrintableText(folder_);
         return false;
     }
@@ -108,13 +78,12 @@ bool StagedDesign::Create(const std::string& designPath, const InterleaverSettin
     return true;
 }
 
-bool StagedDesign::Install(std::string& error) const
+std::string StagedDesign::RetrievalInfoPath() const
 {
-    const SplitPath name = SplitDesignPath(realDesign_);
-    const std::string vectorFile = name.baseName + ".vec";
-    // The retrieval information is the user's only record of the variation; the vector file can
-    // be made again.
-    return CopyInPlace(RetrievalInfoPath(stagedDesign_), RetrievalInfoPath(realDesign_),
-                       AtomicFile::Durability::Durable, error)
-        && CopyInPlace(folder_ + vectorFile, vectorFile, AtomicFile::Durability::Regenerable, error);
+    return folder_ + baseName_ + ".cnx";
+}
+
+std::string StagedDesign::VectorFilePath() const
+{
+    return folder_ + baseName_ + ".vec";
 }

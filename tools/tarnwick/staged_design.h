@@ -8,6 +8,7 @@
 // holds the settings as retrieval information, and the wizard runs on a design of the same name
 // there, with the folder as its current directory. Only when the wizard has finished are its files
 // put in place of the design's own, so a refused or failed run leaves those as they were.
+// designPath is the design as the wizard takes it, its leading white space trimmed.
 class StagedDesign {
 public:
     StagedDesign() = default;
@@ -20,19 +21,18 @@ public:
     // information. False with the reason in error.
     bool Create(const std::string& designPath, const InterleaverSettings& settings, std::string& error);
 
-    // The design the wizard is started on, and the folder that is its current directory.
+    // The design the wizard is started on, relative to the folder that is its current directory
+    // (the folder's own path may hold what the wizard's command line cannot carry).
     const std::string& designPath() const { return stagedDesign_; }
     const std::string& folder() const { return folder_; }
-
-    // Replaces the design's retrieval information and, in the current directory, its vector file
-    // with those the wizard wrote in the folder, each in one step; a file the wizard did not write
-    // is left as it was. False with the reason in error.
-    bool Install(std::string& error) const;
+    // The retrieval information and the vector file the wizard writes in the folder.
+    std::string RetrievalInfoPath() const;
+    std::string VectorFilePath() const;
 
 private:
-    std::string realDesign_;
     std::string folder_;
     std::string stagedDesign_;
+    std::string baseName_;
 };
 
 // Reads the settings stored in the retrieval information of designPath into settings, as the

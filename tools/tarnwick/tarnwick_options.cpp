@@ -30,6 +30,8 @@ const char* const kTarnwickUsage =
     "  --svg FILE            when the wizard has finished, write the symbol of the design's .cnx\n"
     "                        to FILE as SVG\n"
     "  --no-design-files     do not make the design file and the .cmp from the .cnx\n"
+    "  --lock-timeout S      wait up to S seconds (default 60) while another run holds the\n"
+    "                        design; then end with status 125, changing nothing\n"
     "  --help                print this text\n"
     "  --                    what follows is the design file, even when it starts with '-'\n"
     "\n"
@@ -39,6 +41,11 @@ const char* const kTarnwickUsage =
     "one given for a setting winning; the five numbers must lie in the ranges the pages accept.\n"
     "The wizard runs on a copy of the design's files, which replace the design's own only when\n"
     "the wizard has finished: a refused or failed run leaves them as they were.\n"
+    "\n"
+    "The design's files (.cnx, .vec, the design file, .cmp and the SVG) change together or not\n"
+    "at all: every new file is written first, the .cnx replaced last, and a failure puts back\n"
+    "what was replaced. One run of a design at a time: a run locks the design's folder from\n"
+    "reading its settings to installing its files, with the pages open too.\n"
     "\n"
     "The exit status is the wizard's: 0 finished, 1 start-up failed, 2 cancelled,\n"
     "3 back to the host's pages; 128+N when signal N ended the wizard. tarnwick's own\n"
@@ -51,7 +58,7 @@ const char* const kTarnwickUsage =
 
 namespace {
 
-enum class Value { None, Count, Coordinate, Path, Setting, Choice };
+enum class Value { None, Count, Coordinate, Path, Setting, Choice, Seconds };
 
 struct OptionSpec {
     const char* shortName; // the single-dash form, nullptr when there is none
@@ -69,7 +76,7 @@ constexpr OptionSpec kOptions[] = {
     {nullptr, "set", Value::Setting},    {nullptr, "algorithm", Value::Choice},
     {nullptr, "direction", Value::Choice}, {nullptr, "memory", Value::Choice},
     {nullptr, "json", Value::None},      {nullptr, "no-design-files", Value::None},
-    {nullptr, "svg", Value::Path},
+    {nullptr, "svg", Value::Path},       {nullptr, "lock-timeout", Value::Seconds},
 };
 
 bool ParseInt(const std::string& text, int& value)
@@ -137,6 +144,15 @@ bool StoreValue(const OptionSpec& spec, const std::string& arg, const std::strin
     if (spec.value == Value::Count && number < 0) {
         error = "option " + PrintableText(arg) + " needs a number of pages of 0 or more";
         return false;
+    }
+    if (spec.value == Value::Seconds) {
+        if (number < 0 || number > kMaxLockTimeoutSeconds) {
+            error = "option " + PrintableText(arg) + " needs a number of seconds from 0 to "
+                + std::to_string(kMaxLockTimeoutSeconds);
+            return false;
+        }
+        options.lockTimeoutSeconds = number;
+        return true;
     }
     const std::string name = spec.longName;
     if (name == "pages")

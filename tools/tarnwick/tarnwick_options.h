@@ -23,8 +23,13 @@ struct TarnwickOptions {
     bool designFiles = true; // false with --no-design-files
     // Where to write the symbol as SVG after the wizard has finished; empty: nowhere.
     std::string svgPath;
+    // How long to wait while another run holds the design.
+    int lockTimeoutSeconds = 60;
     bool help = false;
 };
+
+// The longest wait for a design's lock that --lock-timeout takes: a day.
+constexpr int kMaxLockTimeoutSeconds = 24 * 60 * 60;
 
 // Parses tarnwick's arguments, the program name excluded. Returns false with a one-line reason in
 // error when an option is unknown, a value is missing or not a whole number in range, or the design

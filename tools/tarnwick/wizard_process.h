@@ -19,12 +19,17 @@ public:
     ~WizardProcess();
 
     // Starts program with args (args[0] becomes the process's own name). A program name without a
-    // '/' is looked up on the search path. The child gets the default action for SIGINT and SIGQUIT
-    // and an empty signal mask, whatever tarnwick itself has set. False with the reason in error and
-    // its kind in failure.
-    // A workingDirectory that is not empty becomes the child's current directory.
+    // '/' is looked up on the search path. The child gets the default action for SIGINT, SIGQUIT,
+    // SIGTERM, SIGHUP and SIGPIPE and an empty signal mask, whatever tarnwick itself has set, and
+    // is sent SIGTERM when tarnwick ends, so that no wizard outlives its host. False with the
+    // reason in error and its kind in failure.
+    // A workingDirectory that is not empty becomes the child's current directory; a handedDownFd
+    // of 0 or more stays open in the child under its number.
     bool Start(const std::string& program, const std::vector<std::string>& args, std::string& error,
-               StartFailure& failure, const std::string& workingDirectory = std::string());
+               StartFailure& failure, const std::string& workingDirectory = std::string(), int handedDownFd = -1);
+
+    // Sends signal to the process while it runs.
+    void Signal(int signal) const;
 
     // Readable when the process has ended; -1 when the kernel offers no process descriptor, in
     // which case the caller checks with TryWait from time to time.
