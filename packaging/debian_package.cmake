@@ -4,7 +4,8 @@
 # <bin>/../zorvex_core/doc, so the files `cmake --install` puts under a prefix keep that layout in
 # the package, in the wizard's private folder /usr/lib/zorvex. /usr/bin holds relative links to the
 # two programs; both find their own folder through /proc/self/exe, which names the link's target.
-# The man pages go to /usr/share/man/man1 and the package's documents to /usr/share/doc/zorvex.
+# The man pages go to /usr/share/man/man1, the data shared with other programs (the JSON Schema of
+# tarnwick's report) to /usr/share/zorvex and the package's documents to /usr/share/doc/zorvex.
 
 set(ZORVEX_PACKAGE_CONTACT "ZORVEX maintainers <zorvex@example.org>")
 set(ZORVEX_PACKAGE_TREE lib/zorvex) # below /usr
@@ -64,6 +65,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /)
 set(CPACK_INSTALL_CMAKE_PROJECTS
   "${CMAKE_BINARY_DIR};${PROJECT_NAME};Unspecified;/usr/${ZORVEX_PACKAGE_TREE}"
   "${CMAKE_BINARY_DIR};${PROJECT_NAME};man;/usr"
+  "${CMAKE_BINARY_DIR};${PROJECT_NAME};shared;/usr"
   "${CMAKE_BINARY_DIR};${PROJECT_NAME};debian;/usr")
 set(CPACK_SOURCE_GENERATOR TXZ)
 set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/build[^/]*/" "/out/")

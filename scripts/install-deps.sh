@@ -10,8 +10,9 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xdotool imagemagick x11-utils
   poppler-utils
-  librsvg2-bin
+  librsvg2-bin libxml2-utils
   ghdl iverilog
+  python3-jsonschema
   at-spi2-core python3-pyatspi dbus-x11
 )
 missing=()

@@ -60,14 +60,17 @@ for program in zorvex tarnwick; do
     fail "/usr/bin/$program points to $(readlink "$link"), not to /usr/lib/zorvex/bin/$program"
   fi
 done
-# Every file has its place: the wizard's tree, the links, the man pages, the package's documents.
+# Every file has its place: the wizard's tree, the links, the man pages, the shared data, the
+# package's documents.
 while IFS= read -r path; do
   case "$path" in
     ./usr/lib/zorvex/* | ./usr/bin/zorvex | ./usr/bin/tarnwick | ./usr/share/man/man1/*.1.gz | \
+      ./usr/share/zorvex/tarnwick-report.schema.json | \
       ./usr/share/doc/zorvex/copyright | ./usr/share/doc/zorvex/changelog.gz) ;;
     *) fail "a file out of place: ${path#.}" ;;
   esac
 done < <(cd "$root" && find . ! -type d)
+[ -f "$root/usr/share/zorvex/tarnwick-report.schema.json" ] || fail "no /usr/share/zorvex/tarnwick-report.schema.json"
 # Man pages compressed as Debian wants them: gzip with no file name and no time stamp (flag byte
 # without FNAME, modification time 0), so that a rebuild gives the same bytes.
 for page in zorvex tarnwick; do
