@@ -322,12 +322,3 @@ TEST(DesignFiles, RefusedWithTheReasonWhenANameOrValueBreaksTheLanguagesRules)
         EXPECT_EQ(refused(Component(model, c.name)), expected(c.componentReason));
     }
 }
-
-TEST(DesignFiles, BitRangesPastIntAreWrittenWhole)
-{
-    const InterfaceModel model = Edited({{"y 0 0 4 2 OUTPUT", "y 0 0 2 2147483646 OUTPUT"}});
-    EXPECT_NE(Vhdl(model).find("y : out std_logic_vector(2147483647 downto 2147483646)"), std::string::npos);
-    EXPECT_NE(Verilog(model).find("output wire [2147483647:2147483646] y"), std::string::npos);
-    const InterfaceModel negative = Edited({{"a 0 0 4 0 INPUT", "a 0 0 4 -5 INPUT"}});
-    EXPECT_NE(Verilog(negative).find("input wire [-2:-5] a"), std::string::npos);
-}

@@ -1,9 +1,16 @@
 #include "tools/tarnwick/symbol_svg.h"
 
+#include "tests/tools/tarnwick_process.h"
+
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -27,11 +34,36 @@ const char kBox[] = "SYMBOL: BOX 200 128 98 111 Arial,10\n";
 
 } // namespace
 
-TEST(EscapeXml, ReplacesTheFourMarkupCharactersOnly)
+TEST(EscapeXml, ReplacesMarkupAndWritesOnlyCharactersXmlAllows)
 {
-    EXPECT_EQ(EscapeXml("a&b<c>\"d' e"), "a&amp;b&lt;c&gt;&quot;d' e");
-    EXPECT_EQ(EscapeXml("&amp;"), "&amp;amp;");
-    EXPECT_EQ(EscapeXml(""), "");
+    const std::string replacement = "\xef\xbf\xbd";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"a&b<c>\"d' e", "a&amp;b&lt;c&gt;&quot;d' e"},
+        {"&amp;", "&amp;amp;"},
+        {"", ""},
+        // Blanks a parser would change are kept as references.
+        {"a\tb\nc\rd", "a&#9;b&#10;c&#13;d"},
+        // The other C0 controls are not XML characters.
+        {std::string("a\0b\x01\x08\x0b\x0c\x1b[2J\x1f", 12),
+         "a" + replacement + "b" + replacement + replacement + replacement + replacement + replacement + "[2J"
+             + replacement},
+        // DEL, the C1 controls, letters and the edges of the allowed ranges stay.
+        {"\x7f\xc2\x85\xc2\x9f\xc3\xa4\xed\x9f\xbf\xee\x80\x80\xef\xbf\xbd\xf0\x90\x80\x80\xf4\x8f\xbf\xbf",
+         "\x7f\xc2\x85\xc2\x9f\xc3\xa4\xed\x9f\xbf\xee\x80\x80\xef\xbf\xbd\xf0\x90\x80\x80\xf4\x8f\xbf\xbf"},
+        // The non-characters U+FFFE and U+FFFF.
+        {"a\xef\xbf\xbe\xef\xbf\xbf", "a" + replacement + replacement},
+        // Bytes outside well-formed UTF-8, one replacement each: a lone byte, a cut sequence, an
+        // overlong slash, a surrogate, a value past U+10FFFF.
+        {"\xff<", replacement + "&lt;"},
+        {"\xe2\x82", replacement + replacement},
+        {"\xc0\xaf", replacement + replacement},
+        {"\xed\xa0\x80", replacement + replacement + replacement},
+        {"\xf4\x90\x80\x80", replacement + replacement + replacement + replacement},
+    };
+    for (const auto& [text, escaped] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(text));
+        EXPECT_EQ(EscapeXml(text), escaped);
+    }
 }
 
 TEST(SymbolSvg, CanvasIsTheBoxAndOnePixelForTheLinesOnItsFarEdges)
@@ -90,4 +122,118 @@ TEST(SymbolSvg, RefusesRetrievalInformationWithoutABoxOrWithABrokenSymbolLine)
         EXPECT_TRUE(Svg(std::string(kBox) + broken + "\n").starts_with("refused: cannot read the symbol line"))
             << broken;
     }
+}
+
+namespace {
+
+// The xmllint on PATH, or empty when there is none.
+std::string Xmllint()
+{
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path ? path : "");
+    std::string folder;
+    while (std::getline(folders, folder, ':')) {
+        const std::string candidate = folder + "/xmllint";
+        if (!folder.empty() && ::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return "";
+}
+
+std::filesystem::path ScratchFolder(const std::string& name)
+{
+    const std::filesystem::path folder = std::filesystem::temp_directory_path()
+        / ("symbol_svg_test_" + name + "_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+} // namespace
+
+TEST(SymbolSvg, HostileNamesAndTextsGiveADocumentXmlParsersAccept)
+{
+    const std::string xmllint = Xmllint();
+    if (xmllint.empty())
+        GTEST_SKIP() << "xmllint is not installed";
+    std::string everyByte;
+    for (int c = 1; c < 256; ++c)
+        everyByte += char(c);
+    const std::vector<std::string> texts = {
+        everyByte,
+        std::string("nul\0inside", 10),
+        "\x1b]0;title\x07",
+        "\xef\xbf\xbe\xef\xbf\xbf\xed\xa0\x80\xf4\x90\x80\x80\xc0\xaf\xe2\x82",
+        "]]><!-- &#0; &bogus;",
+    };
+    const std::filesystem::path folder = ScratchFolder("xmllint");
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(::testing::PrintToString(text));
+        // The text as the symbol's name, and as a TEXT line's text and its font's family without the
+        // line ends, which would end the line (and the family without quotes, which end the text).
+        std::string onOneLine = text;
+        std::erase_if(onOneLine, [](char c) { return c == '\n' || c == '\r'; });
+        std::string family = onOneLine;
+        std::erase(family, '"');
+        const std::string svg = Svg(std::string(kBox) + "SYMBOL: TEXT \"" + onOneLine + "\" 1 2 HORIZ " + family
+                                        + ",10\n",
+                                    text);
+        ASSERT_TRUE(svg.starts_with("<?xml")) << svg;
+        std::ofstream(folder / "symbol.svg", std::ios::binary) << svg;
+        const ProcessRun run = RunProgram({xmllint, "--noout", "--nonet", "symbol.svg"}, folder);
+        EXPECT_EQ(run.exitStatus, 0) << run.err;
+    }
+    std::filesystem::remove_all(folder);
+}
+
+TEST(SymbolSvg, CoordinatesAtTheEdgesOfIntAreWrittenWhole)
+{
+    // The box's y turned at 2147483647; the lowest line y lies 2^32 - 1 below the top.
+    const std::string svg = Svg("SYMBOL: BOX 2147483647 2147483647 -2147483648 -2147483648 Arial,10\n"
+                                "SYMBOL: LINE -2147483648 -2147483648 2147483647 2147483647 SOLID THIN\n"
+                                "SYMBOL: CIRCLE 2147483647 -2147483648 2147483647 FALSE\n"
+                                "SYMBOL: ARC -2147483648 2147483647 2147483647 -2147483648 -2147483648 "
+                                "-2147483648 2147483647\n"
+                                "SYMBOL: TEXT \"v\" 2147483647 -2147483648 VERT Arial,10\n",
+                                "n");
+    EXPECT_TRUE(Contains(svg, "width=\"2147483648\" height=\"2147483648\" viewBox=\"0 0 2147483648 2147483648\""))
+        << svg;
+    EXPECT_TRUE(Contains(svg, "<line x1=\"-2147483648\" y1=\"4294967295\" x2=\"2147483647\" y2=\"0\" "
+                              "stroke-width=\"1\"/>")) << svg;
+    EXPECT_TRUE(Contains(svg, "<circle cx=\"2147483647\" cy=\"4294967295\" r=\"2147483647\"/>")) << svg;
+    // About the top-left corner, counter-clockwise from the bottom-right one (45 degrees below the
+    // horizontal) to the bottom-left one (straight down): seven eighths of a turn, the large arc.
+    EXPECT_TRUE(Contains(svg, "<path d=\"M 2147483647 4294967295 A 2147483647 2147483647 0 1 0 -2147483648 "
+                              "4294967295\"/>")) << svg;
+    // 13 pixels and a descent of 3: the corner moves 10 to the right.
+    EXPECT_TRUE(Contains(svg, "<text x=\"2147483657\" y=\"4294967295\" font-family=\"Arial\" font-size=\"13px\" "
+                              "transform=\"rotate(-90 2147483657 4294967295)\">v</text>")) << svg;
+    EXPECT_TRUE(Contains(svg, "<text x=\"-2147483648\" y=\"4294967292\" font-family=\"Arial\" font-size=\"13px\">"
+                              "n</text>")) << svg;
+}
+
+TEST(SymbolSvg, ReadsOnlyARegularFileOfAtMostTheSizeTheWizardReads)
+{
+    const std::filesystem::path folder = ScratchFolder("regular");
+    const std::string box = kBox;
+    const std::string limitLine = "SYMBOL: TEXT \"t\" 1 2 HORIZ Arial,10\n";
+    // Exactly 16 MiB is read; one byte more is not.
+    std::string largest = box;
+    largest.resize(size_t(16) << 20, '\n');
+    std::ofstream(folder / "largest.cnx", std::ios::binary) << largest;
+    std::ofstream(folder / "oversized.cnx", std::ios::binary) << largest << '\n';
+    ASSERT_EQ(::mkfifo((folder / "fifo.cnx").c_str(), 0600), 0);
+    std::filesystem::create_directory(folder / "folder.cnx");
+    for (const char* name : {"oversized.cnx", "fifo.cnx", "folder.cnx", "missing.cnx"}) {
+        SCOPED_TRACE(name);
+        std::string error;
+        EXPECT_FALSE(WriteSymbolSvgFile((folder / name).string(), "f", (folder / "f.svg").string(), error));
+        EXPECT_EQ(error, "cannot read " + (folder / name).string() + " as a regular file of at most 16 MiB");
+        EXPECT_FALSE(std::filesystem::exists(folder / "f.svg"));
+    }
+    std::string error;
+    EXPECT_TRUE(WriteSymbolSvgFile((folder / "largest.cnx").string(), "f", (folder / "f.svg").string(), error))
+        << error;
+    EXPECT_TRUE(std::filesystem::exists(folder / "f.svg"));
+    std::filesystem::remove_all(folder);
 }

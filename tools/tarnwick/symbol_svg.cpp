@@ -1,10 +1,13 @@
 #include "tools/tarnwick/symbol_svg.h"
 
+#include "host/wizard_app.h"
 #include "platform/atomic_file.h"
+#include "platform/regular_file.h"
+#include "platform/utf8_text.h"
 #include "tools/tarnwick/printable_text.h"
 
 #include <cmath>
-#include <fstream>
+#include <cstdint>
 #include <numbers>
 #include <sstream>
 #include <vector>
@@ -47,20 +50,22 @@ bool SplitQuoted(const std::string& rest, std::string& head, std::string& quoted
     return true;
 }
 
+// Coordinates are read as int but computed with in 64 bits, where a hand-edited file's extremes
+// cannot overflow.
 class SvgWriter {
 public:
-    explicit SvgWriter(int height) : height_(height) {}
+    explicit SvgWriter(int64_t height) : height_(height) {}
 
     // The SVG y of a file y.
-    int Y(int fileY) const { return height_ - fileY; }
+    int64_t Y(int64_t fileY) const { return height_ - fileY; }
 
     // Writes text with the bottom-left corner of its box at the file point. The baseline lies the
     // font's descent (about a fifth of its size) above the box's bottom; a vertical text reads
     // upward, turned about that corner.
-    void Text(int x, int fileY, const std::string& text, bool vertical, const Font& font)
+    void Text(int64_t x, int64_t fileY, const std::string& text, bool vertical, const Font& font)
     {
-        const int y = Y(fileY);
-        const int descent = (font.pixels + 2) / 5;
+        const int64_t y = Y(fileY);
+        const int64_t descent = (font.pixels + 2) / 5;
         body_ << "<text x=\"" << (vertical ? x + font.pixels - descent : x) << "\" y=\""
               << (vertical ? y : y - descent) << "\" font-family=\"" << EscapeXml(font.family)
               << "\" font-size=\"" << font.pixels << "px\"";
@@ -69,19 +74,19 @@ public:
         body_ << '>' << EscapeXml(text) << "</text>\n";
     }
 
-    void Line(int x1, int y1, int x2, int y2, bool thick)
+    void Line(int64_t x1, int64_t y1, int64_t x2, int64_t y2, bool thick)
     {
         (thick ? thick_ : body_) << "<line x1=\"" << x1 << "\" y1=\"" << Y(y1) << "\" x2=\"" << x2 << "\" y2=\""
                                  << Y(y2) << "\" stroke-width=\"" << (thick ? 2 : 1) << "\"/>\n";
     }
 
-    void Circle(int x, int y, int radius)
+    void Circle(int64_t x, int64_t y, int64_t radius)
     {
         body_ << "<circle cx=\"" << x << "\" cy=\"" << Y(y) << "\" r=\"" << radius << "\"/>\n";
     }
 
     // Counter-clockwise from the first point to the second, as the preview draws it.
-    void Arc(int x, int y, int x1, int y1, int x2, int y2, int radius)
+    void Arc(int64_t x, int64_t y, int64_t x1, int64_t y1, int64_t x2, int64_t y2, int64_t radius)
     {
         const double start = std::atan2(double(y1 - y), double(x1 - x));
         double sweep = std::atan2(double(y2 - y), double(x2 - x)) - start;
@@ -95,7 +100,7 @@ public:
     std::string ThickLines() const { return thick_.str(); }
 
 private:
-    int height_;
+    int64_t height_;
     std::ostringstream body_;
     std::ostringstream thick_;
 };
@@ -111,7 +116,9 @@ bool Fail(std::string& error, const std::string& line)
 std::string EscapeXml(const std::string& text)
 {
     std::string escaped;
-    for (const char c : text) {
+    for (size_t at = 0; at < text.size();) {
+        const Utf8Character character = DecodeUtf8Character(text, at);
+        const char32_t c = character.codePoint;
         switch (c) {
         case '&':
             escaped += "&amp;";
@@ -125,9 +132,28 @@ std::string EscapeXml(const std::string& text)
         case '"':
             escaped += "&quot;";
             break;
-        default:
-            escaped += c;
+        // Written as references, since a parser would turn them into blanks in an attribute value
+        // and a carriage return into a line feed anywhere.
+        case '\t':
+            escaped += "&#9;";
+            break;
+        case '\n':
+            escaped += "&#10;";
+            break;
+        case '\r':
+            escaped += "&#13;";
+            break;
+        default: {
+            // A byte outside well-formed UTF-8 (a surrogate among them) decodes as U+FFFD one byte
+            // long; it is written as that character, as is every character XML 1.0 does not allow.
+            const bool malformed = character.length == 1 && c == kReplacementCharacter;
+            if (malformed || c < 0x20 || c == 0xFFFE || c == 0xFFFF)
+                escaped += "\xEF\xBF\xBD";
+            else
+                escaped.append(text, at, character.length);
         }
+        }
+        at += character.length;
     }
     return escaped;
 }
@@ -212,8 +238,8 @@ bool SymbolSvg(std::istream& retrievalInfo, const std::string& name, std::string
 
     std::ostringstream out;
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width + 1 << "\" height=\"" << height + 1
-        << "\" viewBox=\"0 0 " << width + 1 << ' ' << height + 1 << "\">\n"
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << int64_t(width) + 1 << "\" height=\""
+        << int64_t(height) + 1 << "\" viewBox=\"0 0 " << int64_t(width) + 1 << ' ' << int64_t(height) + 1 << "\">\n"
         << "<g transform=\"translate(0.5 0.5)\" stroke=\"black\" stroke-linecap=\"square\" fill=\"none\">\n"
         << shapes.Shapes() << "</g>\n<g stroke=\"black\" stroke-linecap=\"square\">\n"
         << shapes.ThickLines() << "</g>\n<g fill=\"black\">\n"
@@ -225,11 +251,14 @@ bool SymbolSvg(std::istream& retrievalInfo, const std::string& name, std::string
 bool WriteSymbolSvgFile(const std::string& cnxPath, const std::string& name, const std::string& svgPath,
                         std::string& error)
 {
-    std::ifstream cnx(cnxPath, std::ios::binary);
-    if (!cnx) {
-        error = "cannot read " + PrintableText(cnxPath);
+    // Read as the wizard reads it: a named pipe or a device in its place is refused at once, and so is
+    // a file far larger than any the wizard writes.
+    std::string contents;
+    if (!ReadRegularFile(cnxPath, kMaxRetrievalInfoSize, contents)) {
+        error = "cannot read " + PrintableText(cnxPath) + " as a regular file of at most 16 MiB";
         return false;
     }
+    std::istringstream cnx(std::move(contents));
     std::string svg;
     if (!SymbolSvg(cnx, name, svg, error)) {
         error = PrintableText(cnxPath) + ": " + error;

@@ -3,7 +3,9 @@
 #include <istream>
 #include <string>
 
-// text with &, <, > and " replaced by their XML entities, for element content and attribute values.
+// text as XML 1.0 element content or an attribute value: &, <, > and " replaced by their entities,
+// tab, line feed and carriage return by character references, and every character XML does not
+// allow (the other C0 controls, U+FFFE, U+FFFF) and every byte outside well-formed UTF-8 by U+FFFD.
 std::string EscapeXml(const std::string& text);
 
 // The block symbol of the "SYMBOL:" lines in retrieval information as an SVG document of width + 1
@@ -13,7 +15,8 @@ std::string EscapeXml(const std::string& text);
 // error when there is no BOX line or a symbol line cannot be read.
 bool SymbolSvg(std::istream& retrievalInfo, const std::string& name, std::string& svg, std::string& error);
 
-// Reads the retrieval information at cnxPath and replaces svgPath atomically with its symbol.
-// Returns false with a reason in error when either file fails.
+// Reads the retrieval information at cnxPath, a regular file of at most the size the wizard reads,
+// and replaces svgPath atomically with its symbol. Returns false with a reason in error when either
+// file fails.
 bool WriteSymbolSvgFile(const std::string& cnxPath, const std::string& name, const std::string& svgPath,
                         std::string& error);
