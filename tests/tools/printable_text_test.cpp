@@ -13,9 +13,11 @@ TEST(PrintableText, EscapesWhatATerminalWouldActOnAndKeepsTheRest)
         {"c:\\f", "c:\\\\f"},
         {"\\n", "\\\\n"},
         {std::string("\0\x01\x1b[2J\x1f\x7f", 8), "\\x00\\x01\\x1b[2J\\x1f\\x7f"},
-        // UTF-8 letters stay; the C1 controls U+0085 and U+009B do not.
+        // UTF-8 letters stay; the C1 controls from U+0080 to U+009F do not, the no-break space
+        // after them does.
         {"\xc3\xa4\xe2\x82\xac\xf0\x9f\x98\x80", "\xc3\xa4\xe2\x82\xac\xf0\x9f\x98\x80"},
         {"\xc2\x85\xc2\x9b\xc2\xa0", "\\xc2\\x85\\xc2\\x9b\xc2\xa0"},
+        {"\xc2\x80\xc2\x9f\xc2\xa0", "\\xc2\\x80\\xc2\\x9f\xc2\xa0"},
         // Bytes outside well-formed UTF-8: a lone 8-bit CSI, a cut sequence, an overlong slash,
         // a surrogate, a value past U+10FFFF.
         {"\x9b" "1m", "\\x9b1m"},
