@@ -1,8 +1,13 @@
+#include "tools/tarnwick/json_report.h"
 #include "tools/tarnwick/run_report.h"
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
 #include <set>
+#include <sys/wait.h>
 
 namespace {
 
@@ -63,6 +68,37 @@ TEST(RunFiles, HostFilesTarnwickTriedAreMarkedMadeOrWhyNot)
               "  made     /d/f.vhd  (design file)\n"
               "  not made /d/f.inc  (include file): not ours\n"
               "  not made /d/f.cmp  (component declaration): none\n");
+}
+
+TEST(RunReportJson, OutcomeIsAWordForEachEndAndPageExitsKeepTheirOrder)
+{
+    const auto exited = [](int status) { return std::optional<int>(status << 8); };
+    const struct {
+        std::optional<int> waitStatus;
+        const char* error;
+        bool refused;
+        const char* outcome;
+    } cases[] = {
+        {exited(0), "", false, "finished"},           {exited(1), "", false, "start-up-failed"},
+        {exited(2), "", false, "cancelled"},          {exited(3), "", false, "back"},
+        {exited(9), "", false, "failed"},             {SIGKILL, "", false, "failed"},
+        {exited(0), "cannot replace", false, "failed"}, {std::nullopt, "Valid I : 2 - 40", true, "refused"},
+        {std::nullopt, "not found", false, "failed"},
+    };
+    for (const auto& c : cases) {
+        RunSummary run;
+        run.waitStatus = c.waitStatus;
+        run.error = c.error;
+        run.refused = c.refused;
+        run.pageExits = {{640, 480}, {-3, 7}};
+        run.files = FilesOfRun("f.vhd", false);
+        const nlohmann::json report = nlohmann::json::parse(RunReportJson(run, [](const std::string&) { return false; }));
+        EXPECT_EQ(report["outcome"], c.outcome) << c.error;
+        EXPECT_EQ(report.contains("error"), *c.error != '\0');
+        EXPECT_EQ(report["pageExits"], nlohmann::json::parse("[[640, 480], [-3, 7]]"));
+        // Paths are absolute, the vector file's in the current directory too.
+        EXPECT_EQ(report["files"][1]["path"], (std::filesystem::current_path() / "f.vec").string());
+    }
 }
 
 } // namespace

@@ -79,3 +79,52 @@ TEST(SettingOverrides, NumbersAreCheckedInThePagesOrderAndTheLastValueCounts)
 }
 
 } // namespace
+
+namespace {
+
+TEST(SettingOverrides, AFlagSetClearsItsGroupAndSettingsThePagesCannotMakeAreNamed)
+{
+    const auto flags = [](const InterleaverSettings& s) {
+        return std::vector<int>{s.CONVOLUTIONAL, s.BLOCK, s.BLOCK_CONTINOUS, s.INTERLEAVER, s.DEINTERLEAVER,
+                                s.INTERNAL_DPRAM, s.EXTERNAL_DPRAM};
+    };
+    const struct {
+        Overrides given;
+        std::vector<int> flags;
+        const char* problem; // empty: settings the pages can make
+    } cases[] = {
+        {{{"EXTERNAL_DPRAM", 1}}, {1, 0, 0, 1, 0, 0, 1}, ""},
+        {{{"BLOCK", 1}}, {0, 1, 0, 1, 0, 1, 0}, ""},
+        {{{"BLOCK_CONTINOUS", 1}}, {0, 0, 1, 1, 0, 1, 0}, ""},
+        {{{"DEINTERLEAVER", 1}}, {1, 0, 0, 0, 1, 1, 0}, ""},
+        // Clearing the one flag set leaves the group without a choice.
+        {{{"INTERNAL_DPRAM", 0}}, {1, 0, 0, 1, 0, 0, 0},
+         "no memory is chosen: set it with --memory internal or --memory external"},
+        {{{"INTERLEAVER", 0}}, {1, 0, 0, 0, 0, 1, 0},
+         "no direction is chosen: set it with --direction interleaver or --direction deinterleaver"},
+        {{{"BLOCK", 1}, {"BLOCK", 0}}, {0, 0, 0, 1, 0, 1, 0},
+         "no algorithm is chosen: set it with --algorithm convolutional, --algorithm block or --set "
+         "BLOCK_CONTINOUS=1"},
+        {{{"BLOCK", 1}, {"CONVOLUTIONAL", 1}}, {1, 0, 0, 1, 0, 1, 0}, ""},
+    };
+    for (const auto& c : cases) {
+        InterleaverSettings settings;
+        ApplyOverrides(c.given, settings);
+        EXPECT_EQ(flags(settings), c.flags) << c.problem;
+        const std::vector<std::string> problems = FlagGroupProblems(settings);
+        EXPECT_EQ(problems, std::string(c.problem).empty() ? std::vector<std::string>{}
+                                                           : std::vector<std::string>{c.problem});
+    }
+
+    // A hand-edited .cnx can hold what no override makes.
+    InterleaverSettings stored;
+    stored.EXTERNAL_DPRAM = 1;
+    stored.BLOCK = 5;
+    EXPECT_EQ(FlagGroupProblems(stored),
+              (std::vector<std::string>{"the algorithm flags must be 0 or 1 (BLOCK is 5): set it with --algorithm "
+                                        "convolutional, --algorithm block or --set BLOCK_CONTINOUS=1",
+                                        "more than one memory is chosen (INTERNAL_DPRAM, EXTERNAL_DPRAM): set it "
+                                        "with --memory internal or --memory external"}));
+}
+
+} // namespace
