@@ -245,6 +245,12 @@ bool Run::Install(const StagedDesign* staged, DesignInstall& install, std::strin
     }
     if (staged == nullptr)
         return true;
+    // Settings the pages accept always make a vector file; one missing from the working copy is
+    // the working folder's failure (its file system full, say), not the wizard's rule.
+    if (::access(staged->VectorFilePath().c_str(), F_OK) != 0) {
+        error = "the wizard could not write the vector file in " + PrintableText(staged->folder());
+        return false;
+    }
     // The retrieval information is the user's only record of the variation, and the commit: last.
     return install.AddCopy(staged->VectorFilePath(), VectorFilePath(), AtomicFile::Durability::Regenerable, error)
         && install.AddCopy(staged->RetrievalInfoPath(), RetrievalInfoPath(), AtomicFile::Durability::Durable, error);
