@@ -216,7 +216,6 @@ TEST(SymbolSvg, ReadsOnlyARegularFileOfAtMostTheSizeTheWizardReads)
 {
     const std::filesystem::path folder = ScratchFolder("regular");
     const std::string box = kBox;
-    const std::string limitLine = "SYMBOL: TEXT \"t\" 1 2 HORIZ Arial,10\n";
     // Exactly 16 MiB is read; one byte more is not.
     std::string largest = box;
     largest.resize(size_t(16) << 20, '\n');

@@ -235,7 +235,8 @@ bool CheckDesignPorts(const InterfaceModel& model, const std::string& name, Desi
     if (!rules.Identifier(name))
         return false;
     for (const HdlPort& port : UsedPorts(model)) {
-        if (!rules.Identifier(port.name) || !rules.Range(port) || !rules.Declare(scope, port.name, "a port of the design"))
+        if (!rules.Identifier(port.name) || !rules.Range(port)
+            || !rules.Declare(scope, port.name, "a port of the design"))
             return false;
         outputs[IdentifierKey(rules.language(), port.name)] = port.output;
     }
