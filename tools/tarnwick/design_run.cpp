@@ -126,7 +126,7 @@ public:
     explicit Run(const TarnwickOptions& options) : options_(options), design_(TrimDesignPath(options.designPath))
     {
         name_ = SplitDesignPath(design_);
-        result_.summary.design = options.designPath;
+        result_.summary.design = design_;
         result_.summary.files = FilesOfRun(design_, options.symbolFile);
     }
 
