@@ -1,18 +1,21 @@
 // Stands in for the wizard in tarnwick's tests. Reads the host id from its -h argument, records its
-// arguments in the file STAND_IN_ARGS, waits (up to ten seconds) until the file STAND_IN_WAIT_FOR
-// exists when that is set, sends the messages listed in STAND_IN_MESSAGES (separated by ';') to the
+// arguments in the file STAND_IN_ARGS, its process id and what it was given for the ending signals
+// in the file STAND_IN_SELF, waits (up to STAND_IN_WAIT_SECONDS, ten by default) until the file
+// STAND_IN_WAIT_FOR exists when that is set, sends the messages listed in STAND_IN_MESSAGES (separated by ';') to the
 // host's socket, writes the two files the wizard writes when the run ends written (status 0 or 3),
 // and ends with STAND_IN_STATUS, a number or "kill" for SIGKILL.
 #include <chrono>
 #include <csignal>
 #include <cstddef>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <string>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <thread>
+#include <utility>
 #include <unistd.h>
 
 namespace {
@@ -33,6 +36,29 @@ void Send(int fd, const std::string& host, const std::string& text)
     ::sendto(fd, text.data(), text.size(), MSG_DONTWAIT, reinterpret_cast<const sockaddr*>(&address), length);
 }
 
+// Writes "<pid>" and then one line per signal, "<name> default|ignored|handled blocked|unblocked",
+// under a temporary name first, so that a reader never finds the file half written.
+void RecordSelf(const std::string& path)
+{
+    const std::string temporary = path + ".part";
+    {
+        std::ofstream out(temporary);
+        out << ::getpid() << '\n';
+        sigset_t blocked;
+        ::sigprocmask(SIG_BLOCK, nullptr, &blocked);
+        const std::pair<int, const char*> signals[] = {
+            {SIGINT, "INT"}, {SIGQUIT, "QUIT"}, {SIGTERM, "TERM"}, {SIGHUP, "HUP"}, {SIGPIPE, "PIPE"}};
+        for (const auto& [signal, name] : signals) {
+            struct sigaction action {};
+            ::sigaction(signal, nullptr, &action);
+            out << name << ' '
+                << (action.sa_handler == SIG_DFL ? "default" : action.sa_handler == SIG_IGN ? "ignored" : "handled")
+                << ' ' << (sigismember(&blocked, signal) ? "blocked" : "unblocked") << '\n';
+        }
+    }
+    std::rename(temporary.c_str(), path.c_str());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -48,8 +74,11 @@ int main(int argc, char** argv)
         for (int i = 0; i < argc; ++i)
             out << argv[i] << '\n';
     }
+    if (!Env("STAND_IN_SELF").empty())
+        RecordSelf(Env("STAND_IN_SELF"));
     const std::string waitFor = Env("STAND_IN_WAIT_FOR");
-    for (int tries = 0; !waitFor.empty() && tries < 1000 && ::access(waitFor.c_str(), F_OK) != 0; ++tries)
+    const int waitSeconds = Env("STAND_IN_WAIT_SECONDS").empty() ? 10 : std::atoi(Env("STAND_IN_WAIT_SECONDS").c_str());
+    for (int tries = 0; !waitFor.empty() && tries < waitSeconds * 100 && ::access(waitFor.c_str(), F_OK) != 0; ++tries)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     if (!host.empty()) {
         const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);

@@ -7,8 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
@@ -272,6 +275,96 @@ TEST_F(TarnwickRun, ControlCharactersInPathsAreShownEscaped)
                                   "  absent   " + d + shown + ".inc  (include file)",
                                   "  absent   " + d + shown + ".cmp  (component declaration)",
                               }));
+}
+
+// The stand-in's record of itself: its process id, then one line per signal.
+std::vector<std::string> SelfRecord(const fs::path& path) { return Lines(ReadFileText(path)); }
+
+TEST_F(TarnwickRun, EndingSignalsReachTheWizardAndEndTarnwickLeavingTheDesignAsItWas)
+{
+    std::ofstream(designs / "f.cnx") << "PRIVATE: CHARACTERISTIC_I NUMERIC \"4\"\n";
+    std::ofstream(work / "f.vec") << "older vectors\n";
+    const std::map<std::string, std::string> before = FolderFiles({designs, work});
+    const fs::path self = root / "self.txt";
+    const struct {
+        int signal;
+        bool tarnwickCanClean; // SIGKILL leaves tarnwick no moment to act
+    } cases[] = {{SIGTERM, true}, {SIGINT, true}, {SIGHUP, true}, {SIGKILL, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(strsignal(c.signal));
+        fs::remove(self);
+        // The stand-in waits for a go-ahead that never comes; left alone, it would write the
+        // design's files after eight seconds.
+        ProcessRun run = StartProgram({TARNWICK_EXE, "--zorvex", STAND_IN_WIZARD, "--set", "I=20", Design()}, work,
+                                      {{"STAND_IN_STATUS", "0"},
+                                       {"STAND_IN_SELF", self.string()},
+                                       {"STAND_IN_WAIT_FOR", (root / "never").string()},
+                                       {"STAND_IN_WAIT_SECONDS", "8"}});
+        ASSERT_GT(run.pid, 0);
+        ASSERT_TRUE(WaitUntil([&] { return fs::exists(self); })) << "the wizard did not start";
+        const pid_t wizard = pid_t(std::stol(SelfRecord(self).at(0)));
+        ASSERT_EQ(::kill(run.pid, c.signal), 0);
+        FinishProgram(run, work);
+        EXPECT_EQ(run.endSignal, c.signal) << run.out << run.err;
+        EXPECT_TRUE(WaitUntil([&] { return ProcessGone(wizard); })) << "the wizard outlived tarnwick";
+        if (c.tarnwickCanClean) {
+            EXPECT_TRUE(Contains(run.out, "wizard ended with signal " + std::to_string(c.signal) + ":")) << run.out;
+            EXPECT_TRUE(Contains(run.err, "before the design's files were installed")) << run.err;
+            // No working folder is left beside the design.
+            EXPECT_EQ(FolderFiles({designs, work}), before);
+        } else {
+            EXPECT_EQ(ReadFileText(designs / "f.cnx"), before.at((designs / "f.cnx").string()));
+            EXPECT_EQ(ReadFileText(work / "f.vec"), before.at((work / "f.vec").string()));
+        }
+    }
+}
+
+TEST_F(TarnwickRun, WizardGetsTheDefaultActionOfSignalsTarnwickWasStartedIgnoring)
+{
+    const fs::path self = root / "self.txt";
+    const std::vector<std::string> ignoring = {"/bin/sh", "-c", "trap '' INT QUIT TERM HUP PIPE; exec \"$@\"", "sh"};
+    // The way the signals are ignored here reaches a program that is started.
+    std::vector<std::string> direct = ignoring;
+    direct.push_back(STAND_IN_WIZARD);
+    ASSERT_EQ(RunProgram(direct, work, {{"STAND_IN_STATUS", "2"}, {"STAND_IN_SELF", self.string()}}).exitStatus, 2);
+    const std::vector<std::string> ignored = SelfRecord(self);
+    ASSERT_EQ(std::vector<std::string>(ignored.begin() + 1, ignored.end()),
+              (std::vector<std::string>{"INT ignored unblocked", "QUIT ignored unblocked", "TERM ignored unblocked",
+                                        "HUP ignored unblocked", "PIPE ignored unblocked"}));
+
+    fs::remove(self);
+    std::vector<std::string> args = ignoring;
+    args.insert(args.end(), {TARNWICK_EXE, "--zorvex", STAND_IN_WIZARD, "-silent", Design()});
+    const ProcessRun run = RunProgram(args, work, {{"STAND_IN_STATUS", "2"}, {"STAND_IN_SELF", self.string()}});
+    EXPECT_EQ(run.exitStatus, 2) << run.err;
+    const std::vector<std::string> record = SelfRecord(self);
+    ASSERT_FALSE(record.empty());
+    EXPECT_EQ(std::vector<std::string>(record.begin() + 1, record.end()),
+              (std::vector<std::string>{"INT default unblocked", "QUIT default unblocked", "TERM default unblocked",
+                                        "HUP default unblocked", "PIPE default unblocked"}));
+}
+
+TEST_F(TarnwickRun, ReportThatCannotBeWrittenEndsWithStatus125)
+{
+    const struct {
+        std::vector<std::string> args;
+        const char* redirection;
+    } cases[] = {
+        {{"--json", Design()}, ">/dev/full"},
+        {{Design()}, ">/dev/full"},
+        {{Design()}, ">&-"},
+        {{"--json", Design()}, ">&-"},
+        {{"--help"}, ">/dev/full"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.front() + " " + c.redirection);
+        std::vector<std::string> args{"/bin/sh", "-c", std::string("exec \"$@\" ") + c.redirection, "sh",
+                                      TARNWICK_EXE, "--zorvex", STAND_IN_WIZARD, "-silent"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const ProcessRun run = RunProgram(args, work, {{"STAND_IN_STATUS", "0"}});
+        EXPECT_EQ(run.exitStatus, 125);
+        EXPECT_TRUE(Contains(run.err, "tarnwick: cannot write the report to standard output: ")) << run.err;
+    }
 }
 
 } // namespace

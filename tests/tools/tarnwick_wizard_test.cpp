@@ -11,8 +11,13 @@
 
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <sys/wait.h>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -114,16 +119,6 @@ TEST_F(TarnwickWithWizard, StartUpFailuresOfTheWizardAreReportedAsSuch)
     }
 }
 
-// The files of a design folder and of the working folder, each with its text.
-std::map<std::string, std::string> FolderFiles(const std::vector<fs::path>& folders)
-{
-    std::map<std::string, std::string> files;
-    for (const fs::path& folder : folders)
-        for (const fs::directory_entry& entry : fs::directory_iterator(folder))
-            files[entry.path().string()] = entry.is_regular_file() ? ReadFileText(entry.path()) : "(folder)";
-    return files;
-}
-
 TEST_F(TarnwickWithWizard, ChangedSettingsWriteWhatTheWizardWritesForThem)
 {
     const ProcessRun run = Run({"-n", "-silent", "--json", "--algorithm", "block", "--set", "I=5", "--set=J=9",
@@ -168,26 +163,53 @@ TEST_F(TarnwickWithWizard, ChangedSettingsWriteWhatTheWizardWritesForThem)
 
 TEST_F(TarnwickWithWizard, RefusedOrUnfinishedRunsLeaveTheDesignsFilesAsTheyWere)
 {
-    std::ofstream(designs / "f.cnx") << "PRIVATE: CHARACTERISTIC_I NUMERIC \"4\"\n";
-    std::ofstream(work / "f.vec") << "older vectors\n";
-    const std::map<std::string, std::string> before = FolderFiles({designs, work});
     const std::string design = (designs / "f.vhd").string();
+    const std::string cnx = (designs / "f.cnx").string();
+    const auto folderAt = [](const fs::path& path) {
+        return [path] {
+            fs::remove(path);
+            fs::create_directory(path);
+        };
+    };
     const struct {
         std::vector<std::string> args;
+        std::function<void()> setup;
         std::map<std::string, std::string> environment;
         int status;
-        const char* message;
+        std::string message;
     } cases[] = {
-        {{"-silent", "--set", "J=501", design}, {}, 125, "Valid J : 2 - 500"},
-        {{"-silent", "--set", "J=twelve", design}, {}, 125, "not \"twelve\""},
-        {{"-silent", "--set", "Q=1", design}, {}, 125, "unknown setting"},
+        {{"-silent", "--set", "J=501", design}, {}, {}, 125, "Valid J : 2 - 500"},
+        {{"-silent", "--set", "J=twelve", design}, {}, {}, 125, "not \"twelve\""},
+        {{"-silent", "--set", "Q=1", design}, {}, {}, 125, "unknown setting"},
         // The wizard cancelled, or failed to start, on the working copy.
-        {{"--zorvex", STAND_IN_WIZARD, "--set", "J=9", design}, {{"STAND_IN_STATUS", "2"}}, 2, ""},
-        {{"--zorvex", STAND_IN_WIZARD, "--set", "J=9", design}, {{"STAND_IN_STATUS", "1"}}, 1, ""},
-        {{"-silent", "--set", "J=9", (designs / "none.vhd").string()}, {}, 125, "cannot read the stored settings"},
+        {{"--zorvex", STAND_IN_WIZARD, "--set", "J=9", design}, {}, {{"STAND_IN_STATUS", "2"}}, 2, ""},
+        {{"--zorvex", STAND_IN_WIZARD, "--set", "J=9", design}, {}, {{"STAND_IN_STATUS", "1"}}, 1, ""},
+        {{"-silent", "--set", "J=9", (designs / "none.vhd").string()}, {}, {}, 125, "cannot read the stored settings"},
+        // A file that cannot take its place, after the .cnx or before it, or one that cannot be
+        // written at all: the files already replaced are put back.
+        {{"-silent", "--set", "I=20", design}, folderAt(work / "f.vec"), {}, 125, "cannot"},
+        {{"-silent", "--set", "I=20", design}, folderAt(designs / "f.cmp"), {}, 125, "cannot replace"},
+        {{"-silent", design}, folderAt(designs / "f.cmp"), {}, 125, "cannot replace"},
+        {{"-silent", "--set", "I=20", "--svg", (root / "missing" / "f.svg").string(), design}, {}, {}, 125,
+         "cannot write " + (root / "missing" / "f.svg").string()},
+        // The symbol may not take the place of one of the run's own files.
+        {{"-silent", "--set", "I=20", "--svg", cnx, design}, {}, {}, 125, "names the design's"},
+        {{"-silent", "--svg", (designs / "f.cmp").string(), design}, {}, {}, 125, "names the design's"},
+        {{"-silent", "--svg", (work / "f.vec").string(), design}, {}, {}, 125, "names the design's"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.args[c.args.size() - 2]);
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        for (const fs::path& folder : {designs, work}) {
+            fs::remove_all(folder);
+            fs::create_directories(folder);
+        }
+        std::ofstream(designs / "f.cnx") << "PRIVATE: CHARACTERISTIC_I NUMERIC \"4\"\n";
+        std::ofstream(designs / "f.vhd") << "older design\n";
+        std::ofstream(designs / "f.cmp") << "older component\n";
+        std::ofstream(work / "f.vec") << "older vectors\n";
+        if (c.setup)
+            c.setup();
+        const std::map<std::string, std::string> before = FolderFiles({designs, work});
         std::map<std::string, std::string> environment = c.environment;
         environment["DISPLAY"] = "";
         std::vector<std::string> all{TARNWICK_EXE};
@@ -195,10 +217,225 @@ TEST_F(TarnwickWithWizard, RefusedOrUnfinishedRunsLeaveTheDesignsFilesAsTheyWere
         const ProcessRun run = RunProgram(all, work, environment);
         EXPECT_EQ(run.exitStatus, c.status) << run.err;
         EXPECT_TRUE(Contains(run.err, c.message)) << run.err;
-        std::map<std::string, std::string> after = FolderFiles({designs, work});
-        // The run's own output files in the working folder are not the design's.
-        std::erase_if(after, [&](const auto& file) { return file.first.rfind((work / "run.").string(), 0) == 0; });
-        EXPECT_EQ(after, before);
+        EXPECT_EQ(FolderFiles({designs, work}), before);
+    }
+}
+
+TEST_F(TarnwickWithWizard, JsonReportIsOneObjectAlsoWhenTarnwickFails)
+{
+    std::ofstream(designs / "f.cnx") << "PRIVATE: CHARACTERISTIC_I NUMERIC \"4\"\n";
+    const std::string design = (designs / "f.vhd").string();
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* outcome;
+        std::string design; // none when the command line could not be read
+    } cases[] = {
+        {{"-n", "--set", "I=41"}, 125, "refused", design},
+        {{"-q"}, 125, "refused", ""},
+        {{"--svg", (designs / "f.cnx").string()}, 125, "refused", design},
+        {{"--zorvex", "/nonexistent"}, 127, "failed", design},
+        {{"--svg", (root / "missing" / "f.svg").string()}, 125, "failed", design},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        std::vector<std::string> args{"-silent", "--json"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        args.push_back(design);
+        const ProcessRun run = Run(args);
+        EXPECT_EQ(run.exitStatus, c.status) << run.err;
+        // parse() takes one value and nothing after it but white space.
+        const nlohmann::json report = nlohmann::json::parse(run.out, nullptr, false);
+        ASSERT_TRUE(report.is_object()) << run.out;
+        EXPECT_EQ(report["schemaVersion"].is_number_integer(), true) << run.out;
+        EXPECT_EQ(report["exitStatus"], c.status);
+        EXPECT_EQ(report["outcome"], c.outcome);
+        EXPECT_TRUE(report["outcomeText"].is_string());
+        EXPECT_TRUE(report["error"].is_string() && !report["error"].get<std::string>().empty()) << run.out;
+        EXPECT_EQ(report["design"], c.design);
+        EXPECT_EQ(report["pageExits"], nlohmann::json::array());
+        EXPECT_EQ(report["changed"], nlohmann::json::array());
+        ASSERT_TRUE(report["files"].is_array());
+        for (const nlohmann::json& file : report["files"])
+            EXPECT_EQ(file["path"].get<std::string>().front(), '/') << file;
+    }
+}
+
+TEST_F(TarnwickWithWizard, ASecondRunOfADesignWaitsWhileTheFirstHoldsIt)
+{
+    const std::string design = (designs / "f.vhd").string();
+    const fs::path second = root / "second";
+    fs::create_directories(second);
+    const fs::path go = root / "go";
+    const fs::path self = root / "self.txt";
+    // PID stands for the first run's process id.
+    const struct {
+        std::vector<std::string> args;
+        bool waits; // until the first run has ended; else it gives up while that one holds the design
+        int status;
+        std::string waiting;
+    } cases[] = {
+        {{TARNWICK_EXE, "-silent", "--lock-timeout", "1", design}, false, 125,
+         "tarnwick: waiting for process PID, which holds " + design + " (up to 1 s)\n"},
+        {{TARNWICK_EXE, "--zorvex", STAND_IN_WIZARD, "-silent", "--lock-timeout", "20", design}, true, 0,
+         "tarnwick: waiting for process PID, which holds " + design + " (up to 20 s)\n"},
+        // The wizard on its own takes the design's lock to write it.
+        {{ZORVEX_EXE, "-silent", design}, true, 0,
+         (designs / "f").string() + ": waiting for process PID, which is writing it\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.front() + " " + c.args[c.args.size() - 2]);
+        fs::remove(go);
+        fs::remove(self);
+        std::ofstream(designs / "f.cnx") << "PRIVATE: CHARACTERISTIC_I NUMERIC \"4\"\n";
+        // The first run holds the design from before its wizard starts until it ends.
+        ProcessRun first = StartProgram({TARNWICK_EXE, "--zorvex", STAND_IN_WIZARD, "-silent", design}, work,
+                                        {{"STAND_IN_STATUS", "0"},
+                                         {"STAND_IN_WAIT_FOR", go.string()},
+                                         {"STAND_IN_SELF", self.string()}},
+                                        "first");
+        ASSERT_GT(first.pid, 0);
+        ASSERT_TRUE(WaitUntil([&] { return fs::exists(self); })) << "the first run's wizard did not start";
+        const std::map<std::string, std::string> before = FolderFiles({designs});
+
+        ProcessRun run = StartProgram(c.args, second, {{"DISPLAY", ""}, {"STAND_IN_STATUS", "0"}});
+        ASSERT_GT(run.pid, 0);
+        if (c.waits) {
+            EXPECT_TRUE(WaitUntil([&] { return Contains(ReadFileText(second / "run.stderr"), "waiting for process"); }));
+            int status = 0;
+            EXPECT_EQ(::waitpid(run.pid, &status, WNOHANG), 0) << "it did not wait";
+            EXPECT_EQ(FolderFiles({designs}), before);
+            std::ofstream{go};
+            FinishProgram(run, second);
+        } else {
+            FinishProgram(run, second);
+            EXPECT_EQ(FolderFiles({designs}), before);
+            EXPECT_EQ(run.out, "") << "no wizard is started";
+            std::ofstream{go};
+        }
+        FinishProgram(first, work, "first");
+        EXPECT_EQ(first.exitStatus, 0) << first.err;
+        EXPECT_EQ(run.exitStatus, c.status) << run.err;
+        std::string waiting = c.waiting;
+        waiting.replace(waiting.find("PID"), 3, std::to_string(first.pid));
+        EXPECT_TRUE(Contains(run.err, waiting)) << run.err;
+        // Told once, however long it waits.
+        EXPECT_EQ(run.err.find("waiting for"), run.err.rfind("waiting for")) << run.err;
+    }
+}
+
+TEST_F(TarnwickWithWizard, RelativeDesignPathsAreWrittenWhereTheyLead)
+{
+    // A current folder whose path holds a double quote, which the wizard's command line cannot
+    // carry: the wizard is given its design relative to its own working folder.
+    const fs::path quoted = root / "a \"quoted\" folder";
+    fs::create_directories(quoted);
+    std::ofstream(quoted / "f.cnx") << "PRIVATE: CHARACTERISTIC_I NUMERIC \"4\"\n";
+    const struct {
+        fs::path folder;
+        std::vector<std::string> args;
+        const char* value;
+    } cases[] = {
+        // Leading blanks are not part of the design's name.
+        {work, {"-n", "-silent", "--json", "--set", "I=30", " f.vhd"}, "30"},
+        {quoted, {"-silent", "--json", "--set", "I=20", "f.vhd"}, "20"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder.string());
+        std::vector<std::string> all{TARNWICK_EXE};
+        all.insert(all.end(), c.args.begin(), c.args.end());
+        const ProcessRun run = RunProgram(all, c.folder, {{"DISPLAY", ""}});
+        ASSERT_EQ(run.exitStatus, 0) << run.err;
+        std::vector<std::string> names;
+        for (const auto& [path, text] : FolderFiles({c.folder}))
+            names.push_back(fs::path(path).filename().string());
+        EXPECT_EQ(names, (std::vector<std::string>{"f.cmp", "f.cnx", "f.vec", "f.vhd"}));
+        EXPECT_TRUE(Contains(ReadFileText(c.folder / "f.cnx"),
+                             "PRIVATE: CHARACTERISTIC_I NUMERIC \"" + std::string(c.value) + "\"\n"));
+        EXPECT_TRUE(Contains(ReadFileText(c.folder / "f.vhd"), "entity f is\n"));
+        const nlohmann::json report = nlohmann::json::parse(run.out);
+        EXPECT_EQ(report["design"], "f.vhd");
+        EXPECT_EQ(report["files"][0]["path"], (c.folder / "f.cnx").string());
+        EXPECT_EQ(report["files"][2]["path"], (c.folder / "f.vhd").string());
+    }
+}
+
+// The .cnx and .vec the wizard itself writes for the settings stored in cnx, in a folder of their own.
+std::pair<std::string, std::string> DirectRun(const fs::path& folder, const std::string& cnx)
+{
+    fs::create_directories(folder);
+    std::ofstream(folder / "f.cnx") << cnx;
+    const ProcessRun run = RunProgram({ZORVEX_EXE, "-silent", (folder / "f.vhd").string()}, folder, {{"DISPLAY", ""}});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    return {ReadFileText(folder / "f.cnx"), ReadFileText(folder / "f.vec")};
+}
+
+TEST_F(TarnwickWithWizard, RunsOnOneDesignAtOnceLeaveTheFilesOfOneOfThem)
+{
+    const std::pair<std::string, std::string> five =
+        DirectRun(root / "five", "PRIVATE: CHARACTERISTIC_I NUMERIC \"5\"\n");
+    const std::pair<std::string, std::string> seven =
+        DirectRun(root / "seven", "PRIVATE: CHARACTERISTIC_I NUMERIC \"7\"\n");
+    ASSERT_NE(five.second, seven.second);
+    const std::string design = (designs / "f.vhd").string();
+    for (int trial = 0; trial < 2; ++trial) {
+        SCOPED_TRACE(trial);
+        std::ofstream(designs / "f.cnx") << "PRIVATE: CHARACTERISTIC_I NUMERIC \"4\"\n";
+        fs::remove(work / "f.vec");
+        ProcessRun a = StartProgram({TARNWICK_EXE, "-silent", "--set", "I=5", design}, work, {{"DISPLAY", ""}}, "a");
+        ProcessRun b = StartProgram({TARNWICK_EXE, "-silent", "--set", "I=7", design}, work, {{"DISPLAY", ""}}, "b");
+        FinishProgram(a, work, "a");
+        FinishProgram(b, work, "b");
+        EXPECT_EQ(a.exitStatus, 0) << a.err;
+        EXPECT_EQ(b.exitStatus, 0) << b.err;
+        const std::pair<std::string, std::string> left{ReadFileText(designs / "f.cnx"), ReadFileText(work / "f.vec")};
+        EXPECT_TRUE(left == five || left == seven) << left.first;
+    }
+}
+
+TEST_F(TarnwickWithWizard, KilledRunLeavesTheOldOrTheNewFilesAndTheNextRunMakesTheRestAgree)
+{
+    // A large variation, so that its vector file takes a while to write.
+    const std::string stored = "PRIVATE: CONVOLUTIONAL NUMERIC \"1\"\nPRIVATE: CHARACTERISTIC_I NUMERIC \"40\"\n"
+                               "PRIVATE: CHARACTERISTIC_J NUMERIC \"300\"\nPRIVATE: SYMBOL_WIDTH NUMERIC \"32\"\n";
+    const std::vector<std::string> change{"-silent", "--set", "I=39"};
+    // The design's four files as one whole run leaves them, from the stored settings and changed.
+    const auto filesIn = [](const fs::path& folder, const fs::path& cwd) {
+        return std::vector<std::string>{ReadFileText(folder / "f.cnx"), ReadFileText(folder / "f.vhd"),
+                                        ReadFileText(folder / "f.cmp"), ReadFileText(cwd / "f.vec")};
+    };
+    std::ofstream(designs / "f.cnx") << stored;
+    ASSERT_EQ(Run({"-silent", (designs / "f.vhd").string()}).exitStatus, 0);
+    const std::vector<std::string> older = filesIn(designs, work);
+    const fs::path changed = root / "changed";
+    fs::create_directories(changed);
+    fs::copy_file(designs / "f.cnx", changed / "f.cnx");
+    std::vector<std::string> args{TARNWICK_EXE};
+    args.insert(args.end(), change.begin(), change.end());
+    args.push_back((changed / "f.vhd").string());
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(RunProgram(args, changed, {{"DISPLAY", ""}}).exitStatus, 0);
+    const auto whole = std::chrono::steady_clock::now() - start;
+    const std::vector<std::string> newer = filesIn(changed, changed);
+    ASSERT_NE(older, newer);
+
+    args.back() = (designs / "f.vhd").string();
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        SCOPED_TRACE(quarter);
+        std::ofstream(designs / "f.cnx") << older[0];
+        std::ofstream(designs / "f.vhd") << older[1];
+        std::ofstream(designs / "f.cmp") << older[2];
+        std::ofstream(work / "f.vec") << older[3];
+        ProcessRun run = StartProgram(args, work, {{"DISPLAY", ""}});
+        ASSERT_GT(run.pid, 0);
+        std::this_thread::sleep_for(whole * quarter / 4);
+        ::kill(run.pid, SIGKILL);
+        FinishProgram(run, work);
+        const std::string cnx = ReadFileText(designs / "f.cnx");
+        EXPECT_TRUE(cnx == older[0] || cnx == newer[0]);
+        // The next run waits for the wizard of the killed one, which ends with it.
+        ASSERT_EQ(Run({"-silent", (designs / "f.vhd").string()}).exitStatus, 0);
+        EXPECT_EQ(filesIn(designs, work), cnx == newer[0] ? newer : older);
     }
 }
 
