@@ -294,12 +294,12 @@ TEST_F(TarnwickRun, EndingSignalsReachTheWizardAndEndTarnwickLeavingTheDesignAsI
         SCOPED_TRACE(strsignal(c.signal));
         fs::remove(self);
         // The stand-in waits for a go-ahead that never comes; left alone, it would write the
-        // design's files after eight seconds.
+        // design's files after twenty seconds, well after the wizard is looked for below.
         ProcessRun run = StartProgram({TARNWICK_EXE, "--zorvex", STAND_IN_WIZARD, "--set", "I=20", Design()}, work,
                                       {{"STAND_IN_STATUS", "0"},
                                        {"STAND_IN_SELF", self.string()},
                                        {"STAND_IN_WAIT_FOR", (root / "never").string()},
-                                       {"STAND_IN_WAIT_SECONDS", "8"}});
+                                       {"STAND_IN_WAIT_SECONDS", "20"}});
         ASSERT_GT(run.pid, 0);
         ASSERT_TRUE(WaitUntil([&] { return fs::exists(self); })) << "the wizard did not start";
         const pid_t wizard = pid_t(std::stol(SelfRecord(self).at(0)));

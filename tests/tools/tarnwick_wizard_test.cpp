@@ -189,8 +189,10 @@ TEST_F(TarnwickWithWizard, RefusedOrUnfinishedRunsLeaveTheDesignsFilesAsTheyWere
         // written at all: the files already replaced are put back.
         {{"-silent", "--set", "I=20", design}, folderAt(work / "f.vec"), {}, 125, "cannot"},
         {{"-silent", "--set", "I=20", design}, folderAt(designs / "f.cmp"), {}, 125, "cannot replace"},
-        {{"-silent", design}, folderAt(designs / "f.cmp"), {}, 125, "cannot replace"},
         {{"-silent", "--set", "I=20", "--svg", (root / "missing" / "f.svg").string(), design}, {}, {}, 125,
+         "cannot write " + (root / "missing" / "f.svg").string()},
+        // Without a working copy, the .cnx and .vec the wizard replaced itself are put back.
+        {{"-silent", "--svg", (root / "missing" / "f.svg").string(), design}, {}, {}, 125,
          "cannot write " + (root / "missing" / "f.svg").string()},
         // The symbol may not take the place of one of the run's own files.
         {{"-silent", "--set", "I=20", "--svg", cnx, design}, {}, {}, 125, "names the design's"},
