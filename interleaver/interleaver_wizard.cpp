@@ -72,6 +72,10 @@ void InterleaverWizard::StoreSettings()
     // Written now, put in place after the retrieval information: a run that cannot write that
     // changes no file.
     writtenVectorFile_ = vectorFile_.valid() ? vectorFile_.get() : WriteUncommittedVectorFile(VectorFilePath(), settings);
+    // A vector file that failed gives its space back at once: a full disk must not take the room
+    // the retrieval information needs.
+    if (writtenVectorFile_ != nullptr && writtenVectorFile_->stream().bad())
+        writtenVectorFile_.reset();
     const std::string moduleName = ModuleName(settings);
     AddModule(moduleName, moduleName, -1);
     AddInterleaverEntries(settings, model);

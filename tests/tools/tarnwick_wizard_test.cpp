@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -221,6 +222,25 @@ TEST_F(TarnwickWithWizard, RefusedOrUnfinishedRunsLeaveTheDesignsFilesAsTheyWere
         EXPECT_TRUE(Contains(run.err, c.message)) << run.err;
         EXPECT_EQ(FolderFiles({designs, work}), before);
     }
+}
+
+TEST_F(TarnwickWithWizard, ADesignFolderTooFullForTheVectorsChangesNothing)
+{
+    // A file system of its own with room for the working copy's settings but not its vectors.
+    const std::string mount = "mount -t tmpfs -o size=64k tmpfs '" + designs.string() + "' 2>/dev/null";
+    if (::geteuid() != 0 || std::system(mount.c_str()) != 0)
+        GTEST_SKIP() << "a small file system of its own cannot be mounted here";
+    struct Unmount {
+        std::string folder;
+        ~Unmount() { (void)!std::system(("umount '" + folder + "'").c_str()); }
+    } unmount{designs.string()};
+    std::ofstream(designs / "f.cnx") << "PRIVATE: CHARACTERISTIC_I NUMERIC \"4\"\n";
+    std::ofstream(work / "f.vec") << "older vectors\n";
+    const std::map<std::string, std::string> before = FolderFiles({designs, work});
+    const ProcessRun run = Run({"-silent", "--set", "I=20", (designs / "f.vhd").string()});
+    EXPECT_EQ(run.exitStatus, 125) << run.err;
+    EXPECT_TRUE(Contains(run.err, "tarnwick: the wizard could not write the vector file")) << run.err;
+    EXPECT_EQ(FolderFiles({designs, work}), before);
 }
 
 TEST_F(TarnwickWithWizard, JsonReportIsOneObjectAlsoWhenTarnwickFails)
