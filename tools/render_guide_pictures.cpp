@@ -8,7 +8,7 @@
 #include "platform/gui_application.h"
 #include "platform/host_message.h"
 #include "platform/messages.h"
-#include "platform/qt_device_context.h"
+#include "qt_backend/device_context.h"
 #include "symbol/interleaver_symbol.h"
 #include "symbol/preview_painting.h"
 #include "symbol/symbol_graphic.h"

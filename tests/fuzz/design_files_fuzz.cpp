@@ -5,8 +5,8 @@
 // bytes; a reason can be printed on a terminal; the SVG holds only characters XML 1.0 allows.
 #include "model/interface_model.h"
 #include "platform/utf8_text.h"
-#include "tools/tarnwick/design_files.h"
-#include "tools/tarnwick/symbol_svg.h"
+#include "tarnwick/design_files.h"
+#include "tarnwick/symbol_svg.h"
 
 #include <cstdint>
 #include <cstdio>

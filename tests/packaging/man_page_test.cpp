@@ -3,9 +3,9 @@
 // have an entry of its own in the built page, so that one cannot change without the other.
 #include "host/wizard_command_line.h"
 #include "interleaver/interleaver_settings.h"
-#include "tools/tarnwick/json_report.h"
-#include "tools/tarnwick/staged_design.h"
-#include "tools/tarnwick/tarnwick_options.h"
+#include "tarnwick/json_report.h"
+#include "tarnwick/staged_design.h"
+#include "tarnwick/tarnwick_options.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

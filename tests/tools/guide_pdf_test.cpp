@@ -2,7 +2,7 @@
 // with the pictures of the pages and symbols drawn in the same build; the same sources give the same
 // bytes.
 #include "tests/support/file_text.h"
-#include "tests/tools/tarnwick_process.h"
+#include "tests/tarnwick/tarnwick_process.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,456 @@
+#include "tarnwick/design_files.h"
+
+#include "host/wizard_app.h"
+#include "platform/atomic_file.h"
+#include "platform/regular_file.h"
+#include "tarnwick/design_install.h"
+#include "tarnwick/hdl_identifiers.h"
+#include "tarnwick/printable_text.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <map>
+#include <sstream>
+#include <string_view>
+
+namespace {
+
+// One port of an entity, a module or the library module: its name, direction and bit range.
+struct HdlPort {
+    std::string name;
+    bool output = false;
+    int width = 0; // 0 and 1: a single bit
+    int lsb = 0;
+};
+
+int Number(const std::string& text)
+{
+    try {
+        return std::stoi(text);
+    } catch (...) {
+        return 0;
+    }
+}
+
+// The index of a port's most significant bit, which may lie past the range of int.
+int64_t Msb(const HdlPort& port)
+{
+    return int64_t(port.lsb) + port.width - 1;
+}
+
+std::vector<HdlPort> UsedPorts(const InterfaceModel& model)
+{
+    std::vector<HdlPort> ports;
+    for (const InterfaceEntry& entry : model.ports.entries())
+        ports.push_back({entry.name, entry.type == "OUTPUT", Number(entry.width), Number(entry.lsb)});
+    return ports;
+}
+
+// One connection between the library module and the design: the module's name and port (which is
+// one of the module's inputs when it is driven, one of its outputs when it drives), and the outer
+// signal at its other end.
+struct ModuleConnection {
+    std::string module;
+    HdlPort port;
+    std::string signal;
+};
+
+// The connections of model with an end named module@port.
+std::vector<ModuleConnection> ModuleConnections(const InterfaceModel& model)
+{
+    std::vector<ModuleConnection> connections;
+    for (const InterfaceEntry& c : model.connections.entries()) {
+        const bool driven = c.targetName.find('@') != std::string::npos;
+        const std::string& inner = driven ? c.targetName : c.name;
+        const size_t at = inner.find('@');
+        if (at == std::string::npos)
+            continue;
+        const HdlPort port{inner.substr(at + 1), !driven, Number(driven ? c.targetWidth : c.width),
+                           Number(driven ? c.targetLsb : c.lsb)};
+        connections.push_back({inner.substr(0, at), port, driven ? c.name : c.targetName});
+    }
+    return connections;
+}
+
+// The library module's name, the last one the connections give, and its ports.
+std::string LibraryModule(const InterfaceModel& model, std::vector<HdlPort>& ports)
+{
+    std::string module;
+    for (const ModuleConnection& c : ModuleConnections(model)) {
+        module = c.module;
+        ports.push_back(c.port);
+    }
+    return module;
+}
+
+// The outer signal a connection ties to the module's port, with the port's name.
+std::vector<std::pair<std::string, std::string>> PortMap(const InterfaceModel& model)
+{
+    std::vector<std::pair<std::string, std::string>> map;
+    for (const ModuleConnection& c : ModuleConnections(model))
+        map.emplace_back(c.port.name, c.signal);
+    return map;
+}
+
+std::string VhdlType(const HdlPort& port)
+{
+    if (port.width <= 1)
+        return "std_logic";
+    return "std_logic_vector(" + std::to_string(Msb(port)) + " downto " + std::to_string(port.lsb) + ")";
+}
+
+// A VHDL port clause, each line indented by indent.
+std::string VhdlPorts(const std::vector<HdlPort>& ports, const std::string& indent)
+{
+    std::string text = indent + "port (\n";
+    for (size_t i = 0; i < ports.size(); ++i) {
+        text += indent + "    " + ports[i].name + " : " + (ports[i].output ? "out " : "in ") + VhdlType(ports[i]);
+        text += i + 1 < ports.size() ? ";\n" : "\n";
+    }
+    return text + indent + ");\n";
+}
+
+std::string Quoted(const std::string& value)
+{
+    std::string text = "\"";
+    for (const char c : value)
+        text += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return text + "\"";
+}
+
+std::string VerilogQuoted(const std::string& value)
+{
+    std::string text = "\"";
+    for (const char c : value)
+        text += (c == '"' || c == '\\') ? std::string("\\") + c : std::string(1, c);
+    return text + "\"";
+}
+
+std::string ConstantValue(const InterfaceEntry& constant, bool verilog)
+{
+    if (constant.type == "STRING")
+        return verilog ? VerilogQuoted(constant.value) : Quoted(constant.value);
+    return std::to_string(Number(constant.value));
+}
+
+std::string VerilogRange(const HdlPort& port)
+{
+    if (port.width <= 1)
+        return "";
+    return "[" + std::to_string(Msb(port)) + ":" + std::to_string(port.lsb) + "] ";
+}
+
+// Names the VHDL files take from the libraries std and ieee: a declaration of the same name in the
+// file would hide them where the file needs them.
+constexpr std::array<std::string_view, 8> kVhdlLibraryNames = {
+    "ieee", "integer", "std", "std_logic", "std_logic_1164", "std_logic_vector", "string", "work",
+};
+
+// Checks the names and numbers of a design file against the rules of its language, so that a file
+// is made only when every tool reads it as the retrieval information means it. Each check returns
+// false, with the reason, when it fails.
+class DesignRules {
+public:
+    DesignRules(HdlLanguage language, std::string& reason) : language_(language), reason_(reason) {}
+
+    bool Identifier(const std::string& name)
+    {
+        if (!IsHdlIdentifier(language_, name, reason_))
+            return false;
+        const std::string key = IdentifierKey(language_, name);
+        if (language_ == HdlLanguage::Vhdl93
+            && std::find(kVhdlLibraryNames.begin(), kVhdlLibraryNames.end(), key) != kVhdlLibraryNames.end()) {
+            reason_ = Shown(name) + " is a name that the VHDL file takes from its libraries";
+            return false;
+        }
+        return true;
+    }
+
+    // Declares name as what in scope; false when the scope already holds it, in VHDL whatever its case.
+    bool Declare(std::map<std::string, std::string>& scope, const std::string& name, const std::string& what)
+    {
+        const auto [earlier, added] = scope.emplace(IdentifierKey(language_, name), what);
+        if (!added) {
+            reason_ = Shown(name) + " is declared twice in one scope of the file: as " + earlier->second + " and as "
+                + what;
+            return false;
+        }
+        return true;
+    }
+
+    // Whether the port's bit range can be written: in VHDL a std_logic_vector's indices are natural
+    // numbers, in Verilog a range's bounds are 32-bit integers.
+    bool Range(const HdlPort& port)
+    {
+        if (port.width <= 1)
+            return true;
+        const int64_t msb = Msb(port);
+        if (language_ == HdlLanguage::Vhdl93 && (port.lsb < 0 || msb > INT32_MAX)) {
+            reason_ = "the bits " + std::to_string(msb) + " downto " + std::to_string(port.lsb) + " of the port "
+                + Shown(port.name) + " lie outside the indices of std_logic_vector, 0 to 2147483647";
+            return false;
+        }
+        if (language_ == HdlLanguage::Verilog2001 && msb > INT32_MAX) {
+            reason_ = "the bits [" + std::to_string(msb) + ":" + std::to_string(port.lsb) + "] of the port "
+                + Shown(port.name) + " lie outside Verilog's 32-bit integers";
+            return false;
+        }
+        return true;
+    }
+
+    bool Constant(const InterfaceEntry& constant)
+    {
+        if (!Identifier(constant.name))
+            return false;
+        if (constant.type == "STRING" && !IsHdlStringValue(language_, constant.value, reason_)) {
+            reason_ = "the constant " + Shown(constant.name) + " cannot be written: " + reason_;
+            return false;
+        }
+        return true;
+    }
+
+    bool Fail(const std::string& reason)
+    {
+        reason_ = reason;
+        return false;
+    }
+
+    HdlLanguage language() const { return language_; }
+
+    static std::string Shown(const std::string& name) { return "\"" + PrintableText(name) + "\""; }
+
+private:
+    HdlLanguage language_;
+    std::string& reason_;
+};
+
+const char kNoModule[] = "the retrieval information names no module and its ports";
+
+// Whether the design's own entity or module, named name, with the model's used ports can be written.
+// scope receives the ports, and outputs whether each of them is an output.
+bool CheckDesignPorts(const InterfaceModel& model, const std::string& name, DesignRules& rules,
+                      std::map<std::string, std::string>& scope, std::map<std::string, bool>& outputs)
+{
+    if (!rules.Identifier(name))
+        return false;
+    for (const HdlPort& port : UsedPorts(model)) {
+        if (!rules.Identifier(port.name) || !rules.Range(port)
+            || !rules.Declare(scope, port.name, "a port of the design"))
+            return false;
+        outputs[IdentifierKey(rules.language(), port.name)] = port.output;
+    }
+    return true;
+}
+
+// Whether the design file, the design named name with one instance of the library module, can be
+// written: one module, the design's ports, the module's ports each tied to a design port of the
+// fitting direction, the constants.
+bool CheckDesignFile(const InterfaceModel& model, const std::string& name, DesignRules& rules)
+{
+    const std::vector<ModuleConnection> connections = ModuleConnections(model);
+    if (connections.empty())
+        return rules.Fail(kNoModule);
+    const std::string& module = connections.back().module;
+    const bool vhdl = rules.language() == HdlLanguage::Vhdl93;
+    // In VHDL the entity and its architecture are one scope, which holds the ports, the component
+    // and the instance's label; a Verilog module holds the ports and the instance.
+    std::map<std::string, std::string> designScope;
+    std::map<std::string, bool> designOutputs;
+    if (!CheckDesignPorts(model, name, rules, designScope, designOutputs))
+        return false;
+    if (!rules.Identifier(module) || !rules.Identifier(module + "_inst"))
+        return false;
+    if (IdentifierKey(rules.language(), module) == IdentifierKey(rules.language(), name))
+        return rules.Fail("the design " + DesignRules::Shown(name) + " cannot hold an instance of the library module "
+                          + DesignRules::Shown(module) + ", which is itself");
+    if ((vhdl && !rules.Declare(designScope, module, "the library module"))
+        || !rules.Declare(designScope, module + "_inst", "the instance of the library module"))
+        return false;
+    // The component's generics and ports are one scope; in Verilog the parameters and the ports are
+    // each named once in the instance.
+    std::map<std::string, std::string> moduleScope;
+    std::map<std::string, std::string> parameterScope;
+    for (const InterfaceEntry& constant : model.constants.entries()) {
+        if (!rules.Constant(constant)
+            || !rules.Declare(vhdl ? moduleScope : parameterScope, constant.name, "a constant"))
+            return false;
+    }
+    for (const ModuleConnection& c : connections) {
+        if (IdentifierKey(rules.language(), c.module) != IdentifierKey(rules.language(), module))
+            return rules.Fail("the connections name two library modules, " + DesignRules::Shown(c.module) + " and "
+                              + DesignRules::Shown(module));
+        if (!rules.Identifier(c.port.name) || !rules.Range(c.port)
+            || !rules.Declare(moduleScope, c.port.name, "a port of the library module"))
+            return false;
+        const std::string what = std::string("the library module's ") + (c.port.output ? "output " : "input ")
+            + DesignRules::Shown(c.port.name);
+        if (!rules.Identifier(c.signal))
+            return false;
+        const auto outer = designOutputs.find(IdentifierKey(rules.language(), c.signal));
+        if (outer == designOutputs.end())
+            return rules.Fail(what + " is connected to " + DesignRules::Shown(c.signal)
+                              + ", which is not a port of the design");
+        // An input of the module reads a design input; an output drives a design output.
+        if (outer->second != c.port.output)
+            return rules.Fail(what + " is connected to the design's " + (outer->second ? "output " : "input ")
+                              + DesignRules::Shown(c.signal));
+    }
+    return true;
+}
+
+std::string BaseName(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+} // namespace
+
+std::string VhdlDesignFile(const InterfaceModel& model, const std::string& entity, std::string& reason)
+{
+    reason.clear();
+    DesignRules rules(HdlLanguage::Vhdl93, reason);
+    if (!CheckDesignFile(model, entity, rules))
+        return {};
+    std::vector<HdlPort> inner;
+    const std::string module = LibraryModule(model, inner);
+    std::string text = "library ieee;\nuse ieee.std_logic_1164.all;\n\nentity " + entity + " is\n";
+    text += VhdlPorts(UsedPorts(model), "    ") + "end " + entity + ";\n\n";
+    text += "architecture rtl of " + entity + " is\n    component " + module + "\n";
+    const auto& constants = model.constants.entries();
+    if (!constants.empty()) {
+        text += "        generic (\n";
+        for (size_t i = 0; i < constants.size(); ++i) {
+            text += "            " + constants[i].name + " : "
+                + (constants[i].type == "STRING" ? "string" : "integer");
+            text += i + 1 < constants.size() ? ";\n" : "\n";
+        }
+        text += "        );\n";
+    }
+    text += VhdlPorts(inner, "        ") + "    end component;\nbegin\n";
+    text += "    " + module + "_inst : " + module + "\n";
+    if (!constants.empty()) {
+        text += "        generic map (\n";
+        for (size_t i = 0; i < constants.size(); ++i) {
+            text += "            " + constants[i].name + " => " + ConstantValue(constants[i], false);
+            text += i + 1 < constants.size() ? ",\n" : "\n";
+        }
+        text += "        )\n";
+    }
+    text += "        port map (\n";
+    const auto map = PortMap(model);
+    for (size_t i = 0; i < map.size(); ++i) {
+        text += "            " + map[i].first + " => " + map[i].second;
+        text += i + 1 < map.size() ? ",\n" : "\n";
+    }
+    return text + "        );\nend rtl;\n";
+}
+
+std::string VerilogDesignFile(const InterfaceModel& model, const std::string& moduleName, std::string& reason)
+{
+    reason.clear();
+    DesignRules rules(HdlLanguage::Verilog2001, reason);
+    if (!CheckDesignFile(model, moduleName, rules))
+        return {};
+    std::vector<HdlPort> inner;
+    const std::string module = LibraryModule(model, inner);
+    const std::vector<HdlPort> ports = UsedPorts(model);
+    std::string text = "module " + moduleName + " (\n";
+    for (size_t i = 0; i < ports.size(); ++i) {
+        text += std::string("    ") + (ports[i].output ? "output wire " : "input wire ") + VerilogRange(ports[i])
+            + ports[i].name;
+        text += i + 1 < ports.size() ? ",\n" : "\n";
+    }
+    text += ");\n    " + module;
+    const auto& constants = model.constants.entries();
+    if (!constants.empty()) {
+        text += " #(\n";
+        for (size_t i = 0; i < constants.size(); ++i) {
+            text += "        ." + constants[i].name + "(" + ConstantValue(constants[i], true) + ")";
+            text += i + 1 < constants.size() ? ",\n" : "\n";
+        }
+        text += "    )";
+    }
+    text += " " + module + "_inst (\n";
+    const auto map = PortMap(model);
+    for (size_t i = 0; i < map.size(); ++i) {
+        text += "        ." + map[i].first + "(" + map[i].second + ")";
+        text += i + 1 < map.size() ? ",\n" : "\n";
+    }
+    return text + "    );\nendmodule\n";
+}
+
+std::string ComponentDeclaration(const InterfaceModel& model, const std::string& entity, std::string& reason)
+{
+    reason.clear();
+    if (model.ports.empty()) {
+        reason = kNoModule;
+        return {};
+    }
+    DesignRules rules(HdlLanguage::Vhdl93, reason);
+    std::map<std::string, std::string> scope;
+    std::map<std::string, bool> outputs;
+    if (!CheckDesignPorts(model, entity, rules, scope, outputs))
+        return {};
+    return "component " + entity + "\n" + VhdlPorts(UsedPorts(model), "    ") + "end component;\n";
+}
+
+bool MakeDesignFiles(std::vector<RunFile>& files, const std::string* retrievalInfo, DesignInstall& install,
+                     std::string& error)
+{
+    std::string designPath;
+    for (const RunFile& file : files) {
+        if (file.role == "design file")
+            designPath = file.path;
+    }
+    InterfaceModel model;
+    const bool readable = retrievalInfo != nullptr;
+    if (readable) {
+        std::istringstream in(*retrievalInfo);
+        model.Read(in);
+    }
+    const std::string name = BaseName(designPath);
+    const bool verilog = EndsWith(designPath, ".v");
+    for (RunFile& file : files) {
+        if (file.maker != RunFile::Maker::Host)
+            continue;
+        file.attempted = true;
+        std::string text;
+        if (file.role == "design file" && !EndsWith(file.path, ".vhd") && !verilog) {
+            file.reason = "in the host's own language, which tarnwick does not write";
+            continue;
+        }
+        if (file.role == "include file") {
+            file.reason = "a function prototype in the host's own language, which tarnwick does not write";
+            continue;
+        }
+        if (file.role != "design file" && file.role != "component declaration") {
+            file.reason = "tarnwick does not make it";
+            continue;
+        }
+        if (!readable) {
+            file.reason = "the retrieval information cannot be read";
+            continue;
+        }
+        if (file.role == "design file")
+            text = verilog ? VerilogDesignFile(model, name, file.reason) : VhdlDesignFile(model, name, file.reason);
+        else
+            text = ComponentDeclaration(model, name, file.reason);
+        if (text.empty())
+            continue;
+        if (!install.AddText(file.path, text, AtomicFile::Durability::Regenerable, error)) {
+            file.reason = "it cannot be written";
+            return false;
+        }
+        file.made = true;
+    }
+    return true;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "model/interface_model.h"
+#include "tarnwick/run_report.h"
+
+#include <string>
+#include <vector>
+
+// The design file in VHDL-93 for the variation in model: an entity named entity with the model's
+// used ports, whose architecture declares the library module as a component (the constants as its
+// generics, its ports from the connections) and port-maps one instance of it. Empty text, with the
+// reason in reason, when the model names no module in its connections or the file would not say
+// what the model does: a name that is not a legal identifier or is declared twice in one scope, a
+// bit range outside the language's integers, a string constant a literal cannot hold, a module
+// port tied to something other than a design port of its direction.
+std::string VhdlDesignFile(const InterfaceModel& model, const std::string& entity, std::string& reason);
+
+// The design file in Verilog-2001: a module with the used ports and one instance of the library
+// module, the constants as its parameters. Empty text with the reason as for VhdlDesignFile.
+std::string VerilogDesignFile(const InterfaceModel& model, const std::string& module, std::string& reason);
+
+// The VHDL component declaration of the design's own entity. Empty text with the reason when the
+// model has no ports, or the entity's name or a port cannot be written in VHDL-93.
+std::string ComponentDeclaration(const InterfaceModel& model, const std::string& entity, std::string& reason);
+
+class DesignInstall;
+
+// Makes the host's files among files from the text of the retrieval information (null when it
+// cannot be read): the design file (.vhd or .v) and the component declaration are written for
+// install, which puts them in place; the .tdf design file and the include file are marked not
+// made. Each file's outcome is recorded in it, made meaning made once install commits. False,
+// with the reason in error, when a file could not be written.
+bool MakeDesignFiles(std::vector<RunFile>& files, const std::string* retrievalInfo, DesignInstall& install,
+                     std::string& error);

@@ -1,0 +1,403 @@
+#include "tarnwick/design_run.h"
+
+#include "host/path_split.h"
+#include "host/wizard_app.h"
+#include "platform/design_lock.h"
+#include "platform/regular_file.h"
+#include "tarnwick/design_files.h"
+#include "tarnwick/design_install.h"
+#include "tarnwick/page_exit_listener.h"
+#include "tarnwick/printable_text.h"
+#include "tarnwick/setting_overrides.h"
+#include "tarnwick/staged_design.h"
+#include "tarnwick/symbol_svg.h"
+#include "tarnwick/wizard_invocation.h"
+#include "tarnwick/wizard_process.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <poll.h>
+#include <sstream>
+#include <sys/signalfd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// How often the end of the wizard is checked when the kernel offers no process descriptor.
+constexpr int kFallbackPollMilliseconds = 100;
+
+// The signals that end a run early; each is passed on to the wizard.
+constexpr int kEndingSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+std::string SelfPath()
+{
+    char buffer[PATH_MAX];
+    const ssize_t size = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+    return size > 0 ? std::string(buffer, size_t(size)) : std::string();
+}
+
+std::string AbsolutePath(const std::string& path)
+{
+    std::error_code ignored;
+    const std::string absolute = std::filesystem::absolute(path, ignored).lexically_normal().string();
+    return absolute.empty() ? path : absolute;
+}
+
+// What a file was before the run, to tell afterwards whether the run changed it: a replaced file
+// is a new inode, an edited one has a new time or size.
+struct FileState {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+
+    static FileState Of(const std::string& path)
+    {
+        FileState state;
+        struct stat status {};
+        if (::lstat(path.c_str(), &status) != 0)
+            return state;
+        state = {true, status.st_dev, status.st_ino, status.st_size, status.st_mtim};
+        return state;
+    }
+    bool operator==(const FileState& other) const
+    {
+        return exists == other.exists && (!exists
+            || (device == other.device && inode == other.inode && size == other.size
+                && modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec));
+    }
+};
+
+// Whether path names one of the run's files, now or once they exist: the same folder entry.
+bool SameFile(const std::string& a, const std::string& b)
+{
+    struct stat first {};
+    struct stat second {};
+    if (::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0)
+        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    std::error_code ignored;
+    return std::filesystem::weakly_canonical(a, ignored) == std::filesystem::weakly_canonical(b, ignored);
+}
+
+// Holds back the ending signals while the run goes on, and hands them over through a descriptor
+// that poll() watches; the old mask comes back when it goes.
+class HeldSignals {
+public:
+    HeldSignals()
+    {
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int signal : kEndingSignals)
+            sigaddset(&held, signal);
+        ::sigprocmask(SIG_BLOCK, &held, &old_);
+        fd_ = ::signalfd(-1, &held, SFD_CLOEXEC | SFD_NONBLOCK);
+    }
+    ~HeldSignals()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        ::sigprocmask(SIG_SETMASK, &old_, nullptr);
+    }
+    HeldSignals(const HeldSignals&) = delete;
+    HeldSignals& operator=(const HeldSignals&) = delete;
+
+    int fd() const { return fd_; }
+    // The next signal that has come, or 0.
+    int Take()
+    {
+        signalfd_siginfo info{};
+        return ::read(fd_, &info, sizeof info) == ssize_t(sizeof info) ? int(info.ssi_signo) : 0;
+    }
+
+private:
+    int fd_ = -1;
+    sigset_t old_{};
+};
+
+class Run {
+public:
+    explicit Run(const TarnwickOptions& options) : options_(options), design_(TrimDesignPath(options.designPath))
+    {
+        name_ = SplitDesignPath(design_);
+        result_.summary.design = design_;
+        result_.summary.files = FilesOfRun(design_, options.symbolFile);
+    }
+
+    DesignRunResult Execute();
+
+private:
+    const TarnwickOptions& options_;
+    const std::string design_;
+    SplitPath name_;
+    DesignRunResult result_;
+    std::vector<std::pair<std::string, FileState>> before_;
+
+    RunSummary& summary() { return result_.summary; }
+    std::string RetrievalInfoPath() const { return name_.directory + name_.baseName + ".cnx"; }
+    std::string VectorFilePath() const { return "./" + name_.baseName + ".vec"; }
+
+    DesignRunResult Fail(int status, const std::string& error, bool refused = false)
+    {
+        summary().exitStatus = status;
+        summary().error = error;
+        summary().refused = refused;
+        return Finish();
+    }
+    DesignRunResult Finish()
+    {
+        for (const auto& [path, state] : before_) {
+            if (!(FileState::Of(path) == state))
+                summary().changed.push_back(AbsolutePath(path));
+        }
+        return result_;
+    }
+
+    void PrintMessages(PageExitListener& listener, pid_t wizardPid);
+    bool FollowWizard(WizardProcess& wizard, PageExitListener& listener, HeldSignals& signals, int& waitStatus);
+    bool Install(const StagedDesign* staged, DesignInstall& install, std::string& error);
+};
+
+// Prints each page exit the wizard has sent. Any local process can send to the host's socket, so a
+// message from any other process is shown as ignored, whatever it says.
+void Run::PrintMessages(PageExitListener& listener, pid_t wizardPid)
+{
+    for (const HostDatagram& datagram : listener.ReceivePending()) {
+        const std::string shown = PrintableText(datagram.text);
+        if (datagram.senderPid != wizardPid) {
+            if (!options_.json)
+                std::printf("ignored a message from process %d, which is not the wizard: \"%s\"\n",
+                            int(datagram.senderPid), shown.c_str());
+            continue;
+        }
+        PageExit exit;
+        if (ParsePageExit(datagram.text, exit)) {
+            if (!options_.json)
+                std::printf("page exit: corner at (%d, %d)\n", exit.cornerX, exit.cornerY);
+            summary().pageExits.emplace_back(exit.cornerX, exit.cornerY);
+        } else if (!options_.json) {
+            std::printf("ignored a message that is not a page exit: \"%s\"\n", shown.c_str());
+        }
+    }
+}
+
+// Prints the page exits as they arrive until the wizard has ended, then those still queued. An
+// ending signal is passed on to the wizard, which is waited for all the same. Returns false when
+// the wizard could not be waited for.
+bool Run::FollowWizard(WizardProcess& wizard, PageExitListener& listener, HeldSignals& signals, int& waitStatus)
+{
+    // The id is kept, as the wizard's own is given up once it has been collected.
+    const pid_t wizardPid = wizard.pid();
+    pollfd watched[3] = {{listener.fd(), POLLIN, 0}, {signals.fd(), POLLIN, 0}, {wizard.exitFd(), POLLIN, 0}};
+    const bool haveExitFd = wizard.exitFd() >= 0;
+    for (;;) {
+        const int ready = ::poll(watched, haveExitFd ? 3 : 2, haveExitFd ? -1 : kFallbackPollMilliseconds);
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (ready > 0 && (watched[0].revents & POLLIN) != 0)
+            PrintMessages(listener, wizardPid);
+        if (ready > 0 && (watched[1].revents & POLLIN) != 0) {
+            while (const int signal = signals.Take()) {
+                result_.endSignal = signal;
+                wizard.Signal(signal);
+            }
+        }
+        if (haveExitFd ? (ready > 0 && watched[2].revents != 0) : wizard.TryWait(waitStatus))
+            break;
+    }
+    // The wizard sends without waiting, so its last messages may still be queued.
+    PrintMessages(listener, wizardPid);
+    return wizard.pid() < 0 || wizard.Wait(waitStatus);
+}
+
+// Writes every file the finished run makes for install, the retrieval information last.
+bool Run::Install(const StagedDesign* staged, DesignInstall& install, std::string& error)
+{
+    const std::string written = staged != nullptr ? staged->RetrievalInfoPath() : RetrievalInfoPath();
+    std::string text;
+    const bool readable = ReadRegularFile(written, kMaxRetrievalInfoSize, text);
+    if (!readable && (staged != nullptr || ::access(written.c_str(), F_OK) == 0)) {
+        // A file the wizard wrote that cannot be read back must not pass for one never written.
+        error = "cannot read the retrieval information the wizard wrote, " + PrintableText(written);
+        return false;
+    }
+    if (options_.designFiles && !MakeDesignFiles(summary().files, readable ? &text : nullptr, install, error))
+        return false;
+    if (!options_.svgPath.empty()) {
+        std::istringstream in(text);
+        std::string svg;
+        if (!readable) {
+            error = "cannot read " + PrintableText(written) + " for the symbol";
+            return false;
+        }
+        if (!SymbolSvg(in, name_.baseName, svg, error)) {
+            error = PrintableText(RetrievalInfoPath()) + ": " + error;
+            return false;
+        }
+        if (!install.AddText(options_.svgPath, svg, AtomicFile::Durability::Regenerable, error))
+            return false;
+    }
+    if (staged == nullptr)
+        return true;
+    // Settings the pages accept always make a vector file; one missing from the working copy is
+    // the working folder's failure (its file system full, say), not the wizard's rule.
+    if (::access(staged->VectorFilePath().c_str(), F_OK) != 0) {
+        error = "the wizard could not write the vector file in " + PrintableText(staged->folder());
+        return false;
+    }
+    // The retrieval information is the user's only record of the variation, and the commit: last.
+    return install.AddCopy(staged->VectorFilePath(), VectorFilePath(), AtomicFile::Durability::Regenerable, error)
+        && install.AddCopy(staged->RetrievalInfoPath(), RetrievalInfoPath(), AtomicFile::Durability::Durable, error);
+}
+
+DesignRunResult Run::Execute()
+{
+    // The symbol must not take the place of one of the design's own files.
+    if (!options_.svgPath.empty()) {
+        for (const RunFile& file : summary().files) {
+            if (SameFile(options_.svgPath, file.path))
+                return Fail(kTarnwickFailed,
+                            "--svg " + PrintableText(options_.svgPath) + " names the design's " + file.role, true);
+        }
+    }
+
+    std::string error;
+    // The wizard's arguments as they will be: on a working copy, the design's own name.
+    TarnwickOptions wizardOptions = options_;
+    wizardOptions.designPath = design_;
+    const int hostId = int(::getpid());
+    const std::string program = ChooseWizardProgram(options_.wizardPath, SelfPath());
+    if (!CheckWizardArguments(WizardArguments(wizardOptions, hostId, program), error))
+        return Fail(kTarnwickFailed, error, true);
+
+    // One run of a design at a time, from reading its settings to installing its files.
+    DesignLock lock;
+    const std::string shown = PrintableText(design_);
+    const DesignLock::Result locked = lock.Acquire(
+        DesignLock::PathFor(name_.directory), long(options_.lockTimeoutSeconds) * 1000,
+        [&](pid_t holder) {
+            std::fprintf(stderr, "tarnwick: waiting for process %d, which holds %s (up to %d s)\n", int(holder),
+                         shown.c_str(), options_.lockTimeoutSeconds);
+        },
+        error);
+    if (locked == DesignLock::Result::Busy)
+        return Fail(kTarnwickFailed, "the design " + shown + " is in use: " + error + "; nothing was changed");
+
+    for (const std::string& path : {RetrievalInfoPath(), VectorFilePath()})
+        before_.emplace_back(path, FileState::Of(path));
+    for (const RunFile& file : summary().files) {
+        if (file.maker == RunFile::Maker::Host)
+            before_.emplace_back(file.path, FileState::Of(file.path));
+    }
+    if (!options_.svgPath.empty())
+        before_.emplace_back(options_.svgPath, FileState::Of(options_.svgPath));
+
+    // The settings stored before the run, for what the pages could not have made.
+    InterleaverSettings stored;
+    const bool haveStored = !options_.newFile && ReadStoredSettings(design_, stored);
+    if (haveStored)
+        summary().inconsistencies = FlagGroupProblems(stored);
+
+    HeldSignals signals;
+    // Changed settings: the wizard runs on a working copy of the design, from the stored settings
+    // (or the defaults) with the changes applied.
+    std::optional<StagedDesign> staged;
+    if (!options_.overrides.empty()) {
+        if (!options_.newFile && !haveStored)
+            return Fail(kTarnwickFailed, "cannot read the stored settings of " + shown);
+        InterleaverSettings settings = options_.newFile ? InterleaverSettings() : stored;
+        ApplyOverrides(options_.overrides, settings);
+        const std::vector<std::string> problems = FlagGroupProblems(settings);
+        if (!problems.empty())
+            return Fail(kTarnwickFailed, problems.front(), true);
+        staged.emplace();
+        if (!staged->Create(design_, settings, error))
+            return Fail(kTarnwickFailed, error);
+    }
+
+    // Without a working copy the wizard replaces the design's pair itself; the older files are
+    // kept until tarnwick's own files are in place too.
+    DesignInstall install;
+    if (!staged) {
+        for (const std::string& path : {RetrievalInfoPath(), VectorFilePath()}) {
+            if (!install.Keep(path, error))
+                return Fail(kTarnwickFailed, error);
+        }
+    }
+
+    if (staged)
+        wizardOptions.designPath = staged->designPath();
+    wizardOptions.newFile = options_.newFile && !staged;
+    const std::vector<std::string> args = WizardArguments(wizardOptions, hostId, program);
+    PageExitListener listener;
+    if (!listener.Open(hostId, error))
+        return Fail(kTarnwickFailed, error);
+    if (!options_.json)
+        std::printf("host %d: starting %s\n", hostId, DisplayCommandLine(args).c_str());
+
+    // The wizard on the design itself takes the lock that this run holds.
+    if (lock.fd() >= 0)
+        ::setenv(kInheritedDesignLockVariable, std::to_string(lock.fd()).c_str(), 1);
+    if (lock.fd() >= 0 && !options_.silent)
+        std::fprintf(stderr, "tarnwick: %s stays locked while the pages are open; other runs on it wait\n",
+                     shown.c_str());
+    WizardProcess wizard;
+    StartFailure failure = StartFailure::NotStartable;
+    if (!wizard.Start(program, args, error, failure, staged ? staged->folder() : std::string(), lock.fd()))
+        return Fail(failure == StartFailure::NotFound ? kWizardNotFound : kWizardNotStartable, error);
+    int waitStatus = 0;
+    if (!FollowWizard(wizard, listener, signals, waitStatus))
+        return Fail(kTarnwickFailed, "lost track of the wizard (process " + std::to_string(wizard.pid()) + ")");
+    summary().waitStatus = waitStatus;
+    summary().exitStatus = HostExitStatus(waitStatus);
+    if (result_.endSignal != 0) {
+        install.Abandon();
+        return Fail(128 + result_.endSignal, "ended by signal " + std::to_string(result_.endSignal)
+                                                 + " before the design's files were installed; they are as they were");
+    }
+
+    const int status = summary().exitStatus;
+    if (!WIFEXITED(waitStatus) || (status != 0 && status != 3)) {
+        // The wizard's own end: what it did to its files (a cancel removes the .cnx) stands.
+        install.Commit(error);
+        return Finish();
+    }
+    if (!Install(staged ? &*staged : nullptr, install, error) || !install.Commit(error)) {
+        install.Abandon();
+        for (RunFile& file : summary().files) {
+            if (file.made) {
+                file.made = false;
+                file.reason = "the design's files could not be replaced together";
+            }
+        }
+        return Fail(kTarnwickFailed, error);
+    }
+    return Finish();
+}
+
+} // namespace
+
+DesignRunResult RunOnDesign(const TarnwickOptions& options)
+{
+    return Run(options).Execute();
+}
+
+void EndBySignal(int signal)
+{
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(signal, &action, nullptr);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    ::sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    ::raise(signal);
+    std::_Exit(128 + signal);
+}

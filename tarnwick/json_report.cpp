@@ -1,0 +1,112 @@
+#include "tarnwick/json_report.h"
+
+#include "host/wizard_app.h"
+#include "interleaver/interleaver_settings.h"
+#include "interleaver/settings_mapping.h"
+#include "model/interface_model.h"
+#include "platform/regular_file.h"
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <sstream>
+#include <sys/wait.h>
+
+using Json = nlohmann::ordered_json;
+
+namespace {
+
+// The settings stored in the retrieval information at path, by name, and the figures derived from
+// them by the wizard's own code; null when the file cannot be read.
+Json StoredSettings(const std::string& path, Json& derived)
+{
+    std::string contents;
+    if (!ReadRegularFile(path, kMaxRetrievalInfoSize, contents))
+        return nullptr;
+    std::istringstream in(std::move(contents));
+    InterfaceModel model;
+    if (!model.ReadPrivates(in, PrivateSettingNames()))
+        return nullptr;
+    Json settings = Json::object();
+    for (const std::string& name : PrivateSettingNames()) {
+        if (model.privates.Find(name) != nullptr)
+            settings[name] = model.GetPrivate(name, 0);
+    }
+    InterleaverSettings restored;
+    LoadSettingsFromModel(restored, model);
+    derived = Json{
+        {"addressWidth", restored.addressWidth()},   {"memoryWords", restored.memoryWords()},
+        {"latencyCycles", restored.latencyCycles()}, {"codewordsSpread", restored.codewordsSpread()},
+        {"checkSymbols", restored.checkSymbols()},   {"vectorEndTime", restored.vectorEndTime()},
+    };
+    return settings;
+}
+
+} // namespace
+
+std::string OutcomeKeyword(const RunSummary& run)
+{
+    if (run.refused)
+        return "refused";
+    if (!run.error.empty() || !run.waitStatus || !WIFEXITED(*run.waitStatus))
+        return "failed";
+    switch (WEXITSTATUS(*run.waitStatus)) {
+    case 0:
+        return "finished";
+    case 1:
+        return "start-up-failed";
+    case 2:
+        return "cancelled";
+    case 3:
+        return "back";
+    default:
+        return "failed";
+    }
+}
+
+std::string RunReportJson(const RunSummary& run, const std::function<bool(const std::string&)>& exists)
+{
+    Json report;
+    report["schemaVersion"] = kRunReportSchemaVersion;
+    report["exitStatus"] = run.exitStatus;
+    report["outcome"] = OutcomeKeyword(run);
+    report["outcomeText"] = run.refused ? std::string("refused: nothing was started or changed")
+        : !run.error.empty()            ? std::string("failed: tarnwick could not complete the run")
+        : run.waitStatus                ? OutcomeText(*run.waitStatus)
+                                        : std::string("failed");
+    if (!run.error.empty())
+        report["error"] = run.error;
+    report["design"] = run.design;
+    Json pageExits = Json::array();
+    for (const auto& [x, y] : run.pageExits)
+        pageExits.push_back(Json::array({x, y}));
+    report["pageExits"] = pageExits;
+    Json files = Json::array();
+    for (const RunFile& file : run.files) {
+        std::error_code ignored;
+        const std::string absolute = std::filesystem::absolute(file.path, ignored).lexically_normal().string();
+        Json entry{{"path", absolute.empty() ? file.path : absolute}, {"exists", exists(file.path)}};
+        if (file.attempted) {
+            entry["made"] = file.made;
+            if (!file.made)
+                entry["reason"] = file.reason;
+        }
+        files.push_back(entry);
+    }
+    report["files"] = files;
+    report["changed"] = run.changed;
+    if (!run.inconsistencies.empty())
+        report["inconsistencies"] = run.inconsistencies;
+    Json derived;
+    Json settings;
+    for (const RunFile& file : run.files) {
+        if (file.path.size() >= 4 && file.path.compare(file.path.size() - 4, 4, ".cnx") == 0)
+            settings = StoredSettings(file.path, derived);
+    }
+    if (!settings.is_null()) {
+        report["settings"] = settings;
+        report["derived"] = derived;
+    }
+    // Paths are bytes; one that is not valid UTF-8 is written with the replacement character.
+    return report.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}

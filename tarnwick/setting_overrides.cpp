@@ -1,0 +1,167 @@
+#include "tarnwick/setting_overrides.h"
+
+#include "interleaver/setting_ranges.h"
+#include "interleaver/settings_mapping.h"
+#include "tarnwick/printable_text.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace {
+
+// The short names of the five numbers, as the pages' labels call them.
+const std::pair<const char*, const char*> kShortNames[] = {
+    {"I", "CHARACTERISTIC_I"},
+    {"J", "CHARACTERISTIC_J"},
+    {"W", "SYMBOL_WIDTH"},
+    {"N", "NUMBER_OF_SYMBOL_PER_CODEWORD"},
+    {"B", "NUMBER_OF_BURST_ERROR"},
+};
+
+bool IsNumber(const std::string& name)
+{
+    return std::any_of(kSettingRanges.begin(), kSettingRanges.end(),
+                       [&](const SettingRange& range) { return range.name == name; });
+}
+
+// A choice of a page: the value, and the flags a click on it sets.
+struct Choice {
+    const char* option;
+    const char* value;
+    std::vector<SettingOverride> flags;
+};
+
+const Choice kChoices[] = {
+    {"algorithm", "convolutional", {{"CONVOLUTIONAL", 1}, {"BLOCK", 0}, {"BLOCK_CONTINOUS", 0}}},
+    {"algorithm", "block", {{"BLOCK", 1}, {"CONVOLUTIONAL", 0}, {"BLOCK_CONTINOUS", 0}}},
+    {"direction", "interleaver", {{"INTERLEAVER", 1}, {"DEINTERLEAVER", 0}}},
+    {"direction", "deinterleaver", {{"DEINTERLEAVER", 1}, {"INTERLEAVER", 0}}},
+    {"memory", "internal", {{"INTERNAL_DPRAM", 1}, {"EXTERNAL_DPRAM", 0}}},
+    {"memory", "external", {{"EXTERNAL_DPRAM", 1}, {"INTERNAL_DPRAM", 0}}},
+};
+
+// A group of flags of which the pages set exactly one, what it chooses, and how it is set here.
+struct FlagGroup {
+    const char* what;
+    const char* options;
+    std::vector<std::pair<const char*, int InterleaverSettings::*>> flags;
+};
+
+using S = InterleaverSettings;
+
+const FlagGroup kFlagGroups[] = {
+    {"algorithm", "--algorithm convolutional, --algorithm block or --set BLOCK_CONTINOUS=1",
+     {{"CONVOLUTIONAL", &S::CONVOLUTIONAL}, {"BLOCK", &S::BLOCK}, {"BLOCK_CONTINOUS", &S::BLOCK_CONTINOUS}}},
+    {"direction", "--direction interleaver or --direction deinterleaver",
+     {{"INTERLEAVER", &S::INTERLEAVER}, {"DEINTERLEAVER", &S::DEINTERLEAVER}}},
+    {"memory", "--memory internal or --memory external",
+     {{"INTERNAL_DPRAM", &S::INTERNAL_DPRAM}, {"EXTERNAL_DPRAM", &S::EXTERNAL_DPRAM}}},
+};
+
+} // namespace
+
+bool ParseSetOverride(const std::string& text, std::vector<SettingOverride>& overrides, std::string& error)
+{
+    const size_t equals = text.find('=');
+    if (equals == std::string::npos) {
+        error = "--set needs KEY=VALUE, not \"" + PrintableText(text) + "\"";
+        return false;
+    }
+    std::string name = text.substr(0, equals);
+    const std::string value = text.substr(equals + 1);
+    for (const auto& [shortName, longName] : kShortNames) {
+        if (name == shortName)
+            name = longName;
+    }
+    const std::vector<std::string> known = PrivateSettingNames();
+    if (std::find(known.begin(), known.end(), name) == known.end()) {
+        error = "unknown setting \"" + PrintableText(text.substr(0, equals)) + "\"";
+        return false;
+    }
+    int number = 0;
+    const char* const end = value.data() + value.size();
+    const auto [last, failure] = std::from_chars(value.data(), end, number);
+    if (value.empty() || failure != std::errc() || last != end) {
+        error = "setting " + name + " needs a whole number, not \"" + PrintableText(value) + "\"";
+        return false;
+    }
+    if (!IsNumber(name) && number != 0 && number != 1) {
+        error = "setting " + name + " is a flag: 0 or 1, not " + value;
+        return false;
+    }
+    overrides.push_back({name, number});
+    return true;
+}
+
+bool ParseChoiceOverride(const std::string& option, const std::string& choice,
+                         std::vector<SettingOverride>& overrides, std::string& error)
+{
+    std::string known;
+    for (const Choice& entry : kChoices) {
+        if (option != entry.option)
+            continue;
+        if (choice == entry.value) {
+            overrides.insert(overrides.end(), entry.flags.begin(), entry.flags.end());
+            return true;
+        }
+        known += known.empty() ? entry.value : std::string(" or ") + entry.value;
+    }
+    error = "--" + option + " takes " + known + ", not \"" + PrintableText(choice) + "\"";
+    return false;
+}
+
+bool CheckOverrideRanges(const std::vector<SettingOverride>& overrides, std::string& error)
+{
+    for (const SettingRange& range : kSettingRanges) {
+        // Only the last value given for a setting counts.
+        const auto last = std::find_if(overrides.rbegin(), overrides.rend(),
+                                       [&](const SettingOverride& given) { return given.name == range.name; });
+        if (last != overrides.rend() && !range.Contains(last->value)) {
+            error = range.message;
+            return false;
+        }
+    }
+    return true;
+}
+
+void ApplyOverrides(const std::vector<SettingOverride>& overrides, InterleaverSettings& settings)
+{
+    InterfaceModel model;
+    for (const SettingOverride& given : overrides) {
+        model.Clear();
+        model.AddPrivate(given.name, given.value);
+        LoadSettingsFromModel(settings, model);
+        for (const FlagGroup& group : kFlagGroups) {
+            const bool inGroup = std::any_of(group.flags.begin(), group.flags.end(),
+                                             [&](const auto& flag) { return given.name == flag.first; });
+            for (const auto& [name, member] : group.flags) {
+                if (inGroup && given.value == 1 && given.name != name)
+                    settings.*member = 0;
+            }
+        }
+    }
+}
+
+std::vector<std::string> FlagGroupProblems(const InterleaverSettings& settings)
+{
+    std::vector<std::string> problems;
+    for (const FlagGroup& group : kFlagGroups) {
+        std::string set;
+        std::string odd;
+        for (const auto& [name, member] : group.flags) {
+            const int value = settings.*member;
+            if (value == 1)
+                set += std::string(set.empty() ? "" : ", ") + name;
+            else if (value != 0)
+                odd += std::string(odd.empty() ? "" : ", ") + name + " is " + std::to_string(value);
+        }
+        const std::string fix = std::string(": set it with ") + group.options;
+        if (!odd.empty())
+            problems.push_back(std::string("the ") + group.what + " flags must be 0 or 1 (" + odd + ")" + fix);
+        else if (set.empty())
+            problems.push_back(std::string("no ") + group.what + " is chosen" + fix);
+        else if (set.find(',') != std::string::npos)
+            problems.push_back(std::string("more than one ") + group.what + " is chosen (" + set + ")" + fix);
+    }
+    return problems;
+}

@@ -1,0 +1,89 @@
+#include "tarnwick/staged_design.h"
+
+#include "host/path_split.h"
+#include "host/wizard_app.h"
+#include "interleaver/settings_mapping.h"
+#include "model/interface_model.h"
+#include "platform/atomic_file.h"
+#include "platform/regular_file.h"
+#include "tarnwick/printable_text.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sstream>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+std::string RetrievalInfoPath(const std::string& designPath)
+{
+    const SplitPath name = SplitDesignPath(designPath);
+    return name.directory + name.baseName + ".cnx";
+}
+
+} // namespace
+
+bool ReadStoredSettings(const std::string& designPath, InterleaverSettings& settings)
+{
+    std::string contents;
+    if (!ReadRegularFile(RetrievalInfoPath(designPath), kMaxRetrievalInfoSize, contents))
+        return false;
+    std::istringstream in(std::move(contents));
+    InterfaceModel model;
+    if (!model.ReadPrivates(in, PrivateSettingNames()))
+        return false;
+    LoadSettingsFromModel(settings, model);
+    return true;
+}
+
+StagedDesign::~StagedDesign()
+{
+    if (!folder_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+}
+
+bool StagedDesign::Create(const std::string& designPath, const InterleaverSettings& settings, std::string& error)
+{
+    const SplitPath name = SplitDesignPath(designPath);
+    baseName_ = name.baseName;
+    // Beside the design, so that its files are on the same file system and the folder is found
+    // where a user looks for leftovers.
+    std::string pattern = (name.directory.empty() ? std::string("./") : name.directory) + ".tarnwick-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        error = "cannot make a working folder beside " + PrintableText(designPath) + ": " + std::strerror(errno);
+        return false;
+    }
+    folder_ = std::filesystem::absolute(pattern).string() + "/";
+    stagedDesign_ = name.baseName + name.extension;
+
+    InterfaceModel model;
+    AddInterleaverEntries(settings, model);
+    std::ostringstream text;
+    model.Write(text);
+    AtomicFile file;
+    if (!file.Open(RetrievalInfoPath(), AtomicFile::Durability::Regenerable)) {
+        error = "cannot write in " + PrintableText(folder_);
+        return false;
+    }
+    file.stream() << text.str();
+    if (!file.Commit()) {
+        error = "cannot write in " + PrintableText(folder_);
+        return false;
+    }
+    return true;
+}
+
+std::string StagedDesign::RetrievalInfoPath() const
+{
+    return folder_ + baseName_ + ".cnx";
+}
+
+std::string StagedDesign::VectorFilePath() const
+{
+    return folder_ + baseName_ + ".vec";
+}

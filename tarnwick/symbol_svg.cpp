@@ -1,0 +1,278 @@
+#include "tarnwick/symbol_svg.h"
+
+#include "host/wizard_app.h"
+#include "platform/atomic_file.h"
+#include "platform/regular_file.h"
+#include "platform/utf8_text.h"
+#include "tarnwick/printable_text.h"
+
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+const char kPrefix[] = "SYMBOL: ";
+
+struct Font {
+    std::string family;
+    int pixels = 0;
+};
+
+// "Arial,10": a point size, drawn like the preview at 96 pixels per inch, rounded.
+bool ParseFont(const std::string& field, Font& font)
+{
+    const size_t comma = field.rfind(',');
+    if (comma == std::string::npos || comma == 0)
+        return false;
+    std::istringstream size(field.substr(comma + 1));
+    int points = 0;
+    if (!(size >> points) || points <= 0 || points > 1000)
+        return false;
+    font.family = field.substr(0, comma);
+    font.pixels = (points * 96 + 36) / 72;
+    return true;
+}
+
+// Splits "head "quoted" tail" at the first and the last double quote: a text is written between
+// quotes as it is, so it may hold quotes itself.
+bool SplitQuoted(const std::string& rest, std::string& head, std::string& quoted, std::string& tail)
+{
+    const size_t open = rest.find('"');
+    const size_t close = rest.rfind('"');
+    if (open == std::string::npos || close == open)
+        return false;
+    head = rest.substr(0, open);
+    quoted = rest.substr(open + 1, close - open - 1);
+    tail = rest.substr(close + 1);
+    return true;
+}
+
+// Coordinates are read as int but computed with in 64 bits, where a hand-edited file's extremes
+// cannot overflow.
+class SvgWriter {
+public:
+    explicit SvgWriter(int64_t height) : height_(height) {}
+
+    // The SVG y of a file y.
+    int64_t Y(int64_t fileY) const { return height_ - fileY; }
+
+    // Writes text with the bottom-left corner of its box at the file point. The baseline lies the
+    // font's descent (about a fifth of its size) above the box's bottom; a vertical text reads
+    // upward, turned about that corner.
+    void Text(int64_t x, int64_t fileY, const std::string& text, bool vertical, const Font& font)
+    {
+        const int64_t y = Y(fileY);
+        const int64_t descent = (font.pixels + 2) / 5;
+        body_ << "<text x=\"" << (vertical ? x + font.pixels - descent : x) << "\" y=\""
+              << (vertical ? y : y - descent) << "\" font-family=\"" << EscapeXml(font.family)
+              << "\" font-size=\"" << font.pixels << "px\"";
+        if (vertical)
+            body_ << " transform=\"rotate(-90 " << x + font.pixels - descent << ' ' << y << ")\"";
+        body_ << '>' << EscapeXml(text) << "</text>\n";
+    }
+
+    void Line(int64_t x1, int64_t y1, int64_t x2, int64_t y2, bool thick)
+    {
+        (thick ? thick_ : body_) << "<line x1=\"" << x1 << "\" y1=\"" << Y(y1) << "\" x2=\"" << x2 << "\" y2=\""
+                                 << Y(y2) << "\" stroke-width=\"" << (thick ? 2 : 1) << "\"/>\n";
+    }
+
+    void Circle(int64_t x, int64_t y, int64_t radius)
+    {
+        body_ << "<circle cx=\"" << x << "\" cy=\"" << Y(y) << "\" r=\"" << radius << "\"/>\n";
+    }
+
+    // Counter-clockwise from the first point to the second, as the preview draws it.
+    void Arc(int64_t x, int64_t y, int64_t x1, int64_t y1, int64_t x2, int64_t y2, int64_t radius)
+    {
+        const double start = std::atan2(double(y1 - y), double(x1 - x));
+        double sweep = std::atan2(double(y2 - y), double(x2 - x)) - start;
+        while (sweep <= 0)
+            sweep += 2 * std::numbers::pi;
+        body_ << "<path d=\"M " << x1 << ' ' << Y(y1) << " A " << radius << ' ' << radius << " 0 "
+              << (sweep > std::numbers::pi ? 1 : 0) << " 0 " << x2 << ' ' << Y(y2) << "\"/>\n";
+    }
+
+    std::string Shapes() const { return body_.str(); }
+    std::string ThickLines() const { return thick_.str(); }
+
+private:
+    int64_t height_;
+    std::ostringstream body_;
+    std::ostringstream thick_;
+};
+
+bool Fail(std::string& error, const std::string& line)
+{
+    error = "cannot read the symbol line \"" + PrintableText(line) + "\"";
+    return false;
+}
+
+} // namespace
+
+std::string EscapeXml(const std::string& text)
+{
+    std::string escaped;
+    for (size_t at = 0; at < text.size();) {
+        const Utf8Character character = DecodeUtf8Character(text, at);
+        const char32_t c = character.codePoint;
+        switch (c) {
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
+        // Written as references, since a parser would turn them into blanks in an attribute value
+        // and a carriage return into a line feed anywhere.
+        case '\t':
+            escaped += "&#9;";
+            break;
+        case '\n':
+            escaped += "&#10;";
+            break;
+        case '\r':
+            escaped += "&#13;";
+            break;
+        default: {
+            // A byte outside well-formed UTF-8 (a surrogate among them) decodes as U+FFFD one byte
+            // long; it is written as that character, as is every character XML 1.0 does not allow.
+            const bool malformed = character.length == 1 && c == kReplacementCharacter;
+            if (malformed || c < 0x20 || c == 0xFFFE || c == 0xFFFF)
+                escaped += "\xEF\xBF\xBD";
+            else
+                escaped.append(text, at, character.length);
+        }
+        }
+        at += character.length;
+    }
+    return escaped;
+}
+
+bool SymbolSvg(std::istream& retrievalInfo, const std::string& name, std::string& svg, std::string& error)
+{
+    std::vector<std::string> symbolLines;
+    std::string line;
+    int width = -1;
+    int height = -1;
+    Font nameFont;
+    int nameX = 0;
+    int nameY = 0;
+    while (std::getline(retrievalInfo, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.rfind(kPrefix, 0) != 0)
+            continue;
+        std::istringstream fields(line.substr(sizeof kPrefix - 1));
+        std::string keyword;
+        fields >> keyword;
+        if (keyword != "BOX") {
+            symbolLines.push_back(line);
+            continue;
+        }
+        std::string font;
+        if (!(fields >> width >> height >> nameX >> nameY >> font) || width < 0 || height < 0
+            || !ParseFont(font, nameFont))
+            return Fail(error, line);
+    }
+    if (width < 0) {
+        error = "the retrieval information holds no symbol box";
+        return false;
+    }
+
+    // Shapes are drawn in the preview's pixel grid: a thin line through a point covers the pixel
+    // whose top-left corner the point is, so thin shapes are shifted by half a pixel onto pixel
+    // centres. A thick line covers that pixel and the one before it, so it stays where it is.
+    SvgWriter shapes(height);
+    SvgWriter texts(height);
+    if (!name.empty())
+        texts.Text(nameX, nameY, name, false, nameFont);
+    for (const std::string& symbolLine : symbolLines) {
+        std::istringstream fields(symbolLine.substr(sizeof kPrefix - 1));
+        std::string keyword;
+        fields >> keyword;
+        int x1 = 0, y1 = 0, x2 = 0, y2 = 0, r = 0;
+        std::string style, weight, orientation, fontField, head, quoted, tail;
+        Font font;
+        if (keyword == "LINE") {
+            if (!(fields >> x1 >> y1 >> x2 >> y2 >> style >> weight) || (weight != "THIN" && weight != "THICK"))
+                return Fail(error, symbolLine);
+            shapes.Line(x1, y1, x2, y2, weight == "THICK");
+        } else if (keyword == "CIRCLE") {
+            if (!(fields >> x1 >> y1 >> r))
+                return Fail(error, symbolLine);
+            shapes.Circle(x1, y1, r);
+        } else if (keyword == "ARC") {
+            int cx = 0, cy = 0;
+            if (!(fields >> cx >> cy >> x1 >> y1 >> x2 >> y2 >> r))
+                return Fail(error, symbolLine);
+            shapes.Arc(cx, cy, x1, y1, x2, y2, r);
+        } else if (keyword == "TEXT" || keyword == "PINSTUB") {
+            std::string rest;
+            std::getline(fields, rest);
+            if (!SplitQuoted(rest, head, quoted, tail))
+                return Fail(error, symbolLine);
+            std::istringstream before(head);
+            std::istringstream after(tail);
+            std::string direction, pinName;
+            if (keyword == "PINSTUB" && !(before >> x2 >> y2 >> direction >> pinName))
+                return Fail(error, symbolLine);
+            if (keyword == "PINSTUB" ? !(before >> x1 >> y1) : !(after >> x1 >> y1))
+                return Fail(error, symbolLine);
+            after >> orientation;
+            std::getline(after >> std::ws, fontField);
+            if ((orientation != "HORIZ" && orientation != "VERT") || !ParseFont(fontField, font))
+                return Fail(error, symbolLine);
+            texts.Text(x1, y1, quoted, orientation == "VERT", font);
+        }
+    }
+
+    std::ostringstream out;
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << int64_t(width) + 1 << "\" height=\""
+        << int64_t(height) + 1 << "\" viewBox=\"0 0 " << int64_t(width) + 1 << ' ' << int64_t(height) + 1 << "\">\n"
+        << "<g transform=\"translate(0.5 0.5)\" stroke=\"black\" stroke-linecap=\"square\" fill=\"none\">\n"
+        << shapes.Shapes() << "</g>\n<g stroke=\"black\" stroke-linecap=\"square\">\n"
+        << shapes.ThickLines() << "</g>\n<g fill=\"black\">\n"
+        << texts.Shapes() << "</g>\n</svg>\n";
+    svg = out.str();
+    return true;
+}
+
+bool WriteSymbolSvgFile(const std::string& cnxPath, const std::string& name, const std::string& svgPath,
+                        std::string& error)
+{
+    // Read as the wizard reads it: a named pipe or a device in its place is refused at once, and so is
+    // a file far larger than any the wizard writes.
+    std::string contents;
+    if (!ReadRegularFile(cnxPath, kMaxRetrievalInfoSize, contents)) {
+        error = "cannot read " + PrintableText(cnxPath) + " as a regular file of at most 16 MiB";
+        return false;
+    }
+    std::istringstream cnx(std::move(contents));
+    std::string svg;
+    if (!SymbolSvg(cnx, name, svg, error)) {
+        error = PrintableText(cnxPath) + ": " + error;
+        return false;
+    }
+    AtomicFile file;
+    if (!file.Open(svgPath, AtomicFile::Durability::Regenerable)) {
+        error = "cannot write " + PrintableText(svgPath);
+        return false;
+    }
+    file.stream() << svg;
+    if (!file.Commit()) {
+        error = "cannot write " + PrintableText(svgPath);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,242 @@
+#include "tarnwick/tarnwick_options.h"
+
+#include "tarnwick/printable_text.h"
+
+#include <charconv>
+#include <limits>
+
+const char* const kTarnwickUsage =
+    "usage: tarnwick [options] DESIGN\n"
+    "\n"
+    "Starts the ZORVEX wizard on DESIGN (a .vhd, .tdf or .v file to create) the way the host\n"
+    "design environment does, prints every page change the wizard reports and, when the wizard\n"
+    "has ended, what its exit status means and which files are there.\n"
+    "\n"
+    "options:\n"
+    "  -n, --new             a new variation: do not read the design's earlier .cnx file\n"
+    "  -silent, --silent     run without pages: write the variation at once\n"
+    "  -symbol, --symbol     tell the wizard that the host can make a symbol file\n"
+    "  -p N, --pages N       the number of host pages before the wizard's first page (N >= 0)\n"
+    "  -x X, --corner-x X    screen x of the lower-right corner of the first page\n"
+    "  -y Y, --corner-y Y    screen y of the lower-right corner of the first page\n"
+    "  --zorvex PATH         the wizard to start (default: zorvex beside tarnwick, else on PATH)\n"
+    "  --set KEY=VALUE       change a setting before the wizard runs: KEY is a name the .cnx\n"
+    "                        stores (CHARACTERISTIC_I, SYMBOL_WIDTH, BLOCK, ...) or I, J, W, N, B\n"
+    "                        for the five numbers; a flag takes 0 or 1\n"
+    "  --algorithm convolutional|block, --direction interleaver|deinterleaver,\n"
+    "  --memory internal|external\n"
+    "                        set the flags as the pages' choices set them\n"
+    "  --json                print one JSON object as the report, and nothing else on stdout\n"
+    "  --svg FILE            when the wizard has finished, write the symbol of the design's .cnx\n"
+    "                        to FILE as SVG\n"
+    "  --no-design-files     do not make the design file and the .cmp from the .cnx\n"
+    "  --lock-timeout S      wait up to S seconds (default 60) while another run holds the\n"
+    "                        design; then end with status 125, changing nothing\n"
+    "  --help                print this text\n"
+    "  --                    what follows is the design file, even when it starts with '-'\n"
+    "\n"
+    "Values may also be attached: -p2, -x640, --pages=2, --zorvex=/opt/bin/zorvex.\n"
+    "\n"
+    "Changed settings apply on top of the design's stored ones (the defaults with -n), the last\n"
+    "one given for a setting winning; the five numbers must lie in the ranges the pages accept.\n"
+    "The wizard runs on a copy of the design's files, which replace the design's own only when\n"
+    "the wizard has finished: a refused or failed run leaves them as they were.\n"
+    "\n"
+    "The design's files (.cnx, .vec, the design file, .cmp and the SVG) change together or not\n"
+    "at all: every new file is written first, the .cnx replaced last, and a failure puts back\n"
+    "what was replaced. One run of a design at a time: a run locks the design's folder from\n"
+    "reading its settings to installing its files, with the pages open too.\n"
+    "\n"
+    "The exit status is the wizard's: 0 finished, 1 start-up failed, 2 cancelled,\n"
+    "3 back to the host's pages; 128+N when signal N ended the wizard. tarnwick's own\n"
+    "failures have statuses of their own:\n"
+    "  125  tarnwick failed: a bad command line or setting, an argument the wizard cannot\n"
+    "       receive (one holding a double quote), the design's stored settings unreadable,\n"
+    "       its message socket, its copy of the design's files, or it lost the wizard\n"
+    "  126  the wizard was found but could not be started\n"
+    "  127  the wizard was not found\n";
+
+namespace {
+
+enum class Value { None, Count, Coordinate, Path, Setting, Choice, Seconds };
+
+struct OptionSpec {
+    const char* shortName; // the single-dash form, nullptr when there is none
+    const char* longName;  // the double-dash form without its dashes
+    Value value;
+};
+
+// The single-dash word forms -silent and -symbol are the wizard's own spellings; the host's users
+// know them, so tarnwick accepts them too.
+constexpr OptionSpec kOptions[] = {
+    {"-n", "new", Value::None},          {"-silent", "silent", Value::None},
+    {"-symbol", "symbol", Value::None},  {"-p", "pages", Value::Count},
+    {"-x", "corner-x", Value::Coordinate}, {"-y", "corner-y", Value::Coordinate},
+    {nullptr, "zorvex", Value::Path},    {nullptr, "help", Value::None},
+    {nullptr, "set", Value::Setting},    {nullptr, "algorithm", Value::Choice},
+    {nullptr, "direction", Value::Choice}, {nullptr, "memory", Value::Choice},
+    {nullptr, "json", Value::None},      {nullptr, "no-design-files", Value::None},
+    {nullptr, "svg", Value::Path},       {nullptr, "lock-timeout", Value::Seconds},
+};
+
+bool ParseInt(const std::string& text, int& value)
+{
+    const char* const end = text.data() + text.size();
+    const auto [last, error] = std::from_chars(text.data(), end, value);
+    return error == std::errc() && last == end && !text.empty();
+}
+
+// Finds the option that arg names. For a value option written with its value attached (-p2,
+// --pages=2) attached receives the value and hasAttached is set.
+const OptionSpec* FindOption(const std::string& arg, std::string& attached, bool& hasAttached)
+{
+    hasAttached = false;
+    if (arg.rfind("--", 0) == 0) {
+        const size_t equals = arg.find('=');
+        const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
+        for (const OptionSpec& spec : kOptions) {
+            if (name != spec.longName)
+                continue;
+            if (equals != std::string::npos) {
+                attached = arg.substr(equals + 1);
+                hasAttached = true;
+            }
+            return &spec;
+        }
+        return nullptr;
+    }
+    for (const OptionSpec& spec : kOptions) {
+        if (spec.shortName == nullptr)
+            continue;
+        if (arg == spec.shortName)
+            return &spec;
+        // Only the one-letter value options take an attached value: -p2, -x-40.
+        const std::string name = spec.shortName;
+        if (spec.value != Value::None && arg.size() > name.size() && arg.compare(0, name.size(), name) == 0) {
+            attached = arg.substr(name.size());
+            hasAttached = true;
+            return &spec;
+        }
+    }
+    return nullptr;
+}
+
+bool StoreValue(const OptionSpec& spec, const std::string& arg, const std::string& text, TarnwickOptions& options,
+                std::string& error)
+{
+    if (spec.value == Value::Setting)
+        return ParseSetOverride(text, options.overrides, error);
+    if (spec.value == Value::Choice)
+        return ParseChoiceOverride(spec.longName, text, options.overrides, error);
+    if (spec.value == Value::Path) {
+        if (text.empty()) {
+            error = "option " + PrintableText(arg) + " needs a path";
+            return false;
+        }
+        (std::string(spec.longName) == "svg" ? options.svgPath : options.wizardPath) = text;
+        return true;
+    }
+    int number = 0;
+    if (!ParseInt(text, number)) {
+        error = "option " + PrintableText(arg) + " needs a whole number, not \"" + PrintableText(text) + "\"";
+        return false;
+    }
+    if (spec.value == Value::Count && number < 0) {
+        error = "option " + PrintableText(arg) + " needs a number of pages of 0 or more";
+        return false;
+    }
+    if (spec.value == Value::Seconds) {
+        if (number < 0 || number > kMaxLockTimeoutSeconds) {
+            error = "option " + PrintableText(arg) + " needs a number of seconds from 0 to "
+                + std::to_string(kMaxLockTimeoutSeconds);
+            return false;
+        }
+        options.lockTimeoutSeconds = number;
+        return true;
+    }
+    const std::string name = spec.longName;
+    if (name == "pages")
+        options.pageOffset = number;
+    else if (name == "corner-x")
+        options.cornerX = number;
+    else
+        options.cornerY = number;
+    return true;
+}
+
+bool SetDesign(const std::string& path, TarnwickOptions& options, std::string& error)
+{
+    if (path.empty()) {
+        error = "the design file name is empty";
+        return false;
+    }
+    if (!options.designPath.empty()) {
+        error = "more than one design file: " + PrintableText(options.designPath) + " and " + PrintableText(path);
+        return false;
+    }
+    options.designPath = path;
+    return true;
+}
+
+} // namespace
+
+bool ParseTarnwickOptions(const std::vector<std::string>& args, TarnwickOptions& options, std::string& error)
+{
+    options = TarnwickOptions();
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            if (!SetDesign(arg, options, error))
+                return false;
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string attached;
+        bool hasAttached = false;
+        const OptionSpec* spec = FindOption(arg, attached, hasAttached);
+        if (spec == nullptr) {
+            error = "unknown option " + PrintableText(arg);
+            return false;
+        }
+        const std::string name = spec->longName;
+        if (spec->value == Value::None) {
+            if (hasAttached) {
+                error = "option --" + name + " takes no value";
+                return false;
+            }
+            if (name == "help") {
+                options.help = true;
+                return true;
+            }
+            if (name == "json")
+                options.json = true;
+            else if (name == "no-design-files")
+                options.designFiles = false;
+            else if (name == "new")
+                options.newFile = true;
+            else if (name == "silent")
+                options.silent = true;
+            else
+                options.symbolFile = true;
+            continue;
+        }
+        if (!hasAttached) {
+            if (i + 1 >= args.size()) {
+                error = "option " + PrintableText(arg) + " needs a value";
+                return false;
+            }
+            attached = args[++i];
+        }
+        if (!StoreValue(*spec, arg, attached, options, error))
+            return false;
+    }
+    if (options.designPath.empty()) {
+        error = "no design file given";
+        return false;
+    }
+    return CheckOverrideRanges(options.overrides, error);
+}

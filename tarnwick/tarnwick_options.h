@@ -1,0 +1,40 @@
+#pragma once
+
+#include "tarnwick/setting_overrides.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// What tarnwick was asked to do: the options it passes on to the wizard, the design file and where
+// the wizard's executable is.
+struct TarnwickOptions {
+    bool newFile = false;
+    bool silent = false;
+    bool symbolFile = false;
+    std::optional<int> pageOffset;
+    std::optional<int> cornerX;
+    std::optional<int> cornerY;
+    std::string wizardPath; // empty: the wizard beside tarnwick, else the one on the search path
+    std::string designPath;
+    // Settings to change before the wizard runs, in the order given.
+    std::vector<SettingOverride> overrides;
+    bool json = false;
+    bool designFiles = true; // false with --no-design-files
+    // Where to write the symbol as SVG after the wizard has finished; empty: nowhere.
+    std::string svgPath;
+    // How long to wait while another run holds the design.
+    int lockTimeoutSeconds = 60;
+    bool help = false;
+};
+
+// The longest wait for a design's lock that --lock-timeout takes: a day.
+constexpr int kMaxLockTimeoutSeconds = 24 * 60 * 60;
+
+// Parses tarnwick's arguments, the program name excluded. Returns false with a one-line reason in
+// error when an option is unknown, a value is missing or not a whole number in range, or the design
+// file is missing or given twice. With --help the rest is not checked.
+bool ParseTarnwickOptions(const std::vector<std::string>& args, TarnwickOptions& options, std::string& error);
+
+// The usage text printed by --help and after a command-line error.
+extern const char* const kTarnwickUsage;

@@ -1,0 +1,91 @@
+#include "tarnwick/wizard_invocation.h"
+
+#include "tarnwick/printable_text.h"
+
+#include <unistd.h>
+
+std::string WizardDesignArgument(const std::string& designPath)
+{
+    if (!designPath.empty() && designPath[0] == '-')
+        return "./" + designPath;
+    return designPath;
+}
+
+std::vector<std::string> WizardArguments(const TarnwickOptions& options, int hostId, const std::string& program)
+{
+    std::vector<std::string> args{program};
+    if (options.newFile)
+        args.push_back("-n");
+    args.push_back("-h" + std::to_string(hostId));
+    if (options.symbolFile)
+        args.push_back("-symbol");
+    if (options.pageOffset)
+        args.push_back("-p" + std::to_string(*options.pageOffset));
+    if (options.cornerX)
+        args.push_back("-x" + std::to_string(*options.cornerX));
+    if (options.cornerY)
+        args.push_back("-y" + std::to_string(*options.cornerY));
+    if (options.silent)
+        args.push_back("-silent");
+    args.push_back(WizardDesignArgument(options.designPath));
+    return args;
+}
+
+std::string ChooseWizardProgram(const std::string& explicitPath, const std::string& selfPath)
+{
+    if (!explicitPath.empty())
+        return explicitPath;
+    const size_t slash = selfPath.rfind('/');
+    if (slash != std::string::npos) {
+        const std::string beside = selfPath.substr(0, slash + 1) + "zorvex";
+        if (::access(beside.c_str(), X_OK) == 0)
+            return beside;
+    }
+    return "zorvex";
+}
+
+bool CheckWizardArguments(const std::vector<std::string>& args, std::string& error)
+{
+    for (const std::string& arg : args) {
+        if (arg.find('"') != std::string::npos) {
+            error = "cannot start the wizard with " + DisplayCommandLine({arg})
+                + ": its command line cannot carry a double quote";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string DisplayCommandLine(const std::vector<std::string>& args)
+{
+    std::string line;
+    for (const std::string& arg : args) {
+        if (!line.empty())
+            line += ' ';
+        const std::string printable = PrintableText(arg);
+        if (printable != arg) {
+            line += "$'";
+            for (const char c : printable) {
+                if (c == '\'')
+                    line += '\\';
+                line += c;
+            }
+            line += '\'';
+            continue;
+        }
+        const bool plain = !arg.empty() && arg.find_first_of(" \t\n'\"\\$`*?;&|<>()") == std::string::npos;
+        if (plain) {
+            line += arg;
+            continue;
+        }
+        line += '\'';
+        for (const char c : arg) {
+            if (c == '\'')
+                line += "'\\''";
+            else
+                line += c;
+        }
+        line += '\'';
+    }
+    return line;
+}

@@ -1,0 +1,206 @@
+#include "tarnwick/tarnwick_options.h"
+#include "tarnwick/wizard_invocation.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+struct ValidCase {
+    Args args;
+    TarnwickOptions expected;
+};
+
+TarnwickOptions Expect(const std::string& design, const std::function<void(TarnwickOptions&)>& change = {})
+{
+    TarnwickOptions options;
+    options.designPath = design;
+    if (change)
+        change(options);
+    return options;
+}
+
+TEST(TarnwickOptions, AcceptsShortLongAndAttachedForms)
+{
+    const std::vector<ValidCase> cases = {
+        {{"d/f.vhd"}, Expect("d/f.vhd")},
+        {{"-n", "-silent", "-symbol", "f.v"},
+         Expect("f.v", [](TarnwickOptions& o) { o.newFile = o.silent = o.symbolFile = true; })},
+        {{"--new", "--silent", "--symbol", "f.v"},
+         Expect("f.v", [](TarnwickOptions& o) { o.newFile = o.silent = o.symbolFile = true; })},
+        {{"-p", "2", "-x", "640", "-y", "-20", "f.tdf"},
+         Expect("f.tdf", [](TarnwickOptions& o) { o.pageOffset = 2; o.cornerX = 640; o.cornerY = -20; })},
+        {{"-p0", "-x-5", "-y480", "f.tdf"},
+         Expect("f.tdf", [](TarnwickOptions& o) { o.pageOffset = 0; o.cornerX = -5; o.cornerY = 480; })},
+        {{"--pages=3", "--corner-x", "7", "--corner-y=8", "f.tdf"},
+         Expect("f.tdf", [](TarnwickOptions& o) { o.pageOffset = 3; o.cornerX = 7; o.cornerY = 8; })},
+        {{"--zorvex", "/opt/z/zorvex", "f.vhd"}, Expect("f.vhd", [](TarnwickOptions& o) { o.wizardPath = "/opt/z/zorvex"; })},
+        {{"f.vhd", "--zorvex=./zorvex"}, Expect("f.vhd", [](TarnwickOptions& o) { o.wizardPath = "./zorvex"; })},
+        {{"--", "-odd.vhd"}, Expect("-odd.vhd")},
+        {{"-x", "2147483647", "f.v"}, Expect("f.v", [](TarnwickOptions& o) { o.cornerX = 2147483647; })},
+        {{"-x", "-2147483648", "f.v"}, Expect("f.v", [](TarnwickOptions& o) { o.cornerX = -2147483647 - 1; })},
+    };
+    for (const ValidCase& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        TarnwickOptions options;
+        std::string error;
+        ASSERT_TRUE(ParseTarnwickOptions(c.args, options, error)) << error;
+        EXPECT_EQ(options.newFile, c.expected.newFile);
+        EXPECT_EQ(options.silent, c.expected.silent);
+        EXPECT_EQ(options.symbolFile, c.expected.symbolFile);
+        EXPECT_EQ(options.pageOffset, c.expected.pageOffset);
+        EXPECT_EQ(options.cornerX, c.expected.cornerX);
+        EXPECT_EQ(options.cornerY, c.expected.cornerY);
+        EXPECT_EQ(options.wizardPath, c.expected.wizardPath);
+        EXPECT_EQ(options.designPath, c.expected.designPath);
+        EXPECT_FALSE(options.help);
+    }
+}
+
+TEST(TarnwickOptions, RefusesBadArgumentsWithAReason)
+{
+    const std::vector<std::pair<Args, std::string>> cases = {
+        {{}, "no design file"},
+        {{"-n"}, "no design file"},
+        {{"a.vhd", "b.vhd"}, "more than one design file"},
+        {{"-q", "f.vhd"}, "unknown option -q"},
+        {{"-Silent", "f.vhd"}, "unknown option -Silent"},
+        {{"--pagez=2", "f.vhd"}, "unknown option --pagez=2"},
+        {{"f.vhd", "-p"}, "needs a value"},
+        {{"-p", "two", "f.vhd"}, "needs a whole number"},
+        {{"-x", "12px", "f.vhd"}, "needs a whole number"},
+        {{"-y", "", "f.vhd"}, "needs a whole number"},
+        {{"-x", "2147483648", "f.vhd"}, "needs a whole number"},
+        {{"-p", "-1", "f.vhd"}, "0 or more"},
+        {{"--zorvex=", "f.vhd"}, "needs a path"},
+        {{"--new=1", "f.vhd"}, "takes no value"},
+        {{""}, "empty"},
+    };
+    for (const auto& [args, reason] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        TarnwickOptions options;
+        std::string error;
+        EXPECT_FALSE(ParseTarnwickOptions(args, options, error));
+        EXPECT_NE(error.find(reason), std::string::npos) << error;
+    }
+}
+
+TEST(TarnwickOptions, HelpNeedsNoDesign)
+{
+    TarnwickOptions options;
+    std::string error;
+    ASSERT_TRUE(ParseTarnwickOptions({"-n", "--help", "-q"}, options, error));
+    EXPECT_TRUE(options.help);
+}
+
+TEST(WizardArguments, OnlyTheHostIdAndDesignWithoutOptions)
+{
+    EXPECT_EQ(WizardArguments(Expect("/d/f.vhd"), 4711, "zorvex"), (Args{"zorvex", "-h4711", "/d/f.vhd"}));
+}
+
+TEST(WizardArguments, ValuesAttachedToTheirLettersInTheHostsOrder)
+{
+    const TarnwickOptions options = Expect("/d/my design.tdf", [](TarnwickOptions& o) {
+        o.newFile = o.silent = o.symbolFile = true;
+        o.pageOffset = 2;
+        o.cornerX = -40;
+        o.cornerY = 900;
+    });
+    EXPECT_EQ(WizardArguments(options, 12, "/opt/bin/zorvex"),
+              (Args{"/opt/bin/zorvex", "-n", "-h12", "-symbol", "-p2", "-x-40", "-y900", "-silent", "/d/my design.tdf"}));
+}
+
+TEST(WizardArguments, PageOffsetZeroIsPassedWhenGiven)
+{
+    const TarnwickOptions options = Expect("f.v", [](TarnwickOptions& o) { o.pageOffset = 0; });
+    EXPECT_EQ(WizardArguments(options, 5, "zorvex"), (Args{"zorvex", "-h5", "-p0", "f.v"}));
+}
+
+TEST(WizardArguments, DesignThatLooksLikeAnOptionIsMadeRelative)
+{
+    EXPECT_EQ(WizardDesignArgument("-odd.vhd"), "./-odd.vhd");
+    EXPECT_EQ(WizardDesignArgument("/abs/f.vhd"), "/abs/f.vhd");
+    EXPECT_EQ(WizardDesignArgument("rel/f.vhd"), "rel/f.vhd");
+}
+
+TEST(DisplayCommandLine, QuotesOnlyWhatAShellWouldSplitOrExpand)
+{
+    EXPECT_EQ(DisplayCommandLine({"zorvex", "-h1", "/d/f.vhd"}), "zorvex -h1 /d/f.vhd");
+    EXPECT_EQ(DisplayCommandLine({"zorvex", "/my d/f.vhd", ""}), "zorvex '/my d/f.vhd' ''");
+    EXPECT_EQ(DisplayCommandLine({"it's.v"}), "'it'\\''s.v'");
+}
+
+TEST(DisplayCommandLine, ControlCharactersAndBackslashesAreShownAsEscapesInDollarQuotes)
+{
+    EXPECT_EQ(DisplayCommandLine({"zorvex", "/d/a\nb.v", "c:\\f.v"}), "zorvex $'/d/a\\nb.v' $'c:\\\\f.v'");
+    EXPECT_EQ(DisplayCommandLine({"it's\t.v"}), "$'it\\'s\\t.v'");
+}
+
+TEST(CheckWizardArguments, RefusesAnArgumentHoldingADoubleQuoteAndNamesIt)
+{
+    const std::vector<std::pair<Args, std::string>> cases = {
+        {{"zorvex", "-h1", "/d/x\" /e/v.v -n"}, "'/d/x\" /e/v.v -n'"},
+        {{"/opt/\"z\"/zorvex", "-h1", "/d/f.v"}, "'/opt/\"z\"/zorvex'"},
+        {{"zorvex", "-h1", "/d/\"\n.v"}, "$'/d/\"\\n.v'"},
+    };
+    for (const auto& [args, shown] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        std::string error;
+        EXPECT_FALSE(CheckWizardArguments(args, error));
+        EXPECT_EQ(error, "cannot start the wizard with " + shown + ": its command line cannot carry a double quote");
+    }
+    std::string error;
+    EXPECT_TRUE(CheckWizardArguments({"/my d/zorvex", "-n", "-h1", "-p0", "-silent", "/d/it's a\\b\t.v"}, error))
+        << error;
+}
+
+class ChooseWizardProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("tarnwick-choose-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    void MakeFile(const std::string& name, fs::perms perms)
+    {
+        std::ofstream(dir / name) << "#!/bin/sh\n";
+        fs::permissions(dir / name, perms);
+    }
+
+    fs::path dir;
+};
+
+TEST_F(ChooseWizardProgramTest, ExplicitPathWins)
+{
+    MakeFile("zorvex", fs::perms::owner_all);
+    EXPECT_EQ(ChooseWizardProgram("/elsewhere/zorvex", (dir / "tarnwick").string()), "/elsewhere/zorvex");
+}
+
+TEST_F(ChooseWizardProgramTest, ExecutableBesideTarnwick)
+{
+    MakeFile("zorvex", fs::perms::owner_all);
+    EXPECT_EQ(ChooseWizardProgram("", (dir / "tarnwick").string()), (dir / "zorvex").string());
+}
+
+TEST_F(ChooseWizardProgramTest, SearchPathWhenNothingExecutableIsBeside)
+{
+    EXPECT_EQ(ChooseWizardProgram("", ""), "zorvex");
+    EXPECT_EQ(ChooseWizardProgram("", (dir / "tarnwick").string()), "zorvex");
+    // A file without any execute permission is not taken, not even by a privileged user.
+    MakeFile("zorvex", fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(ChooseWizardProgram("", (dir / "tarnwick").string()), "zorvex");
+}
+
+} // namespace
