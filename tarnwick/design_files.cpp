@@ -314,6 +314,12 @@ bool EndsWith(const std::string& text, const std::string& end)
 
 } // namespace
 
+std::string LibraryModuleName(const InterfaceModel& model)
+{
+    std::vector<HdlPort> ports;
+    return LibraryModule(model, ports);
+}
+
 std::string VhdlDesignFile(const InterfaceModel& model, const std::string& entity, std::string& reason)
 {
     reason.clear();

@@ -25,6 +25,9 @@ std::string ComponentDeclaration(const InterfaceModel& model, const std::string&
 
 class DesignInstall;
 
+// The library module the model's connections name (module@point); empty when they name none.
+std::string LibraryModuleName(const InterfaceModel& model);
+
 // Makes the host's files among files from the text of the retrieval information (null when it
 // cannot be read): the design file (.vhd or .v) and the component declaration are written for
 // install, which puts them in place; the .tdf design file and the include file are marked not

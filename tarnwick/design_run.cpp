@@ -2,10 +2,12 @@
 
 #include "host/path_split.h"
 #include "host/wizard_app.h"
+#include "model/interface_model.h"
 #include "platform/design_lock.h"
 #include "platform/regular_file.h"
 #include "tarnwick/design_files.h"
 #include "tarnwick/design_install.h"
+#include "tarnwick/library_module.h"
 #include "tarnwick/page_exit_listener.h"
 #include "tarnwick/printable_text.h"
 #include "tarnwick/setting_overrides.h"
@@ -14,6 +16,7 @@
 #include "tarnwick/wizard_invocation.h"
 #include "tarnwick/wizard_process.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -162,6 +165,7 @@ private:
     void PrintMessages(PageExitListener& listener, pid_t wizardPid);
     bool FollowWizard(WizardProcess& wizard, PageExitListener& listener, HeldSignals& signals, int& waitStatus);
     bool Install(const StagedDesign* staged, DesignInstall& install, std::string& error);
+    bool AddLibraryModule(const std::string* retrievalInfo, DesignInstall& install, std::string& error);
 };
 
 // Prints each page exit the wizard has sent. Any local process can send to the host's socket, so a
@@ -216,6 +220,38 @@ bool Run::FollowWizard(WizardProcess& wizard, PageExitListener& listener, HeldSi
     return wizard.pid() < 0 || wizard.Wait(waitStatus);
 }
 
+// A copy of the library module that the design file made for install instantiates, beside it and
+// in its language, reported as one of the host's files.
+bool Run::AddLibraryModule(const std::string* retrievalInfo, DesignInstall& install, std::string& error)
+{
+    const auto design = std::find_if(summary().files.begin(), summary().files.end(),
+                                     [](const RunFile& file) { return file.role == "design file"; });
+    if (retrievalInfo == nullptr || design == summary().files.end() || !design->made)
+        return true;
+    InterfaceModel model;
+    std::istringstream in(*retrievalInfo);
+    model.Read(in);
+    const std::string module = LibraryModuleName(model);
+    RunFile copy;
+    copy.path = name_.directory + module + name_.extension;
+    copy.role = "library module";
+    copy.maker = RunFile::Maker::Host;
+    copy.attempted = true;
+    before_.emplace_back(copy.path, FileState::Of(copy.path));
+    const std::string source = FindLibraryModuleSource(module, name_.extension, SelfPath());
+    if (source.empty()) {
+        copy.reason = "its source " + module + name_.extension + " is not installed";
+    } else if (!install.AddCopy(source, copy.path, AtomicFile::Durability::Regenerable, error)) {
+        copy.reason = "it cannot be written";
+        summary().files.push_back(copy);
+        return false;
+    } else {
+        copy.made = true;
+    }
+    summary().files.push_back(copy);
+    return true;
+}
+
 // Writes every file the finished run makes for install, the retrieval information last.
 bool Run::Install(const StagedDesign* staged, DesignInstall& install, std::string& error)
 {
@@ -228,6 +264,8 @@ bool Run::Install(const StagedDesign* staged, DesignInstall& install, std::strin
         return false;
     }
     if (options_.designFiles && !MakeDesignFiles(summary().files, readable ? &text : nullptr, install, error))
+        return false;
+    if (options_.designFiles && !AddLibraryModule(readable ? &text : nullptr, install, error))
         return false;
     if (!options_.svgPath.empty()) {
         std::istringstream in(text);

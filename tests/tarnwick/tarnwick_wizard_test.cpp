@@ -135,8 +135,10 @@ TEST_F(TarnwickWithWizard, ChangedSettingsWriteWhatTheWizardWritesForThem)
     ASSERT_EQ(RunProgram({ZORVEX_EXE, "-silent", (direct / "a.vhd").string()}, direct, {{"DISPLAY", ""}}).exitStatus, 0);
     EXPECT_EQ(ReadFileText(designs / "a.cnx"), ReadFileText(direct / "a.cnx"));
     EXPECT_EQ(ReadFileText(work / "a.vec"), ReadFileText(direct / "a.vec"));
-    // No working copy is left behind: only the .cnx and the design file and .cmp made from it.
-    EXPECT_EQ(FolderFiles({designs}).size(), 3u);
+    // No working copy is left behind: only the .cnx, the design file and .cmp made from it, and
+    // beside them the library module the design file instantiates, copied from the library.
+    EXPECT_EQ(FolderFiles({designs}).size(), 4u);
+    EXPECT_EQ(ReadFileText(designs / "conv_qzram.vhd"), ReadFileText(fs::path(ZORVEX_SOURCE_HDL) / "conv_qzram.vhd"));
 
     // The report is one JSON object with the stored settings and their figures: a 5 x 7 block
     // holds 35 words, takes 2 * 35 + 4 cycles and 3 + 3 address bits; 35 / 204 codewords, so
@@ -147,7 +149,10 @@ TEST_F(TarnwickWithWizard, ChangedSettingsWriteWhatTheWizardWritesForThem)
     EXPECT_EQ(report["outcomeText"], "finished: the variation was written");
     EXPECT_EQ(report["files"][1]["path"], (work / "a.vec").string());
     EXPECT_EQ(report["changed"], (nlohmann::json{(designs / "a.cnx").string(), (work / "a.vec").string(),
-                                                 (designs / "a.vhd").string(), (designs / "a.cmp").string()}));
+                                                 (designs / "a.vhd").string(), (designs / "a.cmp").string(),
+                                                 (designs / "conv_qzram.vhd").string()}));
+    EXPECT_EQ(report["files"].back(),
+              (nlohmann::json{{"path", (designs / "conv_qzram.vhd").string()}, {"exists", true}, {"made", true}}));
     EXPECT_EQ(report["design"], (designs / "a.vhd").string());
     EXPECT_EQ(report["pageExits"], nlohmann::json::array());
     EXPECT_EQ(report["files"][0], (nlohmann::json{{"path", (designs / "a.cnx").string()}, {"exists", true}}));
@@ -371,7 +376,7 @@ TEST_F(TarnwickWithWizard, RelativeDesignPathsAreWrittenWhereTheyLead)
         std::vector<std::string> names;
         for (const auto& [path, text] : FolderFiles({c.folder}))
             names.push_back(fs::path(path).filename().string());
-        EXPECT_EQ(names, (std::vector<std::string>{"f.cmp", "f.cnx", "f.vec", "f.vhd"}));
+        EXPECT_EQ(names, (std::vector<std::string>{"conv_qzram.vhd", "f.cmp", "f.cnx", "f.vec", "f.vhd"}));
         EXPECT_TRUE(Contains(ReadFileText(c.folder / "f.cnx"),
                              "PRIVATE: CHARACTERISTIC_I NUMERIC \"" + std::string(c.value) + "\"\n"));
         EXPECT_TRUE(Contains(ReadFileText(c.folder / "f.vhd"), "entity f is\n"));
