@@ -1,0 +1,121 @@
+// conv_qzram: a symbol interleaver or deinterleaver with its own RAM (see README.md).
+// Read line by line against conv_qzram.vhd.
+//
+// The address counters (qz_addrgen) drive one RAM of memoryWords words, written and read at
+// every enabled edge (the discrete block writes only while it takes symbols, at the address
+// it reads). Behind the RAM's output register the output pipeline: its first stage takes the
+// symbol of the zero-delay branch instead of the memory word, convolutional cores have a dout
+// register behind it, and the interleaver retimes its output once more.
+module conv_qzram #(
+    parameter INT_TYPE = "CONVOLUTIONAL",
+    parameter INT_DEPTH = 12,
+    parameter SYMBOL_DELAY = 17,
+    parameter INT_MODE = "INTERLEAVER",
+    parameter SYMBOL_WIDTH = 8
+) (
+    input wire clock,
+    input wire sync_in,
+    input wire clock_enable,
+    input wire [SYMBOL_WIDTH-1:0] din,
+    output wire [SYMBOL_WIDTH-1:0] dout,
+    output wire next_din,
+    output wire dout_valid,
+    output wire sync_out
+);
+    // A generic outside its range stops elaboration: the module it asks for names the generic.
+    generate
+        if (INT_TYPE != "CONVOLUTIONAL" && INT_TYPE != "BLOCK" && INT_TYPE != "BLOCK_CONTINOUS") begin : bad_type
+            conv_qzram_INT_TYPE_must_be_CONVOLUTIONAL_BLOCK_or_BLOCK_CONTINOUS generic_out_of_range();
+        end
+        if (INT_MODE != "INTERLEAVER" && INT_MODE != "DEINTERLEAVER") begin : bad_mode
+            conv_qzram_INT_MODE_must_be_INTERLEAVER_or_DEINTERLEAVER generic_out_of_range();
+        end
+        if (INT_DEPTH < 2 || INT_DEPTH > 40) begin : bad_depth
+            conv_qzram_INT_DEPTH_must_lie_in_2_to_40 generic_out_of_range();
+        end
+        if (SYMBOL_DELAY < 2 || SYMBOL_DELAY > 500) begin : bad_delay
+            conv_qzram_SYMBOL_DELAY_must_lie_in_2_to_500 generic_out_of_range();
+        end
+        if (SYMBOL_WIDTH < 1 || SYMBOL_WIDTH > 64) begin : bad_width
+            conv_qzram_SYMBOL_WIDTH_must_lie_in_1_to_64 generic_out_of_range();
+        end
+    endgenerate
+
+    function integer bit_length;
+        input integer x;
+        integer k;
+        begin
+            bit_length = 0;
+            for (k = 0; k < 31; k = k + 1)
+                if (x >= (1 << k)) bit_length = k + 1;
+        end
+    endfunction
+
+    localparam IS_CONV = INT_TYPE == "CONVOLUTIONAL";
+    localparam IS_BLOCK = INT_TYPE == "BLOCK";
+    localparam IS_INT = INT_MODE == "INTERLEAVER";
+    localparam integer W = SYMBOL_WIDTH;
+    localparam integer WORDS = IS_CONV ? INT_DEPTH * (INT_DEPTH - 1) * SYMBOL_DELAY : INT_DEPTH * SYMBOL_DELAY;
+    localparam integer AW = bit_length(WORDS - 1);
+    localparam integer PIPE = 1 + (IS_CONV ? 1 : 0) + (IS_INT ? 1 : 0);
+
+    reg [W-1:0] ram [0:WORDS-1];
+    reg [W-1:0] ram_q;
+    reg [W-1:0] din_q = 0;
+    // Stage s of the output pipeline is bits [s*W-1 -: W], stage 1 the newest.
+    reg [PIPE*W-1:0] dout_q = 0;
+    reg [PIPE-1:0] mark_pipe_q = 0;
+    reg [PIPE-1:0] read_pipe_q = 0;
+
+    wire [AW-1:0] wr_addr;
+    wire [AW-1:0] rd_addr;
+    wire wr_en;
+    wire mark_q;
+    wire read_q;
+    wire bypass_q;
+
+    qz_addrgen #(
+        .INT_TYPE(INT_TYPE),
+        .INT_DEPTH(INT_DEPTH),
+        .SYMBOL_DELAY(SYMBOL_DELAY),
+        .INT_MODE(INT_MODE),
+        .EXTERNAL(0),
+        .ADDR_WIDTH(AW)
+    ) addresses (
+        .clock(clock),
+        .sync_in(sync_in),
+        .clock_enable(clock_enable),
+        .write_addr(wr_addr),
+        .read_addr(rd_addr),
+        .write_enable(wr_en),
+        .mark_q(mark_q),
+        .read_q(read_q),
+        .bypass_q(bypass_q)
+    );
+
+    // The discrete block's single port writes where it reads.
+    wire [AW-1:0] ram_wr_addr = IS_BLOCK ? rd_addr : wr_addr;
+
+    // The symbol memory: one write port, one registered read port returning the old word.
+    always @(posedge clock) begin
+        if (clock_enable) begin
+            if (wr_en)
+                ram[ram_wr_addr] <= din;
+            ram_q <= ram[rd_addr];
+        end
+    end
+
+    always @(posedge clock) begin
+        if (clock_enable) begin
+            din_q <= din;
+            dout_q <= (dout_q << W) | (bypass_q ? din_q : ram_q);
+            mark_pipe_q <= (mark_pipe_q << 1) | mark_q;
+            read_pipe_q <= (read_pipe_q << 1) | read_q;
+        end
+    end
+
+    assign dout = dout_q[PIPE*W-1 -: W];
+    assign sync_out = IS_BLOCK ? 1'b0 : mark_pipe_q[PIPE-1];
+    assign dout_valid = IS_BLOCK ? read_pipe_q[PIPE-1] : 1'b0;
+    assign next_din = IS_BLOCK ? wr_en : 1'b0;
+endmodule

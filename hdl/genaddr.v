@@ -1,0 +1,86 @@
+// genaddr: the addresses and controls of a symbol interleaver or deinterleaver whose RAM is
+// outside (see README.md). Read line by line against genaddr.vhd. Convolutional and continuous
+// cores need a RAM of 2^A words with a write port (write_addr, every enabled edge) and a
+// registered read port (read_addr), the discrete block a single port (read_addr, written when
+// block_write_enable is high). The RAM's output is the core's output: sync_out and block_full
+// belong to the word it shows.
+module genaddr #(
+    parameter INT_TYPE = "CONVOLUTIONAL",
+    parameter INT_DEPTH = 12,
+    parameter SYMBOL_DELAY = 17,
+    parameter INT_MODE = "INTERLEAVER"
+) (
+    input wire clock,
+    input wire sync_in,
+    input wire clock_enable,
+    output wire sync_out,
+    output wire [A-1:0] read_addr,
+    output wire [A-1:0] write_addr,
+    output wire block_write_enable,
+    output wire block_full,
+    output wire block_empty
+);
+    function integer bit_length;
+        input integer x;
+        integer k;
+        begin
+            bit_length = 0;
+            for (k = 0; k < 31; k = k + 1)
+                if (x >= (1 << k)) bit_length = k + 1;
+        end
+    endfunction
+
+    localparam IS_BLOCK = INT_TYPE == "BLOCK";
+    localparam integer A = INT_TYPE == "CONVOLUTIONAL" ?
+        bit_length(INT_DEPTH) + bit_length(SYMBOL_DELAY * (INT_DEPTH - 1)) :
+        bit_length(INT_DEPTH) + bit_length(SYMBOL_DELAY);
+
+    // A generic outside its range stops elaboration: the module it asks for names the generic.
+    generate
+        if (INT_TYPE != "CONVOLUTIONAL" && INT_TYPE != "BLOCK" && INT_TYPE != "BLOCK_CONTINOUS") begin : bad_type
+            genaddr_INT_TYPE_must_be_CONVOLUTIONAL_BLOCK_or_BLOCK_CONTINOUS generic_out_of_range();
+        end
+        if (INT_MODE != "INTERLEAVER" && INT_MODE != "DEINTERLEAVER") begin : bad_mode
+            genaddr_INT_MODE_must_be_INTERLEAVER_or_DEINTERLEAVER generic_out_of_range();
+        end
+        if (INT_DEPTH < 2 || INT_DEPTH > 40) begin : bad_depth
+            genaddr_INT_DEPTH_must_lie_in_2_to_40 generic_out_of_range();
+        end
+        if (SYMBOL_DELAY < 2 || SYMBOL_DELAY > 500) begin : bad_delay
+            genaddr_SYMBOL_DELAY_must_lie_in_2_to_500 generic_out_of_range();
+        end
+    endgenerate
+
+    wire [A-1:0] wr_addr;
+    wire [A-1:0] rd_addr;
+    wire wr_en;
+    wire mark_q;
+    wire read_q;
+    wire bypass_q;
+
+    qz_addrgen #(
+        .INT_TYPE(INT_TYPE),
+        .INT_DEPTH(INT_DEPTH),
+        .SYMBOL_DELAY(SYMBOL_DELAY),
+        .INT_MODE(INT_MODE),
+        .EXTERNAL(1),
+        .ADDR_WIDTH(A)
+    ) addresses (
+        .clock(clock),
+        .sync_in(sync_in),
+        .clock_enable(clock_enable),
+        .write_addr(wr_addr),
+        .read_addr(rd_addr),
+        .write_enable(wr_en),
+        .mark_q(mark_q),
+        .read_q(read_q),
+        .bypass_q(bypass_q)
+    );
+
+    assign read_addr = rd_addr;
+    assign write_addr = IS_BLOCK ? {A{1'b0}} : wr_addr;
+    assign block_write_enable = IS_BLOCK ? wr_en : 1'b0;
+    assign sync_out = IS_BLOCK ? 1'b0 : mark_q;
+    assign block_full = IS_BLOCK ? read_q : 1'b0;
+    assign block_empty = IS_BLOCK ? ~read_q : 1'b0;
+endmodule

@@ -1,0 +1,94 @@
+// Drives one core (conv_qzram, or genaddr with the synchronous RAM) or the interleaver ->
+// deinterleaver pair from a stimulus file, one edge a line ("clock_enable sync_in din"), and
+// dumps every edge's outputs for zorvex_core_expect --check; the same timing as tb_core.vhd.
+`timescale 1ns / 1ns
+module tb_core;
+    parameter INT_TYPE = "CONVOLUTIONAL";
+    parameter INT_DEPTH = 2;
+    parameter SYMBOL_DELAY = 2;
+    parameter INT_MODE = "INTERLEAVER";
+    parameter SYMBOL_WIDTH = 1;
+    parameter EXTERNAL = 0;
+    parameter PAIR = 0;
+    parameter CYCLES = 100;
+    parameter STIMULUS = "stimulus.txt";
+    parameter DUMP = "dump.txt";
+
+    function integer bit_length;
+        input integer x;
+        integer k;
+        begin
+            bit_length = 0;
+            for (k = 0; k < 31; k = k + 1)
+                if (x >= (1 << k)) bit_length = k + 1;
+        end
+    endfunction
+    localparam W = SYMBOL_WIDTH;
+    localparam IS_BLOCK = INT_TYPE == "BLOCK";
+    localparam A = INT_TYPE == "CONVOLUTIONAL" ?
+        bit_length(INT_DEPTH) + bit_length(SYMBOL_DELAY * (INT_DEPTH - 1)) :
+        bit_length(INT_DEPTH) + bit_length(SYMBOL_DELAY);
+
+    reg clock = 1'b0;
+    reg clock_enable = 1'b0, sync_in = 1'b0;
+    reg [W-1:0] din = 0;
+    wire [W-1:0] dout1, dout2;
+    wire nd1, dv1, so1, bwe1, bf1, be1, nd2, dv2, so2, bwe2, bf2, be2;
+    wire [A-1:0] ra1, wa1, ra2, wa2;
+    reg seen_q = 1'b0;
+    // The discrete deinterleaver starts at the interleaver's first valid output.
+    wire sync2 = IS_BLOCK ? (dv1 & ~seen_q) : so1;
+
+    always #20 clock = ~clock;
+    always @(posedge clock) if (clock_enable) seen_q <= seen_q | dv1;
+
+    tb_stage #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, INT_MODE, SYMBOL_WIDTH, EXTERNAL, A) first (
+        clock, sync_in, clock_enable, din, dout1, nd1, dv1, so1, ra1, wa1, bwe1, bf1, be1);
+    generate
+        if (PAIR == 1) begin : chained
+            tb_stage #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, "DEINTERLEAVER", SYMBOL_WIDTH, EXTERNAL, A) second (
+                clock, sync2, clock_enable, dout1, dout2, nd2, dv2, so2, ra2, wa2, bwe2, bf2, be2);
+        end
+    endgenerate
+
+    integer stim, outf, k, n;
+    reg ce_v, sy_v;
+    reg [W-1:0] d_v;
+    reg e_nd1, e_bwe1, e_nd2, e_bwe2;
+    reg [A-1:0] e_ra1, e_wa1, e_ra2, e_wa2;
+
+    task put;
+        input e_nd, e_bwe;
+        input [A-1:0] e_ra, e_wa;
+        input [W-1:0] dout;
+        input so, dv, bf, be;
+        begin
+            if (EXTERNAL == 0)
+                $fwrite(outf, "%b %b %b %b ", e_nd, dout, so, dv);
+            else
+                $fwrite(outf, "%b %b %b %b %b %b %b ", e_ra, e_wa, e_bwe, so, bf, be, dout);
+        end
+    endtask
+
+    initial begin
+        stim = $fopen(STIMULUS, "r");
+        outf = $fopen(DUMP, "w");
+        for (k = 0; k < CYCLES; k = k + 1) begin
+            n = $fscanf(stim, "%b %b %b\n", ce_v, sy_v, d_v);
+            clock_enable = ce_v;
+            sync_in = sy_v;
+            din = d_v;
+            #10;
+            e_nd1 = nd1; e_bwe1 = bwe1; e_ra1 = ra1; e_wa1 = wa1;
+            e_nd2 = nd2; e_bwe2 = bwe2; e_ra2 = ra2; e_wa2 = wa2;
+            #20;
+            put(e_nd1, e_bwe1, e_ra1, e_wa1, dout1, so1, dv1, bf1, be1);
+            if (PAIR == 1)
+                put(e_nd2, e_bwe2, e_ra2, e_wa2, dout2, so2, dv2, bf2, be2);
+            $fwrite(outf, "\n");
+            #10;
+        end
+        $fclose(outf);
+        $finish;
+    end
+endmodule

@@ -1,0 +1,48 @@
+// One core of the testbench: conv_qzram, or genaddr with the synchronous RAM of 2^A words
+// (dual-port; the discrete block's single port writes at read_addr with block_write_enable).
+// For genaddr, dout is the RAM's output and dout_valid its block_full.
+`timescale 1ns / 1ns
+module tb_stage #(
+    parameter INT_TYPE = "CONVOLUTIONAL",
+    parameter INT_DEPTH = 2,
+    parameter SYMBOL_DELAY = 2,
+    parameter INT_MODE = "INTERLEAVER",
+    parameter SYMBOL_WIDTH = 1,
+    parameter EXTERNAL = 0,
+    parameter A = 4
+) (
+    input wire clock, sync_in, clock_enable,
+    input wire [SYMBOL_WIDTH-1:0] din,
+    output wire [SYMBOL_WIDTH-1:0] dout,
+    output wire next_din, dout_valid, sync_out,
+    output wire [A-1:0] read_addr, write_addr,
+    output wire block_write_enable, block_full, block_empty
+);
+    generate
+        if (EXTERNAL == 0) begin : internal
+            conv_qzram #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, INT_MODE, SYMBOL_WIDTH) core (
+                .clock(clock), .sync_in(sync_in), .clock_enable(clock_enable), .din(din),
+                .dout(dout), .next_din(next_din), .dout_valid(dout_valid), .sync_out(sync_out));
+        end else begin : outside
+            reg [SYMBOL_WIDTH-1:0] ram [0:(1 << A) - 1];
+            reg [SYMBOL_WIDTH-1:0] q;
+            genaddr #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, INT_MODE) core (
+                .clock(clock), .sync_in(sync_in), .clock_enable(clock_enable), .sync_out(sync_out),
+                .read_addr(read_addr), .write_addr(write_addr), .block_write_enable(block_write_enable),
+                .block_full(block_full), .block_empty(block_empty));
+            always @(posedge clock) begin
+                if (clock_enable) begin
+                    q <= ram[read_addr];
+                    if (INT_TYPE == "BLOCK") begin
+                        if (block_write_enable) ram[read_addr] <= din;
+                    end else begin
+                        ram[write_addr] <= din;
+                    end
+                end
+            end
+            assign dout = q;
+            assign dout_valid = block_full;
+            assign next_din = block_write_enable;
+        end
+    endgenerate
+endmodule
