@@ -1,8 +1,5 @@
 #include "tarnwick/symbol_svg.h"
 
-#include "host/wizard_app.h"
-#include "platform/atomic_file.h"
-#include "platform/regular_file.h"
 #include "platform/utf8_text.h"
 #include "tarnwick/printable_text.h"
 
@@ -245,34 +242,5 @@ bool SymbolSvg(std::istream& retrievalInfo, const std::string& name, std::string
         << shapes.ThickLines() << "</g>\n<g fill=\"black\">\n"
         << texts.Shapes() << "</g>\n</svg>\n";
     svg = out.str();
-    return true;
-}
-
-bool WriteSymbolSvgFile(const std::string& cnxPath, const std::string& name, const std::string& svgPath,
-                        std::string& error)
-{
-    // Read as the wizard reads it: a named pipe or a device in its place is refused at once, and so is
-    // a file far larger than any the wizard writes.
-    std::string contents;
-    if (!ReadRegularFile(cnxPath, kMaxRetrievalInfoSize, contents)) {
-        error = "cannot read " + PrintableText(cnxPath) + " as a regular file of at most 16 MiB";
-        return false;
-    }
-    std::istringstream cnx(std::move(contents));
-    std::string svg;
-    if (!SymbolSvg(cnx, name, svg, error)) {
-        error = PrintableText(cnxPath) + ": " + error;
-        return false;
-    }
-    AtomicFile file;
-    if (!file.Open(svgPath, AtomicFile::Durability::Regenerable)) {
-        error = "cannot write " + PrintableText(svgPath);
-        return false;
-    }
-    file.stream() << svg;
-    if (!file.Commit()) {
-        error = "cannot write " + PrintableText(svgPath);
-        return false;
-    }
     return true;
 }

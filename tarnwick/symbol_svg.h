@@ -14,9 +14,3 @@ std::string EscapeXml(const std::string& text);
 // the symbol's name. Lines that are not symbol lines are skipped. Returns false with a reason in
 // error when there is no BOX line or a symbol line cannot be read.
 bool SymbolSvg(std::istream& retrievalInfo, const std::string& name, std::string& svg, std::string& error);
-
-// Reads the retrieval information at cnxPath, a regular file of at most the size the wizard reads,
-// and replaces svgPath atomically with its symbol. Returns false with a reason in error when either
-// file fails.
-bool WriteSymbolSvgFile(const std::string& cnxPath, const std::string& name, const std::string& svgPath,
-                        std::string& error);

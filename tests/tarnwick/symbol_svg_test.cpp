@@ -9,7 +9,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -212,27 +211,3 @@ TEST(SymbolSvg, CoordinatesAtTheEdgesOfIntAreWrittenWhole)
                               "n</text>")) << svg;
 }
 
-TEST(SymbolSvg, ReadsOnlyARegularFileOfAtMostTheSizeTheWizardReads)
-{
-    const std::filesystem::path folder = ScratchFolder("regular");
-    const std::string box = kBox;
-    // Exactly 16 MiB is read; one byte more is not.
-    std::string largest = box;
-    largest.resize(size_t(16) << 20, '\n');
-    std::ofstream(folder / "largest.cnx", std::ios::binary) << largest;
-    std::ofstream(folder / "oversized.cnx", std::ios::binary) << largest << '\n';
-    ASSERT_EQ(::mkfifo((folder / "fifo.cnx").c_str(), 0600), 0);
-    std::filesystem::create_directory(folder / "folder.cnx");
-    for (const char* name : {"oversized.cnx", "fifo.cnx", "folder.cnx", "missing.cnx"}) {
-        SCOPED_TRACE(name);
-        std::string error;
-        EXPECT_FALSE(WriteSymbolSvgFile((folder / name).string(), "f", (folder / "f.svg").string(), error));
-        EXPECT_EQ(error, "cannot read " + (folder / name).string() + " as a regular file of at most 16 MiB");
-        EXPECT_FALSE(std::filesystem::exists(folder / "f.svg"));
-    }
-    std::string error;
-    EXPECT_TRUE(WriteSymbolSvgFile((folder / "largest.cnx").string(), "f", (folder / "f.svg").string(), error))
-        << error;
-    EXPECT_TRUE(std::filesystem::exists(folder / "f.svg"));
-    std::filesystem::remove_all(folder);
-}
