@@ -42,12 +42,36 @@ Json StoredSettings(const std::string& path, Json& derived)
     return settings;
 }
 
+Json SimulationJson(const SimulationOutcome& outcome)
+{
+    const auto cycle = [](const std::optional<std::int64_t>& value) { return value ? Json(*value) : Json(nullptr); };
+    Json simulation{
+        {"simulator", outcome.simulator},
+        {"cycles", outcome.cycles},
+        {"symbolsIn", outcome.symbolsIn},
+        {"symbolsOut", outcome.symbolsOut},
+        {"firstInputCycle", cycle(outcome.firstInputCycle)},
+        {"firstOutputCycle", cycle(outcome.firstOutputCycle)},
+        {"checkedValues", outcome.checkedValues},
+        {"mismatches", outcome.mismatches},
+    };
+    if (outcome.firstMismatch) {
+        const SimulationMismatch& m = *outcome.firstMismatch;
+        simulation["firstMismatch"] = Json{{"cycle", m.cycle}, {"port", m.port}, {"expected", m.expected}, {"got", m.got}};
+    }
+    if (!outcome.vcdPath.empty())
+        simulation["vcd"] = outcome.vcdPath;
+    return simulation;
+}
+
 } // namespace
 
 std::string OutcomeKeyword(const RunSummary& run)
 {
     if (run.refused)
         return "refused";
+    if (run.simulateOnly)
+        return run.error.empty() ? "simulated" : "failed";
     if (!run.error.empty() || !run.waitStatus || !WIFEXITED(*run.waitStatus))
         return "failed";
     switch (WEXITSTATUS(*run.waitStatus)) {
@@ -72,6 +96,7 @@ std::string RunReportJson(const RunSummary& run, const std::function<bool(const 
     report["outcome"] = OutcomeKeyword(run);
     report["outcomeText"] = run.refused ? std::string("refused: nothing was started or changed")
         : !run.error.empty()            ? std::string("failed: tarnwick could not complete the run")
+        : run.simulateOnly              ? std::string("simulated: the design's outputs match the reference model")
         : run.waitStatus                ? OutcomeText(*run.waitStatus)
                                         : std::string("failed");
     if (!run.error.empty())
@@ -107,6 +132,8 @@ std::string RunReportJson(const RunSummary& run, const std::function<bool(const 
         report["settings"] = settings;
         report["derived"] = derived;
     }
+    if (run.simulation)
+        report["simulation"] = SimulationJson(*run.simulation);
     // Paths are bytes; one that is not valid UTF-8 is written with the replacement character.
     return report.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }

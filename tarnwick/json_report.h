@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tarnwick/run_report.h"
+#include "tarnwick/simulation_check.h"
 
 #include <optional>
 #include <string>
@@ -27,10 +28,15 @@ struct RunSummary {
     std::vector<std::string> changed;
     // What is wrong with the settings the design's retrieval information stored before the run.
     std::vector<std::string> inconsistencies;
+    // --simulate-only: no wizard ran, only the simulation of the design's files.
+    bool simulateOnly = false;
+    // What the simulation showed, once it ran to the check against the reference model.
+    std::optional<SimulationOutcome> simulation;
 };
 
 // The outcome as one word a script can test: finished, cancelled, back or start-up-failed for
-// the wizard's exit statuses, refused when tarnwick turned the run down, failed for the rest.
+// the wizard's exit statuses, simulated for a --simulate-only run that passed, refused when
+// tarnwick turned the run down, failed for the rest.
 std::string OutcomeKeyword(const RunSummary& run);
 
 // The run as one JSON object: schemaVersion, exitStatus (tarnwick's), outcome as OutcomeKeyword
@@ -38,5 +44,6 @@ std::string OutcomeKeyword(const RunSummary& run);
 // pairs, files by absolute path with whether each exists (and, for a host's file tarnwick tried
 // to make, made and the reason when it was not), changed, inconsistencies, and, when the
 // design's retrieval information can be read, the twelve settings it stores by their names and
-// the figures derived from them. exists tells whether a file is there.
+// the figures derived from them, and simulation when the design was simulated. exists tells
+// whether a file is there.
 std::string RunReportJson(const RunSummary& run, const std::function<bool(const std::string&)>& exists);

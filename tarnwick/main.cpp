@@ -1,7 +1,9 @@
 // tarnwick: stands in for the host design environment. It starts the wizard on a design the way
 // the host does, shows each page exit the wizard reports, and tells what the wizard's exit status
 // means and which files are there afterwards.
+#include "platform/process.h"
 #include "tarnwick/design_run.h"
+#include "tarnwick/design_simulation.h"
 #include "tarnwick/json_report.h"
 #include "tarnwick/printable_text.h"
 #include "tarnwick/run_report.h"
@@ -13,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -30,6 +33,34 @@ int EndOutput(int status)
     std::fprintf(stderr, "tarnwick: cannot write the report to standard output: %s\n",
                  std::strerror(flushed ? errno : flushError));
     return kTarnwickFailed;
+}
+
+// Simulates the design of summary and adds what it showed; a simulation that could not run, or
+// outputs that differ from the reference model, fail the run with status 125.
+void Simulate(const TarnwickOptions& options, RunSummary& summary)
+{
+    SimulationOutcome outcome;
+    std::string error;
+    if (!SimulateDesign(options.designPath, ExecutablePath(), outcome, error)) {
+        summary.exitStatus = kTarnwickFailed;
+        summary.error = "simulation: " + error;
+        return;
+    }
+    summary.simulation = outcome;
+    if (outcome.mismatches > 0) {
+        summary.exitStatus = kTarnwickFailed;
+        summary.error = "simulation: " + std::to_string(outcome.mismatches) + " of "
+            + std::to_string(outcome.checkedValues) + " output values differ from the reference model";
+    }
+}
+
+// Whether the wizard's run left a variation to simulate: it finished or went back to the host's
+// pages after writing it, and tarnwick installed the design's files.
+bool Finished(const DesignRunResult& run)
+{
+    const RunSummary& summary = run.summary;
+    return run.endSignal == 0 && summary.error.empty() && summary.waitStatus && WIFEXITED(*summary.waitStatus)
+        && (WEXITSTATUS(*summary.waitStatus) == 0 || WEXITSTATUS(*summary.waitStatus) == 3);
 }
 
 } // namespace
@@ -64,7 +95,17 @@ int main(int argc, char** argv)
         return EndOutput(0);
     }
 
-    const DesignRunResult run = RunOnDesign(options);
+    DesignRunResult run;
+    if (options.simulate == TarnwickOptions::Simulate::Only) {
+        run.summary.design = options.designPath;
+        run.summary.files = FilesOfRun(options.designPath, options.symbolFile);
+        run.summary.simulateOnly = true;
+        Simulate(options, run.summary);
+    } else {
+        run = RunOnDesign(options);
+        if (options.simulate == TarnwickOptions::Simulate::AfterRun && Finished(run))
+            Simulate(options, run.summary);
+    }
     const RunSummary& summary = run.summary;
     if (!summary.error.empty())
         std::fprintf(stderr, "tarnwick: %s\n", summary.error.c_str());
@@ -78,6 +119,8 @@ int main(int argc, char** argv)
                     OutcomeText(*summary.waitStatus).c_str());
         std::fputs(DescribeFiles(summary.files, exists).c_str(), stdout);
     }
+    if (!options.json && summary.simulation)
+        std::fputs(DescribeSimulation(*summary.simulation).c_str(), stdout);
     const int status = EndOutput(summary.exitStatus);
     if (run.endSignal != 0)
         EndBySignal(run.endSignal);

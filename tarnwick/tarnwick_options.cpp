@@ -32,6 +32,11 @@ const char* const kTarnwickUsage =
     "  --no-design-files     do not make the design file and the .cmp from the .cnx\n"
     "  --lock-timeout S      wait up to S seconds (default 60) while another run holds the\n"
     "                        design; then end with status 125, changing nothing\n"
+    "  --simulate            when the wizard has finished, simulate the design file it made\n"
+    "                        (.vhd with ghdl, .v with iverilog) on the .vec, check every output\n"
+    "                        against the reference model of the library core and write the\n"
+    "                        design's ports as a waveform to DIR/BASE.vcd\n"
+    "  --simulate-only       simulate the design's existing files that way, without the wizard\n"
     "  --help                print this text\n"
     "  --                    what follows is the design file, even when it starts with '-'\n"
     "\n"
@@ -52,7 +57,10 @@ const char* const kTarnwickUsage =
     "failures have statuses of their own:\n"
     "  125  tarnwick failed: a bad command line or setting, an argument the wizard cannot\n"
     "       receive (one holding a double quote), the design's stored settings unreadable,\n"
-    "       its message socket, its copy of the design's files, or it lost the wizard\n"
+    "       its message socket, its copy of the design's files, or it lost the wizard;\n"
+    "       with --simulate or --simulate-only also a simulator not on PATH, a design file\n"
+    "       or .vec missing or unreadable, a failed simulation, or outputs that differ from\n"
+    "       the reference model\n"
     "  126  the wizard was found but could not be started\n"
     "  127  the wizard was not found\n";
 
@@ -77,6 +85,7 @@ constexpr OptionSpec kOptions[] = {
     {nullptr, "direction", Value::Choice}, {nullptr, "memory", Value::Choice},
     {nullptr, "json", Value::None},      {nullptr, "no-design-files", Value::None},
     {nullptr, "svg", Value::Path},       {nullptr, "lock-timeout", Value::Seconds},
+    {nullptr, "simulate", Value::None},  {nullptr, "simulate-only", Value::None},
 };
 
 bool ParseInt(const std::string& text, int& value)
@@ -184,6 +193,7 @@ bool ParseTarnwickOptions(const std::vector<std::string>& args, TarnwickOptions&
 {
     options = TarnwickOptions();
     bool optionsEnded = false;
+    bool simulateOnly = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
@@ -216,6 +226,10 @@ bool ParseTarnwickOptions(const std::vector<std::string>& args, TarnwickOptions&
                 options.json = true;
             else if (name == "no-design-files")
                 options.designFiles = false;
+            else if (name == "simulate")
+                options.simulate = TarnwickOptions::Simulate::AfterRun;
+            else if (name == "simulate-only")
+                simulateOnly = true;
             else if (name == "new")
                 options.newFile = true;
             else if (name == "silent")
@@ -236,6 +250,20 @@ bool ParseTarnwickOptions(const std::vector<std::string>& args, TarnwickOptions&
     }
     if (options.designPath.empty()) {
         error = "no design file given";
+        return false;
+    }
+    if (simulateOnly) {
+        // Nothing runs but the simulation, so an option for the wizard's run would be lost.
+        if (options.simulate == TarnwickOptions::Simulate::AfterRun || !options.overrides.empty()
+            || !options.svgPath.empty() || !options.designFiles) {
+            error = "--simulate-only runs no wizard: it takes none of --simulate, --set, the choice options, "
+                    "--svg and --no-design-files";
+            return false;
+        }
+        options.simulate = TarnwickOptions::Simulate::Only;
+    }
+    if (options.simulate == TarnwickOptions::Simulate::AfterRun && !options.designFiles) {
+        error = "--simulate needs the design file that --no-design-files leaves unmade";
         return false;
     }
     return CheckOverrideRanges(options.overrides, error);

@@ -25,6 +25,9 @@ struct TarnwickOptions {
     std::string svgPath;
     // How long to wait while another run holds the design.
     int lockTimeoutSeconds = 60;
+    // Whether to simulate the design file: after a finished run, or instead of one.
+    enum class Simulate { No, AfterRun, Only };
+    Simulate simulate = Simulate::No;
     bool help = false;
 };
 
@@ -33,7 +36,8 @@ constexpr int kMaxLockTimeoutSeconds = 24 * 60 * 60;
 
 // Parses tarnwick's arguments, the program name excluded. Returns false with a one-line reason in
 // error when an option is unknown, a value is missing or not a whole number in range, or the design
-// file is missing or given twice. With --help the rest is not checked.
+// file is missing or given twice, or --simulate-only comes with options for the wizard's run. With
+// --help the rest is not checked.
 bool ParseTarnwickOptions(const std::vector<std::string>& args, TarnwickOptions& options, std::string& error);
 
 // The usage text printed by --help and after a command-line error.

@@ -1,0 +1,381 @@
+#include "tarnwick/design_simulation.h"
+
+#include "host/path_split.h"
+#include "interleaver/interleaver_settings.h"
+#include "model/interface_model.h"
+#include "platform/regular_file.h"
+#include "tarnwick/design_files.h"
+#include "tarnwick/library_module.h"
+#include "tarnwick/printable_text.h"
+#include "tarnwick/staged_design.h"
+#include "tarnwick/testbench_writer.h"
+#include "tarnwick/vector_file_reader.h"
+#include "host/wizard_app.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace zorvex::core;
+
+namespace {
+
+// The most of a simulator's messages shown when it fails.
+constexpr size_t kShownLogSize = 2000;
+// The testbench's record of a run: a line of a few values for each cycle of the largest design.
+constexpr size_t kMaxRecordSize = size_t(1) << 30;
+
+bool IsRegularFile(const std::string& path)
+{
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// The program name on PATH, as execvp would find it; empty when it is not there.
+std::string FindOnPath(const std::string& program)
+{
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path != nullptr ? path : "/usr/bin:/bin");
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        const std::string candidate = (folder.empty() ? std::string(".") : folder) + "/" + program;
+        if (IsRegularFile(candidate) && ::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return {};
+}
+
+// A folder of its own under TMPDIR, removed with everything in it when this goes.
+class TemporaryFolder {
+public:
+    bool Create(std::string& error)
+    {
+        const char* base = std::getenv("TMPDIR");
+        std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/tarnwick-sim-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            error = "cannot make a temporary folder for the simulation: " + std::string(std::strerror(errno));
+            return false;
+        }
+        path_ = pattern;
+        return true;
+    }
+    ~TemporaryFolder()
+    {
+        std::error_code ignored;
+        if (!path_.empty())
+            std::filesystem::remove_all(path_, ignored);
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// Runs args in folder with its output and errors into folder/log; true when it exits with 0.
+// Otherwise error tells which step failed, with the end of what the program said.
+bool RunStep(const std::vector<std::string>& args, const std::string& folder, std::string& error)
+{
+    const std::string log = folder + "/log";
+    const pid_t child = ::fork();
+    if (child < 0) {
+        error = "cannot start " + args[0] + ": " + std::strerror(errno);
+        return false;
+    }
+    if (child == 0) {
+        const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        const int in = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (out < 0 || in < 0 || ::chdir(folder.c_str()) != 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0
+            || ::dup2(out, 2) < 0)
+            ::_exit(127);
+        std::vector<char*> argv;
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) {
+            error = "lost track of " + args[0];
+            return false;
+        }
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        return true;
+    std::string said;
+    ReadRegularFile(log, size_t(64) << 20, said);
+    if (said.size() > kShownLogSize)
+        said = "..." + said.substr(said.size() - kShownLogSize);
+    std::string shown;
+    for (const std::string& arg : args)
+        shown += (shown.empty() ? "" : " ") + arg;
+    error = shown + " failed (" + (WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
+                                                       : "signal " + std::to_string(WTERMSIG(status)))
+        + ")" + (said.empty() ? std::string() : ":\n" + PrintableText(said));
+    return false;
+}
+
+bool WriteFile(const std::string& path, const std::string& text, std::string& error)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    out.close();
+    if (out)
+        return true;
+    error = "cannot write " + PrintableText(path);
+    return false;
+}
+
+int Number(const std::string& text)
+{
+    int value = 0;
+    std::istringstream in(text);
+    return in >> value ? value : 0;
+}
+
+bool CoreOf(const InterleaverSettings& stored, CoreSettings& core, MemoryKind& memory, std::string& error)
+{
+    const int types = stored.CONVOLUTIONAL + stored.BLOCK + stored.BLOCK_CONTINOUS;
+    if (types != 1 || stored.INTERLEAVER + stored.DEINTERLEAVER != 1
+        || stored.INTERNAL_DPRAM + stored.EXTERNAL_DPRAM != 1) {
+        error = "the stored settings name no single algorithm, direction and memory to simulate";
+        return false;
+    }
+    core.type = stored.CONVOLUTIONAL == 1 ? IntType::Convolutional
+        : stored.BLOCK == 1               ? IntType::Block
+                                          : IntType::BlockContinous;
+    core.depth = stored.CHARACTERISTIC_I;
+    core.delay = stored.CHARACTERISTIC_J;
+    core.mode = stored.INTERLEAVER == 1 ? IntMode::Interleaver : IntMode::Deinterleaver;
+    core.width = stored.SYMBOL_WIDTH;
+    memory = stored.INTERNAL_DPRAM == 1 ? MemoryKind::Internal : MemoryKind::External;
+    return Validate(core, error);
+}
+
+// The library sources the design needs, in the order they are compiled: the address generator
+// both cores are built on, then the module itself; each the copy beside the design if there is
+// one, else the installed one.
+bool LibrarySources(const std::string& module, const SplitPath& name, const std::string& selfPath,
+                    std::vector<std::string>& sources, std::string& error)
+{
+    for (const std::string& unit : {std::string("qz_addrgen"), module}) {
+        const std::string beside = name.directory + unit + name.extension;
+        std::string source = IsRegularFile(beside) ? beside : FindLibraryModuleSource(unit, name.extension, selfPath);
+        if (source.empty()) {
+            error = "the library module source " + unit + name.extension
+                + " is neither beside the design nor installed (ZORVEX_HDL_DIR, the hdl folder beside tarnwick, "
+                  "share/zorvex/hdl)";
+            return false;
+        }
+        std::error_code ignored;
+        sources.push_back(std::filesystem::absolute(source, ignored).string());
+    }
+    return true;
+}
+
+// The name of the first architecture of entity in the VHDL text; empty when it has none.
+std::string ArchitectureOf(const std::string& text, const std::string& entity)
+{
+    const auto lower = [](std::string word) {
+        for (char& c : word)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        return word;
+    };
+    std::vector<std::string> words;
+    std::string word;
+    bool comment = false;
+    for (size_t k = 0; k <= text.size(); ++k) {
+        const char c = k < text.size() ? text[k] : '\n';
+        if (comment) {
+            comment = c != '\n';
+            continue;
+        }
+        if (c == '-' && k + 1 < text.size() && text[k + 1] == '-') {
+            comment = true;
+        } else if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') {
+            word += c;
+            continue;
+        }
+        if (!word.empty())
+            words.push_back(lower(word));
+        word.clear();
+    }
+    for (size_t k = 0; k + 3 < words.size(); ++k) {
+        if (words[k] == "architecture" && words[k + 2] == "of" && words[k + 3] == lower(entity))
+            return words[k + 1];
+    }
+    return {};
+}
+
+std::string Absolute(const std::string& path)
+{
+    std::error_code ignored;
+    const std::string absolute = std::filesystem::absolute(path, ignored).lexically_normal().string();
+    return absolute.empty() ? path : absolute;
+}
+
+} // namespace
+
+bool SimulateDesign(const std::string& designPath, const std::string& selfPath, SimulationOutcome& outcome,
+                    std::string& error)
+{
+    outcome = SimulationOutcome();
+    const std::string design = TrimDesignPath(designPath);
+    const SplitPath name = SplitDesignPath(design);
+    const bool vhdl = name.extension == ".vhd";
+    if (!vhdl && name.extension != ".v") {
+        error = "only a .vhd or .v design file can be simulated, not " + PrintableText(design);
+        return false;
+    }
+    outcome.simulator = vhdl ? "ghdl" : "iverilog";
+    if (!IsRegularFile(design)) {
+        error = "the design file " + PrintableText(design) + " is not there to simulate";
+        return false;
+    }
+    const std::string cnx = name.directory + name.baseName + ".cnx";
+    std::string stored;
+    InterleaverSettings settings;
+    if (!ReadRegularFile(cnx, kMaxRetrievalInfoSize, stored) || !ReadStoredSettings(design, settings)) {
+        error = "cannot read the design's retrieval information " + PrintableText(cnx);
+        return false;
+    }
+    CoreSettings core;
+    MemoryKind memory = MemoryKind::Internal;
+    if (!CoreOf(settings, core, memory, error)) {
+        error = PrintableText(cnx) + ": " + error;
+        return false;
+    }
+    InterfaceModel model;
+    std::istringstream in(stored);
+    model.Read(in);
+    std::vector<DesignPort> ports;
+    for (const InterfaceEntry& entry : model.ports.entries())
+        ports.push_back({entry.name, entry.type == "OUTPUT", std::max(1, Number(entry.width))});
+    const std::string module = LibraryModuleName(model);
+    if (module.empty()) {
+        error = PrintableText(cnx) + " names no library module";
+        return false;
+    }
+
+    VectorFile vectors;
+    const std::string vec = "./" + name.baseName + ".vec";
+    if (!LoadVectorFile(vec, vectors, error))
+        return false;
+    SimulationPlan plan;
+    if (!PlanSimulation(vectors, ports, plan, error)) {
+        error = PrintableText(vec) + ": " + error;
+        return false;
+    }
+
+    const std::vector<std::string> tools = vhdl ? std::vector<std::string>{"ghdl"}
+                                                : std::vector<std::string>{"iverilog", "vvp"};
+    for (const std::string& tool : tools) {
+        if (FindOnPath(tool).empty()) {
+            error = "the simulator " + tool + " is not on PATH; install it to simulate " + PrintableText(design);
+            return false;
+        }
+    }
+    std::vector<std::string> sources;
+    if (!LibrarySources(module, name, selfPath, sources, error))
+        return false;
+    sources.push_back(Absolute(design));
+
+    std::string architecture;
+    if (vhdl) {
+        std::string text;
+        if (ReadRegularFile(design, kMaxRetrievalInfoSize, text))
+            architecture = ArchitectureOf(text, name.baseName);
+        if (architecture.empty()) {
+            error = "the design file " + PrintableText(design) + " holds no architecture of " + name.baseName;
+            return false;
+        }
+    }
+
+    TemporaryFolder folder;
+    if (!folder.Create(error))
+        return false;
+    const std::string& work = folder.path();
+    const std::string top = TestbenchName(name.baseName);
+    const std::string testbench = work + "/" + top + (vhdl ? ".vhd" : ".v");
+    if (!WriteFile(work + "/stimulus.txt", plan.stimulus, error)
+        || !WriteFile(testbench, vhdl ? VhdlTestbench(plan, name.baseName, architecture, module, "stimulus.txt", "record.txt")
+                                      : VerilogTestbench(plan, name.baseName, "stimulus.txt", "record.txt", "waves.vcd"),
+                      error))
+        return false;
+    if (vhdl) {
+        // The wave options keep the dump to the design's ports, the testbench's own signals.
+        std::string waves = "$ version 1.1\n";
+        for (const DesignPort& port : plan.ports)
+            waves += "/" + top + "/" + port.name + "\n";
+        if (!WriteFile(work + "/waves.opt", waves, error))
+            return false;
+        std::vector<std::string> analyse{"ghdl", "-a", "--std=93"};
+        analyse.insert(analyse.end(), sources.begin(), sources.end());
+        analyse.push_back(testbench);
+        if (!RunStep(analyse, work, error) || !RunStep({"ghdl", "-e", "--std=93", top}, work, error)
+            || !RunStep({"ghdl", "-r", "--std=93", top, "--vcd=waves.vcd", "--read-wave-opt=waves.opt"}, work, error))
+            return false;
+    } else {
+        std::vector<std::string> compile{"iverilog", "-g2001", "-o", "testbench.vvp", "-s", top};
+        compile.insert(compile.end(), sources.begin(), sources.end());
+        compile.push_back(testbench);
+        if (!RunStep(compile, work, error) || !RunStep({"vvp", "-n", "testbench.vvp"}, work, error))
+            return false;
+    }
+
+    std::string recorded;
+    if (!ReadRegularFile(work + "/record.txt", kMaxRecordSize, recorded)) {
+        error = "the testbench left no record of the outputs";
+        return false;
+    }
+    const std::string simulator = outcome.simulator;
+    if (!CheckRecordedOutputs(recorded, plan, core, memory, outcome, error))
+        return false;
+    outcome.simulator = simulator;
+    // The waveform beside the design, replaced whole.
+    const std::string vcd = name.directory + name.baseName + ".vcd";
+    std::error_code failed;
+    const std::string staged = vcd + ".tmp-" + std::to_string(::getpid());
+    if (!failed)
+        std::filesystem::copy_file(work + "/waves.vcd", staged, std::filesystem::copy_options::overwrite_existing,
+                                   failed);
+    if (!failed)
+        std::filesystem::rename(staged, vcd, failed);
+    if (failed) {
+        std::filesystem::remove(staged, failed);
+        error = "cannot write the waveform " + PrintableText(vcd);
+        return false;
+    }
+    outcome.vcdPath = Absolute(vcd);
+    return true;
+}
+
+std::string DescribeSimulation(const SimulationOutcome& outcome)
+{
+    const auto cycle = [](const std::optional<std::int64_t>& value) {
+        return value ? std::to_string(*value) : std::string("none");
+    };
+    std::string text = "simulation with " + outcome.simulator + ": " + std::to_string(outcome.cycles) + " cycles, "
+        + std::to_string(outcome.symbolsIn) + " symbols in, " + std::to_string(outcome.symbolsOut)
+        + " symbols out, first input in cycle " + cycle(outcome.firstInputCycle) + ", first output in cycle "
+        + cycle(outcome.firstOutputCycle) + "\n";
+    text += "  " + std::to_string(outcome.checkedValues) + " output values checked against the reference model, "
+        + std::to_string(outcome.mismatches) + (outcome.mismatches == 1 ? " mismatch\n" : " mismatches\n");
+    if (outcome.firstMismatch) {
+        const SimulationMismatch& m = *outcome.firstMismatch;
+        text += "  first mismatch in cycle " + std::to_string(m.cycle) + ": " + m.port + " is " + m.got
+            + ", the model expects " + m.expected + "\n";
+    }
+    if (!outcome.vcdPath.empty())
+        text += "  waveform: " + PrintableText(outcome.vcdPath) + "\n";
+    return text;
+}

@@ -1,0 +1,177 @@
+#include "tarnwick/simulation_check.h"
+
+#include "core_model/core_models.h"
+#include "tarnwick/printable_text.h"
+
+#include <sstream>
+
+using namespace zorvex::core;
+
+namespace {
+
+// Where a design output's value comes from in the model's cycle of one edge.
+enum class Field { NextDin, Dout, SyncOut, DoutValid, ReadAddr, WriteAddr, WriteEnable, BlockFull, BlockEmpty };
+
+bool FieldOf(const std::string& port, MemoryKind memory, Field& field)
+{
+    struct Entry {
+        const char* name;
+        MemoryKind memory;
+        Field field;
+    };
+    static const Entry kFields[] = {
+        {"next_din", MemoryKind::Internal, Field::NextDin},      {"dout", MemoryKind::Internal, Field::Dout},
+        {"sync_out", MemoryKind::Internal, Field::SyncOut},      {"dout_valid", MemoryKind::Internal, Field::DoutValid},
+        {"read_addr", MemoryKind::External, Field::ReadAddr},    {"addr", MemoryKind::External, Field::ReadAddr},
+        {"write_addr", MemoryKind::External, Field::WriteAddr},  {"write_enable", MemoryKind::External, Field::WriteEnable},
+        {"sync_out", MemoryKind::External, Field::SyncOut},      {"block_full", MemoryKind::External, Field::BlockFull},
+        {"block_empty", MemoryKind::External, Field::BlockEmpty},
+    };
+    for (const Entry& entry : kFields) {
+        if (port == entry.name && memory == entry.memory) {
+            field = entry.field;
+            return true;
+        }
+    }
+    return false;
+}
+
+// next_din, the addresses and write_enable show an edge's inputs in the cycle that edge ends.
+bool Early(Field field)
+{
+    return field == Field::NextDin || field == Field::ReadAddr || field == Field::WriteAddr
+        || field == Field::WriteEnable;
+}
+
+// Both cores' cycles of one edge.
+struct EdgeOutputs {
+    ConvQzramCycle stream;
+    GenaddrCycle addresses;
+};
+
+std::optional<std::uint64_t> Value(const EdgeOutputs& edge, Field field)
+{
+    const ConvQzramCycle& c = edge.stream;
+    const GenaddrCycle& g = edge.addresses;
+    switch (field) {
+    case Field::NextDin:
+        return c.nextDin;
+    case Field::Dout:
+        return c.dout;
+    case Field::SyncOut:
+        return c.syncOut;
+    case Field::DoutValid:
+        return c.doutValid;
+    case Field::ReadAddr:
+        return g.readAddr;
+    case Field::WriteAddr:
+        return g.writeAddr;
+    case Field::WriteEnable:
+        return g.blockWriteEnable;
+    case Field::BlockFull:
+        return g.blockFull;
+    case Field::BlockEmpty:
+        return g.blockEmpty;
+    }
+    return std::nullopt;
+}
+
+std::string Bits(std::uint64_t value, int width)
+{
+    std::string text;
+    for (int bit = width - 1; bit >= 0; --bit)
+        text += bit < 64 && ((value >> bit) & 1) != 0 ? '1' : '0';
+    return text;
+}
+
+} // namespace
+
+bool CheckRecordedOutputs(const std::string& recorded, const SimulationPlan& plan, const CoreSettings& settings,
+                          MemoryKind memory, SimulationOutcome& outcome, std::string& error)
+{
+    std::vector<Field> fields;
+    for (const DesignPort& port : plan.outputs) {
+        Field field{};
+        if (!FieldOf(port.name, memory, field)) {
+            error = "the reference model has no output " + PrintableText(port.name);
+            return false;
+        }
+        fields.push_back(field);
+    }
+
+    // The model's outputs for every edge, in the order the edges come.
+    std::vector<EdgeOutputs> model;
+    model.reserve(plan.edges.size());
+    if (memory == MemoryKind::Internal) {
+        ConvQzramModel core(settings);
+        for (const CycleInput& in : plan.edges)
+            model.push_back({core.Edge(in), {}});
+    } else {
+        GenaddrModel core(settings);
+        for (const CycleInput& in : plan.edges) {
+            const GenaddrCycle g = core.Edge(in);
+            model.push_back({StreamOf(g), g});
+        }
+    }
+
+    outcome.cycles = std::int64_t(plan.edges.size());
+    outcome.symbolsIn = outcome.symbolsOut = outcome.checkedValues = outcome.mismatches = 0;
+    outcome.firstInputCycle.reset();
+    outcome.firstOutputCycle.reset();
+    outcome.firstMismatch.reset();
+    const bool block = settings.type == IntType::Block;
+    for (size_t k = 0; k < model.size(); ++k) {
+        if (!plan.edges[k].clockEnable)
+            continue;
+        ++outcome.symbolsIn;
+        if (!outcome.firstInputCycle)
+            outcome.firstInputCycle = std::int64_t(k);
+        const ConvQzramCycle& out = model[k].stream;
+        if (block ? out.doutValid : out.dout.has_value()) {
+            ++outcome.symbolsOut;
+            if (!outcome.firstOutputCycle)
+                outcome.firstOutputCycle = std::int64_t(k) + 1;
+        }
+    }
+
+    std::istringstream lines(recorded);
+    std::string line;
+    size_t cycle = 0;
+    for (; std::getline(lines, line); ++cycle) {
+        if (cycle > model.size()) {
+            error = "the testbench recorded more than the " + std::to_string(model.size() + 1) + " cycles run";
+            return false;
+        }
+        std::istringstream tokens(line);
+        for (size_t p = 0; p < fields.size(); ++p) {
+            std::string got;
+            const DesignPort& port = plan.outputs[p];
+            const int width = port.isBus() ? port.width : 1;
+            if (!(tokens >> got) || got.size() != size_t(width)) {
+                error = "the testbench's recording of cycle " + std::to_string(cycle) + " has no "
+                    + std::to_string(width) + "-bit value for " + PrintableText(port.name);
+                return false;
+            }
+            // An early output shows the edge ending this cycle, a registered one the edge before;
+            // the first cycle's registers and the last look's early outputs have no edge.
+            const bool early = Early(fields[p]);
+            if (early ? cycle >= model.size() : cycle == 0)
+                continue;
+            const std::optional<std::uint64_t> want = Value(model[early ? cycle : cycle - 1], fields[p]);
+            if (!want)
+                continue;
+            ++outcome.checkedValues;
+            const std::string expected = Bits(*want, width);
+            if (got == expected)
+                continue;
+            if (outcome.mismatches++ == 0)
+                outcome.firstMismatch = SimulationMismatch{std::int64_t(cycle), port.name, expected, got};
+        }
+    }
+    if (cycle != model.size() + 1) {
+        error = "the testbench recorded " + std::to_string(cycle) + " cycles of the " + std::to_string(model.size() + 1)
+            + " run; the simulation stopped early";
+        return false;
+    }
+    return true;
+}

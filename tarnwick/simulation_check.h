@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core_model/core_settings.h"
+#include "tarnwick/simulation_plan.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The first recorded output that differs from the reference model.
+struct SimulationMismatch {
+    std::int64_t cycle = 0;
+    std::string port;
+    std::string expected; // binary, highest bit first
+    std::string got;
+};
+
+// What a run of the design's simulation showed against the reference model.
+struct SimulationOutcome {
+    std::string simulator;      // "ghdl" or "iverilog"
+    std::int64_t cycles = 0;    // rising clock edges run
+    std::int64_t symbolsIn = 0; // edges with clken high, each taking a symbol
+    std::int64_t symbolsOut = 0;
+    std::optional<std::int64_t> firstInputCycle;
+    // The cycle in which the first symbol that left the core is on its outputs.
+    std::optional<std::int64_t> firstOutputCycle;
+    std::int64_t checkedValues = 0; // recorded port values compared; don't-care data aside
+    std::int64_t mismatches = 0;
+    std::optional<SimulationMismatch> firstMismatch;
+    std::string vcdPath;
+};
+
+// Compares the outputs recorded by the testbench of plan (one line per recording, the plan's
+// outputs as binary strings in order) with the reference model of the core with settings on
+// the plan's edges. The outputs that follow an edge's inputs (next_din, the addresses,
+// write_enable) are the model's for the edge that ends the cycle they were recorded in, the
+// registered ones the model's for the edge before. False with the reason when the recording is
+// not one line per recording of the plan, or an output has no counterpart in the model; the
+// counts are filled in outcome otherwise.
+bool CheckRecordedOutputs(const std::string& recorded, const SimulationPlan& plan,
+                          const zorvex::core::CoreSettings& settings, zorvex::core::MemoryKind memory,
+                          SimulationOutcome& outcome, std::string& error);

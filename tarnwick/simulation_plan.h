@@ -1,0 +1,38 @@
+#pragma once
+
+#include "core_model/core_cycle.h"
+#include "tarnwick/vector_file_reader.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A port of the design file: a single bit when width is 0 or 1.
+struct DesignPort {
+    std::string name;
+    bool output = false;
+    int width = 1;
+
+    bool isBus() const { return width > 1; }
+};
+
+// The run the vector file asks for, as the testbench plays it and the reference model sees it.
+// The stimulus holds one line per time at which an input changes: "time look value ...", the
+// values in binary in the order of inputs; look is 1 when the outputs are to be recorded just
+// before the line's values are applied: before every rising edge of clock and once at STOP.
+// Cycle k ends with rising edge k; the recording before edge k is cycle k's, the one at STOP
+// cycle edges.size()'s.
+struct SimulationPlan {
+    std::vector<DesignPort> ports;  // all of the design's, in its order
+    std::vector<DesignPort> inputs;
+    std::vector<DesignPort> outputs; // the vector file's OUTPUTS, in its order
+    std::string stimulus;
+    std::int64_t stop = 0;
+    std::vector<zorvex::core::CycleInput> edges;
+};
+
+// Plans the run of vectors on a design with ports: each of the design's inputs needs a pattern,
+// each pattern and each output to watch must be a port of the design of the same width, and the
+// clock input must rise at least once before STOP. False with the reason otherwise.
+bool PlanSimulation(const VectorFile& vectors, const std::vector<DesignPort>& ports, SimulationPlan& plan,
+                    std::string& error);
