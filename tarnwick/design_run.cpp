@@ -220,6 +220,17 @@ bool Run::FollowWizard(WizardProcess& wizard, PageExitListener& listener, HeldSi
     return wizard.pid() < 0 || wizard.Wait(waitStatus);
 }
 
+// A library file copied beside the design, as the report lists it.
+RunFile LibraryFile(const std::string& path)
+{
+    RunFile file;
+    file.path = path;
+    file.role = "library module";
+    file.maker = RunFile::Maker::Host;
+    file.attempted = true;
+    return file;
+}
+
 // A copy of the library module that the design file made for install instantiates, beside it and
 // in its language, reported as one of the host's files.
 bool Run::AddLibraryModule(const std::string* retrievalInfo, DesignInstall& install, std::string& error)
@@ -232,23 +243,27 @@ bool Run::AddLibraryModule(const std::string* retrievalInfo, DesignInstall& inst
     std::istringstream in(*retrievalInfo);
     model.Read(in);
     const std::string module = LibraryModuleName(model);
-    RunFile copy;
-    copy.path = name_.directory + module + name_.extension;
-    copy.role = "library module";
-    copy.maker = RunFile::Maker::Host;
-    copy.attempted = true;
-    before_.emplace_back(copy.path, FileState::Of(copy.path));
     const std::string source = FindLibraryModuleSource(module, name_.extension, SelfPath());
     if (source.empty()) {
-        copy.reason = "its source " + module + name_.extension + " is not installed";
-    } else if (!install.AddCopy(source, copy.path, AtomicFile::Durability::Regenerable, error)) {
-        copy.reason = "it cannot be written";
-        summary().files.push_back(copy);
-        return false;
-    } else {
-        copy.made = true;
+        RunFile missing = LibraryFile(name_.directory + module + name_.extension);
+        missing.reason = "its source " + module + name_.extension + " is not installed";
+        summary().files.push_back(missing);
+        return true;
     }
-    summary().files.push_back(copy);
+    // The module first, then the library files it uses, each beside the design.
+    std::vector<std::string> sources{source};
+    for (const std::string& companion : LibraryModuleCompanions(source))
+        sources.push_back(companion);
+    for (const std::string& from : sources) {
+        RunFile copy = LibraryFile(name_.directory + std::filesystem::path(from).filename().string());
+        before_.emplace_back(copy.path, FileState::Of(copy.path));
+        copy.made = install.AddCopy(from, copy.path, AtomicFile::Durability::Regenerable, error);
+        if (!copy.made)
+            copy.reason = "it cannot be written";
+        summary().files.push_back(copy);
+        if (!copy.made)
+            return false;
+    }
     return true;
 }
 

@@ -1,6 +1,11 @@
 #include "tarnwick/library_module.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <sys/stat.h>
 #include <vector>
 
@@ -32,4 +37,39 @@ std::string FindLibraryModuleSource(const std::string& module, const std::string
             return path;
     }
     return {};
+}
+
+namespace {
+
+// Whether word stands in text with no letter, digit or '_' on either side.
+bool HoldsWord(const std::string& text, const std::string& word)
+{
+    const auto part = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; };
+    for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
+        const bool before = at > 0 && part(text[at - 1]);
+        const bool after = at + word.size() < text.size() && part(text[at + word.size()]);
+        if (!before && !after)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::vector<std::string> LibraryModuleCompanions(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    std::ostringstream text;
+    text << std::ifstream(path).rdbuf();
+    const fs::path module(path);
+    std::vector<std::string> companions;
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(module.parent_path(), error)) {
+        const fs::path& other = entry.path();
+        if (other.extension() == module.extension() && other.filename() != module.filename()
+            && IsRegularFile(other.string()) && HoldsWord(text.str(), other.stem().string()))
+            companions.push_back(other.string());
+    }
+    std::sort(companions.begin(), companions.end());
+    return companions;
 }

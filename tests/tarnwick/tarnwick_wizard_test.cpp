@@ -136,9 +136,11 @@ TEST_F(TarnwickWithWizard, ChangedSettingsWriteWhatTheWizardWritesForThem)
     EXPECT_EQ(ReadFileText(designs / "a.cnx"), ReadFileText(direct / "a.cnx"));
     EXPECT_EQ(ReadFileText(work / "a.vec"), ReadFileText(direct / "a.vec"));
     // No working copy is left behind: only the .cnx, the design file and .cmp made from it, and
-    // beside them the library module the design file instantiates, copied from the library.
-    EXPECT_EQ(FolderFiles({designs}).size(), 4u);
-    EXPECT_EQ(ReadFileText(designs / "conv_qzram.vhd"), ReadFileText(fs::path(ZORVEX_SOURCE_HDL) / "conv_qzram.vhd"));
+    // beside them the library module the design file instantiates with the address generator it
+    // uses, copied from the library.
+    EXPECT_EQ(FolderFiles({designs}).size(), 5u);
+    for (const char* module : {"conv_qzram.vhd", "qz_addrgen.vhd"})
+        EXPECT_EQ(ReadFileText(designs / module), ReadFileText(fs::path(ZORVEX_SOURCE_HDL) / module)) << module;
 
     // The report is one JSON object with the stored settings and their figures: a 5 x 7 block
     // holds 35 words, takes 2 * 35 + 4 cycles and 3 + 3 address bits; 35 / 204 codewords, so
@@ -150,8 +152,9 @@ TEST_F(TarnwickWithWizard, ChangedSettingsWriteWhatTheWizardWritesForThem)
     EXPECT_EQ(report["files"][1]["path"], (work / "a.vec").string());
     EXPECT_EQ(report["changed"], (nlohmann::json{(designs / "a.cnx").string(), (work / "a.vec").string(),
                                                  (designs / "a.vhd").string(), (designs / "a.cmp").string(),
-                                                 (designs / "conv_qzram.vhd").string()}));
-    EXPECT_EQ(report["files"].back(),
+                                                 (designs / "conv_qzram.vhd").string(),
+                                                 (designs / "qz_addrgen.vhd").string()}));
+    EXPECT_EQ(report["files"][5],
               (nlohmann::json{{"path", (designs / "conv_qzram.vhd").string()}, {"exists", true}, {"made", true}}));
     EXPECT_EQ(report["design"], (designs / "a.vhd").string());
     EXPECT_EQ(report["pageExits"], nlohmann::json::array());
@@ -376,7 +379,7 @@ TEST_F(TarnwickWithWizard, RelativeDesignPathsAreWrittenWhereTheyLead)
         std::vector<std::string> names;
         for (const auto& [path, text] : FolderFiles({c.folder}))
             names.push_back(fs::path(path).filename().string());
-        EXPECT_EQ(names, (std::vector<std::string>{"conv_qzram.vhd", "f.cmp", "f.cnx", "f.vec", "f.vhd"}));
+        EXPECT_EQ(names, (std::vector<std::string>{"conv_qzram.vhd", "f.cmp", "f.cnx", "f.vec", "f.vhd", "qz_addrgen.vhd"}));
         EXPECT_TRUE(Contains(ReadFileText(c.folder / "f.cnx"),
                              "PRIVATE: CHARACTERISTIC_I NUMERIC \"" + std::string(c.value) + "\"\n"));
         EXPECT_TRUE(Contains(ReadFileText(c.folder / "f.vhd"), "entity f is\n"));
