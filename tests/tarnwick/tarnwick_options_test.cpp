@@ -84,6 +84,12 @@ TEST(TarnwickOptions, RefusesBadArgumentsWithAReason)
         {{"--zorvex=", "f.vhd"}, "needs a path"},
         {{"--new=1", "f.vhd"}, "takes no value"},
         {{""}, "empty"},
+        {{"--simulate-only", "--set", "I=3", "f.vhd"}, "--simulate-only runs no wizard"},
+        {{"--simulate-only", "--simulate", "f.vhd"}, "--simulate-only runs no wizard"},
+        {{"--svg", "s.svg", "--simulate-only", "f.vhd"}, "--simulate-only runs no wizard"},
+        {{"--simulate-only", "--no-design-files", "f.vhd"}, "--simulate-only runs no wizard"},
+        {{"--simulate", "--no-design-files", "f.vhd"}, "--simulate needs the design file"},
+        {{"--simulate=1", "f.vhd"}, "takes no value"},
     };
     for (const auto& [args, reason] : cases) {
         SCOPED_TRACE(::testing::PrintToString(args));
@@ -91,6 +97,23 @@ TEST(TarnwickOptions, RefusesBadArgumentsWithAReason)
         std::string error;
         EXPECT_FALSE(ParseTarnwickOptions(args, options, error));
         EXPECT_NE(error.find(reason), std::string::npos) << error;
+    }
+}
+
+TEST(TarnwickOptions, SimulateAfterTheRunOrInsteadOfIt)
+{
+    const std::vector<std::pair<Args, TarnwickOptions::Simulate>> cases = {
+        {{"f.vhd"}, TarnwickOptions::Simulate::No},
+        {{"-n", "--simulate", "f.vhd"}, TarnwickOptions::Simulate::AfterRun},
+        {{"f.v", "--simulate-only"}, TarnwickOptions::Simulate::Only},
+        {{"--simulate-only", "--json", "-symbol", "f.v"}, TarnwickOptions::Simulate::Only},
+    };
+    for (const auto& [args, simulate] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        TarnwickOptions options;
+        std::string error;
+        ASSERT_TRUE(ParseTarnwickOptions(args, options, error)) << error;
+        EXPECT_EQ(options.simulate, simulate);
     }
 }
 

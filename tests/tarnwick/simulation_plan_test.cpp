@@ -1,0 +1,221 @@
+#include "tarnwick/simulation_check.h"
+#include "tarnwick/simulation_plan.h"
+
+#include "core_model/core_models.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using zorvex::core::ConvQzramCycle;
+using zorvex::core::CoreSettings;
+using zorvex::core::MemoryKind;
+
+// Edges at 20, 60, 100, 140 and 180; sync_in high over the edge at 60, clken from 80, din 1 then 2.
+const char kSmallVectors[] = "START 0; STOP 200; INTERVAL 20;\n"
+                             "INPUTS clock; PATTERN 0 1;\n"
+                             "INPUTS sync_in; PATTERN 0>0 40>1 80>0;\n"
+                             "INPUTS clken; PATTERN 0>0 80>1;\n"
+                             "INPUTS din[1..0]\\DEC; PATTERN 0>0 80>1 120>2;\n"
+                             "OUTPUTS dout[1..0] sync_out;\n";
+
+std::vector<DesignPort> SmallDesign()
+{
+    return {{"clock", false, 1}, {"sync_in", false, 1}, {"clken", false, 1},
+            {"din", false, 2},   {"dout", true, 2},     {"sync_out", true, 1}};
+}
+
+bool Plan(const std::string& text, const std::vector<DesignPort>& ports, SimulationPlan& plan, std::string& error)
+{
+    VectorFile vectors;
+    if (!ReadVectorFile(text, "v.vec", vectors, error))
+        return false;
+    return PlanSimulation(vectors, ports, plan, error);
+}
+
+TEST(SimulationPlan, LooksBeforeEveryRisingEdgeAndAtStop)
+{
+    SimulationPlan plan;
+    std::string error;
+    ASSERT_TRUE(Plan(kSmallVectors, SmallDesign(), plan, error)) << error;
+    EXPECT_EQ(plan.stimulus, "0 0 0 0 0 00\n"
+                             "20 1 1 0 0 00\n"
+                             "40 0 0 1 0 00\n"
+                             "60 1 1 1 0 00\n"
+                             "80 0 0 0 1 01\n"
+                             "100 1 1 0 1 01\n"
+                             "120 0 0 0 1 10\n"
+                             "140 1 1 0 1 10\n"
+                             "160 0 0 0 1 10\n"
+                             "180 1 1 0 1 10\n"
+                             "200 1 0 0 1 10\n");
+    ASSERT_EQ(plan.edges.size(), 5u);
+    const bool syncIn[] = {false, true, false, false, false};
+    const bool enabled[] = {false, false, true, true, true};
+    const std::uint64_t din[] = {0, 0, 1, 2, 2};
+    for (size_t k = 0; k < 5; ++k) {
+        EXPECT_EQ(plan.edges[k].syncIn, syncIn[k]) << k;
+        EXPECT_EQ(plan.edges[k].clockEnable, enabled[k]) << k;
+        EXPECT_EQ(plan.edges[k].din, din[k]) << k;
+    }
+    ASSERT_EQ(plan.outputs.size(), 2u);
+    EXPECT_EQ(plan.outputs[0].name, "dout");
+}
+
+TEST(SimulationPlan, RefusesVectorsThatDoNotFitTheDesign)
+{
+    struct Case {
+        std::string text;
+        const char* error;
+    };
+    const std::string clock = "STOP 200; INTERVAL 20; INPUTS clock; PATTERN 0 1; INPUTS sync_in; PATTERN 0>0;"
+                              " INPUTS clken; PATTERN 0>0;";
+    const Case cases[] = {
+        {clock + " OUTPUTS sync_out;", "the vector file gives no pattern for the design's input din"},
+        {clock + " INPUTS din[2..0]\\DEC; PATTERN 0>0; OUTPUTS sync_out;",
+         "the vector file's input din has 3 bits, the design's port 2"},
+        {clock + " INPUTS din[1..0]\\DEC; PATTERN 0>0; INPUTS dout[1..0]; PATTERN 0>0; OUTPUTS sync_out;",
+         "the vector file's input dout is not an input of the design"},
+        {clock + " INPUTS din[1..0]\\DEC; PATTERN 0>0; OUTPUTS clken;",
+         "the vector file's output clken is not an output of the design"},
+        {clock + " INPUTS din[1..0]\\DEC; PATTERN 0>0; OUTPUTS sync_out[1..0];",
+         "the vector file's output sync_out has 2 bits, the design's port 1"},
+        {clock + " INPUTS din[1..0]\\DEC; PATTERN 0>0;", "the vector file names no OUTPUTS to record"},
+        {"STOP 20; INTERVAL 20; INPUTS clock; PATTERN 0 1; INPUTS sync_in; PATTERN 0>0; INPUTS clken; PATTERN 0>0;"
+         " INPUTS din[1..0]\\DEC; PATTERN 0>0; OUTPUTS sync_out;",
+         "the clock does not rise before STOP 20"},
+    };
+    for (const Case& c : cases) {
+        SimulationPlan plan;
+        std::string error;
+        EXPECT_FALSE(Plan(c.text, SmallDesign(), plan, error)) << c.text;
+        EXPECT_EQ(error, c.error) << c.text;
+    }
+}
+
+std::string Bits(std::uint64_t value, int width)
+{
+    std::string text;
+    for (int bit = width - 1; bit >= 0; --bit)
+        text += (value >> bit & 1) != 0 ? '1' : '0';
+    return text;
+}
+
+// The default interleaver's edges from the wizard's own stimulus, as a record a correct design
+// makes: its registered outputs show an edge in the cycle after it; don't-care data as x.
+struct Recorded {
+    SimulationPlan plan;
+    CoreSettings settings;
+    std::vector<std::string> lines;
+};
+
+Recorded CorrectRecord()
+{
+    Recorded r;
+    r.settings.depth = 3;
+    r.settings.delay = 2;
+    r.settings.width = 2;
+    std::string text = "START 0; STOP 2000; INTERVAL 20; INPUTS clock; PATTERN 0 1;"
+                       " INPUTS sync_in; PATTERN 0>0 80>1 120>0; INPUTS clken; PATTERN 0>0 160>1;"
+                       " INPUTS din[1..0]\\DEC; PATTERN 0>0";
+    for (int t = 160, v = 0; t < 2000; t += 40, v = (v + 1) % 4)
+        text += " " + std::to_string(t) + ">" + std::to_string(v);
+    text += "; OUTPUTS dout[1..0] sync_out;";
+    std::string error;
+    EXPECT_TRUE(Plan(text, SmallDesign(), r.plan, error)) << error;
+    zorvex::core::ConvQzramModel model(r.settings);
+    std::string previousDout = "xx";
+    std::string previousSync = "x";
+    for (const zorvex::core::CycleInput& in : r.plan.edges) {
+        r.lines.push_back(previousDout + " " + previousSync);
+        const ConvQzramCycle out = model.Edge(in);
+        previousDout = out.dout ? Bits(*out.dout, 2) : "xx";
+        previousSync = out.syncOut ? "1" : "0";
+    }
+    r.lines.push_back(previousDout + " " + previousSync);
+    return r;
+}
+
+std::string Join(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+TEST(SimulationCheck, ACorrectRecordHasNoMismatchAndCountsTheSymbols)
+{
+    Recorded r = CorrectRecord();
+    SimulationOutcome outcome;
+    std::string error;
+    ASSERT_TRUE(CheckRecordedOutputs(Join(r.lines), r.plan, r.settings, MemoryKind::Internal, outcome, error)) << error;
+    EXPECT_EQ(outcome.mismatches, 0);
+    EXPECT_EQ(outcome.cycles, 50);
+    // clken rises at 160: the edges from 180 on, 4 to 49, take a symbol each.
+    EXPECT_EQ(outcome.symbolsIn, 46);
+    EXPECT_EQ(outcome.firstInputCycle, 4);
+    ASSERT_TRUE(outcome.firstOutputCycle.has_value());
+    // The zero-delay branch shows its first symbol after the pipeline.
+    EXPECT_EQ(*outcome.firstOutputCycle,
+              4 + zorvex::core::PipelineCycles(r.settings, MemoryKind::Internal) + 1);
+    EXPECT_GT(outcome.checkedValues, 50);
+}
+
+TEST(SimulationCheck, FindsTheFirstWrongValueAndRefusesShortRecords)
+{
+    struct Case {
+        const char* what;
+        size_t line;
+        std::string replacement; // empty: the line goes
+        std::int64_t cycle;
+        const char* port;
+    };
+    Recorded base = CorrectRecord();
+    // The first cycle whose dout the model defines, and a late one.
+    size_t defined = 0;
+    while (base.lines[defined].compare(0, 2, "xx") == 0)
+        ++defined;
+    const std::string late = base.lines[40];
+    const auto flipped = [](std::string line, size_t at) {
+        line[at] = line[at] == '1' ? '0' : '1';
+        return line;
+    };
+    const Case cases[] = {
+        {"sync_out flipped", 40, flipped(late, 3), 40, "sync_out"},
+        {"dout bit flipped", 40, flipped(late, 0), 40, "dout"},
+        {"dout unknown where defined", defined, "x" + base.lines[defined].substr(1), std::int64_t(defined), "dout"},
+        {"an extra recording", 0, base.lines[0] + "\n" + base.lines[0], 0, ""},
+    };
+    for (const Case& c : cases) {
+        Recorded r = base;
+        r.lines[c.line] = c.replacement;
+        SimulationOutcome outcome;
+        std::string error;
+        const bool checked = CheckRecordedOutputs(Join(r.lines), r.plan, r.settings, MemoryKind::Internal, outcome, error);
+        if (std::string(c.port).empty()) {
+            EXPECT_FALSE(checked) << c.what;
+            EXPECT_EQ(error, "the testbench recorded more than the 51 cycles run") << c.what;
+            continue;
+        }
+        ASSERT_TRUE(checked) << c.what << ": " << error;
+        EXPECT_EQ(outcome.mismatches, 1) << c.what;
+        ASSERT_TRUE(outcome.firstMismatch.has_value()) << c.what;
+        EXPECT_EQ(outcome.firstMismatch->cycle, c.cycle) << c.what;
+        EXPECT_EQ(outcome.firstMismatch->port, c.port) << c.what;
+    }
+    Recorded shortened = base;
+    shortened.lines.pop_back();
+    SimulationOutcome outcome;
+    std::string error;
+    EXPECT_FALSE(CheckRecordedOutputs(Join(shortened.lines), shortened.plan, shortened.settings, MemoryKind::Internal,
+                                      outcome, error));
+    EXPECT_EQ(error, "the testbench recorded 50 cycles of the 51 run; the simulation stopped early");
+    shortened.lines = base.lines;
+    shortened.lines[7] = "01";
+    EXPECT_FALSE(CheckRecordedOutputs(Join(shortened.lines), shortened.plan, shortened.settings, MemoryKind::Internal,
+                                      outcome, error));
+    EXPECT_EQ(error, "the testbench's recording of cycle 7 has no 1-bit value for sync_out");
+}
+
+} // namespace
