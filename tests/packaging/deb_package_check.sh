@@ -65,7 +65,7 @@ done
 while IFS= read -r path; do
   case "$path" in
     ./usr/lib/zorvex/* | ./usr/bin/zorvex | ./usr/bin/tarnwick | ./usr/share/man/man1/*.1.gz | \
-      ./usr/share/zorvex/tarnwick-report.schema.json | \
+      ./usr/share/zorvex/tarnwick-report.schema.json | ./usr/share/zorvex/hdl/* | \
       ./usr/share/doc/zorvex/copyright | ./usr/share/doc/zorvex/changelog.gz) ;;
     *) fail "a file out of place: ${path#.}" ;;
   esac

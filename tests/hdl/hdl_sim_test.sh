@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# Simulates conv_qzram, genaddr with the synchronous RAM, and the interleaver -> deinterleaver
+# pair with ghdl and iverilog and compares every edge with the reference model; checks that
+# generics out of range stop elaboration naming the generic, and that every design file
+# tarnwick writes elaborates against the cores.
+# Usage: hdl_sim_test.sh EXPECT TARNWICK HDL_DIR TB_DIR WORK_DIR. Exits 77 without ghdl/iverilog.
+set -u
+expect=$1
+tarnwick=$2
+hdl=$3
+tb=$4
+work=$5
+command -v ghdl >/dev/null && command -v iverilog >/dev/null && command -v vvp >/dev/null ||
+  { echo "ghdl or iverilog missing: skipped"; exit 77; }
+rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
+failures=0
+fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+
+vhdl_sources=("$hdl/qz_addrgen.vhd" "$hdl/conv_qzram.vhd" "$hdl/genaddr.vhd")
+verilog_sources=("$hdl/qz_addrgen.v" "$hdl/conv_qzram.v" "$hdl/genaddr.v")
+ghdl -a --std=93 "${vhdl_sources[@]}" "$tb/tb_stage.vhd" "$tb/tb_core.vhd" && ghdl -e --std=93 tb_core ||
+  { echo "FAIL the VHDL does not compile"; exit 1; }
+
+hdl_type() { case $1 in convolutional) echo CONVOLUTIONAL ;; block) echo BLOCK ;; continuous) echo BLOCK_CONTINOUS ;; esac; }
+
+# One simulation in both languages: TYPE MODE MEMORY PAIR(0/1) I J W STIMULUS CYCLES.
+simulate() {
+  local type=$1 mode=$2 memory=$3 pair=$4 i=$5 j=$6 w=$7 stimulus=$8 cycles=$9
+  local args=(--type "$type" --mode "$mode" --memory "$memory" -I "$i" -J "$j" -W "$w" --cycles "$cycles"
+              --stimulus "$stimulus")
+  [ "$pair" = 1 ] && args+=(--pair)
+  local t m x name
+  t=$(hdl_type "$type")
+  m=$(echo "$mode" | tr a-z A-Z)
+  x=$([ "$memory" = external ] && echo 1 || echo 0)
+  name="$type-$mode-$memory-pair$pair-$i-$j-$w-${stimulus/:/}"
+  "$expect" "${args[@]}" --write-stimulus "$name.stim" || { fail "$name: no stimulus"; return; }
+  ghdl -r --std=93 tb_core -gINT_TYPE="$t" -gINT_MODE="$m" -gINT_DEPTH="$i" -gSYMBOL_DELAY="$j" \
+    -gSYMBOL_WIDTH="$w" -gEXTERNAL="$x" -gPAIR="$pair" -gCYCLES="$cycles" -gSTIMULUS="$name.stim" \
+    -gDUMP="$name.vhd.dump" > "$name.ghdl.log" 2>&1 || fail "$name: ghdl run"
+  "$expect" "${args[@]}" --check "$name.vhd.dump" > "$name.vhd.check" 2>&1 ||
+    { fail "$name (VHDL)"; head -6 "$name.vhd.check"; }
+  iverilog -g2001 -o "$name.vvp" -s tb_core -Ptb_core.INT_TYPE=\""$t"\" -Ptb_core.INT_MODE=\""$m"\" \
+    -Ptb_core.INT_DEPTH="$i" -Ptb_core.SYMBOL_DELAY="$j" -Ptb_core.SYMBOL_WIDTH="$w" -Ptb_core.EXTERNAL="$x" \
+    -Ptb_core.PAIR="$pair" -Ptb_core.CYCLES="$cycles" -Ptb_core.STIMULUS=\""$name.stim"\" \
+    -Ptb_core.DUMP=\""$name.v.dump"\" "${verilog_sources[@]}" "$tb/tb_stage.v" "$tb/tb_core.v" &&
+    vvp -n "$name.vvp" > "$name.vvp.log" 2>&1 || fail "$name: iverilog"
+  "$expect" "${args[@]}" --check "$name.v.dump" > "$name.v.check" 2>&1 ||
+    { fail "$name (Verilog)"; head -6 "$name.v.check"; }
+  rm -f "$name.vvp"
+}
+
+# I J W STIMULUS CYCLES: the corners, the wizard's vector file, clock_enable gaps with random
+# sync_in and din, and seeded random sizes.
+configs=("2 2 1 vector 160" "3 2 4 random:11 400" "12 17 8 vector 2600" "5 7 13 random:3 700"
+         "7 3 64 random:4 600" "4 9 2 steady 500")
+simulated=0
+for c in "${configs[@]}"; do
+  set -- $c
+  for type in convolutional block continuous; do
+    for memory in internal external; do
+      simulate "$type" interleaver "$memory" 0 "$1" "$2" "$3" "$4" "$5"
+      simulate "$type" deinterleaver "$memory" 0 "$1" "$2" "$3" "$4" "$5"
+      simulate "$type" interleaver "$memory" 1 "$1" "$2" "$3" "$4" "$5"
+      simulated=$((simulated + 3))
+    done
+  done
+done
+echo "$simulated configurations simulated in each language"
+
+# Generics out of range: elaboration stops and names the generic.
+out_of_range=("INT_DEPTH 1" "INT_DEPTH 41" "SYMBOL_DELAY 1" "SYMBOL_DELAY 501" "SYMBOL_WIDTH 0"
+              "SYMBOL_WIDTH 65" "INT_TYPE CONVOLUTION" "INT_MODE INTERLEAVE")
+for top in conv_qzram genaddr; do
+  ghdl -e --std=93 "$top" 2>/dev/null || fail "ghdl -e $top"
+  for g in "${out_of_range[@]}"; do
+    set -- $g
+    [ "$top" = genaddr ] && [ "$1" = SYMBOL_WIDTH ] && continue
+    value=$2
+    vvalue=$2
+    case $1 in INT_TYPE | INT_MODE) vvalue=\"$2\" ;; esac
+    if ghdl -r --std=93 "$top" -g"$1=$value" --stop-time=1ns > oor.log 2>&1; then
+      fail "VHDL $top accepts $1=$value"
+    elif ! grep -q "$1" oor.log; then
+      fail "VHDL $top: $1=$value fails without naming $1"; cat oor.log
+    fi
+    if iverilog -g2001 -o oor.vvp -s "$top" -P"$top.$1=$vvalue" "${verilog_sources[@]}" > oor.log 2>&1; then
+      fail "Verilog $top accepts $1=$value"
+    elif ! grep -q "$1" oor.log; then
+      fail "Verilog $top: $1=$value fails without naming $1"; cat oor.log
+    fi
+  done
+done
+
+# Every design file tarnwick writes, in both languages, elaborates against the cores.
+designs=0
+for ext in vhd v; do
+  for algorithm in convolutional block; do
+    for memory in internal external; do
+      for direction in interleaver deinterleaver; do
+        for continuous in 0 1; do
+          [ $algorithm = convolutional ] && [ $continuous = 1 ] && continue
+          d="$work/design-$algorithm-$memory-$direction-$continuous-$ext"
+          mkdir -p "$d"
+          (cd "$d" && "$tarnwick" -n -silent --algorithm $algorithm --memory $memory --direction $direction \
+            --set BLOCK_CONTINOUS=$continuous "$d/f.$ext" > tarnwick.log 2>&1) || { fail "tarnwick $d"; continue; }
+          if [ $ext = vhd ]; then
+            (cd "$d" && ghdl -a --std=93 "${vhdl_sources[@]}" f.vhd && ghdl -e --std=93 f &&
+              ghdl -r --std=93 f --stop-time=100ns) > "$d/elab.log" 2>&1 || { fail "ghdl elaborates $d"; cat "$d/elab.log"; }
+          else
+            iverilog -g2001 -o "$d/f.vvp" -s f "${verilog_sources[@]}" "$d/f.v" > "$d/elab.log" 2>&1 &&
+              vvp -n "$d/f.vvp" >> "$d/elab.log" 2>&1 || { fail "iverilog elaborates $d"; cat "$d/elab.log"; }
+          fi
+          designs=$((designs + 1))
+        done
+      done
+    done
+  done
+done
+echo "$designs design files elaborated"
+[ $failures -eq 0 ] || { echo "$failures checks failed"; exit 1; }
+echo "all checks passed"
