@@ -1,0 +1,249 @@
+// tarnwick --simulate with the built wizard, the library modules in hdl/ and the simulators: every
+// variation the pages make simulates without a mismatch against the reference model in both
+// languages, a wrong core is caught, and what cannot be simulated fails with status 125.
+// Status 77 when ghdl or iverilog is not installed.
+#include "tests/support/design_folders.h"
+#include "tests/tarnwick/tarnwick_process.h"
+
+#include "core_model/core_settings.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using Json = nlohmann::json;
+
+namespace {
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+bool OnPath(const std::string& program)
+{
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path != nullptr ? path : "");
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        if (::access((folder + "/" + program).c_str(), X_OK) == 0)
+            return true;
+    }
+    return false;
+}
+
+class TarnwickSimulation : public DesignFoldersTest {
+protected:
+    ProcessRun Run(const std::vector<std::string>& args, std::map<std::string, std::string> extra = {})
+    {
+        std::vector<std::string> all{TARNWICK_EXE};
+        all.insert(all.end(), args.begin(), args.end());
+        extra.emplace("DISPLAY", "");
+        extra.emplace("WAYLAND_DISPLAY", "");
+        return RunProgram(all, work, extra);
+    }
+
+    Json Report(const ProcessRun& run)
+    {
+        Json report = Json::parse(run.out, nullptr, false);
+        EXPECT_FALSE(report.is_discarded()) << run.out << run.err;
+        return report;
+    }
+
+    // The variables of the VCD's scope, by name.
+    static std::vector<std::string> VcdVariables(const fs::path& vcd)
+    {
+        std::vector<std::string> names;
+        std::istringstream in(ReadFileText(vcd));
+        for (std::string line; std::getline(in, line);) {
+            std::istringstream words(line);
+            std::string keyword, kind, width, id, name;
+            if (words >> keyword >> kind >> width >> id >> name && keyword == "$var")
+                names.push_back(name.substr(0, name.find('[')));
+            if (Contains(line, "$enddefinitions"))
+                break;
+        }
+        return names;
+    }
+};
+
+TEST_F(TarnwickSimulation, EveryVariationThePagesMakeMatchesTheModelInBothLanguages)
+{
+    struct Case {
+        std::vector<std::string> choices;
+        bool block;
+        bool external;
+        bool deinterleaver;
+        std::vector<std::string> ports;
+    };
+    const std::vector<std::string> stream = {"clock", "sync_in", "clken", "din", "dout", "sync_out"};
+    const std::vector<std::string> blockStream = {"clock", "sync_in", "clken", "din", "dout", "next_din", "dout_valid"};
+    const std::vector<std::string> addresses = {"clock", "sync_in", "clken", "sync_out", "read_addr", "write_addr"};
+    const std::vector<std::string> blockAddresses = {"clock",        "sync_in", "clken",     "write_enable",
+                                                     "addr",         "block_full", "block_empty"};
+    const Case cases[] = {
+        {{}, false, false, false, stream},
+        {{"--algorithm", "block"}, true, false, false, blockStream},
+        {{"--memory", "external"}, false, true, false, addresses},
+        {{"--algorithm", "block", "--memory", "external"}, true, true, false, blockAddresses},
+        {{"--direction", "deinterleaver"}, false, false, true, stream},
+        {{"--algorithm", "block", "--direction", "deinterleaver"}, true, false, true, blockStream},
+        {{"--memory", "external", "--direction", "deinterleaver"}, false, true, true, addresses},
+        {{"--algorithm", "block", "--memory", "external", "--direction", "deinterleaver"}, true, true, true,
+         blockAddresses},
+    };
+    for (const char* extension : {".vhd", ".v"}) {
+        for (const Case& c : cases) {
+            std::vector<std::string> args{"-n", "-silent", "--simulate", "--json"};
+            args.insert(args.end(), c.choices.begin(), c.choices.end());
+            const fs::path design = designs / (std::string("f") + extension);
+            args.push_back(design.string());
+            SCOPED_TRACE(::testing::PrintToString(args));
+            const ProcessRun run = Run(args);
+            ASSERT_EQ(run.exitStatus, 0) << run.err;
+            const Json report = Report(run);
+            ASSERT_TRUE(report.contains("simulation")) << run.out;
+            const Json& simulation = report["simulation"];
+            EXPECT_EQ(simulation["simulator"], extension == std::string(".vhd") ? "ghdl" : "iverilog");
+            EXPECT_EQ(simulation["mismatches"], 0) << simulation.dump();
+            EXPECT_GT(simulation["checkedValues"].get<long>(), simulation["cycles"].get<long>());
+            // Rising edges at 20 + 40k before the vector file's end; clken is high from 160, so the
+            // edge at 180, edge 4, takes the first symbol.
+            const long end = report["derived"]["vectorEndTime"];
+            EXPECT_EQ(simulation["cycles"], (end - 21) / 40 + 1);
+            EXPECT_EQ(simulation["symbolsIn"], (end - 21) / 40 - 3);
+            EXPECT_EQ(simulation["firstInputCycle"], 4);
+            // The zero-delay branch comes out first: the interleaver's branch 0 with the first
+            // symbol, the deinterleaver's last branch with symbol I-1; a block only once its first
+            // I x J symbols are in. Behind that, the core's own pipeline.
+            zorvex::core::CoreSettings core;
+            core.type = c.block ? zorvex::core::IntType::Block : zorvex::core::IntType::Convolutional;
+            core.mode = c.deinterleaver ? zorvex::core::IntMode::Deinterleaver : zorvex::core::IntMode::Interleaver;
+            const auto memory = c.external ? zorvex::core::MemoryKind::External : zorvex::core::MemoryKind::Internal;
+            const long taken = c.block ? core.depth * core.delay : c.deinterleaver ? core.depth - 1 : 0;
+            if (!c.external)
+                EXPECT_EQ(simulation["firstOutputCycle"], 4 + taken + zorvex::core::PipelineCycles(core, memory) + 1);
+            else
+                EXPECT_GT(simulation["firstOutputCycle"].get<long>(), 4 + taken);
+            const fs::path vcd = designs / "f.vcd";
+            EXPECT_EQ(simulation["vcd"], vcd.string());
+            std::vector<std::string> dumped = VcdVariables(vcd);
+            std::vector<std::string> ports = c.ports;
+            std::sort(dumped.begin(), dumped.end());
+            std::sort(ports.begin(), ports.end());
+            EXPECT_EQ(dumped, ports);
+        }
+    }
+}
+
+TEST_F(TarnwickSimulation, TheTextReportSaysWhatTheSimulationShowed)
+{
+    const fs::path temporary = root / "tmp";
+    fs::create_directories(temporary);
+    const ProcessRun run = Run({"-n", "-silent", "--simulate", (designs / "f.v").string()},
+                               {{"TMPDIR", temporary.string()}});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "simulation with iverilog: 6750 cycles, 6746 symbols in, ")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "first input in cycle 4, first output in cycle 8\n")) << run.out;
+    EXPECT_TRUE(Contains(run.out, " output values checked against the reference model, 0 mismatches\n")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "  waveform: " + (designs / "f.vcd").string() + "\n")) << run.out;
+    // The simulation's private folder is gone.
+    EXPECT_TRUE(fs::is_empty(temporary));
+}
+
+TEST_F(TarnwickSimulation, AWrongCoreIsReportedWithItsFirstMismatch)
+{
+    // The zero-delay branch taken from din instead of its register: each of its symbols a cycle early.
+    struct Case {
+        const char* extension;
+        const char* module;
+        std::string from;
+        std::string to;
+    };
+    const Case cases[] = {
+        {".vhd", "conv_qzram.vhd", "dout_q(1) <= din_q;", "dout_q(1) <= din;"},
+        {".v", "conv_qzram.v", "(bypass_q ? din_q : ram_q)", "(bypass_q ? din : ram_q)"},
+    };
+    const fs::path wrong = root / "wrong-hdl";
+    fs::create_directories(wrong);
+    for (const auto& entry : fs::directory_iterator(ZORVEX_SOURCE_HDL))
+        fs::copy_file(entry.path(), wrong / entry.path().filename());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.module);
+        std::string text = ReadFileText(wrong / c.module);
+        const size_t at = text.find(c.from);
+        ASSERT_NE(at, std::string::npos);
+        text.replace(at, c.from.size(), c.to);
+        std::ofstream(wrong / c.module, std::ios::trunc) << text;
+        const ProcessRun run = Run({"-n", "-silent", "--simulate", "--json", (designs / (std::string("f") + c.extension)).string()},
+                                   {{"ZORVEX_HDL_DIR", wrong.string()}});
+        EXPECT_EQ(run.exitStatus, 125) << run.err;
+        const Json report = Report(run);
+        EXPECT_EQ(report["outcome"], "failed");
+        const Json& simulation = report["simulation"];
+        EXPECT_GT(simulation["mismatches"].get<long>(), 0);
+        // The first symbol out is the first one wrong.
+        EXPECT_EQ(simulation["firstMismatch"]["cycle"], simulation["firstOutputCycle"]);
+        EXPECT_EQ(simulation["firstMismatch"]["port"], "dout");
+        EXPECT_TRUE(Contains(report["error"], "output values differ from the reference model")) << report.dump();
+        EXPECT_TRUE(Contains(run.err, "tarnwick: simulation: ")) << run.err;
+    }
+}
+
+TEST_F(TarnwickSimulation, WhatCannotBeSimulatedFailsWithStatus125)
+{
+    const std::string design = (designs / "f.vhd").string();
+    ASSERT_EQ(Run({"-n", "-silent", design}).exitStatus, 0);
+    ASSERT_EQ(Run({"--simulate-only", design}).exitStatus, 0);
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        std::map<std::string, std::string> environment;
+        std::string message;
+    };
+    const std::string vec = (work / "f.vec").string();
+    const std::string good = ReadFileText(vec);
+    const Case cases[] = {
+        {"no simulator", [] {}, {{"PATH", "/nonexistent"}},
+         "simulation: the simulator ghdl is not on PATH; install it to simulate " + design},
+        {"no design file", [&] { fs::rename(design, design + ".away"); }, {},
+         "simulation: the design file " + design + " is not there to simulate"},
+        {"a vector file that does not parse", [&] { std::ofstream(vec, std::ios::trunc) << "START 0;\nSTOP x;\n"; }, {},
+         "simulation: ./f.vec:2:6: expected a time, found 'x'"},
+        {"no vector file", [&] { fs::remove(vec); }, {},
+         "simulation: cannot read the vector file ./f.vec (a regular file of at most 256 MiB)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.prepare();
+        const ProcessRun run = Run({"--simulate-only", "--json", design}, c.environment);
+        EXPECT_EQ(run.exitStatus, 125);
+        const Json report = Report(run);
+        EXPECT_EQ(report["outcome"], "failed");
+        EXPECT_EQ(report["error"], c.message);
+        EXPECT_FALSE(report.contains("simulation"));
+        if (fs::exists(design + ".away"))
+            fs::rename(design + ".away", design);
+        std::ofstream(vec, std::ios::trunc) << good;
+    }
+    const ProcessRun again = Run({"--simulate-only", "--json", design});
+    EXPECT_EQ(again.exitStatus, 0) << again.err;
+    EXPECT_EQ(Report(again)["outcome"], "simulated");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    for (const char* tool : {"ghdl", "iverilog", "vvp"}) {
+        if (!OnPath(tool)) {
+            std::printf("%s is not installed: skipped\n", tool);
+            return 77;
+        }
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
