@@ -182,6 +182,8 @@ TEST(ManPages, TarnwickPageHasAnEntryForEveryFieldOfTheJsonReport)
         run.files = {retrievalInfo};
         run.changed = {cnx};
         run.inconsistencies = {"no memory is chosen"};
+        run.simulation = SimulationOutcome{"ghdl", 10, 6, 2, 4, 8, 20, 1, SimulationMismatch{8, "dout", "01", "x1"},
+                                           "/tmp/f.vcd"};
         report = nlohmann::json::parse(RunReportJson(run, [](const std::string&) { return true; }));
     }
     ::rmdir(folder.c_str());
@@ -192,6 +194,9 @@ TEST(ManPages, TarnwickPageHasAnEntryForEveryFieldOfTheJsonReport)
         fields.push_back(field.key());
     for (const auto& figure : report["derived"].items())
         fields.push_back(figure.key());
+    ASSERT_TRUE(report.contains("simulation"));
+    for (const auto& figure : report["simulation"].items())
+        fields.push_back(figure.key());
     ASSERT_GE(fields.size(), 13u);
     const std::vector<std::string> tags = EntryTags("tarnwick.1");
     const std::string page = [] {
@@ -199,11 +204,12 @@ TEST(ManPages, TarnwickPageHasAnEntryForEveryFieldOfTheJsonReport)
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }();
     for (const std::string& field : fields) {
-        // The figures are named in the entry of derived; the top-level fields have entries.
+        // The figures are named in the entries of derived and simulation; the top-level fields
+        // have entries.
         if (report.contains(field))
             EXPECT_TRUE(HasEntry(tags, field)) << "tarnwick(1) has no entry for the JSON field " << field;
         else
             EXPECT_NE(page.find("\\f[B]" + field + "\\f[R]"), std::string::npos)
-                << "tarnwick(1) does not name the derived figure " << field;
+                << "tarnwick(1) does not name the figure " << field;
     }
 }

@@ -40,7 +40,14 @@ cases = [
     (["-n", "--zorvex", stand_in, d("g.vhd")],
      {"STAND_IN_STATUS": "3", "STAND_IN_MESSAGES": "1034 10 20"}, 3, "back", "pageExits"),
     (["-n", "--zorvex", stand_in, d("g.vhd")], {"STAND_IN_STATUS": "kill"}, 128 + 9, "failed", "files"),
+    (["--simulate-only", d("absent.vhd")], {}, 125, "failed", "error"),
 ]
+# With the simulators installed, simulated runs too, a passing one and one of a wrong core.
+if shutil.which("ghdl") and shutil.which("iverilog"):
+    cases += [
+        (["-n", "-silent", "--simulate", d("s.v")], {}, 0, "finished", "simulation"),
+        (["--simulate-only", d("s.v")], {}, 0, "simulated", "simulation"),
+    ]
 failures = 0
 for args, extra, status, outcome, field in cases:
     environment = dict(os.environ, DISPLAY="", **extra)
