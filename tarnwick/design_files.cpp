@@ -93,9 +93,11 @@ std::vector<std::pair<std::string, std::string>> PortMap(const InterfaceModel& m
     return map;
 }
 
+// A port of width 0 is a single bit; a bus of width w, even w = 1, spans w bits, as the library
+// module declares it (a one-bit symbol is a std_logic_vector(0 downto 0) there).
 std::string VhdlType(const HdlPort& port)
 {
-    if (port.width <= 1)
+    if (port.width <= 0)
         return "std_logic";
     return "std_logic_vector(" + std::to_string(Msb(port)) + " downto " + std::to_string(port.lsb) + ")";
 }
@@ -183,7 +185,7 @@ public:
     // numbers, in Verilog a range's bounds are 32-bit integers.
     bool Range(const HdlPort& port)
     {
-        if (port.width <= 1)
+        if (port.width <= 0)
             return true;
         const int64_t msb = Msb(port);
         if (language_ == HdlLanguage::Vhdl93 && (port.lsb < 0 || msb > INT32_MAX)) {

@@ -259,7 +259,7 @@ bool SimulateDesign(const std::string& designPath, const std::string& selfPath, 
     model.Read(in);
     std::vector<DesignPort> ports;
     for (const InterfaceEntry& entry : model.ports.entries())
-        ports.push_back({entry.name, entry.type == "OUTPUT", std::max(1, Number(entry.width))});
+        ports.push_back({entry.name, entry.type == "OUTPUT", std::max(1, Number(entry.width)), Number(entry.width) >= 1});
     const std::string module = LibraryModuleName(model);
     if (module.empty()) {
         error = PrintableText(cnx) + " names no library module";

@@ -7,13 +7,15 @@
 #include <string>
 #include <vector>
 
-// A port of the design file: a single bit when width is 0 or 1.
+// A port of the design file: a single bit, or a bus of width bits. A bus of one bit (a one-bit
+// symbol) stays a bus, as the design file and the library module declare it.
 struct DesignPort {
     std::string name;
     bool output = false;
     int width = 1;
+    bool bus = false;
 
-    bool isBus() const { return width > 1; }
+    bool isBus() const { return bus || width > 1; }
 };
 
 // The run the vector file asks for, as the testbench plays it and the reference model sees it.

@@ -24,7 +24,7 @@ fail() {
 }
 
 # The VHDL type and the Verilog range of a width and an lsb as the .cnx gives them.
-vhdl_type() { if [ "$1" -le 1 ]; then echo std_logic; else echo "std_logic_vector($(($2 + $1 - 1)) downto $2)"; fi; }
+vhdl_type() { if [ "$1" -le 0 ]; then echo std_logic; else echo "std_logic_vector($(($2 + $1 - 1)) downto $2)"; fi; }
 verilog_range() { if [ "$1" -gt 1 ]; then echo "[$(($2 + $1 - 1)):$2] "; fi; }
 
 # Prints "name direction width lsb" for each port of the library module (the CONNECT ends named

@@ -94,6 +94,8 @@ TEST_F(TarnwickSimulation, EveryVariationThePagesMakeMatchesTheModelInBothLangua
         {{"--memory", "external", "--direction", "deinterleaver"}, false, true, true, addresses},
         {{"--algorithm", "block", "--memory", "external", "--direction", "deinterleaver"}, true, true, true,
          blockAddresses},
+        // One-bit symbols: a bus of one bit in the design file, the module and the testbench.
+        {{"--set", "W=1"}, false, false, false, stream},
     };
     for (const char* extension : {".vhd", ".v"}) {
         for (const Case& c : cases) {
