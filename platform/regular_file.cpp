@@ -47,3 +47,9 @@ bool ReadRegularFile(const std::string& path, size_t limit, std::string& content
         contents.clear();
     return ok;
 }
+
+bool IsRegularFile(const std::string& path)
+{
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}

@@ -8,3 +8,6 @@
 // the run or reading without end. False, with contents emptied, when the file cannot be opened,
 // is not a regular file, holds more than limit bytes, or cannot be read to its end.
 bool ReadRegularFile(const std::string& path, size_t limit, std::string& contents);
+
+// Whether path names a regular file, links followed.
+bool IsRegularFile(const std::string& path);

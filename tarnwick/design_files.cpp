@@ -14,17 +14,7 @@
 #include <sstream>
 #include <string_view>
 
-namespace {
-
-// One port of an entity, a module or the library module: its name, direction and bit range.
-struct HdlPort {
-    std::string name;
-    bool output = false;
-    int width = 0; // 0 and 1: a single bit
-    int lsb = 0;
-};
-
-int Number(const std::string& text)
+int FieldNumber(const std::string& text)
 {
     try {
         return std::stoi(text);
@@ -32,6 +22,16 @@ int Number(const std::string& text)
         return 0;
     }
 }
+
+namespace {
+
+// One port of an entity, a module or the library module: its name, direction and bit range.
+struct HdlPort {
+    std::string name;
+    bool output = false;
+    int width = 0; // 0: a single bit; 1 and more a bus, which Verilog writes as a bit when it has one
+    int lsb = 0;
+};
 
 // The index of a port's most significant bit, which may lie past the range of int.
 int64_t Msb(const HdlPort& port)
@@ -43,7 +43,7 @@ std::vector<HdlPort> UsedPorts(const InterfaceModel& model)
 {
     std::vector<HdlPort> ports;
     for (const InterfaceEntry& entry : model.ports.entries())
-        ports.push_back({entry.name, entry.type == "OUTPUT", Number(entry.width), Number(entry.lsb)});
+        ports.push_back({entry.name, entry.type == "OUTPUT", FieldNumber(entry.width), FieldNumber(entry.lsb)});
     return ports;
 }
 
@@ -66,8 +66,8 @@ std::vector<ModuleConnection> ModuleConnections(const InterfaceModel& model)
         const size_t at = inner.find('@');
         if (at == std::string::npos)
             continue;
-        const HdlPort port{inner.substr(at + 1), !driven, Number(driven ? c.targetWidth : c.width),
-                           Number(driven ? c.targetLsb : c.lsb)};
+        const HdlPort port{inner.substr(at + 1), !driven, FieldNumber(driven ? c.targetWidth : c.width),
+                           FieldNumber(driven ? c.targetLsb : c.lsb)};
         connections.push_back({inner.substr(0, at), port, driven ? c.name : c.targetName});
     }
     return connections;
@@ -133,7 +133,7 @@ std::string ConstantValue(const InterfaceEntry& constant, bool verilog)
 {
     if (constant.type == "STRING")
         return verilog ? VerilogQuoted(constant.value) : Quoted(constant.value);
-    return std::to_string(Number(constant.value));
+    return std::to_string(FieldNumber(constant.value));
 }
 
 std::string VerilogRange(const HdlPort& port)
@@ -411,7 +411,7 @@ std::string ComponentDeclaration(const InterfaceModel& model, const std::string&
     return "component " + entity + "\n" + VhdlPorts(UsedPorts(model), "    ") + "end component;\n";
 }
 
-bool MakeDesignFiles(std::vector<RunFile>& files, const std::string* retrievalInfo, DesignInstall& install,
+bool MakeDesignFiles(std::vector<RunFile>& files, const InterfaceModel* retrievalInfo, DesignInstall& install,
                      std::string& error)
 {
     std::string designPath;
@@ -419,12 +419,9 @@ bool MakeDesignFiles(std::vector<RunFile>& files, const std::string* retrievalIn
         if (file.role == "design file")
             designPath = file.path;
     }
-    InterfaceModel model;
     const bool readable = retrievalInfo != nullptr;
-    if (readable) {
-        std::istringstream in(*retrievalInfo);
-        model.Read(in);
-    }
+    static const InterfaceModel kNone;
+    const InterfaceModel& model = readable ? *retrievalInfo : kNone;
     const std::string name = BaseName(designPath);
     const bool verilog = EndsWith(designPath, ".v");
     for (RunFile& file : files) {

@@ -45,13 +45,6 @@ std::string SelfPath()
     return size > 0 ? std::string(buffer, size_t(size)) : std::string();
 }
 
-std::string AbsolutePath(const std::string& path)
-{
-    std::error_code ignored;
-    const std::string absolute = std::filesystem::absolute(path, ignored).lexically_normal().string();
-    return absolute.empty() ? path : absolute;
-}
-
 // What a file was before the run, to tell afterwards whether the run changed it: a replaced file
 // is a new inode, an edited one has a new time or size.
 struct FileState {
@@ -165,7 +158,7 @@ private:
     void PrintMessages(PageExitListener& listener, pid_t wizardPid);
     bool FollowWizard(WizardProcess& wizard, PageExitListener& listener, HeldSignals& signals, int& waitStatus);
     bool Install(const StagedDesign* staged, DesignInstall& install, std::string& error);
-    bool AddLibraryModule(const std::string* retrievalInfo, DesignInstall& install, std::string& error);
+    bool AddLibraryModule(const InterfaceModel& retrievalInfo, DesignInstall& install, std::string& error);
 };
 
 // Prints each page exit the wizard has sent. Any local process can send to the host's socket, so a
@@ -233,16 +226,13 @@ RunFile LibraryFile(const std::string& path)
 
 // A copy of the library module that the design file made for install instantiates, beside it and
 // in its language, reported as one of the host's files.
-bool Run::AddLibraryModule(const std::string* retrievalInfo, DesignInstall& install, std::string& error)
+bool Run::AddLibraryModule(const InterfaceModel& retrievalInfo, DesignInstall& install, std::string& error)
 {
     const auto design = std::find_if(summary().files.begin(), summary().files.end(),
                                      [](const RunFile& file) { return file.role == "design file"; });
-    if (retrievalInfo == nullptr || design == summary().files.end() || !design->made)
+    if (design == summary().files.end() || !design->made)
         return true;
-    InterfaceModel model;
-    std::istringstream in(*retrievalInfo);
-    model.Read(in);
-    const std::string module = LibraryModuleName(model);
+    const std::string module = LibraryModuleName(retrievalInfo);
     const std::string source = FindLibraryModuleSource(module, name_.extension, SelfPath());
     if (source.empty()) {
         RunFile missing = LibraryFile(name_.directory + module + name_.extension);
@@ -278,9 +268,15 @@ bool Run::Install(const StagedDesign* staged, DesignInstall& install, std::strin
         error = "cannot read the retrieval information the wizard wrote, " + PrintableText(written);
         return false;
     }
-    if (options_.designFiles && !MakeDesignFiles(summary().files, readable ? &text : nullptr, install, error))
+    // Read once, for the design files and the library module they name.
+    InterfaceModel model;
+    if (readable) {
+        std::istringstream in(text);
+        model.Read(in);
+    }
+    if (options_.designFiles && !MakeDesignFiles(summary().files, readable ? &model : nullptr, install, error))
         return false;
-    if (options_.designFiles && !AddLibraryModule(readable ? &text : nullptr, install, error))
+    if (options_.designFiles && readable && !AddLibraryModule(model, install, error))
         return false;
     if (!options_.svgPath.empty()) {
         std::istringstream in(text);

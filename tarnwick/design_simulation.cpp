@@ -2,12 +2,14 @@
 
 #include "host/path_split.h"
 #include "interleaver/interleaver_settings.h"
+#include "interleaver/settings_mapping.h"
 #include "model/interface_model.h"
 #include "platform/regular_file.h"
 #include "tarnwick/design_files.h"
 #include "tarnwick/library_module.h"
 #include "tarnwick/printable_text.h"
-#include "tarnwick/staged_design.h"
+#include "tarnwick/run_report.h"
+#include "tarnwick/setting_overrides.h"
 #include "tarnwick/testbench_writer.h"
 #include "tarnwick/vector_file_reader.h"
 #include "host/wizard_app.h"
@@ -33,12 +35,6 @@ namespace {
 constexpr size_t kShownLogSize = 2000;
 // The testbench's record of a run: a line of a few values for each cycle of the largest design.
 constexpr size_t kMaxRecordSize = size_t(1) << 30;
-
-bool IsRegularFile(const std::string& path)
-{
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
-}
 
 // The program name on PATH, as execvp would find it; empty when it is not there.
 std::string FindOnPath(const std::string& program)
@@ -135,19 +131,11 @@ bool WriteFile(const std::string& path, const std::string& text, std::string& er
     return false;
 }
 
-int Number(const std::string& text)
-{
-    int value = 0;
-    std::istringstream in(text);
-    return in >> value ? value : 0;
-}
-
 bool CoreOf(const InterleaverSettings& stored, CoreSettings& core, MemoryKind& memory, std::string& error)
 {
-    const int types = stored.CONVOLUTIONAL + stored.BLOCK + stored.BLOCK_CONTINOUS;
-    if (types != 1 || stored.INTERLEAVER + stored.DEINTERLEAVER != 1
-        || stored.INTERNAL_DPRAM + stored.EXTERNAL_DPRAM != 1) {
-        error = "the stored settings name no single algorithm, direction and memory to simulate";
+    const std::vector<std::string> problems = FlagGroupProblems(stored);
+    if (!problems.empty()) {
+        error = "the stored settings name no single algorithm, direction and memory to simulate: " + problems.front();
         return false;
     }
     core.type = stored.CONVOLUTIONAL == 1 ? IntType::Convolutional
@@ -161,24 +149,23 @@ bool CoreOf(const InterleaverSettings& stored, CoreSettings& core, MemoryKind& m
     return Validate(core, error);
 }
 
-// The library sources the design needs, in the order they are compiled: the address generator
-// both cores are built on, then the module itself; each the copy beside the design if there is
-// one, else the installed one.
+// The library sources the design needs, in the order they are compiled: the library files the
+// module uses (the address generator both cores are built on), then the module itself; the copy
+// beside the design if there is one, with the files beside it, else the installed ones.
 bool LibrarySources(const std::string& module, const SplitPath& name, const std::string& selfPath,
                     std::vector<std::string>& sources, std::string& error)
 {
-    for (const std::string& unit : {std::string("qz_addrgen"), module}) {
-        const std::string beside = name.directory + unit + name.extension;
-        std::string source = IsRegularFile(beside) ? beside : FindLibraryModuleSource(unit, name.extension, selfPath);
-        if (source.empty()) {
-            error = "the library module source " + unit + name.extension
-                + " is neither beside the design nor installed (ZORVEX_HDL_DIR, the hdl folder beside tarnwick, "
-                  "share/zorvex/hdl)";
-            return false;
-        }
-        std::error_code ignored;
-        sources.push_back(std::filesystem::absolute(source, ignored).string());
+    const std::string beside = name.directory + module + name.extension;
+    const std::string source = IsRegularFile(beside) ? beside : FindLibraryModuleSource(module, name.extension, selfPath);
+    if (source.empty()) {
+        error = "the library module source " + module + name.extension
+            + " is neither beside the design nor installed (ZORVEX_HDL_DIR, the hdl folder beside tarnwick, "
+              "share/zorvex/hdl)";
+        return false;
     }
+    for (const std::string& companion : LibraryModuleCompanions(source))
+        sources.push_back(AbsolutePath(companion));
+    sources.push_back(AbsolutePath(source));
     return true;
 }
 
@@ -216,13 +203,6 @@ std::string ArchitectureOf(const std::string& text, const std::string& entity)
     return {};
 }
 
-std::string Absolute(const std::string& path)
-{
-    std::error_code ignored;
-    const std::string absolute = std::filesystem::absolute(path, ignored).lexically_normal().string();
-    return absolute.empty() ? path : absolute;
-}
-
 } // namespace
 
 bool SimulateDesign(const std::string& designPath, const std::string& selfPath, SimulationOutcome& outcome,
@@ -244,22 +224,23 @@ bool SimulateDesign(const std::string& designPath, const std::string& selfPath, 
     const std::string cnx = name.directory + name.baseName + ".cnx";
     std::string stored;
     InterleaverSettings settings;
-    if (!ReadRegularFile(cnx, kMaxRetrievalInfoSize, stored) || !ReadStoredSettings(design, settings)) {
+    if (!ReadRegularFile(cnx, kMaxRetrievalInfoSize, stored)) {
         error = "cannot read the design's retrieval information " + PrintableText(cnx);
         return false;
     }
+    InterfaceModel model;
+    std::istringstream in(stored);
+    model.Read(in);
+    LoadSettingsFromModel(settings, model);
     CoreSettings core;
     MemoryKind memory = MemoryKind::Internal;
     if (!CoreOf(settings, core, memory, error)) {
         error = PrintableText(cnx) + ": " + error;
         return false;
     }
-    InterfaceModel model;
-    std::istringstream in(stored);
-    model.Read(in);
     std::vector<DesignPort> ports;
     for (const InterfaceEntry& entry : model.ports.entries())
-        ports.push_back({entry.name, entry.type == "OUTPUT", std::max(1, Number(entry.width)), Number(entry.width) >= 1});
+        ports.push_back({entry.name, entry.type == "OUTPUT", std::max(1, FieldNumber(entry.width)), FieldNumber(entry.width) >= 1});
     const std::string module = LibraryModuleName(model);
     if (module.empty()) {
         error = PrintableText(cnx) + " names no library module";
@@ -287,7 +268,7 @@ bool SimulateDesign(const std::string& designPath, const std::string& selfPath, 
     std::vector<std::string> sources;
     if (!LibrarySources(module, name, selfPath, sources, error))
         return false;
-    sources.push_back(Absolute(design));
+    sources.push_back(AbsolutePath(design));
 
     std::string architecture;
     if (vhdl) {
@@ -355,7 +336,7 @@ bool SimulateDesign(const std::string& designPath, const std::string& selfPath, 
         error = "cannot write the waveform " + PrintableText(vcd);
         return false;
     }
-    outcome.vcdPath = Absolute(vcd);
+    outcome.vcdPath = AbsolutePath(vcd);
     return true;
 }
 

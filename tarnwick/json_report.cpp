@@ -108,9 +108,7 @@ std::string RunReportJson(const RunSummary& run, const std::function<bool(const 
     report["pageExits"] = pageExits;
     Json files = Json::array();
     for (const RunFile& file : run.files) {
-        std::error_code ignored;
-        const std::string absolute = std::filesystem::absolute(file.path, ignored).lexically_normal().string();
-        Json entry{{"path", absolute.empty() ? file.path : absolute}, {"exists", exists(file.path)}};
+        Json entry{{"path", AbsolutePath(file.path)}, {"exists", exists(file.path)}};
         if (file.attempted) {
             entry["made"] = file.made;
             if (!file.made)

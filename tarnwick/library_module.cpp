@@ -1,23 +1,14 @@
 #include "tarnwick/library_module.h"
 
+#include "platform/regular_file.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
 #include <vector>
-
-namespace {
-
-bool IsRegularFile(const std::string& path)
-{
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
-}
-
-} // namespace
 
 std::string FindLibraryModuleSource(const std::string& module, const std::string& extension,
                                     const std::string& selfPath)
@@ -41,14 +32,44 @@ std::string FindLibraryModuleSource(const std::string& module, const std::string
 
 namespace {
 
-// Whether word stands in text with no letter, digit or '_' on either side.
-bool HoldsWord(const std::string& text, const std::string& word)
+bool IdentifierCharacter(char c)
 {
-    const auto part = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; };
-    for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
-        const bool before = at > 0 && part(text[at - 1]);
-        const bool after = at + word.size() < text.size() && part(text[at + word.size()]);
-        if (!before && !after)
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+char Lower(char c)
+{
+    return char(std::tolower(static_cast<unsigned char>(c)));
+}
+
+// Whether text uses the library unit name as a unit: in VHDL as work.name (an entity or a
+// package of the library), in Verilog as the module of an instance, name followed by its
+// parameters (#) or by an instance name and its ports.
+bool UsesUnit(const std::string& text, const std::string& name, bool vhdl)
+{
+    const std::string word = vhdl ? "work." + name : name;
+    std::string searched = text;
+    if (vhdl)
+        std::transform(searched.begin(), searched.end(), searched.begin(), Lower);
+    for (size_t at = searched.find(word); at != std::string::npos; at = searched.find(word, at + 1)) {
+        size_t end = at + word.size();
+        if ((at > 0 && IdentifierCharacter(searched[at - 1])) || (end < searched.size() && IdentifierCharacter(searched[end])))
+            continue;
+        if (vhdl)
+            return true;
+        const auto skipBlanks = [&](size_t k) {
+            while (k < searched.size() && std::isspace(static_cast<unsigned char>(searched[k])))
+                ++k;
+            return k;
+        };
+        size_t next = skipBlanks(end);
+        if (next < searched.size() && searched[next] == '#')
+            return true;
+        const size_t instance = next;
+        while (next < searched.size() && IdentifierCharacter(searched[next]))
+            ++next;
+        next = skipBlanks(next);
+        if (next > instance && next < searched.size() && searched[next] == '(')
             return true;
     }
     return false;
@@ -67,7 +88,7 @@ std::vector<std::string> LibraryModuleCompanions(const std::string& path)
     for (const fs::directory_entry& entry : fs::directory_iterator(module.parent_path(), error)) {
         const fs::path& other = entry.path();
         if (other.extension() == module.extension() && other.filename() != module.filename()
-            && IsRegularFile(other.string()) && HoldsWord(text.str(), other.stem().string()))
+            && IsRegularFile(other.string()) && UsesUnit(text.str(), other.stem().string(), module.extension() == ".vhd"))
             companions.push_back(other.string());
     }
     std::sort(companions.begin(), companions.end());

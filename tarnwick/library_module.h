@@ -11,6 +11,6 @@ std::string FindLibraryModuleSource(const std::string& module, const std::string
                                     const std::string& selfPath);
 
 // The other library files that the module's source at path uses: the files beside it in its
-// language whose module or entity name stands in its text as a word (the address generator the
-// cores share, say). Paths, in name order.
+// language whose unit the text uses, as work.name in VHDL or as an instance's module in Verilog
+// (the address generator the cores share, say). Paths, in name order.
 std::vector<std::string> LibraryModuleCompanions(const std::string& path);

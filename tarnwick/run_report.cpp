@@ -4,6 +4,7 @@
 #include "tarnwick/printable_text.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <sys/wait.h>
 
 std::string OutcomeText(int waitStatus)
@@ -94,4 +95,11 @@ std::string DescribeFiles(const std::vector<RunFile>& files, const std::function
         text += file.made ? "\n" : ": " + file.reason + "\n";
     }
     return text;
+}
+
+std::string AbsolutePath(const std::string& path)
+{
+    std::error_code ignored;
+    const std::string absolute = std::filesystem::absolute(path, ignored).lexically_normal().string();
+    return absolute.empty() ? path : absolute;
 }
