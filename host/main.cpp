@@ -7,12 +7,20 @@
 #include "symbol/symbol_graphic.h"
 
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 
 // The process-wide objects, in the order the wizard needs them: the settings, the one symbol
 // graphic sized for the widest interleaver symbol (measured when the panel is first needed), then
 // the application object.
 int main(int argc, char** argv)
 {
+    // "zorvex --version" alone, as Linux programs answer it. No host sends it, and every other
+    // command line, one holding --version too, goes through the host's grammar unchanged.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::fputs("zorvex " ZORVEX_VERSION "\n", stdout);
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    }
     // Past a file-size limit a write then fails like one on a full disk, and the run reports the
     // file it could not write instead of being ended by the signal.
     std::signal(SIGXFSZ, SIG_IGN);

@@ -78,7 +78,7 @@ int main(int argc, char** argv)
     TarnwickOptions options;
     std::string error;
     if (!ParseTarnwickOptions(arguments, options, error)) {
-        std::fprintf(stderr, "tarnwick: %s\n\n%s", error.c_str(), kTarnwickUsage);
+        std::fprintf(stderr, "tarnwick: %s\n%s", error.c_str(), kTarnwickUsageHint);
         // A script that asked for the report gets one, whatever else the command line holds.
         if (std::find(arguments.begin(), arguments.end(), "--json") != arguments.end()) {
             RunSummary summary;
@@ -92,6 +92,10 @@ int main(int argc, char** argv)
     }
     if (options.help) {
         std::fputs(kTarnwickUsage, stdout);
+        return EndOutput(0);
+    }
+    if (options.version) {
+        std::fputs("tarnwick " ZORVEX_VERSION "\n", stdout);
         return EndOutput(0);
     }
 

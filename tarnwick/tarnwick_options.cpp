@@ -38,6 +38,7 @@ const char* const kTarnwickUsage =
     "                        design's ports as a waveform to DIR/BASE.vcd\n"
     "  --simulate-only       simulate the design's existing files that way, without the wizard\n"
     "  --help                print this text\n"
+    "  --version             print tarnwick's name and version\n"
     "  --                    what follows is the design file, even when it starts with '-'\n"
     "\n"
     "Values may also be attached: -p2, -x640, --pages=2, --zorvex=/opt/bin/zorvex.\n"
@@ -64,6 +65,8 @@ const char* const kTarnwickUsage =
     "  126  the wizard was found but could not be started\n"
     "  127  the wizard was not found\n";
 
+const char* const kTarnwickUsageHint = "Try 'tarnwick --help' for more information.\n";
+
 namespace {
 
 enum class Value { None, Count, Coordinate, Path, Setting, Choice, Seconds };
@@ -81,6 +84,7 @@ constexpr OptionSpec kOptions[] = {
     {"-symbol", "symbol", Value::None},  {"-p", "pages", Value::Count},
     {"-x", "corner-x", Value::Coordinate}, {"-y", "corner-y", Value::Coordinate},
     {nullptr, "zorvex", Value::Path},    {nullptr, "help", Value::None},
+    {nullptr, "version", Value::None},
     {nullptr, "set", Value::Setting},    {nullptr, "algorithm", Value::Choice},
     {nullptr, "direction", Value::Choice}, {nullptr, "memory", Value::Choice},
     {nullptr, "json", Value::None},      {nullptr, "no-design-files", Value::None},
@@ -218,8 +222,8 @@ bool ParseTarnwickOptions(const std::vector<std::string>& args, TarnwickOptions&
                 error = "option --" + name + " takes no value";
                 return false;
             }
-            if (name == "help") {
-                options.help = true;
+            if (name == "help" || name == "version") {
+                (name == "help" ? options.help : options.version) = true;
                 return true;
             }
             if (name == "json")

@@ -29,6 +29,7 @@ struct TarnwickOptions {
     enum class Simulate { No, AfterRun, Only };
     Simulate simulate = Simulate::No;
     bool help = false;
+    bool version = false;
 };
 
 // The longest wait for a design's lock that --lock-timeout takes: a day.
@@ -37,8 +38,11 @@ constexpr int kMaxLockTimeoutSeconds = 24 * 60 * 60;
 // Parses tarnwick's arguments, the program name excluded. Returns false with a one-line reason in
 // error when an option is unknown, a value is missing or not a whole number in range, or the design
 // file is missing or given twice, or --simulate-only comes with options for the wizard's run. With
-// --help the rest is not checked.
+// --help or --version the rest is not checked.
 bool ParseTarnwickOptions(const std::vector<std::string>& args, TarnwickOptions& options, std::string& error);
 
-// The usage text printed by --help and after a command-line error.
+// The usage text printed by --help.
 extern const char* const kTarnwickUsage;
+
+// The line after a command-line error's reason, instead of the whole usage text.
+extern const char* const kTarnwickUsageHint;

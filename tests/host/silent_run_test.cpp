@@ -18,6 +18,7 @@ namespace {
 
 struct RunOutcome {
     int status = -1;
+    std::string out;
     std::string err;
 };
 
@@ -26,12 +27,14 @@ protected:
     // Runs the wizard in the work directory with the given arguments (already quoted for a shell).
     RunOutcome Run(const std::string& arguments)
     {
+        const fs::path outFile = root / "stdout.txt";
         const fs::path errFile = root / "stderr.txt";
         const std::string command = "cd '" + work.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '"
-            + std::string(ZORVEX_EXE) + "' " + arguments + " 2>'" + errFile.string() + "'";
+            + std::string(ZORVEX_EXE) + "' " + arguments + " >'" + outFile.string() + "' 2>'" + errFile.string() + "'";
         const int raw = std::system(command.c_str());
         RunOutcome outcome;
         outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        outcome.out = ReadFileText(outFile);
         outcome.err = ReadFileText(errFile);
         return outcome;
     }
@@ -206,6 +209,21 @@ TEST_F(SilentRunTest, UnknownOptionShowsTheUsageAndGoesOn)
     const RunOutcome run = Run("-n -SILENT -silent " + Design());
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err.rfind("Tarnwick Plug-In Manager: Command line options:\n\n-n\t\tindicates", 0), 0u) << run.err;
+    EXPECT_TRUE(fs::exists(designs / "f.cnx"));
+}
+
+TEST_F(SilentRunTest, VersionAloneIsAnsweredAndBesideOtherArgumentsIsAnUnknownOption)
+{
+    const RunOutcome version = Run("--version");
+    EXPECT_EQ(version.status, 0) << version.err;
+    EXPECT_EQ(version.out, "zorvex " ZORVEX_VERSION "\n");
+    EXPECT_EQ(version.err, "");
+    EXPECT_TRUE(fs::is_empty(work));
+    // A host's command line is read by the host's grammar, whatever it holds.
+    const RunOutcome run = Run("--version -n -silent " + Design());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind("Tarnwick Plug-In Manager: Command line options:\n", 0), 0u) << run.err;
     EXPECT_TRUE(fs::exists(designs / "f.cnx"));
 }
 

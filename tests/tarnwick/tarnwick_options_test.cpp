@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <fstream>
+#include <tuple>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -117,12 +118,21 @@ TEST(TarnwickOptions, SimulateAfterTheRunOrInsteadOfIt)
     }
 }
 
-TEST(TarnwickOptions, HelpNeedsNoDesign)
+TEST(TarnwickOptions, HelpAndVersionNeedNoDesignAndTheFirstOneWins)
 {
-    TarnwickOptions options;
-    std::string error;
-    ASSERT_TRUE(ParseTarnwickOptions({"-n", "--help", "-q"}, options, error));
-    EXPECT_TRUE(options.help);
+    const std::vector<std::tuple<Args, bool, bool>> cases = {
+        {{"-n", "--help", "-q"}, true, false},
+        {{"-n", "--version", "-q"}, false, true},
+        {{"--version", "--help"}, false, true},
+    };
+    for (const auto& [args, help, version] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        TarnwickOptions options;
+        std::string error;
+        ASSERT_TRUE(ParseTarnwickOptions(args, options, error)) << error;
+        EXPECT_EQ(options.help, help);
+        EXPECT_EQ(options.version, version);
+    }
 }
 
 TEST(WizardArguments, OnlyTheHostIdAndDesignWithoutOptions)

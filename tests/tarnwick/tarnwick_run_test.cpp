@@ -170,14 +170,18 @@ TEST_F(TarnwickRun, RefusedCommandLineStartsNothingAndEndsWithStatus125)
     // argument, so an argument holding one would reach it as other arguments: here a second design.
     const std::string split = Design("x\" " + Design("victim.v") + " -n");
     const std::string cannotCarry = "': its command line cannot carry a double quote\n";
+    // A bad command line is one line naming the problem and a pointer to --help, not the usage.
+    const std::string hint = "Try 'tarnwick --help' for more information.\n";
     struct Case {
         std::vector<std::string> args;
         std::string message;
-        bool usage;
+        bool usageError;
     };
     const std::vector<Case> cases = {
         {{"-q", Design()}, "tarnwick: unknown option -q\n", true},
         {{"-q\n", Design()}, "tarnwick: unknown option -q\\n\n", true},
+        {{"--set", "I=41", Design()}, "tarnwick: Valid I : 2 - 40\n", true},
+        {{"-silent"}, "tarnwick: no design file given\n", true},
         {{split}, "tarnwick: cannot start the wizard with '" + split + cannotCarry, false},
         {{"--zorvex", STAND_IN_WIZARD + std::string("\""), Design()},
          "tarnwick: cannot start the wizard with '" + std::string(STAND_IN_WIZARD) + "\"" + cannotCarry, false},
@@ -189,11 +193,29 @@ TEST_F(TarnwickRun, RefusedCommandLineStartsNothingAndEndsWithStatus125)
         const ProcessRun run =
             RunProgram(args, work, {{"STAND_IN_STATUS", "0"}, {"STAND_IN_ARGS", (root / "args.txt").string()}});
         EXPECT_EQ(run.exitStatus, 125);
-        EXPECT_EQ(run.err.substr(0, run.err.find('\n') + 1), c.message);
-        EXPECT_EQ(Contains(run.err, "usage: tarnwick"), c.usage) << run.err;
+        if (c.usageError)
+            EXPECT_EQ(run.err, c.message + hint);
+        else
+            EXPECT_EQ(run.err.substr(0, run.err.find('\n') + 1), c.message);
+        EXPECT_FALSE(Contains(run.err, "usage: tarnwick")) << run.err;
+        EXPECT_EQ(Contains(run.err, hint), c.usageError) << run.err;
         EXPECT_EQ(run.out, "");
         EXPECT_FALSE(fs::exists(root / "args.txt"));
     }
+}
+
+TEST_F(TarnwickRun, HelpAndVersionGoToStandardOutputWithStatus0)
+{
+    const ProcessRun version = RunProgram({TARNWICK_EXE, "--version"}, work);
+    EXPECT_EQ(version.exitStatus, 0);
+    EXPECT_EQ(version.out, "tarnwick " ZORVEX_VERSION "\n");
+    EXPECT_EQ(version.err, "");
+    // The whole usage, from its first line to its last.
+    const ProcessRun help = RunProgram({TARNWICK_EXE, "-n", "--help", "-q"}, work);
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_EQ(help.out.substr(0, help.out.find('\n') + 1), "usage: tarnwick [options] DESIGN\n");
+    EXPECT_TRUE(help.out.ends_with("\n  127  the wizard was not found\n")) << help.out;
+    EXPECT_EQ(help.err, "");
 }
 
 TEST_F(TarnwickRun, SocketNameTakenEndsWithStatus125BeforeTheWizardStarts)
@@ -355,6 +377,7 @@ TEST_F(TarnwickRun, ReportThatCannotBeWrittenEndsWithStatus125)
         {{Design()}, ">&-"},
         {{"--json", Design()}, ">&-"},
         {{"--help"}, ">/dev/full"},
+        {{"--version"}, ">/dev/full"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.front() + " " + c.redirection);
