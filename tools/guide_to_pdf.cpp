@@ -1,6 +1,9 @@
 // guide_to_pdf: turns the Markdown user guide into an A4 PDF with a running head, page numbers and
 // its pictures. Run at build time, without a display. The same sources give the same bytes: the
 // creation date is SOURCE_DATE_EPOCH's, or there is none.
+#include "tools/guide_contents.h"
+#include "tools/pdf_navigation.h"
+
 #include <QBuffer>
 #include <QColor>
 #include <QFile>
@@ -343,8 +346,10 @@ int main(int argc, char** argv)
     document.setMarkdown(markdown, QTextDocument::MarkdownDialectGitHub);
     StyleFrames(*document.rootFrame());
     StyleBlocks(document);
-    if (!PlacePictures(document, pictureDirectory, width * 96.0 / writer.resolution()))
+    const double lineWidth = width * 96.0 / writer.resolution();
+    if (!PlacePictures(document, pictureDirectory, lineWidth))
         return 1;
+    const std::vector<ContentsEntry> contents = InsertContents(document, lineWidth, writer.resolution() / 96.0);
 
     QPainter painter;
     if (!painter.begin(&writer)) {
@@ -360,7 +365,15 @@ int main(int argc, char** argv)
     const int band = writer.resolution() * 2 / 5; // 0.4 inch
     const int bodyHeight = height - 2 * band;
     document.setPageSize(QSizeF(width, bodyHeight));
-    KeepWithWhatFollows(document, bodyHeight, writer.resolution() * 0.8);
+    // The page numbers of the contents take no more room than the zeros they replace, so once
+    // they are written the pages stay as they are; a second round makes sure of it.
+    std::vector<HeadingPlace> places;
+    for (int round = 0; round < 4; ++round) {
+        KeepWithWhatFollows(document, bodyHeight, writer.resolution() * 0.8);
+        places = HeadingPlaces(document, bodyHeight);
+        if (!SetContentsPages(document, contents, places))
+            break;
+    }
     const int pages = document.pageCount();
     for (int page = 0; page < pages; ++page) {
         if (page > 0)
@@ -381,6 +394,19 @@ int main(int argc, char** argv)
     QByteArray pdf = output.data();
     if (!ReplaceCreationDate(pdf, date)) {
         std::fprintf(stderr, "guide_to_pdf: no creation date to replace in the PDF\n");
+        return 1;
+    }
+    // The outline and the links of the contents lead to the first line of each heading; PDF
+    // points count from the page's lower edge.
+    const QRectF paint = writer.pageLayout().paintRect(QPageLayout::Point);
+    const double full = writer.pageLayout().fullRect(QPageLayout::Point).height();
+    const double toPoints = 72.0 / writer.resolution();
+    std::vector<PdfHeading> headings;
+    for (const HeadingPlace& place : places)
+        headings.push_back({place.level, place.title, place.page, paint.left(), full - paint.top() - (band + place.top) * toPoints});
+    QString problem;
+    if (!AddNavigation(pdf, headings, problem)) {
+        std::fprintf(stderr, "guide_to_pdf: cannot add the outline: %s\n", qPrintable(problem));
         return 1;
     }
     QSaveFile file(QString::fromLocal8Bit(argv[2]));
