@@ -126,14 +126,16 @@ void AddBodyLine(SymbolGraphic& symbol, int x, int y, int dx, int dy)
 
 std::string FitToWidth(const std::string& baseName, int limit, int pointSize, const std::string& fontName)
 {
-    if (baseName.size() >= 255)
+    // The name's length is counted in characters, not bytes, so that a name of characters that
+    // take several bytes each is shortened like any other instead of being dropped.
+    const std::vector<size_t> starts = Utf8CharacterStarts(baseName);
+    if (starts.size() >= 255)
         return {};
     const TextMeasurer measurer(fontName, pointSize);
     if (measurer.Width(baseName) <= limit)
         return baseName;
     // Characters are taken off the end one at a time, whole: a character of several bytes is
     // never cut, and a byte that is not valid UTF-8 goes as the one character it stands for.
-    const std::vector<size_t> starts = Utf8CharacterStarts(baseName);
     for (auto start = starts.rbegin(); start != starts.rend(); ++start) {
         const std::string candidate = baseName.substr(0, *start) + "...";
         if (measurer.Width(candidate) <= limit)

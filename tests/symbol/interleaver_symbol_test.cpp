@@ -237,6 +237,17 @@ TEST(FitToWidth, KeepsShortensOrEmpties)
     // 254 characters are still shortened; 255 are dropped whatever the limit.
     EXPECT_EQ(FitToWidth(std::string(254, 'i'), 100000, 10, "Arial"), std::string(254, 'i'));
     EXPECT_EQ(FitToWidth(std::string(255, 'i'), 100000, 10, "Arial"), "");
+    // The count is of characters: 200 two-byte characters (400 bytes) are kept or shortened, 255
+    // of them are dropped.
+    std::string accented;
+    for (int i = 0; i < 200; ++i)
+        accented += "\xC3\xA9";
+    EXPECT_EQ(FitToWidth(accented, 100000, 10, "Arial"), accented);
+    EXPECT_EQ(FitToWidth(accented, measurer.Width("\xC3\xA9\xC3\xA9..."), 10, "Arial"), "\xC3\xA9\xC3\xA9...");
+    std::string tooLong;
+    for (int i = 0; i < 255; ++i)
+        tooLong += "\xC3\xA9";
+    EXPECT_EQ(FitToWidth(tooLong, 100000, 10, "Arial"), "");
 }
 
 // Shortening takes whole characters off the end: at every limit the result is the name itself, or
