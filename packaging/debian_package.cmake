@@ -16,6 +16,10 @@ file(MAKE_DIRECTORY ${ZORVEX_PACKAGE_STAGE}/bin)
 foreach(program zorvex tarnwick)
   file(CREATE_LINK ../${ZORVEX_PACKAGE_TREE}/bin/${program} ${ZORVEX_PACKAGE_STAGE}/bin/${program} SYMBOLIC)
 endforeach()
+# The package's documents link the user guide where the wizard opens it, beside the guide as HTML.
+file(MAKE_DIRECTORY ${ZORVEX_PACKAGE_STAGE}/doc)
+file(CREATE_LINK ../../../${ZORVEX_PACKAGE_TREE}/zorvex_core/doc/zorvex_guide.pdf
+     ${ZORVEX_PACKAGE_STAGE}/doc/zorvex_guide.pdf SYMBOLIC)
 # A native package's changelog, compressed without name or time stamp.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.in ${ZORVEX_PACKAGE_STAGE}/changelog @ONLY)
 execute_process(COMMAND gzip -9 -n --force --keep ${ZORVEX_PACKAGE_STAGE}/changelog RESULT_VARIABLE gzipFailed)
@@ -27,6 +31,7 @@ endif()
 install(FILES ${ZORVEX_PACKAGE_STAGE}/bin/zorvex ${ZORVEX_PACKAGE_STAGE}/bin/tarnwick
         DESTINATION bin COMPONENT debian EXCLUDE_FROM_ALL)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${ZORVEX_PACKAGE_STAGE}/changelog.gz
+        ${ZORVEX_PACKAGE_STAGE}/doc/zorvex_guide.pdf
         DESTINATION share/doc/zorvex COMPONENT debian EXCLUDE_FROM_ALL)
 
 set(CPACK_GENERATOR DEB)

@@ -67,6 +67,7 @@ while IFS= read -r path; do
     ./usr/lib/zorvex/* | ./usr/bin/zorvex | ./usr/bin/tarnwick | ./usr/share/man/man1/*.1.gz | \
       ./usr/share/zorvex/tarnwick-report.schema.json | ./usr/share/zorvex/hdl/* | \
       ./usr/share/doc/zorvex/copyright | ./usr/share/doc/zorvex/changelog.gz) ;;
+    ./usr/share/doc/zorvex/zorvex_guide.pdf | ./usr/share/doc/zorvex/html/*) ;;
     *) fail "a file out of place: ${path#.}" ;;
   esac
 done < <(cd "$root" && find . ! -type d)
@@ -130,6 +131,26 @@ if [ ! -f "$guide" ]; then
   fail "no user guide at the path the wizard computes: ${guide#"$root"}"
 else
   [ "$(head -c 5 "$guide")" = "%PDF-" ] || fail "the packaged user guide is no PDF"
+fi
+
+# The package's documents hold the guide as HTML, its contents first and its pictures beside it,
+# and a link to the PDF the wizard opens.
+doc="$root/usr/share/doc/zorvex"
+if [ ! -L "$doc/zorvex_guide.pdf" ]; then
+  fail "/usr/share/doc/zorvex/zorvex_guide.pdf is not a link"
+elif [ "$(readlink -f "$doc/zorvex_guide.pdf")" != "$(readlink -f "$guide")" ]; then
+  fail "/usr/share/doc/zorvex/zorvex_guide.pdf points to $(readlink "$doc/zorvex_guide.pdf"), not to the wizard's guide"
+fi
+html="$doc/html/index.html"
+if [ ! -f "$html" ]; then
+  fail "no user guide as HTML at /usr/share/doc/zorvex/html/index.html"
+else
+  grep -q '<nav id="TOC"' "$html" || fail "the HTML guide has no contents"
+  pictures=$(tr '\n' ' ' <"$html" | grep -o '<img *src="[^"]*"' | sed 's/.*src="//; s/"$//' | sort -u)
+  [ "$(wc -w <<<"$pictures")" -ge 8 ] || fail "the HTML guide shows fewer pictures than the PDF: $pictures"
+  for picture in $pictures; do
+    [ -f "$doc/html/$picture" ] || fail "the HTML guide's picture $picture is not in the package"
+  done
 fi
 
 # The pages load the backend from the package and, through it, the toolkit. The dynamic loader
