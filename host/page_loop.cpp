@@ -29,6 +29,8 @@ void WizardApp::RunPageLoop()
             const int lastIndex = int(pages.size()) - 1;
             WizardPage& page = *pages[size_t(currentPage)];
             page.caption = Caption(title, int64_t(pageOffset) + currentPage, int64_t(pageOffset) + lastIndex);
+            page.stepDescription = "Step " + std::to_string(int64_t(pageOffset) + currentPage) + " of "
+                + std::to_string(int64_t(pageOffset) + lastIndex) + ": " + page.Title();
             if (currentPage == 1)
                 page.buttonMode = pageOffset > 0 ? ButtonMode::FirstPageBackAllowed : ButtonMode::FirstPage;
             else if (currentPage == lastIndex)

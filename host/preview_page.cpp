@@ -31,8 +31,8 @@ void PreviewPage::LayOut()
     const int height = outer.height();
     separatorWidth_ = width;
     const int panelWidth = symbol_->panelWidth();
-    const int newWidth = std::max(width + panelWidth, kMinimumPageWidth);
-    const int newHeight = std::max(height + kButtonRowHeight, symbol_->panelHeight);
+    const int newWidth = std::max(width + panelWidth, MinimumPageWidth());
+    const int newHeight = std::max(height + ButtonRowHeight(), symbol_->panelHeight);
     window.MoveWindow(Rect{outer.left, outer.top, outer.left + newWidth, outer.top + newHeight});
 
     // The template's controls make room for the panel; the panel reaches down the whole window.

@@ -2,6 +2,7 @@
 
 #include "host/host_values.h"
 #include "host/wizard_app.h"
+#include "platform/dialog_template.h"
 #include "platform/host_message.h"
 #include "resources/dialog_templates.h"
 
@@ -63,11 +64,15 @@ bool WizardPage::InitPage()
     else
         window.SetWindowText(caption);
 
+    window.SetWindowDescription(stepDescription);
+
     LayOut();
 
+    // The corner, the desktop and the outer rectangle are in the screen's device pixels, as the
+    // host gives and takes the corner.
     HostValues& values = hostValues();
     const Rect desktop = DesktopRect();
-    Rect outer = window.WindowRect();
+    Rect outer = window.ScreenRect();
     const int width = outer.width();
     const int height = outer.height();
     if (values.cornerKnown) {
@@ -84,23 +89,26 @@ bool WizardPage::InitPage()
         values.cornerY = centreY + height / 2;
         values.cornerKnown = true;
     }
-    window.MoveWindow(outer);
+    window.PlaceOnScreen(outer);
 
     // The button row is measured from the outer rectangle as placed, then expressed in client
-    // coordinates for the child windows.
+    // coordinates for the child windows. Its lengths grow with the dialog font, as the
+    // template's dialog units do, so that larger text keeps its room.
     outer = window.WindowRect();
     const int right = outer.right - outer.left - window.ClientOffsetX();
     const int bottom = outer.bottom - outer.top - window.ClientOffsetY();
     const auto row = [&](int leftOffset, int rightOffset) {
-        return Rect{right - leftOffset, bottom - 33, right - rightOffset, bottom - 10};
+        return Rect{right - FontPixelsX(leftOffset), bottom - FontPixelsY(33), right - FontPixelsX(rightOffset),
+                    bottom - FontPixelsY(10)};
     };
     window.CreateButton(kNextButton, "&Next >", row(133, 73), true, true);
     window.CreateButton(kBackButton, "< &Back", row(196, 136), true, false);
     window.CreateButton(kCancelButton, "Cancel", row(259, 199), true, false);
     window.CreateButton(kFinishButton, "&Finish", row(70, 10), true, false);
-    const int separatorLeft = separatorWidth_ > kMinimumPageWidth ? right - separatorWidth_ + 10
-                                                              : right - 259;
-    window.CreateBlackRect(kSeparator, Rect{separatorLeft, bottom - 43, right - 10, bottom - 41});
+    const int separatorLeft = separatorWidth_ > MinimumPageWidth() ? right - separatorWidth_ + FontPixelsX(10)
+                                                                  : right - FontPixelsX(259);
+    window.CreateBlackRect(kSeparator, Rect{separatorLeft, bottom - FontPixelsY(43), right - FontPixelsX(10),
+                                            bottom - FontPixelsY(41)});
 
     switch (buttonMode) {
     case ButtonMode::FirstPage:
@@ -127,14 +135,35 @@ void WizardPage::LayOut()
     const int width = outer.width();
     const int height = outer.height();
     separatorWidth_ = width;
-    const int newWidth = std::max(width, kMinimumPageWidth);
-    window.MoveWindow(
-        Rect{outer.left, outer.top, outer.left + newWidth, outer.top + height + kButtonRowHeight});
+    const int newWidth = std::max(width, MinimumPageWidth());
+    window.MoveWindow(Rect{outer.left, outer.top, outer.left + newWidth, outer.top + height + ButtonRowHeight()});
+}
+
+int WizardPage::MinimumPageWidth()
+{
+    return FontPixelsX(kMinimumPageWidth);
+}
+
+int WizardPage::ButtonRowHeight() const
+{
+    // The separator hangs from the outer bottom edge, so a frame thinner than the classic
+    // dialog's would bring it up against the template's lowest controls: the row grows by what
+    // the frame lacks.
+    const Dialog& window = *dialog_;
+    const int bottomFrame = window.WindowRect().height() - window.ClientOffsetY() - window.ClientRect().height();
+    return FontPixelsY(kButtonRowHeight) + std::max(0, FontPixelsY(kClassicFrame) - bottomFrame);
+}
+
+std::string WizardPage::Title() const
+{
+    const DialogTemplate* dialogTemplate = FindDialogTemplate(templateId_);
+    return dialogTemplate != nullptr ? dialogTemplate->caption : std::string();
 }
 
 bool WizardPage::PrepareLeave()
 {
-    const Rect outer = dialog_->WindowRect();
+    // In device pixels, as the host takes the corner.
+    const Rect outer = dialog_->ScreenRect();
     HostValues& values = hostValues();
     values.cornerX = outer.right;
     values.cornerY = outer.bottom;

@@ -19,6 +19,8 @@ constexpr int kSeparator = 14;
 // template's controls.
 constexpr int kMinimumPageWidth = 269;
 constexpr int kButtonRowHeight = 43;
+// The bottom edge of the classic dialog frame, which lies between the template and the separator.
+constexpr int kClassicFrame = 3;
 
 // A page of the wizard: a modal dialog built from its template each time it is shown, with the
 // Cancel, Back, Next and Finish row under a separator line, placed at the shared screen corner.
@@ -61,6 +63,12 @@ public:
     PageResult result = PageResult::Next;
     std::string caption;
     int step = 0;
+    // What a screen reader reads as the window's description ("Step 2 of 4: Characteristics");
+    // set by the page loop before showing.
+    std::string stepDescription;
+
+    // The page's name in the step description: the template's caption unless a page names itself.
+    virtual std::string Title() const;
 
 protected:
     // The window while the page is shown, else null.
@@ -71,6 +79,11 @@ protected:
     void RunDialog(const DialogTemplate& dialogTemplate);
 
     int separatorWidth_ = 0; // the page window's width before layout
+
+    // The button row's fixed lengths in pixels of the dialog font.
+    static int MinimumPageWidth();
+    // The height the button row adds below the template.
+    int ButtonRowHeight() const;
 
 private:
     // Tells the host where the window's lower-right corner is, when its thread is known.

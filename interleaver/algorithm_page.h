@@ -2,6 +2,8 @@
 
 #include "host/preview_page.h"
 
+#include <string>
+
 // First parameter page: the algorithm (convolutional, or block in discrete mode) and the
 // direction (interleaver or deinterleaver).
 class AlgorithmPage : public PreviewPage {
@@ -9,6 +11,7 @@ public:
     AlgorithmPage(InterleaverSettings& settings, SymbolGraphic& symbol);
 
     bool InitPage() override;
+    std::string Title() const override { return "Algorithm and direction"; }
     void OnCommand(int id, Notification code) override;
     void OnHelp() override;
 

@@ -52,6 +52,8 @@ bool CharacteristicsPage::InitPage()
     window.SetControlText(kColumnsCombo, std::to_string(settings.CHARACTERISTIC_J));
     window.SetControlText(kCodewordCombo, std::to_string(settings.NUMBER_OF_SYMBOL_PER_CODEWORD));
     window.SetControlText(kBurstCombo, std::to_string(settings.NUMBER_OF_BURST_ERROR));
+    // A short name; the text itself is what a screen reader reads as its description.
+    window.SetAccessibleName(kBurstText, "Burst spread");
     Refresh();
     return focusFirst;
 }
@@ -84,6 +86,9 @@ bool CharacteristicsPage::Validate()
         const int comboId = ComboOf(range.setting);
         window.SetFocus(comboId);
         window.SetControlText(comboId, range.resetText);
+        // Selected, as the focus arriving by Tab would select it, so that what the user types
+        // next replaces the reset value instead of being added to it.
+        window.SelectText(comboId);
         ReadSettingCombo(comboId, value);
         // The texts and the preview show the value the box now holds, not the refused one.
         Refresh();

@@ -12,6 +12,7 @@ public:
     CharacteristicsPage(InterleaverSettings& settings, SymbolGraphic& symbol);
 
     bool InitPage() override;
+    std::string Title() const override { return "Characteristics"; }
     void OnCommand(int id, Notification code) override;
     void OnHelp() override;
     // Checks I, J, symbol width, codeword length and burst length in this order; the first value

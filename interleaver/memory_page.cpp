@@ -23,6 +23,9 @@ MemoryPage::MemoryPage(InterleaverSettings& settings, SymbolGraphic& symbol)
 bool MemoryPage::InitPage()
 {
     const bool focusFirst = PreviewPage::InitPage();
+    // Short names; the texts themselves are what a screen reader reads as their descriptions.
+    dialog()->SetAccessibleName(kLatencyText, "Latency");
+    dialog()->SetAccessibleName(kResourceText, "Memory");
     Refresh();
     return focusFirst;
 }

@@ -10,6 +10,7 @@ public:
     MemoryPage(InterleaverSettings& settings, SymbolGraphic& symbol);
 
     bool InitPage() override;
+    std::string Title() const override { return "Memory implementation"; }
     void OnCommand(int id, Notification code) override;
     void OnHelp() override;
 

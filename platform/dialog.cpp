@@ -64,6 +64,17 @@ void Dialog::MoveWindow(const Rect& outer)
         impl_->MoveWindow(outer);
 }
 
+Rect Dialog::ScreenRect() const
+{
+    return impl_ ? impl_->ScreenRect() : Rect{};
+}
+
+void Dialog::PlaceOnScreen(const Rect& outer)
+{
+    if (impl_)
+        impl_->PlaceOnScreen(outer);
+}
+
 Rect Dialog::ClientRect() const
 {
     return impl_ ? impl_->ClientRect() : Rect{};
@@ -88,6 +99,17 @@ void Dialog::SetWindowText(const std::string& text)
 std::string Dialog::WindowText() const
 {
     return impl_ ? impl_->WindowText() : std::string();
+}
+
+void Dialog::SetWindowDescription(const std::string& text)
+{
+    if (impl_)
+        impl_->SetWindowDescription(text);
+}
+
+std::string Dialog::WindowDescription() const
+{
+    return impl_ ? impl_->WindowDescription() : std::string();
 }
 
 void Dialog::ShiftChildren(int dx, int dy)
@@ -211,6 +233,17 @@ void Dialog::SetFocus(int id)
 {
     if (impl_)
         impl_->SetFocus(id);
+}
+
+void Dialog::SelectText(int id)
+{
+    if (impl_)
+        impl_->SelectText(id);
+}
+
+bool Dialog::IsTextSelected(int id) const
+{
+    return impl_ && impl_->IsTextSelected(id);
 }
 
 int Dialog::FocusId() const

@@ -43,7 +43,8 @@ public:
 
 // A modal dialog built from its template each time it runs; its controls are addressed by id.
 // Rectangles of controls are in client coordinates, window rectangles in screen coordinates
-// (outer edges, frame included).
+// (outer edges, frame included). Both are in the toolkit's pixels, which a display scale makes
+// larger than the screen's own; ScreenRect and PlaceOnScreen speak the screen's device pixels.
 class Dialog {
 public:
     Dialog(const DialogTemplate& dialogTemplate, DialogHandler& handler);
@@ -59,12 +60,19 @@ public:
 
     Rect WindowRect() const;
     void MoveWindow(const Rect& outer);
+    // The outer rectangle in the screen's device pixels, and a move (the size kept) that puts its
+    // top-left device pixel at outer's top-left, exactly also at fractional display scales.
+    Rect ScreenRect() const;
+    void PlaceOnScreen(const Rect& outer);
     Rect ClientRect() const;
     // Offset of the client area's origin within the outer rectangle (frame width, title height).
     int ClientOffsetX() const;
     int ClientOffsetY() const;
     void SetWindowText(const std::string& text);
     std::string WindowText() const;
+    // What a screen reader reads as the window's description.
+    void SetWindowDescription(const std::string& text);
+    std::string WindowDescription() const;
 
     // Moves every child window by (dx, dy), keeping its size.
     void ShiftChildren(int dx, int dy);
@@ -94,6 +102,9 @@ public:
     bool IsDefaultButton(int id) const;
     void SetFocus(int id);
     int FocusId() const;   // -1 when no control has the focus
+    // Selects the whole text of a combo box's edit, so that what is typed next replaces it.
+    void SelectText(int id);
+    bool IsTextSelected(int id) const;   // true when the whole (non-empty) text is selected
     void SetPicture(int id, int bitmap);
     int Picture(int id) const;
 

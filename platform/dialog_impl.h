@@ -25,11 +25,15 @@ public:
 
     virtual Rect WindowRect() const = 0;
     virtual void MoveWindow(const Rect& outer) = 0;
+    virtual Rect ScreenRect() const = 0;
+    virtual void PlaceOnScreen(const Rect& outer) = 0;
     virtual Rect ClientRect() const = 0;
     virtual int ClientOffsetX() const = 0;
     virtual int ClientOffsetY() const = 0;
     virtual void SetWindowText(const std::string& text) = 0;
     virtual std::string WindowText() const = 0;
+    virtual void SetWindowDescription(const std::string& text) = 0;
+    virtual std::string WindowDescription() const = 0;
 
     virtual void ShiftChildren(int dx, int dy) = 0;
     virtual void CreateButton(int id, const std::string& text, const Rect& rect, bool tabStop, bool group) = 0;
@@ -55,6 +59,8 @@ public:
     virtual bool IsDefaultButton(int id) const = 0;
     virtual void SetFocus(int id) = 0;
     virtual int FocusId() const = 0;
+    virtual void SelectText(int id) = 0;
+    virtual bool IsTextSelected(int id) const = 0;
     virtual void SetPicture(int id, int bitmap) = 0;
     virtual int Picture(int id) const = 0;
     virtual void SetAccessibleText(int id, AccessibleText which, const std::string& text) = 0;

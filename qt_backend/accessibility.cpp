@@ -2,8 +2,10 @@
 
 #include "qt_backend/dialog_controls.h"
 #include "qt_backend/accessible_combo_box.h"
+#include "qt_backend/accessible_label.h"
 #include "qt_backend/panel_widget.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QComboBox>
@@ -88,6 +90,32 @@ const DialogControl* LabelOf(const std::vector<std::unique_ptr<DialogControl>>& 
     return nullptr;
 }
 
+// A push button's text as its name: without mnemonic markers and without the arrows that point
+// the way ("< Back", "Next >"), which a screen reader would read out as "less than".
+QString ButtonName(const QString& text)
+{
+    QString name = WithoutMnemonics(text);
+    if (name.startsWith(QLatin1Char('<')))
+        name.remove(0, 1);
+    if (name.endsWith(QLatin1Char('>')))
+        name.chop(1);
+    return name.trimmed();
+}
+
+// Ties a value box to its label both ways: a static text as the box's buddy (the toolkit then
+// reports both relations), a read-only edit through the label interface.
+void TieLabel(const DialogControl& label, QWidget& box)
+{
+    if (label.type == ControlType::Static) {
+        auto* text = static_cast<QLabel*>(label.widget);
+        if (text->buddy() != &box)
+            text->setBuddy(&box);
+        SetLabelOf(box, nullptr);
+    } else {
+        SetLabelOf(box, label.widget);
+    }
+}
+
 // The title of the smallest group box around the control, empty when none is around it.
 QString GroupTitleAround(const std::vector<std::unique_ptr<DialogControl>>& controls, const QWidget& widget)
 {
@@ -113,6 +141,8 @@ QAccessibleInterface* AccessibleFor(const QString& className, QObject* object)
     }
     if (className == QLatin1String("QComboBox"))
         return new QtAccessibleComboBox(static_cast<QComboBox*>(object));
+    if (className == QLatin1String("QLineEdit") && object != nullptr && IsMarkedAsLabel(*object))
+        return new QtAccessibleLabel(static_cast<QLineEdit*>(object));
     return nullptr;
 }
 
@@ -127,15 +157,25 @@ void UpdateAccessibleTexts(const DialogControls& controls)
         switch (control.type) {
         case ControlType::Combo:
         case ControlType::ListBox:
-            if (const DialogControl* label = LabelOf(all, index))
+            if (const DialogControl* label = LabelOf(all, index)) {
                 SetAccessibleTextOf(widget, AccessibleText::Name, WithoutMnemonics(ShownText(*label)));
+                TieLabel(*label, widget);
+            }
+            break;
+        case ControlType::PushButton:
+            SetAccessibleTextOf(widget, AccessibleText::Name,
+                                ButtonName(static_cast<const QAbstractButton&>(widget).text()));
             break;
         case ControlType::RadioButton:
             SetAccessibleTextOf(widget, AccessibleText::Description, GroupTitleAround(all, widget));
             break;
         case ControlType::Edit:
-        case ControlType::MultilineEdit:
             SetAccessibleTextOf(widget, AccessibleText::Name, ShownText(control));
+            break;
+        case ControlType::MultilineEdit:
+            // A paragraph that changes with the settings: the page gives it a short name, the
+            // paragraph is its description, and a change of it is announced as the text changes.
+            SetAccessibleTextOf(widget, AccessibleText::Description, ShownText(control));
             break;
         case ControlType::Picture:
             if (const PictureText* text = FindPictureText(control.bitmap)) {

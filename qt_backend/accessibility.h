@@ -13,7 +13,10 @@ class QWidget;
 //   in the template (pictures and group boxes between them are passed over), without mnemonic
 //   markers and surrounding blanks;
 // - a radio button is described by the title of the group box around it;
-// - a read-only text is named by its text;
+// - a read-only edit used as a label is named by its text and tied to its box as its label, as a
+//   static text is;
+// - a read-only multi-line text is described by its text (its short name is the page's);
+// - a push button is named by its text without mnemonic markers and arrows;
 // - a picture is named and described by what its bitmap shows.
 // Called once the controls are built and again whenever a text or picture changes, so names
 // follow their labels.

@@ -1,5 +1,7 @@
 #include "qt_backend/accessible_combo_box.h"
 
+#include "qt_backend/accessible_label.h"
+
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
@@ -16,6 +18,17 @@ QComboBox* QtAccessibleComboBox::combo() const
 bool QtAccessibleComboBox::ListShown() const
 {
     return combo()->view()->isVisible();
+}
+
+QList<QPair<QAccessibleInterface*, QAccessible::Relation>>
+QtAccessibleComboBox::relations(QAccessible::Relation match) const
+{
+    QList<QPair<QAccessibleInterface*, QAccessible::Relation>> found = QAccessibleWidget::relations(match);
+    if (match & QAccessible::Label) {
+        if (QAccessibleInterface* label = QAccessible::queryAccessibleInterface(LabelEditOf(*widget())))
+            found.append({label, QAccessible::Label});
+    }
+    return found;
 }
 
 QString QtAccessibleComboBox::text(QAccessible::Text t) const

@@ -21,6 +21,8 @@ public:
     QStringList actionNames() const override;
     void doAction(const QString& actionName) override;
     QStringList keyBindingsForAction(const QString& actionName) const override;
+    // Besides the labels the toolkit finds (QLabel buddies), the read-only edit that names it.
+    QList<QPair<QAccessibleInterface*, QAccessible::Relation>> relations(QAccessible::Relation match) const override;
 
 private:
     QComboBox* combo() const;

@@ -1,9 +1,11 @@
 #include "qt_backend/dialog_controls.h"
 
+#include "qt_backend/accessible_label.h"
 #include "qt_backend/dialog_combo_box.h"
 #include "qt_backend/dialog_window.h"
-#include "qt_backend/list_box_delegate.h"
+#include "qt_backend/list_box.h"
 #include "qt_backend/panel_widget.h"
+#include "qt_backend/read_only_text.h"
 #include "qt_backend/text.h"
 
 #include <QAbstractItemView>
@@ -42,11 +44,15 @@ QRect PixelRect(const ControlTemplate& control)
 }
 
 // Read-only edits stand on the dialog's face like labels: no frame and no background of their
-// own, so that whatever lies behind them (a group box's panel) shows through.
+// own, so that whatever lies behind them (a group box's panel) shows through. Their text is then
+// drawn in the colour of text on that face, which a palette need not make the colour of text on
+// an edit's own ground (a dark face with light edits, say).
 void LookLikeLabel(QWidget* widget)
 {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Base, Qt::transparent);
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setColor(group, QPalette::Text, palette.color(group, QPalette::WindowText));
     widget->setPalette(palette);
     widget->setAutoFillBackground(false);
 }
@@ -94,7 +100,11 @@ void DialogControls::AddFromTemplate(const ControlTemplate& control)
         CreateCombo(control, rect);
         break;
     case ControlKind::ReadOnlyEdit: {
-        auto* edit = new QLineEdit(text, &window_);
+        // Made before it joins the window, so that a screen reader's first look finds it marked
+        // as the label it stands for.
+        auto* edit = new QLineEdit(text);
+        MarkAsLabel(*edit);
+        edit->setParent(&window_);
         edit->setReadOnly(true);
         edit->setFrame(false);
         edit->setCursorPosition(0);
@@ -103,8 +113,7 @@ void DialogControls::AddFromTemplate(const ControlTemplate& control)
         break;
     }
     case ControlKind::ReadOnlyMultilineEdit: {
-        auto* edit = new QPlainTextEdit(text, &window_);
-        edit->setReadOnly(true);
+        auto* edit = new QtReadOnlyText(text, &window_);
         edit->setFrameShape(QFrame::NoFrame);
         edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -130,14 +139,9 @@ void DialogControls::AddFromTemplate(const ControlTemplate& control)
         break;
     }
     case ControlKind::ListBox: {
-        auto* list = new QListWidget(&window_);
-        list->setSelectionMode(QAbstractItemView::NoSelection);
-        list->setItemDelegate(new QtListBoxDelegate(list));
+        auto* list = new QtListBox(&window_);
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        // Long paths keep their beginning and their file name; the delegate shows them whole as
-        // tooltips.
-        list->setTextElideMode(Qt::ElideMiddle);
         Register(control.id, ControlType::ListBox, list, rect, control.tabStop);
         break;
     }
@@ -157,10 +161,10 @@ void DialogControls::AddButton(int id, const std::string& text, const QRect& rec
 
 void DialogControls::AddBlackRect(int id, const QRect& rect)
 {
+    // Drawn in the colour of the lines and text on the dialog's face (black with the default
+    // palette), so that it stays visible whatever face the palette gives the dialog.
     auto* bar = new QWidget(&window_);
-    QPalette palette = bar->palette();
-    palette.setColor(QPalette::Window, Qt::black);
-    bar->setPalette(palette);
+    bar->setBackgroundRole(QPalette::WindowText);
     bar->setAutoFillBackground(true);
     Register(id, ControlType::BlackRect, bar, rect, false);
 }
@@ -187,6 +191,34 @@ void DialogControls::Remove(int id)
     widget->hide();
     widget->deleteLater();
     controls_.erase(std::next(found).base());
+}
+
+void DialogControls::FinishTemplate()
+{
+    // A radio button is at least as high as its indicator and its text, and the radio buttons of
+    // a row (the same top) are as high as the highest of them: their indicators and texts, centred
+    // in their height, then stand on one line and none is cut.
+    std::map<int, int> rowHeights;
+    for (const auto& control : controls_) {
+        if (control->type != ControlType::RadioButton)
+            continue;
+        const QWidget* radio = control->widget;
+        const int indicator = radio->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr, radio);
+        int& height = rowHeights[radio->y()];
+        height = std::max({height, radio->height(), indicator, radio->fontMetrics().height()});
+    }
+    for (const auto& control : controls_) {
+        if (control->type == ControlType::RadioButton)
+            control->widget->resize(control->widget->width(), rowHeights[control->widget->y()]);
+    }
+}
+
+void DialogControls::RedrawPictures()
+{
+    for (const auto& control : controls_) {
+        if (control->type == ControlType::Picture)
+            ShowPicture(*control, control->bitmap);
+    }
 }
 
 DialogControl* DialogControls::Find(int id) const
@@ -225,10 +257,13 @@ DialogControl& DialogControls::Register(int id, ControlType type, QWidget* widge
     case ControlType::PushButton:
     case ControlType::RadioButton:
     case ControlType::Combo:
-    case ControlType::Edit:
     case ControlType::MultilineEdit:
     case ControlType::ListBox:
         widget->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+        break;
+    case ControlType::Edit:
+        // A read-only edit without a tab stop stands for a label and takes no focus, as a label.
+        widget->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::NoFocus);
         break;
     default:
         widget->setFocusPolicy(Qt::NoFocus);

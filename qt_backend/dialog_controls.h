@@ -48,6 +48,10 @@ public:
     DialogControls& operator=(const DialogControls&) = delete;
 
     void AddFromTemplate(const ControlTemplate& control);
+    // Once every control of the template is made: evens out the heights of radio buttons.
+    void FinishTemplate();
+    // Draws every picture again for the screen's pixels, after the window moved to another screen.
+    void RedrawPictures();
     void AddButton(int id, const std::string& text, const QRect& rect, bool tabStop, bool group);
     void AddBlackRect(int id, const QRect& rect);
     void AddPanel(int id, const QRect& rect, PanelPainter& painter);
@@ -86,6 +90,7 @@ private:
     std::map<int, QButtonGroup*> radioGroups_;
 
     static void SetButtonChecked(QAbstractButton* button, bool checked);
+    static void ShowPicture(DialogControl& control, int bitmap);
     DialogControl& Register(int id, ControlType type, QWidget* widget, const QRect& rect, bool tabStop);
     QWidget* CreateRadioButton(const std::string& text);
     QWidget* CreateCombo(const ControlTemplate& control, const QRect& rect);

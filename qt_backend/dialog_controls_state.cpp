@@ -145,8 +145,13 @@ void DialogControls::SelectComboItem(int id, int index)
 
 void DialogControls::ListAppend(int id, const std::string& text)
 {
-    if (auto* list = As<QListWidget>(Find(id), ControlType::ListBox))
+    if (auto* list = As<QListWidget>(Find(id), ControlType::ListBox)) {
         list->addItem(ToQString(text));
+        // The first entry is the current one, to be outlined when the list has the focus; the
+        // list still selects nothing.
+        if (list->count() == 1)
+            list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    }
 }
 
 std::vector<std::string> DialogControls::ListItems(int id) const
@@ -181,16 +186,19 @@ bool DialogControls::IsDefaultButton(int id) const
 
 void DialogControls::SetPicture(int id, int bitmap)
 {
-    DialogControl* control = Find(id);
-    auto* label = As<QLabel>(control, ControlType::Picture);
-    if (label == nullptr)
-        return;
+    if (DialogControl* control = Find(id); control != nullptr && control->type == ControlType::Picture)
+        ShowPicture(*control, bitmap);
+}
+
+void DialogControls::ShowPicture(DialogControl& control, int bitmap)
+{
+    auto* label = static_cast<QLabel*>(control.widget);
     // A picture control takes the size of its bitmap, drawn for the screen's device pixels.
     const QPixmap pixmap = PagePicture(bitmap, label->devicePixelRatio());
     label->setPixmap(pixmap);
     if (!pixmap.isNull())
         label->resize(PagePictureSize(bitmap, pixmap));
-    control->bitmap = bitmap;
+    control.bitmap = bitmap;
 }
 
 void DialogControls::Click(int id)

@@ -2,13 +2,17 @@
 
 #include "qt_backend/dialog_controls.h"
 #include "qt_backend/accessibility.h"
+#include "qt_backend/device_geometry.h"
 #include "qt_backend/dialog_window.h"
 #include "qt_backend/text.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -52,6 +56,27 @@ QMargins QtDialogImpl::FrameMargins() const
     return known;
 }
 
+qreal QtDialogImpl::PixelRatio() const
+{
+    return window_ ? window_->devicePixelRatioF() : 1.0;
+}
+
+// Like FrameMargins, in device pixels: read from the window system where it tells them, the last
+// framed window's standing in until this one is framed.
+Rect QtDialogImpl::DeviceFrameMargins() const
+{
+    static Rect known;
+    if (const std::optional<Rect> margins = window_ ? X11FrameMargins(*window_) : std::nullopt) {
+        if (*margins != Rect{})
+            known = *margins;
+        return known;
+    }
+    const QMargins margins = FrameMargins();
+    const qreal ratio = PixelRatio();
+    return Rect{qRound(margins.left() * ratio), qRound(margins.top() * ratio), qRound(margins.right() * ratio),
+                qRound(margins.bottom() * ratio)};
+}
+
 QWidget* QtDialogImpl::Widget(int id) const
 {
     const DialogControl* control = controls_ ? controls_->Find(id) : nullptr;
@@ -84,6 +109,7 @@ int QtDialogImpl::RunModal(const std::function<void()>& shown)
     window.setFixedSize(DialogUnitsToPixelsX(dialogTemplate_.cx), DialogUnitsToPixelsY(dialogTemplate_.cy));
     for (const ControlTemplate& control : dialogTemplate_.controls)
         controls_->AddFromTemplate(control);
+    controls_->FinishTemplate();
     UpdateAccessibleTexts(*controls_);
 
     if (handler_.OnInitDialog()) {
@@ -92,6 +118,14 @@ int QtDialogImpl::RunModal(const std::function<void()>& shown)
     }
     if (!ended_) {
         window.show();
+        ApplyScreenPlacement();
+        // The pictures are drawn for the device pixels of the screen the window is on.
+        if (QWindow* handle = window.windowHandle()) {
+            QObject::connect(handle, &QWindow::screenChanged, &window, [this] {
+                if (controls_)
+                    controls_->RedrawPictures();
+            });
+        }
         QEventLoop loop;
         loop_ = &loop;
         if (shown) {
@@ -143,6 +177,61 @@ void QtDialogImpl::MoveWindow(const Rect& outer)
     window_->setGeometry(QRect(client.topLeft(), size));
 }
 
+// At a scale of 1 the toolkit's pixels are the screen's. Otherwise the toolkit can place a window
+// only at multiples of the scale, so the window system is asked for the device pixel itself.
+Rect QtDialogImpl::ScreenRect() const
+{
+    if (!window_)
+        return Rect{};
+    const qreal ratio = PixelRatio();
+    if (ratio == 1.0)
+        return WindowRect();
+    if (pendingScreenRect_)
+        return *pendingScreenRect_;
+    if (const std::optional<Rect> outer = X11OuterRect(*window_))
+        return *outer;
+    // Not shown yet: where the toolkit will put it, position and size each scaled and rounded.
+    const QRect client = window_->geometry();
+    const Rect margins = DeviceFrameMargins();
+    const int left = qRound(client.x() * ratio);
+    const int top = qRound(client.y() * ratio);
+    return Rect{left - margins.left, top - margins.top, left + qRound(client.width() * ratio) + margins.right,
+                top + qRound(client.height() * ratio) + margins.bottom};
+}
+
+void QtDialogImpl::PlaceOnScreen(const Rect& outer)
+{
+    if (!window_)
+        return;
+    const qreal ratio = PixelRatio();
+    if (ratio == 1.0) {
+        const Rect current = WindowRect();
+        MoveWindow(Rect{outer.left, outer.top, outer.left + current.width(), outer.top + current.height()});
+        return;
+    }
+    const Rect current = ScreenRect();
+    const Rect placed{outer.left, outer.top, outer.left + current.width(), outer.top + current.height()};
+    // The toolkit's nearest position first, so that the window appears about where it belongs;
+    // the exact device pixel follows once the window system has the window.
+    const Rect margins = DeviceFrameMargins();
+    const QPoint client(qRound((placed.left + margins.left) / ratio), qRound((placed.top + margins.top) / ratio));
+    window_->setGeometry(QRect(client, window_->size()));
+    pendingScreenRect_ = placed;
+    if (window_->isVisible())
+        ApplyScreenPlacement();
+}
+
+void QtDialogImpl::ApplyScreenPlacement()
+{
+    if (!window_ || !pendingScreenRect_)
+        return;
+    const Rect placed = *pendingScreenRect_;
+    const Rect margins = DeviceFrameMargins();
+    // Without an X11 display the toolkit's position is the nearest there is.
+    X11MoveClient(*window_, placed.left + margins.left, placed.top + margins.top);
+    pendingScreenRect_.reset();
+}
+
 Rect QtDialogImpl::ClientRect() const
 {
     if (!window_)
@@ -171,6 +260,17 @@ std::string QtDialogImpl::WindowText() const
     return window_ ? FromQString(window_->windowTitle()) : std::string();
 }
 
+void QtDialogImpl::SetWindowDescription(const std::string& text)
+{
+    if (window_)
+        SetAccessibleTextOf(*window_, AccessibleText::Description, ToQString(text));
+}
+
+std::string QtDialogImpl::WindowDescription() const
+{
+    return window_ ? FromQString(AccessibleTextOf(*window_, AccessibleText::Description)) : std::string();
+}
+
 void QtDialogImpl::ShiftChildren(int dx, int dy)
 {
     if (!controls_)
@@ -181,8 +281,10 @@ void QtDialogImpl::ShiftChildren(int dx, int dy)
 
 void QtDialogImpl::CreateButton(int id, const std::string& text, const Rect& rect, bool tabStop, bool group)
 {
-    if (controls_)
-        controls_->AddButton(id, text, ToQRect(rect), tabStop, group);
+    if (!controls_)
+        return;
+    controls_->AddButton(id, text, ToQRect(rect), tabStop, group);
+    UpdateAccessibleTexts(*controls_);
 }
 
 void QtDialogImpl::CreateBlackRect(int id, const Rect& rect)
@@ -307,6 +409,26 @@ int QtDialogImpl::FocusId() const
         return -1;
     const DialogControl* control = controls_->Owner(window_->focusWidget());
     return control != nullptr ? control->id : -1;
+}
+
+// The line edit of a combo box, or a single-line edit itself.
+static QLineEdit* LineEditOf(QWidget* widget)
+{
+    if (auto* combo = qobject_cast<QComboBox*>(widget))
+        return combo->lineEdit();
+    return qobject_cast<QLineEdit*>(widget);
+}
+
+void QtDialogImpl::SelectText(int id)
+{
+    if (QLineEdit* edit = LineEditOf(Widget(id)))
+        edit->selectAll();
+}
+
+bool QtDialogImpl::IsTextSelected(int id) const
+{
+    const QLineEdit* edit = LineEditOf(Widget(id));
+    return edit != nullptr && edit->hasSelectedText() && edit->selectedText() == edit->text();
 }
 
 void QtDialogImpl::SetPicture(int id, int bitmap)

@@ -5,6 +5,7 @@
 #include <QMargins>
 
 #include <memory>
+#include <optional>
 
 class DialogControls;
 class QEventLoop;
@@ -24,11 +25,15 @@ public:
 
     Rect WindowRect() const override;
     void MoveWindow(const Rect& outer) override;
+    Rect ScreenRect() const override;
+    void PlaceOnScreen(const Rect& outer) override;
     Rect ClientRect() const override;
     int ClientOffsetX() const override;
     int ClientOffsetY() const override;
     void SetWindowText(const std::string& text) override;
     std::string WindowText() const override;
+    void SetWindowDescription(const std::string& text) override;
+    std::string WindowDescription() const override;
 
     void ShiftChildren(int dx, int dy) override;
     void CreateButton(int id, const std::string& text, const Rect& rect, bool tabStop, bool group) override;
@@ -54,6 +59,8 @@ public:
     bool IsDefaultButton(int id) const override;
     void SetFocus(int id) override;
     int FocusId() const override;
+    void SelectText(int id) override;
+    bool IsTextSelected(int id) const override;
     void SetPicture(int id, int bitmap) override;
     int Picture(int id) const override;
     void SetAccessibleText(int id, AccessibleText which, const std::string& text) override;
@@ -77,8 +84,16 @@ private:
     QEventLoop* loop_ = nullptr;
     bool ended_ = false;
     int code_ = 0;
+    // The device-pixel rectangle asked for by PlaceOnScreen before the window was shown; given to
+    // the window system once it is.
+    std::optional<Rect> pendingScreenRect_;
 
     QMargins FrameMargins() const;
+    // The window's device pixels per toolkit pixel.
+    qreal PixelRatio() const;
+    // The frame's thickness on each side in device pixels, as left, top, right, bottom.
+    Rect DeviceFrameMargins() const;
+    void ApplyScreenPlacement();
     QWidget* Widget(int id) const;
     void PressKey(int key);
 };

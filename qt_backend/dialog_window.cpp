@@ -3,9 +3,11 @@
 #include "platform/dialog.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QRadioButton>
 
 QtDialogWindow::QtDialogWindow(DialogHandler& handler)
     : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
@@ -78,7 +80,36 @@ bool QtDialogWindow::RouteKey(QWidget* target, const QKeyEvent& event)
     case Qt::Key_F1:
         handler_.OnHelp();
         return true;
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+        return MoveInRadioGroup(target, -1);
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+        return MoveInRadioGroup(target, 1);
     default:
         return false;
     }
+}
+
+// The arrow keys go through a group of radio buttons in the group's order, whatever the buttons'
+// positions, from the last one round to the first and back, past disabled buttons; the button
+// reached takes the focus and is chosen, as a click would choose it.
+bool QtDialogWindow::MoveInRadioGroup(QWidget* target, int step)
+{
+    auto* radio = qobject_cast<QRadioButton*>(target);
+    QButtonGroup* group = radio != nullptr ? radio->group() : nullptr;
+    if (group == nullptr)
+        return false;
+    const QList<QAbstractButton*> buttons = group->buttons();
+    const qsizetype count = buttons.size();
+    const qsizetype at = buttons.indexOf(radio);
+    for (qsizetype moved = 1; moved < count; ++moved) {
+        QAbstractButton* next = buttons[((at + step * moved) % count + count) % count];
+        if (next->isEnabled() && next->isVisible()) {
+            next->setFocus(Qt::OtherFocusReason);
+            next->click();
+            break;
+        }
+    }
+    return true;
 }

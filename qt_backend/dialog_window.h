@@ -28,4 +28,7 @@ private:
 
     // True when the key, pressed on target, was one of the dialog's commands and has been handled.
     bool RouteKey(QWidget* target, const QKeyEvent& event);
+    // Moves the focus and the choice step buttons on in target's radio group; false when target
+    // is no radio button of a group.
+    bool MoveInRadioGroup(QWidget* target, int step);
 };

@@ -1,11 +1,15 @@
 #include "qt_backend/gui_backend.h"
 
+#include "qt_backend/device_geometry.h"
 #include "qt_backend/dialog_impl.h"
 #include "qt_backend/dialog_style.h"
 #include "qt_backend/text.h"
 
+#include "platform/dialog_template.h"
+
 #include <QApplication>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QIcon>
 #include <QMessageBox>
 #include <QRegularExpression>
@@ -47,6 +51,28 @@ QString TabbedTextAsTable(const QString& text, int gap)
 
 } // namespace
 
+// The 8-point dialog font at the primary screen's logical resolution (11 pixels at 96 DPI, where
+// the point size is rounded to pixels as the classic font mapping does), and with it the base
+// units that turn the templates' dialog units into pixels: a desktop that asks for larger text
+// gets larger pages, and 96 DPI keeps exactly the classic 6 and 13.
+static QFont DialogFont()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int dpi = screen != nullptr ? std::max(1, qRound(screen->logicalDotsPerInchY())) : 96;
+    const auto sized = [](int pixels) {
+        QFont font(QStringLiteral("Liberation Sans"));
+        font.setPixelSize(pixels);
+        return font;
+    };
+    const QFont font = sized((8 * dpi + 36) / 72);
+    const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    const QFontMetricsF metrics(font);
+    const QFontMetricsF at96(sized(11));
+    SetDialogBaseUnits(BaseUnitsOfFont(metrics.horizontalAdvance(letters), metrics.height(),
+                                       at96.horizontalAdvance(letters), at96.height()));
+    return font;
+}
+
 // The pictures and the icon are compiled into this library, so their registration has to be
 // asked for; it must be named outside any namespace.
 static void LoadPictureResources()
@@ -70,11 +96,7 @@ bool QtGuiBackend::EnsureApplication(const std::string& platform)
 
     LoadPictureResources();
     QApplication::setStyle(new QtDialogStyle);
-    // The dialog templates are laid out for an 8-point font at 96 DPI, 11 pixels high; a pixel
-    // size keeps the texts in their controls whatever resolution the display reports.
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setPixelSize(11);
-    QApplication::setFont(font);
+    QApplication::setFont(DialogFont());
     QIcon icon;
     icon.addFile(QStringLiteral(":/bitmaps/icon16.bmp"));
     icon.addFile(QStringLiteral(":/bitmaps/icon32.bmp"));
@@ -92,9 +114,8 @@ Rect QtGuiBackend::DesktopRect()
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return Rect{};
-    const QRect geometry = screen->geometry();
-    return Rect{geometry.left(), geometry.top(), geometry.left() + geometry.width(),
-                geometry.top() + geometry.height()};
+    // In device pixels, as the host gives and takes window corners.
+    return DeviceScreenRect(*screen);
 }
 
 void QtGuiBackend::ShowMessageBox(const std::string& title, const std::string& text)

@@ -7,10 +7,19 @@
 
 #include <algorithm>
 
+namespace {
+
+// Where the toolkit puts a tooltip relative to the point it is given, and the room between the
+// tooltip's edge and its text: taken off, the tooltip's text lies on the entry's.
+const QPoint kTipOffset(2, 16);
+constexpr int kTipMargin = 3;
+
+} // namespace
+
 void QtListBoxDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     QStyleOptionViewItem plain = option;
-    plain.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_MouseOver);
+    plain.state &= ~(QStyle::State_Selected | QStyle::State_MouseOver);
     QStyledItemDelegate::paint(painter, plain, index);
 }
 
@@ -19,19 +28,35 @@ bool QtListBoxDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view, co
 {
     if (event == nullptr || view == nullptr || event->type() != QEvent::ToolTip)
         return QStyledItemDelegate::helpEvent(event, view, option, index);
-    QStyleOptionViewItem item = option;
+    ShowWholeText(*view, index);
+    return true;
+}
+
+bool QtListBoxDelegate::ShowWholeText(QAbstractItemView& view, const QModelIndex& index) const
+{
+    if (!index.isValid()) {
+        QToolTip::hideText();
+        return false;
+    }
+    QStyleOptionViewItem item;
+    item.initFrom(view.viewport());
+    item.rect = view.visualRect(index);
+    item.font = view.font();
+    item.fontMetrics = view.fontMetrics();
     initStyleOption(&item, index);
     // The entry is drawn as wide as the list shows it, less the margins the style draws within.
-    item.rect.setRight(std::min(item.rect.right(), view->viewport()->rect().right()));
-    const QStyle* style = view->style();
-    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
-    const int room = style->subElementRect(QStyle::SE_ItemViewItemText, &item, view).width() - 2 * margin;
-    if (item.fontMetrics.horizontalAdvance(item.text) <= room) {
+    item.rect.setRight(std::min(item.rect.right(), view.viewport()->rect().right()));
+    const QStyle* style = view.style();
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1;
+    const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &item, &view);
+    if (item.fontMetrics.horizontalAdvance(item.text) <= text.width() - 2 * margin) {
         QToolTip::hideText();
-        return true;
+        return false;
     }
-    // The text as it is, on one line, whatever characters it holds.
+    // The text as it is, on one line, whatever characters it holds, laid over the entry so that
+    // it hides neither the entries before nor those after it.
     const QString tip = QStringLiteral("<p style='white-space:pre'>%1</p>").arg(item.text.toHtmlEscaped());
-    QToolTip::showText(event->globalPos(), tip, view->viewport(), view->visualRect(index));
+    const QPoint at = view.viewport()->mapToGlobal(QPoint(text.left() + margin, item.rect.top()));
+    QToolTip::showText(at - kTipOffset - QPoint(kTipMargin, kTipMargin), tip, view.viewport(), item.rect);
     return true;
 }

@@ -4,7 +4,8 @@
 
 // Draws the entries of a list box that allows no selection as plain lines: no entry is ever
 // highlighted, neither the current one nor the one under the pointer, as none of them can be
-// chosen. An entry cut short to fit its line shows its whole text as a tooltip.
+// chosen; the current one is outlined while the list has the focus. An entry cut short to fit its
+// line shows its whole text as a tooltip laid over the entry itself.
 class QtListBoxDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -12,4 +13,8 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
                    const QModelIndex& index) override;
+
+    // Shows the entry's whole text over the entry when the list cuts it short, else hides any
+    // tooltip. True when a tooltip is shown.
+    bool ShowWholeText(QAbstractItemView& view, const QModelIndex& index) const;
 };

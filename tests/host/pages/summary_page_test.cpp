@@ -96,6 +96,9 @@ TEST_F(SummaryPageTest, EnterLeavesWithNextAndHelpLooksForTheHostHelpFile)
     EXPECT_EQ(messages.shown, (std::vector{shown}));
 }
 
+// With the focus the list shows a focus frame and outlines its current entry, which clicks and
+// the arrow keys move; nothing ever looks chosen: the list looks exactly as with that entry
+// made current by the program, and nothing is selected.
 TEST_F(SummaryPageTest, NoEntryLooksChosenWhateverIsClickedOrPressed)
 {
     SummaryPage page(app.directory);
@@ -109,7 +112,15 @@ TEST_F(SummaryPageTest, NoEntryLooksChosenWhateverIsClickedOrPressed)
         ASSERT_TRUE(WaitFor([&] { return window->isActiveWindow(); }));
         dialog.SetFocus(kSummaryFileList);
         ASSERT_TRUE(WaitFor([&] { return list->hasFocus(); }));
-        const QImage untouched = list->viewport()->grab().toImage();
+        EXPECT_EQ(list->currentRow(), 0);
+        const auto look = [&] { return list->grab().toImage(); };
+        std::vector<QImage> current;
+        for (int row = 0; row < list->count(); ++row) {
+            list->setCurrentRow(row, QItemSelectionModel::NoUpdate);
+            current.push_back(look());
+        }
+        EXPECT_NE(current[0], current[1]) << "the current entry is not outlined";
+        list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
         // A click on the second entry, the pointer resting there, then the arrow keys.
         const QPoint second = list->visualItemRect(list->item(1)).center();
         for (const QEvent::Type type : {QEvent::MouseMove, QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
@@ -118,12 +129,40 @@ TEST_F(SummaryPageTest, NoEntryLooksChosenWhateverIsClickedOrPressed)
                               type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
             QCoreApplication::sendEvent(list->viewport(), &mouse);
         }
-        EXPECT_EQ(list->viewport()->grab().toImage(), untouched);
-        for (const int key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) {
+        EXPECT_EQ(list->currentRow(), 1);
+        EXPECT_EQ(look(), current[1]);
+        for (const auto& [key, row] : {std::pair{Qt::Key_Down, 2}, {Qt::Key_Down, 2}, {Qt::Key_Up, 1}}) {
             QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
             QCoreApplication::sendEvent(list, &press);
-            EXPECT_EQ(list->viewport()->grab().toImage(), untouched);
+            EXPECT_EQ(list->currentRow(), row);
+            EXPECT_EQ(look(), current[size_t(row)]);
         }
+        EXPECT_TRUE(list->selectedItems().isEmpty());
+        // Without the focus neither the frame nor the outline is drawn.
+        dialog.SetFocus(kNextButton);
+        ASSERT_TRUE(WaitFor([&] { return !list->hasFocus(); }));
+        EXPECT_NE(look(), current[1]);
+    });
+}
+
+// The picture and the list keep the classic frame's room above the separator, whatever the
+// window system's frame: the separator hangs from the outer edge, the template from the client's.
+TEST_F(SummaryPageTest, TemplateKeepsItsGapAboveTheSeparator)
+{
+    SummaryPage page(app.directory);
+    page.AddFile("f.tdf");
+    Show(page, [&](Dialog& dialog) {
+        const int separator = dialog.ControlRect(kSeparator).top;
+        const QWidget* window = QApplication::activeModalWidget();
+        ASSERT_NE(window, nullptr);
+        int lowest = 0;
+        for (const QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (child->isVisible() && child->geometry().bottom() + 1 <= separator)
+                lowest = std::max(lowest, child->geometry().bottom() + 1);
+        }
+        // The template is 151 units high: 245 pixels; the list ends at 244, the picture at 245.
+        EXPECT_EQ(lowest, 245);
+        EXPECT_GE(separator - lowest, 3);
     });
 }
 
@@ -138,6 +177,43 @@ TEST_F(SummaryPageTest, AnEntryTooLongForTheListShowsItsWholePathAsATooltip)
         ASSERT_NE(list, nullptr);
         EXPECT_EQ(ToolTipOfRow(*list, 0), "");
         EXPECT_EQ(ToolTipOfRow(*list, 1), deep);
+        QToolTip::hideText();
+    });
+}
+
+// A keyboard user reads the whole path too: the entry the arrow keys make current shows its
+// tooltip over itself, leaving the entries around it readable.
+TEST_F(SummaryPageTest, TheCurrentEntryShowsItsWholePathByKeyboard)
+{
+    const std::string deep = "/work/" + std::string(60, 'd') + "/f.tdf";
+    SummaryPage page(app.directory);
+    page.AddFile("f.inc");
+    page.AddFile(deep);
+    page.AddFile("g.inc");
+    Show(page, [&](Dialog& dialog) {
+        QListWidget* list = ShownList();
+        ASSERT_NE(list, nullptr);
+        list->window()->activateWindow();
+        dialog.SetFocus(kSummaryFileList);
+        ASSERT_TRUE(WaitFor([&] { return list->hasFocus(); }));
+        EXPECT_FALSE(QToolTip::isVisible());
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QCoreApplication::sendEvent(list, &down);
+        ASSERT_TRUE(WaitFor([] { return QToolTip::isVisible(); }));
+        QTextDocument text;
+        text.setHtml(QToolTip::text());
+        EXPECT_EQ(text.toPlainText().toStdString(), deep);
+        const QWidget* tip = nullptr;
+        for (const QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->inherits("QTipLabel") && widget->isVisible())
+                tip = widget;
+        }
+        ASSERT_NE(tip, nullptr);
+        const QRect entry(list->viewport()->mapToGlobal(list->visualItemRect(list->item(1)).topLeft()),
+                          list->visualItemRect(list->item(1)).size());
+        // The tooltip covers at most a few pixels of the rows beside the entry.
+        EXPECT_GE(tip->geometry().top(), entry.top() - 3);
+        EXPECT_LE(tip->geometry().bottom(), entry.bottom() + 6);
         QToolTip::hideText();
     });
 }

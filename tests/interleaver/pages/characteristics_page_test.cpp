@@ -103,6 +103,8 @@ TEST_F(CharacteristicsPageTest, FirstValueOutOfRangeIsFocusedResetAndReported)
             EXPECT_TRUE(dialog.IsRunning());
             EXPECT_EQ(dialog.FocusId(), c.box);
             EXPECT_EQ(dialog.ControlText(c.box), c.reset);
+            // Selected whole, so that the next key typed replaces the reset value.
+            EXPECT_TRUE(dialog.IsTextSelected(c.box));
             EXPECT_TRUE(messenger.posted.empty());
             // The texts and the preview follow the reset value.
             EXPECT_EQ(dialog.ControlText(kBurstText), CharacteristicsPage::BurstText(settings));

@@ -5,6 +5,7 @@
 #include "interleaver/algorithm_page.h"
 #include "interleaver/characteristics_page.h"
 #include "interleaver/memory_page.h"
+#include "platform/dialog_template.h"
 #include "tests/host/pages/page_test_support.h"
 
 #include <QAbstractButton>
@@ -19,6 +20,7 @@
 #include <QTextLayout>
 
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -65,13 +67,42 @@ std::vector<std::string> ClippedTexts()
             const bool radio = qobject_cast<QRadioButton*>(button) != nullptr;
             const QRect room = button->style()->subElementRect(
                 radio ? QStyle::SE_RadioButtonContents : QStyle::SE_PushButtonContents, &option, button);
-            report(button->text(), button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).width(),
-                   room.width());
+            const QSize text = button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
+            report(button->text(), text.width(), room.width());
+            // Nor is its text cut at top or bottom, nor a radio button's indicator circle.
+            report(button->text() + " (height)", text.height(), radio ? button->height() : room.height() + 2);
+            if (radio) {
+                const QRect indicator = button->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, button);
+                report(button->text() + " (indicator)", std::max(indicator.bottom() + 1, button->height() - indicator.top()),
+                       button->height());
+            }
         } else if (auto* box = qobject_cast<QGroupBox*>(widget)) {
             report(box->title(), box->fontMetrics().horizontalAdvance(box->title()), box->width());
         }
     }
     return clipped;
+}
+
+// The radio buttons of the shown page whose texts are not on the line of the others that share
+// their template row (the same top), each with how far off they are.
+std::vector<std::string> RadioRowsOffLine()
+{
+    std::vector<std::string> off;
+    QWidget* window = QApplication::activeModalWidget();
+    if (window == nullptr)
+        return {"no page shown"};
+    std::map<int, int> lineOfRow;
+    for (QRadioButton* radio : window->findChildren<QRadioButton*>()) {
+        QStyleOptionButton option;
+        option.initFrom(radio);
+        option.text = radio->text();
+        const QRect text = radio->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, radio);
+        const int line = radio->y() + text.center().y();
+        const auto [row, first] = lineOfRow.emplace(radio->y(), line);
+        if (!first && row->second != line)
+            off.push_back(radio->text().toStdString() + ": " + std::to_string(line - row->second) + " px off");
+    }
+    return off;
 }
 
 InterleaverSettings Extreme(int convolutional, int interleaver, int internal, int low)
@@ -94,6 +125,28 @@ InterleaverSettings Extreme(int convolutional, int interleaver, int internal, in
 
 using PageTextFit = PageFixture;
 
+// The dialog font is the 8-point font at the screen's logical resolution, and the dialog units
+// grow with it: 6 and 13 pixels at 96 DPI.
+TEST_F(PageTextFit, TheDialogFontFollowsTheScreensResolution)
+{
+    AlgorithmPage algorithm(settings, symbol);
+    Show(algorithm, [&](Dialog&) {
+        QWidget* window = QApplication::activeModalWidget();
+        ASSERT_NE(window, nullptr);
+        const int dpi = qRound(window->screen()->logicalDotsPerInchY());
+        EXPECT_EQ(window->font().pixelSize(), (8 * dpi + 36) / 72);
+        const DialogBaseUnits units = GetDialogBaseUnits();
+        if (dpi == 96) {
+            EXPECT_EQ(units, (DialogBaseUnits{6, 13}));
+        }
+        // Within a pixel of the classic units grown with the resolution.
+        EXPECT_NEAR(units.x, 6.0 * dpi / 96, 1.0);
+        EXPECT_NEAR(units.y, 13.0 * dpi / 96, 1.0);
+        // The page is the template's 222 units wide beside the preview.
+        EXPECT_EQ(window->width(), DialogUnitsToPixelsX(222) + symbol.panelWidth());
+    });
+}
+
 TEST_F(PageTextFit, EveryTextOfEveryPageIsVisibleWhole)
 {
     for (int convolutional : {0, 1})
@@ -108,7 +161,10 @@ TEST_F(PageTextFit, EveryTextOfEveryPageIsVisibleWhole)
                     CharacteristicsPage characteristics(settings, symbol);
                     Show(characteristics, [](Dialog&) { EXPECT_EQ(ClippedTexts(), std::vector<std::string>{}); });
                     MemoryPage memory(settings, symbol);
-                    Show(memory, [](Dialog&) { EXPECT_EQ(ClippedTexts(), std::vector<std::string>{}); });
+                    Show(memory, [](Dialog&) {
+                        EXPECT_EQ(ClippedTexts(), std::vector<std::string>{});
+                        EXPECT_EQ(RadioRowsOffLine(), std::vector<std::string>{});
+                    });
                 }
     SummaryPage summary("/work/");
     summary.AddFile("f.vhd");

@@ -1,0 +1,54 @@
+#include "qt_backend/list_box.h"
+
+#include "qt_backend/list_box_delegate.h"
+
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <QToolTip>
+
+QtListBox::QtListBox(QWidget* parent) : QListWidget(parent), delegate_(new QtListBoxDelegate(this))
+{
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setItemDelegate(delegate_);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTextElideMode(Qt::ElideMiddle);
+    connect(this, &QListWidget::currentRowChanged, this, [this] {
+        if (hasFocus())
+            ShowCurrentWholeText();
+    });
+}
+
+void QtListBox::paintEvent(QPaintEvent* event)
+{
+    QListWidget::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QPainter painter(viewport());
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = viewport()->rect();
+    option.backgroundColor = palette().color(QPalette::Base);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+}
+
+void QtListBox::focusInEvent(QFocusEvent* event)
+{
+    QListWidget::focusInEvent(event);
+    viewport()->update();
+    ShowCurrentWholeText();
+}
+
+void QtListBox::focusOutEvent(QFocusEvent* event)
+{
+    QListWidget::focusOutEvent(event);
+    viewport()->update();
+    QToolTip::hideText();
+}
+
+void QtListBox::ShowCurrentWholeText()
+{
+    scrollTo(currentIndex());
+    delegate_->ShowWholeText(*this, currentIndex());
+}
