@@ -2,7 +2,14 @@
 
 #include "tests/host/pages/page_test_support.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QKeyEvent>
+#include <QWidget>
+
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -79,3 +86,81 @@ TEST_F(MemoryPageTest, ClicksWriteTheFlagsAndChangeTextsAndPins)
 }
 
 } // namespace
+
+namespace {
+
+// Lets the GUI process events, at most two seconds, until done() holds.
+bool WaitFor(const std::function<bool()>& done)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+void PressKey(int key)
+{
+    QWidget* target = QApplication::activeModalWidget()->focusWidget();
+    ASSERT_NE(target, nullptr);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &release);
+}
+
+} // namespace
+
+// "External" stands beside "Internal", yet Down goes to it: the arrows follow the group's order,
+// round from the last button to the first, and choose the button they reach.
+TEST_F(MemoryPageTest, ArrowsGoThroughTheRadioGroupInItsOrder)
+{
+    MemoryPage page(settings, symbol);
+    Show(page, [&](Dialog& dialog) {
+        QApplication::activeModalWidget()->activateWindow();
+        dialog.SetFocus(kInternal);
+        ASSERT_TRUE(WaitFor([&] { return dialog.FocusId() == kInternal; }));
+        const struct {
+            int key, focus, external;
+        } steps[] = {{Qt::Key_Down, kExternal, 1}, {Qt::Key_Down, kInternal, 0}, {Qt::Key_Up, kExternal, 1},
+                     {Qt::Key_Left, kInternal, 0}};
+        for (const auto& step : steps) {
+            PressKey(step.key);
+            EXPECT_EQ(dialog.FocusId(), step.focus);
+            EXPECT_EQ(dialog.IsChecked(kExternal), step.external == 1);
+            EXPECT_EQ(settings.EXTERNAL_DPRAM, step.external);
+        }
+    });
+}
+
+// The latency and resource texts are tab stops: with the focus they look different (a caret and a
+// focus frame), and a screen reader knows them by short names, the paragraphs as descriptions.
+TEST_F(MemoryPageTest, ReadOnlyTextsShowTheFocusAndAreNamedShortly)
+{
+    MemoryPage page(settings, symbol);
+    Show(page, [&](Dialog& dialog) {
+        QWidget* window = QApplication::activeModalWidget();
+        window->activateWindow();
+        ASSERT_TRUE(WaitFor([&] { return window->isActiveWindow(); }));
+        for (const int text : {kLatency, kResources}) {
+            dialog.SetFocus(kInternal);
+            ASSERT_TRUE(WaitFor([&] { return dialog.FocusId() == kInternal; }));
+            dialog.SetFocus(text);
+            ASSERT_TRUE(WaitFor([&] { return dialog.FocusId() == text; }));
+            QWidget* widget = window->focusWidget();
+            ASSERT_TRUE(widget != nullptr && widget->hasFocus());
+            const QImage focused = widget->grab().toImage();
+            dialog.SetFocus(kInternal);
+            ASSERT_TRUE(WaitFor([&] { return dialog.FocusId() == kInternal; }));
+            EXPECT_NE(widget->grab().toImage(), focused) << text;
+        }
+        EXPECT_EQ(dialog.AccessibleName(kLatency), "Latency");
+        EXPECT_EQ(dialog.AccessibleDescription(kLatency), kStream);
+        EXPECT_EQ(dialog.AccessibleName(kResources), "Memory");
+        EXPECT_EQ(dialog.AccessibleDescription(kResources), MemoryPage::ResourceText(settings));
+        // The paragraphs follow the settings.
+        dialog.Click(kExternal);
+        EXPECT_EQ(dialog.AccessibleDescription(kResources), MemoryPage::ResourceText(settings));
+        EXPECT_EQ(dialog.AccessibleName(kResources), "Memory");
+    });
+}
