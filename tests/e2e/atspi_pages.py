@@ -59,6 +59,16 @@ def on_description_change(event):
 
 pyatspi.Registry.registerEventListener(on_description_change, "object:property-change:accessible-description")
 
+# The texts that announced a change of their text (a screen reader speaks a live text's new text).
+text_changes = []
+
+
+def on_text_change(event):
+    text_changes.append(event.source.name)
+
+
+pyatspi.Registry.registerEventListener(on_text_change, "object:text-changed")
+
 
 # --- the accessible tree ----------------------------------------------------------------------
 
@@ -111,6 +121,28 @@ def controls(dialog, wanted_role):
 
 def names(dialog, wanted_role):
     return [child.name for child in controls(dialog, wanted_role)]
+
+
+def relation_targets(accessible, relation):
+    """The names of the objects accessible has the relation to."""
+    targets = []
+    for entry in accessible.getRelationSet():
+        if entry.getRelationType() == relation:
+            targets.extend(entry.getTarget(index).name.strip() for index in range(entry.getNTargets()))
+    return targets
+
+
+def labels_and_boxes(dialog):
+    """Each value box with the labels it is labelled by, and each label with the boxes it labels."""
+    boxes = [(box.name, relation_targets(box, pyatspi.RELATION_LABELLED_BY))
+             for box in controls(dialog, "combo box") + controls(dialog, "list")]
+    labels = [(label.name.strip(), relation_targets(label, pyatspi.RELATION_LABEL_FOR)) for label in controls(dialog, "label")
+              if relation_targets(label, pyatspi.RELATION_LABEL_FOR)]
+    return boxes, labels
+
+
+def buttons(dialog):
+    return sorted(names(dialog, "push button"))
 
 
 def preview(dialog):
@@ -204,6 +236,8 @@ try:
            ("Interleaver at the transmitter site", "Direction"),
            ("De-Interleaver at the receiver site", "Direction")])
     check("page 1 preview", preview(dialog), CONVOLUTIONAL_12_17)
+    check("page 1 window names its step", dialog.description, "Step 1 of 4: Algorithm and direction")
+    check("page 1 buttons named without arrows", buttons(dialog), ["Back", "Cancel", "Finish", "Next"])
     keys(1, "Return")
 
     # Page 2, convolutional: each value box is named by the label before it.
@@ -217,10 +251,19 @@ try:
           [("Convolutional interleaver structure",
             "I branches between an input and an output commutator, with delays of 0, J, 2J up to "
             "(I-1)J symbols; din enters at the left, dout leaves at the right.")])
-    # Read-only texts are named by what they show: the labels of I and J and the burst text.
-    check("page 2 read-only texts named by their text",
-          [(text.name == text_of(text), bool(text.name)) for text in controls(dialog, "text")],
-          [(True, True)] * 3)
+    check("page 2 window names its step", dialog.description, "Step 2 of 4: Characteristics")
+    # The labels of I and J are labels, like the other static texts, each tied to its box both ways.
+    check("page 2 labels", [name.strip() for name in names(dialog, "label")],
+          ["Number of branches (I)", "Unit delay element (J)", "Symbol Width", "Codeword length",
+           "Estimated burst error length"])
+    boxes = ["Number of branches (I)", "Unit delay element (J)"] + VALUE_BOX_NAMES_AFTER_I_AND_J
+    check("page 2 boxes labelled by their labels and labels for their boxes", labels_and_boxes(dialog),
+          ([(name, [name]) for name in boxes], [(name, [name]) for name in boxes]))
+    # The burst text, no tab stop, is in the tree with a short name, its paragraph as description.
+    burst = controls(dialog, "text")
+    check("page 2 burst text in the tree", [(text.name, text.description == text_of(text),
+                                             "spread accross 11 codewords" in text_of(text)) for text in burst],
+          [("Burst spread", True, True)])
     keys(2, "alt+b")
 
     # Page 1 again: block interleaving by the arrow key; the preview follows.
@@ -237,14 +280,18 @@ try:
           ["Number of rows (I)", "Number of columns (J)"] + VALUE_BOX_NAMES_AFTER_I_AND_J)
     check("page 2 picture, block", [picture.name for picture in controls(dialog, "image")],
           ["Block interleaver structure", "Symbol preview"])
-    # A typed value: the preview's description and the burst text's name follow at once.
-    burst_before = [text.name for text in controls(dialog, "text")][-1]
+    # A typed value: the preview's description and the burst text follow at once, and the burst
+    # text announces its change.
+    burst_before = controls(dialog, "text")[-1].description
+    del text_changes[:]
     keys(2, "ctrl+a", "5")
     check("page 2 preview after typing I = 5", poll(lambda: preview(page(2)), BLOCK_5_17), BLOCK_5_17)
     check("page 2 new preview announced", poll(lambda: ("Symbol preview", BLOCK_5_17) in announced, True), True)
     burst = controls(page(2), "text")[-1]
-    check("page 2 burst text renamed with its text", (burst.name == text_of(burst), burst.name != burst_before),
-          (True, True))
+    check("page 2 burst text described by its new text",
+          (burst.name, burst.description == text_of(burst), burst.description != burst_before),
+          ("Burst spread", True, True))
+    check("page 2 burst text announced its change", poll(lambda: "Burst spread" in text_changes, True), True)
     # Tab visits the value boxes and buttons, never the label edits of I and J.
     visited = []
     for _ in range(10):
@@ -263,15 +310,21 @@ try:
     show(3, dialog)
     check("page 3 radio buttons", [(radio.name, radio.description) for radio in controls(dialog, "radio button")],
           [("Internal", "Memory Implementation"), ("External", "Memory Implementation")])
-    latency = controls(dialog, "text")[0]
-    latency_before = latency.name
-    check("page 3 latency text named by its text", latency.name, text_of(latency))
-    keys(3, "Right")
+    check("page 3 window names its step", dialog.description, "Step 3 of 4: Memory implementation")
+    check("page 3 texts by short names, described by their paragraphs",
+          [(text.name, text.description == text_of(text)) for text in controls(dialog, "text")],
+          [("Latency", True), ("Memory", True)])
+    latency_before = controls(dialog, "text")[0].description
+    del text_changes[:]
+    # Down goes to "External", which stands beside "Internal": the arrows follow the group.
+    keys(3, "Down")
     check("page 3 preview after choosing external memory", poll(lambda: preview(page(3)), BLOCK_5_17_EXTERNAL),
           BLOCK_5_17_EXTERNAL)
     latency = controls(page(3), "text")[0]
-    check("page 3 latency text renamed with its text", (latency.name == text_of(latency), latency.name != latency_before),
-          (True, True))
+    check("page 3 latency text described by its new text",
+          (latency.name, latency.description == text_of(latency), latency.description != latency_before),
+          ("Latency", True, True))
+    check("page 3 latency text announced its change", poll(lambda: "Latency" in text_changes, True), True)
     keys(3, "Return")
 
     # Page 4: the picture and the list of files.
@@ -281,6 +334,11 @@ try:
           [("Wizard picture", "A wizard's hat and a magic wand above three block symbols.")])
     check("summary list named by its label", names(dialog, "list"),
           ["The Tarnwick Plug-In Manager will create the following files:"])
+    check("summary label for its list",
+          [relation_targets(label, pyatspi.RELATION_LABEL_FOR) for label in controls(dialog, "label")
+           if label.name.startswith("The Tarnwick")],
+          [["The Tarnwick Plug-In Manager will create the following files:"]])
+    check("summary window names its step", dialog.description, "Step 4 of 4: Summary")
     keys(4, "alt+f")
     check("wizard finished", host.wait(timeout=20), 0)
 except SystemExit as failure:
