@@ -9,10 +9,8 @@
 
 namespace {
 
-// Where the toolkit puts a tooltip relative to the point it is given, and the room between the
-// tooltip's edge and its text: taken off, the tooltip's text lies on the entry's.
+// Where the toolkit puts a tooltip relative to the point it is given.
 const QPoint kTipOffset(2, 16);
-constexpr int kTipMargin = 3;
 
 } // namespace
 
@@ -28,11 +26,11 @@ bool QtListBoxDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view, co
 {
     if (event == nullptr || view == nullptr || event->type() != QEvent::ToolTip)
         return QStyledItemDelegate::helpEvent(event, view, option, index);
-    ShowWholeText(*view, index);
+    ShowWholeText(*view, index, view->visualRect(index));
     return true;
 }
 
-bool QtListBoxDelegate::ShowWholeText(QAbstractItemView& view, const QModelIndex& index) const
+bool QtListBoxDelegate::ShowWholeText(QAbstractItemView& view, const QModelIndex& index, const QRect& hoverArea) const
 {
     if (!index.isValid()) {
         QToolTip::hideText();
@@ -53,10 +51,10 @@ bool QtListBoxDelegate::ShowWholeText(QAbstractItemView& view, const QModelIndex
         QToolTip::hideText();
         return false;
     }
-    // The text as it is, on one line, whatever characters it holds, laid over the entry so that
-    // it hides neither the entries before nor those after it.
+    // The text as it is, on one line, whatever characters it holds, just below the list at its
+    // left edge: it hides no entry, and never lies under the pointer, which would close it.
     const QString tip = QStringLiteral("<p style='white-space:pre'>%1</p>").arg(item.text.toHtmlEscaped());
-    const QPoint at = view.viewport()->mapToGlobal(QPoint(text.left() + margin, item.rect.top()));
-    QToolTip::showText(at - kTipOffset - QPoint(kTipMargin, kTipMargin), tip, view.viewport(), item.rect);
+    const QPoint at = view.mapToGlobal(QPoint(0, view.height()));
+    QToolTip::showText(at - kTipOffset, tip, view.viewport(), hoverArea);
     return true;
 }

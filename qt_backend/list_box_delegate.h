@@ -5,7 +5,7 @@
 // Draws the entries of a list box that allows no selection as plain lines: no entry is ever
 // highlighted, neither the current one nor the one under the pointer, as none of them can be
 // chosen; the current one is outlined while the list has the focus. An entry cut short to fit its
-// line shows its whole text as a tooltip laid over the entry itself.
+// line shows its whole text as a tooltip just below the list, covering none of the entries.
 class QtListBoxDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -14,7 +14,8 @@ public:
     bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
                    const QModelIndex& index) override;
 
-    // Shows the entry's whole text over the entry when the list cuts it short, else hides any
-    // tooltip. True when a tooltip is shown.
-    bool ShowWholeText(QAbstractItemView& view, const QModelIndex& index) const;
+    // Shows the entry's whole text below the list when the list cuts it short, else hides any
+    // tooltip; a tooltip with a hover area (viewport coordinates) goes once the pointer leaves it.
+    // True when a tooltip is shown.
+    bool ShowWholeText(QAbstractItemView& view, const QModelIndex& index, const QRect& hoverArea = QRect()) const;
 };

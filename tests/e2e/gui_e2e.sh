@@ -187,12 +187,15 @@ if wait_window "[page 2 of 4]"; then
   fi
   check "message box closed" no_window "f - ZORVEX - 1.00"
   check "the page stays" has_window "[page 2 of 4]"
-  wait_window "[page 2 of 4]" && shot range-check-reset && keys alt+f
+  wait_window "[page 2 of 4]" && shot range-check-reset
+  # The reset text is selected: the digit typed next replaces it (25 would be taken otherwise).
+  xdotool type --delay 60 "5"
+  keys alt+f
 fi
 wait_end
 check "finished after the correction" test "$status" = 0
 check "the message was shown" grep -q "f - ZORVEX - 1.00: Valid I : 2 - 40" "$case_dir/host.txt"
-check "I reset to 2" grep -q 'PRIVATE: CHARACTERISTIC_I NUMERIC "2"' "$case_dir/f.cnx"
+check "the typed 5 replaced the reset 2" grep -q 'PRIVATE: CHARACTERISTIC_I NUMERIC "5"' "$case_dir/f.cnx"
 check "two page exits (the refused one posts nothing)" test "$(corners)" = 2
 
 # --- F1 opens the user guide; without the guide nothing happens -------------------------------
@@ -309,7 +312,8 @@ check "finished" test "$status" = 0
 check "I taken from the list" grep -q 'PRIVATE: CHARACTERISTIC_I NUMERIC "14"' "$case_dir/f.cnx"
 check "J kept" grep -q 'PRIVATE: CHARACTERISTIC_J NUMERIC "17"' "$case_dir/f.cnx"
 
-# --- The summary list: nothing looks chosen, long paths show whole as tooltips -----------------
+# --- The summary list: nothing looks chosen, the current entry is outlined, long paths show whole
+# --- as tooltips, by keyboard too --------------------------------------------------------------
 scenario=summary-list
 long_dir="$root/$scenario/a-design-folder-whose-name-is-longer-than-the-summary-list-is-wide"
 mkdir -p "$long_dir"
@@ -322,9 +326,14 @@ if wait_window "[page 4 of 4] -- Summary"; then
   xdotool mousemove 0 0
   sleep 0.4
   shot summary-untouched
-  # A click on the second entry, the arrow keys, the pointer taken away again.
+  # A click on the second entry, the arrow keys, the pointer taken away again; the arrows bring the
+  # outline back to the first entry, and the list looks as it did.
   xdotool mousemove --window "$window" 250 150 click 1
   keys Down Down Up
+  sleep 1
+  shot summary-outline-moved
+  window="" shot summary-keyboard-tooltip   # the current entry's whole path, below the list
+  keys Up Up
   xdotool mousemove 0 0
   sleep 0.4
   shot summary-clicked
@@ -333,6 +342,9 @@ if wait_window "[page 4 of 4] -- Summary"; then
   done
   check "no entry highlighted by clicks or arrows" \
     test "$(compare -metric AE "$case_dir/summary-untouched-list.png" "$case_dir/summary-clicked-list.png" null: 2>&1)" = 0
+  convert "$shots/summary-outline-moved.png" -crop "$list_area" +repage "$case_dir/summary-outline-moved-list.png"
+  check "the current entry is outlined and the outline follows the arrows" \
+    test "$(compare -metric AE "$case_dir/summary-untouched-list.png" "$case_dir/summary-outline-moved-list.png" null: 2>&1)" != 0
   xdotool mousemove --window "$window" 300 136
   sleep 1.5
   window="" shot summary-tooltip

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The pages at device pixel ratios 1, 1.5 and 2 (QT_SCALE_FACTOR) in a real X server (Xvfb): a
-# screenshot of each page, and in the preview of page 2 the shadow is a checker of device pixels,
-# exactly half grey, and the symbol's one-unit outline is round(scale) device pixels wide along its
-# whole top edge. Usage: scale_e2e.sh <build dir> [screenshot dir]
+# The pages at device pixel ratios 1, 1.5 and 2 (QT_SCALE_FACTOR) and at font resolutions of 120 and
+# 144 DPI in a real X server (Xvfb): a screenshot of each page; every page placed with its
+# lower-right corner at the -x/-y device pixel and that corner reported to the host, at every scale;
+# and in the preview of page 2 the shadow is a checker of device pixels, exactly half grey, and the
+# symbol's one-unit outline is round(scale) device pixels wide along its whole top edge.
+# Usage: scale_e2e.sh <build dir> [screenshot dir]
 set -uo pipefail
 
 build=$(cd "$1" && pwd)
@@ -19,7 +21,7 @@ prefix="$root/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: install"; exit 1; }
 
 failed=0
-fail() { echo "FAIL [scale $scale] $*"; failed=$((failed + 1)); }
+fail() { echo "FAIL [$name] $*"; failed=$((failed + 1)); }
 
 # Waits for a window whose title contains $1 (taken literally) and gives it the focus.
 window=""
@@ -100,19 +102,31 @@ if problems:
 ' "$2"
 }
 
-for scale in 1 1.5 2; do
-  case_dir="$root/scale-$scale"
+# The corner every page is placed at, in device pixels, and reported at.
+corner_x=1500
+corner_y=1100
+for setting in 1 1.5 2 dpi-120 dpi-144; do
+  case $setting in
+    dpi-*) scale=1; environment=(QT_FONT_DPI=${setting#dpi-} QT_SCALE_FACTOR_ROUNDING_POLICY=Floor) ;;
+    *) scale=$setting; environment=(QT_SCALE_FACTOR=$scale) ;;
+  esac
+  name=$setting
+  case $setting in dpi-*) ;; *) name=scale-$setting ;; esac
+  case_dir="$root/$name"
   mkdir -p "$case_dir/work"
-  (cd "$case_dir/work" && QT_SCALE_FACTOR=$scale "$prefix/bin/tarnwick" -n -symbol "$case_dir/filter.vhd" \
-     > "$case_dir/host.txt" 2>&1) &
+  (cd "$case_dir/work" && env "${environment[@]}" "$prefix/bin/tarnwick" -n -symbol -x$corner_x -y$corner_y \
+     "$case_dir/filter.vhd" > "$case_dir/host.txt" 2>&1) &
   wizard_pid=$!
   page=1
   for title in "[page 1 of 4]" "[page 2 of 4]" "[page 3 of 4]" "[page 4 of 4] -- Summary"; do
     wait_window "$title" || break
-    import -window "$window" "$shots/scale-$scale-page$page.png" 2>/dev/null || fail "no screenshot of page $page"
+    import -window "$window" "$shots/$name-page$page.png" 2>/dev/null || fail "no screenshot of page $page"
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    [ "$((X + WIDTH)),$((Y + HEIGHT))" = "$corner_x,$corner_y" ] ||
+      fail "page $page has its lower-right corner at ($((X + WIDTH)),$((Y + HEIGHT))), not ($corner_x,$corner_y)"
     if [ "$page" = 2 ]; then
-      if report=$(check_preview "$shots/scale-$scale-page2.png" "$scale" 2>&1); then
-        echo "scale $scale: $report"
+      if report=$(check_preview "$shots/$name-page2.png" "$scale" 2>&1); then
+        echo "$name: $report"
       else
         fail "$report"
       fi
@@ -124,6 +138,8 @@ for scale in 1 1.5 2; do
   for _ in $(seq 100); do kill -0 "$wizard_pid" 2>/dev/null || break; sleep 0.1; done
   kill "$wizard_pid" 2>/dev/null
   wizard_pid=""
+  reported=$(grep -c "page exit: corner at ($corner_x, $corner_y)" "$case_dir/host.txt")
+  [ "$reported" = 4 ] || fail "$reported of 4 page exits reported at ($corner_x, $corner_y): $(grep 'page exit' "$case_dir/host.txt" | tr '\n' ' ')"
 done
 
 if [ "$failed" -gt 0 ]; then

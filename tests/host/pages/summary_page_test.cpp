@@ -182,7 +182,7 @@ TEST_F(SummaryPageTest, AnEntryTooLongForTheListShowsItsWholePathAsATooltip)
 }
 
 // A keyboard user reads the whole path too: the entry the arrow keys make current shows its
-// tooltip over itself, leaving the entries around it readable.
+// tooltip, below the list, leaving every entry readable.
 TEST_F(SummaryPageTest, TheCurrentEntryShowsItsWholePathByKeyboard)
 {
     const std::string deep = "/work/" + std::string(60, 'd') + "/f.tdf";
@@ -209,11 +209,7 @@ TEST_F(SummaryPageTest, TheCurrentEntryShowsItsWholePathByKeyboard)
                 tip = widget;
         }
         ASSERT_NE(tip, nullptr);
-        const QRect entry(list->viewport()->mapToGlobal(list->visualItemRect(list->item(1)).topLeft()),
-                          list->visualItemRect(list->item(1)).size());
-        // The tooltip covers at most a few pixels of the rows beside the entry.
-        EXPECT_GE(tip->geometry().top(), entry.top() - 3);
-        EXPECT_LE(tip->geometry().bottom(), entry.bottom() + 6);
+        EXPECT_GE(tip->geometry().top(), list->mapToGlobal(QPoint(0, list->height())).y());
         QToolTip::hideText();
     });
 }
