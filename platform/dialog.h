@@ -138,5 +138,5 @@ private:
     std::unique_ptr<DialogImpl> impl_;
 };
 
-// The primary screen's rectangle; empty when no display can be had.
+// The primary screen's rectangle in device pixels; empty when no display can be had.
 Rect DesktopRect();

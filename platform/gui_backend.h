@@ -23,7 +23,7 @@ public:
     // The window-system side of a dialog; needs the application.
     virtual std::unique_ptr<DialogImpl> CreateDialog(const DialogTemplate& dialogTemplate,
                                                      DialogHandler& handler) = 0;
-    // The primary screen's rectangle; needs the application.
+    // The primary screen's rectangle in device pixels; needs the application.
     virtual Rect DesktopRect() = 0;
     // A modal message box with an OK button and no owner window; returns once it is closed.
     // Needs the application.
