@@ -1,5 +1,6 @@
 #include "platform/gui_application.h"
 
+#include "platform/dialog_template.h"
 #include "platform/display_check.h"
 #include "platform/gui_backend.h"
 
@@ -18,5 +19,8 @@ bool EnsureGuiApplication()
     const char* platform = system == WindowSystem::X11 ? "xcb" : system == WindowSystem::Wayland ? "wayland" : "";
     GuiBackend* backend = FindGuiBackend();
     started = backend != nullptr && backend->EnsureApplication(platform);
+    // The button row and the other lengths the pages fix in pixels grow with the same font.
+    if (started)
+        SetDialogBaseUnits(backend->BaseUnits());
     return started;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/device_context.h"
+#include "platform/dialog_template.h"
 
 #include <memory>
 #include <string>
@@ -23,6 +24,10 @@ public:
     // The window-system side of a dialog; needs the application.
     virtual std::unique_ptr<DialogImpl> CreateDialog(const DialogTemplate& dialogTemplate,
                                                      DialogHandler& handler) = 0;
+    // The base units of the dialog font the application draws with; needs the application. The
+    // backend, a library of its own, has its own copy of the process-wide base units, so the
+    // caller sets its copy from these.
+    virtual DialogBaseUnits BaseUnits() = 0;
     // The primary screen's rectangle in device pixels; needs the application.
     virtual Rect DesktopRect() = 0;
     // A modal message box with an OK button and no owner window; returns once it is closed.

@@ -109,6 +109,11 @@ std::unique_ptr<DialogImpl> QtGuiBackend::CreateDialog(const DialogTemplate& dia
     return std::make_unique<QtDialogImpl>(dialogTemplate, handler);
 }
 
+DialogBaseUnits QtGuiBackend::BaseUnits()
+{
+    return GetDialogBaseUnits();
+}
+
 Rect QtGuiBackend::DesktopRect()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();

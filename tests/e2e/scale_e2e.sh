@@ -105,10 +105,41 @@ if problems:
 # The corner every page is placed at, in device pixels, and reported at.
 corner_x=1500
 corner_y=1100
+# The button row grows with the dialog font: on the summary page, the separator's distance from the
+# window's bottom edge, 43 pixels at 96 DPI, grown by the scale and the font's resolution.
+check_button_row() { # check_button_row <png> <growth>
+  convert "$1" ppm:- | python3 -c '
+import sys
+growth = float(sys.argv[1])
+data = sys.stdin.buffer.read()
+fields, at = [], 0
+while len(fields) < 4:
+    while data[at:at + 1].isspace():
+        at += 1
+    end = at
+    while not data[end:end + 1].isspace():
+        end += 1
+    fields.append(data[at:end])
+    at = end
+pixels = data[at + 1:]
+width, height = int(fields[1]), int(fields[2])
+x = width - int(15 * growth)
+black = [y for y in range(height) if pixels[3 * (y * width + x):3 * (y * width + x) + 3] == bytes(3)]
+if not black:
+    sys.exit("no separator found")
+distance, expected = height - min(black), 43 * growth
+print("separator %d pixels above the bottom edge (%.1f expected)" % (distance, expected))
+if abs(distance - expected) > 3:
+    sys.exit("the button row does not grow with the font: separator %d pixels above the bottom, not %.1f"
+             % (distance, expected))
+' "$2"
+}
+
 for setting in 1 1.5 2 dpi-120 dpi-144; do
   case $setting in
-    dpi-*) scale=1; environment=(QT_FONT_DPI=${setting#dpi-} QT_SCALE_FACTOR_ROUNDING_POLICY=Floor) ;;
-    *) scale=$setting; environment=(QT_SCALE_FACTOR=$scale) ;;
+    dpi-*) scale=1; growth=$(python3 -c "print(${setting#dpi-} / 96)")
+           environment=(QT_FONT_DPI=${setting#dpi-} QT_SCALE_FACTOR_ROUNDING_POLICY=Floor) ;;
+    *) scale=$setting; growth=$scale; environment=(QT_SCALE_FACTOR=$scale) ;;
   esac
   name=$setting
   case $setting in dpi-*) ;; *) name=scale-$setting ;; esac
@@ -124,6 +155,13 @@ for setting in 1 1.5 2 dpi-120 dpi-144; do
     eval "$(xdotool getwindowgeometry --shell "$window")"
     [ "$((X + WIDTH)),$((Y + HEIGHT))" = "$corner_x,$corner_y" ] ||
       fail "page $page has its lower-right corner at ($((X + WIDTH)),$((Y + HEIGHT))), not ($corner_x,$corner_y)"
+    if [ "$page" = 4 ]; then
+      if report=$(check_button_row "$shots/$name-page4.png" "$growth" 2>&1); then
+        echo "$name: $report"
+      else
+        fail "$report"
+      fi
+    fi
     if [ "$page" = 2 ]; then
       if report=$(check_preview "$shots/$name-page2.png" "$scale" 2>&1); then
         echo "$name: $report"
