@@ -33,6 +33,12 @@ install(FILES ${ZORVEX_PACKAGE_STAGE}/bin/zorvex ${ZORVEX_PACKAGE_STAGE}/bin/tar
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${ZORVEX_PACKAGE_STAGE}/changelog.gz
         ${ZORVEX_PACKAGE_STAGE}/doc/zorvex_guide.pdf
         DESTINATION share/doc/zorvex COMPONENT debian EXCLUDE_FROM_ALL)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/lintian-overrides RENAME zorvex
+        DESTINATION share/lintian/overrides COMPONENT debian EXCLUDE_FROM_ALL)
+
+# Declared after every folder's install rules, so that it finds their programs and libraries.
+install(CODE "set(ZORVEX_OBJCOPY [[${CMAKE_OBJCOPY}]])")
+install(SCRIPT ${CMAKE_CURRENT_LIST_DIR}/remove_comment_sections.cmake)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zorvex)

@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev libgl-dev libfreetype-dev libfontconfig-dev libxcb1-dev fonts-liberation2
   nlohmann-json3-dev
-  pandoc file dpkg-dev lintian
+  pandoc file dpkg-dev lintian devscripts bash-completion
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xdotool imagemagick x11-utils

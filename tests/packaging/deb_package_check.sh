@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package of BUILD_DIR, unpacks it into a scratch root and checks it as a user
 # gets it: its files and their places, its Depends, the packaged wizard and tarnwick run from that
-# root (directly and through the /usr/bin links), the backend library they load, and lintian's
-# verdict where lintian is installed. Exits 77 (skipped) where dpkg-deb is missing.
+# root (directly and through the /usr/bin links), the backend library they load, the version they
+# print, the bash completion, every ELF file's hardening (hardening-check) and lintian's verdict,
+# pedantic and informational tags included. Exits 77 (skipped) where dpkg-deb is missing.
 #
 # usage: deb_package_check.sh BUILD_DIR VERSION REFERENCE_WIZARD CPACK
 set -uo pipefail
@@ -31,6 +32,7 @@ fail() {
 arch=$(dpkg --print-architecture)
 deb_name="zorvex_${version}_${arch}.deb"
 # The package and CPack's staging go to the scratch folder, not into the build folder.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(date -d "$(sed -n 's/^ -- .*>  //p' "$build/packaging/changelog")" +%s)}
 if ! "$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work/cpack" >"$work/cpack.log" 2>&1; then
   cat "$work/cpack.log"
   echo "FAIL: cpack -G DEB"
@@ -41,6 +43,15 @@ if [ ! -f "$deb" ]; then
   echo "FAIL: cpack wrote no $deb_name; it wrote:"
   ls "$work/cpack"
   exit 1
+fi
+# Made again from the same build, the package has the same bytes: nothing in it depends on when it
+# was made, the stripping included. Its archives' times are SOURCE_DATE_EPOCH's, as for every
+# reproducible build (set below for both, to the changelog's date, where the caller sets none).
+if "$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work/cpack-again" >"$work/cpack-again.log" 2>&1; then
+  cmp -s "$deb" "$work/cpack-again/$deb_name" || fail "a second cpack wrote other bytes than the first"
+else
+  cat "$work/cpack-again.log"
+  fail "the second cpack -G DEB failed"
 fi
 root="$work/root"
 dpkg-deb -x "$deb" "$root" || { echo "FAIL: dpkg-deb -x"; exit 1; }
@@ -66,12 +77,21 @@ while IFS= read -r path; do
   case "$path" in
     ./usr/lib/zorvex/* | ./usr/bin/zorvex | ./usr/bin/tarnwick | ./usr/share/man/man1/*.1.gz | \
       ./usr/share/zorvex/tarnwick-report.schema.json | ./usr/share/zorvex/hdl/* | \
-      ./usr/share/doc/zorvex/copyright | ./usr/share/doc/zorvex/changelog.gz) ;;
+      ./usr/share/bash-completion/completions/tarnwick | \
+      ./usr/share/doc/zorvex/copyright | ./usr/share/doc/zorvex/changelog.gz | \
+      ./usr/share/lintian/overrides/zorvex) ;;
     ./usr/share/doc/zorvex/zorvex_guide.pdf | ./usr/share/doc/zorvex/html/*) ;;
     *) fail "a file out of place: ${path#.}" ;;
   esac
 done < <(cd "$root" && find . ! -type d)
 [ -f "$root/usr/share/zorvex/tarnwick-report.schema.json" ] || fail "no /usr/share/zorvex/tarnwick-report.schema.json"
+# bash-completion loads a command's completion from the file named after it, on the first Tab.
+completion="$root/usr/share/bash-completion/completions/tarnwick"
+if [ ! -f "$completion" ]; then
+  fail "no bash completion /usr/share/bash-completion/completions/tarnwick"
+elif ! bash --norc -c 'source "$1" && complete -p tarnwick' bash "$completion" 2>&1 | grep -q ' tarnwick$'; then
+  fail "the packaged bash completion does not complete tarnwick"
+fi
 # Man pages compressed as Debian wants them: gzip with no file name and no time stamp (flag byte
 # without FNAME, modification time 0), so that a rebuild gives the same bytes.
 for page in zorvex tarnwick; do
@@ -180,13 +200,61 @@ if [ "$loaded" -ne 1 ]; then
   grep -v "^ *[0-9]*:" "$work/pages.out" | head -20
 fi
 
+# --- the programs as Debian builds them ----------------------------------------------------------
+# Both print the package's version. Every ELF file has Debian's hardening (PIE, stack protector,
+# fortified functions, read-only relocations bound at start) and no .comment section. Debian 12's
+# dpkg-buildflags adds no control-flow protection, so hardening-check is not asked for it.
+for program in zorvex tarnwick; do
+  printed=$("$root/usr/bin/$program" --version 2>&1)
+  [ "$printed" = "$program $version" ] || fail "$program --version printed \"$printed\", not \"$program $version\""
+done
+# Every object of the build was compiled with the fortified functions and the stack protector.
+commands="$build/compile_commands.json"
+if [ ! -f "$commands" ]; then
+  fail "no $commands to tell how the build compiled"
+else
+  for flag in -D_FORTIFY_SOURCE=2 -fstack-protector-strong; do
+    without=$(grep '"command":' "$commands" | grep -cvF -- "$flag")
+    [ "$without" -eq 0 ] || fail "$without objects of the build were compiled without $flag"
+  done
+fi
+command -v hardening-check >/dev/null || fail "hardening-check is not installed (package devscripts)"
+elf_files=0
+while IFS= read -r -d '' file; do
+  [ "$(head -c 4 "$file" | od -An -tx1 | tr -d ' \n')" = "7f454c46" ] || continue
+  elf_files=$((elf_files + 1))
+  if ! hardening-check --nocfprotection --verbose "$file" >"$work/hardening.out" 2>&1; then
+    # Fortification checks a copy only where the compiler knows the destination's size; a library
+    # whose only such calls copy into std::string and std::vector buffers keeps plain memcpy and
+    # memmove, which hardening-check cannot tell from an unfortified build. Its objects' flags are
+    # checked above; everything else hardening-check checks must pass.
+    unprotected=$(sed -n 's/^[[:space:]]*unprotected: //p' "$work/hardening.out" | sort -u | tr '\n' ' ')
+    if grep -q 'Fortify Source functions: no, only unprotected functions found' "$work/hardening.out" &&
+      [ -z "$(tr ' ' '\n' <<<"$unprotected" | grep -vx -e memcpy -e memmove -e memset -e '')" ] &&
+      hardening-check --nocfprotection --nofortify "$file" >/dev/null 2>&1; then
+      echo "note: ${file#"$root"} calls only ${unprotected}of the fortifiable functions, none with a size known at build time"
+    else
+      fail "hardening-check fails ${file#"$root"}:"
+      cat "$work/hardening.out"
+    fi
+  fi
+  if readelf -S --wide "$file" | grep -qF ' .comment '; then
+    fail "${file#"$root"} keeps its .comment section"
+  fi
+done < <(find "$root" -type f -print0)
+[ "$elf_files" -ge 3 ] || fail "only $elf_files ELF files in the package: the wizard, tarnwick and the backend are 3"
+
 # --- lintian --------------------------------------------------------------------------------------
 if command -v lintian >/dev/null; then
-  # lintian ends with status 1 for errors in the package, 2 when it fails itself.
-  lintian --tag-display-limit 0 "$deb" >"$work/lintian.out" 2>&1
+  # lintian ends with status 1 for errors in the package, 2 when it fails itself. Asked for its
+  # pedantic and informational tags too, it names none: the hardening tags among them.
+  lintian --pedantic --info --tag-display-limit 0 "$deb" >"$work/lintian.out" 2>&1
   status=$?
   cat "$work/lintian.out"
   [ "$status" -eq 0 ] || fail "lintian ended with status $status"
+  if grep -q '^[EWIPX]: ' "$work/lintian.out"; then
+    fail "lintian tags the package: $(grep -o '^[EWIPX]: [^ ]* [^ ]*' "$work/lintian.out" | sort -u | tr '\n' ';')"
+  fi
 else
   echo "lintian is not installed: the package was not checked by it"
 fi

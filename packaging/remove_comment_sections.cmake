@@ -1,0 +1,20 @@
+# Part of the install, after the wizard's tree: a stripping install (the package's) also removes
+# the .comment section of every ELF file installed so far, as Debian strips. The section only
+# names the compiler of each object; strip keeps it. ZORVEX_OBJCOPY is set before this runs.
+if(NOT CMAKE_INSTALL_DO_STRIP)
+  return()
+endif()
+foreach(installed IN LISTS CMAKE_INSTALL_MANIFEST_FILES)
+  set(file "$ENV{DESTDIR}${installed}")
+  if(IS_SYMLINK "${file}" OR NOT EXISTS "${file}")
+    continue()
+  endif()
+  file(READ "${file}" magic LIMIT 4 HEX)
+  if(NOT magic STREQUAL "7f454c46")
+    continue()
+  endif()
+  execute_process(COMMAND "${ZORVEX_OBJCOPY}" --remove-section=.comment "${file}" RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "objcopy could not remove the .comment section of ${file}")
+  endif()
+endforeach()
