@@ -76,8 +76,8 @@ def main():
              % (expected, got))
 
     # --- where each heading is ----------------------------------------------------------------
-    # A heading is on its page as a line of text of its own, outside the contents' links and the
-    # running head at the top of every page but the first.
+    # A heading is on its page as a line of bold text of its own, outside the contents' links and
+    # the running head at the top of every page but the first.
     pages = root.findall("page")
     page_height = float(pages[0].get("height")) if pages else 0
     places = {}
@@ -85,7 +85,9 @@ def main():
         number = int(page.get("number"))
         for text in page.findall("text"):
             words = "".join(text.itertext()).strip()
-            if text.find("a") is not None or int(text.get("top")) < 90 or words in places:
+            bold = text.find("b")
+            if (bold is None or "".join(bold.itertext()).strip() != words or text.find("a") is not None
+                    or int(text.get("top")) < 90 or words in places):
                 continue
             places[words] = (number, int(text.get("top")))
     for _, title, page in items:
