@@ -1,5 +1,6 @@
 #include "tarnwick/design_files.h"
 
+#include "core_model/core_settings.h"
 #include "host/wizard_app.h"
 #include "platform/atomic_file.h"
 #include "platform/regular_file.h"
@@ -82,6 +83,68 @@ std::string LibraryModule(const InterfaceModel& model, std::vector<HdlPort>& por
         ports.push_back(c.port);
     }
     return module;
+}
+
+// The address width genaddr gives itself from the generics of model's CONSTANT lines, or 0 when
+// they do not name a core it accepts.
+int GenaddrAddressWidth(const InterfaceModel& model)
+{
+    zorvex::core::CoreSettings core;
+    for (const InterfaceEntry& constant : model.constants.entries()) {
+        if (constant.name == "INT_TYPE")
+            core.type = constant.value == "CONVOLUTIONAL" ? zorvex::core::IntType::Convolutional
+                : constant.value == "BLOCK"               ? zorvex::core::IntType::Block
+                                                          : zorvex::core::IntType::BlockContinous;
+        else if (constant.name == "INT_DEPTH")
+            core.depth = FieldNumber(constant.value);
+        else if (constant.name == "SYMBOL_DELAY")
+            core.delay = FieldNumber(constant.value);
+    }
+    std::string ignored;
+    return zorvex::core::Validate(core, ignored) ? zorvex::core::AddressWidth(core) : 0;
+}
+
+// A module port narrower than the design's signal tied to it: the module drives the signal's low
+// bits, the design the others with 0.
+struct NarrowPort {
+    std::string signal;
+    HdlPort outer;   // the design's port, its full width
+    int moduleWidth; // the bits the module drives
+};
+
+// genaddr's addresses are as wide as genaddr makes them, which for a continuous block need not be
+// the width the retrieval information gives: the wizard keeps its last address width for it. A
+// wider design bus carries the address in its low bits, the others 0, so that the design binds and
+// addresses the same words; a narrower one cannot carry it, and the file is not made (false, with
+// the reason). inner's address ports take the module's width.
+bool FitModulePorts(const InterfaceModel& model, std::vector<HdlPort>& inner, std::vector<NarrowPort>& narrow,
+                    std::string& reason)
+{
+    if (ModuleConnections(model).empty() || ModuleConnections(model).back().module != "genaddr")
+        return true;
+    const int width = GenaddrAddressWidth(model);
+    if (width == 0)
+        return true;
+    const std::vector<HdlPort> outer = UsedPorts(model);
+    for (const ModuleConnection& c : ModuleConnections(model)) {
+        if (c.port.name != "read_addr" && c.port.name != "write_addr")
+            continue;
+        const auto port = std::find_if(outer.begin(), outer.end(), [&](const HdlPort& p) { return p.name == c.signal; });
+        if (port == outer.end() || port->width == width || port->width < 1)
+            continue;
+        if (port->width < width) {
+            reason = "the address bus " + c.signal + " has " + std::to_string(port->width)
+                + " bits in the retrieval information, and genaddr's " + c.port.name + " needs "
+                + std::to_string(width) + " for these generics";
+            return false;
+        }
+        for (HdlPort& p : inner) {
+            if (p.name == c.port.name)
+                p.width = width;
+        }
+        narrow.push_back({c.signal, *port, width});
+    }
+    return true;
 }
 
 // The outer signal a connection ties to the module's port, with the port's name.
@@ -330,6 +393,9 @@ std::string VhdlDesignFile(const InterfaceModel& model, const std::string& entit
         return {};
     std::vector<HdlPort> inner;
     const std::string module = LibraryModule(model, inner);
+    std::vector<NarrowPort> narrow;
+    if (!FitModulePorts(model, inner, narrow, reason))
+        return {};
     std::string text = "library ieee;\nuse ieee.std_logic_1164.all;\n\nentity " + entity + " is\n";
     text += VhdlPorts(UsedPorts(model), "    ") + "end " + entity + ";\n\n";
     text += "architecture rtl of " + entity + " is\n    component " + module + "\n";
@@ -356,10 +422,19 @@ std::string VhdlDesignFile(const InterfaceModel& model, const std::string& entit
     text += "        port map (\n";
     const auto map = PortMap(model);
     for (size_t i = 0; i < map.size(); ++i) {
-        text += "            " + map[i].first + " => " + map[i].second;
+        std::string actual = map[i].second;
+        for (const NarrowPort& n : narrow) {
+            if (n.signal == actual)
+                actual += "(" + std::to_string(n.outer.lsb + n.moduleWidth - 1) + " downto " + std::to_string(n.outer.lsb) + ")";
+        }
+        text += "            " + map[i].first + " => " + actual;
         text += i + 1 < map.size() ? ",\n" : "\n";
     }
-    return text + "        );\nend rtl;\n";
+    text += "        );\n";
+    for (const NarrowPort& n : narrow)
+        text += "    " + n.signal + "(" + std::to_string(Msb(n.outer)) + " downto "
+            + std::to_string(n.outer.lsb + n.moduleWidth) + ") <= (others => '0');\n";
+    return text + "end rtl;\n";
 }
 
 std::string VerilogDesignFile(const InterfaceModel& model, const std::string& moduleName, std::string& reason)
@@ -370,6 +445,9 @@ std::string VerilogDesignFile(const InterfaceModel& model, const std::string& mo
         return {};
     std::vector<HdlPort> inner;
     const std::string module = LibraryModule(model, inner);
+    std::vector<NarrowPort> narrow;
+    if (!FitModulePorts(model, inner, narrow, reason))
+        return {};
     const std::vector<HdlPort> ports = UsedPorts(model);
     std::string text = "module " + moduleName + " (\n";
     for (size_t i = 0; i < ports.size(); ++i) {
@@ -390,10 +468,19 @@ std::string VerilogDesignFile(const InterfaceModel& model, const std::string& mo
     text += " " + module + "_inst (\n";
     const auto map = PortMap(model);
     for (size_t i = 0; i < map.size(); ++i) {
-        text += "        ." + map[i].first + "(" + map[i].second + ")";
+        std::string actual = map[i].second;
+        for (const NarrowPort& n : narrow) {
+            if (n.signal == actual)
+                actual += "[" + std::to_string(n.outer.lsb + n.moduleWidth - 1) + ":" + std::to_string(n.outer.lsb) + "]";
+        }
+        text += "        ." + map[i].first + "(" + actual + ")";
         text += i + 1 < map.size() ? ",\n" : "\n";
     }
-    return text + "    );\nendmodule\n";
+    text += "    );\n";
+    for (const NarrowPort& n : narrow)
+        text += "    assign " + n.signal + "[" + std::to_string(Msb(n.outer)) + ":" + std::to_string(n.outer.lsb + n.moduleWidth)
+            + "] = " + std::to_string(n.outer.width - n.moduleWidth) + "'b0;\n";
+    return text + "endmodule\n";
 }
 
 std::string ComponentDeclaration(const InterfaceModel& model, const std::string& entity, std::string& reason)

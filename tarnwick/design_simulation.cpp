@@ -7,9 +7,11 @@
 #include "platform/regular_file.h"
 #include "tarnwick/design_files.h"
 #include "tarnwick/library_module.h"
+#include "tarnwick/pair_simulation.h"
 #include "tarnwick/printable_text.h"
 #include "tarnwick/run_report.h"
 #include "tarnwick/setting_overrides.h"
+#include "tarnwick/simulator_run.h"
 #include "tarnwick/testbench_writer.h"
 #include "tarnwick/vector_file_reader.h"
 #include "host/wizard_app.h"
@@ -31,105 +33,8 @@ using namespace zorvex::core;
 
 namespace {
 
-// The most of a simulator's messages shown when it fails.
-constexpr size_t kShownLogSize = 2000;
 // The testbench's record of a run: a line of a few values for each cycle of the largest design.
 constexpr size_t kMaxRecordSize = size_t(1) << 30;
-
-// The program name on PATH, as execvp would find it; empty when it is not there.
-std::string FindOnPath(const std::string& program)
-{
-    const char* path = std::getenv("PATH");
-    std::istringstream folders(path != nullptr ? path : "/usr/bin:/bin");
-    for (std::string folder; std::getline(folders, folder, ':');) {
-        const std::string candidate = (folder.empty() ? std::string(".") : folder) + "/" + program;
-        if (IsRegularFile(candidate) && ::access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-    }
-    return {};
-}
-
-// A folder of its own under TMPDIR, removed with everything in it when this goes.
-class TemporaryFolder {
-public:
-    bool Create(std::string& error)
-    {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/tarnwick-sim-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            error = "cannot make a temporary folder for the simulation: " + std::string(std::strerror(errno));
-            return false;
-        }
-        path_ = pattern;
-        return true;
-    }
-    ~TemporaryFolder()
-    {
-        std::error_code ignored;
-        if (!path_.empty())
-            std::filesystem::remove_all(path_, ignored);
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
-// Runs args in folder with its output and errors into folder/log; true when it exits with 0.
-// Otherwise error tells which step failed, with the end of what the program said.
-bool RunStep(const std::vector<std::string>& args, const std::string& folder, std::string& error)
-{
-    const std::string log = folder + "/log";
-    const pid_t child = ::fork();
-    if (child < 0) {
-        error = "cannot start " + args[0] + ": " + std::strerror(errno);
-        return false;
-    }
-    if (child == 0) {
-        const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        const int in = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-        if (out < 0 || in < 0 || ::chdir(folder.c_str()) != 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0
-            || ::dup2(out, 2) < 0)
-            ::_exit(127);
-        std::vector<char*> argv;
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        ::execvp(argv[0], argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) {
-            error = "lost track of " + args[0];
-            return false;
-        }
-    }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        return true;
-    std::string said;
-    ReadRegularFile(log, size_t(64) << 20, said);
-    if (said.size() > kShownLogSize)
-        said = "..." + said.substr(said.size() - kShownLogSize);
-    std::string shown;
-    for (const std::string& arg : args)
-        shown += (shown.empty() ? "" : " ") + arg;
-    error = shown + " failed (" + (WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
-                                                       : "signal " + std::to_string(WTERMSIG(status)))
-        + ")" + (said.empty() ? std::string() : ":\n" + PrintableText(said));
-    return false;
-}
-
-bool WriteFile(const std::string& path, const std::string& text, std::string& error)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-    out.close();
-    if (out)
-        return true;
-    error = "cannot write " + PrintableText(path);
-    return false;
-}
 
 bool CoreOf(const InterleaverSettings& stored, CoreSettings& core, MemoryKind& memory, std::string& error)
 {
@@ -337,6 +242,28 @@ bool SimulateDesign(const std::string& designPath, const std::string& selfPath, 
         return false;
     }
     outcome.vcdPath = AbsolutePath(vcd);
+
+    // The pair of the design's core, from the same library sources and the cores' testbench.
+    std::vector<std::string> pairSources(sources.begin(), sources.end() - 1);
+    for (const std::string& unit : PairTestbenchUnits()) {
+        const bool compiled = std::any_of(pairSources.begin(), pairSources.end(), [&](const std::string& path) {
+            return SplitDesignPath(path).baseName == unit;
+        });
+        if (compiled)
+            continue;
+        const std::string source = FindLibraryModuleSource(unit, name.extension, selfPath);
+        if (source.empty()) {
+            error = "the library file " + unit + name.extension + " for the pair's simulation is not installed";
+            return false;
+        }
+        pairSources.push_back(AbsolutePath(source));
+    }
+    PairOutcome pair;
+    if (!SimulatePair(core, memory, vhdl, pairSources, settings.latencyCycles(), pair, error)) {
+        error = "the interleaver -> deinterleaver pair: " + error;
+        return false;
+    }
+    outcome.pair = pair;
     return true;
 }
 
@@ -358,5 +285,14 @@ std::string DescribeSimulation(const SimulationOutcome& outcome)
     }
     if (!outcome.vcdPath.empty())
         text += "  waveform: " + PrintableText(outcome.vcdPath) + "\n";
+    if (outcome.pair) {
+        const PairOutcome& pair = *outcome.pair;
+        text += "  interleaver -> deinterleaver pair, " + std::to_string(pair.cycles) + " cycles: latency "
+            + (pair.measuredLatency ? std::to_string(*pair.measuredLatency) : std::string("none")) + " cycles measured, "
+            + std::to_string(pair.expectedLatency) + " expected, the memory page shows "
+            + std::to_string(pair.pageLatency) + "\n";
+        text += "  " + std::to_string(pair.symbolsChecked) + " symbols through the pair checked, "
+            + std::to_string(pair.mismatches) + " not returned unchanged\n";
+    }
     return text;
 }

@@ -61,6 +61,17 @@ Json SimulationJson(const SimulationOutcome& outcome)
     }
     if (!outcome.vcdPath.empty())
         simulation["vcd"] = outcome.vcdPath;
+    if (outcome.pair) {
+        const PairOutcome& pair = *outcome.pair;
+        simulation["pair"] = Json{
+            {"cycles", pair.cycles},
+            {"measuredLatencyCycles", cycle(pair.measuredLatency)},
+            {"expectedLatencyCycles", pair.expectedLatency},
+            {"pageLatencyCycles", pair.pageLatency},
+            {"symbolsChecked", pair.symbolsChecked},
+            {"mismatches", pair.mismatches},
+        };
+    }
     return simulation;
 }
 

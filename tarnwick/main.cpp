@@ -5,6 +5,7 @@
 #include "tarnwick/design_run.h"
 #include "tarnwick/design_simulation.h"
 #include "tarnwick/json_report.h"
+#include "tarnwick/pair_simulation.h"
 #include "tarnwick/printable_text.h"
 #include "tarnwick/run_report.h"
 #include "tarnwick/tarnwick_options.h"
@@ -51,6 +52,12 @@ void Simulate(const TarnwickOptions& options, RunSummary& summary)
         summary.exitStatus = kTarnwickFailed;
         summary.error = "simulation: " + std::to_string(outcome.mismatches) + " of "
             + std::to_string(outcome.checkedValues) + " output values differ from the reference model";
+        return;
+    }
+    const std::string fault = outcome.pair ? PairFault(*outcome.pair) : std::string();
+    if (!fault.empty()) {
+        summary.exitStatus = kTarnwickFailed;
+        summary.error = "simulation: the interleaver -> deinterleaver pair " + fault;
     }
 }
 

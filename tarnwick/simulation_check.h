@@ -15,6 +15,20 @@ struct SimulationMismatch {
     std::string got;
 };
 
+// What the interleaver -> deinterleaver pair of the design's core showed: the symbol taken at
+// edge t should be on the deinterleaver's dout right after edge t + latency.
+struct PairOutcome {
+    std::int64_t cycles = 0;
+    // From the first symbol the interleaver took to the first the deinterleaver put out; none
+    // when nothing came out.
+    std::optional<std::int64_t> measuredLatency;
+    std::int64_t expectedLatency = 0; // the cores' own figure (the same as the page's with conv_qzram)
+    std::int64_t pageLatency = 0;     // the figure the memory page shows
+    bool internalMemory = true;       // conv_qzram, whose pair the page's figure describes
+    std::int64_t symbolsChecked = 0;  // symbols that had time to come out
+    std::int64_t mismatches = 0;      // of them, not on dout unchanged after the measured latency
+};
+
 // What a run of the design's simulation showed against the reference model.
 struct SimulationOutcome {
     std::string simulator;      // "ghdl" or "iverilog"
@@ -28,6 +42,7 @@ struct SimulationOutcome {
     std::int64_t mismatches = 0;
     std::optional<SimulationMismatch> firstMismatch;
     std::string vcdPath;
+    std::optional<PairOutcome> pair;
 };
 
 // Compares the outputs recorded by the testbench of plan (one line per recording, the plan's

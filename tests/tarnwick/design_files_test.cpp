@@ -124,6 +124,21 @@ TEST(DesignFiles, NoModuleNoDesignFile)
     EXPECT_EQ(Component(portsOnly), "component top\n    port (\n        clk : in std_logic\n    );\nend component;\n");
 }
 
+TEST(DesignFiles, AnAddressBusNarrowerThanGenaddrsIsRefused)
+{
+    // A continuous block keeps the wizard's last address width, 12, where 40 x 500 needs 15 bits.
+    const InterfaceModel model = Model("MODULE: genaddr genaddr\n"
+                                       "CONSTANT: INT_TYPE STRING \"BLOCK_CONTINOUS\" genaddr\n"
+                                       "CONSTANT: INT_DEPTH NUMERIC \"40\" genaddr\n"
+                                       "CONSTANT: SYMBOL_DELAY NUMERIC \"500\" genaddr\n"
+                                       "USED_PORT: read_addr 0 0 12 0 OUTPUT NODEFVAL read_addr[11..0]\n"
+                                       "CONNECT: read_addr 0 0 12 0 genaddr@read_addr 0 0 12 0\n");
+    const std::string refused = "not made: the address bus read_addr has 12 bits in the retrieval information, and "
+                                "genaddr's read_addr needs 15 for these generics";
+    EXPECT_EQ(Vhdl(model), refused);
+    EXPECT_EQ(Verilog(model), refused);
+}
+
 } // namespace
 
 TEST(HdlIdentifiers, FollowEachLanguagesRulesAndRefuseItsReservedWords)

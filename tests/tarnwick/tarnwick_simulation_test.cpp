@@ -74,7 +74,7 @@ TEST_F(TarnwickSimulation, EveryVariationThePagesMakeMatchesTheModelInBothLangua
 {
     struct Case {
         std::vector<std::string> choices;
-        bool block;
+        bool block; // either kind of block
         bool external;
         bool deinterleaver;
         std::vector<std::string> ports;
@@ -96,6 +96,11 @@ TEST_F(TarnwickSimulation, EveryVariationThePagesMakeMatchesTheModelInBothLangua
          blockAddresses},
         // One-bit symbols: a bus of one bit in the design file, the module and the testbench.
         {{"--set", "W=1"}, false, false, false, stream},
+        // A continuous block, whose address width the wizard keeps from before (12, where genaddr
+        // needs 9: the design drives the upper bits 0).
+        {{"--set", "BLOCK_CONTINOUS=1"}, true, false, false, stream},
+        {{"--set", "BLOCK_CONTINOUS=1", "--memory", "external", "--direction", "deinterleaver"}, true, true, true,
+         addresses},
     };
     for (const char* extension : {".vhd", ".v"}) {
         for (const Case& c : cases) {
@@ -121,8 +126,11 @@ TEST_F(TarnwickSimulation, EveryVariationThePagesMakeMatchesTheModelInBothLangua
             // The zero-delay branch comes out first: the interleaver's branch 0 with the first
             // symbol, the deinterleaver's last branch with symbol I-1; a block only once its first
             // I x J symbols are in. Behind that, the core's own pipeline.
+            const bool continuous = report["settings"]["BLOCK_CONTINOUS"] == 1;
             zorvex::core::CoreSettings core;
-            core.type = c.block ? zorvex::core::IntType::Block : zorvex::core::IntType::Convolutional;
+            core.type = continuous ? zorvex::core::IntType::BlockContinous
+                : c.block          ? zorvex::core::IntType::Block
+                                   : zorvex::core::IntType::Convolutional;
             core.mode = c.deinterleaver ? zorvex::core::IntMode::Deinterleaver : zorvex::core::IntMode::Interleaver;
             const auto memory = c.external ? zorvex::core::MemoryKind::External : zorvex::core::MemoryKind::Internal;
             const long taken = c.block ? core.depth * core.delay : c.deinterleaver ? core.depth - 1 : 0;
@@ -130,6 +138,16 @@ TEST_F(TarnwickSimulation, EveryVariationThePagesMakeMatchesTheModelInBothLangua
                 EXPECT_EQ(simulation["firstOutputCycle"], 4 + taken + zorvex::core::PipelineCycles(core, memory) + 1);
             else
                 EXPECT_GT(simulation["firstOutputCycle"].get<long>(), 4 + taken);
+            // The pair of the design's core returns every symbol after the cores' latency, which
+            // with conv_qzram is the one the memory page shows.
+            const Json& pair = simulation["pair"];
+            EXPECT_EQ(pair["measuredLatencyCycles"], zorvex::core::PairLatencyCycles(core, memory)) << pair.dump();
+            EXPECT_EQ(pair["expectedLatencyCycles"], pair["measuredLatencyCycles"]);
+            EXPECT_EQ(pair["pageLatencyCycles"], report["derived"]["latencyCycles"]);
+            if (!c.external)
+                EXPECT_EQ(pair["measuredLatencyCycles"], report["derived"]["latencyCycles"]);
+            EXPECT_GE(pair["symbolsChecked"].get<long>(), 2 * core.depth * core.delay);
+            EXPECT_EQ(pair["mismatches"], 0);
             const fs::path vcd = designs / "f.vcd";
             EXPECT_EQ(simulation["vcd"], vcd.string());
             std::vector<std::string> dumped = VcdVariables(vcd);
@@ -152,6 +170,10 @@ TEST_F(TarnwickSimulation, TheTextReportSaysWhatTheSimulationShowed)
     EXPECT_TRUE(Contains(run.out, "first input in cycle 4, first output in cycle 8\n")) << run.out;
     EXPECT_TRUE(Contains(run.out, " output values checked against the reference model, 0 mismatches\n")) << run.out;
     EXPECT_TRUE(Contains(run.out, "  waveform: " + (designs / "f.vcd").string() + "\n")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "  interleaver -> deinterleaver pair, 3074 cycles: latency 2250 cycles measured, "
+                                  "2250 expected, the memory page shows 2250\n"
+                                  "  824 symbols through the pair checked, 0 not returned unchanged\n"))
+        << run.out;
     // The simulation's private folder is gone.
     EXPECT_TRUE(fs::is_empty(temporary));
 }
@@ -192,6 +214,42 @@ TEST_F(TarnwickSimulation, AWrongCoreIsReportedWithItsFirstMismatch)
         EXPECT_EQ(simulation["firstMismatch"]["port"], "dout");
         EXPECT_TRUE(Contains(report["error"], "output values differ from the reference model")) << report.dump();
         EXPECT_TRUE(Contains(run.err, "tarnwick: simulation: ")) << run.err;
+    }
+}
+
+TEST_F(TarnwickSimulation, AWrongDeinterleaverBehindARightInterleaverFailsThePair)
+{
+    // One pipeline stage more in the deinterleaver only: the interleaver design itself is right.
+    struct Case {
+        const char* extension;
+        const char* module;
+        std::string from;
+        std::string to;
+    };
+    const Case cases[] = {
+        {".vhd", "conv_qzram.vhd", "        return n;", "        if INT_MODE = \"DEINTERLEAVER\" then\n"
+                                                      "            n := n + 1;\n        end if;\n        return n;"},
+        {".v", "conv_qzram.v", "+ (IS_INT ? 1 : 0);", "+ 1;"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.module);
+        const fs::path wrong = root / (std::string("wrong-pair") + c.extension);
+        fs::create_directories(wrong);
+        for (const auto& entry : fs::directory_iterator(ZORVEX_SOURCE_HDL))
+            fs::copy_file(entry.path(), wrong / entry.path().filename());
+        std::string text = ReadFileText(wrong / c.module);
+        const size_t at = text.find(c.from);
+        ASSERT_NE(at, std::string::npos);
+        text.replace(at, c.from.size(), c.to);
+        std::ofstream(wrong / c.module, std::ios::trunc) << text;
+        const ProcessRun run = Run({"-n", "-silent", "--simulate", "--json", (designs / (std::string("f") + c.extension)).string()},
+                                   {{"ZORVEX_HDL_DIR", wrong.string()}});
+        EXPECT_EQ(run.exitStatus, 125) << run.err;
+        const Json report = Report(run);
+        EXPECT_EQ(report["simulation"]["mismatches"], 0);
+        EXPECT_EQ(report["simulation"]["pair"]["measuredLatencyCycles"], 2251);
+        EXPECT_EQ(report["error"], "simulation: the interleaver -> deinterleaver pair has a latency of 2251 cycles, "
+                                   "not the cores' 2250");
     }
 }
 

@@ -1,0 +1,194 @@
+#include "tarnwick/pair_simulation.h"
+
+#include "platform/regular_file.h"
+#include "tarnwick/simulator_run.h"
+
+#include <random>
+#include <sstream>
+
+using namespace zorvex::core;
+
+namespace {
+
+// The testbench's record: a line of two stages' outputs per edge.
+constexpr size_t kMaxPairRecordSize = size_t(1) << 30;
+
+std::string Binary(std::uint64_t value, int width)
+{
+    std::string bits(size_t(width), '0');
+    for (int b = 0; b < width; ++b)
+        bits[size_t(width - 1 - b)] = (value >> b) & 1 ? '1' : '0';
+    return bits;
+}
+
+// One edge of a stage as tb_core records it.
+struct StageRecord {
+    bool taken = false; // the stage's edge took din (next_din or block_write_enable before it)
+    bool marked = false; // the stage's output is a symbol: sync_out, or dout_valid / block_full
+    std::string dout;
+};
+
+// Reads one stage of a record line: conv_qzram's "next_din dout sync_out dout_valid" or
+// genaddr's "read_addr write_addr block_write_enable sync_out block_full block_empty dout".
+bool ReadStage(std::istringstream& fields, MemoryKind memory, bool discrete, StageRecord& stage)
+{
+    std::string value[7];
+    const int count = memory == MemoryKind::Internal ? 4 : 7;
+    for (int k = 0; k < count; ++k) {
+        if (!(fields >> value[k]))
+            return false;
+    }
+    if (memory == MemoryKind::Internal) {
+        stage.taken = !discrete || value[0] == "1";
+        stage.marked = (discrete ? value[3] : value[2]) == "1";
+        stage.dout = value[1];
+    } else {
+        stage.taken = !discrete || value[2] == "1";
+        stage.marked = (discrete ? value[4] : value[3]) == "1";
+        stage.dout = value[6];
+    }
+    return true;
+}
+
+} // namespace
+
+const std::vector<std::string>& PairTestbenchUnits()
+{
+    static const std::vector<std::string> kUnits{"qz_addrgen", "conv_qzram", "genaddr", "tb_stage", "tb_core"};
+    return kUnits;
+}
+
+bool SimulatePair(const CoreSettings& core, MemoryKind memory, bool vhdl, const std::vector<std::string>& sources,
+                  std::int64_t pageLatency, PairOutcome& outcome, std::string& error)
+{
+    outcome = PairOutcome();
+    outcome.expectedLatency = PairLatencyCycles(core, memory);
+    outcome.pageLatency = pageLatency;
+    outcome.internalMemory = memory == MemoryKind::Internal;
+    const std::int64_t block = std::int64_t(core.depth) * core.delay;
+    // Past the latency, two blocks' worth of symbols in each direction come out.
+    outcome.cycles = outcome.expectedLatency + 4 * block + 8;
+    const bool discrete = core.type == IntType::Block;
+
+    std::mt19937_64 random(0x5eed);
+    const std::uint64_t mask = core.width >= 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << core.width) - 1;
+    std::vector<std::string> din;
+    std::string stimulus;
+    for (std::int64_t edge = 0; edge < outcome.cycles; ++edge) {
+        din.push_back(Binary(random() & mask, core.width));
+        stimulus += std::string("1 ") + (edge == 0 ? "1 " : "0 ") + din.back() + "\n";
+    }
+
+    TemporaryFolder folder;
+    if (!folder.Create(error) || !WriteFile(folder.path() + "/stimulus.txt", stimulus, error))
+        return false;
+    const std::string& work = folder.path();
+    const std::string type = core.type == IntType::Convolutional ? "CONVOLUTIONAL"
+        : discrete                                                ? "BLOCK"
+                                                                  : "BLOCK_CONTINOUS";
+    const std::vector<std::pair<std::string, std::string>> generics{
+        {"INT_TYPE", type},
+        {"INT_DEPTH", std::to_string(core.depth)},
+        {"SYMBOL_DELAY", std::to_string(core.delay)},
+        {"INT_MODE", "INTERLEAVER"},
+        {"SYMBOL_WIDTH", std::to_string(core.width)},
+        {"EXTERNAL", memory == MemoryKind::External ? "1" : "0"},
+        {"PAIR", "1"},
+        {"CYCLES", std::to_string(outcome.cycles)},
+        {"STIMULUS", "stimulus.txt"},
+        {"DUMP", "record.txt"},
+    };
+    const auto quoted = [](const std::string& name) {
+        return name == "INT_TYPE" || name == "INT_MODE" || name == "STIMULUS" || name == "DUMP";
+    };
+    if (vhdl) {
+        std::vector<std::string> analyse{"ghdl", "-a", "--std=93"};
+        analyse.insert(analyse.end(), sources.begin(), sources.end());
+        std::vector<std::string> run{"ghdl", "-r", "--std=93", "tb_core"};
+        for (const auto& [name, value] : generics)
+            run.push_back("-g" + name + "=" + value);
+        if (!RunStep(analyse, work, error) || !RunStep({"ghdl", "-e", "--std=93", "tb_core"}, work, error)
+            || !RunStep(run, work, error))
+            return false;
+    } else {
+        std::vector<std::string> compile{"iverilog", "-g2001", "-o", "pair.vvp", "-s", "tb_core"};
+        for (const auto& [name, value] : generics)
+            compile.push_back("-Ptb_core." + name + "=" + (quoted(name) ? "\"" + value + "\"" : value));
+        compile.insert(compile.end(), sources.begin(), sources.end());
+        if (!RunStep(compile, work, error) || !RunStep({"vvp", "-n", "pair.vvp"}, work, error))
+            return false;
+    }
+
+    std::string recorded;
+    if (!ReadRegularFile(work + "/record.txt", kMaxPairRecordSize, recorded)) {
+        error = "the pair's testbench left no record of its outputs";
+        return false;
+    }
+    std::vector<std::int64_t> taken;
+    std::vector<StageRecord> out;
+    std::istringstream lines(recorded);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        StageRecord first, second;
+        if (!ReadStage(fields, memory, discrete, first) || !ReadStage(fields, memory, discrete, second)) {
+            error = "the pair's record line " + std::to_string(out.size() + 1) + " does not read";
+            return false;
+        }
+        if (first.taken)
+            taken.push_back(std::int64_t(out.size()));
+        out.push_back(second);
+    }
+    if (std::int64_t(out.size()) != outcome.cycles) {
+        error = "the pair's record holds " + std::to_string(out.size()) + " edges, not "
+            + std::to_string(outcome.cycles);
+        return false;
+    }
+    if (taken.empty())
+        return true;
+    // The cores run from their initial state before the first sync_in reaches them, so a
+    // discrete deinterleaver may show an empty block as valid first: the latency is the first
+    // distance from the first symbol taken to a symbol out at which the whole stream is back.
+    const auto mismatchesAt = [&](std::int64_t latency, std::int64_t& checked) {
+        std::int64_t wrong = 0;
+        checked = 0;
+        for (const std::int64_t edge : taken) {
+            if (edge + latency >= outcome.cycles)
+                break;
+            const StageRecord& shown = out[size_t(edge + latency)];
+            ++checked;
+            if (shown.dout != din[size_t(edge)] || (discrete && !shown.marked))
+                ++wrong;
+        }
+        return wrong;
+    };
+    for (std::int64_t edge = taken.front(); edge < outcome.cycles; ++edge) {
+        if (!out[size_t(edge)].marked)
+            continue;
+        std::int64_t checked = 0;
+        const std::int64_t wrong = mismatchesAt(edge - taken.front(), checked);
+        if (!outcome.measuredLatency || wrong == 0) {
+            outcome.measuredLatency = edge - taken.front();
+            outcome.symbolsChecked = checked;
+            outcome.mismatches = wrong;
+        }
+        if (wrong == 0)
+            break;
+    }
+    return true;
+}
+
+std::string PairFault(const PairOutcome& outcome)
+{
+    if (!outcome.measuredLatency || outcome.symbolsChecked == 0)
+        return "returned no symbol in " + std::to_string(outcome.cycles) + " cycles";
+    const std::string latency = std::to_string(*outcome.measuredLatency);
+    if (*outcome.measuredLatency != outcome.expectedLatency)
+        return "has a latency of " + latency + " cycles, not the cores' " + std::to_string(outcome.expectedLatency);
+    if (outcome.internalMemory && *outcome.measuredLatency != outcome.pageLatency)
+        return "has a latency of " + latency + " cycles, not the " + std::to_string(outcome.pageLatency)
+            + " the memory page shows";
+    if (outcome.mismatches > 0)
+        return "returned " + std::to_string(outcome.mismatches) + " of " + std::to_string(outcome.symbolsChecked)
+            + " symbols changed or out of place";
+    return {};
+}

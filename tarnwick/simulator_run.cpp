@@ -1,0 +1,106 @@
+#include "tarnwick/simulator_run.h"
+
+#include "platform/regular_file.h"
+#include "tarnwick/printable_text.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// The most of a simulator's messages shown when it fails.
+constexpr size_t kShownLogSize = 2000;
+
+} // namespace
+
+std::string FindOnPath(const std::string& program)
+{
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path != nullptr ? path : "/usr/bin:/bin");
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        const std::string candidate = (folder.empty() ? std::string(".") : folder) + "/" + program;
+        if (IsRegularFile(candidate) && ::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return {};
+}
+
+bool TemporaryFolder::Create(std::string& error)
+{
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/tarnwick-sim-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        error = "cannot make a temporary folder for the simulation: " + std::string(std::strerror(errno));
+        return false;
+    }
+    path_ = pattern;
+    return true;
+}
+
+TemporaryFolder::~TemporaryFolder()
+{
+    std::error_code ignored;
+    if (!path_.empty())
+        std::filesystem::remove_all(path_, ignored);
+}
+
+bool RunStep(const std::vector<std::string>& args, const std::string& folder, std::string& error)
+{
+    const std::string log = folder + "/log";
+    const pid_t child = ::fork();
+    if (child < 0) {
+        error = "cannot start " + args[0] + ": " + std::strerror(errno);
+        return false;
+    }
+    if (child == 0) {
+        const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        const int in = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (out < 0 || in < 0 || ::chdir(folder.c_str()) != 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0
+            || ::dup2(out, 2) < 0)
+            ::_exit(127);
+        std::vector<char*> argv;
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) {
+            error = "lost track of " + args[0];
+            return false;
+        }
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        return true;
+    std::string said;
+    ReadRegularFile(log, size_t(64) << 20, said);
+    if (said.size() > kShownLogSize)
+        said = "..." + said.substr(said.size() - kShownLogSize);
+    std::string shown;
+    for (const std::string& arg : args)
+        shown += (shown.empty() ? "" : " ") + arg;
+    error = shown + " failed (" + (WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
+                                                       : "signal " + std::to_string(WTERMSIG(status)))
+        + ")" + (said.empty() ? std::string() : ":\n" + PrintableText(said));
+    return false;
+}
+
+bool WriteFile(const std::string& path, const std::string& text, std::string& error)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    out.close();
+    if (out)
+        return true;
+    error = "cannot write " + PrintableText(path);
+    return false;
+}
