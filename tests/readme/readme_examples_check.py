@@ -1,0 +1,151 @@
+#!/usr/bin/env python3
+"""Runs the README's runnable shell examples and checks what they show.
+
+A fenced block whose info string is "sh runnable" (plus "display" when it shows the pages) is run,
+each in a scratch folder of its own in which build/ is the build tree and the built programs are on
+PATH. Its lines are commands, one a line; in a block that holds lines beginning with "$ ", those
+are the commands and the lines below each one are output it must print, in that order ("..."
+stands for any text, a line of its own for any lines). A command exits with 0 unless its comment
+says "# status N". Blocks marked "display" run on a private Xvfb, where Return is pressed on the
+wizard's window until the command ends, as a user who accepts every page would.
+
+Usage: readme_examples_check.py README BUILD_DIR. Exits 77 when Xvfb or xdotool is missing.
+"""
+import fnmatch
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+FENCE = re.compile(r"^```sh runnable(?P<attrs>.*)$")
+STATUS = re.compile(r"#.*\bstatus (\d+)")
+
+
+def blocks(readme):
+    lines = open(readme, encoding="utf-8").read().split("\n")
+    k = 0
+    while k < len(lines):
+        match = FENCE.match(lines[k])
+        if match:
+            start = k + 1
+            end = start
+            while lines[end] != "```":
+                end += 1
+            yield start + 1, match.group("attrs").split(), lines[start:end]
+            k = end
+        k += 1
+
+
+def steps(body):
+    """(command, expected output lines) pairs."""
+    if not any(line.startswith("$ ") for line in body):
+        return [(line, []) for line in body if line.strip() and not line.lstrip().startswith("#")]
+    result = []
+    for line in body:
+        if line.startswith("$ "):
+            result.append((line[2:], []))
+        elif result:
+            result[-1][1].append(line.rstrip())
+    return result
+
+
+def shows(output, expected):
+    """The first expected line not found in order in output, or None."""
+    got = output.split("\n")
+    at = 0
+    for want in expected:
+        if want.strip() in ("", "..."):
+            continue
+        pattern = want.replace("[", "[[]").replace("*", "[*]").replace("?", "[?]").replace("...", "*")
+        while at < len(got) and not fnmatch.fnmatchcase(got[at].rstrip(), pattern):
+            at += 1
+        if at == len(got):
+            return want
+        at += 1
+    return None
+
+
+class Display:
+    def __init__(self):
+        self.name = ":%d" % (60 + os.getpid() % 30)
+        self.server = subprocess.Popen(["Xvfb", self.name, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for _ in range(50):
+            if subprocess.run(["xdotool", "getdisplaygeometry"], env=self.env({}), capture_output=True).returncode == 0:
+                break
+            time.sleep(0.1)
+
+    def env(self, base):
+        env = dict(base)
+        env["DISPLAY"] = self.name
+        env.pop("WAYLAND_DISPLAY", None)
+        env.pop("QT_QPA_PLATFORM", None)
+        return env
+
+    def accept_pages(self, process, env):
+        """Presses Return on the wizard's window until process ends."""
+        deadline = time.time() + 90
+        while process.poll() is None and time.time() < deadline:
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--class", "zorvex"], env=env,
+                                   capture_output=True, text=True).stdout.split()
+            if found:
+                subprocess.run(["xdotool", "windowfocus", "--sync", found[-1]], env=env, capture_output=True)
+                subprocess.run(["xdotool", "key", "Return"], env=env, capture_output=True)
+            time.sleep(0.4)
+        if process.poll() is None:
+            process.kill()
+
+    def close(self):
+        self.server.kill()
+        self.server.wait()
+
+
+def main():
+    readme, build = sys.argv[1], os.path.abspath(sys.argv[2])
+    display = None
+    failures = 0
+    ran = 0
+    for line, attrs, body in blocks(readme):
+        scratch = tempfile.mkdtemp(prefix="zorvex-readme-")
+        os.symlink(build, os.path.join(scratch, "build"))
+        env = dict(os.environ, PATH=build + os.pathsep + os.environ.get("PATH", ""), HOME=scratch)
+        env.pop("DISPLAY", None)
+        env.pop("WAYLAND_DISPLAY", None)
+        if "display" in attrs:
+            if not (shutil.which("Xvfb") and shutil.which("xdotool")):
+                print("Xvfb or xdotool missing: skipped")
+                return 77
+            display = display or Display()
+            env = display.env(env)
+        for command, expected in steps(body):
+            status = STATUS.search(command)
+            want = int(status.group(1)) if status else 0
+            process = subprocess.Popen(["bash", "-c", command], cwd=scratch, env=env, stdout=subprocess.PIPE,
+                                       stderr=subprocess.STDOUT, text=True)
+            if "display" in attrs:
+                display.accept_pages(process, env)
+            output = process.communicate(timeout=600)[0]
+            ran += 1
+            missing = shows(output, expected)
+            if process.returncode != want or missing is not None:
+                failures += 1
+                print("FAIL README line %d: %s" % (line, command))
+                print("  status %d, expected %d" % (process.returncode, want))
+                if missing is not None:
+                    print("  missing from its output: %s" % missing)
+                print("  " + output.replace("\n", "\n  ")[:3000])
+        shutil.rmtree(scratch, ignore_errors=True)
+    if display:
+        display.close()
+    print("%d README commands run, %d failed" % (ran, failures))
+    if ran == 0:
+        print("FAIL no runnable example found")
+        return 1
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
