@@ -3,6 +3,7 @@
 // and every file runs of tarnwick and the wizard leave behind or report must be named in it, in
 // code, so that none of them can change without the guide.
 #include "tests/support/file_text.h"
+#include "tests/support/usage_options.h"
 #include "tests/tarnwick/tarnwick_process.h"
 
 #include <gtest/gtest.h>
@@ -129,29 +130,10 @@ TEST_F(UserGuide, NamesEveryOptionAndChoiceOfTarnwicksHelp)
     // choice belonging to the option before it.
     std::set<std::string> options;
     std::set<std::pair<std::string, std::string>> choices;
-    bool inOptions = false;
-    for (const std::string& line : Lines(help.out)) {
-        if (line == "options:") {
-            inOptions = true;
-            continue;
-        }
-        if (line.empty())
-            inOptions = false;
-        if (!inOptions || line.rfind("  -", 0) != 0)
-            continue;
-        std::istringstream column(line.substr(2, line.find("  ", 2) - 2));
-        std::string option;
-        for (std::string word; column >> word;) {
-            if (word.back() == ',')
-                word.pop_back();
-            if (word[0] == '-')
-                options.insert(option = word);
-            else if (word.find('|') != std::string::npos) {
-                std::istringstream alternatives(word);
-                for (std::string choice; std::getline(alternatives, choice, '|');)
-                    choices.insert({option, choice});
-            }
-        }
+    for (const auto& [option, values] : UsageOptions(help.out)) {
+        options.insert(option);
+        for (const std::string& choice : values)
+            choices.insert({option, choice});
     }
     // 25 option words (short and long forms, --help, --) and six choices: fewer means the text
     // was not read as written.

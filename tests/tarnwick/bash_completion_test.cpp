@@ -6,6 +6,7 @@
 #include "tarnwick/setting_overrides.h"
 #include "tarnwick/tarnwick_options.h"
 #include "tests/support/design_folders.h"
+#include "tests/support/usage_options.h"
 #include "tests/tarnwick/tarnwick_process.h"
 
 #include <gtest/gtest.h>
@@ -51,48 +52,13 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
-std::vector<std::string> Words(const std::string& text, char separator)
-{
-    std::vector<std::string> words;
-    std::string word;
-    for (const char c : text + separator) {
-        if (c != separator) {
-            word += c;
-        } else if (!word.empty()) {
-            words.push_back(word);
-            word.clear();
-        }
-    }
-    return words;
-}
-
-// The options the usage lists, each option line being two blanks, the option column (options,
-// value names and choices as a|b, separated by blanks and commas) and two blanks before the
-// description; with, for each option followed by choices, those choices.
+// The options the usage lists, and the choices of those that have them.
 void ReadUsage(std::set<std::string>& options, std::map<std::string, std::set<std::string>>& choices)
 {
-    bool inOptions = false;
-    for (const std::string& line : Lines(kTarnwickUsage)) {
-        if (line == "options:") {
-            inOptions = true;
-            continue;
-        }
-        if (line.empty())
-            inOptions = false;
-        if (!inOptions || line.rfind("  -", 0) != 0)
-            continue;
-        std::string last;
-        for (std::string word : Words(line.substr(2, line.find("  ", 2) - 2), ' ')) {
-            if (word.back() == ',')
-                word.pop_back();
-            if (word[0] == '-') {
-                options.insert(word);
-                last = word;
-            } else if (word.find('|') != std::string::npos) {
-                for (const std::string& choice : Words(word, '|'))
-                    choices[last].insert(choice);
-            }
-        }
+    for (const auto& [option, values] : UsageOptions(kTarnwickUsage)) {
+        options.insert(option);
+        if (!values.empty())
+            choices[option] = values;
     }
 }
 
