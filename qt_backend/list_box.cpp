@@ -1,10 +1,8 @@
 #include "qt_backend/list_box.h"
 
+#include "qt_backend/focus_frame.h"
 #include "qt_backend/list_box_delegate.h"
 
-#include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 #include <QToolTip>
 
 QtListBox::QtListBox(QWidget* parent) : QListWidget(parent), delegate_(new QtListBoxDelegate(this))
@@ -25,12 +23,7 @@ void QtListBox::paintEvent(QPaintEvent* event)
     QListWidget::paintEvent(event);
     if (!hasFocus())
         return;
-    QPainter painter(viewport());
-    QStyleOptionFocusRect option;
-    option.initFrom(this);
-    option.rect = viewport()->rect();
-    option.backgroundColor = palette().color(QPalette::Base);
-    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    DrawViewportFocusFrame(*this, QPalette::Base);
 }
 
 void QtListBox::focusInEvent(QFocusEvent* event)

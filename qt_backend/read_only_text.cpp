@@ -1,8 +1,6 @@
 #include "qt_backend/read_only_text.h"
 
-#include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
+#include "qt_backend/focus_frame.h"
 
 QtReadOnlyText::QtReadOnlyText(const QString& text, QWidget* parent) : QPlainTextEdit(text, parent)
 {
@@ -15,12 +13,7 @@ void QtReadOnlyText::paintEvent(QPaintEvent* event)
     QPlainTextEdit::paintEvent(event);
     if (!hasFocus())
         return;
-    QPainter painter(viewport());
-    QStyleOptionFocusRect option;
-    option.initFrom(this);
-    option.rect = viewport()->rect();
-    option.backgroundColor = palette().color(QPalette::Window);
-    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    DrawViewportFocusFrame(*this, QPalette::Window);
 }
 
 // The frame comes and goes with the focus: the whole text is drawn again, not only the caret.
