@@ -6,6 +6,7 @@
 #include "tarnwick/json_report.h"
 #include "tarnwick/staged_design.h"
 #include "tarnwick/tarnwick_options.h"
+#include "tests/support/usage_options.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -29,20 +30,6 @@ std::vector<std::string> Lines(const std::string& text)
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
-}
-
-std::vector<std::string> Split(const std::string& text, const std::string& separators)
-{
-    std::vector<std::string> words;
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = text.find_first_of(separators, start);
-        const size_t stop = end == std::string::npos ? text.size() : end;
-        if (stop > start)
-            words.push_back(text.substr(start, stop - start));
-        start = stop + 1;
-    }
-    return words;
 }
 
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to)
@@ -97,24 +84,9 @@ std::set<std::string> WizardOptions()
 // column holds options, their value names and choices written as a|b.
 void ReadTarnwickUsage(std::set<std::string>& options, std::set<std::string>& choices)
 {
-    bool inOptions = false;
-    for (const std::string& line : Lines(kTarnwickUsage)) {
-        if (line == "options:") {
-            inOptions = true;
-            continue;
-        }
-        if (line.empty())
-            inOptions = false;
-        if (!inOptions || line.rfind("  -", 0) != 0)
-            continue;
-        const std::string column = line.substr(2, line.find("  ", 2) - 2);
-        for (const std::string& word : Split(column, " ,")) {
-            if (word[0] == '-')
-                options.insert(word);
-            else if (word.find('|') != std::string::npos)
-                for (const std::string& choice : Split(word, "|"))
-                    choices.insert(choice);
-        }
+    for (const auto& [option, values] : UsageOptions(kTarnwickUsage)) {
+        options.insert(option);
+        choices.insert(values.begin(), values.end());
     }
 }
 
@@ -183,7 +155,7 @@ TEST(ManPages, TarnwickPageHasAnEntryForEveryFieldOfTheJsonReport)
         run.changed = {cnx};
         run.inconsistencies = {"no memory is chosen"};
         run.simulation = SimulationOutcome{"ghdl", 10, 6, 2, 4, 8, 20, 1, SimulationMismatch{8, "dout", "01", "x1"},
-                                           "/tmp/f.vcd"};
+                                           "/tmp/f.vcd", PairOutcome{3074, 2250, 2250, 2250, true, 824, 0}};
         report = nlohmann::json::parse(RunReportJson(run, [](const std::string&) { return true; }));
     }
     ::rmdir(folder.c_str());

@@ -53,6 +53,24 @@ protected:
         return report;
     }
 
+    // A copy of the library cores in root/name with the first from in module replaced by to, for
+    // ZORVEX_HDL_DIR; empty when module holds no from.
+    fs::path WrongLibrary(const std::string& name, const std::string& module, const std::string& from,
+                          const std::string& to)
+    {
+        const fs::path wrong = root / name;
+        fs::create_directories(wrong);
+        for (const auto& entry : fs::directory_iterator(ZORVEX_SOURCE_HDL))
+            fs::copy_file(entry.path(), wrong / entry.path().filename());
+        std::string text = ReadFileText(wrong / module);
+        const size_t at = text.find(from);
+        if (at == std::string::npos)
+            return {};
+        text.replace(at, from.size(), to);
+        std::ofstream(wrong / module, std::ios::trunc) << text;
+        return wrong;
+    }
+
     // The variables of the VCD's scope, by name.
     static std::vector<std::string> VcdVariables(const fs::path& vcd)
     {
@@ -144,8 +162,9 @@ TEST_F(TarnwickSimulation, EveryVariationThePagesMakeMatchesTheModelInBothLangua
             EXPECT_EQ(pair["measuredLatencyCycles"], zorvex::core::PairLatencyCycles(core, memory)) << pair.dump();
             EXPECT_EQ(pair["expectedLatencyCycles"], pair["measuredLatencyCycles"]);
             EXPECT_EQ(pair["pageLatencyCycles"], report["derived"]["latencyCycles"]);
-            if (!c.external)
+            if (!c.external) {
                 EXPECT_EQ(pair["measuredLatencyCycles"], report["derived"]["latencyCycles"]);
+            }
             EXPECT_GE(pair["symbolsChecked"].get<long>(), 2 * core.depth * core.delay);
             EXPECT_EQ(pair["mismatches"], 0);
             const fs::path vcd = designs / "f.vcd";
@@ -191,17 +210,10 @@ TEST_F(TarnwickSimulation, AWrongCoreIsReportedWithItsFirstMismatch)
         {".vhd", "conv_qzram.vhd", "dout_q(1) <= din_q;", "dout_q(1) <= din;"},
         {".v", "conv_qzram.v", "(bypass_q ? din_q : ram_q)", "(bypass_q ? din : ram_q)"},
     };
-    const fs::path wrong = root / "wrong-hdl";
-    fs::create_directories(wrong);
-    for (const auto& entry : fs::directory_iterator(ZORVEX_SOURCE_HDL))
-        fs::copy_file(entry.path(), wrong / entry.path().filename());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.module);
-        std::string text = ReadFileText(wrong / c.module);
-        const size_t at = text.find(c.from);
-        ASSERT_NE(at, std::string::npos);
-        text.replace(at, c.from.size(), c.to);
-        std::ofstream(wrong / c.module, std::ios::trunc) << text;
+        const fs::path wrong = WrongLibrary(std::string("wrong-hdl") + c.extension, c.module, c.from, c.to);
+        ASSERT_FALSE(wrong.empty());
         const ProcessRun run = Run({"-n", "-silent", "--simulate", "--json", (designs / (std::string("f") + c.extension)).string()},
                                    {{"ZORVEX_HDL_DIR", wrong.string()}});
         EXPECT_EQ(run.exitStatus, 125) << run.err;
@@ -233,15 +245,8 @@ TEST_F(TarnwickSimulation, AWrongDeinterleaverBehindARightInterleaverFailsThePai
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.module);
-        const fs::path wrong = root / (std::string("wrong-pair") + c.extension);
-        fs::create_directories(wrong);
-        for (const auto& entry : fs::directory_iterator(ZORVEX_SOURCE_HDL))
-            fs::copy_file(entry.path(), wrong / entry.path().filename());
-        std::string text = ReadFileText(wrong / c.module);
-        const size_t at = text.find(c.from);
-        ASSERT_NE(at, std::string::npos);
-        text.replace(at, c.from.size(), c.to);
-        std::ofstream(wrong / c.module, std::ios::trunc) << text;
+        const fs::path wrong = WrongLibrary(std::string("wrong-pair") + c.extension, c.module, c.from, c.to);
+        ASSERT_FALSE(wrong.empty());
         const ProcessRun run = Run({"-n", "-silent", "--simulate", "--json", (designs / (std::string("f") + c.extension)).string()},
                                    {{"ZORVEX_HDL_DIR", wrong.string()}});
         EXPECT_EQ(run.exitStatus, 125) << run.err;
