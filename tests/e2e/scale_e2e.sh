@@ -43,11 +43,10 @@ wait_window() {
   sleep 0.5
 }
 
-# Checks the preview in a screenshot of page 2 taken at the scale; prints what it found.
-check_preview() { # check_preview <png> <scale>
-  convert "$1" ppm:- | python3 -c '
+# The python lines that read a binary PPM image from standard input: width, height, and pixels,
+# three bytes a pixel, row by row.
+read_ppm='
 import sys
-scale = float(sys.argv[1])
 data = sys.stdin.buffer.read()
 fields, at = [], 0
 while len(fields) < 4:
@@ -60,6 +59,12 @@ while len(fields) < 4:
     at = end
 pixels = data[at + 1:]
 width, height = int(fields[1]), int(fields[2])
+'
+
+# Checks the preview in a screenshot of page 2 taken at the scale; prints what it found.
+check_preview() { # check_preview <png> <scale>
+  convert "$1" ppm:- | python3 -c "$read_ppm"'
+scale = float(sys.argv[1])
 def colour(x, y):
     i = 3 * (y * width + x)
     return tuple(pixels[i:i + 3])
@@ -108,21 +113,8 @@ corner_y=1100
 # The button row grows with the dialog font: on the summary page, the separator's distance from the
 # window's bottom edge, 43 pixels at 96 DPI, grown by the scale and the font's resolution.
 check_button_row() { # check_button_row <png> <growth>
-  convert "$1" ppm:- | python3 -c '
-import sys
+  convert "$1" ppm:- | python3 -c "$read_ppm"'
 growth = float(sys.argv[1])
-data = sys.stdin.buffer.read()
-fields, at = [], 0
-while len(fields) < 4:
-    while data[at:at + 1].isspace():
-        at += 1
-    end = at
-    while not data[end:end + 1].isspace():
-        end += 1
-    fields.append(data[at:end])
-    at = end
-pixels = data[at + 1:]
-width, height = int(fields[1]), int(fields[2])
 x = width - int(15 * growth)
 black = [y for y in range(height) if pixels[3 * (y * width + x):3 * (y * width + x) + 3] == bytes(3)]
 if not black:
