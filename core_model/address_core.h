@@ -1,16 +1,17 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <vector>
 
 #include "core_model/core_settings.h"
 
 namespace zorvex::core {
 
-// What the address generator puts on the memory for the coming edge. These values depend on
-// sync_in of that edge, as the hardware's do (they are not registered).
+// What the address generator puts on the memory for the coming edge: registered values of
+// which sync_in of that edge chooses. The memory reads the old word at addr and writes there.
 struct AddressStep {
-  std::uint32_t writeAddr = 0;
-  std::uint32_t readAddr = 0;
+  std::uint32_t addr = 0;
   // Discrete block: the edge writes (the core takes din). Always true for the other kinds.
   bool writeEnable = true;
 };
@@ -26,16 +27,20 @@ struct StepFlags {
 // The commutator and address counters shared by conv_qzram (MemoryKind::Internal) and genaddr
 // (MemoryKind::External), exactly as hdl/qz_addrgen models them.
 //
-// Convolutional: every branch owns a region of the memory and a common rotation counter n
-// (advanced by each symbol on branch 0) is the write offset; a branch whose delay is d rotations
-// reads offset n - d, so the word read at the edge is the one written d rotations earlier.
-// conv_qzram's regions are R = (I-1)J words and its zero-delay branch bypasses the memory;
-// genaddr's regions are 2^BitLength(R) words, each branch holding one symbol more (R + 1).
+// Convolutional: every branch with a delay is a FIFO, a region of the memory as long as its
+// delay (k*J symbols for the interleaver's branch k, (I-1-k)*J for the deinterleaver's, one
+// more each for genaddr), read and written at one address that steps through the region. The
+// regions lie one after the other in commutator order; conv_qzram's zero-delay branch has none.
+// Where branch 0 delays the frame's first symbol, its mark waits in a queue of the addresses it
+// was written at, holding as many marks as frames of I*J symbols fit in the delay.
 //
 // Block: symbols are counted by their position in the block. Discrete blocks are written at
 // linear addresses and read with a step of J (interleaver) or I (deinterleaver) modulo IJ-1;
 // continuous blocks read and write one address, the k-th block walking with step K^k modulo
 // IJ-1 (K = J or I), so every block overwrites the one read out in place.
+//
+// A frame start in step (branch 0 next, or a block's first position next) changes nothing; one
+// out of step restarts the counters, the FIFO pointers and the marks queue.
 class AddressCore {
  public:
   AddressCore(const CoreSettings& settings, MemoryKind memory);
@@ -50,18 +55,23 @@ class AddressCore {
   struct Comb;
   Comb Evaluate(bool syncIn) const;
 
+  void ConvolutionalEdge(const Comb& c);
+  void BlockEdge(const Comb& c);
+
   CoreSettings settings_;
   MemoryKind memory_;
   // Derived sizes.
-  std::int64_t rotationWords_ = 0;  // R + extra: the rotation counter's modulus
-  std::int64_t regionStep_ = 0;     // distance between two branches' regions
-  std::int64_t firstDelay_ = 0;     // delay of branch 0 in rotations
+  std::int64_t skip_ = 0;           // branches before the first FIFO (conv_qzram's interleaver: 1)
+  std::vector<std::int64_t> fifoBase_, fifoLength_;  // the FIFO regions in commutator order
+  std::size_t marksCapacity_ = 0;   // 0: branch 0 has no delay, its symbol is marked at once
   std::int64_t blockSize_ = 0;      // IJ
   std::int64_t blockStep_ = 0;      // J interleaver, I deinterleaver
 
   // Registers.
   bool pending_ = false;
-  std::int64_t branch_ = 0, rotation_ = 0, branchDelay_ = 0, base_ = 0, syncCount_ = 0;
+  std::int64_t branch_ = 0;
+  std::vector<std::int64_t> pointer_;  // each FIFO's offset within its region
+  std::deque<std::uint32_t> marks_;   // addresses of marked words in flight, oldest first
   std::int64_t position_ = 0, addr_ = 0, step_ = 1, acc_ = 0;
   bool writePhase_ = true, blockSync_ = false;
   StepFlags flags_;

@@ -21,8 +21,7 @@ ConvQzramCycle ConvQzramModel::Edge(const CycleInput& in) {
     pipe_[0].mark = flags.mark;
     pipe_[0].read = flags.read;
     dinQ_ = in.din;
-    // The discrete block's single port writes where it reads.
-    ram_.Edge(step.readAddr, step.writeEnable, discrete ? step.readAddr : step.writeAddr, in.din);
+    ram_.Edge(step.addr, step.writeEnable, step.addr, in.din);
   }
   core_.Edge(in.syncIn, in.clockEnable);
   const Stage& out = pipe_.back();
@@ -39,16 +38,10 @@ GenaddrCycle GenaddrModel::Edge(const CycleInput& in) {
   const bool discrete = settings_.type == IntType::Block;
   const AddressStep step = core_.Peek(in.syncIn);
   GenaddrCycle cycle;
-  cycle.readAddr = step.readAddr;
-  cycle.writeAddr = discrete ? 0 : step.writeAddr;
+  cycle.readAddr = step.addr;
+  cycle.writeAddr = discrete ? 0 : step.addr;
   cycle.blockWriteEnable = discrete && step.writeEnable;
-  if (in.clockEnable) {
-    if (discrete) {
-      ram_.Edge(step.readAddr, step.writeEnable, step.readAddr, in.din);
-    } else {
-      ram_.Edge(step.readAddr, true, step.writeAddr, in.din);
-    }
-  }
+  if (in.clockEnable) ram_.Edge(step.addr, step.writeEnable, step.addr, in.din);
   core_.Edge(in.syncIn, in.clockEnable);
   const StepFlags& flags = core_.flags();
   cycle.syncOut = !discrete && flags.mark;

@@ -38,12 +38,14 @@ int AddressWidth(const CoreSettings& settings) {
 std::int64_t MemoryWords(const CoreSettings& settings) {
   const std::int64_t i = settings.depth;
   const std::int64_t j = settings.delay;
-  if (settings.type == IntType::Convolutional) return i * (i - 1) * j;
+  if (settings.type == IntType::Convolutional) return i * (i - 1) * j / 2;
   return i * j;
 }
 
 std::int64_t ExternalWords(const CoreSettings& settings) {
-  return std::int64_t{1} << AddressWidth(settings);
+  // genaddr's branches each hold one symbol more than conv_qzram's, branch 0 included.
+  if (settings.type == IntType::Convolutional) return MemoryWords(settings) + settings.depth;
+  return MemoryWords(settings);
 }
 
 int PipelineCycles(const CoreSettings& settings, MemoryKind memory) {

@@ -30,9 +30,11 @@ int BitLength(std::int64_t x);
 // genaddr's address width A: BitLength(I) + BitLength(J(I-1)) convolutional,
 // BitLength(I) + BitLength(J) for both block kinds.
 int AddressWidth(const CoreSettings& settings);
-// The words conv_qzram's RAM holds: I(I-1)J convolutional, IJ block.
+// The words conv_qzram's RAM holds: I(I-1)J/2 convolutional (branch k keeps its k*J symbols),
+// IJ block.
 std::int64_t MemoryWords(const CoreSettings& settings);
-// The words genaddr's external RAM needs: 2^A.
+// The words genaddr's external RAM needs: I(I-1)J/2 + I convolutional, IJ block; its addresses
+// stay below that on the A-bit bus.
 std::int64_t ExternalWords(const CoreSettings& settings);
 
 // The enabled edges between the edge that takes a symbol and the edge after which the core's

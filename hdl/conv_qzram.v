@@ -1,9 +1,10 @@
 // conv_qzram: a symbol interleaver or deinterleaver with its own RAM (see README.md).
 // Read line by line against conv_qzram.vhd.
 //
-// The address counters (qz_addrgen) drive one RAM of memoryWords words, written and read at
-// every enabled edge (the discrete block writes only while it takes symbols, at the address
-// it reads). Behind the RAM's output register the output pipeline: its first stage takes the
+// The address counters (qz_addrgen) drive one RAM, read at every enabled edge and written at
+// the same address (the old word is read): I*(I-1)*J/2 words convolutional, each branch with a
+// delay holding exactly its symbols, I*J words block (the discrete block writes only while it
+// takes symbols). Behind the RAM's output register the output pipeline: its first stage takes the
 // symbol of the zero-delay branch instead of the memory word, convolutional cores have a dout
 // register behind it, and the interleaver retimes its output once more.
 module conv_qzram #(
@@ -41,21 +42,13 @@ module conv_qzram #(
         end
     endgenerate
 
-    function integer bit_length;
-        input integer x;
-        integer k;
-        begin
-            bit_length = 0;
-            for (k = 0; k < 31; k = k + 1)
-                if (x >= (1 << k)) bit_length = k + 1;
-        end
-    endfunction
+    `include "qz_functions.vh"
 
     localparam IS_CONV = INT_TYPE == "CONVOLUTIONAL";
     localparam IS_BLOCK = INT_TYPE == "BLOCK";
     localparam IS_INT = INT_MODE == "INTERLEAVER";
     localparam integer W = SYMBOL_WIDTH;
-    localparam integer WORDS = IS_CONV ? INT_DEPTH * (INT_DEPTH - 1) * SYMBOL_DELAY : INT_DEPTH * SYMBOL_DELAY;
+    localparam integer WORDS = IS_CONV ? INT_DEPTH * (INT_DEPTH - 1) * SYMBOL_DELAY / 2 : INT_DEPTH * SYMBOL_DELAY;
     localparam integer AW = bit_length(WORDS - 1);
     localparam integer PIPE = 1 + (IS_CONV ? 1 : 0) + (IS_INT ? 1 : 0);
 
@@ -67,8 +60,7 @@ module conv_qzram #(
     reg [PIPE-1:0] mark_pipe_q = 0;
     reg [PIPE-1:0] read_pipe_q = 0;
 
-    wire [AW-1:0] wr_addr;
-    wire [AW-1:0] rd_addr;
+    wire [AW-1:0] ram_addr;
     wire wr_en;
     wire mark_q;
     wire read_q;
@@ -85,23 +77,19 @@ module conv_qzram #(
         .clock(clock),
         .sync_in(sync_in),
         .clock_enable(clock_enable),
-        .write_addr(wr_addr),
-        .read_addr(rd_addr),
+        .addr(ram_addr),
         .write_enable(wr_en),
         .mark_q(mark_q),
         .read_q(read_q),
         .bypass_q(bypass_q)
     );
 
-    // The discrete block's single port writes where it reads.
-    wire [AW-1:0] ram_wr_addr = IS_BLOCK ? rd_addr : wr_addr;
-
-    // The symbol memory: one write port, one registered read port returning the old word.
+    // The symbol memory: one port, read before it is written (the old word), registered.
     always @(posedge clock) begin
         if (clock_enable) begin
             if (wr_en)
-                ram[ram_wr_addr] <= din;
-            ram_q <= ram[rd_addr];
+                ram[ram_addr] <= din;
+            ram_q <= ram[ram_addr];
         end
     end
 

@@ -1,8 +1,9 @@
 // genaddr: the addresses and controls of a symbol interleaver or deinterleaver whose RAM is
 // outside (see README.md). Read line by line against genaddr.vhd. Convolutional and continuous
-// cores need a RAM of 2^A words with a write port (write_addr, every enabled edge) and a
-// registered read port (read_addr), the discrete block a single port (read_addr, written when
-// block_write_enable is high). The RAM's output is the core's output: sync_out and block_full
+// cores need a RAM with a write port (write_addr, every enabled edge) and a registered read
+// port (read_addr) returning the old word, the discrete block a single port (read_addr, written
+// when block_write_enable is high); the addresses stay below I*(I-1)*J/2 + I convolutional and
+// I*J block. The RAM's output is the core's output: sync_out and block_full
 // belong to the word it shows.
 module genaddr #(
     parameter INT_TYPE = "CONVOLUTIONAL",
@@ -20,15 +21,7 @@ module genaddr #(
     output wire block_full,
     output wire block_empty
 );
-    function integer bit_length;
-        input integer x;
-        integer k;
-        begin
-            bit_length = 0;
-            for (k = 0; k < 31; k = k + 1)
-                if (x >= (1 << k)) bit_length = k + 1;
-        end
-    endfunction
+    `include "qz_functions.vh"
 
     localparam IS_BLOCK = INT_TYPE == "BLOCK";
     localparam integer A = INT_TYPE == "CONVOLUTIONAL" ?
@@ -51,8 +44,7 @@ module genaddr #(
         end
     endgenerate
 
-    wire [A-1:0] wr_addr;
-    wire [A-1:0] rd_addr;
+    wire [A-1:0] ram_addr;
     wire wr_en;
     wire mark_q;
     wire read_q;
@@ -69,16 +61,15 @@ module genaddr #(
         .clock(clock),
         .sync_in(sync_in),
         .clock_enable(clock_enable),
-        .write_addr(wr_addr),
-        .read_addr(rd_addr),
+        .addr(ram_addr),
         .write_enable(wr_en),
         .mark_q(mark_q),
         .read_q(read_q),
         .bypass_q(bypass_q)
     );
 
-    assign read_addr = rd_addr;
-    assign write_addr = IS_BLOCK ? {A{1'b0}} : wr_addr;
+    assign read_addr = ram_addr;
+    assign write_addr = IS_BLOCK ? {A{1'b0}} : ram_addr;
     assign block_write_enable = IS_BLOCK ? wr_en : 1'b0;
     assign sync_out = IS_BLOCK ? 1'b0 : mark_q;
     assign block_full = IS_BLOCK ? read_q : 1'b0;

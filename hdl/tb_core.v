@@ -14,15 +14,7 @@ module tb_core;
     parameter STIMULUS = "stimulus.txt";
     parameter DUMP = "dump.txt";
 
-    function integer bit_length;
-        input integer x;
-        integer k;
-        begin
-            bit_length = 0;
-            for (k = 0; k < 31; k = k + 1)
-                if (x >= (1 << k)) bit_length = k + 1;
-        end
-    endfunction
+    `include "qz_functions.vh"
     localparam W = SYMBOL_WIDTH;
     localparam IS_BLOCK = INT_TYPE == "BLOCK";
     localparam A = INT_TYPE == "CONVOLUTIONAL" ?

@@ -1,5 +1,6 @@
-// One core of the testbench: conv_qzram, or genaddr with the synchronous RAM of 2^A words
-// (dual-port; the discrete block's single port writes at read_addr with block_write_enable).
+// One core of the testbench: conv_qzram, or genaddr with the synchronous RAM it needs,
+// I*(I-1)*J/2 + I words convolutional and I*J block (dual-port, returning the old word; the
+// discrete block's single port writes at read_addr with block_write_enable).
 // For genaddr, dout is the RAM's output and dout_valid its block_full.
 `timescale 1ns / 1ns
 module tb_stage #(
@@ -24,7 +25,9 @@ module tb_stage #(
                 .clock(clock), .sync_in(sync_in), .clock_enable(clock_enable), .din(din),
                 .dout(dout), .next_din(next_din), .dout_valid(dout_valid), .sync_out(sync_out));
         end else begin : outside
-            reg [SYMBOL_WIDTH-1:0] ram [0:(1 << A) - 1];
+            localparam integer WORDS = INT_TYPE == "CONVOLUTIONAL" ?
+                INT_DEPTH * (INT_DEPTH - 1) * SYMBOL_DELAY / 2 + INT_DEPTH : INT_DEPTH * SYMBOL_DELAY;
+            reg [SYMBOL_WIDTH-1:0] ram [0:WORDS-1];
             reg [SYMBOL_WIDTH-1:0] q;
             genaddr #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, INT_MODE) core (
                 .clock(clock), .sync_in(sync_in), .clock_enable(clock_enable), .sync_out(sync_out),

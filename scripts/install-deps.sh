@@ -11,7 +11,7 @@ packages=(
   xvfb xdotool imagemagick x11-utils
   poppler-utils
   librsvg2-bin libxml2-utils
-  ghdl iverilog yosys nextpnr-ice40
+  ghdl iverilog verilator yosys nextpnr-ice40 z3
   python3-jsonschema
   at-spi2-core python3-pyatspi dbus-x11
 )
