@@ -8,10 +8,10 @@
 // symbol of the zero-delay branch instead of the memory word, convolutional cores have a dout
 // register behind it, and the interleaver retimes its output once more.
 module conv_qzram #(
-    parameter INT_TYPE = "CONVOLUTIONAL",
+    parameter [8*15-1:0] INT_TYPE = "CONVOLUTIONAL",
     parameter INT_DEPTH = 12,
     parameter SYMBOL_DELAY = 17,
-    parameter INT_MODE = "INTERLEAVER",
+    parameter [8*13-1:0] INT_MODE = "INTERLEAVER",
     parameter SYMBOL_WIDTH = 8
 ) (
     input wire clock,
@@ -63,8 +63,7 @@ module conv_qzram #(
     wire [AW-1:0] ram_addr;
     wire wr_en;
     wire mark_q;
-    wire read_q;
-    wire bypass_q;
+    wire flag_q;
 
     qz_addrgen #(
         .INT_TYPE(INT_TYPE),
@@ -80,8 +79,7 @@ module conv_qzram #(
         .addr(ram_addr),
         .write_enable(wr_en),
         .mark_q(mark_q),
-        .read_q(read_q),
-        .bypass_q(bypass_q)
+        .flag_q(flag_q)
     );
 
     // The symbol memory: one port, read before it is written (the old word), registered.
@@ -93,12 +91,26 @@ module conv_qzram #(
         end
     end
 
+    // Each stage moves one up; the first takes the zero-delay branch's symbol (flag_q,
+    // convolutional) or the memory word, and whether it was read out of a full block (flag_q,
+    // block).
+    reg [PIPE*W-1:0] dout_c;
+    reg [PIPE-1:0] mark_c, read_c;
+    always @* begin
+        dout_c = dout_q << W;
+        dout_c[W-1:0] = IS_CONV && flag_q ? din_q : ram_q;
+        mark_c = mark_pipe_q << 1;
+        mark_c[0] = mark_q;
+        read_c = read_pipe_q << 1;
+        read_c[0] = !IS_CONV && flag_q;
+    end
+
     always @(posedge clock) begin
         if (clock_enable) begin
             din_q <= din;
-            dout_q <= (dout_q << W) | (bypass_q ? din_q : ram_q);
-            mark_pipe_q <= (mark_pipe_q << 1) | mark_q;
-            read_pipe_q <= (read_pipe_q << 1) | read_q;
+            dout_q <= dout_c;
+            mark_pipe_q <= mark_c;
+            read_pipe_q <= read_c;
         end
     end
 

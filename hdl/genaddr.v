@@ -6,10 +6,10 @@
 // I*J block. The RAM's output is the core's output: sync_out and block_full
 // belong to the word it shows.
 module genaddr #(
-    parameter INT_TYPE = "CONVOLUTIONAL",
+    parameter [8*15-1:0] INT_TYPE = "CONVOLUTIONAL",
     parameter INT_DEPTH = 12,
     parameter SYMBOL_DELAY = 17,
-    parameter INT_MODE = "INTERLEAVER"
+    parameter [8*13-1:0] INT_MODE = "INTERLEAVER"
 ) (
     input wire clock,
     input wire sync_in,
@@ -47,8 +47,7 @@ module genaddr #(
     wire [A-1:0] ram_addr;
     wire wr_en;
     wire mark_q;
-    wire read_q;
-    wire bypass_q;
+    wire flag_q;
 
     qz_addrgen #(
         .INT_TYPE(INT_TYPE),
@@ -64,14 +63,13 @@ module genaddr #(
         .addr(ram_addr),
         .write_enable(wr_en),
         .mark_q(mark_q),
-        .read_q(read_q),
-        .bypass_q(bypass_q)
+        .flag_q(flag_q)
     );
 
     assign read_addr = ram_addr;
     assign write_addr = IS_BLOCK ? {A{1'b0}} : ram_addr;
     assign block_write_enable = IS_BLOCK ? wr_en : 1'b0;
     assign sync_out = IS_BLOCK ? 1'b0 : mark_q;
-    assign block_full = IS_BLOCK ? read_q : 1'b0;
-    assign block_empty = IS_BLOCK ? ~read_q : 1'b0;
+    assign block_full = IS_BLOCK ? flag_q : 1'b0;
+    assign block_empty = IS_BLOCK ? ~flag_q : 1'b0;
 endmodule

@@ -1,0 +1,200 @@
+// Drives conv_qzram, or genaddr with a synchronous RAM, alone or as the interleaver ->
+// deinterleaver pair (chained as tb_core.v does), with random din, clock_enable 1 or with
+// random gaps (+gaps=1: the first edge and about one in four disabled) and a frame start at
+// the first symbol and then every +frame=N symbols (0: the first only). A frame start due
+// while clock_enable is 0 comes as sync_in at those disabled edges, else at the symbol's edge.
+// Prints "FAIL ..." when
+//  - an output bit of any core (the RAM's output included) is X or Z at an edge from the
+//    +bound=B-th enabled edge after the first symbol's on: their count and the first one seen;
+//  - with +latency=L: the last core's sync_out is 1 other than L enabled edges after each frame
+//    start or its dout differs from the din of L enabled edges earlier; with +first=F (pair):
+//    the first core's sync_out is 1 other than F enabled edges after each frame start.
+// Ends with a summary line "done ...".
+`timescale 1ns / 1ns
+module tb_sync_frames;
+    parameter INT_TYPE = "CONVOLUTIONAL";
+    parameter INT_DEPTH = 3;
+    parameter SYMBOL_DELAY = 2;
+    parameter INT_MODE = "INTERLEAVER";
+    parameter SYMBOL_WIDTH = 4;
+    parameter EXTERNAL = 0;
+    parameter PAIR = 0;
+
+    function integer bit_length;
+        input integer x;
+        integer k;
+        begin
+            bit_length = 0;
+            for (k = 0; k < 31; k = k + 1)
+                if (x >= (1 << k)) bit_length = k + 1;
+        end
+    endfunction
+    localparam W = SYMBOL_WIDTH;
+    localparam IS_BLOCK = INT_TYPE == "BLOCK";
+    localparam A = INT_TYPE == "CONVOLUTIONAL" ?
+        bit_length(INT_DEPTH) + bit_length(SYMBOL_DELAY * (INT_DEPTH - 1)) :
+        bit_length(INT_DEPTH) + bit_length(SYMBOL_DELAY);
+    localparam OW = EXTERNAL ? 2 * A + 4 + W : W + 3;
+
+    reg clock = 1'b0, clock_enable = 1'b0, sync_in = 1'b0;
+    reg [W-1:0] din = 0;
+    wire [W-1:0] dout1, dout2;
+    wire so1, dv1, so2;
+    wire [OW-1:0] out1, out2;
+    // The discrete deinterleaver starts at the interleaver's first valid output (X counts as 0).
+    reg seen = 1'b0;
+    wire sync2 = IS_BLOCK ? (dv1 === 1'b1 && !seen) : so1;
+    always #20 clock = ~clock;
+    always @(posedge clock) if (clock_enable) seen <= seen | (dv1 === 1'b1);
+
+    tb_sync_stage #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, INT_MODE, W, EXTERNAL, A, OW) first (
+        clock, sync_in, clock_enable, din, dout1, so1, dv1, out1);
+    generate
+        if (PAIR == 1) begin : chained
+            wire dv2;
+            tb_sync_stage #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, "DEINTERLEAVER", W, EXTERNAL, A, OW) second (
+                clock, sync2, clock_enable, dout1, dout2, so2, dv2, out2);
+        end else begin : alone
+            assign dout2 = dout1;
+            assign so2 = so1;
+            assign out2 = 0;
+        end
+    endgenerate
+
+    integer seed, cycles, gaps, frame, bound, latency, first_latency;
+    integer k, b, n, xbits, starts, marks, stray, stray1, mism;
+    reg pend;
+    reg [2*OW-1:0] obs;
+    reg [63:0] hist [0:65535];
+
+    // Whether the symbol taken at enabled edge s (counted from 0) starts a frame.
+    function is_start;
+        input integer s;
+        is_start = s >= 0 && (frame > 0 ? s % frame == 0 : s == 0);
+    endfunction
+
+    // One core's outputs, named.
+    task put;
+        input [OW-1:0] o;
+        if (EXTERNAL)
+            $write(" read_addr %b write_addr %b block_write_enable %b block_full %b block_empty %b sync_out %b q %b",
+                   o[OW-1 -: A], o[OW-A-1 -: A], o[W+3], o[W+2], o[W+1], o[W], o[W-1:0]);
+        else
+            $write(" dout %b sync_out %b dout_valid %b next_din %b", o[OW-1:3], o[2], o[1], o[0]);
+    endtask
+
+    initial begin
+        if (!$value$plusargs("seed=%d", seed)) seed = 1;
+        if (!$value$plusargs("cycles=%d", cycles)) cycles = 1000;
+        if (!$value$plusargs("gaps=%d", gaps)) gaps = 0;
+        if (!$value$plusargs("frame=%d", frame)) frame = 0;
+        if (!$value$plusargs("bound=%d", bound)) bound = cycles;
+        if (!$value$plusargs("latency=%d", latency)) latency = -1;
+        if (!$value$plusargs("first=%d", first_latency)) first_latency = -1;
+        if (latency > 65535) $display("FAIL latency %0d beyond the din history", latency);
+        n = 0; pend = 0; xbits = 0; starts = 0; marks = 0; stray = 0; stray1 = 0; mism = 0;
+        for (k = 0; k < cycles; k = k + 1) begin
+            // Inputs at 40k, the rising edge at 40k + 20, outputs taken at 40k + 30.
+            clock_enable = gaps ? (k > 0 && ($random(seed) & 3) != 0) : 1'b1;
+            sync_in = is_start(n) && !(clock_enable && pend);
+            din = {$random(seed), $random(seed)};
+            #30;
+            obs = {out2, out1};
+            if (n > bound || (n == bound && clock_enable))
+                for (b = 0; b < 2 * OW; b = b + 1)
+                    if (obs[b] !== 1'b0 && obs[b] !== 1'b1) begin
+                        if (xbits == 0) begin
+                            $write("FAIL first X/Z at edge %0d (%0d enabled): first core", k, n + clock_enable);
+                            put(out1);
+                            if (PAIR == 1) begin $write(", second"); put(out2); end
+                            $display("");
+                        end
+                        xbits = xbits + 1;
+                    end
+            pend = clock_enable ? 1'b0 : pend | sync_in;
+            if (clock_enable && latency >= 0) begin
+                hist[n & 65535] = din;
+                if (is_start(n - latency)) starts = starts + 1;
+                if (so2 === 1'b1 && is_start(n - latency)) marks = marks + 1;
+                if (so2 !== 1'b0 && !is_start(n - latency)) begin
+                    if (stray == 0) $display("FAIL sync_out %b at enabled edge %0d, no frame start %0d before", so2, n, latency);
+                    stray = stray + 1;
+                end
+                if (first_latency >= 0 && so1 !== is_start(n - first_latency)) begin
+                    if (stray1 == 0) $display("FAIL first core's sync_out %b at enabled edge %0d", so1, n);
+                    stray1 = stray1 + 1;
+                end
+                if (n >= latency && dout2 !== hist[(n - latency) & 65535][W-1:0]) begin
+                    if (mism == 0) $display("FAIL dout %b at enabled edge %0d, din %0d before was %b", dout2, n, latency,
+                                            hist[(n - latency) & 65535][W-1:0]);
+                    mism = mism + 1;
+                end
+            end
+            n = n + clock_enable;
+            #10;
+        end
+        if (xbits > 0) $display("FAIL %0d output bits X or Z after %0d enabled edges", xbits, bound);
+        if (latency >= 0 && (marks != starts || stray + stray1 + mism > 0))
+            $display("FAIL %0d of %0d frame starts marked, %0d other sync_out, %0d first core's sync_out wrong, %0d dout wrong",
+                     marks, starts, stray, stray1, mism);
+        $write("done: %0d edges, %0d enabled, %0d X/Z bits", cycles, n, xbits);
+        if (latency >= 0) $write(", %0d of %0d frame starts marked", marks, starts);
+        $display("");
+        $finish;
+    end
+endmodule
+
+// One core: conv_qzram (outs = dout, sync_out, dout_valid, next_din), or genaddr with a RAM of
+// 2^A words and no initial contents, written at write_addr at every enabled edge (discrete block:
+// at read_addr with block_write_enable) and read into q at read_addr (outs = read_addr,
+// write_addr, block_write_enable, block_full, block_empty, sync_out, q).
+module tb_sync_stage #(
+    parameter INT_TYPE = "CONVOLUTIONAL",
+    parameter INT_DEPTH = 2,
+    parameter SYMBOL_DELAY = 2,
+    parameter INT_MODE = "INTERLEAVER",
+    parameter W = 1,
+    parameter EXTERNAL = 0,
+    parameter A = 4,
+    parameter OW = 4
+) (
+    input wire clock, sync_in, clock_enable,
+    input wire [W-1:0] din,
+    output wire [W-1:0] dout,
+    output wire sync_out, dout_valid,
+    output wire [OW-1:0] outs
+);
+    generate
+        if (EXTERNAL == 0) begin : internal
+            wire next_din;
+            conv_qzram #(.INT_TYPE(INT_TYPE), .INT_DEPTH(INT_DEPTH), .SYMBOL_DELAY(SYMBOL_DELAY),
+                         .INT_MODE(INT_MODE), .SYMBOL_WIDTH(W)) core (
+                .clock(clock), .sync_in(sync_in), .clock_enable(clock_enable), .din(din),
+                .dout(dout), .next_din(next_din), .dout_valid(dout_valid), .sync_out(sync_out));
+            assign outs = {dout, sync_out, dout_valid, next_din};
+        end else begin : outside
+            wire [A-1:0] read_addr, write_addr;
+            wire block_write_enable, block_full, block_empty;
+            reg [W-1:0] ram [0:(1 << A) - 1];
+            reg [W-1:0] q;
+            genaddr #(.INT_TYPE(INT_TYPE), .INT_DEPTH(INT_DEPTH), .SYMBOL_DELAY(SYMBOL_DELAY),
+                      .INT_MODE(INT_MODE)) core (
+                .clock(clock), .sync_in(sync_in), .clock_enable(clock_enable), .sync_out(sync_out),
+                .read_addr(read_addr), .write_addr(write_addr), .block_write_enable(block_write_enable),
+                .block_full(block_full), .block_empty(block_empty));
+            always @(posedge clock) begin
+                if (clock_enable) begin
+                    q <= ram[read_addr];
+                    if (INT_TYPE == "BLOCK") begin
+                        if (block_write_enable) ram[read_addr] <= din;
+                    end else begin
+                        ram[write_addr] <= din;
+                    end
+                end
+            end
+            assign dout = q;
+            assign dout_valid = block_full;
+            assign outs = {read_addr, write_addr, block_write_enable, block_full, block_empty, sync_out, q};
+        end
+    endgenerate
+endmodule
