@@ -318,8 +318,9 @@ bool CheckDesignFile(const InterfaceModel& model, const std::string& name, Desig
         return rules.Fail(kNoModule);
     const std::string& module = connections.back().module;
     const bool vhdl = rules.language() == HdlLanguage::Vhdl93;
-    // In VHDL the entity and its architecture are one scope, which holds the ports, the component
-    // and the instance's label; a Verilog module holds the ports and the instance.
+    // In VHDL the entity and its architecture are one scope, which holds the ports and the
+    // instance's label (the library's entity is named through work, which no port may hide); a
+    // Verilog module holds the ports and the instance.
     std::map<std::string, std::string> designScope;
     std::map<std::string, bool> designOutputs;
     if (!CheckDesignPorts(model, name, rules, designScope, designOutputs))
@@ -329,11 +330,10 @@ bool CheckDesignFile(const InterfaceModel& model, const std::string& name, Desig
     if (IdentifierKey(rules.language(), module) == IdentifierKey(rules.language(), name))
         return rules.Fail("the design " + DesignRules::Shown(name) + " cannot hold an instance of the library module "
                           + DesignRules::Shown(module) + ", which is itself");
-    if ((vhdl && !rules.Declare(designScope, module, "the library module"))
-        || !rules.Declare(designScope, module + "_inst", "the instance of the library module"))
+    if (!rules.Declare(designScope, module + "_inst", "the instance of the library module"))
         return false;
-    // The component's generics and ports are one scope; in Verilog the parameters and the ports are
-    // each named once in the instance.
+    // The library entity's generics and ports are one scope; in Verilog the parameters and the
+    // ports are each named once in the instance.
     std::map<std::string, std::string> moduleScope;
     std::map<std::string, std::string> parameterScope;
     for (const InterfaceEntry& constant : model.constants.entries()) {
@@ -398,19 +398,10 @@ std::string VhdlDesignFile(const InterfaceModel& model, const std::string& entit
         return {};
     std::string text = "library ieee;\nuse ieee.std_logic_1164.all;\n\nentity " + entity + " is\n";
     text += VhdlPorts(UsedPorts(model), "    ") + "end " + entity + ";\n\n";
-    text += "architecture rtl of " + entity + " is\n    component " + module + "\n";
+    // The library's entity itself, which binds with no configuration and which synthesis reads.
+    text += "architecture rtl of " + entity + " is\nbegin\n";
+    text += "    " + module + "_inst : entity work." + module + "\n";
     const auto& constants = model.constants.entries();
-    if (!constants.empty()) {
-        text += "        generic (\n";
-        for (size_t i = 0; i < constants.size(); ++i) {
-            text += "            " + constants[i].name + " : "
-                + (constants[i].type == "STRING" ? "string" : "integer");
-            text += i + 1 < constants.size() ? ";\n" : "\n";
-        }
-        text += "        );\n";
-    }
-    text += VhdlPorts(inner, "        ") + "    end component;\nbegin\n";
-    text += "    " + module + "_inst : " + module + "\n";
     if (!constants.empty()) {
         text += "        generic map (\n";
         for (size_t i = 0; i < constants.size(); ++i) {

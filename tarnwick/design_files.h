@@ -7,8 +7,9 @@
 #include <vector>
 
 // The design file in VHDL-93 for the variation in model: an entity named entity with the model's
-// used ports, whose architecture declares the library module as a component (the constants as its
-// generics, its ports from the connections) and port-maps one instance of it. Empty text, with the
+// used ports, whose architecture instantiates the library module's entity in the working library
+// directly (entity work.module, the constants as its generics, its ports from the connections), so
+// that it binds with no configuration and synthesis reads the module itself. Empty text, with the
 // reason in reason, when the model names no module in its connections or the file would not say
 // what the model does: a name that is not a legal identifier or is declared twice in one scope, a
 // bit range outside the language's integers, a string constant a literal cannot hold, a module

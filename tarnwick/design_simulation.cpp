@@ -17,7 +17,6 @@
 #include "host/wizard_app.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -56,7 +55,8 @@ bool CoreOf(const InterleaverSettings& stored, CoreSettings& core, MemoryKind& m
 
 // The library sources the design needs, in the order they are compiled: the library files the
 // module uses (the address generator both cores are built on), then the module itself; the copy
-// beside the design if there is one, with the files beside it, else the installed ones.
+// beside the design if there is one, with the files beside it, else the installed ones. The files
+// they include are not compiled on their own: the simulator finds them beside the sources.
 bool LibrarySources(const std::string& module, const SplitPath& name, const std::string& selfPath,
                     std::vector<std::string>& sources, std::string& error)
 {
@@ -68,44 +68,12 @@ bool LibrarySources(const std::string& module, const SplitPath& name, const std:
               "share/zorvex/hdl)";
         return false;
     }
-    for (const std::string& companion : LibraryModuleCompanions(source))
-        sources.push_back(AbsolutePath(companion));
+    for (const std::string& companion : LibraryModuleCompanions(source)) {
+        if (!IsIncludedLibraryFile(companion))
+            sources.push_back(AbsolutePath(companion));
+    }
     sources.push_back(AbsolutePath(source));
     return true;
-}
-
-// The name of the first architecture of entity in the VHDL text; empty when it has none.
-std::string ArchitectureOf(const std::string& text, const std::string& entity)
-{
-    const auto lower = [](std::string word) {
-        for (char& c : word)
-            c = char(std::tolower(static_cast<unsigned char>(c)));
-        return word;
-    };
-    std::vector<std::string> words;
-    std::string word;
-    bool comment = false;
-    for (size_t k = 0; k <= text.size(); ++k) {
-        const char c = k < text.size() ? text[k] : '\n';
-        if (comment) {
-            comment = c != '\n';
-            continue;
-        }
-        if (c == '-' && k + 1 < text.size() && text[k + 1] == '-') {
-            comment = true;
-        } else if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') {
-            word += c;
-            continue;
-        }
-        if (!word.empty())
-            words.push_back(lower(word));
-        word.clear();
-    }
-    for (size_t k = 0; k + 3 < words.size(); ++k) {
-        if (words[k] == "architecture" && words[k + 2] == "of" && words[k + 3] == lower(entity))
-            return words[k + 1];
-    }
-    return {};
 }
 
 } // namespace
@@ -175,17 +143,6 @@ bool SimulateDesign(const std::string& designPath, const std::string& selfPath, 
         return false;
     sources.push_back(AbsolutePath(design));
 
-    std::string architecture;
-    if (vhdl) {
-        std::string text;
-        if (ReadRegularFile(design, kMaxRetrievalInfoSize, text))
-            architecture = ArchitectureOf(text, name.baseName);
-        if (architecture.empty()) {
-            error = "the design file " + PrintableText(design) + " holds no architecture of " + name.baseName;
-            return false;
-        }
-    }
-
     TemporaryFolder folder;
     if (!folder.Create(error))
         return false;
@@ -193,7 +150,7 @@ bool SimulateDesign(const std::string& designPath, const std::string& selfPath, 
     const std::string top = TestbenchName(name.baseName);
     const std::string testbench = work + "/" + top + (vhdl ? ".vhd" : ".v");
     if (!WriteFile(work + "/stimulus.txt", plan.stimulus, error)
-        || !WriteFile(testbench, vhdl ? VhdlTestbench(plan, name.baseName, architecture, module, "stimulus.txt", "record.txt")
+        || !WriteFile(testbench, vhdl ? VhdlTestbench(plan, name.baseName, "stimulus.txt", "record.txt")
                                       : VerilogTestbench(plan, name.baseName, "stimulus.txt", "record.txt", "waves.vcd"),
                       error))
         return false;
@@ -212,6 +169,8 @@ bool SimulateDesign(const std::string& designPath, const std::string& selfPath, 
             return false;
     } else {
         std::vector<std::string> compile{"iverilog", "-g2001", "-o", "testbench.vvp", "-s", top};
+        const std::vector<std::string> includes = IncludeFolderOptions(sources);
+        compile.insert(compile.end(), includes.begin(), includes.end());
         compile.insert(compile.end(), sources.begin(), sources.end());
         compile.push_back(testbench);
         if (!RunStep(compile, work, error) || !RunStep({"vvp", "-n", "testbench.vvp"}, work, error))

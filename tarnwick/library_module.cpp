@@ -42,6 +42,35 @@ char Lower(char c)
     return char(std::tolower(static_cast<unsigned char>(c)));
 }
 
+// The text with its comments blanked out (VHDL's -- to the line end; Verilog's // to the line end
+// and /* */), string literals kept whole, so that the words of a comment are not taken for code.
+std::string WithoutComments(const std::string& text, bool vhdl)
+{
+    std::string code = text;
+    const std::string line = vhdl ? "--" : "//";
+    for (size_t k = 0; k < code.size();) {
+        if (code[k] == '"') {
+            const size_t close = code.find('"', k + 1);
+            k = close == std::string::npos ? code.size() : close + 1;
+            continue;
+        }
+        size_t end = k;
+        if (code.compare(k, 2, line) == 0) {
+            end = std::min(code.find('\n', k), code.size());
+        } else if (!vhdl && code.compare(k, 2, "/*") == 0) {
+            const size_t close = code.find("*/", k + 2);
+            end = close == std::string::npos ? code.size() : close + 2;
+        }
+        if (end == k)
+            ++k;
+        for (; k < end; ++k) {
+            if (code[k] != '\n')
+                code[k] = ' ';
+        }
+    }
+    return code;
+}
+
 // Whether text uses the library unit name as a unit: in VHDL as work.name (an entity or a
 // package of the library), in Verilog as the module of an instance, name followed by its
 // parameters (#) or by an instance name and its ports.
@@ -75,22 +104,65 @@ bool UsesUnit(const std::string& text, const std::string& name, bool vhdl)
     return false;
 }
 
+// The names that the Verilog text includes with `include "name".
+std::vector<std::string> IncludedNames(const std::string& text)
+{
+    static const std::string kDirective = "`include";
+    std::vector<std::string> names;
+    for (size_t at = text.find(kDirective); at != std::string::npos; at = text.find(kDirective, at + 1)) {
+        size_t open = at + kDirective.size();
+        while (open < text.size() && (text[open] == ' ' || text[open] == '\t'))
+            ++open;
+        const size_t close = open < text.size() && text[open] == '"' ? text.find('"', open + 1) : std::string::npos;
+        if (close != std::string::npos && text.find('\n', open) > close)
+            names.push_back(text.substr(open + 1, close - open - 1));
+    }
+    return names;
+}
+
+std::string FileText(const std::string& path)
+{
+    std::ostringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+}
+
 } // namespace
 
 std::vector<std::string> LibraryModuleCompanions(const std::string& path)
 {
     namespace fs = std::filesystem;
-    std::ostringstream text;
-    text << std::ifstream(path).rdbuf();
     const fs::path module(path);
+    const std::string text = WithoutComments(FileText(path), module.extension() == ".vhd");
     std::vector<std::string> companions;
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(module.parent_path(), error)) {
         const fs::path& other = entry.path();
         if (other.extension() == module.extension() && other.filename() != module.filename()
-            && IsRegularFile(other.string()) && UsesUnit(text.str(), other.stem().string(), module.extension() == ".vhd"))
+            && IsRegularFile(other.string()) && UsesUnit(text, other.stem().string(), module.extension() == ".vhd"))
             companions.push_back(other.string());
+    }
+    // The files beside them that the module, the files it uses and the included files themselves
+    // include, each once.
+    if (module.extension() == ".v") {
+        std::vector<std::string> including = companions;
+        including.push_back(path);
+        for (size_t k = 0; k < including.size(); ++k) {
+            for (const std::string& name : IncludedNames(WithoutComments(FileText(including[k]), false))) {
+                const std::string beside = (module.parent_path() / name).string();
+                if (name.find('/') == std::string::npos && beside != path && IsRegularFile(beside)
+                    && std::find(including.begin(), including.end(), beside) == including.end()) {
+                    including.push_back(beside);
+                    companions.push_back(beside);
+                }
+            }
+        }
     }
     std::sort(companions.begin(), companions.end());
     return companions;
+}
+
+bool IsIncludedLibraryFile(const std::string& path)
+{
+    return std::filesystem::path(path).extension() == ".vh";
 }

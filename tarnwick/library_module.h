@@ -12,5 +12,11 @@ std::string FindLibraryModuleSource(const std::string& module, const std::string
 
 // The other library files that the module's source at path uses: the files beside it in its
 // language whose unit the text uses, as work.name in VHDL or as an instance's module in Verilog
-// (the address generator the cores share, say). Paths, in name order.
+// (the address generator the cores share, say), and for Verilog the files beside it that the
+// module, those files or the included files include with `include "name" (the cores' constant
+// functions). Paths, in name order.
 std::vector<std::string> LibraryModuleCompanions(const std::string& path);
+
+// Whether the library file at path is one that other sources include (a Verilog .vh), which is
+// found through the simulator's include path rather than compiled on its own.
+bool IsIncludedLibraryFile(const std::string& path);

@@ -114,6 +114,8 @@ bool SimulatePair(const CoreSettings& core, MemoryKind memory, bool vhdl, const 
         std::vector<std::string> compile{"iverilog", "-g2001", "-o", "pair.vvp", "-s", "tb_core"};
         for (const auto& [name, value] : generics)
             compile.push_back("-Ptb_core." + name + "=" + (quoted(name) ? "\"" + value + "\"" : value));
+        const std::vector<std::string> includes = IncludeFolderOptions(sources);
+        compile.insert(compile.end(), includes.begin(), includes.end());
         compile.insert(compile.end(), sources.begin(), sources.end());
         if (!RunStep(compile, work, error) || !RunStep({"vvp", "-n", "pair.vvp"}, work, error))
             return false;

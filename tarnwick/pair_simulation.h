@@ -12,7 +12,8 @@
 // latency from the first symbol taken to the first put out and checks that every symbol that
 // had time to come out is on the deinterleaver's dout unchanged after that latency. sources are
 // the library files in compilation order (the cores, tb_stage, tb_core) of the design's
-// language; vhdl chooses ghdl, else iverilog. pageLatency is the figure the memory page shows.
+// language; vhdl chooses ghdl, else iverilog, which finds the files they include beside them.
+// pageLatency is the figure the memory page shows.
 // False with the reason when a simulator fails or its record does not read.
 bool SimulatePair(const zorvex::core::CoreSettings& core, zorvex::core::MemoryKind memory, bool vhdl,
                   const std::vector<std::string>& sources, std::int64_t pageLatency, PairOutcome& outcome,

@@ -3,6 +3,7 @@
 #include "platform/regular_file.h"
 #include "tarnwick/printable_text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -103,4 +104,15 @@ bool WriteFile(const std::string& path, const std::string& text, std::string& er
         return true;
     error = "cannot write " + PrintableText(path);
     return false;
+}
+
+std::vector<std::string> IncludeFolderOptions(const std::vector<std::string>& sources)
+{
+    std::vector<std::string> options;
+    for (const std::string& source : sources) {
+        const std::string option = "-I" + std::filesystem::path(source).parent_path().string();
+        if (std::find(options.begin(), options.end(), option) == options.end())
+            options.push_back(option);
+    }
+    return options;
 }

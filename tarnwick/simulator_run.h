@@ -27,3 +27,8 @@ bool RunStep(const std::vector<std::string>& args, const std::string& folder, st
 
 // Writes text to path whole; false with the reason otherwise.
 bool WriteFile(const std::string& path, const std::string& text, std::string& error);
+
+// iverilog's options that let the sources include the files beside them: -I and the folder of
+// each source, in their order, each once (iverilog looks for an included file in its include
+// path only, not beside the file that includes it).
+std::vector<std::string> IncludeFolderOptions(const std::vector<std::string>& sources);

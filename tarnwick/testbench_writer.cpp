@@ -29,14 +29,12 @@ std::string TestbenchName(const std::string& design)
     return "tb_" + design;
 }
 
-std::string VhdlTestbench(const SimulationPlan& plan, const std::string& design, const std::string& architecture,
-                          const std::string& module, const std::string& stimulusFile, const std::string& recordFile)
+std::string VhdlTestbench(const SimulationPlan& plan, const std::string& design, const std::string& stimulusFile,
+                          const std::string& recordFile)
 {
     const std::string name = TestbenchName(design);
     std::string text = "-- Plays the vector file's stimulus on " + design
         + " and records its outputs before every rising clock edge.\n"
-          "configuration " + name + "_binding of " + design + " is\n    for " + architecture + "\n        for all : "
-        + module + " use entity work." + module + ";\n        end for;\n    end for;\nend " + name + "_binding;\n\n"
           "library ieee;\nuse ieee.std_logic_1164.all;\nuse std.textio.all;\n\n"
           "entity " + name + " is\nend " + name + ";\n\narchitecture sim of " + name + " is\n";
     for (const DesignPort& port : plan.ports) {
@@ -65,7 +63,7 @@ std::string VhdlTestbench(const SimulationPlan& plan, const std::string& design,
             "        v(0) := b;\n"
             "        return tb_bits(v);\n"
             "    end function;\nbegin\n"
-            "    tb_design : configuration work." + name + "_binding\n        port map (\n";
+            "    tb_design : entity work." + design + "\n        port map (\n";
     for (size_t k = 0; k < plan.ports.size(); ++k)
         text += "            " + plan.ports[k].name + " => " + plan.ports[k].name
             + (k + 1 < plan.ports.size() ? ",\n" : "\n");

@@ -10,11 +10,10 @@
 // that is neither 0 nor 1) and then applies the line's values, the clock last. Its top level is
 // named TestbenchName(design), its signals after the design's ports.
 std::string TestbenchName(const std::string& design);
-// The VHDL testbench instantiates the design's architecture through a configuration that binds
-// its component of the library module to the module's entity in the working library, as the
-// host's simulator binds it by default (strict VHDL-93 binds only a directly visible entity).
-std::string VhdlTestbench(const SimulationPlan& plan, const std::string& design, const std::string& architecture,
-                          const std::string& module, const std::string& stimulusFile, const std::string& recordFile);
+// The VHDL testbench instantiates the design's entity in the working library, which itself
+// instantiates the library module's entity, so that nothing is left to bind.
+std::string VhdlTestbench(const SimulationPlan& plan, const std::string& design, const std::string& stimulusFile,
+                          const std::string& recordFile);
 // The Verilog testbench also dumps the design's ports to vcdFile.
 std::string VerilogTestbench(const SimulationPlan& plan, const std::string& design, const std::string& stimulusFile,
                              const std::string& recordFile, const std::string& vcdFile);

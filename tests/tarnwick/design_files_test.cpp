@@ -71,7 +71,7 @@ std::string Component(const InterfaceModel& model, const std::string& name = "to
     return Made(ComponentDeclaration, model, name);
 }
 
-TEST(DesignFiles, VhdlDeclaresTheModuleFromTheConnectionsAndMapsOneInstance)
+TEST(DesignFiles, VhdlInstantiatesTheModulesEntityWithTheConnections)
 {
     EXPECT_EQ(Vhdl(SmallVariation()),
               "library ieee;\nuse ieee.std_logic_1164.all;\n\n"
@@ -80,14 +80,8 @@ TEST(DesignFiles, VhdlDeclaresTheModuleFromTheConnectionsAndMapsOneInstance)
               "        a : in std_logic_vector(3 downto 0);\n"
               "        y : out std_logic_vector(5 downto 2)\n"
               "    );\nend top;\n\n"
-              "architecture rtl of top is\n    component m\n"
-              "        generic (\n            MODE : string;\n            DEPTH : integer\n        );\n"
-              "        port (\n"
-              "            clk : in std_logic;\n"
-              "            d : in std_logic_vector(3 downto 0);\n"
-              "            q : out std_logic_vector(5 downto 2)\n"
-              "        );\n    end component;\nbegin\n"
-              "    m_inst : m\n"
+              "architecture rtl of top is\nbegin\n"
+              "    m_inst : entity work.m\n"
               "        generic map (\n            MODE => \"A B\",\n            DEPTH => 5\n        )\n"
               "        port map (\n            clk => clk,\n            d => a,\n            q => y\n        );\n"
               "end rtl;\n");
@@ -274,9 +268,13 @@ TEST(DesignFiles, RefusedWithTheReasonWhenANameOrValueBreaksTheLanguagesRules)
          "\"CLK\" is declared twice in one scope of the file: as a port of the design and as a port of the design",
          "the library module's output \"q\" is connected to \"y\", which is not a port of the design",
          "\"CLK\" is declared twice in one scope of the file: as a port of the design and as a port of the design"},
+        // The library's entity is named through work, which a port does not hide.
         {"port named like the library module", {{"USED_PORT: y ", "USED_PORT: m "}, {"CONNECT: y ", "CONNECT: m "}},
-         "top", "\"m\" is declared twice in one scope of the file: as a port of the design and as the library module",
-         "", ""},
+         "top", "", "", ""},
+        {"port named like the working library",
+         {{"USED_PORT: y ", "USED_PORT: work "}, {"CONNECT: y ", "CONNECT: work "}},
+         "top", "\"work\" is a name that the VHDL file takes from its libraries", "",
+         "\"work\" is a name that the VHDL file takes from its libraries"},
         {"port named like the instance",
          {{"USED_PORT: y ", "USED_PORT: m_inst "}, {"CONNECT: y ", "CONNECT: m_inst "}}, "top",
          "\"m_inst\" is declared twice in one scope of the file: as a port of the design and as the instance of the "

@@ -172,7 +172,9 @@ verdict() {
 analyse() {
   local dir=$1 file=$2 ext=$3 module
   case $ext in
-    vhd) (cd "$dir" && ghdl -a --std=93 "$file") >"$dir/analysis.log" 2>&1 ;;
+    vhd) module=$(module_name "$dir/$(basename "$file" .vhd).cnx")
+         vhdl_stand_in "$dir/$(basename "$file" .vhd).cnx" "$module" >"$dir/stand_in_module.vhd"
+         (cd "$dir" && ghdl -a --std=93 stand_in_module.vhd "$file") >"$dir/analysis.log" 2>&1 ;;
     cmp) { echo "library ieee; use ieee.std_logic_1164.all;"; echo "package hostile_components is";
            cat "$dir/$file"; echo "end hostile_components;"; } >"$dir/components.vhd"
          (cd "$dir" && ghdl -a --std=93 components.vhd) >"$dir/analysis.log" 2>&1 ;;
@@ -250,7 +252,7 @@ hostile two-modules f '0,/conv_qzram@/s//other@/' n n y
 hostile port-twice-in-case f '/USED_PORT: clock /{p;s/clock/CLOCK/}' n y n
 hostile port-library-type f 's/\bclken\b/std_logic/g' n y n
 hostile port-instance-name f 's/\bclken\b/conv_qzram_inst/g' n n y
-hostile port-module-name f 's/\bclken\b/conv_qzram/g' n y y
+hostile port-module-name f 's/\bclken\b/conv_qzram/g' y y y
 hostile not-a-port f 's/@clock 0 0 0 0 clock /@clock 0 0 0 0 clk2 /' n n y
 hostile direction f 's/USED_PORT: clock 0 0 0 0 INPUT/USED_PORT: clock 0 0 0 0 OUTPUT/' n n y
 hostile lsb-past-int f 's/USED_PORT: din 0 0 8 0 /USED_PORT: din 0 0 8 2147483647 /' n n n

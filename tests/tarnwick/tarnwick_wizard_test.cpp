@@ -361,14 +361,22 @@ TEST_F(TarnwickWithWizard, RelativeDesignPathsAreWrittenWhereTheyLead)
     const fs::path quoted = root / "a \"quoted\" folder";
     fs::create_directories(quoted);
     std::ofstream(quoted / "f.cnx") << "PRIVATE: CHARACTERISTIC_I NUMERIC \"4\"\n";
+    const fs::path verilog = root / "verilog";
+    fs::create_directories(verilog);
+    const std::vector<std::string> vhdlFiles{"conv_qzram.vhd", "f.cmp", "f.cnx", "f.vec", "f.vhd", "qz_addrgen.vhd"};
     const struct {
         fs::path folder;
         std::vector<std::string> args;
         const char* value;
+        std::string design;
+        std::vector<std::string> files;
     } cases[] = {
         // Leading blanks are not part of the design's name.
-        {work, {"-n", "-silent", "--json", "--set", "I=30", " f.vhd"}, "30"},
-        {quoted, {"-silent", "--json", "--set", "I=20", "f.vhd"}, "20"},
+        {work, {"-n", "-silent", "--json", "--set", "I=30", " f.vhd"}, "30", "f.vhd", vhdlFiles},
+        {quoted, {"-silent", "--json", "--set", "I=20", "f.vhd"}, "20", "f.vhd", vhdlFiles},
+        // A Verilog design also gets the constant functions its cores include.
+        {verilog, {"-n", "-silent", "--json", "--set", "I=10", "f.v"}, "10", "f.v",
+         {"conv_qzram.v", "f.cmp", "f.cnx", "f.v", "f.vec", "qz_addrgen.v", "qz_functions.vh"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.folder.string());
@@ -379,14 +387,14 @@ TEST_F(TarnwickWithWizard, RelativeDesignPathsAreWrittenWhereTheyLead)
         std::vector<std::string> names;
         for (const auto& [path, text] : FolderFiles({c.folder}))
             names.push_back(fs::path(path).filename().string());
-        EXPECT_EQ(names, (std::vector<std::string>{"conv_qzram.vhd", "f.cmp", "f.cnx", "f.vec", "f.vhd", "qz_addrgen.vhd"}));
+        EXPECT_EQ(names, c.files);
         EXPECT_TRUE(Contains(ReadFileText(c.folder / "f.cnx"),
                              "PRIVATE: CHARACTERISTIC_I NUMERIC \"" + std::string(c.value) + "\"\n"));
-        EXPECT_TRUE(Contains(ReadFileText(c.folder / "f.vhd"), "entity f is\n"));
+        EXPECT_TRUE(Contains(ReadFileText(c.folder / c.design), c.design == "f.v" ? "module f (\n" : "entity f is\n"));
         const nlohmann::json report = nlohmann::json::parse(run.out);
-        EXPECT_EQ(report["design"], "f.vhd");
+        EXPECT_EQ(report["design"], c.design);
         EXPECT_EQ(report["files"][0]["path"], (c.folder / "f.cnx").string());
-        EXPECT_EQ(report["files"][2]["path"], (c.folder / "f.vhd").string());
+        EXPECT_EQ(report["files"][2]["path"], (c.folder / c.design).string());
     }
 }
 
