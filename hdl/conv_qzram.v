@@ -91,14 +91,29 @@ module conv_qzram #(
         end
     end
 
-    // Each stage moves one up; the first takes the zero-delay branch's symbol (flag_q,
-    // convolutional) or the memory word, and whether it was read out of a full block (flag_q,
-    // block).
+    // Each stage moves one up. The first takes the memory word and whether it was read out of
+    // a full block (flag_q, block); convolutional cores keep the zero-delay branch's symbol and
+    // its flag (flag_q) beside it, and their second stage takes one or the other.
+    reg [W-1:0] passed_q = 0;
+    reg pass_q = 1'b0;
     reg [PIPE*W-1:0] dout_c;
     reg [PIPE-1:0] mark_c, read_c;
+    generate
+        if (IS_CONV) begin : select_bypass
+            always @* begin
+                dout_c = dout_q << W;
+                dout_c[W-1:0] = ram_q;
+                if (pass_q)
+                    dout_c[W +: W] = passed_q;
+            end
+        end else begin : memory_word
+            always @* begin
+                dout_c = dout_q << W;
+                dout_c[W-1:0] = ram_q;
+            end
+        end
+    endgenerate
     always @* begin
-        dout_c = dout_q << W;
-        dout_c[W-1:0] = IS_CONV && flag_q ? din_q : ram_q;
         mark_c = mark_pipe_q << 1;
         mark_c[0] = mark_q;
         read_c = read_pipe_q << 1;
@@ -108,6 +123,8 @@ module conv_qzram #(
     always @(posedge clock) begin
         if (clock_enable) begin
             din_q <= din;
+            passed_q <= din_q;
+            pass_q <= IS_CONV && flag_q;
             dout_q <= dout_c;
             mark_pipe_q <= mark_c;
             read_pipe_q <= read_c;

@@ -23,7 +23,7 @@
 // lie one after the other in commutator order; conv_qzram's zero-delay branch has none. The
 // FIFOs' addresses sit in a ring of registers, the coming FIFO's at its head: a FIFO symbol
 // takes the head's address and puts the next one (head + 1, or the region's first word) at the
-// tail. base_q and last_q bound the head's region, next_len_q is the length of the one after.
+// tail. base_q and last_q bound the head's region (looked up by next_q, the index of the FIFO after it).
 // The frame's first symbol takes branch 0; where branch 0 delays it, the marks in flight wait
 // in a queue of the addresses they were written at, as many as frames of I*J symbols fit in
 // the delay; the word read at the oldest one's address is marked.
@@ -85,6 +85,17 @@ module qz_addrgen #(
         end
     endfunction
 
+    // Every FIFO's first address (lasts 0) or last address (lasts 1), FIFO m at bits m*AW.
+    function [(EXTERNAL == 1 ? I : I - 1)*AW-1:0] region_table;
+        input lasts;
+        integer n;
+        begin
+            region_table = 0;
+            for (n = 0; n < (EXTERNAL == 1 ? I : I - 1); n = n + 1)
+                region_table[n*AW +: AW] = lasts ? fifo_base(n) + fifo_len(n) - ONE : fifo_base(n);
+        end
+    endfunction
+
     // The FIFO addresses at power-up (after_start 0) or after a frame start out of step whose
     // first symbol took FIFO 0 (1): every FIFO at its region's first word, and FIFO 0, having
     // taken its first, at the ring's tail with its next.
@@ -129,7 +140,17 @@ module qz_addrgen #(
             localparam [BW-1:0] BR_ONE = 1;
             localparam [BW-1:0] BR_PENULT = I_PENULT[BW-1:0];
             localparam [AW-1:0] FIRST_LEN_V = FIRST_LEN[AW-1:0];
-            localparam [AW-1:0] LAST_LEN = fifo_len(F - 1);
+            localparam integer XW = bit_length(F - 1) > 0 ? bit_length(F - 1) : 1;
+            localparam integer NEXT_RESTART = (RH + 1) % F;
+            localparam integer ONE_MOD_F = 1 % F;
+            localparam [XW-1:0] NEXT_POWER_UP = ONE_MOD_F[XW-1:0];
+            localparam [XW-1:0] NEXT_AFTER_RESTART = NEXT_RESTART[XW-1:0];
+            localparam [XW-1:0] IDX_ONE = 1;
+            localparam integer F_PENULT = F - 2;
+            localparam [XW-1:0] IDX_PENULT = F_PENULT[XW-1:0];
+            // Each FIFO's first and last address, looked up by index.
+            localparam [F*AW-1:0] BASES = region_table(1'b0);
+            localparam [F*AW-1:0] LASTS = region_table(1'b1);
             localparam [F*AW-1:0] RING_POWER_UP = ring_start(1'b0);
             localparam [F*AW-1:0] RING_RESTART = ring_start(SKIP == 0);
 
@@ -138,21 +159,23 @@ module qz_addrgen #(
             reg in_step_q = 1'b1;
             reg br_last_q = 1'b0;
             reg fifo_q = SKIP == 0;
-            // The FIFO addresses and the head's region.
+            // The FIFO addresses, the head's region and the index of the FIFO after the head.
             reg [F*AW-1:0] ring_q = RING_POWER_UP;
             reg [AW-1:0] base_q = 0;
             reg [AW-1:0] last_q = FIRST_LEN_V - ONE;
-            reg [AW-1:0] next_len_q = fifo_len(1 % F);
-            reg head_last_q = F == 1;
-            // Frame marks in flight: valid bits and addresses, the oldest at 0.
+            reg [XW-1:0] next_q = NEXT_POWER_UP;
+            reg next_last_q = (1 % F) == F - 1;
+            // Frame marks in flight: valid bits and addresses, the oldest at 0; the address
+            // branch 0 reads at its next symbol, and whether the oldest mark waits there.
             reg [MARKS-1:0] mark_valid_q = 0;
             reg [MARKS*AW-1:0] mark_addr_q = 0;
+            reg [AW-1:0] start_next_q = 0;
+            reg mark_hit_q = 1'b0;
             reg mark_r = 1'b0;
             reg bypass_r = 1'b0;
 
             wire [AW-1:0] head = ring_q[AW-1:0];
             wire [AW-1:0] head_next = head == last_q ? base_q : head + ONE;
-            wire mark_hit = mark_valid_q[0] && mark_addr_q[AW-1:0] == head;
 
             // keep: the running frame goes on (no frame start, or one in step); otherwise the
             // counters restart. An unknown in_step_q restarts them.
@@ -171,31 +194,30 @@ module qz_addrgen #(
                 ring_shifted[(F-1)*AW +: AW] = head_next;
             end
 
-            // The marks queue after this edge: the oldest leaves when its word is read, a frame
-            // start joins behind the others; a restart empties it first.
+            // The marks queue after this edge: the oldest leaves when its word is read (pop,
+            // which only a symbol of branch 0 in step can do), a frame start joins behind the
+            // others (into the first free entry, if there is one); a restart empties it and
+            // puts its own frame start first, at address 0.
+            wire pop_c = in_step_q && mark_hit_q;
             reg [MARKS-1:0] valid_c;
             reg [MARKS*AW-1:0] maddr_c;
-            reg below_c, pop_c;
+            reg shifted_valid, free_c;
             integer m;
             always @* begin
-                pop_c = keep && in_step_q && mark_hit;
                 for (m = 0; m < MARKS; m = m + 1) begin
-                    if (!keep) begin
-                        valid_c[m] = 1'b0;
-                        maddr_c[m*AW +: AW] = 0;
-                        below_c = m == 0;
-                    end else if (pop_c) begin
-                        valid_c[m] = m + 1 < MARKS && mark_valid_q[(m + 1) % MARKS];
-                        maddr_c[m*AW +: AW] = mark_addr_q[((m + 1) % MARKS)*AW +: AW];
-                        below_c = m == 0 || mark_valid_q[m];
+                    shifted_valid = m + 1 < MARKS && mark_valid_q[(m + 1) % MARKS];
+                    if (keep && pop_c) begin
+                        free_c = !shifted_valid && (m == 0 || mark_valid_q[m]);
+                        valid_c[m] = shifted_valid || (first && free_c);
+                        maddr_c[m*AW +: AW] = first && free_c ? head : mark_addr_q[((m + 1) % MARKS)*AW +: AW];
+                    end else if (keep) begin
+                        free_c = !mark_valid_q[m] && (m == 0 || mark_valid_q[(m + MARKS - 1) % MARKS]);
+                        valid_c[m] = mark_valid_q[m] || (first && free_c);
+                        maddr_c[m*AW +: AW] = first && free_c ? head : mark_addr_q[m*AW +: AW];
                     end else begin
-                        valid_c[m] = mark_valid_q[m];
-                        maddr_c[m*AW +: AW] = mark_addr_q[m*AW +: AW];
-                        below_c = m == 0 || mark_valid_q[(m + MARKS - 1) % MARKS];
-                    end
-                    if (first && below_c && !valid_c[m]) begin
-                        valid_c[m] = 1'b1;
-                        maddr_c[m*AW +: AW] = keep ? head : {AW{1'b0}};
+                        free_c = m == 0;
+                        valid_c[m] = free_c;
+                        maddr_c[m*AW +: AW] = {AW{1'b0}};
                     end
                 end
             end
@@ -217,18 +239,13 @@ module qz_addrgen #(
                             fifo_q <= br_last_q || br_q != BR_PENULT;
                         if (fifo_q) begin
                             ring_q <= ring_shifted;
-                            if (head_last_q) begin
-                                base_q <= 0;
-                                last_q <= FIRST_LEN_V - ONE;
-                                next_len_q <= fifo_len(1 % F);
-                                head_last_q <= F == 1;
-                            end else begin
-                                base_q <= last_q + ONE;
-                                last_q <= last_q + next_len_q;
-                                next_len_q <= IS_INT ? next_len_q + J_V : next_len_q - J_V;
-                                head_last_q <= next_len_q == LAST_LEN;
-                            end
+                            base_q <= BASES[next_q*AW +: AW];
+                            last_q <= LASTS[next_q*AW +: AW];
+                            next_q <= next_last_q ? {XW{1'b0}} : next_q + IDX_ONE;
+                            next_last_q <= F == 1 || (!next_last_q && next_q == IDX_PENULT);
                         end
+                        if (in_step_q && SKIP == 0)
+                            start_next_q <= head_next;
                         bypass_r <= EXTERNAL == 0 && !fifo_q;
                     end else begin
                         br_q <= BR_ONE;
@@ -236,15 +253,19 @@ module qz_addrgen #(
                         br_last_q <= I_LAST == 1;
                         fifo_q <= SKIP == 1 || EXTERNAL == 1 || I_LAST != 1;
                         ring_q <= RING_RESTART;
-                        base_q <= fifo_base(RH);
-                        last_q <= fifo_base(RH) + fifo_len(RH) - ONE;
-                        next_len_q <= fifo_len((RH + 1) % F);
-                        head_last_q <= RH == F - 1;
+                        base_q <= BASES[RH*AW +: AW];
+                        last_q <= LASTS[RH*AW +: AW];
+                        next_q <= NEXT_AFTER_RESTART;
+                        next_last_q <= NEXT_RESTART == F - 1;
+                        start_next_q <= RING_RESTART[(F-1)*AW +: AW];
                         bypass_r <= SKIP == 1;
                     end
-                    mark_r <= SKIP == 1 ? first : pop_c;
+                    mark_r <= SKIP == 1 ? first : keep && pop_c;
                     mark_valid_q <= valid_c;
                     mark_addr_q <= maddr_c;
+                    // Branch 0's next symbol is at least two edges away after it took one (or
+                    // restarted), and the queue and its address change only then.
+                    mark_hit_q <= mark_valid_q[0] && mark_addr_q[AW-1:0] == start_next_q;
                 end
             end
         end else begin : block
