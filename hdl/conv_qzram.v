@@ -54,7 +54,6 @@ module conv_qzram #(
 
     reg [W-1:0] ram [0:WORDS-1];
     reg [W-1:0] ram_q;
-    reg [W-1:0] din_q = 0;
     // Stage s of the output pipeline is bits [s*W-1 -: W], stage 1 the newest.
     reg [PIPE*W-1:0] dout_q = 0;
     reg [PIPE-1:0] mark_pipe_q = 0;
@@ -94,12 +93,20 @@ module conv_qzram #(
     // Each stage moves one up. The first takes the memory word and whether it was read out of
     // a full block (flag_q, block); convolutional cores keep the zero-delay branch's symbol and
     // its flag (flag_q) beside it, and their second stage takes one or the other.
-    reg [W-1:0] passed_q = 0;
-    reg pass_q = 1'b0;
     reg [PIPE*W-1:0] dout_c;
     reg [PIPE-1:0] mark_c, read_c;
     generate
         if (IS_CONV) begin : select_bypass
+            reg [W-1:0] din_q = 0;
+            reg [W-1:0] passed_q = 0;
+            reg pass_q = 1'b0;
+            always @(posedge clock) begin
+                if (clock_enable) begin
+                    din_q <= din;
+                    passed_q <= din_q;
+                    pass_q <= flag_q;
+                end
+            end
             always @* begin
                 dout_c = dout_q << W;
                 dout_c[W-1:0] = ram_q;
@@ -122,9 +129,6 @@ module conv_qzram #(
 
     always @(posedge clock) begin
         if (clock_enable) begin
-            din_q <= din;
-            passed_q <= din_q;
-            pass_q <= IS_CONV && flag_q;
             dout_q <= dout_c;
             mark_pipe_q <= mark_c;
             read_pipe_q <= read_c;
