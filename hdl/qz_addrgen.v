@@ -23,7 +23,9 @@
 // lie one after the other in commutator order; conv_qzram's zero-delay branch has none. The
 // FIFOs' addresses sit in a ring of registers, the coming FIFO's at its head: a FIFO symbol
 // takes the head's address and puts the next one (head + 1, or the region's first word) at the
-// tail. base_q and last_q bound the head's region (looked up by next_q, the index of the FIFO after it).
+// tail. base_q is the head's region's first word and wrap_q tells that the head is its last;
+// the next FIFO's first and last words wait in next_base_q and next_last_q, looked up by
+// after_q, the index of the FIFO after that.
 // The frame's first symbol takes branch 0; where branch 0 delays it, the marks in flight wait
 // in a queue of the addresses they were written at, as many as frames of I*J symbols fit in
 // the delay; the word read at the oldest one's address is marked.
@@ -139,12 +141,21 @@ module qz_addrgen #(
             localparam integer I_PENULT = I - 2;
             localparam [BW-1:0] BR_ONE = 1;
             localparam [BW-1:0] BR_PENULT = I_PENULT[BW-1:0];
-            localparam [AW-1:0] FIRST_LEN_V = FIRST_LEN[AW-1:0];
             localparam integer XW = bit_length(F - 1) > 0 ? bit_length(F - 1) : 1;
-            localparam integer NEXT_RESTART = (RH + 1) % F;
+            localparam integer MW = bit_length(MARKS - 1) > 0 ? bit_length(MARKS - 1) : 1;
+            localparam integer MARKS_LAST_I = MARKS - 1;
+            localparam [MW-1:0] SLOT_ONE = 1;
+            localparam [MW-1:0] SLOT_LAST = MARKS_LAST_I[MW-1:0];
+            localparam [MARKS-1:0] SLOT0_ONE_HOT = 1;
+
+            // The FIFO after the head (next) and the one after that (after), at power-up and
+            // after a restart.
             localparam integer ONE_MOD_F = 1 % F;
-            localparam [XW-1:0] NEXT_POWER_UP = ONE_MOD_F[XW-1:0];
-            localparam [XW-1:0] NEXT_AFTER_RESTART = NEXT_RESTART[XW-1:0];
+            localparam integer AFTER_POWER_UP_I = 2 % F;
+            localparam integer NEXT_RESTART = (RH + 1) % F;
+            localparam integer AFTER_RESTART_I = (RH + 2) % F;
+            localparam [XW-1:0] AFTER_POWER_UP = AFTER_POWER_UP_I[XW-1:0];
+            localparam [XW-1:0] AFTER_RESTART = AFTER_RESTART_I[XW-1:0];
             localparam [XW-1:0] IDX_ONE = 1;
             localparam integer F_PENULT = F - 2;
             localparam [XW-1:0] IDX_PENULT = F_PENULT[XW-1:0];
@@ -162,20 +173,32 @@ module qz_addrgen #(
             // The FIFO addresses, the head's region and the index of the FIFO after the head.
             reg [F*AW-1:0] ring_q = RING_POWER_UP;
             reg [AW-1:0] base_q = 0;
-            reg [AW-1:0] last_q = FIRST_LEN_V - ONE;
-            reg [XW-1:0] next_q = NEXT_POWER_UP;
-            reg next_last_q = (1 % F) == F - 1;
-            // Frame marks in flight: valid bits and addresses, the oldest at 0; the address
+            reg wrap_q = FIRST_LEN == 1;
+            reg [AW-1:0] next_base_q = BASES[ONE_MOD_F*AW +: AW];
+            reg [AW-1:0] next_last_q = LASTS[ONE_MOD_F*AW +: AW];
+            reg [XW-1:0] after_q = AFTER_POWER_UP;
+            reg after_last_q = AFTER_POWER_UP_I == F - 1;
+            // Frame marks in flight: how many (bit k of mark_fill_q set when more than k), the
+            // oldest's address, and the younger ones'
+            // addresses in a ring of MARKS slots (one spare, so that a write to the slot at
+            // mark_write_q never meets a mark in flight), read at mark_read_q; the address
             // branch 0 reads at its next symbol, and whether the oldest mark waits there.
-            reg [MARKS-1:0] mark_valid_q = 0;
-            reg [MARKS*AW-1:0] mark_addr_q = 0;
+            reg [MARKS-1:0] mark_fill_q = 0;
+            reg [AW-1:0] mark_head_q = 0;
+            reg [MARKS*AW-1:0] mark_slots_q = 0;
+            reg [MARKS-1:0] mark_write_q = SLOT0_ONE_HOT;
+            reg [MW-1:0] mark_read_q = 0;
             reg [AW-1:0] start_next_q = 0;
             reg mark_hit_q = 1'b0;
+            reg mark_room_q = 1'b1;
+            reg mark_none_left_q = 1'b1;
+            reg mark_join_q = 1'b0;
+            reg [AW-1:0] mark_oldest_q = 0;
             reg mark_r = 1'b0;
             reg bypass_r = 1'b0;
 
             wire [AW-1:0] head = ring_q[AW-1:0];
-            wire [AW-1:0] head_next = head == last_q ? base_q : head + ONE;
+            wire [AW-1:0] head_next = wrap_q ? base_q : head + ONE;
 
             // keep: the running frame goes on (no frame start, or one in step); otherwise the
             // counters restart. An unknown in_step_q restarts them.
@@ -187,6 +210,19 @@ module qz_addrgen #(
                     keep = 1'b0;
             end
 
+            // The region of FIFO after_q, looked up in the tables.
+            reg [AW-1:0] after_base_c, after_last_c;
+            integer f;
+            always @* begin
+                after_base_c = {AW{1'b0}};
+                after_last_c = {AW{1'b0}};
+                for (f = 0; f < F; f = f + 1)
+                    if (after_q == f[XW-1:0]) begin
+                        after_base_c = BASES[f*AW +: AW];
+                        after_last_c = LASTS[f*AW +: AW];
+                    end
+            end
+
             // The ring after a FIFO symbol: the next head moves up, the new address to the tail.
             reg [F*AW-1:0] ring_shifted;
             always @* begin
@@ -194,32 +230,45 @@ module qz_addrgen #(
                 ring_shifted[(F-1)*AW +: AW] = head_next;
             end
 
-            // The marks queue after this edge: the oldest leaves when its word is read (pop,
-            // which only a symbol of branch 0 in step can do), a frame start joins behind the
-            // others (into the first free entry, if there is one); a restart empties it and
-            // puts its own frame start first, at address 0.
-            wire pop_c = in_step_q && mark_hit_q;
-            reg [MARKS-1:0] valid_c;
-            reg [MARKS*AW-1:0] maddr_c;
-            reg shifted_valid, free_c;
+            // The FIFO addresses move on at a FIFO symbol and restart at a frame start out of
+            // step; they hold at the zero-delay branch's symbol. (conv_qzram's interleaver is out
+            // of step exactly when its coming symbol is a FIFO's.)
+            reg hold;
+            always @* begin
+                if (!fifo_q && (SKIP == 1 || !first))
+                    hold = 1'b1;
+                else
+                    hold = 1'b0;
+            end
+
+            // The marks queue changes at branch 0's symbols and at restarts: the oldest mark
+            // leaves when its word is read (pop), a frame start joins behind the others unless
+            // MARKS are in flight (push); a restart empties it and puts its own frame start
+            // first, at address 0. A frame start writes its address to the free slot at once;
+            // the slot is taken when the mark joins the ring.
+            // Whether the oldest mark waits at branch 0's next address, and what the queue can
+            // do then, worked out between branch 0's symbols: they are I edges apart, so with
+            // more than two branches the queue's flags follow mark_hit_q an edge later.
+            wire second_c = MARKS > 1 && mark_fill_q[1 % MARKS];
+            wire hit_c = mark_fill_q[0] && mark_head_q == start_next_q;
+            wire hit_v = I > 2 ? mark_hit_q : hit_c;
+            wire room_c = !(mark_fill_q[MARKS-1] && !hit_v);
+            wire none_left_c = !mark_fill_q[0] || (hit_v && !second_c);
+            wire pop_c = mark_hit_q;
+            wire push_c = first && mark_room_q;
+            reg [AW-1:0] oldest_c;
+            reg [MARKS-1:0] write_next_c, fill_up_c, fill_down_c;
             integer m;
             always @* begin
-                for (m = 0; m < MARKS; m = m + 1) begin
-                    shifted_valid = m + 1 < MARKS && mark_valid_q[(m + 1) % MARKS];
-                    if (keep && pop_c) begin
-                        free_c = !shifted_valid && (m == 0 || mark_valid_q[m]);
-                        valid_c[m] = shifted_valid || (first && free_c);
-                        maddr_c[m*AW +: AW] = first && free_c ? head : mark_addr_q[((m + 1) % MARKS)*AW +: AW];
-                    end else if (keep) begin
-                        free_c = !mark_valid_q[m] && (m == 0 || mark_valid_q[(m + MARKS - 1) % MARKS]);
-                        valid_c[m] = mark_valid_q[m] || (first && free_c);
-                        maddr_c[m*AW +: AW] = first && free_c ? head : mark_addr_q[m*AW +: AW];
-                    end else begin
-                        free_c = m == 0;
-                        valid_c[m] = free_c;
-                        maddr_c[m*AW +: AW] = {AW{1'b0}};
-                    end
-                end
+                write_next_c = mark_write_q << 1;
+                write_next_c[0] = mark_write_q[MARKS-1];
+                fill_up_c = mark_fill_q << 1;
+                fill_up_c[0] = 1'b1;
+                fill_down_c = mark_fill_q >> 1;
+                oldest_c = {AW{1'b0}};
+                for (m = 0; m < MARKS; m = m + 1)
+                    if (mark_read_q == m[MW-1:0])
+                        oldest_c = mark_slots_q[m*AW +: AW];
             end
 
             assign addr = (SKIP == 1 || keep) ? head : {AW{1'b0}};
@@ -227,6 +276,7 @@ module qz_addrgen #(
             assign mark_q = mark_r;
             assign flag_q = bypass_r;
 
+            // The commutator.
             always @(posedge clock) begin
                 if (clock_enable) begin
                     if (keep) begin
@@ -237,35 +287,79 @@ module qz_addrgen #(
                             fifo_q <= !br_last_q;
                         else if (EXTERNAL == 0)
                             fifo_q <= br_last_q || br_q != BR_PENULT;
-                        if (fifo_q) begin
-                            ring_q <= ring_shifted;
-                            base_q <= BASES[next_q*AW +: AW];
-                            last_q <= LASTS[next_q*AW +: AW];
-                            next_q <= next_last_q ? {XW{1'b0}} : next_q + IDX_ONE;
-                            next_last_q <= F == 1 || (!next_last_q && next_q == IDX_PENULT);
-                        end
-                        if (in_step_q && SKIP == 0)
-                            start_next_q <= head_next;
                         bypass_r <= EXTERNAL == 0 && !fifo_q;
                     end else begin
                         br_q <= BR_ONE;
                         in_step_q <= 1'b0;
                         br_last_q <= I_LAST == 1;
                         fifo_q <= SKIP == 1 || EXTERNAL == 1 || I_LAST != 1;
-                        ring_q <= RING_RESTART;
-                        base_q <= BASES[RH*AW +: AW];
-                        last_q <= LASTS[RH*AW +: AW];
-                        next_q <= NEXT_AFTER_RESTART;
-                        next_last_q <= NEXT_RESTART == F - 1;
-                        start_next_q <= RING_RESTART[(F-1)*AW +: AW];
                         bypass_r <= SKIP == 1;
                     end
-                    mark_r <= SKIP == 1 ? first : keep && pop_c;
-                    mark_valid_q <= valid_c;
-                    mark_addr_q <= maddr_c;
-                    // Branch 0's next symbol is at least two edges away after it took one (or
-                    // restarted), and the queue and its address change only then.
-                    mark_hit_q <= mark_valid_q[0] && mark_addr_q[AW-1:0] == start_next_q;
+                end
+            end
+
+            // The FIFO addresses; wrap_q tells that the head is its region's last word.
+            always @(posedge clock) begin
+                if (clock_enable && !hold) begin
+                    if (keep) begin
+                        ring_q <= ring_shifted;
+                        base_q <= next_base_q;
+                        wrap_q <= ring_shifted[AW-1:0] == next_last_q;
+                        next_base_q <= after_base_c;
+                        next_last_q <= after_last_c;
+                        after_q <= after_last_q ? {XW{1'b0}} : after_q + IDX_ONE;
+                        after_last_q <= F == 1 || (!after_last_q && after_q == IDX_PENULT);
+                        if (in_step_q && SKIP == 0)
+                            start_next_q <= head_next;
+                    end else begin
+                        ring_q <= RING_RESTART;
+                        base_q <= BASES[RH*AW +: AW];
+                        wrap_q <= RING_RESTART[AW-1:0] == LASTS[RH*AW +: AW];
+                        next_base_q <= BASES[NEXT_RESTART*AW +: AW];
+                        next_last_q <= LASTS[NEXT_RESTART*AW +: AW];
+                        after_q <= AFTER_RESTART;
+                        after_last_q <= AFTER_RESTART_I == F - 1;
+                        start_next_q <= RING_RESTART[(F-1)*AW +: AW];
+                    end
+                end
+            end
+
+            // The frame marks. Branch 0's next symbol is at least two edges away after it took
+            // one (or restarted), and the queue and its address change only then, so whether
+            // the oldest mark waits at that address is known an edge ahead (mark_hit_q).
+            always @(posedge clock) begin
+                if (clock_enable) begin
+                    if (SKIP == 1)
+                        mark_r <= first;
+                    else
+                        mark_r <= keep && in_step_q && pop_c;
+                    if (!keep) begin
+                        mark_fill_q <= SLOT0_ONE_HOT;
+                        mark_head_q <= {AW{1'b0}};
+                        mark_write_q <= SLOT0_ONE_HOT;
+                        mark_read_q <= {MW{1'b0}};
+                    end else if (in_step_q) begin
+                        if (push_c && mark_none_left_q)
+                            mark_head_q <= head;
+                        else if (pop_c)
+                            mark_head_q <= mark_oldest_q;
+                        if (pop_c && !mark_none_left_q)
+                            mark_read_q <= mark_read_q == SLOT_LAST ? {MW{1'b0}} : mark_read_q + SLOT_ONE;
+                        if (first && mark_join_q)
+                            mark_write_q <= write_next_c;
+                        if (push_c && !pop_c)
+                            mark_fill_q <= fill_up_c;
+                        else if (pop_c && !push_c)
+                            mark_fill_q <= fill_down_c;
+                    end
+                    for (m = 0; m < MARKS; m = m + 1)
+                        if (first && mark_write_q[m])
+                            mark_slots_q[m*AW +: AW] <= head;
+                    mark_hit_q <= hit_c;
+                    mark_oldest_q <= oldest_c;
+                    mark_room_q <= room_c;
+                    mark_none_left_q <= none_left_c;
+                    mark_join_q <= room_c && !none_left_c;
                 end
             end
         end else begin : block
@@ -277,15 +371,21 @@ module qz_addrgen #(
             localparam integer N_LAST = N - 1;
             localparam integer K = IS_INT ? J : I;
             localparam [PW-1:0] POS_ONE = 1;
-            localparam [PW-1:0] POS_PENULT = N_PENULT[PW-1:0];
-            localparam [PW-1:0] POS_LOW = K[PW-1:0];
+            localparam integer N_THIRD = N - 3;
+            localparam integer K_PREV = K - 1;
+            localparam [PW-1:0] POS_THIRD = N_THIRD[PW-1:0];
+            localparam [PW-1:0] POS_LOW_PREV = K_PREV[PW-1:0];
             localparam [AW-1:0] STEP_K = K[AW-1:0];
-            // Sums one bit wider than the modulus, so that subtracting it shows a borrow.
+            // Sums one bit wider than the modulus, so that subtracting it shows a borrow; a step
+            // is added with and without the modulus taken off, side by side.
             localparam [AW:0] MODULUS = N_LAST[AW:0];
+            localparam [AW:0] STEP_WRAP_ONE = {1'b0, ONE} - MODULUS;
+            localparam [AW:0] STEP_WRAP_K = {1'b0, STEP_K} - MODULUS;
 
             reg [PW-1:0] pos_q = 0;
             reg [AW-1:0] addr_q = 0;
             reg [AW-1:0] step_q = 1;
+            reg [AW:0] step_wrap_q = STEP_WRAP_ONE;
             reg [AW-1:0] acc_q = 0;
             reg pos_first_q = 1'b1;
             reg pos_last_q = 1'b0;
@@ -307,17 +407,18 @@ module qz_addrgen #(
 
             // The running block's next position and address, from registers only.
             wire [AW-1:0] step_v = DISCRETE ? (wphase_q ? ONE : STEP_K) : step_q;
-            wire [AW:0] addr_sum = {1'b0, addr_q} + {1'b0, step_v};
-            wire [AW:0] addr_wrap = addr_sum - MODULUS;
-            wire [AW-1:0] addr_step = addr_wrap[AW] ? addr_sum[AW-1:0] : addr_wrap[AW-1:0];
+            wire [AW:0] step_wrap_v = DISCRETE ? (wphase_q ? STEP_WRAP_ONE : STEP_WRAP_K) : step_wrap_q;
+            wire [AW-1:0] addr_sum = addr_q + step_v;
+            wire [AW:0] addr_wrap = {1'b0, addr_q} + step_wrap_v;
+            wire [AW-1:0] addr_step = addr_wrap[AW] ? addr_sum : addr_wrap[AW-1:0];
             wire [AW-1:0] addr_next = pos_last_q ? {AW{1'b0}} : pos_penult_q ? MODULUS[AW-1:0] : addr_step;
             wire [PW-1:0] pos_next = pos_last_q ? {PW{1'b0}} : pos_q + POS_ONE;
             wire wphase_next = pos_last_q ? !wphase_q : wphase_q;
-            wire [AW-1:0] acc_v = pos_first_q ? {AW{1'b0}} : acc_q;
-            wire [AW:0] acc_sum = {1'b0, acc_v} + {1'b0, step_q};
-            wire [AW:0] acc_wrap = acc_sum - MODULUS;
-            wire [AW-1:0] acc_step = acc_wrap[AW] ? acc_sum[AW-1:0] : acc_wrap[AW-1:0];
-            wire [AW-1:0] acc_next = pos_low_q ? acc_step : acc_v;
+            // The next block's step, summed over the first K positions (from 0 at the first).
+            wire [AW-1:0] acc_sum = acc_q + step_q;
+            wire [AW:0] acc_wrap = {1'b0, acc_q} + step_wrap_q;
+            wire [AW-1:0] acc_step = acc_wrap[AW] ? acc_sum : acc_wrap[AW-1:0];
+            wire [AW-1:0] acc_next = pos_first_q ? step_q : pos_low_q ? acc_step : acc_q;
 
             assign addr = keep ? addr_q : {AW{1'b0}};
             assign write_enable = !DISCRETE || !keep || wphase_q;
@@ -331,13 +432,17 @@ module qz_addrgen #(
                         addr_q <= addr_next;
                         pos_first_q <= pos_last_q;
                         pos_last_q <= pos_penult_q;
-                        pos_penult_q <= pos_next == POS_PENULT;
-                        pos_low_q <= pos_next < POS_LOW;
+                        pos_penult_q <= !pos_last_q && pos_q == POS_THIRD;
+                        pos_low_q <= pos_last_q || pos_q < POS_LOW_PREV;
                         wphase_q <= wphase_next;
                         in_step_q <= pos_last_q && (!DISCRETE || wphase_next);
                         read_r <= DISCRETE && !wphase_q;
                         acc_q <= acc_next;
-                        step_q <= pos_last_q ? acc_next : step_q;
+                        // The last position is past the first K: the sum is complete.
+                        if (pos_last_q) begin
+                            step_q <= acc_q;
+                            step_wrap_q <= {1'b0, acc_q} - MODULUS;
+                        end
                     end else begin
                         // A frame start out of step: position 0 taken, at address 0, step 1.
                         pos_q <= POS_ONE;
@@ -351,6 +456,7 @@ module qz_addrgen #(
                         read_r <= 1'b0;
                         acc_q <= ONE;
                         step_q <= ONE;
+                        step_wrap_q <= STEP_WRAP_ONE;
                     end
                     // A continuous block that began with sync_in leaves with sync_out.
                     mark_r <= 1'b0;
