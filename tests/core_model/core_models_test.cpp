@@ -179,14 +179,14 @@ TEST(ConvQzramModel, ContinuousBlockDeinterleaverRestoresRows) {
 }
 
 TEST(GenaddrModel, ConvolutionalAddressesAndOneMoreSymbolPerBranch) {
-  // I = 3, J = 2: regions of 8 words at 0, 8, 16; the rotation counter runs modulo R + 1 = 5
-  // and starts at 1; branch b reads the word written 2b + 1 rotations (6b + 3 edges) earlier.
+  // I = 3, J = 2: branch b is a FIFO of 2b + 1 words (regions at 0, 1, 4), read and written at
+  // one address, so it gives back the word written 2b + 1 of its symbols (6b + 3 edges) earlier.
   GenaddrModel model(Settings(IntType::Convolutional, IntMode::Interleaver, 3, 2));
   const auto inputs = Steady(Ramp(19));
   struct Want {
     std::uint32_t write, read;
   };
-  const Want addresses[] = {{1, 0}, {9, 11}, {17, 17}, {2, 1}, {10, 12}, {18, 18}};
+  const Want addresses[] = {{0, 0}, {1, 1}, {4, 4}, {0, 0}, {2, 2}, {5, 5}};
   std::vector<int> douts;
   std::vector<int> syncs;
   for (std::size_t k = 0; k < inputs.size(); ++k) {

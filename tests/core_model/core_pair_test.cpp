@@ -14,21 +14,23 @@ struct Corner {
   IntType type;
   MemoryKind memory;
   int depth, delay, width;
+  std::size_t framePeriod = 0;  // sync_in every framePeriod symbols; 0: at the first only
 };
 
-std::vector<CycleInput> RandomSteady(std::size_t n, int width, std::mt19937_64& random) {
+std::vector<CycleInput> RandomSteady(std::size_t n, int width, std::mt19937_64& random, std::size_t framePeriod = 0) {
   const std::uint64_t mask = width >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << width) - 1;
   std::vector<CycleInput> inputs(n);
   for (std::size_t k = 0; k < n; ++k) {
     inputs[k].clockEnable = true;
-    inputs[k].syncIn = k == 0;
+    inputs[k].syncIn = k == 0 || (framePeriod > 0 && k % framePeriod == 0);
     inputs[k].din = random() & mask;
   }
   return inputs;
 }
 
 // Every symbol taken from edge 0 on is on the deinterleaver's dout right after edge
-// t + latency; sync_out (or, for the discrete block, dout_valid) marks exactly those edges.
+// t + latency; sync_out marks exactly the frame starts (every one of them), the discrete
+// block's dout_valid exactly the symbols taken.
 void ExpectPairReturnsEverySymbol(const Corner& c, std::mt19937_64& random) {
   CoreSettings s;
   s.type = c.type;
@@ -41,7 +43,7 @@ void ExpectPairReturnsEverySymbol(const Corner& c, std::mt19937_64& random) {
   // Discrete blocks take symbols only while writing: two blocks and a half of them.
   const std::int64_t taken = discrete ? 5 * blockSize / 2 : 3 * blockSize;
   const std::size_t cycles = static_cast<std::size_t>(latency + (discrete ? 2 * taken : taken) + 2);
-  const std::vector<CycleInput> inputs = RandomSteady(cycles, c.width, random);
+  const std::vector<CycleInput> inputs = RandomSteady(cycles, c.width, random, c.framePeriod);
   const std::vector<PairCycle> out = RunPair(s, c.memory, inputs);
   const std::string where = std::to_string(c.depth) + "x" + std::to_string(c.delay) + " W" +
                             std::to_string(c.width) + " type " + std::to_string(static_cast<int>(c.type)) +
@@ -57,9 +59,9 @@ void ExpectPairReturnsEverySymbol(const Corner& c, std::mt19937_64& random) {
   std::int64_t marks = 0;
   for (std::size_t t = 0; t < cycles; ++t) {
     const ConvQzramCycle& d = out[t].deinterleaver;
-    if (!discrete && d.syncOut) {
-      EXPECT_EQ(static_cast<std::int64_t>(t), latency) << where;
-      ++marks;
+    if (!discrete && static_cast<std::int64_t>(t) >= latency) {
+      EXPECT_EQ(d.syncOut, inputs[t - static_cast<std::size_t>(latency)].syncIn) << where << " edge " << t;
+      marks += d.syncOut;
     }
     // The discrete deinterleaver's output is valid exactly where the interleaver took a symbol.
     if (discrete && static_cast<std::int64_t>(t) >= latency) {
@@ -70,7 +72,9 @@ void ExpectPairReturnsEverySymbol(const Corner& c, std::mt19937_64& random) {
       EXPECT_FALSE(d.dout.has_value()) << where << " edge " << t;
     }
   }
-  EXPECT_EQ(marks, discrete ? checked : 1) << where;
+  std::int64_t starts = 0;
+  for (std::size_t t = 0; t + static_cast<std::size_t>(latency) < cycles; ++t) starts += inputs[t].syncIn;
+  EXPECT_EQ(marks, discrete ? checked : starts) << where;
 }
 
 TEST(CorePair, ReturnsEverySymbolAtTheCorners) {
@@ -80,6 +84,11 @@ TEST(CorePair, ReturnsEverySymbolAtTheCorners) {
     for (IntType type : {IntType::Convolutional, IntType::Block, IntType::BlockContinous}) {
       for (MemoryKind memory : {MemoryKind::Internal, MemoryKind::External}) {
         ExpectPairReturnsEverySymbol({type, memory, k[0], k[1], k[2]}, random);
+        // A frame (a block) every I*J symbols, every one marked.
+        if (type != IntType::Block) {
+          const std::size_t frame = static_cast<std::size_t>(k[0]) * static_cast<std::size_t>(k[1]);
+          ExpectPairReturnsEverySymbol({type, memory, k[0], k[1], k[2], frame}, random);
+        }
       }
     }
   }

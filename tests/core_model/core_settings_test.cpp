@@ -38,16 +38,18 @@ TEST(CoreSettingsSizes, AddressWidthAndMemoryWords) {
     int depth, delay;
     int addressWidth;
     std::int64_t memoryWords;
+    std::int64_t externalWords;
   };
   // BitLength(12) = 4, BitLength(17 * 11 = 187) = 8, BitLength(17) = 5; BitLength(2) = 2.
   const Case cases[] = {
-      {IntType::Convolutional, 12, 17, 12, 12 * 11 * 17},
-      {IntType::Block, 12, 17, 9, 12 * 17},
-      {IntType::BlockContinous, 12, 17, 9, 12 * 17},
-      {IntType::Convolutional, 2, 2, 4, 4},
-      {IntType::Block, 2, 2, 4, 4},
-      {IntType::Convolutional, 40, 500, 6 + 15, 40 * 39 * 500},
-      {IntType::Convolutional, 16, 2, 5 + 5, 16 * 15 * 2},
+  // Convolutional: branch k keeps k * J symbols, (I-1)IJ/2 in all, and genaddr one more each.
+      {IntType::Convolutional, 12, 17, 12, 1122, 1122 + 12},
+      {IntType::Block, 12, 17, 9, 12 * 17, 12 * 17},
+      {IntType::BlockContinous, 12, 17, 9, 12 * 17, 12 * 17},
+      {IntType::Convolutional, 2, 2, 4, 2, 4},
+      {IntType::Block, 2, 2, 4, 4, 4},
+      {IntType::Convolutional, 40, 500, 6 + 15, 390000, 390040},
+      {IntType::Convolutional, 16, 2, 5 + 5, 240, 256},
   };
   for (const Case& c : cases) {
     CoreSettings s;
@@ -56,6 +58,7 @@ TEST(CoreSettingsSizes, AddressWidthAndMemoryWords) {
     s.delay = c.delay;
     EXPECT_EQ(AddressWidth(s), c.addressWidth) << c.depth << " " << c.delay;
     EXPECT_EQ(MemoryWords(s), c.memoryWords) << c.depth << " " << c.delay;
+    EXPECT_EQ(ExternalWords(s), c.externalWords) << c.depth << " " << c.delay;
   }
 }
 
