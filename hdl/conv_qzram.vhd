@@ -1,8 +1,10 @@
 -- conv_qzram: a symbol interleaver or deinterleaver with its own RAM (see README.md).
+-- Read line by line against conv_qzram.v.
 --
--- The address counters (qz_addrgen) drive one RAM of memoryWords words, written and read at
--- every enabled edge (the discrete block writes only while it takes symbols, at the address
--- it reads). Behind the RAM's output register the output pipeline: its first stage takes the
+-- The address counters (qz_addrgen) drive one RAM, read at every enabled edge and written at
+-- the same address (the old word is read): I*(I-1)*J/2 words convolutional, each branch with a
+-- delay holding exactly its symbols, I*J words block (the discrete block writes only while it
+-- takes symbols). Behind the RAM's output register the output pipeline: its first stage takes the
 -- symbol of the zero-delay branch instead of the memory word, convolutional cores have a dout
 -- register behind it, and the interleaver retimes its output once more.
 library ieee;
@@ -51,7 +53,7 @@ architecture rtl of conv_qzram is
     function memory_words return integer is
     begin
         if INT_TYPE = "CONVOLUTIONAL" then
-            return INT_DEPTH * (INT_DEPTH - 1) * SYMBOL_DELAY;
+            return INT_DEPTH * (INT_DEPTH - 1) * SYMBOL_DELAY / 2;
         end if;
         return INT_DEPTH * SYMBOL_DELAY;
     end function;
@@ -68,6 +70,7 @@ architecture rtl of conv_qzram is
         return n;
     end function;
 
+    constant IS_CONV : boolean := INT_TYPE = "CONVOLUTIONAL";
     constant IS_BLOCK : boolean := INT_TYPE = "BLOCK";
     constant W : integer := SYMBOL_WIDTH;
     constant WORDS : integer := memory_words;
@@ -75,22 +78,20 @@ architecture rtl of conv_qzram is
     constant PIPE : integer := pipe_stages;
 
     type ram_t is array (0 to WORDS - 1) of std_logic_vector(W - 1 downto 0);
-    type pipe_t is array (1 to PIPE) of std_logic_vector(W - 1 downto 0);
 
-    signal ram : ram_t;
     signal ram_q : std_logic_vector(W - 1 downto 0);
-    signal din_q : std_logic_vector(W - 1 downto 0) := (others => '0');
-    signal dout_q : pipe_t := (others => (others => '0'));
-    signal mark_pipe_q : std_logic_vector(1 to PIPE) := (others => '0');
-    signal read_pipe_q : std_logic_vector(1 to PIPE) := (others => '0');
+    -- Stage s of the output pipeline is bits (s*W-1 downto (s-1)*W), stage 1 the newest.
+    signal dout_q : std_logic_vector(PIPE * W - 1 downto 0) := (others => '0');
+    signal mark_pipe_q : std_logic_vector(PIPE - 1 downto 0) := (others => '0');
+    signal read_pipe_q : std_logic_vector(PIPE - 1 downto 0) := (others => '0');
 
-    signal wr_addr : std_logic_vector(AW - 1 downto 0);
-    signal rd_addr : std_logic_vector(AW - 1 downto 0);
-    signal ram_wr_addr : std_logic_vector(AW - 1 downto 0);
+    signal ram_addr : std_logic_vector(AW - 1 downto 0);
     signal wr_en : std_logic;
     signal mark_q : std_logic;
-    signal read_q : std_logic;
-    signal bypass_q : std_logic;
+    signal flag_q : std_logic;
+
+    signal dout_c : std_logic_vector(PIPE * W - 1 downto 0);
+    signal mark_c, read_c : std_logic_vector(PIPE - 1 downto 0);
 begin
     addresses : entity work.qz_addrgen
         generic map (
@@ -105,53 +106,96 @@ begin
             clock => clock,
             sync_in => sync_in,
             clock_enable => clock_enable,
-            write_addr => wr_addr,
-            read_addr => rd_addr,
+            addr => ram_addr,
             write_enable => wr_en,
             mark_q => mark_q,
-            read_q => read_q,
-            bypass_q => bypass_q
+            flag_q => flag_q
         );
 
-    -- The discrete block's single port writes where it reads.
-    ram_wr_addr <= rd_addr when IS_BLOCK else wr_addr;
-
-    -- The symbol memory: one write port, one registered read port returning the old word.
+    -- The symbol memory: one port, read before it is written (the old word), registered. A
+    -- variable, which the simulator keeps compactly; synthesis infers the RAM from it alike.
     memory : process (clock)
+        variable ram : ram_t;
     begin
         if rising_edge(clock) then
             if clock_enable = '1' then
+                ram_q <= ram(to_integer(unsigned(ram_addr)));
                 if wr_en = '1' then
-                    ram(to_integer(unsigned(ram_wr_addr))) <= din;
+                    ram(to_integer(unsigned(ram_addr))) := din;
                 end if;
-                ram_q <= ram(to_integer(unsigned(rd_addr)));
             end if;
         end if;
+    end process;
+
+    -- Each stage moves one up. The first takes the memory word and whether it was read out of
+    -- a full block (flag_q, block); convolutional cores keep the zero-delay branch's symbol and
+    -- its flag (flag_q) beside it, and their second stage takes one or the other.
+    select_bypass : if IS_CONV generate
+        signal din_q : std_logic_vector(W - 1 downto 0) := (others => '0');
+        signal passed_q : std_logic_vector(W - 1 downto 0) := (others => '0');
+        signal pass_q : std_logic := '0';
+    begin
+        bypass : process (clock)
+        begin
+            if rising_edge(clock) then
+                if clock_enable = '1' then
+                    din_q <= din;
+                    passed_q <= din_q;
+                    pass_q <= flag_q;
+                end if;
+            end if;
+        end process;
+
+        stages : process (dout_q, ram_q, pass_q, passed_q)
+            variable v : std_logic_vector(PIPE * W - 1 downto 0);
+        begin
+            v := std_logic_vector(shift_left(unsigned(dout_q), W));
+            v(W - 1 downto 0) := ram_q;
+            if pass_q = '1' then
+                v(2 * W - 1 downto W) := passed_q;
+            end if;
+            dout_c <= v;
+        end process;
+    end generate;
+
+    memory_word : if not IS_CONV generate
+        stages : process (dout_q, ram_q)
+            variable v : std_logic_vector(PIPE * W - 1 downto 0);
+        begin
+            v := std_logic_vector(shift_left(unsigned(dout_q), W));
+            v(W - 1 downto 0) := ram_q;
+            dout_c <= v;
+        end process;
+    end generate;
+
+    flags : process (mark_pipe_q, mark_q, read_pipe_q, flag_q)
+        variable mv, rv : std_logic_vector(PIPE - 1 downto 0);
+    begin
+        mv := std_logic_vector(shift_left(unsigned(mark_pipe_q), 1));
+        mv(0) := mark_q;
+        rv := std_logic_vector(shift_left(unsigned(read_pipe_q), 1));
+        if IS_CONV then
+            rv(0) := '0';
+        else
+            rv(0) := flag_q;
+        end if;
+        mark_c <= mv;
+        read_c <= rv;
     end process;
 
     output_pipe : process (clock)
     begin
         if rising_edge(clock) then
             if clock_enable = '1' then
-                din_q <= din;
-                if bypass_q = '1' then
-                    dout_q(1) <= din_q;
-                else
-                    dout_q(1) <= ram_q;
-                end if;
-                mark_pipe_q(1) <= mark_q;
-                read_pipe_q(1) <= read_q;
-                for s in 2 to PIPE loop
-                    dout_q(s) <= dout_q(s - 1);
-                    mark_pipe_q(s) <= mark_pipe_q(s - 1);
-                    read_pipe_q(s) <= read_pipe_q(s - 1);
-                end loop;
+                dout_q <= dout_c;
+                mark_pipe_q <= mark_c;
+                read_pipe_q <= read_c;
             end if;
         end if;
     end process;
 
-    dout <= dout_q(PIPE);
-    sync_out <= '0' when IS_BLOCK else mark_pipe_q(PIPE);
-    dout_valid <= read_pipe_q(PIPE) when IS_BLOCK else '0';
+    dout <= dout_q(PIPE * W - 1 downto (PIPE - 1) * W);
+    sync_out <= '0' when IS_BLOCK else mark_pipe_q(PIPE - 1);
+    dout_valid <= read_pipe_q(PIPE - 1) when IS_BLOCK else '0';
     next_din <= wr_en when IS_BLOCK else '0';
 end rtl;

@@ -1,8 +1,10 @@
 -- genaddr: the addresses and controls of a symbol interleaver or deinterleaver whose RAM is
--- outside (see README.md). Convolutional and continuous cores need a RAM of 2^A words with a
--- write port (write_addr, every enabled edge) and a registered read port (read_addr), the
--- discrete block a single port (read_addr, written when block_write_enable is high). The RAM's
--- output is the core's output: sync_out and block_full belong to the word it shows.
+-- outside (see README.md). Read line by line against genaddr.v. Convolutional and continuous
+-- cores need a RAM with a write port (write_addr, every enabled edge) and a registered read
+-- port (read_addr) returning the old word, the discrete block a single port (read_addr, written
+-- when block_write_enable is high); the addresses stay below I*(I-1)*J/2 + I convolutional and
+-- I*J block. The RAM's output is the core's output: sync_out and block_full
+-- belong to the word it shows.
 library ieee;
 use ieee.std_logic_1164.all;
 use work.qz_sizes.all;
@@ -46,12 +48,10 @@ architecture rtl of genaddr is
     constant IS_BLOCK : boolean := INT_TYPE = "BLOCK";
     constant A : integer := address_width(INT_TYPE, INT_DEPTH, SYMBOL_DELAY);
 
-    signal wr_addr : std_logic_vector(A - 1 downto 0);
-    signal rd_addr : std_logic_vector(A - 1 downto 0);
+    signal ram_addr : std_logic_vector(A - 1 downto 0);
     signal wr_en : std_logic;
     signal mark_q : std_logic;
-    signal read_q : std_logic;
-    signal bypass_q : std_logic;
+    signal flag_q : std_logic;
 begin
     addresses : entity work.qz_addrgen
         generic map (
@@ -66,18 +66,16 @@ begin
             clock => clock,
             sync_in => sync_in,
             clock_enable => clock_enable,
-            write_addr => wr_addr,
-            read_addr => rd_addr,
+            addr => ram_addr,
             write_enable => wr_en,
             mark_q => mark_q,
-            read_q => read_q,
-            bypass_q => bypass_q
+            flag_q => flag_q
         );
 
-    read_addr <= rd_addr;
-    write_addr <= (others => '0') when IS_BLOCK else wr_addr;
+    read_addr <= ram_addr;
+    write_addr <= (others => '0') when IS_BLOCK else ram_addr;
     block_write_enable <= wr_en when IS_BLOCK else '0';
     sync_out <= '0' when IS_BLOCK else mark_q;
-    block_full <= read_q when IS_BLOCK else '0';
-    block_empty <= not read_q when IS_BLOCK else '0';
+    block_full <= flag_q when IS_BLOCK else '0';
+    block_empty <= not flag_q when IS_BLOCK else '0';
 end rtl;

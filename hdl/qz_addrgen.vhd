@@ -1,24 +1,45 @@
 -- qz_addrgen: the commutator and address counters of the interleaver cores. conv_qzram
 -- (EXTERNAL = 0) puts them on its own RAM, genaddr (EXTERNAL = 1) on a RAM outside.
+-- Read line by line against qz_addrgen.v: the same names, stages and arithmetic.
 --
--- The addresses and write_enable are for the coming enabled edge and follow that edge's
--- sync_in; mark_q, read_q and bypass_q belong to the word the memory read at the last one.
+-- addr and write_enable are for the coming enabled edge: the RAM reads the word at addr (the
+-- old word) and writes din there when write_enable is 1. Both come from registers computed one
+-- symbol ahead; the only logic between sync_in and them puts out the address of a frame that
+-- starts out of step (a constant) instead of the running frame's. mark_q and flag_q belong to
+-- the word the RAM read at the last enabled edge: mark_q marks a frame's first symbol, flag_q
+-- is, convolutional, the zero-delay branch's symbol (conv_qzram passes the RAM by) and, block,
+-- a symbol read out of a full block.
 --
--- Convolutional: branch b owns the region at b * REGION; a rotation counter, advanced by each
--- symbol on branch 0, is the write offset, and a branch that holds d symbols reads offset
--- (rotation - d) modulo the rotation length, the word written d rotations ago (the old word
--- when d is the whole length). conv_qzram's regions are (I-1)J words and its zero-delay branch
--- passes the memory by (bypass_q); genaddr's regions are 2^BitLength((I-1)J) words and each
--- branch holds one symbol more, so no branch needs the symbol of the same edge.
+-- A sync_in in step with the counters (a convolutional frame starting at branch 0, a block at
+-- its first position) changes nothing; one out of step restarts every counter, pointer and
+-- frame mark from the values of a frame start. The choice is written so that counters in an
+-- unknown state ('U' or 'X') take the restart.
+--
+-- Convolutional: branch k of the interleaver delays its symbols by k*J of its own symbols,
+-- branch k of the deinterleaver by (I-1-k)*J (each one more with EXTERNAL, since a RAM that
+-- returns the old word cannot give back the symbol of the same edge). Every branch with a
+-- delay is a FIFO: a region of the RAM as long as the delay, read and written at one address
+-- that steps through the region, so the word read is the one written a delay ago. The regions
+-- lie one after the other in commutator order; conv_qzram's zero-delay branch has none. The
+-- FIFOs' addresses sit in a ring of registers, the coming FIFO's at its head: a FIFO symbol
+-- takes the head's address and puts the next one (head + 1, or the region's first word) at the
+-- tail. base_q is the head's region's first word and wrap_q tells that the head is its last;
+-- the next FIFO's first and last words wait in next_base_q and next_last_q, looked up by
+-- after_q, the index of the FIFO after that.
+-- The frame's first symbol takes branch 0; where branch 0 delays it, the marks in flight wait
+-- in a queue of the addresses they were written at, as many as frames of I*J symbols fit in
+-- the delay; the word read at the oldest one's address is marked.
 --
 -- Block: positions count the block's symbols. Discrete blocks write linear addresses, then
 -- read with a step of J (interleaver) or I (deinterleaver) modulo IJ-1, the last word being
 -- IJ-1. Continuous blocks read and write one address; block k walks with the k-th power of
 -- that step, so each block takes the place of the one read out. The next block's step is
--- summed over the first positions of the current one.
+-- summed over the first positions of the current one. The next address and the flags of the
+-- next position (first, last, one before last, within the first K) are registers.
+
 -- Sizes derived from the generics, shared by the cores' entities and architectures.
 package qz_sizes is
-    -- floor(log2 x) + 1 for x > 0, 0 otherwise.
+    -- floor(log2 x) + 1 for x > 0, 0 otherwise: the bits an unsigned x needs.
     function bit_length(x : integer) return integer;
     -- genaddr's address width A.
     function address_width(int_type : string; depth : integer; delay : integer) return integer;
@@ -63,12 +84,10 @@ entity qz_addrgen is
         clock : in std_logic;
         sync_in : in std_logic;
         clock_enable : in std_logic;
-        write_addr : out std_logic_vector(ADDR_WIDTH - 1 downto 0);
-        read_addr : out std_logic_vector(ADDR_WIDTH - 1 downto 0);
+        addr : out std_logic_vector(ADDR_WIDTH - 1 downto 0);
         write_enable : out std_logic;
         mark_q : out std_logic;
-        read_q : out std_logic;
-        bypass_q : out std_logic
+        flag_q : out std_logic
     );
 end qz_addrgen;
 
@@ -81,173 +100,541 @@ architecture rtl of qz_addrgen is
         return b;
     end function;
 
-    constant IS_CONV : boolean := INT_TYPE = "CONVOLUTIONAL";
-    constant IS_BLOCK : boolean := INT_TYPE = "BLOCK";
-    constant IS_INT : boolean := INT_MODE = "INTERLEAVER";
+    function to_sl(b : boolean) return std_logic is
+    begin
+        if b then
+            return '1';
+        end if;
+        return '0';
+    end function;
+
+    -- The low w bits of x (a negative x in two's complement), as a sized constant; w may
+    -- pass the integer's width.
+    function low_bits(x : integer; w : integer) return unsigned is
+        variable r : unsigned(w - 1 downto 0);
+        variable v : integer := x;
+    begin
+        for b in 0 to w - 1 loop
+            if v mod 2 = 1 then
+                r(b) := '1';
+            else
+                r(b) := '0';
+            end if;
+            v := (v - v mod 2) / 2;
+        end loop;
+        return r;
+    end function;
+
     constant I : integer := INT_DEPTH;
     constant J : integer := SYMBOL_DELAY;
-    constant R : integer := (I - 1) * J;
-    -- Rotation length, region size and the delay of branch 0, in rotations.
-    constant MC : integer := R + EXTERNAL;
-    constant REGION : integer := pick(EXTERNAL = 1, 2 ** bit_length(R), R);
-    constant D0 : integer := pick(IS_INT, EXTERNAL, R + EXTERNAL);
-    -- Block size, the address walk's modulus and the step of the read walk.
-    constant N : integer := I * J;
-    constant M : integer := N - 1;
-    constant K : integer := pick(IS_INT, J, I);
+    constant AW : integer := ADDR_WIDTH;
+    constant IS_INT : boolean := INT_MODE = "INTERLEAVER";
+    constant ONE : unsigned(AW - 1 downto 0) := low_bits(1, AW);
 
+    -- The length of convolutional FIFO m in commutator order, and where its region starts:
+    -- AW-bit values, wrapping as AW-bit arithmetic does (kept in integers, which the
+    -- synthesiser's constant evaluation takes).
+    function fifo_len(m : integer) return integer is
+        variable len : integer;
+    begin
+        -- The first: J for conv_qzram's interleaver, (I-1)*J for the deinterleaver, and
+        -- one word more for genaddr; each next J longer (interleaver) or shorter.
+        len := pick(EXTERNAL = 1, 1, 0);
+        for n in 1 to I - 1 loop
+            if not IS_INT or (EXTERNAL = 0 and n = 1) then
+                len := (len + J) mod 2 ** AW;
+            end if;
+        end loop;
+        for n in 0 to m - 1 loop
+            if IS_INT then
+                len := (len + J) mod 2 ** AW;
+            else
+                len := (len - J) mod 2 ** AW;
+            end if;
+        end loop;
+        return len;
+    end function;
+
+    function fifo_base(m : integer) return integer is
+        variable base : integer := 0;
+    begin
+        for n in 0 to m - 1 loop
+            base := (base + fifo_len(n)) mod 2 ** AW;
+        end loop;
+        return base;
+    end function;
+
+    -- The symbol of the coming edge is a frame's first when sync_in is high now or was high at
+    -- an edge with clock_enable low since the last symbol.
     signal pend_q : std_logic := '0';
-    signal branch_q : integer range 0 to I - 1 := 0;
-    signal rot_q : integer range 0 to MC - 1 := 0;
-    signal dly_q : integer range 0 to MC := D0;
-    signal base_q : integer range 0 to (I - 1) * REGION := 0;
-    signal cnt_q : integer range 0 to MC := 0;
-    signal pos_q : integer range 0 to N - 1 := 0;
-    signal addr_q : integer range 0 to M := 0;
-    signal step_q : integer range 1 to M - 1 := 1;
-    signal acc_q : integer range 0 to M - 1 := 0;
-    signal wphase_q : std_logic := '1';
-    signal bsync_q : std_logic := '0';
-    signal mark_r : std_logic := '0';
-    signal read_r : std_logic := '0';
-    signal bypass_r : std_logic := '0';
-
-    signal first_c : std_logic;
-    signal br_c : integer range 0 to I - 1;
-    signal dly_c : integer range 0 to MC;
-    signal base_c : integer range 0 to (I - 1) * REGION;
-    signal rot_inc : integer range 0 to MC - 1;
-    signal rot_c : integer range 0 to MC - 1;
-    signal roff_c : integer range 0 to MC - 1;
-    signal pos_c : integer range 0 to N - 1;
-    signal addr_c : integer range 0 to M;
-    signal acc_c : integer range 0 to M - 1;
-    signal wph_c : std_logic;
-    signal stepv_c : integer range 1 to M - 1;
-    signal addr_sum : integer range 0 to 2 * M;
-    signal addr_nxt : integer range 0 to M;
-    signal acc_sum : integer range 0 to 2 * M;
-    signal acc_nxt : integer range 0 to M - 1;
+    signal first : std_logic;
 begin
-    -- The symbol of the coming edge: the first of a frame when sync_in is high now or was
-    -- high at an edge with clock_enable low since the last symbol.
-    first_c <= sync_in or pend_q;
+    first <= sync_in or pend_q;
 
-    -- Convolutional commutator.
-    br_c <= 0 when first_c = '1' else branch_q;
-    dly_c <= D0 when first_c = '1' else dly_q;
-    base_c <= 0 when first_c = '1' else base_q;
-    rot_inc <= 0 when rot_q = MC - 1 else rot_q + 1;
-    rot_c <= rot_inc when br_c = 0 else rot_q;
-    roff_c <= rot_c - dly_c when rot_c >= dly_c else rot_c + MC - dly_c;
-
-    -- Block position and address walk.
-    pos_c <= 0 when first_c = '1' else pos_q;
-    addr_c <= 0 when first_c = '1' else addr_q;
-    acc_c <= 0 when pos_c = 0 else acc_q;
-    wph_c <= first_c or wphase_q;
-    -- A sync that cuts a continuous block short starts the walk afresh.
-    stepv_c <= 1 when IS_BLOCK and wph_c = '1' else
-               K when IS_BLOCK else
-               1 when first_c = '1' and pos_q /= 0 else
-               step_q;
-    addr_sum <= addr_c + stepv_c;
-    addr_nxt <= 0 when pos_c = N - 1 else
-                M when pos_c + 1 = M else
-                addr_sum - M when addr_sum >= M else
-                addr_sum;
-    acc_sum <= acc_c + stepv_c;
-    acc_nxt <= acc_c when pos_c >= K else
-               acc_sum - M when acc_sum >= M else
-               acc_sum;
-
-    write_addr <= std_logic_vector(to_unsigned(base_c + rot_c, ADDR_WIDTH)) when IS_CONV else
-                  std_logic_vector(to_unsigned(addr_c, ADDR_WIDTH));
-    read_addr <= std_logic_vector(to_unsigned(base_c + roff_c, ADDR_WIDTH)) when IS_CONV else
-                 std_logic_vector(to_unsigned(addr_c, ADDR_WIDTH));
-    write_enable <= wph_c when IS_BLOCK else '1';
-    mark_q <= mark_r;
-    read_q <= read_r;
-    bypass_q <= bypass_r;
-
-    counters : process (clock)
+    pending : process (clock)
     begin
         if rising_edge(clock) then
             if clock_enable = '1' then
                 pend_q <= '0';
-                if IS_CONV then
-                    rot_q <= rot_c;
-                    if br_c = I - 1 then
-                        branch_q <= 0;
-                        dly_q <= D0;
-                        base_q <= 0;
-                    else
-                        branch_q <= br_c + 1;
-                        if IS_INT then
-                            dly_q <= dly_c + J;
-                        else
-                            dly_q <= dly_c - J;
-                        end if;
-                        base_q <= base_c + REGION;
-                    end if;
-                    -- The frame's first symbol leaves branch 0 D0 rotations later; one frame
-                    -- start is followed at a time.
-                    mark_r <= '0';
-                    if br_c = 0 then
-                        if D0 = 0 then
-                            mark_r <= first_c;
-                        else
-                            if cnt_q = 1 then
-                                mark_r <= '1';
-                            end if;
-                            if first_c = '1' and cnt_q <= 1 then
-                                cnt_q <= D0;
-                            elsif cnt_q > 0 then
-                                cnt_q <= cnt_q - 1;
-                            end if;
-                        end if;
-                    end if;
-                    if dly_c = 0 then
-                        bypass_r <= '1';
-                    else
-                        bypass_r <= '0';
-                    end if;
-                    read_r <= '0';
-                else
-                    if pos_c = N - 1 then
-                        pos_q <= 0;
-                    else
-                        pos_q <= pos_c + 1;
-                    end if;
-                    addr_q <= addr_nxt;
-                    bypass_r <= '0';
-                    if IS_BLOCK then
-                        if pos_c = N - 1 then
-                            wphase_q <= not wph_c;
-                        else
-                            wphase_q <= wph_c;
-                        end if;
-                        read_r <= not wph_c;
-                        mark_r <= '0';
-                    else
-                        acc_q <= acc_nxt;
-                        if pos_c = N - 1 then
-                            step_q <= acc_nxt;
-                        else
-                            step_q <= stepv_c;
-                        end if;
-                        read_r <= '0';
-                        -- A block that began with sync_in leaves with sync_out.
-                        mark_r <= '0';
-                        if pos_c = 0 then
-                            mark_r <= bsync_q;
-                            bsync_q <= first_c;
-                        end if;
-                    end if;
-                end if;
             else
                 pend_q <= pend_q or sync_in;
             end if;
         end if;
     end process;
+
+    convolutional : if INT_TYPE = "CONVOLUTIONAL" generate
+        -- FIFO branches in commutator order; the internal interleaver's first is branch 1.
+        constant F : integer := pick(EXTERNAL = 1, I, I - 1);
+        constant SKIP : integer := pick(IS_INT and EXTERNAL = 0, 1, 0);
+        constant FIRST_LEN : integer := pick(IS_INT, SKIP * J + EXTERNAL, (I - 1) * J + EXTERNAL);
+        constant MARKS : integer := pick(SKIP = 1, 1, (FIRST_LEN + J - 1) / J);
+        -- The head FIFO after a frame start out of step: the first, or the second when the
+        -- frame's first symbol has taken the first.
+        constant RH : integer := pick(SKIP = 1, 0, 1 mod F);
+        constant BW : integer := bit_length(I - 1);
+        constant I_LAST : integer := I - 1;
+        constant I_PENULT : integer := I - 2;
+        constant BR_ONE : unsigned(BW - 1 downto 0) := low_bits(1, BW);
+        constant BR_PENULT : unsigned(BW - 1 downto 0) := low_bits(I_PENULT, BW);
+        constant XW : integer := pick(bit_length(F - 1) > 0, bit_length(F - 1), 1);
+        constant MW : integer := pick(bit_length(MARKS - 1) > 0, bit_length(MARKS - 1), 1);
+        constant MARKS_LAST_I : integer := MARKS - 1;
+        constant SLOT_ONE : unsigned(MW - 1 downto 0) := low_bits(1, MW);
+        constant SLOT_LAST : unsigned(MW - 1 downto 0) := low_bits(MARKS_LAST_I, MW);
+        constant SLOT0_ONE_HOT : std_logic_vector(MARKS - 1 downto 0) := std_logic_vector(low_bits(1, MARKS));
+
+        -- The FIFO after the head (next) and the one after that (after), at power-up and
+        -- after a restart.
+        constant ONE_MOD_F : integer := 1 mod F;
+        constant AFTER_POWER_UP_I : integer := 2 mod F;
+        constant NEXT_RESTART : integer := (RH + 1) mod F;
+        constant AFTER_RESTART_I : integer := (RH + 2) mod F;
+        constant AFTER_POWER_UP : unsigned(XW - 1 downto 0) := low_bits(AFTER_POWER_UP_I, XW);
+        constant AFTER_RESTART : unsigned(XW - 1 downto 0) := low_bits(AFTER_RESTART_I, XW);
+        constant IDX_ONE : unsigned(XW - 1 downto 0) := low_bits(1, XW);
+        constant F_PENULT : integer := F - 2;
+        constant IDX_PENULT : unsigned(XW - 1 downto 0) := low_bits(F_PENULT, XW);
+
+        -- Every FIFO's first address (lasts false) or last address (lasts true).
+        type table_t is array (integer range 0 to F - 1) of unsigned(AW - 1 downto 0);
+        function region_table(lasts : boolean) return table_t is
+            variable t : table_t;
+        begin
+            for n in 0 to F - 1 loop
+                if lasts then
+                    t(n) := low_bits(fifo_base(n) + fifo_len(n) - 1, AW);
+                else
+                    t(n) := low_bits(fifo_base(n), AW);
+                end if;
+            end loop;
+            return t;
+        end function;
+
+        -- The FIFO addresses at power-up (after_start false) or after a frame start out of step
+        -- whose first symbol took FIFO 0 (true): every FIFO at its region's first word, and
+        -- FIFO 0, having taken its first, at the ring's tail with its next. FIFO n at bits n*AW.
+        function ring_start(after_start : boolean) return unsigned is
+            variable r : unsigned(F * AW - 1 downto 0) := (others => '0');
+        begin
+            for n in 0 to F - 1 loop
+                if after_start then
+                    r(n * AW + AW - 1 downto n * AW) := low_bits(fifo_base((n + 1) mod F), AW);
+                else
+                    r(n * AW + AW - 1 downto n * AW) := low_bits(fifo_base(n), AW);
+                end if;
+            end loop;
+            if after_start and fifo_len(0) /= 1 then
+                r((F - 1) * AW + AW - 1 downto (F - 1) * AW) := ONE;
+            end if;
+            return r;
+        end function;
+
+        -- Each FIFO's first and last address, looked up by index.
+        constant BASES : table_t := region_table(false);
+        constant LASTS : table_t := region_table(true);
+        constant RING_POWER_UP : unsigned(F * AW - 1 downto 0) := ring_start(false);
+        constant RING_RESTART : unsigned(F * AW - 1 downto 0) := ring_start(SKIP = 0);
+
+        -- The coming symbol's branch when no frame starts, and what follows from it.
+        signal br_q : unsigned(BW - 1 downto 0) := (others => '0');
+        signal in_step_q : std_logic := '1';
+        signal br_last_q : std_logic := '0';
+        signal fifo_q : std_logic := to_sl(SKIP = 0);
+        -- The FIFO addresses, the head's region and the index of the FIFO after the head.
+        signal ring_q : unsigned(F * AW - 1 downto 0) := RING_POWER_UP;
+        signal base_q : unsigned(AW - 1 downto 0) := (others => '0');
+        signal wrap_q : std_logic := to_sl(FIRST_LEN = 1);
+        signal next_base_q : unsigned(AW - 1 downto 0) := BASES(ONE_MOD_F);
+        signal next_last_q : unsigned(AW - 1 downto 0) := LASTS(ONE_MOD_F);
+        signal after_q : unsigned(XW - 1 downto 0) := AFTER_POWER_UP;
+        signal after_last_q : std_logic := to_sl(AFTER_POWER_UP_I = F - 1);
+        -- Frame marks in flight: how many (bit k of mark_fill_q set when more than k), the
+        -- oldest's address, and the younger ones'
+        -- addresses in a ring of MARKS slots (one spare, so that a write to the slot at
+        -- mark_write_q never meets a mark in flight), read at mark_read_q; the address
+        -- branch 0 reads at its next symbol, and whether the oldest mark waits there.
+        signal mark_fill_q : std_logic_vector(MARKS - 1 downto 0) := (others => '0');
+        signal mark_head_q : unsigned(AW - 1 downto 0) := (others => '0');
+        signal mark_slots_q : unsigned(MARKS * AW - 1 downto 0) := (others => '0');
+        signal mark_write_q : std_logic_vector(MARKS - 1 downto 0) := SLOT0_ONE_HOT;
+        signal mark_read_q : unsigned(MW - 1 downto 0) := (others => '0');
+        signal start_next_q : unsigned(AW - 1 downto 0) := (others => '0');
+        signal mark_hit_q : std_logic := '0';
+        signal mark_room_q : std_logic := '1';
+        signal mark_none_left_q : std_logic := '1';
+        signal mark_join_q : std_logic := '0';
+        signal mark_oldest_q : unsigned(AW - 1 downto 0) := (others => '0');
+        signal mark_r : std_logic := '0';
+        signal bypass_r : std_logic := '0';
+
+        alias head : unsigned(AW - 1 downto 0) is ring_q(AW - 1 downto 0);
+        signal head_next : unsigned(AW - 1 downto 0);
+        signal keep : std_logic;
+        signal after_base_c, after_last_c : unsigned(AW - 1 downto 0);
+        signal ring_shifted : unsigned(F * AW - 1 downto 0);
+        signal hold : std_logic;
+        signal second_c, hit_c, hit_v, room_c, none_left_c, pop_c, push_c : std_logic;
+        signal oldest_c : unsigned(AW - 1 downto 0);
+        signal write_next_c, fill_up_c, fill_down_c : std_logic_vector(MARKS - 1 downto 0);
+    begin
+        head_next <= base_q when wrap_q = '1' else head + ONE;
+
+        -- keep: the running frame goes on (no frame start, or one in step); otherwise the
+        -- counters restart. An unknown in_step_q restarts them.
+        choice : process (first, in_step_q)
+        begin
+            if first = '0' or in_step_q = '1' then
+                keep <= '1';
+            else
+                keep <= '0';
+            end if;
+        end process;
+
+        -- The region of FIFO after_q, looked up in the tables.
+        lookup : process (after_q)
+            variable base_v, last_v : unsigned(AW - 1 downto 0);
+        begin
+            base_v := (others => '0');
+            last_v := (others => '0');
+            for n in 0 to F - 1 loop
+                if after_q = low_bits(n, XW) then
+                    base_v := BASES(n);
+                    last_v := LASTS(n);
+                end if;
+            end loop;
+            after_base_c <= base_v;
+            after_last_c <= last_v;
+        end process;
+
+        -- The ring after a FIFO symbol: the next head moves up, the new address to the tail.
+        shift : process (ring_q, head_next)
+            variable r : unsigned(F * AW - 1 downto 0);
+        begin
+            r := shift_right(ring_q, AW);
+            r((F - 1) * AW + AW - 1 downto (F - 1) * AW) := head_next;
+            ring_shifted <= r;
+        end process;
+
+        -- The FIFO addresses move on at a FIFO symbol and restart at a frame start out of
+        -- step; they hold at the zero-delay branch's symbol. (conv_qzram's interleaver is out
+        -- of step exactly when its coming symbol is a FIFO's.)
+        holding : process (fifo_q, first)
+        begin
+            if fifo_q = '0' and (SKIP = 1 or first = '0') then
+                hold <= '1';
+            else
+                hold <= '0';
+            end if;
+        end process;
+
+        -- The marks queue changes at branch 0's symbols and at restarts: the oldest mark
+        -- leaves when its word is read (pop), a frame start joins behind the others unless
+        -- MARKS are in flight (push); a restart empties it and puts its own frame start
+        -- first, at address 0. A frame start writes its address to the free slot at once;
+        -- the slot is taken when the mark joins the ring.
+        -- Whether the oldest mark waits at branch 0's next address, and what the queue can
+        -- do then, worked out between branch 0's symbols: they are I edges apart, so with
+        -- more than two branches the queue's flags follow mark_hit_q an edge later.
+        second_c <= mark_fill_q(1 mod MARKS) when MARKS > 1 else '0';
+        hit_c <= mark_fill_q(0) and to_sl(mark_head_q = start_next_q);
+        hit_v <= mark_hit_q when I > 2 else hit_c;
+        room_c <= not (mark_fill_q(MARKS - 1) and not hit_v);
+        none_left_c <= not mark_fill_q(0) or (hit_v and not second_c);
+        pop_c <= mark_hit_q;
+        push_c <= first and mark_room_q;
+        queue : process (mark_write_q, mark_fill_q, mark_read_q, mark_slots_q)
+            variable oldest_v : unsigned(AW - 1 downto 0);
+            variable write_v, up_v : std_logic_vector(MARKS - 1 downto 0);
+        begin
+            write_v := std_logic_vector(shift_left(unsigned(mark_write_q), 1));
+            write_v(0) := mark_write_q(MARKS - 1);
+            write_next_c <= write_v;
+            up_v := std_logic_vector(shift_left(unsigned(mark_fill_q), 1));
+            up_v(0) := '1';
+            fill_up_c <= up_v;
+            fill_down_c <= std_logic_vector(shift_right(unsigned(mark_fill_q), 1));
+            oldest_v := (others => '0');
+            for m in 0 to MARKS - 1 loop
+                if mark_read_q = low_bits(m, MW) then
+                    oldest_v := mark_slots_q(m * AW + AW - 1 downto m * AW);
+                end if;
+            end loop;
+            oldest_c <= oldest_v;
+        end process;
+
+        addr <= std_logic_vector(head) when SKIP = 1 or keep = '1' else (others => '0');
+        write_enable <= fifo_q when keep = '1' else to_sl(SKIP = 0);
+        mark_q <= mark_r;
+        flag_q <= bypass_r;
+
+        -- The commutator.
+        commutator : process (clock)
+        begin
+            if rising_edge(clock) then
+                if clock_enable = '1' then
+                    if keep = '1' then
+                        if br_last_q = '1' then
+                            br_q <= (others => '0');
+                        else
+                            br_q <= br_q + BR_ONE;
+                        end if;
+                        in_step_q <= br_last_q;
+                        br_last_q <= not br_last_q and to_sl(br_q = BR_PENULT);
+                        if SKIP = 1 then
+                            fifo_q <= not br_last_q;
+                        elsif EXTERNAL = 0 then
+                            fifo_q <= br_last_q or to_sl(br_q /= BR_PENULT);
+                        end if;
+                        bypass_r <= to_sl(EXTERNAL = 0) and not fifo_q;
+                    else
+                        br_q <= BR_ONE;
+                        in_step_q <= '0';
+                        br_last_q <= to_sl(I_LAST = 1);
+                        fifo_q <= to_sl(SKIP = 1 or EXTERNAL = 1 or I_LAST /= 1);
+                        bypass_r <= to_sl(SKIP = 1);
+                    end if;
+                end if;
+            end if;
+        end process;
+
+        -- The FIFO addresses; wrap_q tells that the head is its region's last word.
+        fifo_addresses : process (clock)
+        begin
+            if rising_edge(clock) then
+                if clock_enable = '1' and hold = '0' then
+                    if keep = '1' then
+                        ring_q <= ring_shifted;
+                        base_q <= next_base_q;
+                        wrap_q <= to_sl(ring_shifted(AW - 1 downto 0) = next_last_q);
+                        next_base_q <= after_base_c;
+                        next_last_q <= after_last_c;
+                        if after_last_q = '1' then
+                            after_q <= (others => '0');
+                        else
+                            after_q <= after_q + IDX_ONE;
+                        end if;
+                        after_last_q <= to_sl(F = 1) or (not after_last_q and to_sl(after_q = IDX_PENULT));
+                        if in_step_q = '1' and SKIP = 0 then
+                            start_next_q <= head_next;
+                        end if;
+                    else
+                        ring_q <= RING_RESTART;
+                        base_q <= BASES(RH);
+                        wrap_q <= to_sl(RING_RESTART(AW - 1 downto 0) = LASTS(RH));
+                        next_base_q <= BASES(NEXT_RESTART);
+                        next_last_q <= LASTS(NEXT_RESTART);
+                        after_q <= AFTER_RESTART;
+                        after_last_q <= to_sl(AFTER_RESTART_I = F - 1);
+                        start_next_q <= RING_RESTART((F - 1) * AW + AW - 1 downto (F - 1) * AW);
+                    end if;
+                end if;
+            end if;
+        end process;
+
+        -- The frame marks. Branch 0's next symbol is at least two edges away after it took
+        -- one (or restarted), and the queue and its address change only then, so whether
+        -- the oldest mark waits at that address is known an edge ahead (mark_hit_q).
+        frame_marks : process (clock)
+        begin
+            if rising_edge(clock) then
+                if clock_enable = '1' then
+                    if SKIP = 1 then
+                        mark_r <= first;
+                    else
+                        mark_r <= keep and in_step_q and pop_c;
+                    end if;
+                    if keep = '0' then
+                        mark_fill_q <= SLOT0_ONE_HOT;
+                        mark_head_q <= (others => '0');
+                        mark_write_q <= SLOT0_ONE_HOT;
+                        mark_read_q <= (others => '0');
+                    elsif in_step_q = '1' then
+                        if (push_c and mark_none_left_q) = '1' then
+                            mark_head_q <= head;
+                        elsif pop_c = '1' then
+                            mark_head_q <= mark_oldest_q;
+                        end if;
+                        if (pop_c and not mark_none_left_q) = '1' then
+                            if mark_read_q = SLOT_LAST then
+                                mark_read_q <= (others => '0');
+                            else
+                                mark_read_q <= mark_read_q + SLOT_ONE;
+                            end if;
+                        end if;
+                        if (first and mark_join_q) = '1' then
+                            mark_write_q <= write_next_c;
+                        end if;
+                        if (push_c and not pop_c) = '1' then
+                            mark_fill_q <= fill_up_c;
+                        elsif (pop_c and not push_c) = '1' then
+                            mark_fill_q <= fill_down_c;
+                        end if;
+                    end if;
+                    for m in 0 to MARKS - 1 loop
+                        if (first and mark_write_q(m)) = '1' then
+                            mark_slots_q(m * AW + AW - 1 downto m * AW) <= head;
+                        end if;
+                    end loop;
+                    mark_hit_q <= hit_c;
+                    mark_oldest_q <= oldest_c;
+                    mark_room_q <= room_c;
+                    mark_none_left_q <= none_left_c;
+                    mark_join_q <= room_c and not none_left_c;
+                end if;
+            end if;
+        end process;
+    end generate;
+
+    -- The Verilog's generate block "block" (block is a reserved word in VHDL).
+    blocks : if INT_TYPE /= "CONVOLUTIONAL" generate
+        constant DISCRETE : boolean := INT_TYPE = "BLOCK";
+        -- Block size, the address walk's modulus and the step of the read walk.
+        constant N : integer := I * J;
+        constant PW : integer := bit_length(N - 1);
+        constant N_PENULT : integer := N - 2;
+        constant N_LAST : integer := N - 1;
+        constant K : integer := pick(IS_INT, J, I);
+        constant POS_ONE : unsigned(PW - 1 downto 0) := low_bits(1, PW);
+        constant N_THIRD : integer := N - 3;
+        constant K_PREV : integer := K - 1;
+        constant POS_THIRD : unsigned(PW - 1 downto 0) := low_bits(N_THIRD, PW);
+        constant POS_LOW_PREV : unsigned(PW - 1 downto 0) := low_bits(K_PREV, PW);
+        constant STEP_K : unsigned(AW - 1 downto 0) := low_bits(K, AW);
+        -- Sums one bit wider than the modulus, so that subtracting it shows a borrow; a step
+        -- is added with and without the modulus taken off, side by side.
+        constant MODULUS : unsigned(AW downto 0) := low_bits(N_LAST, AW + 1);
+        constant STEP_WRAP_ONE : unsigned(AW downto 0) := resize(ONE, AW + 1) - MODULUS;
+        constant STEP_WRAP_K : unsigned(AW downto 0) := resize(STEP_K, AW + 1) - MODULUS;
+
+        signal pos_q : unsigned(PW - 1 downto 0) := (others => '0');
+        signal addr_q : unsigned(AW - 1 downto 0) := (others => '0');
+        signal step_q : unsigned(AW - 1 downto 0) := ONE;
+        signal step_wrap_q : unsigned(AW downto 0) := STEP_WRAP_ONE;
+        signal acc_q : unsigned(AW - 1 downto 0) := (others => '0');
+        signal pos_first_q : std_logic := '1';
+        signal pos_last_q : std_logic := '0';
+        signal pos_penult_q : std_logic := '0';
+        signal pos_low_q : std_logic := '1';
+        signal wphase_q : std_logic := '1';
+        signal in_step_q : std_logic := '1';
+        signal bsync_q : std_logic := '0';
+        signal mark_r : std_logic := '0';
+        signal read_r : std_logic := '0';
+
+        signal keep : std_logic;
+        signal step_v : unsigned(AW - 1 downto 0);
+        signal step_wrap_v : unsigned(AW downto 0);
+        signal addr_sum : unsigned(AW - 1 downto 0);
+        signal addr_wrap : unsigned(AW downto 0);
+        signal addr_step : unsigned(AW - 1 downto 0);
+        signal addr_next : unsigned(AW - 1 downto 0);
+        signal pos_next : unsigned(PW - 1 downto 0);
+        signal wphase_next : std_logic;
+        signal acc_sum : unsigned(AW - 1 downto 0);
+        signal acc_wrap : unsigned(AW downto 0);
+        signal acc_step : unsigned(AW - 1 downto 0);
+        signal acc_next : unsigned(AW - 1 downto 0);
+    begin
+        choice : process (first, in_step_q)
+        begin
+            if first = '0' or in_step_q = '1' then
+                keep <= '1';
+            else
+                keep <= '0';
+            end if;
+        end process;
+
+        -- The running block's next position and address, from registers only.
+        step_v <= step_q when not DISCRETE else
+                  ONE when wphase_q = '1' else
+                  STEP_K;
+        step_wrap_v <= step_wrap_q when not DISCRETE else
+                       STEP_WRAP_ONE when wphase_q = '1' else
+                       STEP_WRAP_K;
+        addr_sum <= addr_q + step_v;
+        addr_wrap <= resize(addr_q, AW + 1) + step_wrap_v;
+        addr_step <= addr_sum when addr_wrap(AW) = '1' else addr_wrap(AW - 1 downto 0);
+        addr_next <= (others => '0') when pos_last_q = '1' else
+                     MODULUS(AW - 1 downto 0) when pos_penult_q = '1' else
+                     addr_step;
+        pos_next <= (others => '0') when pos_last_q = '1' else pos_q + POS_ONE;
+        wphase_next <= not wphase_q when pos_last_q = '1' else wphase_q;
+        -- The next block's step, summed over the first K positions (from 0 at the first).
+        acc_sum <= acc_q + step_q;
+        acc_wrap <= resize(acc_q, AW + 1) + step_wrap_q;
+        acc_step <= acc_sum when acc_wrap(AW) = '1' else acc_wrap(AW - 1 downto 0);
+        acc_next <= step_q when pos_first_q = '1' else
+                    acc_step when pos_low_q = '1' else
+                    acc_q;
+
+        addr <= std_logic_vector(addr_q) when keep = '1' else (others => '0');
+        write_enable <= to_sl(not DISCRETE) or not keep or wphase_q;
+        mark_q <= mark_r;
+        flag_q <= read_r;
+
+        counters : process (clock)
+        begin
+            if rising_edge(clock) then
+                if clock_enable = '1' then
+                    if keep = '1' then
+                        pos_q <= pos_next;
+                        addr_q <= addr_next;
+                        pos_first_q <= pos_last_q;
+                        pos_last_q <= pos_penult_q;
+                        pos_penult_q <= not pos_last_q and to_sl(pos_q = POS_THIRD);
+                        pos_low_q <= pos_last_q or to_sl(pos_q < POS_LOW_PREV);
+                        wphase_q <= wphase_next;
+                        in_step_q <= pos_last_q and (to_sl(not DISCRETE) or wphase_next);
+                        read_r <= to_sl(DISCRETE) and not wphase_q;
+                        acc_q <= acc_next;
+                        -- The last position is past the first K: the sum is complete.
+                        if pos_last_q = '1' then
+                            step_q <= acc_q;
+                            step_wrap_q <= resize(acc_q, AW + 1) - MODULUS;
+                        end if;
+                    else
+                        -- A frame start out of step: position 0 taken, at address 0, step 1.
+                        pos_q <= POS_ONE;
+                        addr_q <= ONE;
+                        pos_first_q <= '0';
+                        pos_last_q <= to_sl(N_LAST = 1);
+                        pos_penult_q <= to_sl(N_PENULT = 1);
+                        pos_low_q <= to_sl(K > 1);
+                        wphase_q <= '1';
+                        in_step_q <= '0';
+                        read_r <= '0';
+                        acc_q <= ONE;
+                        step_q <= ONE;
+                        step_wrap_q <= STEP_WRAP_ONE;
+                    end if;
+                    -- A continuous block that began with sync_in leaves with sync_out.
+                    mark_r <= '0';
+                    if not DISCRETE and (keep = '0' or pos_first_q = '1') then
+                        mark_r <= bsync_q;
+                        bsync_q <= first;
+                    end if;
+                end if;
+            end if;
+        end process;
+    end generate;
 end rtl;

@@ -1,5 +1,7 @@
--- One core of the testbench: conv_qzram, or genaddr with the synchronous RAM of 2^A words
--- (dual-port; the discrete block's single port writes at read_addr with block_write_enable).
+-- One core of the testbench: conv_qzram, or genaddr with the synchronous RAM it needs,
+-- I*(I-1)*J/2 + I words convolutional and I*J block (dual-port, returning the old word; the
+-- discrete block's single port writes at read_addr with block_write_enable). The RAM is a
+-- process variable, which the simulator keeps compactly.
 -- For genaddr, dout is the RAM's output and dout_valid its block_full.
 library ieee;
 use ieee.std_logic_1164.all;
@@ -26,11 +28,6 @@ entity tb_stage is
 end tb_stage;
 
 architecture sim of tb_stage is
-    type ram_t is array (integer range 0 to 2 ** A - 1) of std_logic_vector(SYMBOL_WIDTH - 1 downto 0);
-    signal ram : ram_t;
-    signal q : std_logic_vector(SYMBOL_WIDTH - 1 downto 0);
-    signal ra, wa : std_logic_vector(A - 1 downto 0);
-    signal bwe, full : std_logic;
 begin
     internal : if EXTERNAL = 0 generate
         core : entity work.conv_qzram
@@ -39,19 +36,33 @@ begin
     end generate;
 
     outside : if EXTERNAL = 1 generate
+        function ram_words return integer is
+        begin
+            if INT_TYPE = "CONVOLUTIONAL" then
+                return INT_DEPTH * (INT_DEPTH - 1) * SYMBOL_DELAY / 2 + INT_DEPTH;
+            end if;
+            return INT_DEPTH * SYMBOL_DELAY;
+        end function;
+        constant WORDS : integer := ram_words;
+        type ram_t is array (0 to WORDS - 1) of std_logic_vector(SYMBOL_WIDTH - 1 downto 0);
+        signal q : std_logic_vector(SYMBOL_WIDTH - 1 downto 0);
+        signal ra, wa : std_logic_vector(A - 1 downto 0);
+        signal bwe, full : std_logic;
+    begin
         core : entity work.genaddr
             generic map (INT_TYPE, INT_DEPTH, SYMBOL_DELAY, INT_MODE)
             port map (clock, sync_in, clock_enable, sync_out, ra, wa, bwe, full, block_empty);
         memory : process (clock)
+            variable ram : ram_t;
         begin
             if rising_edge(clock) and clock_enable = '1' then
                 q <= ram(to_integer(unsigned(ra)));
                 if INT_TYPE = "BLOCK" then
                     if bwe = '1' then
-                        ram(to_integer(unsigned(ra))) <= din;
+                        ram(to_integer(unsigned(ra))) := din;
                     end if;
                 else
-                    ram(to_integer(unsigned(wa))) <= din;
+                    ram(to_integer(unsigned(wa))) := din;
                 end if;
             end if;
         end process;
