@@ -6,7 +6,7 @@
 //
 // OPTIONS: --type convolutional|block|continuous --mode interleaver|deinterleaver
 //          --memory internal|external --pair -I N -J N -W N --cycles N
-//          --stimulus vector|steady|random:SEED
+//          --stimulus vector|steady|random:SEED|frames:SEED
 // A dump line holds, per edge, the core's outputs as binary strings: conv_qzram
 // "next_din dout sync_out dout_valid", genaddr "read_addr write_addr block_write_enable sync_out
 // block_full block_empty ram_q"; with --pair the deinterleaver's fields follow the interleaver's.
@@ -83,7 +83,9 @@ std::uint64_t Mask(int width) { return width >= 64 ? ~std::uint64_t{0} : (std::u
 
 // vector: the wizard's vector file (sync_in at the third edge while clock_enable is 0, then
 // clock_enable 1 and din counting from the fifth edge); steady: clock_enable 1 and sync_in at
-// the first edge, din counting; random: clock_enable gaps, rare sync_in pulses, random din.
+// the first edge, din counting; random: clock_enable gaps, rare sync_in pulses, random din;
+// frames: clock_enable gaps and random din with sync_in on every I*J-th symbol, so that frames
+// start in step and discrete blocks are cut at the first symbol of their read phase.
 bool MakeStimulus(const Options& o, std::vector<CycleInput>& inputs) {
   const std::uint64_t mask = Mask(o.settings.width);
   std::uint64_t counter = 0;
@@ -98,13 +100,17 @@ bool MakeStimulus(const Options& o, std::vector<CycleInput>& inputs) {
     }
     return true;
   }
-  if (o.stimulus.rfind("random:", 0) != 0) return false;
+  const bool frames = o.stimulus.rfind("frames:", 0) == 0;
+  if (!frames && o.stimulus.rfind("random:", 0) != 0) return false;
   std::mt19937_64 random(std::stoull(o.stimulus.substr(7)));
+  const long frame = static_cast<long>(o.settings.depth) * o.settings.delay;
+  long taken = 0;
   for (long k = 0; k < o.cycles; ++k) {
     CycleInput in;
     in.clockEnable = k >= 1 && random() % 5 != 0;
-    in.syncIn = k == 1 || random() % 997 == 0;
+    in.syncIn = frames ? in.clockEnable && taken % frame == 0 : k == 1 || random() % 997 == 0;
     in.din = random() & mask;
+    taken += in.clockEnable;
     inputs.push_back(in);
   }
   return true;

@@ -53,9 +53,9 @@ simulate() {
 }
 
 # I J W STIMULUS CYCLES: the corners, the wizard's vector file, clock_enable gaps with random
-# sync_in and din, and seeded random sizes.
+# sync_in and din, seeded random sizes, and a frame start on every I*J-th symbol.
 configs=("2 2 1 vector 160" "3 2 4 random:11 400" "12 17 8 vector 2600" "5 7 13 random:3 700"
-         "7 3 64 random:4 600" "4 9 2 steady 500")
+         "7 3 64 random:4 600" "4 9 2 steady 500" "3 4 3 frames:6 500")
 simulated=0
 for c in "${configs[@]}"; do
   set -- $c
