@@ -118,6 +118,16 @@ module qz_addrgen #(
     // an edge with clock_enable low since the last symbol.
     reg pend_q = 1'b0;
     wire first = sync_in | pend_q;
+    // keep: the running frame goes on (no frame start, or one in step with the counters,
+    // in_step); otherwise the counters restart. An unknown in_step restarts them.
+    wire in_step;
+    reg keep;
+    always @* begin
+        if (!first || in_step)
+            keep = 1'b1;
+        else
+            keep = 1'b0;
+    end
 
     always @(posedge clock) begin
         if (clock_enable)
@@ -200,15 +210,7 @@ module qz_addrgen #(
             wire [AW-1:0] head = ring_q[AW-1:0];
             wire [AW-1:0] head_next = wrap_q ? base_q : head + ONE;
 
-            // keep: the running frame goes on (no frame start, or one in step); otherwise the
-            // counters restart. An unknown in_step_q restarts them.
-            reg keep;
-            always @* begin
-                if (!first || in_step_q)
-                    keep = 1'b1;
-                else
-                    keep = 1'b0;
-            end
+            assign in_step = in_step_q;
 
             // The region of FIFO after_q, looked up in the tables.
             reg [AW-1:0] after_base_c, after_last_c;
@@ -397,13 +399,7 @@ module qz_addrgen #(
             reg mark_r = 1'b0;
             reg read_r = 1'b0;
 
-            reg keep;
-            always @* begin
-                if (!first || in_step_q)
-                    keep = 1'b1;
-                else
-                    keep = 1'b0;
-            end
+            assign in_step = in_step_q;
 
             // The running block's next position and address, from registers only.
             wire [AW-1:0] step_v = DISCRETE ? (wphase_q ? ONE : STEP_K) : step_q;

@@ -168,8 +168,21 @@ architecture rtl of qz_addrgen is
     -- an edge with clock_enable low since the last symbol.
     signal pend_q : std_logic := '0';
     signal first : std_logic;
+    -- keep: the running frame goes on (no frame start, or one in step with the counters,
+    -- in_step); otherwise the counters restart. An unknown in_step restarts them.
+    signal in_step : std_logic;
+    signal keep : std_logic;
 begin
     first <= sync_in or pend_q;
+
+    choice : process (first, in_step)
+    begin
+        if first = '0' or in_step = '1' then
+            keep <= '1';
+        else
+            keep <= '0';
+        end if;
+    end process;
 
     pending : process (clock)
     begin
@@ -289,7 +302,6 @@ begin
 
         alias head : unsigned(AW - 1 downto 0) is ring_q(AW - 1 downto 0);
         signal head_next : unsigned(AW - 1 downto 0);
-        signal keep : std_logic;
         signal after_base_c, after_last_c : unsigned(AW - 1 downto 0);
         signal ring_shifted : unsigned(F * AW - 1 downto 0);
         signal hold : std_logic;
@@ -299,16 +311,7 @@ begin
     begin
         head_next <= base_q when wrap_q = '1' else head + ONE;
 
-        -- keep: the running frame goes on (no frame start, or one in step); otherwise the
-        -- counters restart. An unknown in_step_q restarts them.
-        choice : process (first, in_step_q)
-        begin
-            if first = '0' or in_step_q = '1' then
-                keep <= '1';
-            else
-                keep <= '0';
-            end if;
-        end process;
+        in_step <= in_step_q;
 
         -- The region of FIFO after_q, looked up in the tables.
         lookup : process (after_q)
@@ -541,7 +544,6 @@ begin
         signal mark_r : std_logic := '0';
         signal read_r : std_logic := '0';
 
-        signal keep : std_logic;
         signal step_v : unsigned(AW - 1 downto 0);
         signal step_wrap_v : unsigned(AW downto 0);
         signal addr_sum : unsigned(AW - 1 downto 0);
@@ -555,14 +557,7 @@ begin
         signal acc_step : unsigned(AW - 1 downto 0);
         signal acc_next : unsigned(AW - 1 downto 0);
     begin
-        choice : process (first, in_step_q)
-        begin
-            if first = '0' or in_step_q = '1' then
-                keep <= '1';
-            else
-                keep <= '0';
-            end if;
-        end process;
+        in_step <= in_step_q;
 
         -- The running block's next position and address, from registers only.
         step_v <= step_q when not DISCRETE else
