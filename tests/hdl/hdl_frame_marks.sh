@@ -63,7 +63,7 @@ for size in "3 2 4 40" "12 17 8 30"; do
     name="ext$external-$i-$j-$w"
     iverilog -g2001 -I"$hdl" -o "$name.vvp" -s tb_sync_frames -Ptb_sync_frames.INT_DEPTH="$i" \
       -Ptb_sync_frames.SYMBOL_DELAY="$j" -Ptb_sync_frames.SYMBOL_WIDTH="$w" -Ptb_sync_frames.EXTERNAL="$external" \
-      -Ptb_sync_frames.PAIR=1 "$hdl/qz_addrgen.v" "$hdl/conv_qzram.v" "$hdl/genaddr.v" "$tb" > "$name.log" 2>&1 ||
+      -Ptb_sync_frames.PAIR=1 "$hdl/qz_addrgen.v" "$hdl/conv_qzram.v" "$hdl/genaddr.v" "$hdl/tb_stage.v" "$tb" > "$name.log" 2>&1 ||
       { fail "$name does not compile"; cat "$name.log"; continue; }
     for gaps in 0 1; do
       log="$name-$gaps.v.log"

@@ -62,7 +62,7 @@ for size in "3 2 4" "12 17 8"; do
         iverilog -g2001 -I"$hdl" -o "$name.vvp" -s tb_sync_frames -Ptb_sync_frames.INT_TYPE=\""$(hdl_type $type)"\" \
           -Ptb_sync_frames.INT_MODE=\""$mode"\" -Ptb_sync_frames.INT_DEPTH="$i" -Ptb_sync_frames.SYMBOL_DELAY="$j" \
           -Ptb_sync_frames.SYMBOL_WIDTH="$w" -Ptb_sync_frames.EXTERNAL="$external" -Ptb_sync_frames.PAIR="$pair" \
-          "${sources[@]}" "$tb" > "$name.log" 2>&1 || { fail "$name does not compile"; cat "$name.log"; continue; }
+          "${sources[@]}" "$hdl/tb_stage.v" "$tb" > "$name.log" 2>&1 || { fail "$name does not compile"; cat "$name.log"; continue; }
         # Two blocks (or frames) past the bound; with gaps about a quarter of the edges are disabled.
         for gaps in 0 1; do
           cycles=$(((bound + 2 * i * j + 10) * (gaps ? 3 : 2) / 2))

@@ -144,10 +144,9 @@ module tb_sync_frames;
     end
 endmodule
 
-// One core: conv_qzram (outs = dout, sync_out, dout_valid, next_din), or genaddr with a RAM of
-// 2^A words and no initial contents, written at write_addr at every enabled edge (discrete block:
-// at read_addr with block_write_enable) and read into q at read_addr (outs = read_addr,
-// write_addr, block_write_enable, block_full, block_empty, sync_out, q).
+// One core, hdl/tb_stage.v's: conv_qzram (outs = dout, sync_out, dout_valid, next_din), or
+// genaddr with its RAM, which has no initial contents (outs = read_addr, write_addr,
+// block_write_enable, block_full, block_empty, sync_out, the RAM's output).
 module tb_sync_stage #(
     parameter INT_TYPE = "CONVOLUTIONAL",
     parameter INT_DEPTH = 2,
@@ -164,37 +163,16 @@ module tb_sync_stage #(
     output wire sync_out, dout_valid,
     output wire [OW-1:0] outs
 );
+    wire next_din, block_write_enable, block_full, block_empty;
+    wire [A-1:0] read_addr, write_addr;
+    tb_stage #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, INT_MODE, W, EXTERNAL, A) core (
+        clock, sync_in, clock_enable, din, dout, next_din, dout_valid, sync_out,
+        read_addr, write_addr, block_write_enable, block_full, block_empty);
     generate
         if (EXTERNAL == 0) begin : internal
-            wire next_din;
-            conv_qzram #(.INT_TYPE(INT_TYPE), .INT_DEPTH(INT_DEPTH), .SYMBOL_DELAY(SYMBOL_DELAY),
-                         .INT_MODE(INT_MODE), .SYMBOL_WIDTH(W)) core (
-                .clock(clock), .sync_in(sync_in), .clock_enable(clock_enable), .din(din),
-                .dout(dout), .next_din(next_din), .dout_valid(dout_valid), .sync_out(sync_out));
             assign outs = {dout, sync_out, dout_valid, next_din};
         end else begin : outside
-            wire [A-1:0] read_addr, write_addr;
-            wire block_write_enable, block_full, block_empty;
-            reg [W-1:0] ram [0:(1 << A) - 1];
-            reg [W-1:0] q;
-            genaddr #(.INT_TYPE(INT_TYPE), .INT_DEPTH(INT_DEPTH), .SYMBOL_DELAY(SYMBOL_DELAY),
-                      .INT_MODE(INT_MODE)) core (
-                .clock(clock), .sync_in(sync_in), .clock_enable(clock_enable), .sync_out(sync_out),
-                .read_addr(read_addr), .write_addr(write_addr), .block_write_enable(block_write_enable),
-                .block_full(block_full), .block_empty(block_empty));
-            always @(posedge clock) begin
-                if (clock_enable) begin
-                    q <= ram[read_addr];
-                    if (INT_TYPE == "BLOCK") begin
-                        if (block_write_enable) ram[read_addr] <= din;
-                    end else begin
-                        ram[write_addr] <= din;
-                    end
-                end
-            end
-            assign dout = q;
-            assign dout_valid = block_full;
-            assign outs = {read_addr, write_addr, block_write_enable, block_full, block_empty, sync_out, q};
+            assign outs = {read_addr, write_addr, block_write_enable, block_full, block_empty, sync_out, dout};
         end
     endgenerate
 endmodule
