@@ -353,8 +353,8 @@ begin
         -- The marks queue changes at branch 0's symbols and at restarts: the oldest mark
         -- leaves when its word is read (pop), a frame start joins behind the others unless
         -- MARKS are in flight (push); a restart empties it and puts its own frame start
-        -- first, at address 0. Every symbol writes its address to the free slot; the slot is
-        -- taken when a frame start's mark joins the ring.
+        -- first, at address 0. Every symbol of branch 0 writes its address to the free slot;
+        -- the slot is taken when a frame start's mark joins the ring.
         -- Whether the oldest mark waits at branch 0's next address, and what the queue can
         -- do then, worked out between branch 0's symbols: they are I edges apart, so with
         -- more than two branches the queue's flags follow mark_hit_q an edge later.
@@ -494,7 +494,7 @@ begin
                         end if;
                     end if;
                     for m in 0 to MARKS - 1 loop
-                        if mark_write_q(m) = '1' then
+                        if (in_step_q and mark_write_q(m)) = '1' then
                             mark_slots_q(m * AW + AW - 1 downto m * AW) <= head;
                         end if;
                     end loop;
