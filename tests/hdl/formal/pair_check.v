@@ -1,0 +1,236 @@
+// pair_check: the interleaver -> deinterleaver pair of one INT_TYPE/I/J/W, chained as
+// hdl/tb_core.v chains it, with the assumptions of the cores' input protocol and the
+// assertions of the pair's promise, for a bounded proof with yosys-smtbmc (read with
+// read_verilog -formal; tests/hdl/formal_pair_test.sh runs it).
+//
+// The promise: every symbol the interleaver takes leaves the deinterleaver's dout unchanged
+// exactly LATENCY enabled edges later (discrete block: where dout_valid is 1, and, from the first
+// symbol out on, dout_valid is 0 where the interleaver took none), and the convolutional
+// deinterleaver's sync_out is 1 exactly on the frame starts, the symbols that had sync_in at the
+// interleaver's input. The outputs are checked right after each enabled edge.
+//
+// Tracked symbol: rather than a queue of every symbol in flight, the solver picks one enabled
+// edge (the free input pick), the harness keeps that edge's symbol, whether the interleaver took
+// it and whether it was a frame start, counts enabled edges and checks the deinterleaver's
+// outputs LATENCY enabled edges later. The edge is any edge, so every symbol is checked.
+`default_nettype none
+module pair_check #(
+    parameter INT_TYPE = "CONVOLUTIONAL", // or "BLOCK" (discrete)
+    parameter INT_DEPTH = 2,
+    parameter SYMBOL_DELAY = 2,
+    parameter SYMBOL_WIDTH = 2,
+    parameter EXTERNAL = 0,               // 0: conv_qzram; 1: genaddr with a RAM
+    parameter STALL_PERIOD = 6,           // clock_enable is 0 every STALL_PERIOD-th cycle ...
+    parameter FREE_STALLS = 0,            // ... or, when > 0, free with at most this many 0s
+    parameter FAULT = 0                   // 1: the deinterleaver's sync_in one enabled edge late
+) (
+    input wire clock,
+    input wire clock_enable,
+    input wire sync_in,
+    input wire [SYMBOL_WIDTH-1:0] din,
+    input wire pick                       // free: the tracked edge is the first enabled one with pick
+);
+    localparam IS_BLOCK = INT_TYPE == "BLOCK";
+    localparam integer I = INT_DEPTH;
+    localparam integer J = SYMBOL_DELAY;
+    localparam integer W = SYMBOL_WIDTH;
+    // The pair's documented latency in enabled edges.
+    localparam integer LATENCY = EXTERNAL == 0 ?
+        (IS_BLOCK ? 2 * I * J + 4 : (I - 1) * J * I + 6) :
+        (IS_BLOCK ? 2 * I * J + 1 : (I - 1) * J * I + 2 * I + 1);
+    localparam integer CW = 12;           // counter width: LATENCY + 1, 2IJ and the cycles fit
+
+    // ---- the pair, chained as tb_core.v chains it ----
+    wire [W-1:0] dout1, dout2;
+    wire nd1, dv1, so1, nd2, dv2, so2;
+    reg seen_q = 1'b0;                    // the interleaver has shown a valid output
+    always @(posedge clock) if (clock_enable) seen_q <= seen_q | dv1;
+    // The discrete deinterleaver starts at the interleaver's first valid output, the others
+    // follow the interleaver's sync_out.
+    wire sync2_c = IS_BLOCK ? (dv1 & ~seen_q) : so1;
+    reg sync2_late_q = 1'b0;
+    always @(posedge clock) if (clock_enable) sync2_late_q <= sync2_c;
+    wire sync2 = FAULT == 1 ? sync2_late_q : sync2_c;
+
+    pair_check_stage #(INT_TYPE, I, J, "INTERLEAVER", W, EXTERNAL) first (
+        clock, sync_in, clock_enable, din, dout1, nd1, dv1, so1);
+    pair_check_stage #(INT_TYPE, I, J, "DEINTERLEAVER", W, EXTERNAL) second (
+        clock, sync2, clock_enable, dout1, dout2, nd2, dv2, so2);
+
+`ifdef FORMAL
+    // ---- what the harness follows of the input ----
+    // A sync_in at an edge with clock_enable 0 marks the next symbol taken.
+    reg pend_q = 1'b0;
+    always @(posedge clock) pend_q <= clock_enable ? 1'b0 : (pend_q | sync_in);
+    wire frame_c = sync_in | pend_q;      // the coming enabled edge's symbol starts a frame
+    // The interleaver takes a symbol at every enabled edge; the discrete block only while it
+    // writes a block (next_din 1).
+    wire takes_c = IS_BLOCK ? nd1 : 1'b1;
+
+    reg started_q = 1'b0;                 // the first enabled edge has passed
+    reg [CW-1:0] age_q = 0;               // enabled edges since the first, up to LATENCY
+    reg [CW-1:0] flen_q = 0;              // symbols since the frame start, up to I*J
+    reg [CW-1:0] fmod_q = 0;              // the same modulo I
+    reg [CW-1:0] blk_q = 0;               // enabled edges since the first, modulo 2IJ
+    reg [CW-1:0] cycle_q = 0;             // cycles modulo STALL_PERIOD
+    reg [CW-1:0] stalls_q = 0;            // cycles with clock_enable 0 so far
+    always @(posedge clock) begin
+        cycle_q <= cycle_q == STALL_PERIOD - 1 ? 0 : cycle_q + 1;
+        if (!clock_enable)
+            stalls_q <= stalls_q + 1;
+        if (clock_enable) begin
+            started_q <= 1'b1;
+            if (started_q && age_q < LATENCY)
+                age_q <= age_q + 1;
+            if (frame_c) begin
+                flen_q <= 1;
+                fmod_q <= 1 % I;
+            end else begin
+                if (flen_q < I * J)
+                    flen_q <= flen_q + 1;
+                fmod_q <= fmod_q == I - 1 ? 0 : fmod_q + 1;
+            end
+            blk_q <= blk_q == 2 * I * J - 1 ? 0 : blk_q + 1;
+        end
+    end
+
+    // ---- assumptions: the documented input protocol ----
+    always @* begin
+        // din is free. clock_enable: a cycle with clock_enable 0 changes nothing in the cores
+        // but the pending sync_in, so what matters is where the 0s fall. Free 0s cost the
+        // solver dearly (each one may shift the rest of the trace: a single free 0 makes I=3,
+        // J=2 twenty times slower and I=4, J=3 take more than two minutes), so the script runs
+        // every configuration with a 0 every STALL_PERIOD-th cycle from the first one on (a
+        // sync_in may come there, for the next symbol; the STALL_PERIOD - 1 = 5 enabled edges
+        // between the 0s are coprime to I, I*J and 2*I*J, so the 0s fall on every commutator,
+        // frame and block position in turn), and the smallest configurations with clock_enable
+        // free but at most FREE_STALLS 0s anywhere. The script sets the depth in cycles so that
+        // a trace has at least 3 * LATENCY enabled edges.
+        if (FREE_STALLS > 0) begin
+            if (!clock_enable)
+                assume(stalls_q < FREE_STALLS);
+        end else begin
+            assume(clock_enable == (cycle_q != 0));
+        end
+        // The first sync_in comes at or before the first symbol.
+        if (clock_enable && !started_q)
+            assume(frame_c);
+        if (IS_BLOCK) begin
+            // Discrete block: sync_in on the first symbol of the stream, or later only at the
+            // start of a block (the blocks then follow by themselves: IJ edges writing, IJ
+            // edges reading, counted from the first symbol). A sync_in at an edge with
+            // clock_enable 0 is held to the same rule, for the next symbol.
+            if (frame_c)
+                assume(blk_q == 0);
+        end else begin
+            // Convolutional: a frame starts with sync_in on its first symbol; a frame is a
+            // multiple of I symbols and at least I*J symbols long (every I*J symbols is the
+            // common case), the last one may be cut off by the end of the trace.
+            if (started_q && frame_c)
+                assume(flen_q >= I * J && fmod_q == 0);
+        end
+    end
+
+    // ---- the tracked symbol ----
+    reg picked_q = 1'b0;                  // the tracked edge has passed
+    reg [W-1:0] sym_q = 0;                // its symbol
+    reg took_q = 1'b0;                    // the interleaver took it
+    reg start_q = 1'b0;                   // it was a frame start
+    reg [CW-1:0] since_q = 0;             // enabled edges since the tracked one, up to LATENCY + 1
+    reg fresh_q = 1'b0;                   // the last edge was enabled: the outputs just moved
+    always @(posedge clock) begin
+        fresh_q <= clock_enable;
+        if (clock_enable) begin
+            if (!picked_q && pick) begin
+                picked_q <= 1'b1;
+                sym_q <= din;
+                took_q <= takes_c;
+                start_q <= frame_c;
+                since_q <= 0;
+            end else if (picked_q && since_q <= LATENCY) begin
+                since_q <= since_q + 1;
+            end
+        end
+    end
+
+    // ---- assertions: the promise, right after each enabled edge ----
+    wire due_c = fresh_q && picked_q && since_q == LATENCY;    // the tracked symbol is out
+    wire early_c = fresh_q && age_q < LATENCY;                  // no symbol can be out yet
+    always @* begin
+        // The tracked symbol comes out unchanged.
+        if (due_c && took_q)
+            assert(dout2 == sym_q);
+        // Discrete block: dout_valid is 1 exactly where a taken symbol comes out. (Before the
+        // first symbol is out the deinterleaver may show a block of its own: not checked.)
+        if (IS_BLOCK && due_c)
+            assert(dv2 == took_q);
+        // Convolutional: sync_out is 1 exactly on the frame starts, and never before the first
+        // symbol is out.
+        if (!IS_BLOCK && due_c)
+            assert(so2 == start_q);
+        if (!IS_BLOCK && early_c)
+            assert(!so2);
+    end
+`endif
+endmodule
+
+// One core of the pair, as hdl/tb_stage.v builds it: conv_qzram, or genaddr with a RAM of 2^A
+// words that registers the word at read_addr (the old word when written at the same edge) and
+// writes din at write_addr at every enabled edge (discrete block: at read_addr while
+// block_write_enable is 1). For genaddr, dout is the RAM's output and dout_valid block_full.
+module pair_check_stage #(
+    parameter INT_TYPE = "CONVOLUTIONAL",
+    parameter INT_DEPTH = 2,
+    parameter SYMBOL_DELAY = 2,
+    parameter INT_MODE = "INTERLEAVER",
+    parameter SYMBOL_WIDTH = 2,
+    parameter EXTERNAL = 0
+) (
+    input wire clock, sync_in, clock_enable,
+    input wire [SYMBOL_WIDTH-1:0] din,
+    output wire [SYMBOL_WIDTH-1:0] dout,
+    output wire next_din, dout_valid, sync_out
+);
+    function integer bit_length;
+        input integer x;
+        integer k;
+        begin
+            bit_length = 0;
+            for (k = 0; k < 31; k = k + 1)
+                if (x >= (1 << k)) bit_length = k + 1;
+        end
+    endfunction
+    localparam integer A = INT_TYPE == "CONVOLUTIONAL" ?
+        bit_length(INT_DEPTH) + bit_length(SYMBOL_DELAY * (INT_DEPTH - 1)) :
+        bit_length(INT_DEPTH) + bit_length(SYMBOL_DELAY);
+    generate
+        if (EXTERNAL == 0) begin : internal
+            conv_qzram #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, INT_MODE, SYMBOL_WIDTH) core (
+                .clock(clock), .sync_in(sync_in), .clock_enable(clock_enable), .din(din),
+                .dout(dout), .next_din(next_din), .dout_valid(dout_valid), .sync_out(sync_out));
+        end else begin : outside
+            wire [A-1:0] read_addr, write_addr;
+            wire block_write_enable, block_full, block_empty;
+            reg [SYMBOL_WIDTH-1:0] ram [0:(1 << A) - 1];
+            reg [SYMBOL_WIDTH-1:0] q;
+            genaddr #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, INT_MODE) core (
+                .clock(clock), .sync_in(sync_in), .clock_enable(clock_enable), .sync_out(sync_out),
+                .read_addr(read_addr), .write_addr(write_addr), .block_write_enable(block_write_enable),
+                .block_full(block_full), .block_empty(block_empty));
+            always @(posedge clock) begin
+                if (clock_enable) begin
+                    q <= ram[read_addr];
+                    if (INT_TYPE == "BLOCK") begin
+                        if (block_write_enable) ram[read_addr] <= din;
+                    end else begin
+                        ram[write_addr] <= din;
+                    end
+                end
+            end
+            assign dout = q;
+            assign dout_valid = block_full;
+            assign next_din = block_write_enable;
+        end
+    endgenerate
+endmodule
+`default_nettype wire
