@@ -63,7 +63,7 @@ check() {
   # -defer: only the configuration's modules are elaborated, not the cores' defaults. z3 takes
   # minutes to read the word-level (or multiplexer) definitions yosys writes for these cores;
   # an and-inverter graph, memories as flip-flops, it reads at once.
-  if ! yosys -q -p "read_verilog -defer -formal -I $cores $cores/qz_addrgen.v $cores/conv_qzram.v $cores/genaddr.v $harness; \
+  if ! yosys -q -p "read_verilog -defer -formal -I $cores $cores/qz_addrgen.v $cores/conv_qzram.v $cores/genaddr.v $cores/tb_stage.v $harness; \
       chparam -set INT_TYPE \"$type\" -set INT_DEPTH $i -set SYMBOL_DELAY $j -set SYMBOL_WIDTH 2 \
         -set EXTERNAL $x -set STALL_PERIOD $period -set FREE_STALLS $free -set FAULT $late pair_check; \
       prep -top pair_check; flatten; memory_map; opt; techmap; opt; abc -g AND; opt; \

@@ -52,10 +52,16 @@ module pair_check #(
     always @(posedge clock) if (clock_enable) sync2_late_q <= sync2_c;
     wire sync2 = FAULT == 1 ? sync2_late_q : sync2_c;
 
-    pair_check_stage #(INT_TYPE, I, J, "INTERLEAVER", W, EXTERNAL) first (
-        clock, sync_in, clock_enable, din, dout1, nd1, dv1, so1);
-    pair_check_stage #(INT_TYPE, I, J, "DEINTERLEAVER", W, EXTERNAL) second (
-        clock, sync2, clock_enable, dout1, dout2, nd2, dv2, so2);
+    // Each core as hdl/tb_stage.v builds it: conv_qzram, or genaddr with its RAM.
+    `include "qz_functions.vh"
+    localparam integer A = INT_TYPE == "CONVOLUTIONAL" ? bit_length(I) + bit_length(J * (I - 1)) :
+        bit_length(I) + bit_length(J);
+    wire [A-1:0] ra1, wa1, ra2, wa2;
+    wire bwe1, bf1, be1, bwe2, bf2, be2;
+    tb_stage #(INT_TYPE, I, J, "INTERLEAVER", W, EXTERNAL, A) first (
+        clock, sync_in, clock_enable, din, dout1, nd1, dv1, so1, ra1, wa1, bwe1, bf1, be1);
+    tb_stage #(INT_TYPE, I, J, "DEINTERLEAVER", W, EXTERNAL, A) second (
+        clock, sync2, clock_enable, dout1, dout2, nd2, dv2, so2, ra2, wa2, bwe2, bf2, be2);
 
 `ifdef FORMAL
     // ---- what the harness follows of the input ----
@@ -174,63 +180,4 @@ module pair_check #(
 `endif
 endmodule
 
-// One core of the pair, as hdl/tb_stage.v builds it: conv_qzram, or genaddr with a RAM of 2^A
-// words that registers the word at read_addr (the old word when written at the same edge) and
-// writes din at write_addr at every enabled edge (discrete block: at read_addr while
-// block_write_enable is 1). For genaddr, dout is the RAM's output and dout_valid block_full.
-module pair_check_stage #(
-    parameter INT_TYPE = "CONVOLUTIONAL",
-    parameter INT_DEPTH = 2,
-    parameter SYMBOL_DELAY = 2,
-    parameter INT_MODE = "INTERLEAVER",
-    parameter SYMBOL_WIDTH = 2,
-    parameter EXTERNAL = 0
-) (
-    input wire clock, sync_in, clock_enable,
-    input wire [SYMBOL_WIDTH-1:0] din,
-    output wire [SYMBOL_WIDTH-1:0] dout,
-    output wire next_din, dout_valid, sync_out
-);
-    function integer bit_length;
-        input integer x;
-        integer k;
-        begin
-            bit_length = 0;
-            for (k = 0; k < 31; k = k + 1)
-                if (x >= (1 << k)) bit_length = k + 1;
-        end
-    endfunction
-    localparam integer A = INT_TYPE == "CONVOLUTIONAL" ?
-        bit_length(INT_DEPTH) + bit_length(SYMBOL_DELAY * (INT_DEPTH - 1)) :
-        bit_length(INT_DEPTH) + bit_length(SYMBOL_DELAY);
-    generate
-        if (EXTERNAL == 0) begin : internal
-            conv_qzram #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, INT_MODE, SYMBOL_WIDTH) core (
-                .clock(clock), .sync_in(sync_in), .clock_enable(clock_enable), .din(din),
-                .dout(dout), .next_din(next_din), .dout_valid(dout_valid), .sync_out(sync_out));
-        end else begin : outside
-            wire [A-1:0] read_addr, write_addr;
-            wire block_write_enable, block_full, block_empty;
-            reg [SYMBOL_WIDTH-1:0] ram [0:(1 << A) - 1];
-            reg [SYMBOL_WIDTH-1:0] q;
-            genaddr #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, INT_MODE) core (
-                .clock(clock), .sync_in(sync_in), .clock_enable(clock_enable), .sync_out(sync_out),
-                .read_addr(read_addr), .write_addr(write_addr), .block_write_enable(block_write_enable),
-                .block_full(block_full), .block_empty(block_empty));
-            always @(posedge clock) begin
-                if (clock_enable) begin
-                    q <= ram[read_addr];
-                    if (INT_TYPE == "BLOCK") begin
-                        if (block_write_enable) ram[read_addr] <= din;
-                    end else begin
-                        ram[write_addr] <= din;
-                    end
-                end
-            end
-            assign dout = q;
-            assign dout_valid = block_full;
-            assign next_din = block_write_enable;
-        end
-    endgenerate
-endmodule
 `default_nettype wire
