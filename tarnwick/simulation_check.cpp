@@ -3,7 +3,8 @@
 #include "core_model/core_models.h"
 #include "tarnwick/printable_text.h"
 
-#include <sstream>
+#include <cctype>
+#include <string_view>
 
 using namespace zorvex::core;
 
@@ -84,6 +85,17 @@ std::string Bits(std::uint64_t value, int width)
     return text;
 }
 
+// The next blank-separated word of line from next on, empty at its end; next moves past it.
+std::string_view NextWord(std::string_view line, size_t& next)
+{
+    while (next < line.size() && std::isspace(static_cast<unsigned char>(line[next])))
+        ++next;
+    const size_t start = next;
+    while (next < line.size() && !std::isspace(static_cast<unsigned char>(line[next])))
+        ++next;
+    return line.substr(start, next - start);
+}
+
 } // namespace
 
 bool CheckRecordedOutputs(const std::string& recorded, const SimulationPlan& plan, const CoreSettings& settings,
@@ -134,20 +146,25 @@ bool CheckRecordedOutputs(const std::string& recorded, const SimulationPlan& pla
         }
     }
 
-    std::istringstream lines(recorded);
-    std::string line;
+    // The recording is read in place, a line and a value at a time: at the largest settings it
+    // holds hundreds of megabytes.
     size_t cycle = 0;
-    for (; std::getline(lines, line); ++cycle) {
+    for (size_t at = 0; at < recorded.size(); ++cycle) {
+        size_t end = recorded.find('\n', at);
+        if (end == std::string::npos)
+            end = recorded.size();
+        const std::string_view line(recorded.data() + at, end - at);
+        at = end + 1;
         if (cycle > model.size()) {
             error = "the testbench recorded more than the " + std::to_string(model.size() + 1) + " cycles run";
             return false;
         }
-        std::istringstream tokens(line);
+        size_t next = 0;
         for (size_t p = 0; p < fields.size(); ++p) {
-            std::string got;
+            const std::string_view got = NextWord(line, next);
             const DesignPort& port = plan.outputs[p];
             const int width = port.isBus() ? port.width : 1;
-            if (!(tokens >> got) || got.size() != size_t(width)) {
+            if (got.size() != size_t(width)) {
                 error = "the testbench's recording of cycle " + std::to_string(cycle) + " has no "
                     + std::to_string(width) + "-bit value for " + PrintableText(port.name);
                 return false;
@@ -165,7 +182,7 @@ bool CheckRecordedOutputs(const std::string& recorded, const SimulationPlan& pla
             if (got == expected)
                 continue;
             if (outcome.mismatches++ == 0)
-                outcome.firstMismatch = SimulationMismatch{std::int64_t(cycle), port.name, expected, got};
+                outcome.firstMismatch = SimulationMismatch{std::int64_t(cycle), port.name, expected, std::string(got)};
         }
     }
     if (cycle != model.size() + 1) {
