@@ -154,6 +154,8 @@ bool SimulateDesign(const std::string& designPath, const std::string& selfPath, 
                                       : VerilogTestbench(plan, name.baseName, "stimulus.txt", "record.txt", "waves.vcd"),
                       error))
         return false;
+    // The stimulus is in its file now; at the largest settings it is a few hundred megabytes.
+    std::string().swap(plan.stimulus);
     if (vhdl) {
         // The wave options keep the dump to the design's ports, the testbench's own signals.
         std::string waves = "$ version 1.1\n";
