@@ -85,6 +85,45 @@ std::string Bits(std::uint64_t value, int width)
     return text;
 }
 
+// The model's outputs for every edge, in the order the edges come.
+std::vector<EdgeOutputs> ModelOutputs(const std::vector<CycleInput>& edges, const CoreSettings& settings,
+                                      MemoryKind memory)
+{
+    std::vector<EdgeOutputs> model;
+    model.reserve(edges.size());
+    if (memory == MemoryKind::Internal) {
+        ConvQzramModel core(settings);
+        for (const CycleInput& in : edges)
+            model.push_back({core.Edge(in), {}});
+    } else {
+        GenaddrModel core(settings);
+        for (const CycleInput& in : edges) {
+            const GenaddrCycle g = core.Edge(in);
+            model.push_back({StreamOf(g), g});
+        }
+    }
+    return model;
+}
+
+// The symbols the model takes and gives, and the cycles of the first of each.
+void CountSymbols(const std::vector<CycleInput>& edges, const std::vector<EdgeOutputs>& model, bool block,
+                  SimulationOutcome& outcome)
+{
+    for (size_t k = 0; k < model.size(); ++k) {
+        if (!edges[k].clockEnable)
+            continue;
+        ++outcome.symbolsIn;
+        if (!outcome.firstInputCycle)
+            outcome.firstInputCycle = std::int64_t(k);
+        const ConvQzramCycle& out = model[k].stream;
+        if (block ? out.doutValid : out.dout.has_value()) {
+            ++outcome.symbolsOut;
+            if (!outcome.firstOutputCycle)
+                outcome.firstOutputCycle = std::int64_t(k) + 1;
+        }
+    }
+}
+
 // The next blank-separated word of line from next on, empty at its end; next moves past it.
 std::string_view NextWord(std::string_view line, size_t& next)
 {
@@ -111,40 +150,14 @@ bool CheckRecordedOutputs(const std::string& recorded, const SimulationPlan& pla
         fields.push_back(field);
     }
 
-    // The model's outputs for every edge, in the order the edges come.
-    std::vector<EdgeOutputs> model;
-    model.reserve(plan.edges.size());
-    if (memory == MemoryKind::Internal) {
-        ConvQzramModel core(settings);
-        for (const CycleInput& in : plan.edges)
-            model.push_back({core.Edge(in), {}});
-    } else {
-        GenaddrModel core(settings);
-        for (const CycleInput& in : plan.edges) {
-            const GenaddrCycle g = core.Edge(in);
-            model.push_back({StreamOf(g), g});
-        }
-    }
+    const std::vector<EdgeOutputs> model = ModelOutputs(plan.edges, settings, memory);
 
     outcome.cycles = std::int64_t(plan.edges.size());
     outcome.symbolsIn = outcome.symbolsOut = outcome.checkedValues = outcome.mismatches = 0;
     outcome.firstInputCycle.reset();
     outcome.firstOutputCycle.reset();
     outcome.firstMismatch.reset();
-    const bool block = settings.type == IntType::Block;
-    for (size_t k = 0; k < model.size(); ++k) {
-        if (!plan.edges[k].clockEnable)
-            continue;
-        ++outcome.symbolsIn;
-        if (!outcome.firstInputCycle)
-            outcome.firstInputCycle = std::int64_t(k);
-        const ConvQzramCycle& out = model[k].stream;
-        if (block ? out.doutValid : out.dout.has_value()) {
-            ++outcome.symbolsOut;
-            if (!outcome.firstOutputCycle)
-                outcome.firstOutputCycle = std::int64_t(k) + 1;
-        }
-    }
+    CountSymbols(plan.edges, model, settings.type == IntType::Block, outcome);
 
     // The recording is read in place, a line and a value at a time: at the largest settings it
     // holds hundreds of megabytes.
