@@ -6,8 +6,6 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 std::string FindLibraryModuleSource(const std::string& module, const std::string& extension,
@@ -120,11 +118,12 @@ std::vector<std::string> IncludedNames(const std::string& text)
     return names;
 }
 
+// A library file's text, empty when it cannot be read; the cores are a few tens of kilobytes.
 std::string FileText(const std::string& path)
 {
-    std::ostringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
+    constexpr size_t kLibraryFileLimit = 16 * 1024 * 1024;
+    std::string text;
+    return ReadRegularFile(path, kLibraryFileLimit, text) ? text : std::string();
 }
 
 } // namespace
