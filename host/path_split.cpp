@@ -1,5 +1,7 @@
 #include "host/path_split.h"
 
+#include <filesystem>
+
 SplitPath SplitDesignPath(const std::string& path)
 {
     SplitPath split;
@@ -21,4 +23,11 @@ std::string TrimDesignPath(const std::string& fileName)
 {
     const size_t start = fileName.find_first_not_of(" \t\n\r\v\f");
     return start == std::string::npos ? std::string() : fileName.substr(start);
+}
+
+std::string AbsolutePath(const std::string& path)
+{
+    std::error_code ignored;
+    const std::string absolute = std::filesystem::absolute(path, ignored).lexically_normal().string();
+    return absolute.empty() ? path : absolute;
 }

@@ -14,3 +14,7 @@ SplitPath SplitDesignPath(const std::string& path);
 // The design path as the wizard takes it from its file name: without the white space before it
 // (the white space after it stays).
 std::string TrimDesignPath(const std::string& fileName);
+
+// path as the reports give it: absolute, with no "." or ".." left; path itself when the current
+// folder cannot be told.
+std::string AbsolutePath(const std::string& path);

@@ -21,9 +21,6 @@ class WizardPage;
 // Title of host-level messages (start-up, files, help).
 extern const char* const kHostTitle;
 
-// The largest retrieval-information file read; real ones hold a few kilobytes.
-constexpr size_t kMaxRetrievalInfoSize = size_t(16) << 20;
-
 // What the application needs from the operating system; tests replace every part.
 struct WizardServices {
     Messages& messages;

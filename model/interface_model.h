@@ -4,10 +4,14 @@
 #include "model/line_tokenizer.h"
 #include "model/symbol_line_writer.h"
 
+#include <cstddef>
 #include <istream>
 #include <ostream>
 #include <string>
 #include <vector>
+
+// The largest retrieval-information file read; real ones hold a few kilobytes.
+constexpr size_t kMaxRetrievalInfoSize = size_t(16) << 20;
 
 // The description of one generated variation: modules, constants, parameters, ports, connections
 // and the wizard's private values, with its stored text form, the retrieval-information file.

@@ -1,6 +1,6 @@
 #include "tarnwick/design_install.h"
 
-#include "tarnwick/printable_text.h"
+#include "platform/printable_text.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "tarnwick/json_report.h"
 
-#include "host/wizard_app.h"
+#include "host/path_split.h"
 #include "interleaver/interleaver_settings.h"
 #include "interleaver/settings_mapping.h"
 #include "model/interface_model.h"

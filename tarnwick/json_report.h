@@ -1,7 +1,7 @@
 #pragma once
 
+#include "simulation/simulation_check.h"
 #include "tarnwick/run_report.h"
-#include "tarnwick/simulation_check.h"
 
 #include <optional>
 #include <string>

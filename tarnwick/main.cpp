@@ -1,12 +1,12 @@
 // tarnwick: stands in for the host design environment. It starts the wizard on a design the way
 // the host does, shows each page exit the wizard reports, and tells what the wizard's exit status
 // means and which files are there afterwards.
+#include "platform/printable_text.h"
 #include "platform/process.h"
+#include "simulation/design_simulation.h"
+#include "simulation/pair_simulation.h"
 #include "tarnwick/design_run.h"
-#include "tarnwick/design_simulation.h"
 #include "tarnwick/json_report.h"
-#include "tarnwick/pair_simulation.h"
-#include "tarnwick/printable_text.h"
 #include "tarnwick/run_report.h"
 #include "tarnwick/tarnwick_options.h"
 

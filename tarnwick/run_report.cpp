@@ -1,10 +1,9 @@
 #include "tarnwick/run_report.h"
 
 #include "host/path_split.h"
-#include "tarnwick/printable_text.h"
+#include "platform/printable_text.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <sys/wait.h>
 
 std::string OutcomeText(int waitStatus)
@@ -95,11 +94,4 @@ std::string DescribeFiles(const std::vector<RunFile>& files, const std::function
         text += file.made ? "\n" : ": " + file.reason + "\n";
     }
     return text;
-}
-
-std::string AbsolutePath(const std::string& path)
-{
-    std::error_code ignored;
-    const std::string absolute = std::filesystem::absolute(path, ignored).lexically_normal().string();
-    return absolute.empty() ? path : absolute;
 }

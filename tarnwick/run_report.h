@@ -24,10 +24,6 @@ constexpr int kTarnwickFailed = 125;
 constexpr int kWizardNotStartable = 126;
 constexpr int kWizardNotFound = 127;
 
-// path as the reports give it: absolute, with no "." or ".." left; path itself when the current
-// folder cannot be told.
-std::string AbsolutePath(const std::string& path);
-
 // A file that belongs to a run on a design, and who makes it.
 struct RunFile {
     enum class Maker { Wizard, Host };

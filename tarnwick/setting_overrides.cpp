@@ -1,10 +1,12 @@
 #include "tarnwick/setting_overrides.h"
 
+#include "interleaver/flag_groups.h"
 #include "interleaver/setting_ranges.h"
 #include "interleaver/settings_mapping.h"
-#include "tarnwick/printable_text.h"
+#include "platform/printable_text.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 
 namespace {
@@ -40,22 +42,11 @@ const Choice kChoices[] = {
     {"memory", "external", {{"EXTERNAL_DPRAM", 1}, {"INTERNAL_DPRAM", 0}}},
 };
 
-// A group of flags of which the pages set exactly one, what it chooses, and how it is set here.
-struct FlagGroup {
-    const char* what;
-    const char* options;
-    std::vector<std::pair<const char*, int InterleaverSettings::*>> flags;
-};
-
-using S = InterleaverSettings;
-
-const FlagGroup kFlagGroups[] = {
-    {"algorithm", "--algorithm convolutional, --algorithm block or --set BLOCK_CONTINOUS=1",
-     {{"CONVOLUTIONAL", &S::CONVOLUTIONAL}, {"BLOCK", &S::BLOCK}, {"BLOCK_CONTINOUS", &S::BLOCK_CONTINOUS}}},
-    {"direction", "--direction interleaver or --direction deinterleaver",
-     {{"INTERLEAVER", &S::INTERLEAVER}, {"DEINTERLEAVER", &S::DEINTERLEAVER}}},
-    {"memory", "--memory internal or --memory external",
-     {{"INTERNAL_DPRAM", &S::INTERNAL_DPRAM}, {"EXTERNAL_DPRAM", &S::EXTERNAL_DPRAM}}},
+// How each group of flags is set on tarnwick's command line, in the order of kFlagGroups.
+const std::array<const char*, kFlagGroups.size()> kGroupOptions = {
+    "--algorithm convolutional, --algorithm block or --set BLOCK_CONTINOUS=1",
+    "--direction interleaver or --direction deinterleaver",
+    "--memory internal or --memory external",
 };
 
 } // namespace
@@ -145,23 +136,10 @@ void ApplyOverrides(const std::vector<SettingOverride>& overrides, InterleaverSe
 std::vector<std::string> FlagGroupProblems(const InterleaverSettings& settings)
 {
     std::vector<std::string> problems;
-    for (const FlagGroup& group : kFlagGroups) {
-        std::string set;
-        std::string odd;
-        for (const auto& [name, member] : group.flags) {
-            const int value = settings.*member;
-            if (value == 1)
-                set += std::string(set.empty() ? "" : ", ") + name;
-            else if (value != 0)
-                odd += std::string(odd.empty() ? "" : ", ") + name + " is " + std::to_string(value);
-        }
-        const std::string fix = std::string(": set it with ") + group.options;
-        if (!odd.empty())
-            problems.push_back(std::string("the ") + group.what + " flags must be 0 or 1 (" + odd + ")" + fix);
-        else if (set.empty())
-            problems.push_back(std::string("no ") + group.what + " is chosen" + fix);
-        else if (set.find(',') != std::string::npos)
-            problems.push_back(std::string("more than one ") + group.what + " is chosen (" + set + ")" + fix);
+    for (size_t group = 0; group < kFlagGroups.size(); ++group) {
+        const std::string problem = FlagGroupProblem(kFlagGroups[group], settings);
+        if (!problem.empty())
+            problems.push_back(problem + ": set it with " + kGroupOptions[group]);
     }
     return problems;
 }

@@ -1,12 +1,11 @@
 #include "tarnwick/staged_design.h"
 
 #include "host/path_split.h"
-#include "host/wizard_app.h"
 #include "interleaver/settings_mapping.h"
 #include "model/interface_model.h"
 #include "platform/atomic_file.h"
+#include "platform/printable_text.h"
 #include "platform/regular_file.h"
-#include "tarnwick/printable_text.h"
 
 #include <cerrno>
 #include <cstring>

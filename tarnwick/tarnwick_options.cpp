@@ -1,6 +1,6 @@
 #include "tarnwick/tarnwick_options.h"
 
-#include "tarnwick/printable_text.h"
+#include "platform/printable_text.h"
 
 #include <charconv>
 #include <limits>

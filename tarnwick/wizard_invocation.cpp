@@ -1,6 +1,6 @@
 #include "tarnwick/wizard_invocation.h"
 
-#include "tarnwick/printable_text.h"
+#include "platform/printable_text.h"
 
 #include <unistd.h>
 

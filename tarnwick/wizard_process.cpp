@@ -1,6 +1,6 @@
 #include "tarnwick/wizard_process.h"
 
-#include "tarnwick/printable_text.h"
+#include "platform/printable_text.h"
 
 #include <cerrno>
 #include <csignal>

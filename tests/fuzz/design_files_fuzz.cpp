@@ -3,10 +3,10 @@
 // symbol's SVG from them. Each file is either made, or refused with a reason; a made design file
 // holds nothing but printable ASCII, line ends and, inside its string literals, the constants'
 // bytes; a reason can be printed on a terminal; the SVG holds only characters XML 1.0 allows.
+#include "design_files/design_files.h"
+#include "design_files/symbol_svg.h"
 #include "model/interface_model.h"
 #include "platform/utf8_text.h"
-#include "tarnwick/design_files.h"
-#include "tarnwick/symbol_svg.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core_model/core_settings.h"
-#include "tarnwick/simulation_plan.h"
+#include "simulation/simulation_plan.h"
 
 #include <cstdint>
 #include <optional>

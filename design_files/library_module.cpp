@@ -1,4 +1,4 @@
-#include "tarnwick/library_module.h"
+#include "design_files/library_module.h"
 
 #include "platform/regular_file.h"
 

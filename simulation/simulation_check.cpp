@@ -1,7 +1,7 @@
-#include "tarnwick/simulation_check.h"
+#include "simulation/simulation_check.h"
 
 #include "core_model/core_models.h"
-#include "tarnwick/printable_text.h"
+#include "platform/printable_text.h"
 
 #include <cctype>
 #include <string_view>

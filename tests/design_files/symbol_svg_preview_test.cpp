@@ -1,6 +1,6 @@
 // The symbol as SVG, rasterised, against the preview the wizard paints for the same variation; and
 // tarnwick's --svg option. Ends with status 77, skipped, when rsvg-convert is not installed.
-#include "tarnwick/symbol_svg.h"
+#include "design_files/symbol_svg.h"
 
 #include "interleaver/interleaver_settings.h"
 #include "qt_backend/device_context.h"

@@ -1,5 +1,5 @@
-#include "tarnwick/simulation_check.h"
-#include "tarnwick/simulation_plan.h"
+#include "simulation/simulation_check.h"
+#include "simulation/simulation_plan.h"
 
 #include "core_model/core_models.h"
 

@@ -1,7 +1,7 @@
-#include "tarnwick/symbol_svg.h"
+#include "design_files/symbol_svg.h"
 
+#include "platform/printable_text.h"
 #include "platform/utf8_text.h"
-#include "tarnwick/printable_text.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "model/interface_model.h"
-#include "tarnwick/run_report.h"
 
 #include <string>
 #include <vector>
@@ -24,19 +23,9 @@ std::string VerilogDesignFile(const InterfaceModel& model, const std::string& mo
 // model has no ports, or the entity's name or a port cannot be written in VHDL-93.
 std::string ComponentDeclaration(const InterfaceModel& model, const std::string& entity, std::string& reason);
 
-class DesignInstall;
-
 // The whole number at the start of a field of the retrieval information (a port's width, a
 // numeric constant), leading blanks skipped; 0 when it starts with none or it does not fit an int.
 int FieldNumber(const std::string& text);
 
 // The library module the model's connections name (module@point); empty when they name none.
 std::string LibraryModuleName(const InterfaceModel& model);
-
-// Makes the host's files among files from the retrieval information (null when it cannot be
-// read): the design file (.vhd or .v) and the component declaration are written for
-// install, which puts them in place; the .tdf design file and the include file are marked not
-// made. Each file's outcome is recorded in it, made meaning made once install commits. False,
-// with the reason in error, when a file could not be written.
-bool MakeDesignFiles(std::vector<RunFile>& files, const InterfaceModel* retrievalInfo, DesignInstall& install,
-                     std::string& error);

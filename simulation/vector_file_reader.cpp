@@ -1,8 +1,8 @@
-#include "tarnwick/vector_file_reader.h"
+#include "simulation/vector_file_reader.h"
 
 #include "interleaver/vector_file.h"
+#include "platform/printable_text.h"
 #include "platform/regular_file.h"
-#include "tarnwick/printable_text.h"
 
 #include <algorithm>
 #include <cctype>

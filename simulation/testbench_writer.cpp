@@ -1,4 +1,4 @@
-#include "tarnwick/testbench_writer.h"
+#include "simulation/testbench_writer.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core_model/core_cycle.h"
-#include "tarnwick/vector_file_reader.h"
+#include "simulation/vector_file_reader.h"
 
 #include <cstdint>
 #include <string>

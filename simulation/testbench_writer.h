@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tarnwick/simulation_plan.h"
+#include "simulation/simulation_plan.h"
 
 #include <string>
 

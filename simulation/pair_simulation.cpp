@@ -1,7 +1,7 @@
-#include "tarnwick/pair_simulation.h"
+#include "simulation/pair_simulation.h"
 
 #include "platform/regular_file.h"
-#include "tarnwick/simulator_run.h"
+#include "simulation/simulator_run.h"
 
 #include <random>
 #include <sstream>

@@ -1,4 +1,4 @@
-#include "tarnwick/printable_text.h"
+#include "platform/printable_text.h"
 
 namespace {
 

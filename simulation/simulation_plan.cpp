@@ -1,6 +1,6 @@
-#include "tarnwick/simulation_plan.h"
+#include "simulation/simulation_plan.h"
 
-#include "tarnwick/printable_text.h"
+#include "platform/printable_text.h"
 
 #include <algorithm>
 #include <limits>

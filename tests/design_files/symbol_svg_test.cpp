@@ -1,4 +1,4 @@
-#include "tarnwick/symbol_svg.h"
+#include "design_files/symbol_svg.h"
 
 #include "tests/tarnwick/tarnwick_process.h"
 

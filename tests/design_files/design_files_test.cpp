@@ -1,5 +1,5 @@
-#include "tarnwick/design_files.h"
-#include "tarnwick/hdl_identifiers.h"
+#include "design_files/design_files.h"
+#include "design_files/hdl_identifiers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "tarnwick/simulator_run.h"
+#include "simulation/simulator_run.h"
 
+#include "platform/printable_text.h"
 #include "platform/regular_file.h"
-#include "tarnwick/printable_text.h"
 
 #include <algorithm>
 #include <cerrno>

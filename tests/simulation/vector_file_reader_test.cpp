@@ -1,4 +1,4 @@
-#include "tarnwick/vector_file_reader.h"
+#include "simulation/vector_file_reader.h"
 
 #include "interleaver/interleaver_settings.h"
 #include "interleaver/vector_file.h"

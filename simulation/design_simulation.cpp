@@ -1,20 +1,18 @@
-#include "tarnwick/design_simulation.h"
+#include "simulation/design_simulation.h"
 
+#include "design_files/design_files.h"
+#include "design_files/library_module.h"
 #include "host/path_split.h"
+#include "interleaver/flag_groups.h"
 #include "interleaver/interleaver_settings.h"
 #include "interleaver/settings_mapping.h"
 #include "model/interface_model.h"
+#include "platform/printable_text.h"
 #include "platform/regular_file.h"
-#include "tarnwick/design_files.h"
-#include "tarnwick/library_module.h"
-#include "tarnwick/pair_simulation.h"
-#include "tarnwick/printable_text.h"
-#include "tarnwick/run_report.h"
-#include "tarnwick/setting_overrides.h"
-#include "tarnwick/simulator_run.h"
-#include "tarnwick/testbench_writer.h"
-#include "tarnwick/vector_file_reader.h"
-#include "host/wizard_app.h"
+#include "simulation/pair_simulation.h"
+#include "simulation/simulator_run.h"
+#include "simulation/testbench_writer.h"
+#include "simulation/vector_file_reader.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -37,10 +35,12 @@ constexpr size_t kMaxRecordSize = size_t(1) << 30;
 
 bool CoreOf(const InterleaverSettings& stored, CoreSettings& core, MemoryKind& memory, std::string& error)
 {
-    const std::vector<std::string> problems = FlagGroupProblems(stored);
-    if (!problems.empty()) {
-        error = "the stored settings name no single algorithm, direction and memory to simulate: " + problems.front();
-        return false;
+    for (const FlagGroup& group : kFlagGroups) {
+        const std::string problem = FlagGroupProblem(group, stored);
+        if (!problem.empty()) {
+            error = "the stored settings name no single algorithm, direction and memory to simulate: " + problem;
+            return false;
+        }
     }
     core.type = stored.CONVOLUTIONAL == 1 ? IntType::Convolutional
         : stored.BLOCK == 1               ? IntType::Block

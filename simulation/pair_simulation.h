@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core_model/core_settings.h"
-#include "tarnwick/simulation_check.h"
+#include "simulation/simulation_check.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "tarnwick/hdl_identifiers.h"
+#include "design_files/hdl_identifiers.h"
 
-#include "tarnwick/printable_text.h"
+#include "platform/printable_text.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tarnwick/simulation_check.h"
+#include "simulation/simulation_check.h"
 
 #include <string>
 
