@@ -61,7 +61,8 @@ bool LibrarySources(const std::string& module, const SplitPath& name, const std:
                     std::vector<std::string>& sources, std::string& error)
 {
     const std::string beside = name.directory + module + name.extension;
-    const std::string source = IsRegularFile(beside) ? beside : FindLibraryModuleSource(module, name.extension, selfPath);
+    const std::string source =
+        IsRegularFile(beside) ? beside : FindLibraryModuleSource(module, name.extension, selfPath);
     if (source.empty()) {
         error = "the library module source " + module + name.extension
             + " is neither beside the design nor installed (ZORVEX_HDL_DIR, the hdl folder beside tarnwick, "
@@ -76,27 +77,35 @@ bool LibrarySources(const std::string& module, const SplitPath& name, const std:
     return true;
 }
 
-} // namespace
-
-bool SimulateDesign(const std::string& designPath, const std::string& selfPath, SimulationOutcome& outcome,
-                    std::string& error)
-{
-    outcome = SimulationOutcome();
-    const std::string design = TrimDesignPath(designPath);
-    const SplitPath name = SplitDesignPath(design);
-    const bool vhdl = name.extension == ".vhd";
-    if (!vhdl && name.extension != ".v") {
-        error = "only a .vhd or .v design file can be simulated, not " + PrintableText(design);
-        return false;
-    }
-    outcome.simulator = vhdl ? "ghdl" : "iverilog";
-    if (!IsRegularFile(design)) {
-        error = "the design file " + PrintableText(design) + " is not there to simulate";
-        return false;
-    }
-    const std::string cnx = name.directory + name.baseName + ".cnx";
-    std::string stored;
+// The design as its files describe it: the design file's name and language, the settings the
+// wizard stored beside it, the core they make, the design's ports and the library module.
+struct DesignUnderTest {
+    std::string path;
+    SplitPath name;
+    bool vhdl = false;
     InterleaverSettings settings;
+    CoreSettings core;
+    MemoryKind memory = MemoryKind::Internal;
+    std::vector<DesignPort> ports;
+    std::string module;
+};
+
+// Reads the design at designPath and the retrieval information beside it.
+bool ReadDesign(const std::string& designPath, DesignUnderTest& design, std::string& error)
+{
+    design.path = TrimDesignPath(designPath);
+    design.name = SplitDesignPath(design.path);
+    design.vhdl = design.name.extension == ".vhd";
+    if (!design.vhdl && design.name.extension != ".v") {
+        error = "only a .vhd or .v design file can be simulated, not " + PrintableText(design.path);
+        return false;
+    }
+    if (!IsRegularFile(design.path)) {
+        error = "the design file " + PrintableText(design.path) + " is not there to simulate";
+        return false;
+    }
+    const std::string cnx = design.name.directory + design.name.baseName + ".cnx";
+    std::string stored;
     if (!ReadRegularFile(cnx, kMaxRetrievalInfoSize, stored)) {
         error = "cannot read the design's retrieval information " + PrintableText(cnx);
         return false;
@@ -104,97 +113,79 @@ bool SimulateDesign(const std::string& designPath, const std::string& selfPath, 
     InterfaceModel model;
     std::istringstream in(stored);
     model.Read(in);
-    LoadSettingsFromModel(settings, model);
-    CoreSettings core;
-    MemoryKind memory = MemoryKind::Internal;
-    if (!CoreOf(settings, core, memory, error)) {
+    LoadSettingsFromModel(design.settings, model);
+    if (!CoreOf(design.settings, design.core, design.memory, error)) {
         error = PrintableText(cnx) + ": " + error;
         return false;
     }
-    std::vector<DesignPort> ports;
-    for (const InterfaceEntry& entry : model.ports.entries())
-        ports.push_back({entry.name, entry.type == "OUTPUT", std::max(1, FieldNumber(entry.width)), FieldNumber(entry.width) >= 1});
-    const std::string module = LibraryModuleName(model);
-    if (module.empty()) {
+    for (const InterfaceEntry& entry : model.ports.entries()) {
+        const int width = FieldNumber(entry.width);
+        design.ports.push_back({entry.name, entry.type == "OUTPUT", std::max(1, width), width >= 1});
+    }
+    design.module = LibraryModuleName(model);
+    if (design.module.empty()) {
         error = PrintableText(cnx) + " names no library module";
         return false;
     }
+    return true;
+}
 
-    VectorFile vectors;
-    const std::string vec = "./" + name.baseName + ".vec";
-    if (!LoadVectorFile(vec, vectors, error))
-        return false;
-    SimulationPlan plan;
-    if (!PlanSimulation(vectors, ports, plan, error)) {
-        error = PrintableText(vec) + ": " + error;
-        return false;
-    }
-
-    const std::vector<std::string> tools = vhdl ? std::vector<std::string>{"ghdl"}
-                                                : std::vector<std::string>{"iverilog", "vvp"};
+// Whether the simulator's programs are on PATH.
+bool SimulatorInstalled(const DesignUnderTest& design, std::string& error)
+{
+    const std::vector<std::string> tools = design.vhdl ? std::vector<std::string>{"ghdl"}
+                                                       : std::vector<std::string>{"iverilog", "vvp"};
     for (const std::string& tool : tools) {
         if (FindOnPath(tool).empty()) {
-            error = "the simulator " + tool + " is not on PATH; install it to simulate " + PrintableText(design);
+            error = "the simulator " + tool + " is not on PATH; install it to simulate " + PrintableText(design.path);
             return false;
         }
     }
-    std::vector<std::string> sources;
-    if (!LibrarySources(module, name, selfPath, sources, error))
-        return false;
-    sources.push_back(AbsolutePath(design));
+    return true;
+}
 
-    TemporaryFolder folder;
-    if (!folder.Create(error))
+// Writes the design's testbench for plan into work and simulates it with the sources, leaving
+// the recorded outputs in record.txt and the design's ports in waves.vcd. The stimulus is let go
+// once it is in its file: at the largest settings it is a few hundred megabytes.
+bool RunDesignTestbench(const DesignUnderTest& design, SimulationPlan& plan, const std::vector<std::string>& sources,
+                        const std::string& work, std::string& error)
+{
+    const std::string& base = design.name.baseName;
+    const std::string top = TestbenchName(base);
+    const std::string testbench = work + "/" + top + (design.vhdl ? ".vhd" : ".v");
+    const std::string text = design.vhdl
+        ? VhdlTestbench(plan, base, "stimulus.txt", "record.txt")
+        : VerilogTestbench(plan, base, "stimulus.txt", "record.txt", "waves.vcd");
+    if (!WriteFile(work + "/stimulus.txt", plan.stimulus, error) || !WriteFile(testbench, text, error))
         return false;
-    const std::string& work = folder.path();
-    const std::string top = TestbenchName(name.baseName);
-    const std::string testbench = work + "/" + top + (vhdl ? ".vhd" : ".v");
-    if (!WriteFile(work + "/stimulus.txt", plan.stimulus, error)
-        || !WriteFile(testbench, vhdl ? VhdlTestbench(plan, name.baseName, "stimulus.txt", "record.txt")
-                                      : VerilogTestbench(plan, name.baseName, "stimulus.txt", "record.txt", "waves.vcd"),
-                      error))
-        return false;
-    // The stimulus is in its file now; at the largest settings it is a few hundred megabytes.
     std::string().swap(plan.stimulus);
-    if (vhdl) {
-        // The wave options keep the dump to the design's ports, the testbench's own signals.
-        std::string waves = "$ version 1.1\n";
-        for (const DesignPort& port : plan.ports)
-            waves += "/" + top + "/" + port.name + "\n";
-        if (!WriteFile(work + "/waves.opt", waves, error))
-            return false;
-        std::vector<std::string> analyse{"ghdl", "-a", "--std=93"};
-        analyse.insert(analyse.end(), sources.begin(), sources.end());
-        analyse.push_back(testbench);
-        if (!RunStep(analyse, work, error) || !RunStep({"ghdl", "-e", "--std=93", top}, work, error)
-            || !RunStep({"ghdl", "-r", "--std=93", top, "--vcd=waves.vcd", "--read-wave-opt=waves.opt"}, work, error))
-            return false;
-    } else {
+    if (!design.vhdl) {
         std::vector<std::string> compile{"iverilog", "-g2001", "-o", "testbench.vvp", "-s", top};
         const std::vector<std::string> includes = IncludeFolderOptions(sources);
         compile.insert(compile.end(), includes.begin(), includes.end());
         compile.insert(compile.end(), sources.begin(), sources.end());
         compile.push_back(testbench);
-        if (!RunStep(compile, work, error) || !RunStep({"vvp", "-n", "testbench.vvp"}, work, error))
-            return false;
+        return RunStep(compile, work, error) && RunStep({"vvp", "-n", "testbench.vvp"}, work, error);
     }
+    // The wave options keep the dump to the design's ports, the testbench's own signals.
+    std::string waves = "$ version 1.1\n";
+    for (const DesignPort& port : plan.ports)
+        waves += "/" + top + "/" + port.name + "\n";
+    std::vector<std::string> analyse{"ghdl", "-a", "--std=93"};
+    analyse.insert(analyse.end(), sources.begin(), sources.end());
+    analyse.push_back(testbench);
+    return WriteFile(work + "/waves.opt", waves, error) && RunStep(analyse, work, error)
+        && RunStep({"ghdl", "-e", "--std=93", top}, work, error)
+        && RunStep({"ghdl", "-r", "--std=93", top, "--vcd=waves.vcd", "--read-wave-opt=waves.opt"}, work, error);
+}
 
-    std::string recorded;
-    if (!ReadRegularFile(work + "/record.txt", kMaxRecordSize, recorded)) {
-        error = "the testbench left no record of the outputs";
-        return false;
-    }
-    const std::string simulator = outcome.simulator;
-    if (!CheckRecordedOutputs(recorded, plan, core, memory, outcome, error))
-        return false;
-    outcome.simulator = simulator;
-    // The waveform beside the design, replaced whole.
-    const std::string vcd = name.directory + name.baseName + ".vcd";
+// The simulation's waveform beside the design, replacing the one there whole; its path in vcdPath.
+bool InstallWaveform(const std::string& waves, const DesignUnderTest& design, std::string& vcdPath, std::string& error)
+{
+    const std::string vcd = design.name.directory + design.name.baseName + ".vcd";
     std::error_code failed;
     const std::string staged = vcd + ".tmp-" + std::to_string(::getpid());
-    if (!failed)
-        std::filesystem::copy_file(work + "/waves.vcd", staged, std::filesystem::copy_options::overwrite_existing,
-                                   failed);
+    std::filesystem::copy_file(waves, staged, std::filesystem::copy_options::overwrite_existing, failed);
     if (!failed)
         std::filesystem::rename(staged, vcd, failed);
     if (failed) {
@@ -202,28 +193,75 @@ bool SimulateDesign(const std::string& designPath, const std::string& selfPath, 
         error = "cannot write the waveform " + PrintableText(vcd);
         return false;
     }
-    outcome.vcdPath = AbsolutePath(vcd);
+    vcdPath = AbsolutePath(vcd);
+    return true;
+}
 
-    // The pair of the design's core, from the same library sources and the cores' testbench.
-    std::vector<std::string> pairSources(sources.begin(), sources.end() - 1);
+// The pair of the design's core, from the design's library sources (sources without the design
+// itself) and the cores' testbench.
+bool SimulateDesignPair(const DesignUnderTest& design, std::vector<std::string> sources, const std::string& selfPath,
+                        PairOutcome& pair, std::string& error)
+{
     for (const std::string& unit : PairTestbenchUnits()) {
-        const bool compiled = std::any_of(pairSources.begin(), pairSources.end(), [&](const std::string& path) {
+        const bool compiled = std::any_of(sources.begin(), sources.end(), [&](const std::string& path) {
             return SplitDesignPath(path).baseName == unit;
         });
         if (compiled)
             continue;
-        const std::string source = FindLibraryModuleSource(unit, name.extension, selfPath);
+        const std::string source = FindLibraryModuleSource(unit, design.name.extension, selfPath);
         if (source.empty()) {
-            error = "the library file " + unit + name.extension + " for the pair's simulation is not installed";
+            error = "the library file " + unit + design.name.extension + " for the pair's simulation is not installed";
             return false;
         }
-        pairSources.push_back(AbsolutePath(source));
+        sources.push_back(AbsolutePath(source));
     }
-    PairOutcome pair;
-    if (!SimulatePair(core, memory, vhdl, pairSources, settings.latencyCycles(), pair, error)) {
+    if (!SimulatePair(design.core, design.memory, design.vhdl, sources, design.settings.latencyCycles(), pair, error)) {
         error = "the interleaver -> deinterleaver pair: " + error;
         return false;
     }
+    return true;
+}
+
+} // namespace
+
+bool SimulateDesign(const std::string& designPath, const std::string& selfPath, SimulationOutcome& outcome,
+                    std::string& error)
+{
+    outcome = SimulationOutcome();
+    DesignUnderTest design;
+    if (!ReadDesign(designPath, design, error))
+        return false;
+    VectorFile vectors;
+    SimulationPlan plan;
+    const std::string vec = "./" + design.name.baseName + ".vec";
+    if (!LoadVectorFile(vec, vectors, error))
+        return false;
+    if (!PlanSimulation(vectors, design.ports, plan, error)) {
+        error = PrintableText(vec) + ": " + error;
+        return false;
+    }
+    std::vector<std::string> sources;
+    if (!SimulatorInstalled(design, error) || !LibrarySources(design.module, design.name, selfPath, sources, error))
+        return false;
+    sources.push_back(AbsolutePath(design.path));
+
+    TemporaryFolder folder;
+    std::string recorded;
+    if (!folder.Create(error) || !RunDesignTestbench(design, plan, sources, folder.path(), error))
+        return false;
+    if (!ReadRegularFile(folder.path() + "/record.txt", kMaxRecordSize, recorded)) {
+        error = "the testbench left no record of the outputs";
+        return false;
+    }
+    if (!CheckRecordedOutputs(recorded, plan, design.core, design.memory, outcome, error))
+        return false;
+    outcome.simulator = design.vhdl ? "ghdl" : "iverilog";
+    if (!InstallWaveform(folder.path() + "/waves.vcd", design, outcome.vcdPath, error))
+        return false;
+    sources.pop_back();
+    PairOutcome pair;
+    if (!SimulateDesignPair(design, sources, selfPath, pair, error))
+        return false;
     outcome.pair = pair;
     return true;
 }

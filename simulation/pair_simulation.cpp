@@ -50,41 +50,27 @@ bool ReadStage(std::istringstream& fields, MemoryKind memory, bool discrete, Sta
     return true;
 }
 
-} // namespace
-
-const std::vector<std::string>& PairTestbenchUnits()
+// The pair's input: a random symbol on every edge, sync_in on the first. din gets the symbols as
+// the testbench records them, the return value the stimulus file's text.
+std::string PairStimulus(const CoreSettings& core, std::int64_t cycles, std::vector<std::string>& din)
 {
-    static const std::vector<std::string> kUnits{"qz_addrgen", "conv_qzram", "genaddr", "tb_stage", "tb_core"};
-    return kUnits;
-}
-
-bool SimulatePair(const CoreSettings& core, MemoryKind memory, bool vhdl, const std::vector<std::string>& sources,
-                  std::int64_t pageLatency, PairOutcome& outcome, std::string& error)
-{
-    outcome = PairOutcome();
-    outcome.expectedLatency = PairLatencyCycles(core, memory);
-    outcome.pageLatency = pageLatency;
-    outcome.internalMemory = memory == MemoryKind::Internal;
-    const std::int64_t block = std::int64_t(core.depth) * core.delay;
-    // Past the latency, two blocks' worth of symbols in each direction come out.
-    outcome.cycles = outcome.expectedLatency + 4 * block + 8;
-    const bool discrete = core.type == IntType::Block;
-
     std::mt19937_64 random(0x5eed);
     const std::uint64_t mask = core.width >= 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << core.width) - 1;
-    std::vector<std::string> din;
     std::string stimulus;
-    for (std::int64_t edge = 0; edge < outcome.cycles; ++edge) {
+    for (std::int64_t edge = 0; edge < cycles; ++edge) {
         din.push_back(Binary(random() & mask, core.width));
         stimulus += std::string("1 ") + (edge == 0 ? "1 " : "0 ") + din.back() + "\n";
     }
+    return stimulus;
+}
 
-    TemporaryFolder folder;
-    if (!folder.Create(error) || !WriteFile(folder.path() + "/stimulus.txt", stimulus, error))
-        return false;
-    const std::string& work = folder.path();
+// Simulates the cores' testbench tb_core in work with the pair's generics, reading stimulus.txt
+// and leaving record.txt.
+bool RunPairTestbench(const CoreSettings& core, MemoryKind memory, bool vhdl, const std::vector<std::string>& sources,
+                      std::int64_t cycles, const std::string& work, std::string& error)
+{
     const std::string type = core.type == IntType::Convolutional ? "CONVOLUTIONAL"
-        : discrete                                                ? "BLOCK"
+        : core.type == IntType::Block                             ? "BLOCK"
                                                                   : "BLOCK_CONTINOUS";
     const std::vector<std::pair<std::string, std::string>> generics{
         {"INT_TYPE", type},
@@ -94,7 +80,7 @@ bool SimulatePair(const CoreSettings& core, MemoryKind memory, bool vhdl, const 
         {"SYMBOL_WIDTH", std::to_string(core.width)},
         {"EXTERNAL", memory == MemoryKind::External ? "1" : "0"},
         {"PAIR", "1"},
-        {"CYCLES", std::to_string(outcome.cycles)},
+        {"CYCLES", std::to_string(cycles)},
         {"STIMULUS", "stimulus.txt"},
         {"DUMP", "record.txt"},
     };
@@ -107,27 +93,24 @@ bool SimulatePair(const CoreSettings& core, MemoryKind memory, bool vhdl, const 
         std::vector<std::string> run{"ghdl", "-r", "--std=93", "tb_core"};
         for (const auto& [name, value] : generics)
             run.push_back("-g" + name + "=" + value);
-        if (!RunStep(analyse, work, error) || !RunStep({"ghdl", "-e", "--std=93", "tb_core"}, work, error)
-            || !RunStep(run, work, error))
-            return false;
-    } else {
-        std::vector<std::string> compile{"iverilog", "-g2001", "-o", "pair.vvp", "-s", "tb_core"};
-        for (const auto& [name, value] : generics)
-            compile.push_back("-Ptb_core." + name + "=" + (quoted(name) ? "\"" + value + "\"" : value));
-        const std::vector<std::string> includes = IncludeFolderOptions(sources);
-        compile.insert(compile.end(), includes.begin(), includes.end());
-        compile.insert(compile.end(), sources.begin(), sources.end());
-        if (!RunStep(compile, work, error) || !RunStep({"vvp", "-n", "pair.vvp"}, work, error))
-            return false;
+        return RunStep(analyse, work, error) && RunStep({"ghdl", "-e", "--std=93", "tb_core"}, work, error)
+            && RunStep(run, work, error);
     }
+    std::vector<std::string> compile{"iverilog", "-g2001", "-o", "pair.vvp", "-s", "tb_core"};
+    for (const auto& [name, value] : generics)
+        compile.push_back("-Ptb_core." + name + "=" + (quoted(name) ? "\"" + value + "\"" : value));
+    const std::vector<std::string> includes = IncludeFolderOptions(sources);
+    compile.insert(compile.end(), includes.begin(), includes.end());
+    compile.insert(compile.end(), sources.begin(), sources.end());
+    return RunStep(compile, work, error) && RunStep({"vvp", "-n", "pair.vvp"}, work, error);
+}
 
-    std::string recorded;
-    if (!ReadRegularFile(work + "/record.txt", kMaxPairRecordSize, recorded)) {
-        error = "the pair's testbench left no record of its outputs";
-        return false;
-    }
-    std::vector<std::int64_t> taken;
-    std::vector<StageRecord> out;
+// The pair's record as the edges at which the interleaver took a symbol (taken) and the
+// deinterleaver's output on every edge (out). False with the reason when a line does not read or
+// the record does not hold cycles edges.
+bool ReadPairRecord(const std::string& recorded, MemoryKind memory, bool discrete, std::int64_t cycles,
+                    std::vector<std::int64_t>& taken, std::vector<StageRecord>& out, std::string& error)
+{
     std::istringstream lines(recorded);
     for (std::string line; std::getline(lines, line);) {
         std::istringstream fields(line);
@@ -140,16 +123,20 @@ bool SimulatePair(const CoreSettings& core, MemoryKind memory, bool vhdl, const 
             taken.push_back(std::int64_t(out.size()));
         out.push_back(second);
     }
-    if (std::int64_t(out.size()) != outcome.cycles) {
-        error = "the pair's record holds " + std::to_string(out.size()) + " edges, not "
-            + std::to_string(outcome.cycles);
+    if (std::int64_t(out.size()) != cycles) {
+        error = "the pair's record holds " + std::to_string(out.size()) + " edges, not " + std::to_string(cycles);
         return false;
     }
-    if (taken.empty())
-        return true;
-    // The cores run from their initial state before the first sync_in reaches them, so a
-    // discrete deinterleaver may show an empty block as valid first: the latency is the first
-    // distance from the first symbol taken to a symbol out at which the whole stream is back.
+    return true;
+}
+
+// The cores run from their initial state before the first sync_in reaches them, so a discrete
+// deinterleaver may show an empty block as valid first: the latency is the first distance from the
+// first symbol taken to a symbol out at which the whole stream is back. Without such a distance,
+// the first one tried, with its count of symbols not returned.
+void MeasurePairLatency(const std::vector<std::string>& din, const std::vector<std::int64_t>& taken,
+                        const std::vector<StageRecord>& out, bool discrete, PairOutcome& outcome)
+{
     const auto mismatchesAt = [&](std::int64_t latency, std::int64_t& checked) {
         std::int64_t wrong = 0;
         checked = 0;
@@ -176,6 +163,45 @@ bool SimulatePair(const CoreSettings& core, MemoryKind memory, bool vhdl, const 
         if (wrong == 0)
             break;
     }
+}
+
+} // namespace
+
+const std::vector<std::string>& PairTestbenchUnits()
+{
+    static const std::vector<std::string> kUnits{"qz_addrgen", "conv_qzram", "genaddr", "tb_stage", "tb_core"};
+    return kUnits;
+}
+
+bool SimulatePair(const CoreSettings& core, MemoryKind memory, bool vhdl, const std::vector<std::string>& sources,
+                  std::int64_t pageLatency, PairOutcome& outcome, std::string& error)
+{
+    outcome = PairOutcome();
+    outcome.expectedLatency = PairLatencyCycles(core, memory);
+    outcome.pageLatency = pageLatency;
+    outcome.internalMemory = memory == MemoryKind::Internal;
+    const std::int64_t block = std::int64_t(core.depth) * core.delay;
+    // Past the latency, two blocks' worth of symbols in each direction come out.
+    outcome.cycles = outcome.expectedLatency + 4 * block + 8;
+    const bool discrete = core.type == IntType::Block;
+
+    std::vector<std::string> din;
+    TemporaryFolder folder;
+    if (!folder.Create(error)
+        || !WriteFile(folder.path() + "/stimulus.txt", PairStimulus(core, outcome.cycles, din), error)
+        || !RunPairTestbench(core, memory, vhdl, sources, outcome.cycles, folder.path(), error))
+        return false;
+    std::string recorded;
+    if (!ReadRegularFile(folder.path() + "/record.txt", kMaxPairRecordSize, recorded)) {
+        error = "the pair's testbench left no record of its outputs";
+        return false;
+    }
+    std::vector<std::int64_t> taken;
+    std::vector<StageRecord> out;
+    if (!ReadPairRecord(recorded, memory, discrete, outcome.cycles, taken, out, error))
+        return false;
+    if (!taken.empty())
+        MeasurePairLatency(din, taken, out, discrete, outcome);
     return true;
 }
 
