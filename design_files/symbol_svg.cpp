@@ -108,6 +108,114 @@ bool Fail(std::string& error, const std::string& line)
     return false;
 }
 
+// The symbol lines of retrieval information: the box and the name's place from the BOX line, the
+// other lines kept to be drawn once the box's height is known.
+struct SymbolSource {
+    int width = -1;
+    int height = -1;
+    Font nameFont;
+    int nameX = 0;
+    int nameY = 0;
+    std::vector<std::string> lines;
+};
+
+// False when a BOX line cannot be read or there is none; a later BOX line replaces an earlier one.
+bool ReadSymbolLines(std::istream& retrievalInfo, SymbolSource& source, std::string& error)
+{
+    std::string line;
+    while (std::getline(retrievalInfo, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.rfind(kPrefix, 0) != 0)
+            continue;
+        std::istringstream fields(line.substr(sizeof kPrefix - 1));
+        std::string keyword;
+        fields >> keyword;
+        if (keyword != "BOX") {
+            source.lines.push_back(line);
+            continue;
+        }
+        std::string font;
+        if (!(fields >> source.width >> source.height >> source.nameX >> source.nameY >> font) || source.width < 0
+            || source.height < 0 || !ParseFont(font, source.nameFont))
+            return Fail(error, line);
+    }
+    if (source.width < 0) {
+        error = "the retrieval information holds no symbol box";
+        return false;
+    }
+    return true;
+}
+
+// Writes the text of a TEXT line, placed by the "x y" after the quoted text, or of a PINSTUB line,
+// the pin's label, placed by the "x y" between the stub's point, direction and pin name and the
+// quoted text. False when the line cannot be read.
+bool DrawText(const std::string& keyword, std::istringstream& fields, SvgWriter& texts)
+{
+    std::string rest, head, quoted, tail;
+    std::getline(fields, rest);
+    if (!SplitQuoted(rest, head, quoted, tail))
+        return false;
+    std::istringstream before(head);
+    std::istringstream after(tail);
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    std::string direction, pinName, orientation, fontField;
+    if (keyword == "PINSTUB" && !(before >> x2 >> y2 >> direction >> pinName))
+        return false;
+    if (keyword == "PINSTUB" ? !(before >> x1 >> y1) : !(after >> x1 >> y1))
+        return false;
+    after >> orientation;
+    std::getline(after >> std::ws, fontField);
+    Font font;
+    if ((orientation != "HORIZ" && orientation != "VERT") || !ParseFont(fontField, font))
+        return false;
+    texts.Text(x1, y1, quoted, orientation == "VERT", font);
+    return true;
+}
+
+// Draws one symbol line, shapes and texts apart; a line of a kind not drawn is skipped. False when
+// the line cannot be read.
+bool DrawSymbolLine(const std::string& symbolLine, SvgWriter& shapes, SvgWriter& texts)
+{
+    std::istringstream fields(symbolLine.substr(sizeof kPrefix - 1));
+    std::string keyword;
+    fields >> keyword;
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0, r = 0;
+    if (keyword == "LINE") {
+        std::string style, weight;
+        if (!(fields >> x1 >> y1 >> x2 >> y2 >> style >> weight) || (weight != "THIN" && weight != "THICK"))
+            return false;
+        shapes.Line(x1, y1, x2, y2, weight == "THICK");
+    } else if (keyword == "CIRCLE") {
+        if (!(fields >> x1 >> y1 >> r))
+            return false;
+        shapes.Circle(x1, y1, r);
+    } else if (keyword == "ARC") {
+        int cx = 0, cy = 0;
+        if (!(fields >> cx >> cy >> x1 >> y1 >> x2 >> y2 >> r))
+            return false;
+        shapes.Arc(cx, cy, x1, y1, x2, y2, r);
+    } else if (keyword == "TEXT" || keyword == "PINSTUB") {
+        return DrawText(keyword, fields, texts);
+    }
+    return true;
+}
+
+// The SVG document of a box width by height with what was drawn in it. Thin shapes are in a group
+// shifted by half a pixel; see SymbolSvg.
+std::string WriteSvg(int width, int height, const SvgWriter& shapes, const SvgWriter& texts)
+{
+    std::ostringstream out;
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << int64_t(width) + 1 << "\" height=\""
+        << int64_t(height) + 1 << "\" viewBox=\"0 0 " << int64_t(width) + 1 << ' ' << int64_t(height) + 1 << "\">\n"
+        << "<g transform=\"translate(0.5 0.5)\" stroke=\"black\" stroke-linecap=\"square\" fill=\"none\">\n"
+        << shapes.Shapes() << "</g>\n<g stroke=\"black\" stroke-linecap=\"square\">\n"
+        << shapes.ThickLines() << "</g>\n<g fill=\"black\">\n"
+        << texts.Shapes() << "</g>\n</svg>\n";
+    return out.str();
+}
+
 } // namespace
 
 std::string EscapeXml(const std::string& text)
@@ -157,90 +265,21 @@ std::string EscapeXml(const std::string& text)
 
 bool SymbolSvg(std::istream& retrievalInfo, const std::string& name, std::string& svg, std::string& error)
 {
-    std::vector<std::string> symbolLines;
-    std::string line;
-    int width = -1;
-    int height = -1;
-    Font nameFont;
-    int nameX = 0;
-    int nameY = 0;
-    while (std::getline(retrievalInfo, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.rfind(kPrefix, 0) != 0)
-            continue;
-        std::istringstream fields(line.substr(sizeof kPrefix - 1));
-        std::string keyword;
-        fields >> keyword;
-        if (keyword != "BOX") {
-            symbolLines.push_back(line);
-            continue;
-        }
-        std::string font;
-        if (!(fields >> width >> height >> nameX >> nameY >> font) || width < 0 || height < 0
-            || !ParseFont(font, nameFont))
-            return Fail(error, line);
-    }
-    if (width < 0) {
-        error = "the retrieval information holds no symbol box";
+    SymbolSource source;
+    if (!ReadSymbolLines(retrievalInfo, source, error))
         return false;
-    }
 
     // Shapes are drawn in the preview's pixel grid: a thin line through a point covers the pixel
     // whose top-left corner the point is, so thin shapes are shifted by half a pixel onto pixel
     // centres. A thick line covers that pixel and the one before it, so it stays where it is.
-    SvgWriter shapes(height);
-    SvgWriter texts(height);
+    SvgWriter shapes(source.height);
+    SvgWriter texts(source.height);
     if (!name.empty())
-        texts.Text(nameX, nameY, name, false, nameFont);
-    for (const std::string& symbolLine : symbolLines) {
-        std::istringstream fields(symbolLine.substr(sizeof kPrefix - 1));
-        std::string keyword;
-        fields >> keyword;
-        int x1 = 0, y1 = 0, x2 = 0, y2 = 0, r = 0;
-        std::string style, weight, orientation, fontField, head, quoted, tail;
-        Font font;
-        if (keyword == "LINE") {
-            if (!(fields >> x1 >> y1 >> x2 >> y2 >> style >> weight) || (weight != "THIN" && weight != "THICK"))
-                return Fail(error, symbolLine);
-            shapes.Line(x1, y1, x2, y2, weight == "THICK");
-        } else if (keyword == "CIRCLE") {
-            if (!(fields >> x1 >> y1 >> r))
-                return Fail(error, symbolLine);
-            shapes.Circle(x1, y1, r);
-        } else if (keyword == "ARC") {
-            int cx = 0, cy = 0;
-            if (!(fields >> cx >> cy >> x1 >> y1 >> x2 >> y2 >> r))
-                return Fail(error, symbolLine);
-            shapes.Arc(cx, cy, x1, y1, x2, y2, r);
-        } else if (keyword == "TEXT" || keyword == "PINSTUB") {
-            std::string rest;
-            std::getline(fields, rest);
-            if (!SplitQuoted(rest, head, quoted, tail))
-                return Fail(error, symbolLine);
-            std::istringstream before(head);
-            std::istringstream after(tail);
-            std::string direction, pinName;
-            if (keyword == "PINSTUB" && !(before >> x2 >> y2 >> direction >> pinName))
-                return Fail(error, symbolLine);
-            if (keyword == "PINSTUB" ? !(before >> x1 >> y1) : !(after >> x1 >> y1))
-                return Fail(error, symbolLine);
-            after >> orientation;
-            std::getline(after >> std::ws, fontField);
-            if ((orientation != "HORIZ" && orientation != "VERT") || !ParseFont(fontField, font))
-                return Fail(error, symbolLine);
-            texts.Text(x1, y1, quoted, orientation == "VERT", font);
-        }
+        texts.Text(source.nameX, source.nameY, name, false, source.nameFont);
+    for (const std::string& symbolLine : source.lines) {
+        if (!DrawSymbolLine(symbolLine, shapes, texts))
+            return Fail(error, symbolLine);
     }
-
-    std::ostringstream out;
-    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << int64_t(width) + 1 << "\" height=\""
-        << int64_t(height) + 1 << "\" viewBox=\"0 0 " << int64_t(width) + 1 << ' ' << int64_t(height) + 1 << "\">\n"
-        << "<g transform=\"translate(0.5 0.5)\" stroke=\"black\" stroke-linecap=\"square\" fill=\"none\">\n"
-        << shapes.Shapes() << "</g>\n<g stroke=\"black\" stroke-linecap=\"square\">\n"
-        << shapes.ThickLines() << "</g>\n<g fill=\"black\">\n"
-        << texts.Shapes() << "</g>\n</svg>\n";
-    svg = out.str();
+    svg = WriteSvg(source.width, source.height, shapes, texts);
     return true;
 }

@@ -47,19 +47,21 @@ struct Cursor {
     }
 };
 
-} // namespace
-
-bool PlanSimulation(const VectorFile& vectors, const std::vector<DesignPort>& ports, SimulationPlan& plan,
-                    std::string& error)
-{
-    plan = SimulationPlan();
-    plan.stop = vectors.stop;
-    plan.ports = ports;
+// The design's inputs as the stimulus drives them, each with its pattern's cursor, and the patterns
+// of the inputs the reference model reads at each rising edge; din may have none.
+struct DrivenInputs {
     std::vector<Cursor> cursors;
     const VectorInput* clock = nullptr;
     const VectorInput* syncIn = nullptr;
     const VectorInput* clockEnable = nullptr;
     const VectorInput* din = nullptr;
+};
+
+// Pairs each of the design's inputs with its pattern, in the design's order, and checks that every
+// pattern drives an input of the design and that clock, sync_in and clken are among them.
+bool MatchInputs(const VectorFile& vectors, const std::vector<DesignPort>& ports, SimulationPlan& plan,
+                 DrivenInputs& driven, std::string& error)
+{
     for (const DesignPort& port : ports) {
         if (port.output)
             continue;
@@ -71,15 +73,15 @@ bool PlanSimulation(const VectorFile& vectors, const std::vector<DesignPort>& po
         if (!SameShape(port, input->signal, "input", error))
             return false;
         plan.inputs.push_back(port);
-        cursors.push_back({input, 0});
+        driven.cursors.push_back({input, 0});
         if (port.name == "clock")
-            clock = input;
+            driven.clock = input;
         else if (port.name == "sync_in")
-            syncIn = input;
+            driven.syncIn = input;
         else if (port.name == "clken")
-            clockEnable = input;
+            driven.clockEnable = input;
         else if (port.name == "din")
-            din = input;
+            driven.din = input;
     }
     for (const VectorInput& input : vectors.inputs) {
         const DesignPort* port = FindPort(ports, input.signal.name);
@@ -88,10 +90,18 @@ bool PlanSimulation(const VectorFile& vectors, const std::vector<DesignPort>& po
             return false;
         }
     }
-    if (clock == nullptr || syncIn == nullptr || clockEnable == nullptr) {
+    if (driven.clock == nullptr || driven.syncIn == nullptr || driven.clockEnable == nullptr) {
         error = "the design has no clock, sync_in and clken inputs to drive";
         return false;
     }
+    return true;
+}
+
+// Takes the vector file's OUTPUTS, in its order, as the outputs to record; each must be an output
+// of the design of the same width, and there must be at least one.
+bool MatchOutputs(const VectorFile& vectors, const std::vector<DesignPort>& ports, SimulationPlan& plan,
+                  std::string& error)
+{
     for (const VectorSignal& signal : vectors.outputs) {
         const DesignPort* port = FindPort(ports, signal.name);
         if (port == nullptr || !port->output) {
@@ -106,42 +116,67 @@ bool PlanSimulation(const VectorFile& vectors, const std::vector<DesignPort>& po
         error = "the vector file names no OUTPUTS to record";
         return false;
     }
+    return true;
+}
 
-    // Every time at which an input changes, up to STOP; the testbench's signals start at 0.
+// One line of the stimulus: the time, the look flag and every input's value at that time.
+void AppendStimulusLine(std::string& text, std::int64_t time, bool look, const std::vector<Cursor>& cursors,
+                        const VectorFile& vectors)
+{
+    text += std::to_string(time);
+    text += look ? " 1" : " 0";
+    for (const Cursor& cursor : cursors) {
+        text += ' ';
+        AppendBits(text, cursor.input->ValueAt(time, vectors.start, vectors.interval), cursor.input->signal.width());
+    }
+    text += '\n';
+}
+
+// Writes a stimulus line for every time at which an input changes, up to STOP, and the inputs the
+// reference model sees at every rising edge of clock; the testbench's signals start at 0.
+void PlayInputs(const VectorFile& vectors, DrivenInputs& driven, SimulationPlan& plan)
+{
     std::uint64_t clockBefore = 0;
-    std::string& text = plan.stimulus;
     for (;;) {
         std::int64_t time = std::numeric_limits<std::int64_t>::max();
-        for (const Cursor& cursor : cursors)
+        for (const Cursor& cursor : driven.cursors)
             time = std::min(time, cursor.NextTime(vectors));
         const bool last = time >= vectors.stop;
         if (last)
             time = vectors.stop;
-        for (Cursor& cursor : cursors)
+        for (Cursor& cursor : driven.cursors)
             cursor.Pass(time, vectors);
         const auto at = [&](const VectorInput* input) {
             return input == nullptr ? 0 : input->ValueAt(time, vectors.start, vectors.interval);
         };
-        const std::uint64_t clockNow = at(clock);
+        const std::uint64_t clockNow = at(driven.clock);
         const bool rising = !last && clockBefore == 0 && clockNow != 0;
         clockBefore = clockNow;
         if (rising) {
             zorvex::core::CycleInput edge;
-            edge.din = at(din);
-            edge.syncIn = at(syncIn) != 0;
-            edge.clockEnable = at(clockEnable) != 0;
+            edge.din = at(driven.din);
+            edge.syncIn = at(driven.syncIn) != 0;
+            edge.clockEnable = at(driven.clockEnable) != 0;
             plan.edges.push_back(edge);
         }
-        text += std::to_string(time);
-        text += rising || last ? " 1" : " 0";
-        for (const Cursor& cursor : cursors) {
-            text += ' ';
-            AppendBits(text, cursor.input->ValueAt(time, vectors.start, vectors.interval), cursor.input->signal.width());
-        }
-        text += '\n';
+        AppendStimulusLine(plan.stimulus, time, rising || last, driven.cursors, vectors);
         if (last)
             break;
     }
+}
+
+} // namespace
+
+bool PlanSimulation(const VectorFile& vectors, const std::vector<DesignPort>& ports, SimulationPlan& plan,
+                    std::string& error)
+{
+    plan = SimulationPlan();
+    plan.stop = vectors.stop;
+    plan.ports = ports;
+    DrivenInputs driven;
+    if (!MatchInputs(vectors, ports, plan, driven, error) || !MatchOutputs(vectors, ports, plan, error))
+        return false;
+    PlayInputs(vectors, driven, plan);
     if (plan.edges.empty()) {
         error = "the clock does not rise before STOP " + std::to_string(vectors.stop);
         return false;

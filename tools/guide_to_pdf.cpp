@@ -301,6 +301,136 @@ void DrawPageBands(QPainter& painter, const QString& title, int width, int heigh
     painter.restore();
 }
 
+// The guide's Markdown; false, with a message, when it cannot be read.
+bool ReadGuide(const char* path, QString& markdown)
+{
+    QFile source(QString::fromLocal8Bit(path));
+    if (!source.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "guide_to_pdf: cannot read %s\n", path);
+        return false;
+    }
+    markdown = QString::fromUtf8(source.readAll());
+    return true;
+}
+
+void SetUpWriter(QPdfWriter& writer, const QString& title)
+{
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(22, 15, 22, 15), QPageLayout::Millimeter);
+    writer.setResolution(300);
+    writer.setTitle(title);
+    writer.setCreator(QStringLiteral("guide_to_pdf"));
+}
+
+// A page within the writer's margins, in its pixels: a band at the top for the running head, one
+// at the bottom for the page number, and the body between them for the text.
+struct PageFrame {
+    int width = 0;
+    int height = 0;
+    int band = 0;
+    int bodyHeight = 0;
+};
+
+PageFrame FrameOf(const QPdfWriter& writer)
+{
+    PageFrame frame;
+    frame.width = writer.width();
+    frame.height = writer.height();
+    frame.band = writer.resolution() * 2 / 5; // 0.4 inch
+    frame.bodyHeight = frame.height - 2 * frame.band;
+    return frame;
+}
+
+// The guide as a styled document with its pictures and its contents, whose entries are returned
+// in contents. False, with a message, when a picture cannot be read.
+bool BuildDocument(QTextDocument& document, const QString& markdown, const QString& pictureDirectory,
+                   const QPdfWriter& writer, std::vector<ContentsEntry>& contents)
+{
+    document.setDefaultFont(QFont(QStringLiteral("Liberation Sans"), 10));
+    document.setMarkdown(markdown, QTextDocument::MarkdownDialectGitHub);
+    StyleFrames(*document.rootFrame());
+    StyleBlocks(document);
+    const double lineWidth = writer.width() * 96.0 / writer.resolution();
+    if (!PlacePictures(document, pictureDirectory, lineWidth))
+        return false;
+    contents = InsertContents(document, lineWidth, writer.resolution() / 96.0);
+    return true;
+}
+
+// Breaks the document into pages of bodyHeight and writes the page numbers into its contents; the
+// headings' places on the final pages are returned.
+std::vector<HeadingPlace> BreakPages(QTextDocument& document, const std::vector<ContentsEntry>& contents,
+                                     int bodyHeight, int resolution)
+{
+    // The page numbers of the contents take no more room than the zeros they replace, so once
+    // they are written the pages stay as they are; a second round makes sure of it.
+    std::vector<HeadingPlace> places;
+    for (int round = 0; round < 4; ++round) {
+        KeepWithWhatFollows(document, bodyHeight, resolution * 0.8);
+        places = HeadingPlaces(document, bodyHeight);
+        if (!SetContentsPages(document, contents, places))
+            break;
+    }
+    return places;
+}
+
+// Lays the document out for the writer and paints it page by page with the running head and the
+// page numbers; the headings' places are returned in places. False when the PDF cannot be written.
+bool PrintDocument(QPdfWriter& writer, QTextDocument& document, const std::vector<ContentsEntry>& contents,
+                   const QString& title, const PageFrame& frame, std::vector<HeadingPlace>& places)
+{
+    QPainter painter;
+    if (!painter.begin(&writer))
+        return false;
+    // Pictures of pages and symbols keep their exact pixels; the writer would otherwise store them
+    // as JPEG.
+    painter.setRenderHint(QPainter::LosslessImageRendering);
+    // The text is laid out for the PDF itself, page by page, between the bands.
+    document.documentLayout()->setPaintDevice(&writer);
+    document.setPageSize(QSizeF(frame.width, frame.bodyHeight));
+    places = BreakPages(document, contents, frame.bodyHeight, writer.resolution());
+    const int pages = document.pageCount();
+    for (int page = 0; page < pages; ++page) {
+        if (page > 0)
+            writer.newPage();
+        DrawPageBands(painter, title, frame.width, frame.height, frame.band, page + 1, pages);
+        painter.save();
+        painter.translate(0, frame.band - page * frame.bodyHeight);
+        document.drawContents(&painter, QRectF(0, page * frame.bodyHeight, frame.width, frame.bodyHeight));
+        painter.restore();
+    }
+    return painter.end();
+}
+
+// Adds the outline and the links of the contents, which lead to the first line of each heading;
+// PDF points count from the page's lower edge. False, with a message, when they cannot be added.
+bool AddOutline(QByteArray& pdf, const QPdfWriter& writer, int band, const std::vector<HeadingPlace>& places)
+{
+    const QRectF paint = writer.pageLayout().paintRect(QPageLayout::Point);
+    const double full = writer.pageLayout().fullRect(QPageLayout::Point).height();
+    const double toPoints = 72.0 / writer.resolution();
+    std::vector<PdfHeading> headings;
+    for (const HeadingPlace& place : places)
+        headings.push_back({place.level, place.title, place.page, paint.left(), full - paint.top() - (band + place.top) * toPoints});
+    QString problem;
+    if (!AddNavigation(pdf, headings, problem)) {
+        std::fprintf(stderr, "guide_to_pdf: cannot add the outline: %s\n", qPrintable(problem));
+        return false;
+    }
+    return true;
+}
+
+// Replaces the file at path with pdf only once all of it is written.
+bool WritePdf(const char* path, const QByteArray& pdf)
+{
+    QSaveFile file(QString::fromLocal8Bit(path));
+    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit()) {
+        std::fprintf(stderr, "guide_to_pdf: cannot write %s\n", path);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -319,72 +449,25 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
 
-    const QString sourcePath = QString::fromLocal8Bit(argv[1]);
-    QFile source(sourcePath);
-    if (!source.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "guide_to_pdf: cannot read %s\n", argv[1]);
+    QString markdown;
+    if (!ReadGuide(argv[1], markdown))
         return 1;
-    }
-    const QString markdown = QString::fromUtf8(source.readAll());
     const QString title = DocumentTitle(markdown);
     // Pictures are found beside the guide unless another directory is given.
-    const QString pictureDirectory = argc == 4 ? QString::fromLocal8Bit(argv[3]) : QFileInfo(sourcePath).absolutePath();
+    const QString pictureDirectory =
+        argc == 4 ? QString::fromLocal8Bit(argv[3]) : QFileInfo(QString::fromLocal8Bit(argv[1])).absolutePath();
 
     QBuffer output;
     output.open(QIODevice::WriteOnly);
     QPdfWriter writer(&output);
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageMargins(QMarginsF(22, 15, 22, 15), QPageLayout::Millimeter);
-    writer.setResolution(300);
-    writer.setTitle(title);
-    writer.setCreator(QStringLiteral("guide_to_pdf"));
-    const int width = writer.width();
-    const int height = writer.height();
-
+    SetUpWriter(writer, title);
+    const PageFrame frame = FrameOf(writer);
     QTextDocument document;
-    document.setDefaultFont(QFont(QStringLiteral("Liberation Sans"), 10));
-    document.setMarkdown(markdown, QTextDocument::MarkdownDialectGitHub);
-    StyleFrames(*document.rootFrame());
-    StyleBlocks(document);
-    const double lineWidth = width * 96.0 / writer.resolution();
-    if (!PlacePictures(document, pictureDirectory, lineWidth))
+    std::vector<ContentsEntry> contents;
+    if (!BuildDocument(document, markdown, pictureDirectory, writer, contents))
         return 1;
-    const std::vector<ContentsEntry> contents = InsertContents(document, lineWidth, writer.resolution() / 96.0);
-
-    QPainter painter;
-    if (!painter.begin(&writer)) {
-        std::fprintf(stderr, "guide_to_pdf: cannot write %s\n", argv[2]);
-        return 1;
-    }
-    // Pictures of pages and symbols keep their exact pixels; the writer would otherwise store them
-    // as JPEG.
-    painter.setRenderHint(QPainter::LosslessImageRendering);
-    // The text is laid out for the PDF itself, page by page, leaving a band at the top for the
-    // running head and one at the bottom for the page number.
-    document.documentLayout()->setPaintDevice(&writer);
-    const int band = writer.resolution() * 2 / 5; // 0.4 inch
-    const int bodyHeight = height - 2 * band;
-    document.setPageSize(QSizeF(width, bodyHeight));
-    // The page numbers of the contents take no more room than the zeros they replace, so once
-    // they are written the pages stay as they are; a second round makes sure of it.
     std::vector<HeadingPlace> places;
-    for (int round = 0; round < 4; ++round) {
-        KeepWithWhatFollows(document, bodyHeight, writer.resolution() * 0.8);
-        places = HeadingPlaces(document, bodyHeight);
-        if (!SetContentsPages(document, contents, places))
-            break;
-    }
-    const int pages = document.pageCount();
-    for (int page = 0; page < pages; ++page) {
-        if (page > 0)
-            writer.newPage();
-        DrawPageBands(painter, title, width, height, band, page + 1, pages);
-        painter.save();
-        painter.translate(0, band - page * bodyHeight);
-        document.drawContents(&painter, QRectF(0, page * bodyHeight, width, bodyHeight));
-        painter.restore();
-    }
-    if (!painter.end()) {
+    if (!PrintDocument(writer, document, contents, title, frame, places)) {
         std::fprintf(stderr, "guide_to_pdf: cannot write %s\n", argv[2]);
         return 1;
     }
@@ -396,23 +479,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "guide_to_pdf: no creation date to replace in the PDF\n");
         return 1;
     }
-    // The outline and the links of the contents lead to the first line of each heading; PDF
-    // points count from the page's lower edge.
-    const QRectF paint = writer.pageLayout().paintRect(QPageLayout::Point);
-    const double full = writer.pageLayout().fullRect(QPageLayout::Point).height();
-    const double toPoints = 72.0 / writer.resolution();
-    std::vector<PdfHeading> headings;
-    for (const HeadingPlace& place : places)
-        headings.push_back({place.level, place.title, place.page, paint.left(), full - paint.top() - (band + place.top) * toPoints});
-    QString problem;
-    if (!AddNavigation(pdf, headings, problem)) {
-        std::fprintf(stderr, "guide_to_pdf: cannot add the outline: %s\n", qPrintable(problem));
+    if (!AddOutline(pdf, writer, frame.band, places) || !WritePdf(argv[2], pdf))
         return 1;
-    }
-    QSaveFile file(QString::fromLocal8Bit(argv[2]));
-    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit()) {
-        std::fprintf(stderr, "guide_to_pdf: cannot write %s\n", argv[2]);
-        return 1;
-    }
     return 0;
 }
