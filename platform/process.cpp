@@ -1,16 +1,32 @@
 #include "platform/process.h"
 
-#include <cerrno>
-#include <csignal>
+#include "platform/child_process.h"
+#include "platform/design_lock.h"
+
+#include <cstring>
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
 extern char** environ;
+
+namespace {
+
+// This process's environment without the variable name.
+std::vector<std::string> EnvironmentWithout(const char* name)
+{
+    const size_t length = std::strlen(name);
+    std::vector<std::string> entries;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        if (std::strncmp(*entry, name, length) != 0 || ((*entry)[length] != '=' && (*entry)[length] != '\0'))
+            entries.emplace_back(*entry);
+    }
+    return entries;
+}
+
+} // namespace
 
 std::string ExecutablePath()
 {
@@ -40,30 +56,24 @@ bool FileExists(const std::string& path)
 
 bool StartDocumentViewer(const std::string& path)
 {
-    posix_spawnattr_t attributes;
-    if (posix_spawnattr_init(&attributes) != 0)
-        return false;
-    // The viewer starts with no signal blocked, whatever the GUI toolkit has blocked here.
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
-
-    char program[] = "xdg-open";
-    std::string argument = path;
-    char* const arguments[] = {program, argument.data(), nullptr};
-    pid_t child = 0;
-    const int error = posix_spawnp(&child, program, nullptr, &attributes, arguments, environ);
-    posix_spawnattr_destroy(&attributes);
-    if (error != 0)
+    ChildOptions options;
+    options.program = "xdg-open";
+    options.args = {options.program, path};
+    // The viewer may outlive the process that starts it, so it must hold nothing of it: no
+    // descriptor beyond the standard three (a handed-down design lock above all), and not the
+    // variable that names that lock either.
+    options.environment = EnvironmentWithout(kInheritedDesignLockVariable);
+    ChildProcess viewer;
+    std::string reason;
+    StartFailure failure;
+    if (!viewer.Start(options, reason, failure))
         return false;
 
     // Nobody waits for the viewer, yet its exit must not leave a zombie behind. A detached thread
-    // reaps exactly this child, so other children of the process are never disturbed.
-    std::thread([child] {
+    // collects exactly this child, so other children of the process are never disturbed.
+    std::thread([viewer = std::move(viewer)]() mutable {
         int status = 0;
-        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-        }
+        viewer.Wait(status);
     }).detach();
     return true;
 }

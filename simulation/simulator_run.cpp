@@ -1,5 +1,6 @@
 #include "simulation/simulator_run.h"
 
+#include "platform/child_process.h"
 #include "platform/printable_text.h"
 #include "platform/regular_file.h"
 
@@ -54,31 +55,37 @@ TemporaryFolder::~TemporaryFolder()
 
 bool RunStep(const std::vector<std::string>& args, const std::string& folder, std::string& error)
 {
+    // The step reads nothing and says everything into the log, which is shown when it fails.
     const std::string log = folder + "/log";
-    const pid_t child = ::fork();
-    if (child < 0) {
-        error = "cannot start " + args[0] + ": " + std::strerror(errno);
+    const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int in = out < 0 ? -1 : ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    std::string reason = out < 0 || in < 0 ? std::strerror(errno) : std::string();
+    ChildProcess step;
+    bool started = false;
+    if (out >= 0 && in >= 0) {
+        ChildOptions options;
+        options.program = args[0];
+        options.args = args;
+        options.workingDirectory = folder;
+        options.standardInput = in;
+        options.standardOutput = out;
+        options.standardError = out;
+        StartFailure failure;
+        started = step.Start(options, reason, failure);
+    }
+    // The child holds its own copies now.
+    for (const int fd : {out, in}) {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    if (!started) {
+        error = "cannot start " + args[0] + ": " + reason;
         return false;
     }
-    if (child == 0) {
-        const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        const int in = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-        if (out < 0 || in < 0 || ::chdir(folder.c_str()) != 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0
-            || ::dup2(out, 2) < 0)
-            ::_exit(127);
-        std::vector<char*> argv;
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        ::execvp(argv[0], argv.data());
-        ::_exit(127);
-    }
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) {
-            error = "lost track of " + args[0];
-            return false;
-        }
+    if (!step.Wait(status)) {
+        error = "lost track of " + args[0];
+        return false;
     }
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
         return true;

@@ -156,7 +156,7 @@ private:
     }
 
     void PrintMessages(PageExitListener& listener, pid_t wizardPid);
-    bool FollowWizard(WizardProcess& wizard, PageExitListener& listener, HeldSignals& signals, int& waitStatus);
+    bool FollowWizard(ChildProcess& wizard, PageExitListener& listener, HeldSignals& signals, int& waitStatus);
     bool Install(const StagedDesign* staged, DesignInstall& install, std::string& error);
     bool AddLibraryModule(const InterfaceModel& retrievalInfo, DesignInstall& install, std::string& error);
 };
@@ -187,7 +187,7 @@ void Run::PrintMessages(PageExitListener& listener, pid_t wizardPid)
 // Prints the page exits as they arrive until the wizard has ended, then those still queued. An
 // ending signal is passed on to the wizard, which is waited for all the same. Returns false when
 // the wizard could not be waited for.
-bool Run::FollowWizard(WizardProcess& wizard, PageExitListener& listener, HeldSignals& signals, int& waitStatus)
+bool Run::FollowWizard(ChildProcess& wizard, PageExitListener& listener, HeldSignals& signals, int& waitStatus)
 {
     // The id is kept, as the wizard's own is given up once it has been collected.
     const pid_t wizardPid = wizard.pid();
@@ -396,9 +396,9 @@ DesignRunResult Run::Execute()
     if (lock.fd() >= 0 && !options_.silent)
         std::fprintf(stderr, "tarnwick: %s stays locked while the pages are open; other runs on it wait\n",
                      shown.c_str());
-    WizardProcess wizard;
+    ChildProcess wizard;
     StartFailure failure = StartFailure::NotStartable;
-    if (!wizard.Start(program, args, error, failure, staged ? staged->folder() : std::string(), lock.fd()))
+    if (!StartWizard(wizard, program, args, error, failure, staged ? staged->folder() : std::string(), lock.fd()))
         return Fail(failure == StartFailure::NotFound ? kWizardNotFound : kWizardNotStartable, error);
     int waitStatus = 0;
     if (!FollowWizard(wizard, listener, signals, waitStatus))

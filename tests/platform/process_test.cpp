@@ -1,16 +1,23 @@
+#include "platform/child_process.h"
+#include "platform/design_lock.h"
 #include "platform/process.h"
 #include "platform/regular_file.h"
+#include "tests/platform/environment_guard.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <csignal>
 #include <dirent.h>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <functional>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -178,4 +185,156 @@ TEST(StartDocumentViewer, FailsWhenNoViewerIsInstalled)
     TempDir dir;
     const SearchPathFront path(dir.path(), true);
     EXPECT_FALSE(StartDocumentViewer("/tmp/guide.pdf"));
+}
+
+// /dev/null opened as the lowest free descriptor from number on, inherited by every child that
+// does not close it.
+int OpenWithoutCloseOnExec(int number)
+{
+    const int first = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    const int moved = ::fcntl(first, F_DUPFD, number);
+    ::close(first);
+    return moved;
+}
+
+// A shell command that prints which of the descriptors 50 and 51 it has and the design lock
+// variable. The test process holds both open without close-on-exec.
+const std::string kDescriptorProbe = "for fd in 50 51; do [ -e /proc/self/fd/$fd ] && printf '%s ' $fd; done; "
+                                     "printf 'lock=%s' \"${ZORVEX_DESIGN_LOCK_FD-none}\"";
+
+TEST(ChildProcess, OnlyNamedDescriptorsAreInherited)
+{
+    TempDir dir;
+    const std::string record = dir.File("record");
+    const int lock = OpenWithoutCloseOnExec(50);
+    const int other = OpenWithoutCloseOnExec(51);
+    ASSERT_EQ(lock, 50);
+    ASSERT_EQ(other, 51);
+    const EnvironmentGuard handedDown(EnvironmentGuard::Values{{kInheritedDesignLockVariable, "50"}});
+
+    WriteFile(dir.File("xdg-open"), "#!/bin/sh\n{ " + kDescriptorProbe + "; } > '" + record + ".part'\nmv '" + record
+                                        + ".part' '" + record + "'\n");
+    ::chmod(dir.File("xdg-open").c_str(), 0755);
+    const SearchPathFront path(dir.path());
+
+    const struct {
+        const char* what;
+        std::function<bool()> start;
+        std::string seen;
+    } cases[] = {
+        {"a child that keeps descriptor 50",
+         [&] {
+             ChildOptions options;
+             options.program = "sh";
+             options.args = {"sh", "-c", "{ " + kDescriptorProbe + "; } > '" + record + "'"};
+             options.keptFds = {lock};
+             ChildProcess child;
+             std::string reason;
+             StartFailure failure;
+             int status = 0;
+             return child.Start(options, reason, failure) && child.Wait(status) && status == 0;
+         },
+         "50 lock=50"},
+        // The wizard hands its lock down to nobody: the viewer may outlive it.
+        {"the document viewer", [&] { return StartDocumentViewer("/tmp/guide.pdf"); }, "lock=none"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(record);
+        ASSERT_TRUE(c.start());
+        ASSERT_TRUE(Eventually([&] { return FileExists(record); }));
+        EXPECT_EQ(ReadFile(record), c.seen);
+    }
+    ::close(lock);
+    ::close(other);
+}
+
+TEST(ChildProcess, ChildThatOutlivesItsLimitIsEnded)
+{
+    const struct {
+        const char* what;
+        std::string script;
+        bool timedOut;
+        int signal; // 0: the child exited with status 0
+    } cases[] = {
+        {"ends in time", "echo ready", false, 0},
+        {"ends on SIGTERM", "echo ready; exec sleep 30", true, SIGTERM},
+        // A child that ignores SIGTERM is killed after the grace.
+        {"ignores SIGTERM", "trap '' TERM; echo ready; exec sleep 30", true, SIGKILL},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        int output[2];
+        ASSERT_EQ(::pipe2(output, O_CLOEXEC), 0);
+        ChildOptions options;
+        options.program = "/bin/sh";
+        options.args = {"sh", "-c", c.script};
+        options.standardOutput = output[1];
+        ChildProcess child;
+        std::string reason;
+        StartFailure failure;
+        const bool started = child.Start(options, reason, failure);
+        ::close(output[1]);
+        // The limit counts from when the shell has set itself up, however slow the machine.
+        char ready[6] = {};
+        const bool said = ::read(output[0], ready, sizeof ready) == ssize_t(sizeof ready);
+        ::close(output[0]);
+        ASSERT_TRUE(started) << reason;
+        ASSERT_TRUE(said);
+
+        const auto before = std::chrono::steady_clock::now();
+        int status = -1;
+        bool timedOut = !c.timedOut;
+        EXPECT_TRUE(child.WaitWithin(std::chrono::milliseconds(c.timedOut ? 200 : 20000), status, timedOut));
+        EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(20));
+        EXPECT_EQ(timedOut, c.timedOut);
+        EXPECT_EQ(child.pid(), -1);
+        if (c.signal == 0) {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        } else {
+            EXPECT_TRUE(WIFSIGNALED(status)) << status;
+            EXPECT_EQ(WTERMSIG(status), c.signal);
+        }
+    }
+}
+
+TEST(ChildProcess, MissingProgramIsToldFromOneThatCannotRun)
+{
+    TempDir dir;
+    // No execute permission at all, which not even a privileged user may start.
+    WriteFile(dir.File("not-executable"), "#!/bin/sh\n");
+    ::chmod(dir.File("not-executable").c_str(), 0644);
+    // Executable but neither a program nor a script with an interpreter line.
+    WriteFile(dir.File("not-a-program"), "not a program\n");
+    ::chmod(dir.File("not-a-program").c_str(), 0755);
+    const SearchPathFront path(dir.path(), true);
+    const struct {
+        std::string program;
+        std::string workingDirectory;
+        StartFailure failure;
+        std::string reason;
+    } cases[] = {
+        {dir.File("missing"), "", StartFailure::NotFound, "No such file or directory"},
+        {"missing", "", StartFailure::NotFound, "No such file or directory"},
+        {dir.File("not-executable"), "", StartFailure::NotStartable, "Permission denied"},
+        {"not-executable", "", StartFailure::NotStartable, "Permission denied"},
+        {dir.File("not-a-program"), "", StartFailure::NotStartable, "Exec format error"},
+        // The program is there; the folder it should start in is not.
+        {"/bin/true", dir.File("missing"), StartFailure::NotStartable, "No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program + " in " + c.workingDirectory);
+        ChildOptions options;
+        options.program = c.program;
+        options.args = {c.program};
+        options.workingDirectory = c.workingDirectory;
+        ChildProcess child;
+        std::string reason;
+        StartFailure failure = c.failure == StartFailure::NotFound ? StartFailure::NotStartable : StartFailure::NotFound;
+        EXPECT_FALSE(child.Start(options, reason, failure));
+        EXPECT_EQ(failure, c.failure);
+        EXPECT_EQ(reason, c.reason);
+        EXPECT_EQ(child.pid(), -1);
+    }
+    EXPECT_EQ(ZombieChildren(), 0);
 }
