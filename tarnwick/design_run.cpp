@@ -132,6 +132,7 @@ private:
     const TarnwickOptions& options_;
     const std::string design_;
     SplitPath name_;
+    const int hostId_ = int(::getpid());
     DesignRunResult result_;
     std::vector<std::pair<std::string, FileState>> before_;
 
@@ -139,12 +140,13 @@ private:
     std::string RetrievalInfoPath() const { return name_.directory + name_.baseName + ".cnx"; }
     std::string VectorFilePath() const { return "./" + name_.baseName + ".vec"; }
 
-    DesignRunResult Fail(int status, const std::string& error, bool refused = false)
+    // Records why the run ends early; false, for the step that calls it to return.
+    bool Refuse(int status, const std::string& error, bool refused = false)
     {
         summary().exitStatus = status;
         summary().error = error;
         summary().refused = refused;
-        return Finish();
+        return false;
     }
     DesignRunResult Finish()
     {
@@ -155,6 +157,12 @@ private:
         return result_;
     }
 
+    bool CheckRequest(const std::string& program);
+    bool LockDesign(DesignLock& lock);
+    bool StageDesign(std::optional<StagedDesign>& staged, DesignInstall& install);
+    bool RunWizard(const std::string& program, const StagedDesign* staged, const DesignLock& lock,
+                   HeldSignals& signals, int& waitStatus);
+    void Conclude(int waitStatus, const StagedDesign* staged, DesignInstall& install);
     void PrintMessages(PageExitListener& listener, pid_t wizardPid);
     bool FollowWizard(ChildProcess& wizard, PageExitListener& listener, HeldSignals& signals, int& waitStatus);
     bool Install(const StagedDesign* staged, DesignInstall& install, std::string& error);
@@ -305,28 +313,30 @@ bool Run::Install(const StagedDesign* staged, DesignInstall& install, std::strin
         && install.AddCopy(staged->RetrievalInfoPath(), RetrievalInfoPath(), AtomicFile::Durability::Durable, error);
 }
 
-DesignRunResult Run::Execute()
+// Refuses what the run must not do before anything is touched: a symbol file in the place of one
+// of the design's own files, or an argument the wizard cannot receive.
+bool Run::CheckRequest(const std::string& program)
 {
-    // The symbol must not take the place of one of the design's own files.
     if (!options_.svgPath.empty()) {
         for (const RunFile& file : summary().files) {
             if (SameFile(options_.svgPath, file.path))
-                return Fail(kTarnwickFailed,
-                            "--svg " + PrintableText(options_.svgPath) + " names the design's " + file.role, true);
+                return Refuse(kTarnwickFailed,
+                              "--svg " + PrintableText(options_.svgPath) + " names the design's " + file.role, true);
         }
     }
-
-    std::string error;
     // The wizard's arguments as they will be: on a working copy, the design's own name.
     TarnwickOptions wizardOptions = options_;
     wizardOptions.designPath = design_;
-    const int hostId = int(::getpid());
-    const std::string program = ChooseWizardProgram(options_.wizardPath, SelfPath());
-    if (!CheckWizardArguments(WizardArguments(wizardOptions, hostId, program), error))
-        return Fail(kTarnwickFailed, error, true);
+    std::string error;
+    if (!CheckWizardArguments(WizardArguments(wizardOptions, hostId_, program), error))
+        return Refuse(kTarnwickFailed, error, true);
+    return true;
+}
 
-    // One run of a design at a time, from reading its settings to installing its files.
-    DesignLock lock;
+// One run of a design at a time, from reading its settings to installing its files.
+bool Run::LockDesign(DesignLock& lock)
+{
+    std::string error;
     const std::string shown = PrintableText(design_);
     const DesignLock::Result locked = lock.Acquire(
         DesignLock::PathFor(name_.directory), long(options_.lockTimeoutSeconds) * 1000,
@@ -336,8 +346,8 @@ DesignRunResult Run::Execute()
         },
         error);
     if (locked == DesignLock::Result::Busy)
-        return Fail(kTarnwickFailed, "the design " + shown + " is in use: " + error + "; nothing was changed");
-
+        return Refuse(kTarnwickFailed, "the design " + shown + " is in use: " + error + "; nothing was changed");
+    // What the files are now, to tell afterwards which of them the run changed.
     for (const std::string& path : {RetrievalInfoPath(), VectorFilePath()})
         before_.emplace_back(path, FileState::Of(path));
     for (const RunFile& file : summary().files) {
@@ -346,78 +356,92 @@ DesignRunResult Run::Execute()
     }
     if (!options_.svgPath.empty())
         before_.emplace_back(options_.svgPath, FileState::Of(options_.svgPath));
+    return true;
+}
 
-    // The settings stored before the run, for what the pages could not have made.
+// Notes what the pages could not have made in the settings stored before the run. With changed
+// settings, the wizard runs on a working copy of the design made from the stored settings (or the
+// defaults) with the changes applied; without, it replaces the design's pair itself, and the older
+// files are kept until tarnwick's own files are in place too.
+bool Run::StageDesign(std::optional<StagedDesign>& staged, DesignInstall& install)
+{
     InterleaverSettings stored;
     const bool haveStored = !options_.newFile && ReadStoredSettings(design_, stored);
     if (haveStored)
         summary().inconsistencies = FlagGroupProblems(stored);
-
-    HeldSignals signals;
-    // Changed settings: the wizard runs on a working copy of the design, from the stored settings
-    // (or the defaults) with the changes applied.
-    std::optional<StagedDesign> staged;
-    if (!options_.overrides.empty()) {
-        if (!options_.newFile && !haveStored)
-            return Fail(kTarnwickFailed, "cannot read the stored settings of " + shown);
-        InterleaverSettings settings = options_.newFile ? InterleaverSettings() : stored;
-        ApplyOverrides(options_.overrides, settings);
-        const std::vector<std::string> problems = FlagGroupProblems(settings);
-        if (!problems.empty())
-            return Fail(kTarnwickFailed, problems.front(), true);
-        staged.emplace();
-        if (!staged->Create(design_, settings, error))
-            return Fail(kTarnwickFailed, error);
-    }
-
-    // Without a working copy the wizard replaces the design's pair itself; the older files are
-    // kept until tarnwick's own files are in place too.
-    DesignInstall install;
-    if (!staged) {
+    std::string error;
+    if (options_.overrides.empty()) {
         for (const std::string& path : {RetrievalInfoPath(), VectorFilePath()}) {
             if (!install.Keep(path, error))
-                return Fail(kTarnwickFailed, error);
+                return Refuse(kTarnwickFailed, error);
         }
+        return true;
     }
+    if (!options_.newFile && !haveStored)
+        return Refuse(kTarnwickFailed, "cannot read the stored settings of " + PrintableText(design_));
+    InterleaverSettings settings = options_.newFile ? InterleaverSettings() : stored;
+    ApplyOverrides(options_.overrides, settings);
+    const std::vector<std::string> problems = FlagGroupProblems(settings);
+    if (!problems.empty())
+        return Refuse(kTarnwickFailed, problems.front(), true);
+    staged.emplace();
+    if (!staged->Create(design_, settings, error))
+        return Refuse(kTarnwickFailed, error);
+    return true;
+}
 
-    if (staged)
-        wizardOptions.designPath = staged->designPath();
-    wizardOptions.newFile = options_.newFile && !staged;
-    const std::vector<std::string> args = WizardArguments(wizardOptions, hostId, program);
+// Starts the wizard on the design (or its working copy), handing it the design's lock, and follows
+// it to its end; its wait status in waitStatus.
+bool Run::RunWizard(const std::string& program, const StagedDesign* staged, const DesignLock& lock,
+                    HeldSignals& signals, int& waitStatus)
+{
+    TarnwickOptions wizardOptions = options_;
+    wizardOptions.designPath = staged != nullptr ? staged->designPath() : design_;
+    wizardOptions.newFile = options_.newFile && staged == nullptr;
+    const std::vector<std::string> args = WizardArguments(wizardOptions, hostId_, program);
+    std::string error;
     PageExitListener listener;
-    if (!listener.Open(hostId, error))
-        return Fail(kTarnwickFailed, error);
+    if (!listener.Open(hostId_, error))
+        return Refuse(kTarnwickFailed, error);
     if (!options_.json)
-        std::printf("host %d: starting %s\n", hostId, DisplayCommandLine(args).c_str());
+        std::printf("host %d: starting %s\n", hostId_, DisplayCommandLine(args).c_str());
 
     // The wizard on the design itself takes the lock that this run holds.
     if (lock.fd() >= 0)
         ::setenv(kInheritedDesignLockVariable, std::to_string(lock.fd()).c_str(), 1);
     if (lock.fd() >= 0 && !options_.silent)
         std::fprintf(stderr, "tarnwick: %s stays locked while the pages are open; other runs on it wait\n",
-                     shown.c_str());
+                     PrintableText(design_).c_str());
     ChildProcess wizard;
     StartFailure failure = StartFailure::NotStartable;
-    if (!StartWizard(wizard, program, args, error, failure, staged ? staged->folder() : std::string(), lock.fd()))
-        return Fail(failure == StartFailure::NotFound ? kWizardNotFound : kWizardNotStartable, error);
-    int waitStatus = 0;
+    if (!StartWizard(wizard, program, args, error, failure, staged != nullptr ? staged->folder() : std::string(),
+                     lock.fd()))
+        return Refuse(failure == StartFailure::NotFound ? kWizardNotFound : kWizardNotStartable, error);
     if (!FollowWizard(wizard, listener, signals, waitStatus))
-        return Fail(kTarnwickFailed, "lost track of the wizard (process " + std::to_string(wizard.pid()) + ")");
+        return Refuse(kTarnwickFailed, "lost track of the wizard (process " + std::to_string(wizard.pid()) + ")");
     summary().waitStatus = waitStatus;
     summary().exitStatus = HostExitStatus(waitStatus);
+    return true;
+}
+
+// After the wizard's end: a signal leaves the design as it was; the wizard's own end other than a
+// finish stands as it left its files; a finish installs the design's files as one.
+void Run::Conclude(int waitStatus, const StagedDesign* staged, DesignInstall& install)
+{
+    std::string error;
     if (result_.endSignal != 0) {
         install.Abandon();
-        return Fail(128 + result_.endSignal, "ended by signal " + std::to_string(result_.endSignal)
-                                                 + " before the design's files were installed; they are as they were");
+        Refuse(128 + result_.endSignal, "ended by signal " + std::to_string(result_.endSignal)
+                                            + " before the design's files were installed; they are as they were");
+        return;
     }
-
     const int status = summary().exitStatus;
     if (!WIFEXITED(waitStatus) || (status != 0 && status != 3)) {
         // The wizard's own end: what it did to its files (a cancel removes the .cnx) stands.
         install.Commit(error);
-        return Finish();
+        return;
     }
-    if (!Install(staged ? &*staged : nullptr, install, error) || !install.Commit(error)) {
+    if (!Install(staged, install, error) || !install.Commit(error)) {
         install.Abandon();
         for (RunFile& file : summary().files) {
             if (file.made) {
@@ -425,8 +449,22 @@ DesignRunResult Run::Execute()
                 file.reason = "the design's files could not be replaced together";
             }
         }
-        return Fail(kTarnwickFailed, error);
+        Refuse(kTarnwickFailed, error);
     }
+}
+
+DesignRunResult Run::Execute()
+{
+    const std::string program = ChooseWizardProgram(options_.wizardPath, SelfPath());
+    DesignLock lock;
+    if (!CheckRequest(program) || !LockDesign(lock))
+        return Finish();
+    HeldSignals signals;
+    std::optional<StagedDesign> staged;
+    DesignInstall install;
+    int waitStatus = 0;
+    if (StageDesign(staged, install) && RunWizard(program, staged ? &*staged : nullptr, lock, signals, waitStatus))
+        Conclude(waitStatus, staged ? &*staged : nullptr, install);
     return Finish();
 }
 
