@@ -21,13 +21,6 @@ std::string Binary(std::uint64_t value, int width)
     return bits;
 }
 
-// One edge of a stage as tb_core records it.
-struct StageRecord {
-    bool taken = false; // the stage's edge took din (next_din or block_write_enable before it)
-    bool marked = false; // the stage's output is a symbol: sync_out, or dout_valid / block_full
-    std::string dout;
-};
-
 // Reads one stage of a record line: conv_qzram's "next_din dout sync_out dout_valid" or
 // genaddr's "read_addr write_addr block_write_enable sync_out block_full block_empty dout".
 bool ReadStage(std::istringstream& fields, MemoryKind memory, bool discrete, StageRecord& stage)
@@ -130,10 +123,8 @@ bool ReadPairRecord(const std::string& recorded, MemoryKind memory, bool discret
     return true;
 }
 
-// The cores run from their initial state before the first sync_in reaches them, so a discrete
-// deinterleaver may show an empty block as valid first: the latency is the first distance from the
-// first symbol taken to a symbol out at which the whole stream is back. Without such a distance,
-// the first one tried, with its count of symbols not returned.
+} // namespace
+
 void MeasurePairLatency(const std::vector<std::string>& din, const std::vector<std::int64_t>& taken,
                         const std::vector<StageRecord>& out, bool discrete, PairOutcome& outcome)
 {
@@ -164,8 +155,6 @@ void MeasurePairLatency(const std::vector<std::string>& din, const std::vector<s
             break;
     }
 }
-
-} // namespace
 
 const std::vector<std::string>& PairTestbenchUnits()
 {

@@ -3,6 +3,7 @@
 #include "core_model/core_settings.h"
 #include "simulation/simulation_check.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,24 @@ bool SimulatePair(const zorvex::core::CoreSettings& core, zorvex::core::MemoryKi
 
 // The units the pair's testbench compiles, in order; each is a library file <unit>.vhd / .v.
 const std::vector<std::string>& PairTestbenchUnits();
+
+// One edge of a stage as tb_core records it.
+struct StageRecord {
+    bool taken = false; // the stage's edge took din (next_din or block_write_enable before it)
+    bool marked = false; // the stage's output is a symbol: sync_out, or dout_valid / block_full
+    std::string dout;
+};
+
+// Measures the pair's latency from din (the symbol of every edge), taken (the edges at which the
+// interleaver took one, not empty) and out (the deinterleaver's output on each of
+// outcome.cycles edges); a discrete block's symbol counts only where it is marked valid. The
+// cores run from their initial state before the first sync_in reaches them, so a discrete
+// deinterleaver may show an empty block as valid first: the latency is the first distance from the
+// first symbol taken to a symbol out at which the whole stream is back. Without such a distance,
+// the first one tried, with its count of symbols not returned. Fills measuredLatency,
+// symbolsChecked and mismatches.
+void MeasurePairLatency(const std::vector<std::string>& din, const std::vector<std::int64_t>& taken,
+                        const std::vector<StageRecord>& out, bool discrete, PairOutcome& outcome);
 
 // What is wrong with the pair's run, as the rest of a sentence about the pair ("returned no
 // symbol", "has a latency of ..."); empty when every symbol came back after the cores' latency

@@ -118,19 +118,33 @@ TEST(DesignFiles, NoModuleNoDesignFile)
     EXPECT_EQ(Component(portsOnly), "component top\n    port (\n        clk : in std_logic\n    );\nend component;\n");
 }
 
-TEST(DesignFiles, AnAddressBusNarrowerThanGenaddrsIsRefused)
+TEST(DesignFiles, AnAddressBusNarrowerThanGenaddrsIsRefusedAndAWiderOneHasItsTopBitsZero)
 {
-    // A continuous block keeps the wizard's last address width, 12, where 40 x 500 needs 15 bits.
-    const InterfaceModel model = Model("MODULE: genaddr genaddr\n"
-                                       "CONSTANT: INT_TYPE STRING \"BLOCK_CONTINOUS\" genaddr\n"
-                                       "CONSTANT: INT_DEPTH NUMERIC \"40\" genaddr\n"
-                                       "CONSTANT: SYMBOL_DELAY NUMERIC \"500\" genaddr\n"
-                                       "USED_PORT: read_addr 0 0 12 0 OUTPUT NODEFVAL read_addr[11..0]\n"
-                                       "CONNECT: read_addr 0 0 12 0 genaddr@read_addr 0 0 12 0\n");
+    // A continuous block keeps the wizard's last address width, where 40 x 500 needs 15 bits.
+    const auto model = [](int width) {
+        const std::string bus = "read_addr 0 0 " + std::to_string(width) + " 0";
+        return Model("MODULE: genaddr genaddr\n"
+                     "CONSTANT: INT_TYPE STRING \"BLOCK_CONTINOUS\" genaddr\n"
+                     "CONSTANT: INT_DEPTH NUMERIC \"40\" genaddr\n"
+                     "CONSTANT: SYMBOL_DELAY NUMERIC \"500\" genaddr\n"
+                     "USED_PORT: " + bus + " OUTPUT NODEFVAL read_addr[" + std::to_string(width - 1) + "..0]\n"
+                     "CONNECT: " + bus + " genaddr@" + bus + "\n");
+    };
     const std::string refused = "not made: the address bus read_addr has 12 bits in the retrieval information, and "
                                 "genaddr's read_addr needs 15 for these generics";
-    EXPECT_EQ(Vhdl(model), refused);
-    EXPECT_EQ(Verilog(model), refused);
+    EXPECT_EQ(Vhdl(model(12)), refused);
+    EXPECT_EQ(Verilog(model(12)), refused);
+    // Of 17 bits, genaddr drives the lower 15 and the design the upper two with 0.
+    const std::string vhdl = Vhdl(model(17));
+    EXPECT_NE(vhdl.find("            read_addr => read_addr(14 downto 0)\n        );\n"
+                        "    read_addr(16 downto 15) <= (others => '0');\nend rtl;\n"),
+              std::string::npos)
+        << vhdl;
+    const std::string verilog = Verilog(model(17));
+    EXPECT_NE(verilog.find("        .read_addr(read_addr[14:0])\n    );\n"
+                           "    assign read_addr[16:15] = 2'b0;\nendmodule\n"),
+              std::string::npos)
+        << verilog;
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Frame after frame through the convolutional interleaver -> deinterleaver pair, conv_qzram and
 # genaddr with its RAM: sync_in for every I·J-th symbol from the first on, clock_enable 1 or with
-# random gaps (a frame start then sometimes comes at the disabled edges before its symbol).
+# random gaps (a frame start then sometimes comes at the disabled edges before its symbol). Then
+# frames as long as the deinterleaver's branch 0 delays a symbol, so that each frame start comes
+# exactly as the one mark in flight, the previous frame's, leaves for its sync_out.
 # Each frame start must give exactly one sync_out of the interleaver and one of the
 # deinterleaver, each its latency in enabled edges later, and no other; the deinterleaver's
 # dout is the din of the pair's latency earlier. Verilog with tb_sync_frames.v, VHDL with
@@ -59,25 +61,31 @@ for size in "3 2 4 40" "12 17 8 30"; do
   for external in 0 1; do
     latency=$(((i - 1) * j * i + (external == 1 ? 2 * i + 1 : 6)))
     first=$((external == 1 ? i : 3))
-    symbols=$((latency + frames * i * j + 1))
+    # The deinterleaver's branch 0 delays a symbol (I-1)·J rotations of I symbols (one more with genaddr).
+    leaving=$((((i - 1) * j + external) * i))
     name="ext$external-$i-$j-$w"
     iverilog -g2001 -I"$hdl" -o "$name.vvp" -s tb_sync_frames -Ptb_sync_frames.INT_DEPTH="$i" \
       -Ptb_sync_frames.SYMBOL_DELAY="$j" -Ptb_sync_frames.SYMBOL_WIDTH="$w" -Ptb_sync_frames.EXTERNAL="$external" \
       -Ptb_sync_frames.PAIR=1 "$hdl/qz_addrgen.v" "$hdl/conv_qzram.v" "$hdl/genaddr.v" "$hdl/tb_stage.v" "$tb" > "$name.log" 2>&1 ||
       { fail "$name does not compile"; cat "$name.log"; continue; }
-    for gaps in 0 1; do
-      log="$name-$gaps.v.log"
-      vvp -n "$name.vvp" +gaps=$gaps +frame=$((i * j)) +latency="$latency" +first="$first" +bound="$latency" \
-        +cycles=$((symbols * (gaps ? 3 : 2) / 2)) +seed=$((i + gaps)) > "$log" 2>&1
-      grep -q '^done' "$log" && ! grep -q '^FAIL' "$log" ||
-        { fail "Verilog $name gaps=$gaps"; (grep '^FAIL' "$log" || tail -3 "$log") | sed 's/^/    /'; }
-      stimulus "$symbols" $((i * j)) "$w" $gaps $((i + gaps)) > "$name-$gaps.stim"
-      ghdl -r --std=93 tb_core -gINT_DEPTH="$i" -gSYMBOL_DELAY="$j" -gSYMBOL_WIDTH="$w" -gEXTERNAL="$external" \
-        -gPAIR=1 -gCYCLES="$(wc -l < "$name-$gaps.stim")" -gSTIMULUS="$name-$gaps.stim" -gDUMP="$name-$gaps.dump" \
-        > "$name-$gaps.ghdl.log" 2>&1 || fail "VHDL $name gaps=$gaps: ghdl run"
-      check_dump "$latency" "$first" "$external" "$name-$gaps.stim" "$name-$gaps.dump" > "$name-$gaps.check" ||
-        { fail "VHDL $name gaps=$gaps"; sed 's/^/    /' "$name-$gaps.check"; }
-      runs=$((runs + 2))
+    for frame in $((i * j)) $leaving; do
+      count=$((frames * i * j / frame < 3 ? 3 : frames * i * j / frame))
+      symbols=$((latency + count * frame + 1))
+      for gaps in 0 1; do
+        run="$name-frame$frame-$gaps"
+        log="$run.v.log"
+        vvp -n "$name.vvp" +gaps=$gaps +frame="$frame" +latency="$latency" +first="$first" +bound="$latency" \
+          +cycles=$((symbols * (gaps ? 3 : 2) / 2)) +seed=$((i + gaps)) > "$log" 2>&1
+        grep -q '^done' "$log" && ! grep -q '^FAIL' "$log" ||
+          { fail "Verilog $run"; (grep '^FAIL' "$log" || tail -3 "$log") | sed 's/^/    /'; }
+        stimulus "$symbols" "$frame" "$w" $gaps $((i + gaps)) > "$run.stim"
+        ghdl -r --std=93 tb_core -gINT_DEPTH="$i" -gSYMBOL_DELAY="$j" -gSYMBOL_WIDTH="$w" -gEXTERNAL="$external" \
+          -gPAIR=1 -gCYCLES="$(wc -l < "$run.stim")" -gSTIMULUS="$run.stim" -gDUMP="$run.dump" \
+          > "$run.ghdl.log" 2>&1 || fail "VHDL $run: ghdl run"
+        check_dump "$latency" "$first" "$external" "$run.stim" "$run.dump" > "$run.check" ||
+          { fail "VHDL $run"; sed 's/^/    /' "$run.check"; }
+        runs=$((runs + 2))
+      done
     done
     rm -f "$name.vvp"
   done

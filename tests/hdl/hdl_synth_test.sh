@@ -8,6 +8,7 @@ hdl=$1
 work=$2
 command -v yosys >/dev/null || { echo "yosys missing: skipped"; exit 77; }
 mkdir -p "$work" && cd "$work" || exit 1
+rm -f ./*.ports
 failures=0
 vhdl_synth=0
 if command -v ghdl >/dev/null && ghdl -a --std=93 "$hdl/qz_addrgen.vhd" "$hdl/conv_qzram.vhd" "$hdl/genaddr.vhd" &&
@@ -37,7 +38,8 @@ synth_one() {
   local log="$top-$type-$i-$j-$lang.log"
   # The memory stays a memory cell (memory_map would turn it into flip-flops); the rest is
   # mapped to gates and flip-flops.
-  if ! yosys -p "$read; proc; flatten; opt; memory -nomap; $memcheck; synth -top $top -run begin:fine; \
+  if ! yosys -p "$read; tee -q -o $top-$type-$i-$j-$lang.ports portlist; proc; flatten; opt; memory -nomap; $memcheck; \
+      synth -top $top -run begin:fine; \
       opt -fast -full; techmap; opt -fast; abc -fast; opt -fast; \
       select -assert-none t:\$dlatch t:\$_DLATCH*; tee -o $top-$type-$i-$j-$lang.stat stat" > "$log" 2>&1; then
     echo "FAIL yosys $lang $top $type I=$i J=$j W=$w (see $work/$log)"
@@ -65,6 +67,18 @@ for lang in verilog vhdl; do
     synth_one genaddr "$1" "$2" "$3" "$4" "$5" $lang || failures=$((failures + 1))
   done
 done
+# Each core has the same ports, of the same widths, in Verilog as in VHDL for the same generics.
+if [ $vhdl_synth = 1 ]; then
+  for s in "${sets[@]}"; do
+    set -- $s
+    for top in conv_qzram genaddr; do
+      ports="$top-$1-$2-$3"
+      diff "$ports-verilog.ports" "$ports-vhdl.ports" > "$ports.diff" ||
+        { echo "FAIL $top $1 I=$2 J=$3: the Verilog ports (<) differ from the VHDL's (>)"; cat "$ports.diff";
+          failures=$((failures + 1)); }
+    done
+  done
+fi
 [ $failures -eq 0 ] || { echo "$failures synthesis checks failed"; exit 1; }
 
 # The default variation on a real device: synth_ice40 maps the symbols to block RAM, not to

@@ -87,4 +87,24 @@ TEST(DesignLock, AWaiterIsToldTheHolderAndGivesUpAtTheLimitAHandedDownLockDoesNo
     ::rmdir(folder.c_str());
 }
 
+TEST(DesignLock, AHandedDownDescriptorOfAnotherFolderIsNotTakenForTheLock)
+{
+    char designPattern[] = "/tmp/zorvex-lock-XXXXXX";
+    char otherPattern[] = "/tmp/zorvex-lock-XXXXXX";
+    const std::string design = ::mkdtemp(designPattern);
+    const std::string otherFolder = ::mkdtemp(otherPattern);
+    std::string error;
+    DesignLock holder;
+    ASSERT_EQ(holder.Acquire(design, 0, nullptr, error), DesignLock::Result::Held) << error;
+    // A lock on a folder beside it, on the same device, handed down as if it were the design's.
+    DesignLock other;
+    ASSERT_EQ(other.Acquire(otherFolder, 0, nullptr, error), DesignLock::Result::Held) << error;
+    ::setenv(kInheritedDesignLockVariable, std::to_string(other.fd()).c_str(), 1);
+    DesignLock taker;
+    EXPECT_EQ(taker.Acquire(design, 0, nullptr, error), DesignLock::Result::Busy);
+    ::unsetenv(kInheritedDesignLockVariable);
+    ::rmdir(design.c_str());
+    ::rmdir(otherFolder.c_str());
+}
+
 } // namespace

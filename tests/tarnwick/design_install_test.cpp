@@ -6,6 +6,8 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -86,6 +88,30 @@ TEST_F(DesignInstallTest, EveryFileChangesOrNoneDoesAndNothingHiddenIsLeft)
             EXPECT_EQ(error, "cannot replace " + Path(c.folderInTheWay));
         }
     }
+}
+
+TEST_F(DesignInstallTest, AFolderThatCannotBeForcedToTheDiskLeavesEveryNewFileInPlace)
+{
+    Write("f.vhd", "old design");
+    Write("f.cnx", "old settings");
+    std::string error;
+    DesignInstall install;
+    ASSERT_TRUE(install.AddText(Path("f.vhd"), "new design", AtomicFile::Durability::Durable, error)) << error;
+    ASSERT_TRUE(install.AddText(Path("f.cnx"), "new settings", AtomicFile::Durability::Durable, error)) << error;
+    // No descriptor is left to open the folder with, so forcing it to the disk fails for each file.
+    rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(lowestFree, 0);
+    ::close(lowestFree);
+    rlimit tight = saved;
+    tight.rlim_cur = rlim_t(lowestFree);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+    const bool committed = install.Commit(error);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_FALSE(committed);
+    EXPECT_EQ(error, "the new files are in place, but their folder could not be forced to the disk");
+    EXPECT_EQ(Files(), (std::map<std::string, std::string>{{"f.vhd", "new design"}, {"f.cnx", "new settings"}}));
 }
 
 TEST_F(DesignInstallTest, ASourceThatCannotBeReadIsAFailureAndAMissingOneAddsNothing)

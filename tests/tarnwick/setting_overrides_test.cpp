@@ -21,6 +21,7 @@ TEST(SettingOverrides, SetTakesTheStoredNamesOrTheShortOnesAndWholeNumbers)
         {"BLOCK_CONTINOUS=1", {{"BLOCK_CONTINOUS", 1}}},
         {"EXTERNAL_DPRAM=0", {{"EXTERNAL_DPRAM", 0}}},
         {"BLOCK=2", {}},           // a flag is 0 or 1
+        {"BLOCK=-1", {}},
         {"i=12", {}},              // names are exact
         {"X=1", {}},
         {"J=twelve", {}},

@@ -1,5 +1,7 @@
 #include "tests/host/pages/page_test_support.h"
 
+#include "platform/dialog_template.h"
+
 #include <algorithm>
 
 namespace {
@@ -38,15 +40,19 @@ TEST_F(WizardPageTest, WindowTextAddsTheTemplateCaption)
 
 TEST_F(WizardPageTest, ButtonRowAndSeparatorHangFromTheLowerRightCorner)
 {
+    // The offsets at the classic dialog font, and at one of base units 9 x 20 instead of 6 x 13:
+    // x 9 / 6 across, x 20 / 13 down, halves rounded up.
     const struct {
         int id;
         const char* text;
         int left;
         int right;
-    } buttons[] = {{kNextButton, "&Next >", 133, 73},
-                   {kBackButton, "< &Back", 196, 136},
-                   {kCancelButton, "Cancel", 259, 199},
-                   {kFinishButton, "&Finish", 70, 10}};
+        int largerLeft;
+        int largerRight;
+    } buttons[] = {{kNextButton, "&Next >", 133, 73, 200, 110},
+                   {kBackButton, "< &Back", 196, 136, 294, 204},
+                   {kCancelButton, "Cancel", 259, 199, 389, 299},
+                   {kFinishButton, "&Finish", 70, 10, 105, 15}};
     TestPage narrow = Narrow();
     Show(narrow, [&](Dialog& dialog) {
         for (const auto& button : buttons) {
@@ -65,6 +71,18 @@ TEST_F(WizardPageTest, ButtonRowAndSeparatorHangFromTheLowerRightCorner)
         EXPECT_EQ(dialog.ClientRect().width(), 450);
         EXPECT_EQ(dialog.ControlRect(kSeparator).left, 10 - dialog.ClientOffsetX());
     });
+    // A larger dialog font: the row's top (33 down) and bottom (10) grow with it as its sides do.
+    const DialogBaseUnits classic = GetDialogBaseUnits();
+    SetDialogBaseUnits(DialogBaseUnits{9, 20});
+    TestPage larger = Narrow();
+    Show(larger, [&](Dialog& dialog) {
+        for (const auto& button : buttons) {
+            EXPECT_EQ(dialog.ControlRect(button.id),
+                      FromLowerRight(dialog, button.largerLeft, 51, button.largerRight, 15));
+        }
+        EXPECT_EQ(dialog.ControlRect(kSeparator), FromLowerRight(dialog, 389, 66, 15, 63));
+    });
+    SetDialogBaseUnits(classic);
 }
 
 TEST_F(WizardPageTest, ButtonModeDisablesBackOrNextAndMovesTheDefault)
