@@ -165,3 +165,20 @@ bool IsIncludedLibraryFile(const std::string& path)
 {
     return std::filesystem::path(path).extension() == ".vh";
 }
+
+std::string ClashingLibraryUnit(const std::string& baseName, const std::string& extension)
+{
+    static const char* const kUnits[] = {"qz_addrgen", "qz_sizes", "qz_functions", "conv_qzram",
+                                         "genaddr",    "tb_stage", "tb_core"};
+    const bool vhdl = extension == ".vhd";
+    std::string name = baseName;
+    if (vhdl) {
+        for (char& c : name)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+    }
+    for (const char* unit : kUnits) {
+        if (name == unit)
+            return unit;
+    }
+    return {};
+}

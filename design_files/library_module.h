@@ -20,3 +20,9 @@ std::vector<std::string> LibraryModuleCompanions(const std::string& path);
 // Whether the library file at path is one that other sources include (a Verilog .vh), which is
 // found through the simulator's include path rather than compiled on its own.
 bool IsIncludedLibraryFile(const std::string& path);
+
+// The unit of the cores' library (their entities, modules and packages, the files they include
+// and their testbench) that a design named baseName would clash with in the language of extension:
+// its design file or the library copy beside it would take the other's place, or one unit hide the
+// other in the simulators' libraries. VHDL names are compared without case. Empty when none.
+std::string ClashingLibraryUnit(const std::string& baseName, const std::string& extension);

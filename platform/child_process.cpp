@@ -196,6 +196,8 @@ void RestoreDefaultSignals()
         if (::getppid() != parent)
             ::_exit(kChildFailed);
     }
+    if (options.ownProcessGroup)
+        ::setpgid(0, 0);
     RestoreDefaultSignals();
     if (!SetStandardDescriptors(options) || !CloseOthersOnExec(options.keptFds, prepared.descriptorLimit)
         || (!options.workingDirectory.empty() && ::chdir(options.workingDirectory.c_str()) != 0))
@@ -211,7 +213,7 @@ void RestoreDefaultSignals()
 } // namespace
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
-    : pid_(std::exchange(other.pid_, -1)), exitFd_(std::exchange(other.exitFd_, -1))
+    : pid_(std::exchange(other.pid_, -1)), exitFd_(std::exchange(other.exitFd_, -1)), group_(other.group_)
 {
 }
 
@@ -222,6 +224,7 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept
             ::close(exitFd_);
         pid_ = std::exchange(other.pid_, -1);
         exitFd_ = std::exchange(other.exitFd_, -1);
+        group_ = other.group_;
     }
     return *this;
 }
@@ -252,6 +255,9 @@ bool ChildProcess::Start(const ChildOptions& options, std::string& reason, Start
     if (pid == 0)
         BecomeProgram(options, prepared, parent, report[1]);
     const int forkError = errno;
+    // Set on both sides, so that the group exists before either goes on.
+    if (pid > 0 && options.ownProcessGroup)
+        ::setpgid(pid, pid);
     ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
     ::close(report[1]);
     if (pid < 0) {
@@ -278,6 +284,7 @@ bool ChildProcess::Start(const ChildOptions& options, std::string& reason, Start
         return false;
     }
     pid_ = pid;
+    group_ = options.ownProcessGroup;
     // The child is not collected before this point, so its id cannot have been reused.
     exitFd_ = OpenProcessDescriptor(pid);
     return true;
@@ -286,7 +293,7 @@ bool ChildProcess::Start(const ChildOptions& options, std::string& reason, Start
 void ChildProcess::Signal(int signal) const
 {
     if (pid_ > 0)
-        ::kill(pid_, signal);
+        ::kill(group_ ? -pid_ : pid_, signal);
 }
 
 ChildProcess::Reaped ChildProcess::Reap(int options, int& waitStatus)

@@ -33,6 +33,8 @@ struct ChildOptions {
     // The child is sent SIGTERM when this process ends (strictly, the thread that starts it), so
     // that it does not outlive the process that watches it.
     bool endWithParent = false;
+    // The child leads a process group of its own, so that a signal reaches everything it starts.
+    bool ownProcessGroup = false;
 };
 
 // A program run as a child process, without a command interpreter. The child gets the default
@@ -53,7 +55,7 @@ public:
     // a child that could not become the program has been collected again.
     bool Start(const ChildOptions& options, std::string& reason, StartFailure& failure);
 
-    // Sends signal to the process while it runs.
+    // Sends signal to the process while it runs; to its whole group when it leads one of its own.
     void Signal(int signal) const;
 
     // Readable when the process has ended; -1 when the kernel offers no process descriptor, in
@@ -82,4 +84,5 @@ private:
 
     pid_t pid_ = -1;
     int exitFd_ = -1;
+    bool group_ = false;
 };

@@ -13,6 +13,7 @@
 #include "simulation/simulator_run.h"
 #include "simulation/testbench_writer.h"
 #include "simulation/vector_file_reader.h"
+#include "simulation/waveform_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -23,6 +24,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -53,36 +55,37 @@ bool CoreOf(const InterleaverSettings& stored, CoreSettings& core, MemoryKind& m
     return Validate(core, error);
 }
 
-// The library sources the design needs, in the order they are compiled: the library files the
-// module uses (the address generator both cores are built on), then the module itself; the copy
-// beside the design if there is one, with the files beside it, else the installed ones. The files
-// they include are not compiled on their own: the simulator finds them beside the sources.
-bool LibrarySources(const std::string& module, const SplitPath& name, const std::string& selfPath,
+// The library files the design needs, in the order they are compiled: the library files the
+// module uses (the address generator both cores are built on, and the files they include), then
+// the module itself. For a design simulated as it is installed, the copy beside the design if
+// there is one, with the files beside it; else, and for a design made anew, the installed ones.
+bool LibrarySources(const std::string& module, const SplitPath& name, bool besideFirst, const std::string& selfPath,
                     std::vector<std::string>& sources, std::string& error)
 {
     const std::string beside = name.directory + module + name.extension;
-    const std::string source =
-        IsRegularFile(beside) ? beside : FindLibraryModuleSource(module, name.extension, selfPath);
+    const std::string source = besideFirst && IsRegularFile(beside)
+        ? beside
+        : FindLibraryModuleSource(module, name.extension, selfPath);
     if (source.empty()) {
         error = "the library module source " + module + name.extension
             + " is neither beside the design nor installed (ZORVEX_HDL_DIR, the hdl folder beside tarnwick, "
               "share/zorvex/hdl)";
         return false;
     }
-    for (const std::string& companion : LibraryModuleCompanions(source)) {
-        if (!IsIncludedLibraryFile(companion))
-            sources.push_back(AbsolutePath(companion));
-    }
+    for (const std::string& companion : LibraryModuleCompanions(source))
+        sources.push_back(AbsolutePath(companion));
     sources.push_back(AbsolutePath(source));
     return true;
 }
 
-// The design as its files describe it: the design file's name and language, the settings the
-// wizard stored beside it, the core they make, the design's ports and the library module.
+// The design as its files describe it: the design file's name and language, its text when it is
+// made anew, the settings the wizard stored, the core they make, the design's ports and the
+// library module.
 struct DesignUnderTest {
     std::string path;
     SplitPath name;
     bool vhdl = false;
+    std::string text;
     InterleaverSettings settings;
     CoreSettings core;
     MemoryKind memory = MemoryKind::Internal;
@@ -90,24 +93,32 @@ struct DesignUnderTest {
     std::string module;
 };
 
-// Reads the design at designPath and the retrieval information beside it.
-bool ReadDesign(const std::string& designPath, DesignUnderTest& design, std::string& error)
+// The design's file as the run makes it from model, when it is simulated before it is installed.
+bool MakeDesignText(const InterfaceModel& model, DesignUnderTest& design, std::string& error)
 {
-    design.path = TrimDesignPath(designPath);
+    std::string reason;
+    design.text = design.vhdl ? VhdlDesignFile(model, design.name.baseName, reason)
+                              : VerilogDesignFile(model, design.name.baseName, reason);
+    if (design.text.empty())
+        error = "the design file cannot be made: " + reason;
+    return !design.text.empty();
+}
+
+// Reads what is to be simulated: the design's name and language, and its retrieval information.
+bool ReadDesign(const DesignToSimulate& given, DesignUnderTest& design, std::string& error)
+{
+    design.path = TrimDesignPath(given.designPath);
     design.name = SplitDesignPath(design.path);
     design.vhdl = design.name.extension == ".vhd";
-    if (!design.vhdl && design.name.extension != ".v") {
-        error = "only a .vhd or .v design file can be simulated, not " + PrintableText(design.path);
+    if (!CanSimulate(design.path, error))
         return false;
-    }
-    if (!IsRegularFile(design.path)) {
+    if (!given.madeFromRetrievalInfo && !IsRegularFile(design.path)) {
         error = "the design file " + PrintableText(design.path) + " is not there to simulate";
         return false;
     }
-    const std::string cnx = design.name.directory + design.name.baseName + ".cnx";
     std::string stored;
-    if (!ReadRegularFile(cnx, kMaxRetrievalInfoSize, stored)) {
-        error = "cannot read the design's retrieval information " + PrintableText(cnx);
+    if (!ReadRegularFile(given.retrievalInfo, kMaxRetrievalInfoSize, stored)) {
+        error = "cannot read the design's retrieval information " + PrintableText(given.retrievalInfo);
         return false;
     }
     InterfaceModel model;
@@ -115,7 +126,7 @@ bool ReadDesign(const std::string& designPath, DesignUnderTest& design, std::str
     model.Read(in);
     LoadSettingsFromModel(design.settings, model);
     if (!CoreOf(design.settings, design.core, design.memory, error)) {
-        error = PrintableText(cnx) + ": " + error;
+        error = PrintableText(given.retrievalInfo) + ": " + error;
         return false;
     }
     for (const InterfaceEntry& entry : model.ports.entries()) {
@@ -124,48 +135,102 @@ bool ReadDesign(const std::string& designPath, DesignUnderTest& design, std::str
     }
     design.module = LibraryModuleName(model);
     if (design.module.empty()) {
-        error = PrintableText(cnx) + " names no library module";
+        error = PrintableText(given.retrievalInfo) + " names no library module";
         return false;
     }
+    return !given.madeFromRetrievalInfo || MakeDesignText(model, design, error);
+}
+
+// Whether folder's file system has room for bytes more; the reason names what needs it.
+bool HasRoom(const std::string& folder, std::uint64_t bytes, const std::string& what, std::string& error)
+{
+    struct statvfs space {};
+    if (::statvfs(folder.c_str(), &space) != 0)
+        return true;
+    const std::uint64_t room = std::uint64_t(space.f_bavail) * space.f_frsize;
+    if (room >= bytes)
+        return true;
+    error = "the simulation needs about " + std::to_string(bytes >> 20) + " MiB for " + what + " in "
+        + PrintableText(folder) + ", which has " + std::to_string(room >> 20) + " MiB free";
+    return false;
+}
+
+// Checks that the temporary folder can hold the stimulus, the record and the waveform, and the
+// design's folder the waveform, by a generous estimate from the plan: per edge, a record line
+// and a few changes of every port.
+bool CheckRoom(const DesignUnderTest& design, const SimulationPlan& plan, const std::string& work, std::string& error)
+{
+    std::uint64_t bitsPerEdge = 0;
+    for (const DesignPort& port : plan.ports)
+        bitsPerEdge += std::uint64_t(port.width) + 8;
+    const std::uint64_t perEdge = 2 * bitsPerEdge + 32;
+    const std::uint64_t waveform = (plan.edges.size() + 1) * perEdge;
+    const std::uint64_t record = (plan.edges.size() + 1) * bitsPerEdge;
+    const std::string folder = design.name.directory.empty() ? std::string(".") : design.name.directory;
+    return HasRoom(work, plan.stimulus.size() + record + waveform, "its stimulus, record and waveform", error)
+        && HasRoom(folder, waveform, "the waveform", error);
+}
+
+// Puts the design file and the library files into work/src under names the simulators cannot
+// misread, whatever the design's folder is called; compiled receives the files to compile in
+// their order (the included ones are found through the include folder src).
+bool StageSources(const DesignUnderTest& design, const std::vector<std::string>& library, const std::string& work,
+                  std::vector<std::string>& compiled, std::string& error)
+{
+    std::vector<std::string> linked;
+    if (!LinkSources(library, work, linked, error))
+        return false;
+    for (size_t k = 0; k < library.size(); ++k) {
+        if (!IsIncludedLibraryFile(library[k]))
+            compiled.push_back(linked[k]);
+    }
+    const std::string designFile = "src/design" + design.name.extension;
+    if (design.text.empty()) {
+        if (::symlink(AbsolutePath(design.path).c_str(), (work + "/" + designFile).c_str()) != 0) {
+            error = "cannot link the design file into the simulation's folder: " + std::string(std::strerror(errno));
+            return false;
+        }
+    } else if (!WriteFile(work + "/" + designFile, design.text, error)) {
+        return false;
+    }
+    compiled.push_back(designFile);
     return true;
 }
 
-// Whether the simulator's programs are on PATH.
-bool SimulatorInstalled(const DesignUnderTest& design, std::string& error)
+// Whether the simulation's design is one the simulators can be asked for.
+bool SimulatorInstalled(const std::string& extension, std::string& missing)
 {
-    const std::vector<std::string> tools = design.vhdl ? std::vector<std::string>{"ghdl"}
-                                                       : std::vector<std::string>{"iverilog", "vvp"};
+    const std::vector<std::string> tools = extension == ".vhd" ? std::vector<std::string>{"ghdl"}
+                                                               : std::vector<std::string>{"iverilog", "vvp"};
     for (const std::string& tool : tools) {
         if (FindOnPath(tool).empty()) {
-            error = "the simulator " + tool + " is not on PATH; install it to simulate " + PrintableText(design.path);
+            missing = tool;
             return false;
         }
     }
     return true;
 }
 
-// Writes the design's testbench for plan into work and simulates it with the sources, leaving
-// the recorded outputs in record.txt and the design's ports in waves.vcd. The stimulus is let go
-// once it is in its file: at the largest settings it is a few hundred megabytes.
+// Writes the design's testbench for plan into work and simulates it with the sources (names in
+// work), leaving the recorded outputs in record.txt and the design's ports in waves.vcd. The
+// stimulus is let go once it is in its file: at the largest settings it is a few hundred megabytes.
 bool RunDesignTestbench(const DesignUnderTest& design, SimulationPlan& plan, const std::vector<std::string>& sources,
-                        const std::string& work, std::string& error)
+                        const std::string& work, RunLimits& limits, std::string& error)
 {
     const std::string& base = design.name.baseName;
     const std::string top = TestbenchName(base);
-    const std::string testbench = work + "/" + top + (design.vhdl ? ".vhd" : ".v");
+    const std::string testbench = top + (design.vhdl ? ".vhd" : ".v");
     const std::string text = design.vhdl
         ? VhdlTestbench(plan, base, "stimulus.txt", "record.txt")
         : VerilogTestbench(plan, base, "stimulus.txt", "record.txt", "waves.vcd");
-    if (!WriteFile(work + "/stimulus.txt", plan.stimulus, error) || !WriteFile(testbench, text, error))
+    if (!WriteFile(work + "/stimulus.txt", plan.stimulus, error) || !WriteFile(work + "/" + testbench, text, error))
         return false;
     std::string().swap(plan.stimulus);
     if (!design.vhdl) {
-        std::vector<std::string> compile{"iverilog", "-g2001", "-o", "testbench.vvp", "-s", top};
-        const std::vector<std::string> includes = IncludeFolderOptions(sources);
-        compile.insert(compile.end(), includes.begin(), includes.end());
+        std::vector<std::string> compile{"iverilog", "-g2001", "-o", "testbench.vvp", "-s", top, "-Isrc"};
         compile.insert(compile.end(), sources.begin(), sources.end());
         compile.push_back(testbench);
-        return RunStep(compile, work, error) && RunStep({"vvp", "-n", "testbench.vvp"}, work, error);
+        return RunStep(compile, work, limits, error) && RunStep({"vvp", "-n", "testbench.vvp"}, work, limits, error);
     }
     // The wave options keep the dump to the design's ports, the testbench's own signals.
     std::string waves = "$ version 1.1\n";
@@ -174,39 +239,21 @@ bool RunDesignTestbench(const DesignUnderTest& design, SimulationPlan& plan, con
     std::vector<std::string> analyse{"ghdl", "-a", "--std=93"};
     analyse.insert(analyse.end(), sources.begin(), sources.end());
     analyse.push_back(testbench);
-    return WriteFile(work + "/waves.opt", waves, error) && RunStep(analyse, work, error)
-        && RunStep({"ghdl", "-e", "--std=93", top}, work, error)
-        && RunStep({"ghdl", "-r", "--std=93", top, "--vcd=waves.vcd", "--read-wave-opt=waves.opt"}, work, error);
+    return WriteFile(work + "/waves.opt", waves, error) && RunStep(analyse, work, limits, error)
+        && RunStep({"ghdl", "-e", "--std=93", top}, work, limits, error)
+        && RunStep({"ghdl", "-r", "--std=93", top, "--vcd=waves.vcd", "--read-wave-opt=waves.opt"}, work, limits,
+                   error);
 }
 
-// The simulation's waveform beside the design, replacing the one there whole; its path in vcdPath.
-bool InstallWaveform(const std::string& waves, const DesignUnderTest& design, std::string& vcdPath, std::string& error)
-{
-    const std::string vcd = design.name.directory + design.name.baseName + ".vcd";
-    std::error_code failed;
-    const std::string staged = vcd + ".tmp-" + std::to_string(::getpid());
-    std::filesystem::copy_file(waves, staged, std::filesystem::copy_options::overwrite_existing, failed);
-    if (!failed)
-        std::filesystem::rename(staged, vcd, failed);
-    if (failed) {
-        std::filesystem::remove(staged, failed);
-        error = "cannot write the waveform " + PrintableText(vcd);
-        return false;
-    }
-    vcdPath = AbsolutePath(vcd);
-    return true;
-}
-
-// The pair of the design's core, from the design's library sources (sources without the design
-// itself) and the cores' testbench.
+// The pair of the design's core, from the design's library files and the cores' testbench.
 bool SimulateDesignPair(const DesignUnderTest& design, std::vector<std::string> sources, const std::string& selfPath,
-                        PairOutcome& pair, std::string& error)
+                        RunLimits& limits, PairOutcome& pair, std::string& error)
 {
     for (const std::string& unit : PairTestbenchUnits()) {
-        const bool compiled = std::any_of(sources.begin(), sources.end(), [&](const std::string& path) {
+        const bool present = std::any_of(sources.begin(), sources.end(), [&](const std::string& path) {
             return SplitDesignPath(path).baseName == unit;
         });
-        if (compiled)
+        if (present)
             continue;
         const std::string source = FindLibraryModuleSource(unit, design.name.extension, selfPath);
         if (source.empty()) {
@@ -215,52 +262,78 @@ bool SimulateDesignPair(const DesignUnderTest& design, std::vector<std::string> 
         }
         sources.push_back(AbsolutePath(source));
     }
-    if (!SimulatePair(design.core, design.memory, design.vhdl, sources, design.settings.latencyCycles(), pair, error)) {
+    if (!SimulatePair(design.core, design.memory, design.vhdl, sources, design.settings.latencyCycles(), limits, pair,
+                      error)) {
         error = "the interleaver -> deinterleaver pair: " + error;
         return false;
     }
     return true;
 }
 
-} // namespace
-
-bool SimulateDesign(const std::string& designPath, const std::string& selfPath, SimulationOutcome& outcome,
-                    std::string& error)
+// Simulates the design in a temporary folder of its own, removed before it returns: the testbench,
+// the check against the model, and the waveform handed to keepWaveform once it is known whole.
+bool SimulateDesignFile(DesignUnderTest& design, SimulationPlan& plan, const std::vector<std::string>& library,
+                        RunLimits& limits, const WaveformKeeper& keepWaveform, SimulationOutcome& outcome,
+                        std::string& error)
 {
-    outcome = SimulationOutcome();
-    DesignUnderTest design;
-    if (!ReadDesign(designPath, design, error))
-        return false;
-    VectorFile vectors;
-    SimulationPlan plan;
-    const std::string vec = "./" + design.name.baseName + ".vec";
-    if (!LoadVectorFile(vec, vectors, error))
-        return false;
-    if (!PlanSimulation(vectors, design.ports, plan, error)) {
-        error = PrintableText(vec) + ": " + error;
-        return false;
-    }
-    std::vector<std::string> sources;
-    if (!SimulatorInstalled(design, error) || !LibrarySources(design.module, design.name, selfPath, sources, error))
-        return false;
-    sources.push_back(AbsolutePath(design.path));
-
     TemporaryFolder folder;
-    std::string recorded;
-    if (!folder.Create(error) || !RunDesignTestbench(design, plan, sources, folder.path(), error))
+    std::vector<std::string> compiled;
+    if (!folder.Create(error) || !CheckRoom(design, plan, folder.path(), error)
+        || !StageSources(design, library, folder.path(), compiled, error)
+        || !RunDesignTestbench(design, plan, compiled, folder.path(), limits, error))
         return false;
+    std::string recorded;
     if (!ReadRegularFile(folder.path() + "/record.txt", kMaxRecordSize, recorded)) {
         error = "the testbench left no record of the outputs";
         return false;
     }
     if (!CheckRecordedOutputs(recorded, plan, design.core, design.memory, outcome, error))
         return false;
-    outcome.simulator = design.vhdl ? "ghdl" : "iverilog";
-    if (!InstallWaveform(folder.path() + "/waves.vcd", design, outcome.vcdPath, error))
+    std::string().swap(recorded);
+    const std::string waves = folder.path() + "/waves.vcd";
+    return WaveformIsWhole(waves, plan.stop, error) && keepWaveform(waves, error);
+}
+
+} // namespace
+
+bool CanSimulate(const std::string& designPath, std::string& error)
+{
+    const std::string design = TrimDesignPath(designPath);
+    const SplitPath name = SplitDesignPath(design);
+    if (name.extension != ".vhd" && name.extension != ".v") {
+        error = "only a .vhd or .v design file can be simulated, not " + PrintableText(design);
         return false;
-    sources.pop_back();
+    }
+    std::string missing;
+    if (!SimulatorInstalled(name.extension, missing)) {
+        error = "the simulator " + missing + " is not on PATH; install it to simulate " + PrintableText(design);
+        return false;
+    }
+    return true;
+}
+
+bool SimulateDesign(const DesignToSimulate& given, const std::string& selfPath, RunLimits& limits,
+                    const WaveformKeeper& keepWaveform, SimulationOutcome& outcome, std::string& error)
+{
+    outcome = SimulationOutcome();
+    DesignUnderTest design;
+    if (!ReadDesign(given, design, error))
+        return false;
+    VectorFile vectors;
+    SimulationPlan plan;
+    if (!LoadVectorFile(given.vectorFile, vectors, error))
+        return false;
+    if (!PlanSimulation(vectors, design.ports, plan, error)) {
+        error = PrintableText(given.vectorFile) + ": " + error;
+        return false;
+    }
+    std::vector<std::string> library;
+    if (!LibrarySources(design.module, design.name, !given.madeFromRetrievalInfo, selfPath, library, error)
+        || !SimulateDesignFile(design, plan, library, limits, keepWaveform, outcome, error))
+        return false;
+    outcome.simulator = design.vhdl ? "ghdl" : "iverilog";
     PairOutcome pair;
-    if (!SimulateDesignPair(design, sources, selfPath, pair, error))
+    if (!SimulateDesignPair(design, library, selfPath, limits, pair, error))
         return false;
     outcome.pair = pair;
     return true;

@@ -1,19 +1,42 @@
 #pragma once
 
 #include "simulation/simulation_check.h"
+#include "simulation/simulator_run.h"
 
+#include <functional>
 #include <string>
 
-// Simulates the design file at designPath (a .vhd with ghdl, a .v with iverilog) on the vector
-// file ./<base>.vec that the wizard wrote for it, in a private temporary folder removed
-// afterwards. The library module's sources come from beside the design, else from where
-// FindLibraryModuleSource finds them (selfPath: tarnwick's executable). The outputs recorded
-// before every rising clock edge are checked against the reference model of the core the
-// design's .cnx describes, and the design's ports are dumped to <dir>/<base>.vcd. False with
-// the reason when the simulator is not on PATH, a file is missing or does not parse, or the
-// simulator fails; mismatches are a true return with outcome.mismatches counted.
-bool SimulateDesign(const std::string& designPath, const std::string& selfPath, SimulationOutcome& outcome,
-                    std::string& error);
+// The files of a design to simulate: the design as the user names it (its name, its language by
+// its extension, the folder its waveform goes to), and where its retrieval information and vector
+// file are read from. A design simulated before it is installed is made anew from the retrieval
+// information, as the run makes it; otherwise the design file at designPath is simulated.
+struct DesignToSimulate {
+    std::string designPath;
+    std::string retrievalInfo;
+    std::string vectorFile;
+    bool madeFromRetrievalInfo = false;
+};
+
+// Takes the simulation's whole waveform (a file in the simulation's own folder, removed after
+// the call) wherever it is to go. False with the reason when it cannot.
+using WaveformKeeper = std::function<bool(const std::string& waveform, std::string& error)>;
+
+// Whether the design at designPath can be simulated at all: a .vhd design with ghdl on PATH, or a
+// .v design with iverilog and vvp. False with the reason otherwise.
+bool CanSimulate(const std::string& designPath, std::string& error);
+
+// Simulates the design (a .vhd with ghdl, a .v with iverilog) on its vector file, in a private
+// temporary folder removed before the pair runs, each simulator step within limits. The library
+// files come from beside an installed design, else from where FindLibraryModuleSource finds them
+// (selfPath: tarnwick's executable). The outputs recorded before every rising clock edge are
+// checked against the reference model of the core the retrieval information describes, and the
+// waveform of the design's ports, once it reaches the vector file's STOP, goes to keepWaveform.
+// Then the interleaver -> deinterleaver pair of the design's core is simulated. False with the
+// reason when the simulator is missing, a file is missing or does not parse, there is no room for
+// the simulation's files, a simulator fails, runs past its time or is ended by a signal (kept in
+// limits.endSignal); mismatches are a true return with outcome.mismatches counted.
+bool SimulateDesign(const DesignToSimulate& design, const std::string& selfPath, RunLimits& limits,
+                    const WaveformKeeper& keepWaveform, SimulationOutcome& outcome, std::string& error);
 
 // The simulation as text for the report: the simulator, the cycles, symbols and the first
 // output's cycle, and the mismatches with the first of them.

@@ -1,5 +1,6 @@
 #include "simulation/pair_simulation.h"
 
+#include "design_files/library_module.h"
 #include "platform/regular_file.h"
 #include "simulation/simulator_run.h"
 
@@ -60,8 +61,16 @@ std::string PairStimulus(const CoreSettings& core, std::int64_t cycles, std::vec
 // Simulates the cores' testbench tb_core in work with the pair's generics, reading stimulus.txt
 // and leaving record.txt.
 bool RunPairTestbench(const CoreSettings& core, MemoryKind memory, bool vhdl, const std::vector<std::string>& sources,
-                      std::int64_t cycles, const std::string& work, std::string& error)
+                      std::int64_t cycles, const std::string& work, RunLimits& limits, std::string& error)
 {
+    std::vector<std::string> linked;
+    if (!LinkSources(sources, work, linked, error))
+        return false;
+    std::vector<std::string> compiled;
+    for (size_t k = 0; k < sources.size(); ++k) {
+        if (!IsIncludedLibraryFile(sources[k]))
+            compiled.push_back(linked[k]);
+    }
     const std::string type = core.type == IntType::Convolutional ? "CONVOLUTIONAL"
         : core.type == IntType::Block                             ? "BLOCK"
                                                                   : "BLOCK_CONTINOUS";
@@ -82,20 +91,18 @@ bool RunPairTestbench(const CoreSettings& core, MemoryKind memory, bool vhdl, co
     };
     if (vhdl) {
         std::vector<std::string> analyse{"ghdl", "-a", "--std=93"};
-        analyse.insert(analyse.end(), sources.begin(), sources.end());
+        analyse.insert(analyse.end(), compiled.begin(), compiled.end());
         std::vector<std::string> run{"ghdl", "-r", "--std=93", "tb_core"};
         for (const auto& [name, value] : generics)
             run.push_back("-g" + name + "=" + value);
-        return RunStep(analyse, work, error) && RunStep({"ghdl", "-e", "--std=93", "tb_core"}, work, error)
-            && RunStep(run, work, error);
+        return RunStep(analyse, work, limits, error)
+            && RunStep({"ghdl", "-e", "--std=93", "tb_core"}, work, limits, error) && RunStep(run, work, limits, error);
     }
-    std::vector<std::string> compile{"iverilog", "-g2001", "-o", "pair.vvp", "-s", "tb_core"};
+    std::vector<std::string> compile{"iverilog", "-g2001", "-o", "pair.vvp", "-s", "tb_core", "-Isrc"};
     for (const auto& [name, value] : generics)
         compile.push_back("-Ptb_core." + name + "=" + (quoted(name) ? "\"" + value + "\"" : value));
-    const std::vector<std::string> includes = IncludeFolderOptions(sources);
-    compile.insert(compile.end(), includes.begin(), includes.end());
-    compile.insert(compile.end(), sources.begin(), sources.end());
-    return RunStep(compile, work, error) && RunStep({"vvp", "-n", "pair.vvp"}, work, error);
+    compile.insert(compile.end(), compiled.begin(), compiled.end());
+    return RunStep(compile, work, limits, error) && RunStep({"vvp", "-n", "pair.vvp"}, work, limits, error);
 }
 
 // The pair's record as the edges at which the interleaver took a symbol (taken) and the
@@ -163,7 +170,7 @@ const std::vector<std::string>& PairTestbenchUnits()
 }
 
 bool SimulatePair(const CoreSettings& core, MemoryKind memory, bool vhdl, const std::vector<std::string>& sources,
-                  std::int64_t pageLatency, PairOutcome& outcome, std::string& error)
+                  std::int64_t pageLatency, RunLimits& limits, PairOutcome& outcome, std::string& error)
 {
     outcome = PairOutcome();
     outcome.expectedLatency = PairLatencyCycles(core, memory);
@@ -178,7 +185,7 @@ bool SimulatePair(const CoreSettings& core, MemoryKind memory, bool vhdl, const 
     TemporaryFolder folder;
     if (!folder.Create(error)
         || !WriteFile(folder.path() + "/stimulus.txt", PairStimulus(core, outcome.cycles, din), error)
-        || !RunPairTestbench(core, memory, vhdl, sources, outcome.cycles, folder.path(), error))
+        || !RunPairTestbench(core, memory, vhdl, sources, outcome.cycles, folder.path(), limits, error))
         return false;
     std::string recorded;
     if (!ReadRegularFile(folder.path() + "/record.txt", kMaxPairRecordSize, recorded)) {

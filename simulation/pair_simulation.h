@@ -2,6 +2,7 @@
 
 #include "core_model/core_settings.h"
 #include "simulation/simulation_check.h"
+#include "simulation/simulator_run.h"
 
 #include <cstdint>
 #include <string>
@@ -13,12 +14,12 @@
 // latency from the first symbol taken to the first put out and checks that every symbol that
 // had time to come out is on the deinterleaver's dout unchanged after that latency. sources are
 // the library files in compilation order (the cores, tb_stage, tb_core) of the design's
-// language; vhdl chooses ghdl, else iverilog, which finds the files they include beside them.
-// pageLatency is the figure the memory page shows.
+// language, with the files they include; vhdl chooses ghdl, else iverilog. pageLatency is the
+// figure the memory page shows. Each simulator step runs within limits.
 // False with the reason when a simulator fails or its record does not read.
 bool SimulatePair(const zorvex::core::CoreSettings& core, zorvex::core::MemoryKind memory, bool vhdl,
-                  const std::vector<std::string>& sources, std::int64_t pageLatency, PairOutcome& outcome,
-                  std::string& error);
+                  const std::vector<std::string>& sources, std::int64_t pageLatency, RunLimits& limits,
+                  PairOutcome& outcome, std::string& error);
 
 // The units the pair's testbench compiles, in order; each is a library file <unit>.vhd / .v.
 const std::vector<std::string>& PairTestbenchUnits();

@@ -1,5 +1,6 @@
 #include "simulation/simulator_run.h"
 
+#include "host/path_split.h"
 #include "platform/child_process.h"
 #include "platform/printable_text.h"
 #include "platform/regular_file.h"
@@ -12,6 +13,11 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <climits>
+#include <csignal>
+#include <poll.h>
+#include <sys/signalfd.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +25,76 @@ namespace {
 
 // The most of a simulator's messages shown when it fails.
 constexpr size_t kShownLogSize = 2000;
+
+// How often the end of a step is checked when the kernel offers no process descriptor.
+constexpr int kFallbackPollMilliseconds = 100;
+
+// How long a step that was asked to end has before it is killed.
+constexpr int kGraceMilliseconds = 2000;
+
+// The step's command line as it is shown: each argument printable, one blank between them.
+std::string ShownCommand(const std::vector<std::string>& args)
+{
+    std::string shown;
+    for (const std::string& arg : args)
+        shown += (shown.empty() ? "" : " ") + PrintableText(arg);
+    return shown;
+}
+
+// The signal waiting on a signalfd, or 0.
+int TakeSignal(int signalFd)
+{
+    signalfd_siginfo info{};
+    ssize_t got;
+    do {
+        got = ::read(signalFd, &info, sizeof info);
+    } while (got < 0 && errno == EINTR);
+    return got == ssize_t(sizeof info) ? int(info.ssi_signo) : 0;
+}
+
+// Ends the step's whole group: signal first, SIGKILL when it has not ended a grace later; the
+// step is collected into status.
+void EndGroup(ChildProcess& step, int signal, int& status)
+{
+    const pid_t group = step.pid();
+    bool timedOut = false;
+    step.Signal(signal);
+    if (!step.WaitWithin(std::chrono::milliseconds(kGraceMilliseconds), status, timedOut))
+        status = 0;
+    // What the step started may outlive it in its group.
+    ::kill(-group, SIGKILL);
+}
+
+// Waits for the step within limits. False with the reason when it ran past the time limit or a
+// signal asked tarnwick to end; the step has been ended then and collected.
+bool WaitForStep(ChildProcess& step, const std::string& shown, RunLimits& limits, int& status, std::string& error)
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + limits.timeLimit;
+    for (;;) {
+        if (step.TryWait(status))
+            return true;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) {
+            EndGroup(step, SIGTERM, status);
+            error = shown + " ran past the time limit of " + std::to_string(limits.timeLimit.count())
+                + " s and was ended";
+            return false;
+        }
+        pollfd watched[2] = {{limits.signalFd, POLLIN, 0}, {step.exitFd(), POLLIN, 0}};
+        const int wait = step.exitFd() >= 0 ? int(std::min<long long>(left, INT_MAX))
+                                             : int(std::min<long long>(left, kFallbackPollMilliseconds));
+        ::poll(watched, 2, wait);
+        if (limits.signalFd >= 0 && (watched[0].revents & POLLIN) != 0) {
+            if (const int signal = TakeSignal(limits.signalFd)) {
+                limits.endSignal = signal;
+                EndGroup(step, signal, status);
+                error = shown + " was ended by signal " + std::to_string(signal) + " given to tarnwick";
+                return false;
+            }
+        }
+    }
+}
 
 } // namespace
 
@@ -36,8 +112,10 @@ std::string FindOnPath(const std::string& program)
 
 bool TemporaryFolder::Create(std::string& error)
 {
+    // Absolute, as the simulators run in the folder itself.
     const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/tarnwick-sim-XXXXXX";
+    std::string pattern =
+        AbsolutePath(std::string(base != nullptr && *base != '\0' ? base : "/tmp")) + "/tarnwick-sim-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
         error = "cannot make a temporary folder for the simulation: " + std::string(std::strerror(errno));
         return false;
@@ -53,11 +131,16 @@ TemporaryFolder::~TemporaryFolder()
         std::filesystem::remove_all(path_, ignored);
 }
 
-bool RunStep(const std::vector<std::string>& args, const std::string& folder, std::string& error)
+bool RunStep(const std::vector<std::string>& args, const std::string& folder, RunLimits& limits, std::string& error)
 {
+    const std::string shown = ShownCommand(args);
+    if (limits.endSignal != 0) {
+        error = shown + " was not started: tarnwick was given signal " + std::to_string(limits.endSignal);
+        return false;
+    }
     // The step reads nothing and says everything into the log, which is shown when it fails.
     const std::string log = folder + "/log";
-    const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     const int in = out < 0 ? -1 : ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     std::string reason = out < 0 || in < 0 ? std::strerror(errno) : std::string();
     ChildProcess step;
@@ -70,6 +153,8 @@ bool RunStep(const std::vector<std::string>& args, const std::string& folder, st
         options.standardInput = in;
         options.standardOutput = out;
         options.standardError = out;
+        options.endWithParent = true;
+        options.ownProcessGroup = true;
         StartFailure failure;
         started = step.Start(options, reason, failure);
     }
@@ -79,23 +164,18 @@ bool RunStep(const std::vector<std::string>& args, const std::string& folder, st
             ::close(fd);
     }
     if (!started) {
-        error = "cannot start " + args[0] + ": " + reason;
+        error = "cannot start " + PrintableText(args[0]) + ": " + reason;
         return false;
     }
     int status = 0;
-    if (!step.Wait(status)) {
-        error = "lost track of " + args[0];
+    if (!WaitForStep(step, shown, limits, status, error))
         return false;
-    }
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
         return true;
     std::string said;
     ReadRegularFile(log, size_t(64) << 20, said);
     if (said.size() > kShownLogSize)
         said = "..." + said.substr(said.size() - kShownLogSize);
-    std::string shown;
-    for (const std::string& arg : args)
-        shown += (shown.empty() ? "" : " ") + arg;
     error = shown + " failed (" + (WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
                                                        : "signal " + std::to_string(WTERMSIG(status)))
         + ")" + (said.empty() ? std::string() : ":\n" + PrintableText(said));
@@ -113,13 +193,25 @@ bool WriteFile(const std::string& path, const std::string& text, std::string& er
     return false;
 }
 
-std::vector<std::string> IncludeFolderOptions(const std::vector<std::string>& sources)
+bool LinkSources(const std::vector<std::string>& sources, const std::string& work, std::vector<std::string>& linked,
+                 std::string& error)
 {
-    std::vector<std::string> options;
-    for (const std::string& source : sources) {
-        const std::string option = "-I" + std::filesystem::path(source).parent_path().string();
-        if (std::find(options.begin(), options.end(), option) == options.end())
-            options.push_back(option);
+    const std::string folder = work + "/src";
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        error = "cannot make the simulation's source folder: " + std::string(std::strerror(errno));
+        return false;
     }
-    return options;
+    for (const std::string& source : sources) {
+        const std::string name = "src/" + std::filesystem::path(source).filename().string();
+        if (std::find(linked.begin(), linked.end(), name) != linked.end()) {
+            error = "two of the simulation's sources are named " + PrintableText(name.substr(4));
+            return false;
+        }
+        if (::symlink(AbsolutePath(source).c_str(), (work + "/" + name).c_str()) != 0) {
+            error = "cannot link " + PrintableText(source) + " into the simulation's folder: " + std::strerror(errno);
+            return false;
+        }
+        linked.push_back(name);
+    }
+    return true;
 }

@@ -38,7 +38,7 @@ _tarnwick()
             _filedir svg
             return
             ;;
-        -p | --pages | -x | --corner-x | -y | --corner-y | --lock-timeout)
+        -p | --pages | -x | --corner-x | -y | --corner-y | --lock-timeout | --simulate-timeout)
             # A number: nothing to offer.
             return
             ;;
@@ -57,7 +57,7 @@ _tarnwick()
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '-n --new -silent --silent -symbol --symbol -p --pages -x
             --corner-x -y --corner-y --zorvex --set --algorithm --direction --memory --json --svg
-            --no-design-files --lock-timeout --simulate --simulate-only --help --version --' \
+            --no-design-files --lock-timeout --simulate --simulate-only --simulate-timeout --help --version --' \
             -- "$cur"))
         return
     fi

@@ -9,14 +9,17 @@
 #include "platform/printable_text.h"
 #include "platform/regular_file.h"
 #include "tarnwick/design_install.h"
+#include "tarnwick/held_signals.h"
 #include "tarnwick/host_files.h"
 #include "tarnwick/page_exit_listener.h"
+#include "tarnwick/run_simulation.h"
 #include "tarnwick/setting_overrides.h"
 #include "tarnwick/staged_design.h"
 #include "tarnwick/wizard_invocation.h"
 #include "tarnwick/wizard_process.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -34,9 +37,6 @@ namespace {
 
 // How often the end of the wizard is checked when the kernel offers no process descriptor.
 constexpr int kFallbackPollMilliseconds = 100;
-
-// The signals that end a run early; each is passed on to the wizard.
-constexpr int kEndingSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 std::string SelfPath()
 {
@@ -81,41 +81,6 @@ bool SameFile(const std::string& a, const std::string& b)
     std::error_code ignored;
     return std::filesystem::weakly_canonical(a, ignored) == std::filesystem::weakly_canonical(b, ignored);
 }
-
-// Holds back the ending signals while the run goes on, and hands them over through a descriptor
-// that poll() watches; the old mask comes back when it goes.
-class HeldSignals {
-public:
-    HeldSignals()
-    {
-        sigset_t held;
-        sigemptyset(&held);
-        for (const int signal : kEndingSignals)
-            sigaddset(&held, signal);
-        ::sigprocmask(SIG_BLOCK, &held, &old_);
-        fd_ = ::signalfd(-1, &held, SFD_CLOEXEC | SFD_NONBLOCK);
-    }
-    ~HeldSignals()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        ::sigprocmask(SIG_SETMASK, &old_, nullptr);
-    }
-    HeldSignals(const HeldSignals&) = delete;
-    HeldSignals& operator=(const HeldSignals&) = delete;
-
-    int fd() const { return fd_; }
-    // The next signal that has come, or 0.
-    int Take()
-    {
-        signalfd_siginfo info{};
-        return ::read(fd_, &info, sizeof info) == ssize_t(sizeof info) ? int(info.ssi_signo) : 0;
-    }
-
-private:
-    int fd_ = -1;
-    sigset_t old_{};
-};
 
 class Run {
 public:
@@ -162,7 +127,8 @@ private:
     bool StageDesign(std::optional<StagedDesign>& staged, DesignInstall& install);
     bool RunWizard(const std::string& program, const StagedDesign* staged, const DesignLock& lock,
                    HeldSignals& signals, int& waitStatus);
-    void Conclude(int waitStatus, const StagedDesign* staged, DesignInstall& install);
+    void Conclude(int waitStatus, const StagedDesign* staged, HeldSignals& signals, DesignInstall& install);
+    bool Simulate(const StagedDesign* staged, HeldSignals& signals, DesignInstall& install);
     void PrintMessages(PageExitListener& listener, pid_t wizardPid);
     bool FollowWizard(ChildProcess& wizard, PageExitListener& listener, HeldSignals& signals, int& waitStatus);
     bool Install(const StagedDesign* staged, DesignInstall& install, std::string& error);
@@ -324,6 +290,15 @@ bool Run::CheckRequest(const std::string& program)
                               "--svg " + PrintableText(options_.svgPath) + " names the design's " + file.role, true);
         }
     }
+    const std::string clash = options_.designFiles ? ClashingLibraryUnit(name_.baseName, name_.extension) : "";
+    if (!clash.empty())
+        return Refuse(kTarnwickFailed,
+                      "the design's name is the library unit " + clash
+                          + "'s, whose copy beside the design would take the design file's place; name it otherwise",
+                      true);
+    std::string reason;
+    if (options_.simulate == TarnwickOptions::Simulate::AfterRun && !CanSimulate(design_, reason))
+        return Refuse(kTarnwickFailed, "--simulate: " + reason, true);
     // The wizard's arguments as they will be: on a working copy, the design's own name.
     TarnwickOptions wizardOptions = options_;
     wizardOptions.designPath = design_;
@@ -333,20 +308,12 @@ bool Run::CheckRequest(const std::string& program)
     return true;
 }
 
-// One run of a design at a time, from reading its settings to installing its files.
+// One run of a design at a time, from reading its settings to the report.
 bool Run::LockDesign(DesignLock& lock)
 {
     std::string error;
-    const std::string shown = PrintableText(design_);
-    const DesignLock::Result locked = lock.Acquire(
-        DesignLock::PathFor(name_.directory), long(options_.lockTimeoutSeconds) * 1000,
-        [&](pid_t holder) {
-            std::fprintf(stderr, "tarnwick: waiting for process %d, which holds %s (up to %d s)\n", int(holder),
-                         shown.c_str(), options_.lockTimeoutSeconds);
-        },
-        error);
-    if (locked == DesignLock::Result::Busy)
-        return Refuse(kTarnwickFailed, "the design " + shown + " is in use: " + error + "; nothing was changed");
+    if (!LockDesignFolder(lock, design_, options_.lockTimeoutSeconds, error))
+        return Refuse(kTarnwickFailed, error);
     // What the files are now, to tell afterwards which of them the run changed.
     for (const std::string& path : {RetrievalInfoPath(), VectorFilePath()})
         before_.emplace_back(path, FileState::Of(path));
@@ -424,9 +391,33 @@ bool Run::RunWizard(const std::string& program, const StagedDesign* staged, cons
     return true;
 }
 
+// Simulates the design the wizard has just written (in its working copy, or in place with the
+// older files kept), made anew as the run makes it, before anything of it is installed; its
+// waveform joins the install. False when the design must not be installed.
+bool Run::Simulate(const StagedDesign* staged, HeldSignals& signals, DesignInstall& install)
+{
+    DesignToSimulate design;
+    design.designPath = design_;
+    design.retrievalInfo = staged != nullptr ? staged->RetrievalInfoPath() : RetrievalInfoPath();
+    design.vectorFile = staged != nullptr ? staged->VectorFilePath() : VectorFilePath();
+    design.madeFromRetrievalInfo = true;
+    RunLimits limits;
+    limits.timeLimit = std::chrono::seconds(options_.simulateTimeoutSeconds);
+    limits.signalFd = signals.fd();
+    const bool passed = SimulateForRun(design, limits, install, summary());
+    if (limits.endSignal != 0) {
+        result_.endSignal = limits.endSignal;
+        return Refuse(128 + limits.endSignal, "ended by signal " + std::to_string(limits.endSignal)
+                                                  + " during the simulation; the design's files are as they were");
+    }
+    if (!passed)
+        summary().error += "; the design's files are as they were";
+    return passed;
+}
+
 // After the wizard's end: a signal leaves the design as it was; the wizard's own end other than a
 // finish stands as it left its files; a finish installs the design's files as one.
-void Run::Conclude(int waitStatus, const StagedDesign* staged, DesignInstall& install)
+void Run::Conclude(int waitStatus, const StagedDesign* staged, HeldSignals& signals, DesignInstall& install)
 {
     std::string error;
     if (result_.endSignal != 0) {
@@ -439,6 +430,10 @@ void Run::Conclude(int waitStatus, const StagedDesign* staged, DesignInstall& in
     if (!WIFEXITED(waitStatus) || (status != 0 && status != 3)) {
         // The wizard's own end: what it did to its files (a cancel removes the .cnx) stands.
         install.Commit(error);
+        return;
+    }
+    if (options_.simulate == TarnwickOptions::Simulate::AfterRun && !Simulate(staged, signals, install)) {
+        install.Abandon();
         return;
     }
     if (!Install(staged, install, error) || !install.Commit(error)) {
@@ -456,19 +451,36 @@ void Run::Conclude(int waitStatus, const StagedDesign* staged, DesignInstall& in
 DesignRunResult Run::Execute()
 {
     const std::string program = ChooseWizardProgram(options_.wizardPath, SelfPath());
-    DesignLock lock;
-    if (!CheckRequest(program) || !LockDesign(lock))
+    result_.lock = std::make_shared<DesignLock>();
+    if (!CheckRequest(program) || !LockDesign(*result_.lock))
         return Finish();
     HeldSignals signals;
     std::optional<StagedDesign> staged;
     DesignInstall install;
     int waitStatus = 0;
-    if (StageDesign(staged, install) && RunWizard(program, staged ? &*staged : nullptr, lock, signals, waitStatus))
-        Conclude(waitStatus, staged ? &*staged : nullptr, install);
+    if (StageDesign(staged, install)
+        && RunWizard(program, staged ? &*staged : nullptr, *result_.lock, signals, waitStatus))
+        Conclude(waitStatus, staged ? &*staged : nullptr, signals, install);
     return Finish();
 }
 
 } // namespace
+
+bool LockDesignFolder(DesignLock& lock, const std::string& designPath, int timeoutSeconds, std::string& error)
+{
+    const std::string shown = PrintableText(designPath);
+    const DesignLock::Result locked = lock.Acquire(
+        DesignLock::PathFor(SplitDesignPath(designPath).directory), long(timeoutSeconds) * 1000,
+        [&](pid_t holder) {
+            std::fprintf(stderr, "tarnwick: waiting for process %d, which holds %s (up to %d s)\n", int(holder),
+                         shown.c_str(), timeoutSeconds);
+        },
+        error);
+    if (locked != DesignLock::Result::Busy)
+        return true;
+    error = "the design " + shown + " is in use: " + error + "; nothing was changed";
+    return false;
+}
 
 DesignRunResult RunOnDesign(const TarnwickOptions& options)
 {

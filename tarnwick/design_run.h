@@ -3,7 +3,11 @@
 #include "tarnwick/json_report.h"
 #include "tarnwick/tarnwick_options.h"
 
+#include "platform/design_lock.h"
+
 #include <csignal>
+#include <memory>
+#include <string>
 
 // One run of tarnwick on a design, after its command line has been read: it locks the design,
 // stages changed settings, starts the wizard and follows it, and installs the design's files as
@@ -16,7 +20,13 @@
 struct DesignRunResult {
     RunSummary summary;
     int endSignal = 0;
+    // The design's lock, held until the caller has given its report.
+    std::shared_ptr<DesignLock> lock;
 };
+
+// Takes the lock of the design at designPath, waiting up to timeoutSeconds while another run holds
+// it and saying so on stderr. False with the reason when the design stays in use.
+bool LockDesignFolder(DesignLock& lock, const std::string& designPath, int timeoutSeconds, std::string& error);
 
 DesignRunResult RunOnDesign(const TarnwickOptions& options);
 

@@ -2,12 +2,10 @@
 // the host does, shows each page exit the wizard reports, and tells what the wizard's exit status
 // means and which files are there afterwards.
 #include "platform/printable_text.h"
-#include "platform/process.h"
-#include "simulation/design_simulation.h"
-#include "simulation/pair_simulation.h"
 #include "tarnwick/design_run.h"
 #include "tarnwick/json_report.h"
 #include "tarnwick/run_report.h"
+#include "tarnwick/run_simulation.h"
 #include "tarnwick/tarnwick_options.h"
 
 #include <algorithm>
@@ -34,40 +32,6 @@ int EndOutput(int status)
     std::fprintf(stderr, "tarnwick: cannot write the report to standard output: %s\n",
                  std::strerror(flushed ? errno : flushError));
     return kTarnwickFailed;
-}
-
-// Simulates the design of summary and adds what it showed; a simulation that could not run, or
-// outputs that differ from the reference model, fail the run with status 125.
-void Simulate(const TarnwickOptions& options, RunSummary& summary)
-{
-    SimulationOutcome outcome;
-    std::string error;
-    if (!SimulateDesign(options.designPath, ExecutablePath(), outcome, error)) {
-        summary.exitStatus = kTarnwickFailed;
-        summary.error = "simulation: " + error;
-        return;
-    }
-    summary.simulation = outcome;
-    if (outcome.mismatches > 0) {
-        summary.exitStatus = kTarnwickFailed;
-        summary.error = "simulation: " + std::to_string(outcome.mismatches) + " of "
-            + std::to_string(outcome.checkedValues) + " output values differ from the reference model";
-        return;
-    }
-    const std::string fault = outcome.pair ? PairFault(*outcome.pair) : std::string();
-    if (!fault.empty()) {
-        summary.exitStatus = kTarnwickFailed;
-        summary.error = "simulation: the interleaver -> deinterleaver pair " + fault;
-    }
-}
-
-// Whether the wizard's run left a variation to simulate: it finished or went back to the host's
-// pages after writing it, and tarnwick installed the design's files.
-bool Finished(const DesignRunResult& run)
-{
-    const RunSummary& summary = run.summary;
-    return run.endSignal == 0 && summary.error.empty() && summary.waitStatus && WIFEXITED(*summary.waitStatus)
-        && (WEXITSTATUS(*summary.waitStatus) == 0 || WEXITSTATUS(*summary.waitStatus) == 3);
 }
 
 } // namespace
@@ -106,17 +70,9 @@ int main(int argc, char** argv)
         return EndOutput(0);
     }
 
-    DesignRunResult run;
-    if (options.simulate == TarnwickOptions::Simulate::Only) {
-        run.summary.design = options.designPath;
-        run.summary.files = FilesOfRun(options.designPath, options.symbolFile);
-        run.summary.simulateOnly = true;
-        Simulate(options, run.summary);
-    } else {
-        run = RunOnDesign(options);
-        if (options.simulate == TarnwickOptions::Simulate::AfterRun && Finished(run))
-            Simulate(options, run.summary);
-    }
+    // The design stays locked until the report is out.
+    const DesignRunResult run =
+        options.simulate == TarnwickOptions::Simulate::Only ? SimulateInstalledDesign(options) : RunOnDesign(options);
     const RunSummary& summary = run.summary;
     if (!summary.error.empty())
         std::fprintf(stderr, "tarnwick: %s\n", summary.error.c_str());

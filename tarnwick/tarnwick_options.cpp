@@ -37,6 +37,8 @@ const char* const kTarnwickUsage =
     "                        against the reference model of the library core and write the\n"
     "                        design's ports as a waveform to DIR/BASE.vcd\n"
     "  --simulate-only       simulate the design's existing files that way, without the wizard\n"
+    "  --simulate-timeout S  end a simulator step that runs longer than S seconds (default 3600)\n"
+    "                        and fail the run with status 125\n"
     "  --help                print this text\n"
     "  --version             print tarnwick's name and version\n"
     "  --                    what follows is the design file, even when it starts with '-'\n"
@@ -89,6 +91,7 @@ constexpr OptionSpec kOptions[] = {
     {nullptr, "direction", Value::Choice}, {nullptr, "memory", Value::Choice},
     {nullptr, "json", Value::None},      {nullptr, "no-design-files", Value::None},
     {nullptr, "svg", Value::Path},       {nullptr, "lock-timeout", Value::Seconds},
+    {nullptr, "simulate-timeout", Value::Seconds},
     {nullptr, "simulate", Value::None},  {nullptr, "simulate-only", Value::None},
 };
 
@@ -159,12 +162,13 @@ bool StoreValue(const OptionSpec& spec, const std::string& arg, const std::strin
         return false;
     }
     if (spec.value == Value::Seconds) {
-        if (number < 0 || number > kMaxLockTimeoutSeconds) {
-            error = "option " + PrintableText(arg) + " needs a number of seconds from 0 to "
-                + std::to_string(kMaxLockTimeoutSeconds);
+        const bool simulation = std::string(spec.longName) == "simulate-timeout";
+        if (number < (simulation ? 1 : 0) || number > kMaxLockTimeoutSeconds) {
+            error = "option " + PrintableText(arg) + " needs a number of seconds from " + (simulation ? "1" : "0")
+                + " to " + std::to_string(kMaxLockTimeoutSeconds);
             return false;
         }
-        options.lockTimeoutSeconds = number;
+        (simulation ? options.simulateTimeoutSeconds : options.lockTimeoutSeconds) = number;
         return true;
     }
     const std::string name = spec.longName;

@@ -28,11 +28,14 @@ struct TarnwickOptions {
     // Whether to simulate the design file: after a finished run, or instead of one.
     enum class Simulate { No, AfterRun, Only };
     Simulate simulate = Simulate::No;
+    // How long each simulator step may run before it is ended.
+    int simulateTimeoutSeconds = 3600;
     bool help = false;
     bool version = false;
 };
 
-// The longest wait for a design's lock that --lock-timeout takes: a day.
+// The longest wait for a design's lock that --lock-timeout takes, and the longest simulator step
+// --simulate-timeout allows: a day.
 constexpr int kMaxLockTimeoutSeconds = 24 * 60 * 60;
 
 // Parses tarnwick's arguments, the program name excluded. Returns false with a one-line reason in

@@ -254,7 +254,10 @@ TEST_F(TarnwickSimulation, AWrongDeinterleaverBehindARightInterleaverFailsThePai
         EXPECT_EQ(report["simulation"]["mismatches"], 0);
         EXPECT_EQ(report["simulation"]["pair"]["measuredLatencyCycles"], 2251);
         EXPECT_EQ(report["error"], "simulation: the interleaver -> deinterleaver pair has a latency of 2251 cycles, "
-                                   "not the cores' 2250");
+                                   "not the cores' 2250; the design's files are as they were");
+        // Simulated before it was installed: a failed check changes nothing.
+        EXPECT_TRUE(report["changed"].empty()) << report.dump();
+        EXPECT_FALSE(fs::exists(designs / (std::string("f") + c.extension)));
     }
 }
 

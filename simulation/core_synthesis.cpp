@@ -1,0 +1,322 @@
+#include "simulation/core_synthesis.h"
+
+#include "design_files/library_module.h"
+#include "platform/child_process.h"
+#include "platform/printable_text.h"
+#include "platform/regular_file.h"
+#include "simulation/simulator_run.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace zorvex::core;
+
+namespace {
+
+constexpr const char* kDevice = "iCE40 HX8K (ct256)";
+constexpr const char* kYosys = "yosys";
+constexpr const char* kNextpnr = "nextpnr-ice40";
+// The most of a tool's messages shown when it fails, and the most of a log or report read.
+constexpr size_t kShownLogSize = 2000;
+constexpr size_t kMaxLogSize = size_t(64) << 20;
+
+std::string TypeGeneric(IntType type)
+{
+    switch (type) {
+    case IntType::Convolutional:
+        return "CONVOLUTIONAL";
+    case IntType::Block:
+        return "BLOCK";
+    case IntType::BlockContinous:
+        return "BLOCK_CONTINOUS";
+    }
+    return {};
+}
+
+std::string ModeGeneric(IntMode mode) { return mode == IntMode::Interleaver ? "INTERLEAVER" : "DEINTERLEAVER"; }
+
+// The limit as a person reads it: whole seconds where it is a whole number of them.
+std::string LimitText(std::chrono::milliseconds limit)
+{
+    const auto ms = limit.count();
+    return ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
+}
+
+// The yosys script that reads the sources, sets the core's generics, synthesises it for the
+// iCE40 and writes the netlist for nextpnr and the design's statistics beside the script. A
+// path becomes one word of the script between double quotes, which yosys takes whole, blanks
+// and all; a path holding a double quote or a line break cannot be written so.
+bool YosysScript(const std::string& module, const CoreSettings& core, const std::vector<std::string>& sources,
+                 std::string& script, std::string& error)
+{
+    std::string folders, files;
+    for (const std::string& source : sources) {
+        const std::string path = std::filesystem::absolute(source).lexically_normal().string();
+        if (path.find_first_of("\"\r\n") != std::string::npos) {
+            error = "yosys cannot be given the path " + PrintableText(path) + " (it holds a quote or a line break)";
+            return false;
+        }
+        const std::string folder = " -I \"" + std::filesystem::path(path).parent_path().string() + "\"";
+        if (folders.find(folder) == std::string::npos)
+            folders += folder;
+        if (!IsIncludedLibraryFile(path))
+            files += " \"" + path + "\"";
+    }
+    if (files.empty()) {
+        error = "no Verilog source to synthesise " + module + " from";
+        return false;
+    }
+    std::string generics = " -set INT_TYPE \"" + TypeGeneric(core.type) + "\" -set INT_DEPTH "
+        + std::to_string(core.depth) + " -set SYMBOL_DELAY " + std::to_string(core.delay) + " -set INT_MODE \""
+        + ModeGeneric(core.mode) + "\"";
+    // genaddr drives the addresses of a RAM outside and has no symbols of its own.
+    if (module == "conv_qzram")
+        generics += " -set SYMBOL_WIDTH " + std::to_string(core.width);
+    script = "read_verilog" + folders + files + "\n" + "chparam" + generics + " " + module + "\n"
+        + "synth_ice40 -top " + module + " -json core.json\n" + "tee -q -o stat.txt stat\n";
+    return true;
+}
+
+// The end of the log at path, printable, for a failure's message; empty when there is none.
+std::string LogEnd(const std::string& path)
+{
+    std::string said;
+    ReadRegularFile(path, kMaxLogSize, said);
+    if (said.size() > kShownLogSize)
+        said = "..." + said.substr(said.size() - kShownLogSize);
+    return said.empty() ? std::string() : ":\n" + PrintableText(said);
+}
+
+// Runs args in folder with its output and errors into folder/logName, for at most limit; a tool
+// still running then is stopped. True when it exits with 0; otherwise error tells which tool
+// failed or ran out of time, with the end of what it said.
+bool RunWithin(const std::vector<std::string>& args, const std::string& folder, const std::string& logName,
+               std::chrono::milliseconds limit, std::string& error)
+{
+    const std::string log = folder + "/" + logName;
+    const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int in = out < 0 ? -1 : ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    std::string reason = out < 0 || in < 0 ? std::strerror(errno) : std::string();
+    ChildProcess tool;
+    bool started = false;
+    if (out >= 0 && in >= 0) {
+        ChildOptions options;
+        options.program = args[0];
+        options.args = args;
+        options.workingDirectory = folder;
+        options.standardInput = in;
+        options.standardOutput = out;
+        options.standardError = out;
+        // A synthesis takes minutes: it must not go on when the run that asked for it is gone,
+        // and yosys runs abc as a program of its own, which the limit has to stop as well.
+        options.endWithParent = true;
+        options.ownProcessGroup = true;
+        StartFailure failure;
+        started = tool.Start(options, reason, failure);
+    }
+    for (const int fd : {out, in}) {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    if (!started) {
+        error = "cannot start " + args[0] + ": " + reason;
+        return false;
+    }
+    int status = 0;
+    bool timedOut = false;
+    if (!tool.WaitWithin(limit, status, timedOut)) {
+        error = "lost track of " + args[0];
+        return false;
+    }
+    if (timedOut) {
+        error = args[0] + " did not finish within the time limit of " + LimitText(limit) + " and was stopped"
+            + LogEnd(log);
+        return false;
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        return true;
+    std::string shown;
+    for (const std::string& arg : args)
+        shown += (shown.empty() ? "" : " ") + arg;
+    error = shown + " failed (" + (WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
+                                                       : "signal " + std::to_string(WTERMSIG(status)))
+        + ")" + LogEnd(log);
+    return false;
+}
+
+bool ParseCount(std::string_view text, std::int64_t& value)
+{
+    const auto [end, failed] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return failed == std::errc() && end == text.data() + text.size() && value >= 0;
+}
+
+// The flip-flops in yosys's statistics: the SB_DFF* cells of the last cell count, which is the
+// whole design's when it prints one per module and then the hierarchy's. False when the
+// statistics hold no cell count.
+bool FlipFlopsFromStat(const std::string& stat, std::int64_t& flipFlops)
+{
+    bool counted = false;
+    std::istringstream lines(stat);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string name, count, rest;
+        words >> name >> count;
+        if (line.find("Number of cells:") != std::string::npos) {
+            counted = true;
+            flipFlops = 0;
+        } else if (std::int64_t n = 0; counted && name.rfind("SB_DFF", 0) == 0 && !(words >> rest)
+                   && ParseCount(count, n)) {
+            flipFlops += n;
+        }
+    }
+    return counted;
+}
+
+// One line of nextpnr's device utilisation: "Info:  ICESTORM_LC:   231/ 7680     3%".
+struct Use {
+    std::string resource;
+    std::int64_t used = 0;
+    std::int64_t available = 0;
+};
+
+std::vector<Use> Utilisation(const std::string& log)
+{
+    std::vector<Use> uses;
+    std::istringstream lines(log);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string info, resource, used, available;
+        if (!(words >> info >> resource >> used >> available) || info != "Info:" || resource.size() < 2
+            || resource.back() != ':' || used.empty() || used.back() != '/')
+            continue;
+        Use use;
+        use.resource = resource.substr(0, resource.size() - 1);
+        if (ParseCount(std::string_view(used).substr(0, used.size() - 1), use.used)
+            && ParseCount(available, use.available))
+            uses.push_back(use);
+    }
+    return uses;
+}
+
+// The first utilisation line of resource (nextpnr prints the table once, after packing).
+bool UsedOf(const std::vector<Use>& uses, const std::string& resource, std::int64_t& used)
+{
+    for (const Use& use : uses) {
+        if (use.resource == resource) {
+            used = use.used;
+            return true;
+        }
+    }
+    return false;
+}
+
+// nextpnr's Fmax for the clock after routing: the last "Max frequency for clock '...': F MHz"
+// line (it prints one after placement and one after routing; the cores have one clock).
+bool FmaxFromLog(const std::string& log, double& mhz)
+{
+    const std::string mark = "Max frequency for clock '";
+    const size_t at = log.rfind(mark);
+    if (at == std::string::npos)
+        return false;
+    const size_t value = log.find("': ", at + mark.size());
+    const size_t line = log.find('\n', at);
+    if (value == std::string::npos || value > line)
+        return false;
+    const char* begin = log.data() + value + 3;
+    const auto [end, failed] = std::from_chars(begin, log.data() + log.size(), mhz);
+    return failed == std::errc() && std::string_view(end, log.data() + log.size()).starts_with(" MHz") && mhz > 0;
+}
+
+// Why nextpnr failed: a resource the core uses more of than the device has, else nothing more
+// than the tool's own message.
+std::string NoFit(const std::string& log)
+{
+    for (const Use& use : Utilisation(log)) {
+        if (use.used > use.available)
+            return "the core does not fit the " + std::string(kDevice) + ": it needs " + std::to_string(use.used)
+                + " " + use.resource + " and the device has " + std::to_string(use.available) + "; ";
+    }
+    return {};
+}
+
+bool ReadLog(const std::string& path, const std::string& what, std::string& text, std::string& error)
+{
+    if (ReadRegularFile(path, kMaxLogSize, text))
+        return true;
+    error = "cannot read " + what + " " + PrintableText(path);
+    return false;
+}
+
+// Places and routes work/core.json with nextpnr and reads the logic cells, RAM blocks and Fmax
+// from its log.
+bool PlaceAndRoute(const std::string& work, std::chrono::milliseconds timeLimit, SynthesisOutcome& outcome,
+                   std::string& error)
+{
+    const std::vector<std::string> args{kNextpnr, "--hx8k", "--package", "ct256", "--seed", "1", "--freq", "12",
+                                        "--timing-allow-fail", "--json", "core.json"};
+    const std::string logPath = work + "/nextpnr.log";
+    std::string log;
+    if (!RunWithin(args, work, "nextpnr.log", timeLimit, error)) {
+        ReadRegularFile(logPath, kMaxLogSize, log);
+        error = NoFit(log) + error;
+        return false;
+    }
+    if (!ReadLog(logPath, "nextpnr's log", log, error))
+        return false;
+    const std::vector<Use> uses = Utilisation(log);
+    const auto missing = [&](const std::string& figure) {
+        error = "nextpnr's log " + PrintableText(logPath) + " shows no " + figure;
+        return false;
+    };
+    if (!UsedOf(uses, "ICESTORM_LC", outcome.luts))
+        return missing("use of logic cells (ICESTORM_LC)");
+    if (!UsedOf(uses, "ICESTORM_RAM", outcome.ramBlocks))
+        return missing("use of RAM blocks (ICESTORM_RAM)");
+    if (!FmaxFromLog(log, outcome.fmaxMHz))
+        return missing("maximum frequency for the clock");
+    return true;
+}
+
+} // namespace
+
+bool SynthesizeCore(const std::string& module, const CoreSettings& core, const std::vector<std::string>& sources,
+                    const std::string& work, std::chrono::milliseconds timeLimit, SynthesisOutcome& outcome,
+                    std::string& error)
+{
+    if (module != "conv_qzram" && module != "genaddr") {
+        error = "there is no library core " + PrintableText(module) + " to synthesise";
+        return false;
+    }
+    if (!Validate(core, error))
+        return false;
+    // Both tools are looked for first: a missing one should not cost the other's minutes.
+    for (const char* tool : {kYosys, kNextpnr}) {
+        if (FindOnPath(tool).empty()) {
+            error = std::string(tool) + " is not installed (it is not on PATH); synthesis needs it";
+            return false;
+        }
+    }
+    std::string script;
+    if (!YosysScript(module, core, sources, script, error) || !WriteFile(work + "/synthesis.ys", script, error)
+        || !RunWithin({kYosys, "-s", "synthesis.ys"}, work, "yosys.log", timeLimit, error))
+        return false;
+    SynthesisOutcome found;
+    found.device = kDevice;
+    std::string stat;
+    if (!ReadLog(work + "/stat.txt", "yosys's statistics", stat, error))
+        return false;
+    if (!FlipFlopsFromStat(stat, found.flipFlops)) {
+        error = "yosys's statistics " + PrintableText(work + "/stat.txt") + " hold no count of cells";
+        return false;
+    }
+    if (!PlaceAndRoute(work, timeLimit, found, error))
+        return false;
+    outcome = found;
+    return true;
+}

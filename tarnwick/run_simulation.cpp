@@ -1,0 +1,93 @@
+#include "tarnwick/run_simulation.h"
+
+#include "design_files/library_module.h"
+#include "host/path_split.h"
+#include "platform/design_lock.h"
+#include "platform/printable_text.h"
+#include "platform/process.h"
+#include "simulation/pair_simulation.h"
+#include "tarnwick/design_install.h"
+#include "tarnwick/held_signals.h"
+#include "tarnwick/run_report.h"
+
+#include <chrono>
+#include <memory>
+
+namespace {
+
+// Fails the run with status 125 and the reason.
+bool FailSimulation(RunSummary& summary, const std::string& error)
+{
+    summary.exitStatus = kTarnwickFailed;
+    summary.error = "simulation: " + error;
+    return false;
+}
+
+} // namespace
+
+bool SimulateForRun(const DesignToSimulate& design, RunLimits& limits, DesignInstall& install, RunSummary& summary)
+{
+    const SplitPath name = SplitDesignPath(TrimDesignPath(design.designPath));
+    const std::string vcd = name.directory + name.baseName + ".vcd";
+    const WaveformKeeper keep = [&](const std::string& waves, std::string& error) {
+        return install.AddCopy(waves, vcd, AtomicFile::Durability::Regenerable, error);
+    };
+    SimulationOutcome outcome;
+    std::string error;
+    if (!SimulateDesign(design, ExecutablePath(), limits, keep, outcome, error))
+        return FailSimulation(summary, error);
+    outcome.vcdPath = AbsolutePath(vcd);
+    summary.simulation = outcome;
+    if (outcome.mismatches > 0)
+        return FailSimulation(summary, std::to_string(outcome.mismatches) + " of "
+                                           + std::to_string(outcome.checkedValues)
+                                           + " output values differ from the reference model");
+    const std::string fault = outcome.pair ? PairFault(*outcome.pair) : std::string();
+    if (!fault.empty())
+        return FailSimulation(summary, "the interleaver -> deinterleaver pair " + fault);
+    return true;
+}
+
+DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
+{
+    DesignRunResult result;
+    RunSummary& summary = result.summary;
+    const std::string design = TrimDesignPath(options.designPath);
+    const SplitPath name = SplitDesignPath(design);
+    summary.design = design;
+    summary.files = FilesOfRun(design, options.symbolFile);
+    summary.simulateOnly = true;
+    std::string error;
+    const std::string clash = ClashingLibraryUnit(name.baseName, name.extension);
+    if (!clash.empty()) {
+        FailSimulation(summary, "the design's name is the library unit " + clash + "'s; it cannot be simulated "
+                                "beside it");
+        return result;
+    }
+    result.lock = std::make_shared<DesignLock>();
+    if (!LockDesignFolder(*result.lock, design, options.lockTimeoutSeconds, error)) {
+        summary.exitStatus = kTarnwickFailed;
+        summary.error = error;
+        return result;
+    }
+    HeldSignals signals;
+    RunLimits limits;
+    limits.timeLimit = std::chrono::seconds(options.simulateTimeoutSeconds);
+    limits.signalFd = signals.fd();
+    DesignInstall install;
+    const DesignToSimulate what{design, name.directory + name.baseName + ".cnx", "./" + name.baseName + ".vec", false};
+    if (SimulateForRun(what, limits, install, summary) && install.Commit(error)) {
+        summary.changed.push_back(AbsolutePath(name.directory + name.baseName + ".vcd"));
+    } else {
+        install.Abandon();
+        if (summary.error.empty())
+            FailSimulation(summary, error);
+    }
+    if (limits.endSignal != 0) {
+        result.endSignal = limits.endSignal;
+        summary.exitStatus = 128 + limits.endSignal;
+        summary.error = "ended by signal " + std::to_string(limits.endSignal) + " during the simulation; the "
+                        "waveform beside the design is as it was";
+    }
+    return result;
+}
