@@ -21,6 +21,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+extern char** environ;
+
 namespace {
 
 // The most of a simulator's messages shown when it fails.
@@ -39,6 +41,21 @@ std::string ShownCommand(const std::vector<std::string>& args)
     for (const std::string& arg : args)
         shown += (shown.empty() ? "" : " ") + PrintableText(arg);
     return shown;
+}
+
+// This process's environment with TMPDIR absolute: the simulators run in their own folder and
+// keep their own temporary files there.
+std::vector<std::string> SimulatorEnvironment()
+{
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string text = *entry;
+        if (text.rfind("TMPDIR=", 0) == 0 && text.size() > 7 && text[7] != '/')
+            environment.push_back("TMPDIR=" + AbsolutePath(text.substr(7)));
+        else
+            environment.push_back(text);
+    }
+    return environment;
 }
 
 // The signal waiting on a signalfd, or 0.
@@ -153,6 +170,7 @@ bool RunStep(const std::vector<std::string>& args, const std::string& folder, Ru
         options.standardInput = in;
         options.standardOutput = out;
         options.standardError = out;
+        options.environment = SimulatorEnvironment();
         options.endWithParent = true;
         options.ownProcessGroup = true;
         StartFailure failure;

@@ -11,6 +11,10 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
@@ -314,4 +318,91 @@ int main(int argc, char** argv)
     }
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+TEST_F(TarnwickSimulation, UnusualFoldersSimulateAndWhatCannotBeSimulatedIsRefusedBeforeTheWizard)
+{
+    // A folder name with a line end and a relative TMPDIR simulate like any other.
+    const fs::path odd = work / "new\nline";
+    fs::create_directories(odd);
+    fs::create_directories(work / "tmp");
+    const ProcessRun simulated = Run({"-n", "-silent", "--simulate", "--json", (odd / "f.v").string()},
+                                     {{"TMPDIR", "tmp"}});
+    EXPECT_EQ(simulated.exitStatus, 0) << simulated.err;
+    EXPECT_TRUE(fs::exists(odd / "f.vcd"));
+    EXPECT_TRUE(fs::is_empty(work / "tmp"));
+
+    struct Case {
+        const char* what;
+        std::string design;
+        std::map<std::string, std::string> environment;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"a design named like a library unit, in another case", (designs / "QZ_AddrGen.vhd").string(), {},
+         "the design's name is the library unit qz_addrgen's, whose copy beside the design would take the "
+         "design file's place; name it otherwise"},
+        {"no simulator", (designs / "g.vhd").string(), {{"PATH", "/nonexistent"}},
+         "--simulate: the simulator ghdl is not on PATH; install it to simulate " + (designs / "g.vhd").string()},
+        {"a design the simulators do not read", (designs / "g.tdf").string(), {},
+         "--simulate: only a .vhd or .v design file can be simulated, not " + (designs / "g.tdf").string()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ProcessRun run = Run({"-n", "-silent", "--simulate", "--json", c.design}, c.environment);
+        EXPECT_EQ(run.exitStatus, 125);
+        const Json report = Report(run);
+        EXPECT_EQ(report["outcome"], "refused");
+        EXPECT_EQ(report["error"], c.message);
+        EXPECT_TRUE(report["changed"].empty());
+        EXPECT_FALSE(fs::exists(fs::path(c.design).replace_extension(".cnx")));
+    }
+}
+
+TEST_F(TarnwickSimulation, ASignalDuringTheSimulationEndsTheSimulatorAndChangesNothing)
+{
+    // Large enough that the simulator still runs when the signal comes.
+    const fs::path design = designs / "h.v";
+    std::vector<std::string> all{TARNWICK_EXE, "-n", "-silent", "--set", "I=40", "--set", "J=500", "--simulate",
+                                 "--json", design.string()};
+    const fs::path out = root / "signal.json";
+    const pid_t tarnwick = ::fork();
+    ASSERT_GE(tarnwick, 0);
+    if (tarnwick == 0) {
+        ::setpgid(0, 0);
+        const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(fd, 1);
+        if (::chdir(work.c_str()) != 0)
+            ::_exit(127);
+        std::vector<char*> argv;
+        for (std::string& arg : all)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    // Wait for the simulator (a child of tarnwick) to be running, then ask tarnwick to end.
+    pid_t simulator = 0;
+    for (int k = 0; k < 600 && simulator == 0; ++k) {
+        ::usleep(100000);
+        FILE* found = ::popen(("pgrep -P " + std::to_string(tarnwick) + " -x vvp").c_str(), "r");
+        if (found != nullptr) {
+            int pid = 0;
+            if (std::fscanf(found, "%d", &pid) == 1)
+                simulator = pid;
+            ::pclose(found);
+        }
+    }
+    ASSERT_NE(simulator, 0) << "vvp never ran";
+    ::kill(tarnwick, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(::waitpid(tarnwick, &status, 0), tarnwick);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    const Json report = Json::parse(ReadFileText(out), nullptr, false);
+    ASSERT_FALSE(report.is_discarded());
+    EXPECT_EQ(report["exitStatus"], 128 + SIGTERM);
+    EXPECT_TRUE(report["changed"].empty());
+    EXPECT_FALSE(fs::exists(designs / "h.cnx"));
+    // The simulator did not outlive tarnwick.
+    EXPECT_NE(::kill(simulator, 0), 0);
 }
