@@ -97,7 +97,9 @@ private:
     const TarnwickOptions& options_;
     const std::string design_;
     SplitPath name_;
-    const int hostId_ = int(::getpid());
+    // The id the wizard is told to send its page exits to: this process's, unless another process
+    // has taken that name.
+    int hostId_ = int(::getpid());
     DesignRunResult result_;
     std::vector<std::pair<std::string, FileState>> before_;
 
@@ -362,14 +364,14 @@ bool Run::StageDesign(std::optional<StagedDesign>& staged, DesignInstall& instal
 bool Run::RunWizard(const std::string& program, const StagedDesign* staged, const DesignLock& lock,
                     HeldSignals& signals, int& waitStatus)
 {
+    std::string error;
+    PageExitListener listener;
+    if (!listener.OpenUnderFreeId(hostId_, error))
+        return Refuse(kTarnwickFailed, error);
     TarnwickOptions wizardOptions = options_;
     wizardOptions.designPath = staged != nullptr ? staged->designPath() : design_;
     wizardOptions.newFile = options_.newFile && staged == nullptr;
     const std::vector<std::string> args = WizardArguments(wizardOptions, hostId_, program);
-    std::string error;
-    PageExitListener listener;
-    if (!listener.Open(hostId_, error))
-        return Refuse(kTarnwickFailed, error);
     if (!options_.json)
         std::printf("host %d: starting %s\n", hostId_, DisplayCommandLine(args).c_str());
 

@@ -4,7 +4,9 @@
 
 #include <cerrno>
 #include <charconv>
+#include <climits>
 #include <cstring>
+#include <random>
 #include <sys/socket.h>
 #include <sys/uio.h>
 #include <sys/un.h>
@@ -12,6 +14,9 @@
 #include <utility>
 
 namespace {
+
+// How many ids are tried before the name taken is reported.
+constexpr int kIdAttempts = 8;
 
 // Reads one decimal integer (optional minus sign) at the front of text and removes it.
 bool TakeInt(std::string_view& text, int& value)
@@ -79,12 +84,30 @@ bool PageExitListener::Open(int hostId, std::string& error)
     sockaddr_un address{};
     const socklen_t length = HostSocketAddress(hostId, address);
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
-        error = "cannot listen as " + HostSocketName(hostId) + ": " + std::strerror(errno);
+        const int failed = errno;
+        error = "cannot listen as " + HostSocketName(hostId) + ": " + std::strerror(failed);
         ::close(fd);
+        errno = failed;
         return false;
     }
     fd_ = fd;
     return true;
+}
+
+bool PageExitListener::OpenUnderFreeId(int& hostId, std::string& error)
+{
+    // Ids another process cannot guess ahead, from the kernel's random numbers.
+    std::random_device random;
+    std::uniform_int_distribution<int> ids(1, INT_MAX);
+    for (int attempt = 0; attempt < kIdAttempts; ++attempt) {
+        if (attempt > 0)
+            hostId = ids(random);
+        if (Open(hostId, error))
+            return true;
+        if (errno != EADDRINUSE)
+            return false;
+    }
+    return false;
 }
 
 std::vector<HostDatagram> PageExitListener::ReceivePending()

@@ -36,6 +36,10 @@ public:
     // already listens under that id.
     bool Open(int hostId, std::string& error);
 
+    // Opens under hostId, or, when another process holds that name, under other ids chosen at
+    // random; hostId becomes the id the socket listens under. False with the reason in error.
+    bool OpenUnderFreeId(int& hostId, std::string& error);
+
     // The socket, for poll(); -1 before Open has succeeded.
     int fd() const { return fd_; }
 
