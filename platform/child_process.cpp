@@ -357,3 +357,14 @@ bool ChildProcess::WaitWithin(std::chrono::milliseconds limit, int& waitStatus, 
     Signal(SIGKILL);
     return Wait(waitStatus);
 }
+
+std::vector<std::string> EnvironmentWithout(const char* name)
+{
+    const size_t length = std::strlen(name);
+    std::vector<std::string> entries;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        if (std::strncmp(*entry, name, length) != 0 || ((*entry)[length] != '=' && (*entry)[length] != '\0'))
+            entries.emplace_back(*entry);
+    }
+    return entries;
+}

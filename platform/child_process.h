@@ -86,3 +86,6 @@ private:
     int exitFd_ = -1;
     bool group_ = false;
 };
+
+// This process's environment as "NAME=value" entries, without the variable name.
+std::vector<std::string> EnvironmentWithout(const char* name);

@@ -12,22 +12,6 @@
 
 extern char** environ;
 
-namespace {
-
-// This process's environment without the variable name.
-std::vector<std::string> EnvironmentWithout(const char* name)
-{
-    const size_t length = std::strlen(name);
-    std::vector<std::string> entries;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        if (std::strncmp(*entry, name, length) != 0 || ((*entry)[length] != '=' && (*entry)[length] != '\0'))
-            entries.emplace_back(*entry);
-    }
-    return entries;
-}
-
-} // namespace
-
 std::string ExecutablePath()
 {
     std::vector<char> buffer(256);

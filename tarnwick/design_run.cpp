@@ -375,9 +375,7 @@ bool Run::RunWizard(const std::string& program, const StagedDesign* staged, cons
     if (!options_.json)
         std::printf("host %d: starting %s\n", hostId_, DisplayCommandLine(args).c_str());
 
-    // The wizard on the design itself takes the lock that this run holds.
-    if (lock.fd() >= 0)
-        ::setenv(kInheritedDesignLockVariable, std::to_string(lock.fd()).c_str(), 1);
+    // The wizard on the design itself takes the lock that this run holds: only it is handed it.
     if (lock.fd() >= 0 && !options_.silent)
         std::fprintf(stderr, "tarnwick: %s stays locked while the pages are open; other runs on it wait\n",
                      PrintableText(design_).c_str());
