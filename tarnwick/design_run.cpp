@@ -12,6 +12,7 @@
 #include "tarnwick/held_signals.h"
 #include "tarnwick/host_files.h"
 #include "tarnwick/page_exit_listener.h"
+#include "tarnwick/run_leftovers.h"
 #include "tarnwick/run_simulation.h"
 #include "tarnwick/setting_overrides.h"
 #include "tarnwick/staged_design.h"
@@ -316,6 +317,8 @@ bool Run::LockDesign(DesignLock& lock)
     std::string error;
     if (!LockDesignFolder(lock, design_, options_.lockTimeoutSeconds, error))
         return Refuse(kTarnwickFailed, error);
+    // Runs that were killed left their working folders and kept links behind; none of them runs now.
+    RemoveDeadRunLeftovers(name_.directory);
     // What the files are now, to tell afterwards which of them the run changed.
     for (const std::string& path : {RetrievalInfoPath(), VectorFilePath()})
         before_.emplace_back(path, FileState::Of(path));

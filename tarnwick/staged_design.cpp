@@ -52,7 +52,9 @@ bool StagedDesign::Create(const std::string& designPath, const InterleaverSettin
     baseName_ = name.baseName;
     // Beside the design, so that its files are on the same file system and the folder is found
     // where a user looks for leftovers.
-    std::string pattern = (name.directory.empty() ? std::string("./") : name.directory) + ".tarnwick-XXXXXX";
+    // The run's process id in the name tells a later run whether its owner is gone.
+    std::string pattern = (name.directory.empty() ? std::string("./") : name.directory) + ".tarnwick-"
+        + std::to_string(::getpid()) + "-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
         error = "cannot make a working folder beside " + PrintableText(designPath) + ": " + std::strerror(errno);
         return false;
