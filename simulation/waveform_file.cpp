@@ -1,11 +1,19 @@
 #include "simulation/waveform_file.h"
 
+#include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <cmath>
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <sstream>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -112,4 +120,143 @@ bool WaveformIsWhole(const std::string& path, std::int64_t stopNanoseconds, std:
     error = "the simulator's waveform ends at " + std::to_string(std::int64_t(reached)) + " ns, before the vector "
         + "file's STOP at " + std::to_string(stopNanoseconds) + " ns (a full disk?); it was not kept";
     return false;
+}
+
+namespace {
+
+// The scale from a $timescale unit to nanoseconds, as a whole divisor: 1 for ns, 1000 for ps,
+// 1000000 for fs; 0 for anything else.
+std::int64_t NanosecondDivisor(long double unitNanoseconds)
+{
+    for (const std::int64_t divisor : {std::int64_t(1), std::int64_t(1000), std::int64_t(1000000)}) {
+        if (unitNanoseconds * static_cast<long double>(divisor) > 0.999L
+            && unitNanoseconds * static_cast<long double>(divisor) < 1.001L)
+            return divisor;
+    }
+    return 0;
+}
+
+// One variable of a waveform's scope: its reference as GTKWave names it, and its width.
+struct WaveVariable {
+    std::string name;
+    int width = 1;
+};
+
+// The variables of the first scope in the header, and the scope's name.
+std::vector<WaveVariable> ScopeVariables(const std::string& header, std::string& scope)
+{
+    std::vector<WaveVariable> variables;
+    std::istringstream words(header);
+    for (std::string word; words >> word && word != "$enddefinitions";) {
+        if (word == "$scope") {
+            std::string kind;
+            std::string name;
+            words >> kind >> name;
+            if (scope.empty())
+                scope = name;
+        } else if (word == "$var") {
+            // $var kind width id name [range] $end, the range written apart or joined to the name.
+            WaveVariable variable;
+            std::string kind;
+            std::string id;
+            words >> kind >> variable.width >> id >> variable.name;
+            for (std::string rest; words >> rest && rest != "$end";)
+                variable.name += rest;
+            const bool seen = std::any_of(variables.begin(), variables.end(),
+                                          [&](const WaveVariable& v) { return v.name == variable.name; });
+            if (!seen)
+                variables.push_back(variable);
+        }
+    }
+    return variables;
+}
+
+} // namespace
+
+bool WaveformInNanoseconds(const std::string& path, std::string& error)
+{
+    long double unit = 0;
+    std::int64_t last = 0;
+    if (!ReadWaveformEnd(path, unit, last)) {
+        error = "the simulator's waveform cannot be read";
+        return false;
+    }
+    const std::int64_t divisor = NanosecondDivisor(unit);
+    if (divisor <= 1)
+        return true;
+    std::ifstream in(path, std::ios::binary);
+    const std::string converted = path + ".ns";
+    std::ofstream out(converted, std::ios::binary | std::ios::trunc);
+    bool inTimescale = false;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("$timescale", 0) == 0) {
+            inTimescale = line.find("$end") == std::string::npos;
+            out << "$timescale 1ns $end\n";
+            continue;
+        }
+        if (inTimescale) {
+            inTimescale = line.find("$end") == std::string::npos;
+            continue;
+        }
+        if (line.size() > 1 && line[0] == '#') {
+            std::int64_t time = 0;
+            const auto [end, failed] = std::from_chars(line.data() + 1, line.data() + line.size(), time);
+            if (failed != std::errc() || time % divisor != 0) {
+                std::filesystem::remove(converted);
+                return true;
+            }
+            out << '#' << time / divisor << '\n';
+            continue;
+        }
+        out << line << '\n';
+    }
+    out.close();
+    std::error_code failed;
+    if (out && !in.bad())
+        std::filesystem::rename(converted, path, failed);
+    if (!out || in.bad() || failed) {
+        std::filesystem::remove(converted, failed);
+        error = "the simulator's waveform cannot be rewritten in nanoseconds";
+        return false;
+    }
+    return true;
+}
+
+std::string GtkwaveSaveFile(const std::string& wavePath, const std::string& vcdPath)
+{
+    long double unit = 0;
+    std::int64_t last = 0;
+    const int fd = ::open(wavePath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return {};
+    const std::string header = ReadAt(fd, 0, kEndSize);
+    ::close(fd);
+    std::string scope;
+    const std::vector<WaveVariable> variables = ScopeVariables(header, scope);
+    if (!ReadWaveformEnd(wavePath, unit, last) || variables.empty() || last <= 0)
+        return {};
+    // GTKWave shows 2^(zoom + 7.64) pixels per unit of the dump's time (measured); the run takes
+    // about 760 of the wave area's pixels in a window of 1200.
+    const double zoom = std::log2(760.0 / double(last)) - 7.64;
+    std::ostringstream text;
+    text << "[*] GTKWave view of the design's ports, written with the waveform\n"
+         << "[dumpfile] \"" << vcdPath << "\"\n"
+         << "[timestart] 0\n"
+         << "[size] 1200 600\n"
+         << "*" << std::fixed << std::setprecision(6) << zoom << " 0";
+    // No named markers.
+    for (int marker = 0; marker < 26; ++marker)
+        text << " -1";
+    text << "\n"
+         << "[treeopen] " << scope << ".\n";
+    int flags = 0;
+    for (const WaveVariable& variable : variables) {
+        // Binary for a single bit, decimal for a bus; both right-justified.
+        const int wanted = variable.width > 1 ? 0x24 : 0x28;
+        if (wanted != flags)
+            text << "@" << std::hex << wanted << std::dec << "\n";
+        flags = wanted;
+        text << scope << "." << variable.name << "\n";
+    }
+    return text.str();
 }

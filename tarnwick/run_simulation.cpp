@@ -6,6 +6,7 @@
 #include "platform/printable_text.h"
 #include "platform/process.h"
 #include "simulation/pair_simulation.h"
+#include "simulation/waveform_file.h"
 #include "tarnwick/design_install.h"
 #include "tarnwick/held_signals.h"
 #include "tarnwick/run_report.h"
@@ -29,8 +30,14 @@ bool SimulateForRun(const DesignToSimulate& design, RunLimits& limits, DesignIns
 {
     const SplitPath name = SplitDesignPath(TrimDesignPath(design.designPath));
     const std::string vcd = name.directory + name.baseName + ".vcd";
+    const std::string view = name.directory + name.baseName + ".gtkw";
+    // The waveform in nanoseconds, as the vector file counts time, with a GTKWave view beside it.
     const WaveformKeeper keep = [&](const std::string& waves, std::string& error) {
-        return install.AddCopy(waves, vcd, AtomicFile::Durability::Regenerable, error);
+        if (!WaveformInNanoseconds(waves, error)
+            || !install.AddCopy(waves, vcd, AtomicFile::Durability::Regenerable, error))
+            return false;
+        const std::string saveFile = GtkwaveSaveFile(waves, AbsolutePath(vcd));
+        return saveFile.empty() || install.AddText(view, saveFile, AtomicFile::Durability::Regenerable, error);
     };
     SimulationOutcome outcome;
     std::string error;
@@ -77,7 +84,8 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
     DesignInstall install;
     const DesignToSimulate what{design, name.directory + name.baseName + ".cnx", "./" + name.baseName + ".vec", false};
     if (SimulateForRun(what, limits, install, summary) && install.Commit(error)) {
-        summary.changed.push_back(AbsolutePath(name.directory + name.baseName + ".vcd"));
+        for (const char* extension : {".vcd", ".gtkw"})
+            summary.changed.push_back(AbsolutePath(name.directory + name.baseName + extension));
     } else {
         install.Abandon();
         if (summary.error.empty())

@@ -35,3 +35,26 @@ TEST(WaveformFile, IsWholeOnlyWhenItReachesStop)
     }
     std::filesystem::remove(path);
 }
+
+// A simulator's femtoseconds become nanoseconds, as the vector file counts time, and the GTKWave
+// view lists the first scope's variables in their order, bits in binary and buses in decimal.
+TEST(WaveformFile, IsKeptInNanosecondsWithAViewOfThePortsInOrder)
+{
+    const std::string path = std::filesystem::temp_directory_path() / ("view-" + std::to_string(::getpid()) + ".vcd");
+    std::ofstream(path, std::ios::trunc)
+        << "$timescale\n  1 fs\n$end\n$scope module tb_f $end\n$var reg 1 ! clock $end\n"
+           "$var reg 8 $ din [7:0] $end\n$var reg 1 & sync_out $end\n$upscope $end\n$enddefinitions $end\n"
+           "#0\n1!\nb101 $\n#20000000\n0!\n#40000000\n1!\n";
+    std::string error;
+    ASSERT_TRUE(WaveformInNanoseconds(path, error)) << error;
+    std::ifstream in(path);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("$timescale 1ns $end\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n#20\n0!\n#40\n1!\n"), std::string::npos) << text;
+    EXPECT_TRUE(WaveformIsWhole(path, 40, error)) << error;
+
+    const std::string view = GtkwaveSaveFile(path, "/designs/f.vcd");
+    EXPECT_NE(view.find("[dumpfile] \"/designs/f.vcd\"\n"), std::string::npos) << view;
+    EXPECT_NE(view.find("\n@28\ntb_f.clock\n@24\ntb_f.din[7:0]\n@28\ntb_f.sync_out\n"), std::string::npos) << view;
+    std::filesystem::remove(path);
+}
