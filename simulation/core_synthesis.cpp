@@ -1,19 +1,14 @@
 #include "simulation/core_synthesis.h"
 
 #include "design_files/library_module.h"
-#include "platform/child_process.h"
 #include "platform/printable_text.h"
 #include "platform/regular_file.h"
 #include "simulation/simulator_run.h"
 
-#include <cerrno>
 #include <charconv>
-#include <cstring>
-#include <fcntl.h>
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace zorvex::core;
 
@@ -22,8 +17,10 @@ namespace {
 constexpr const char* kDevice = "iCE40 HX8K (ct256)";
 constexpr const char* kYosys = "yosys";
 constexpr const char* kNextpnr = "nextpnr-ice40";
-// The most of a tool's messages shown when it fails, and the most of a log or report read.
-constexpr size_t kShownLogSize = 2000;
+// The HX8K's block RAMs: 32 of 4096 bits each (256 x 16 up to 2048 x 2).
+constexpr std::int64_t kRamBlocks = 32;
+constexpr std::int64_t kRamBlockBits = 4096;
+// The most of a log or report read.
 constexpr size_t kMaxLogSize = size_t(64) << 20;
 
 std::string TypeGeneric(IntType type)
@@ -40,13 +37,6 @@ std::string TypeGeneric(IntType type)
 }
 
 std::string ModeGeneric(IntMode mode) { return mode == IntMode::Interleaver ? "INTERLEAVER" : "DEINTERLEAVER"; }
-
-// The limit as a person reads it: whole seconds where it is a whole number of them.
-std::string LimitText(std::chrono::milliseconds limit)
-{
-    const auto ms = limit.count();
-    return ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
-}
 
 // The yosys script that reads the sources, sets the core's generics, synthesises it for the
 // iCE40 and writes the netlist for nextpnr and the design's statistics beside the script. A
@@ -83,71 +73,16 @@ bool YosysScript(const std::string& module, const CoreSettings& core, const std:
     return true;
 }
 
-// The end of the log at path, printable, for a failure's message; empty when there is none.
-std::string LogEnd(const std::string& path)
+// Runs args in work as RunStep runs a simulator step, within limits, and keeps what it said in
+// work/logName. True when it exits with 0; otherwise error tells which tool failed, with the end of
+// what it said, or ran out of its limits.
+bool RunTool(const std::vector<std::string>& args, const std::string& work, const std::string& logName,
+             RunLimits& limits, std::string& error)
 {
-    std::string said;
-    ReadRegularFile(path, kMaxLogSize, said);
-    if (said.size() > kShownLogSize)
-        said = "..." + said.substr(said.size() - kShownLogSize);
-    return said.empty() ? std::string() : ":\n" + PrintableText(said);
-}
-
-// Runs args in folder with its output and errors into folder/logName, for at most limit; a tool
-// still running then is stopped. True when it exits with 0; otherwise error tells which tool
-// failed or ran out of time, with the end of what it said.
-bool RunWithin(const std::vector<std::string>& args, const std::string& folder, const std::string& logName,
-               std::chrono::milliseconds limit, std::string& error)
-{
-    const std::string log = folder + "/" + logName;
-    const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    const int in = out < 0 ? -1 : ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    std::string reason = out < 0 || in < 0 ? std::strerror(errno) : std::string();
-    ChildProcess tool;
-    bool started = false;
-    if (out >= 0 && in >= 0) {
-        ChildOptions options;
-        options.program = args[0];
-        options.args = args;
-        options.workingDirectory = folder;
-        options.standardInput = in;
-        options.standardOutput = out;
-        options.standardError = out;
-        // A synthesis takes minutes: it must not go on when the run that asked for it is gone,
-        // and yosys runs abc as a program of its own, which the limit has to stop as well.
-        options.endWithParent = true;
-        options.ownProcessGroup = true;
-        StartFailure failure;
-        started = tool.Start(options, reason, failure);
-    }
-    for (const int fd : {out, in}) {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    if (!started) {
-        error = "cannot start " + args[0] + ": " + reason;
-        return false;
-    }
-    int status = 0;
-    bool timedOut = false;
-    if (!tool.WaitWithin(limit, status, timedOut)) {
-        error = "lost track of " + args[0];
-        return false;
-    }
-    if (timedOut) {
-        error = args[0] + " did not finish within the time limit of " + LimitText(limit) + " and was stopped"
-            + LogEnd(log);
-        return false;
-    }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        return true;
-    std::string shown;
-    for (const std::string& arg : args)
-        shown += (shown.empty() ? "" : " ") + arg;
-    error = shown + " failed (" + (WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
-                                                       : "signal " + std::to_string(WTERMSIG(status)))
-        + ")" + LogEnd(log);
-    return false;
+    const bool ran = RunStep(args, work, limits, error);
+    std::error_code ignored;
+    std::filesystem::rename(work + "/log", work + "/" + logName, ignored);
+    return ran;
 }
 
 bool ParseCount(std::string_view text, std::int64_t& value)
@@ -235,9 +170,9 @@ bool FmaxFromLog(const std::string& log, double& mhz)
 
 // Why nextpnr failed: a resource the core uses more of than the device has, else nothing more
 // than the tool's own message.
-std::string NoFit(const std::string& log)
+std::string NoFit(const std::vector<Use>& uses)
 {
-    for (const Use& use : Utilisation(log)) {
+    for (const Use& use : uses) {
         if (use.used > use.available)
             return "the core does not fit the " + std::string(kDevice) + ": it needs " + std::to_string(use.used)
                 + " " + use.resource + " and the device has " + std::to_string(use.available) + "; ";
@@ -254,17 +189,26 @@ bool ReadLog(const std::string& path, const std::string& what, std::string& text
 }
 
 // Places and routes work/core.json with nextpnr and reads the logic cells, RAM blocks and Fmax
-// from its log.
-bool PlaceAndRoute(const std::string& work, std::chrono::milliseconds timeLimit, SynthesisOutcome& outcome,
-                   std::string& error)
+// from its log. A core that needs more RAM blocks than the device has is an outcome that does not
+// fit, with the blocks it needs; more of another resource is a failure naming it.
+bool PlaceAndRoute(const std::string& work, RunLimits& limits, SynthesisOutcome& outcome, std::string& error)
 {
     const std::vector<std::string> args{kNextpnr, "--hx8k", "--package", "ct256", "--seed", "1", "--freq", "12",
                                         "--timing-allow-fail", "--json", "core.json"};
     const std::string logPath = work + "/nextpnr.log";
     std::string log;
-    if (!RunWithin(args, work, "nextpnr.log", timeLimit, error)) {
+    if (!RunTool(args, work, "nextpnr.log", limits, error)) {
         ReadRegularFile(logPath, kMaxLogSize, log);
-        error = NoFit(log) + error;
+        const std::vector<Use> uses = Utilisation(log);
+        for (const Use& use : uses) {
+            if (use.resource == "ICESTORM_RAM" && use.used > use.available && limits.endSignal == 0) {
+                outcome.fits = false;
+                outcome.ramBlocks = use.used;
+                outcome.ramBlocksAvailable = use.available;
+                return true;
+            }
+        }
+        error = NoFit(uses) + error;
         return false;
     }
     if (!ReadLog(logPath, "nextpnr's log", log, error))
@@ -283,31 +227,54 @@ bool PlaceAndRoute(const std::string& work, std::chrono::milliseconds timeLimit,
     return true;
 }
 
+// The RAM blocks conv_qzram's memory needs at least: its bits over a block's, whatever shape the
+// blocks take. yosys never splits one memory between blocks and flip-flops, and the device's
+// flip-flops hold fewer bits than its blocks, so a memory past the blocks cannot fit at all.
+std::int64_t LeastRamBlocks(const std::string& module, const CoreSettings& core)
+{
+    if (module != "conv_qzram")
+        return 0;
+    const std::int64_t bits = MemoryWords(core) * core.width;
+    return (bits + kRamBlockBits - 1) / kRamBlockBits;
+}
+
 } // namespace
 
-bool SynthesizeCore(const std::string& module, const CoreSettings& core, const std::vector<std::string>& sources,
-                    const std::string& work, std::chrono::milliseconds timeLimit, SynthesisOutcome& outcome,
-                    std::string& error)
+bool CanSynthesize(std::string& error)
 {
-    if (module != "conv_qzram" && module != "genaddr") {
-        error = "there is no library core " + PrintableText(module) + " to synthesise";
-        return false;
-    }
-    if (!Validate(core, error))
-        return false;
-    // Both tools are looked for first: a missing one should not cost the other's minutes.
     for (const char* tool : {kYosys, kNextpnr}) {
         if (FindOnPath(tool).empty()) {
             error = std::string(tool) + " is not installed (it is not on PATH); synthesis needs it";
             return false;
         }
     }
-    std::string script;
-    if (!YosysScript(module, core, sources, script, error) || !WriteFile(work + "/synthesis.ys", script, error)
-        || !RunWithin({kYosys, "-s", "synthesis.ys"}, work, "yosys.log", timeLimit, error))
+    return true;
+}
+
+bool SynthesizeCore(const std::string& module, const CoreSettings& core, const std::vector<std::string>& sources,
+                    const std::string& work, RunLimits& limits, SynthesisOutcome& outcome, std::string& error)
+{
+    if (module != "conv_qzram" && module != "genaddr") {
+        error = "there is no library core " + PrintableText(module) + " to synthesise";
+        return false;
+    }
+    // Both tools are looked for first: a missing one should not cost the other's minutes.
+    if (!Validate(core, error) || !CanSynthesize(error))
         return false;
     SynthesisOutcome found;
+    found.module = module;
     found.device = kDevice;
+    found.ramBlocksAvailable = kRamBlocks;
+    if (const std::int64_t least = LeastRamBlocks(module, core); least > kRamBlocks) {
+        found.fits = false;
+        found.ramBlocks = least;
+        outcome = found;
+        return true;
+    }
+    std::string script;
+    if (!YosysScript(module, core, sources, script, error) || !WriteFile(work + "/synthesis.ys", script, error)
+        || !RunTool({kYosys, "-s", "synthesis.ys"}, work, "yosys.log", limits, error))
+        return false;
     std::string stat;
     if (!ReadLog(work + "/stat.txt", "yosys's statistics", stat, error))
         return false;
@@ -315,8 +282,23 @@ bool SynthesizeCore(const std::string& module, const CoreSettings& core, const s
         error = "yosys's statistics " + PrintableText(work + "/stat.txt") + " hold no count of cells";
         return false;
     }
-    if (!PlaceAndRoute(work, timeLimit, found, error))
+    if (!PlaceAndRoute(work, limits, found, error))
         return false;
+    if (!found.fits)
+        found.flipFlops = 0;
     outcome = found;
     return true;
+}
+
+std::string DescribeSynthesis(const SynthesisOutcome& outcome)
+{
+    std::string text = "synthesis of " + outcome.module + " (its Verilog source) for the " + outcome.device + ": ";
+    if (!outcome.fits)
+        return text + "does not fit: it needs at least " + std::to_string(outcome.ramBlocks)
+            + " RAM blocks and the device has " + std::to_string(outcome.ramBlocksAvailable) + "\n";
+    char fmax[32];
+    std::snprintf(fmax, sizeof fmax, "%.2f", outcome.fmaxMHz);
+    return text + std::to_string(outcome.luts) + " logic cells, " + std::to_string(outcome.flipFlops)
+        + " flip-flops, " + std::to_string(outcome.ramBlocks) + " of " + std::to_string(outcome.ramBlocksAvailable)
+        + " RAM blocks, Fmax " + fmax + " MHz\n";
 }

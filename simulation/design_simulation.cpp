@@ -85,6 +85,7 @@ struct DesignUnderTest {
     std::string path;
     SplitPath name;
     bool vhdl = false;
+    Simulator simulator = Simulator::Default; // the one that runs: never Default
     std::string text;
     InterleaverSettings settings;
     CoreSettings core;
@@ -110,8 +111,11 @@ bool ReadDesign(const DesignToSimulate& given, DesignUnderTest& design, std::str
     design.path = TrimDesignPath(given.designPath);
     design.name = SplitDesignPath(design.path);
     design.vhdl = design.name.extension == ".vhd";
-    if (!CanSimulate(design.path, error))
+    if (!CanSimulate(design.path, given.simulator, error))
         return false;
+    design.simulator = given.simulator != Simulator::Default ? given.simulator
+        : design.vhdl                                        ? Simulator::Ghdl
+                                                             : Simulator::Iverilog;
     if (!given.madeFromRetrievalInfo && !IsRegularFile(design.path)) {
         error = "the design file " + PrintableText(design.path) + " is not there to simulate";
         return false;
@@ -197,12 +201,10 @@ bool StageSources(const DesignUnderTest& design, const std::vector<std::string>&
     return true;
 }
 
-// Whether the simulation's design is one the simulators can be asked for.
-bool SimulatorInstalled(const std::string& extension, std::string& missing)
+// Whether every program the simulator runs is on PATH; missing receives the first one that is not.
+bool SimulatorInstalled(Simulator simulator, std::string& missing)
 {
-    const std::vector<std::string> tools = extension == ".vhd" ? std::vector<std::string>{"ghdl"}
-                                                               : std::vector<std::string>{"iverilog", "vvp"};
-    for (const std::string& tool : tools) {
+    for (const std::string& tool : SimulatorPrograms(simulator)) {
         if (FindOnPath(tool).empty()) {
             missing = tool;
             return false;
@@ -227,10 +229,9 @@ bool RunDesignTestbench(const DesignUnderTest& design, SimulationPlan& plan, con
         return false;
     std::string().swap(plan.stimulus);
     if (!design.vhdl) {
-        std::vector<std::string> compile{"iverilog", "-g2001", "-o", "testbench.vvp", "-s", top, "-Isrc"};
-        compile.insert(compile.end(), sources.begin(), sources.end());
-        compile.push_back(testbench);
-        return RunStep(compile, work, limits, error) && RunStep({"vvp", "-n", "testbench.vvp"}, work, limits, error);
+        std::vector<std::string> compiled = sources;
+        compiled.push_back(testbench);
+        return RunVerilogSimulation(design.simulator, compiled, top, {}, true, work, limits, error);
     }
     // The wave options keep the dump to the design's ports, the testbench's own signals.
     std::string waves = "$ version 1.1\n";
@@ -262,7 +263,7 @@ bool SimulateDesignPair(const DesignUnderTest& design, std::vector<std::string> 
         }
         sources.push_back(AbsolutePath(source));
     }
-    if (!SimulatePair(design.core, design.memory, design.vhdl, sources, design.settings.latencyCycles(), limits, pair,
+    if (!SimulatePair(design.core, design.memory, design.simulator, sources, design.settings.latencyCycles(), limits, pair,
                       error)) {
         error = "the interleaver -> deinterleaver pair: " + error;
         return false;
@@ -296,7 +297,7 @@ bool SimulateDesignFile(DesignUnderTest& design, SimulationPlan& plan, const std
 
 } // namespace
 
-bool CanSimulate(const std::string& designPath, std::string& error)
+bool CanSimulate(const std::string& designPath, Simulator simulator, std::string& error)
 {
     const std::string design = TrimDesignPath(designPath);
     const SplitPath name = SplitDesignPath(design);
@@ -304,9 +305,19 @@ bool CanSimulate(const std::string& designPath, std::string& error)
         error = "only a .vhd or .v design file can be simulated, not " + PrintableText(design);
         return false;
     }
+    const bool vhdl = name.extension == ".vhd";
+    if (simulator == Simulator::Default)
+        simulator = vhdl ? Simulator::Ghdl : Simulator::Iverilog;
+    if (vhdl != (simulator == Simulator::Ghdl)) {
+        error = "the simulator " + SimulatorName(simulator) + " reads " + (vhdl ? "Verilog" : "VHDL")
+            + " only; a " + name.extension + " design file is simulated with "
+            + (vhdl ? "ghdl" : "iverilog or verilator") + ", not " + PrintableText(design);
+        return false;
+    }
     std::string missing;
-    if (!SimulatorInstalled(name.extension, missing)) {
-        error = "the simulator " + missing + " is not on PATH; install it to simulate " + PrintableText(design);
+    if (!SimulatorInstalled(simulator, missing)) {
+        error = (missing == "make" ? std::string("make, which verilator's build runs,") : "the simulator " + missing)
+            + " is not on PATH; install it to simulate " + PrintableText(design);
         return false;
     }
     return true;
@@ -331,7 +342,7 @@ bool SimulateDesign(const DesignToSimulate& given, const std::string& selfPath, 
     if (!LibrarySources(design.module, design.name, !given.madeFromRetrievalInfo, selfPath, library, error)
         || !SimulateDesignFile(design, plan, library, limits, keepWaveform, outcome, error))
         return false;
-    outcome.simulator = design.vhdl ? "ghdl" : "iverilog";
+    outcome.simulator = SimulatorName(design.simulator);
     PairOutcome pair;
     if (!SimulateDesignPair(design, library, selfPath, limits, pair, error))
         return false;

@@ -15,26 +15,30 @@ struct DesignToSimulate {
     std::string retrievalInfo;
     std::string vectorFile;
     bool madeFromRetrievalInfo = false;
+    // The simulator asked for; Default chooses it by the design's language.
+    Simulator simulator = Simulator::Default;
 };
 
 // Takes the simulation's whole waveform (a file in the simulation's own folder, removed after
 // the call) wherever it is to go. False with the reason when it cannot.
 using WaveformKeeper = std::function<bool(const std::string& waveform, std::string& error)>;
 
-// Whether the design at designPath can be simulated at all: a .vhd design with ghdl on PATH, or a
-// .v design with iverilog and vvp. False with the reason otherwise.
-bool CanSimulate(const std::string& designPath, std::string& error);
+// Whether the design at designPath can be simulated with simulator at all: a .vhd design with
+// ghdl, a .v design with iverilog (the default) or Verilator, the simulator's programs on PATH.
+// False with the reason otherwise.
+bool CanSimulate(const std::string& designPath, Simulator simulator, std::string& error);
 
-// Simulates the design (a .vhd with ghdl, a .v with iverilog) on its vector file, in a private
-// temporary folder removed before the pair runs, each simulator step within limits. The library
-// files come from beside an installed design, else from where FindLibraryModuleSource finds them
-// (selfPath: tarnwick's executable). The outputs recorded before every rising clock edge are
-// checked against the reference model of the core the retrieval information describes, and the
-// waveform of the design's ports, once it reaches the vector file's STOP, goes to keepWaveform.
-// Then the interleaver -> deinterleaver pair of the design's core is simulated. False with the
-// reason when the simulator is missing, a file is missing or does not parse, there is no room for
-// the simulation's files, a simulator fails, runs past its time or is ended by a signal (kept in
-// limits.endSignal); mismatches are a true return with outcome.mismatches counted.
+// Simulates the design (a .vhd with ghdl, a .v with iverilog or Verilator as design.simulator
+// asks) on its vector file, in a private temporary folder removed before the pair runs, each
+// simulator step within limits. The library files come from beside an installed design, else from
+// where FindLibraryModuleSource finds them (selfPath: tarnwick's executable). The outputs recorded
+// before every rising clock edge are checked against the reference model of the core the
+// retrieval information describes, and the waveform of the design's ports, once it reaches the
+// vector file's STOP, goes to keepWaveform. Then the interleaver -> deinterleaver pair of the
+// design's core is simulated in the same simulator. False with the reason when the simulator is
+// missing, a file is missing or does not parse, there is no room for the simulation's files, a
+// simulator fails, runs past its time or is ended by a signal (kept in limits.endSignal);
+// mismatches are a true return with outcome.mismatches counted.
 bool SimulateDesign(const DesignToSimulate& design, const std::string& selfPath, RunLimits& limits,
                     const WaveformKeeper& keepWaveform, SimulationOutcome& outcome, std::string& error);
 

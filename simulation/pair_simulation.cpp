@@ -60,8 +60,9 @@ std::string PairStimulus(const CoreSettings& core, std::int64_t cycles, std::vec
 
 // Simulates the cores' testbench tb_core in work with the pair's generics, reading stimulus.txt
 // and leaving record.txt.
-bool RunPairTestbench(const CoreSettings& core, MemoryKind memory, bool vhdl, const std::vector<std::string>& sources,
-                      std::int64_t cycles, const std::string& work, RunLimits& limits, std::string& error)
+bool RunPairTestbench(const CoreSettings& core, MemoryKind memory, Simulator simulator,
+                      const std::vector<std::string>& sources, std::int64_t cycles, const std::string& work,
+                      RunLimits& limits, std::string& error)
 {
     std::vector<std::string> linked;
     if (!LinkSources(sources, work, linked, error))
@@ -86,10 +87,7 @@ bool RunPairTestbench(const CoreSettings& core, MemoryKind memory, bool vhdl, co
         {"STIMULUS", "stimulus.txt"},
         {"DUMP", "record.txt"},
     };
-    const auto quoted = [](const std::string& name) {
-        return name == "INT_TYPE" || name == "INT_MODE" || name == "STIMULUS" || name == "DUMP";
-    };
-    if (vhdl) {
+    if (simulator == Simulator::Ghdl) {
         std::vector<std::string> analyse{"ghdl", "-a", "--std=93"};
         analyse.insert(analyse.end(), compiled.begin(), compiled.end());
         std::vector<std::string> run{"ghdl", "-r", "--std=93", "tb_core"};
@@ -98,11 +96,13 @@ bool RunPairTestbench(const CoreSettings& core, MemoryKind memory, bool vhdl, co
         return RunStep(analyse, work, limits, error)
             && RunStep({"ghdl", "-e", "--std=93", "tb_core"}, work, limits, error) && RunStep(run, work, limits, error);
     }
-    std::vector<std::string> compile{"iverilog", "-g2001", "-o", "pair.vvp", "-s", "tb_core", "-Isrc"};
+    const auto quoted = [](const std::string& name) {
+        return name == "INT_TYPE" || name == "INT_MODE" || name == "STIMULUS" || name == "DUMP";
+    };
+    std::vector<VerilogParameter> parameters;
     for (const auto& [name, value] : generics)
-        compile.push_back("-Ptb_core." + name + "=" + (quoted(name) ? "\"" + value + "\"" : value));
-    compile.insert(compile.end(), compiled.begin(), compiled.end());
-    return RunStep(compile, work, limits, error) && RunStep({"vvp", "-n", "pair.vvp"}, work, limits, error);
+        parameters.emplace_back(name, quoted(name) ? "\"" + value + "\"" : value);
+    return RunVerilogSimulation(simulator, compiled, "tb_core", parameters, false, work, limits, error);
 }
 
 // The pair's record as the edges at which the interleaver took a symbol (taken) and the
@@ -169,8 +169,9 @@ const std::vector<std::string>& PairTestbenchUnits()
     return kUnits;
 }
 
-bool SimulatePair(const CoreSettings& core, MemoryKind memory, bool vhdl, const std::vector<std::string>& sources,
-                  std::int64_t pageLatency, RunLimits& limits, PairOutcome& outcome, std::string& error)
+bool SimulatePair(const CoreSettings& core, MemoryKind memory, Simulator simulator,
+                  const std::vector<std::string>& sources, std::int64_t pageLatency, RunLimits& limits,
+                  PairOutcome& outcome, std::string& error)
 {
     outcome = PairOutcome();
     outcome.expectedLatency = PairLatencyCycles(core, memory);
@@ -185,7 +186,7 @@ bool SimulatePair(const CoreSettings& core, MemoryKind memory, bool vhdl, const 
     TemporaryFolder folder;
     if (!folder.Create(error)
         || !WriteFile(folder.path() + "/stimulus.txt", PairStimulus(core, outcome.cycles, din), error)
-        || !RunPairTestbench(core, memory, vhdl, sources, outcome.cycles, folder.path(), limits, error))
+        || !RunPairTestbench(core, memory, simulator, sources, outcome.cycles, folder.path(), limits, error))
         return false;
     std::string recorded;
     if (!ReadRegularFile(folder.path() + "/record.txt", kMaxPairRecordSize, recorded)) {

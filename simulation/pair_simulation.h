@@ -14,10 +14,10 @@
 // latency from the first symbol taken to the first put out and checks that every symbol that
 // had time to come out is on the deinterleaver's dout unchanged after that latency. sources are
 // the library files in compilation order (the cores, tb_stage, tb_core) of the design's
-// language, with the files they include; vhdl chooses ghdl, else iverilog. pageLatency is the
-// figure the memory page shows. Each simulator step runs within limits.
-// False with the reason when a simulator fails or its record does not read.
-bool SimulatePair(const zorvex::core::CoreSettings& core, zorvex::core::MemoryKind memory, bool vhdl,
+// language, with the files they include, for simulator (ghdl for VHDL; iverilog or Verilator for
+// Verilog; not Default). pageLatency is the figure the memory page shows. Each simulator step
+// runs within limits. False with the reason when a simulator fails or its record does not read.
+bool SimulatePair(const zorvex::core::CoreSettings& core, zorvex::core::MemoryKind memory, Simulator simulator,
                   const std::vector<std::string>& sources, std::int64_t pageLatency, RunLimits& limits,
                   PairOutcome& outcome, std::string& error);
 

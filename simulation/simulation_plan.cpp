@@ -1,11 +1,17 @@
 #include "simulation/simulation_plan.h"
 
+#include "interleaver/interleaver_settings.h"
+#include "interleaver/setting_ranges.h"
 #include "platform/printable_text.h"
 
 #include <algorithm>
 #include <limits>
+#include <new>
 
 namespace {
+
+// The INTERVAL of the wizard's vector files: every input changes on its multiples from START 0.
+constexpr std::int64_t kWizardInterval = 20;
 
 const DesignPort* FindPort(const std::vector<DesignPort>& ports, const std::string& name)
 {
@@ -132,40 +138,133 @@ void AppendStimulusLine(std::string& text, std::int64_t time, bool look, const s
     text += '\n';
 }
 
-// Writes a stimulus line for every time at which an input changes, up to STOP, and the inputs the
-// reference model sees at every rising edge of clock; the testbench's signals start at 0.
-void PlayInputs(const VectorFile& vectors, DrivenInputs& driven, SimulationPlan& plan)
+// The most bytes a stimulus line takes: the time at its longest, the look flag and every value.
+size_t StimulusLineBytesAtMost(const std::vector<Cursor>& cursors, const VectorFile& vectors)
+{
+    size_t bytes = std::to_string(vectors.stop).size() + 3;
+    for (const Cursor& cursor : cursors)
+        bytes += 1 + size_t(cursor.input->signal.width());
+    return bytes;
+}
+
+// Steps the cursors through every time at which an input changes, up to STOP, and hands each time
+// to visit with whether the clock rises then (never at STOP) and whether it is STOP; the
+// testbench's signals start at 0. Stops early when visit returns false.
+template <typename Visit>
+void PlayInputs(const VectorFile& vectors, std::vector<Cursor>& cursors, const VectorInput& clock, Visit&& visit)
 {
     std::uint64_t clockBefore = 0;
     for (;;) {
         std::int64_t time = std::numeric_limits<std::int64_t>::max();
-        for (const Cursor& cursor : driven.cursors)
+        for (const Cursor& cursor : cursors)
             time = std::min(time, cursor.NextTime(vectors));
         const bool last = time >= vectors.stop;
         if (last)
             time = vectors.stop;
-        for (Cursor& cursor : driven.cursors)
+        for (Cursor& cursor : cursors)
             cursor.Pass(time, vectors);
-        const auto at = [&](const VectorInput* input) {
-            return input == nullptr ? 0 : input->ValueAt(time, vectors.start, vectors.interval);
-        };
-        const std::uint64_t clockNow = at(driven.clock);
+        const std::uint64_t clockNow = clock.ValueAt(time, vectors.start, vectors.interval);
         const bool rising = !last && clockBefore == 0 && clockNow != 0;
         clockBefore = clockNow;
-        if (rising) {
-            zorvex::core::CycleInput edge;
-            edge.din = at(driven.din);
-            edge.syncIn = at(driven.syncIn) != 0;
-            edge.clockEnable = at(driven.clockEnable) != 0;
-            plan.edges.push_back(edge);
-        }
-        AppendStimulusLine(plan.stimulus, time, rising || last, driven.cursors, vectors);
-        if (last)
+        if (!visit(time, rising, last) || last)
             break;
     }
 }
 
+bool HasRepeatingPattern(const VectorFile& vectors)
+{
+    return std::any_of(vectors.inputs.begin(), vectors.inputs.end(),
+                       [](const VectorInput& input) { return input.periodic; });
+}
+
+// The inputs the reference model sees at the rising edge of clock at time.
+zorvex::core::CycleInput EdgeAt(std::int64_t time, const DrivenInputs& driven, const VectorFile& vectors)
+{
+    const auto at = [&](const VectorInput* input) {
+        return input == nullptr ? 0 : input->ValueAt(time, vectors.start, vectors.interval);
+    };
+    zorvex::core::CycleInput edge;
+    edge.din = at(driven.din);
+    edge.syncIn = at(driven.syncIn) != 0;
+    edge.clockEnable = at(driven.clockEnable) != 0;
+    return edge;
+}
+
+// The stimulus and the edges of the plan. The stimulus's room is taken at once, from the count of
+// its lines, so that it never grows by copying itself.
+void PlayPlan(const VectorFile& vectors, DrivenInputs& driven, SimulationPlan& plan)
+{
+    plan.stimulus.reserve(size_t(StimulusLines(vectors)) * StimulusLineBytesAtMost(driven.cursors, vectors));
+    PlayInputs(vectors, driven.cursors, *driven.clock, [&](std::int64_t time, bool rising, bool last) {
+        if (rising)
+            plan.edges.push_back(EdgeAt(time, driven, vectors));
+        AppendStimulusLine(plan.stimulus, time, rising || last, driven.cursors, vectors);
+        return true;
+    });
+}
+
 } // namespace
+
+std::int64_t StimulusLines(const VectorFile& vectors)
+{
+    const bool periodic = HasRepeatingPattern(vectors);
+    const std::int64_t start = vectors.start;
+    const std::int64_t interval = vectors.interval;
+    std::int64_t lines = 1; // the one at STOP
+    if (periodic)
+        lines += (vectors.stop - start + interval - 1) / interval;
+    // A timed change adds a line at a time before STOP off the periodic steps, once however many
+    // inputs change then: the timed patterns are merged in the order of their times.
+    std::vector<size_t> next(vectors.inputs.size(), 0);
+    std::int64_t counted = -1;
+    for (;;) {
+        std::int64_t time = vectors.stop;
+        size_t earliest = next.size();
+        for (size_t k = 0; k < next.size(); ++k) {
+            const auto& changes = vectors.inputs[k].changes;
+            if (next[k] < changes.size() && changes[next[k]].first < time) {
+                time = changes[next[k]].first;
+                earliest = k;
+            }
+        }
+        if (earliest == next.size())
+            return lines;
+        ++next[earliest];
+        if (time != counted && (!periodic || time < start || (time - start) % interval != 0))
+            ++lines;
+        counted = time;
+    }
+}
+
+std::int64_t MaxStimulusLines()
+{
+    // The end time depends on the algorithm alone among the flags; the longest of the three at the
+    // top of every range.
+    std::int64_t longest = 0;
+    for (int InterleaverSettings::*algorithm :
+         {&InterleaverSettings::CONVOLUTIONAL, &InterleaverSettings::BLOCK, &InterleaverSettings::BLOCK_CONTINOUS}) {
+        InterleaverSettings settings;
+        settings.CONVOLUTIONAL = settings.BLOCK = settings.BLOCK_CONTINOUS = 0;
+        settings.*algorithm = 1;
+        for (const SettingRange& range : kSettingRanges)
+            settings.*range.setting = range.high;
+        longest = std::max<std::int64_t>(longest, settings.vectorEndTime());
+    }
+    return 4 * ((longest + kWizardInterval - 1) / kWizardInterval + 1);
+}
+
+bool CheckStimulusLines(const VectorFile& vectors, std::string& error)
+{
+    const std::int64_t lines = StimulusLines(vectors);
+    const std::int64_t most = MaxStimulusLines();
+    if (lines <= most)
+        return true;
+    error = "STOP " + std::to_string(vectors.stop)
+        + (HasRepeatingPattern(vectors) ? " at INTERVAL " + std::to_string(vectors.interval) : std::string()) + " asks for "
+        + std::to_string(lines) + " stimulus steps (times at which an input changes); tarnwick simulates at most "
+        + std::to_string(most) + " (4 times the longest the pages make)";
+    return false;
+}
 
 bool PlanSimulation(const VectorFile& vectors, const std::vector<DesignPort>& ports, SimulationPlan& plan,
                     std::string& error)
@@ -174,12 +273,47 @@ bool PlanSimulation(const VectorFile& vectors, const std::vector<DesignPort>& po
     plan.stop = vectors.stop;
     plan.ports = ports;
     DrivenInputs driven;
-    if (!MatchInputs(vectors, ports, plan, driven, error) || !MatchOutputs(vectors, ports, plan, error))
+    if (!MatchInputs(vectors, ports, plan, driven, error) || !MatchOutputs(vectors, ports, plan, error)
+        || !CheckStimulusLines(vectors, error))
         return false;
-    PlayInputs(vectors, driven, plan);
+    try {
+        PlayPlan(vectors, driven, plan);
+    } catch (const std::bad_alloc&) {
+        plan = SimulationPlan();
+        error = "there is not enough memory for the stimulus of " + std::to_string(StimulusLines(vectors))
+            + " lines";
+        return false;
+    }
     if (plan.edges.empty()) {
         error = "the clock does not rise before STOP " + std::to_string(vectors.stop);
         return false;
     }
     return true;
+}
+
+void WriteStimulus(const SimulationPlan& plan, const VectorFile& vectors, std::ostream& out)
+{
+    std::vector<Cursor> cursors;
+    const VectorInput* clock = nullptr;
+    for (const DesignPort& port : plan.inputs) {
+        const VectorInput* input = vectors.FindInput(port.name);
+        if (input == nullptr) {
+            out.setstate(std::ios::failbit);
+            return;
+        }
+        cursors.push_back({input, 0});
+        if (port.name == "clock")
+            clock = input;
+    }
+    if (clock == nullptr) {
+        out.setstate(std::ios::failbit);
+        return;
+    }
+    std::string line;
+    PlayInputs(vectors, cursors, *clock, [&](std::int64_t time, bool rising, bool last) {
+        line.clear();
+        AppendStimulusLine(line, time, rising || last, cursors, vectors);
+        out.write(line.data(), std::streamsize(line.size()));
+        return bool(out);
+    });
 }

@@ -4,6 +4,7 @@
 #include "simulation/vector_file_reader.h"
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -33,8 +34,24 @@ struct SimulationPlan {
     std::vector<zorvex::core::CycleInput> edges;
 };
 
+// The lines of the stimulus of vectors: one for each time before STOP at which an input's pattern
+// steps or changes, and one at STOP. Counted from the patterns, without playing them.
+std::int64_t StimulusLines(const VectorFile& vectors);
+
+// The most stimulus lines a plan may have: four times the lines of the longest vector file the
+// pages make, the one at the top of the ranges of I and J.
+std::int64_t MaxStimulusLines();
+
+// Refuses vectors whose stimulus has more than MaxStimulusLines() lines, with the reason.
+bool CheckStimulusLines(const VectorFile& vectors, std::string& error);
+
 // Plans the run of vectors on a design with ports: each of the design's inputs needs a pattern,
-// each pattern and each output to watch must be a port of the design of the same width, and the
-// clock input must rise at least once before STOP. False with the reason otherwise.
+// each pattern and each output to watch must be a port of the design of the same width, the
+// stimulus must pass CheckStimulusLines, and the clock input must rise at least once before STOP.
+// False with the reason otherwise, also when there is not enough memory for the plan.
 bool PlanSimulation(const VectorFile& vectors, const std::vector<DesignPort>& ports, SimulationPlan& plan,
                     std::string& error);
+
+// Writes the stimulus of plan, made from vectors, to out line by line, the same text as
+// plan.stimulus, without holding it. Marks out failed when vectors are not the plan's.
+void WriteStimulus(const SimulationPlan& plan, const VectorFile& vectors, std::ostream& out);

@@ -233,3 +233,68 @@ bool LinkSources(const std::vector<std::string>& sources, const std::string& wor
     }
     return true;
 }
+
+std::string SimulatorName(Simulator simulator)
+{
+    switch (simulator) {
+    case Simulator::Ghdl:
+        return "ghdl";
+    case Simulator::Iverilog:
+        return "iverilog";
+    case Simulator::Verilator:
+        return "verilator";
+    case Simulator::Default:
+        break;
+    }
+    return {};
+}
+
+bool SimulatorNamed(const std::string& name, Simulator& simulator)
+{
+    for (const Simulator known : {Simulator::Ghdl, Simulator::Iverilog, Simulator::Verilator}) {
+        if (name == SimulatorName(known)) {
+            simulator = known;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<std::string> SimulatorPrograms(Simulator simulator)
+{
+    switch (simulator) {
+    case Simulator::Ghdl:
+        return {"ghdl"};
+    case Simulator::Iverilog:
+        return {"iverilog", "vvp"};
+    case Simulator::Verilator:
+        return {"verilator", "make"};
+    case Simulator::Default:
+        break;
+    }
+    return {};
+}
+
+bool RunVerilogSimulation(Simulator simulator, const std::vector<std::string>& sources, const std::string& top,
+                          const std::vector<VerilogParameter>& parameters, bool traced, const std::string& work,
+                          RunLimits& limits, std::string& error)
+{
+    if (simulator != Simulator::Verilator) {
+        std::vector<std::string> compile{"iverilog", "-g2001", "-o", "simulation.vvp", "-s", top, "-Isrc"};
+        for (const auto& [name, value] : parameters)
+            compile.push_back("-P" + top + "." + name + "=" + value);
+        compile.insert(compile.end(), sources.begin(), sources.end());
+        return RunStep(compile, work, limits, error) && RunStep({"vvp", "-n", "simulation.vvp"}, work, limits, error);
+    }
+    // The library modules carry no `timescale of their own; read in ns, as the testbenches' are,
+    // they leave the waveform's unit at the testbench's.
+    std::vector<std::string> build{"verilator", "--binary", "-Wno-fatal", "--timescale", "1ns/1ns",  "-j",
+                                   "2",         "--Mdir",   "obj",        "-o",          "simulation", "--top-module",
+                                   top,         "-Isrc"};
+    if (traced)
+        build.push_back("--trace");
+    for (const auto& [name, value] : parameters)
+        build.push_back("-G" + name + "=" + value);
+    build.insert(build.end(), sources.begin(), sources.end());
+    return RunStep(build, work, limits, error) && RunStep({work + "/obj/simulation"}, work, limits, error);
+}

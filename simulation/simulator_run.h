@@ -2,7 +2,21 @@
 
 #include <chrono>
 #include <string>
+#include <utility>
 #include <vector>
+
+// The simulators a design is simulated with. Default is ghdl for a .vhd design and iverilog for a
+// .v one; Verilator reads Verilog only.
+enum class Simulator { Default, Ghdl, Iverilog, Verilator };
+
+// The simulator's name as the command line and the report give it; empty for Default.
+std::string SimulatorName(Simulator simulator);
+
+// The simulator the name gives (ghdl, iverilog, verilator); false when it names none of them.
+bool SimulatorNamed(const std::string& name, Simulator& simulator);
+
+// The programs the simulator runs: ghdl; iverilog and vvp; verilator and the make its build runs.
+std::vector<std::string> SimulatorPrograms(Simulator simulator);
 
 // The program name on PATH, as execvp would find it; empty when it is not there.
 std::string FindOnPath(const std::string& program);
@@ -51,3 +65,16 @@ bool WriteFile(const std::string& path, const std::string& text, std::string& er
 // two sources share a name or a link cannot be made.
 bool LinkSources(const std::vector<std::string>& sources, const std::string& work, std::vector<std::string>& linked,
                  std::string& error);
+
+// A Verilog parameter of a testbench's top and its value as Verilog writes it ("5", "\"BLOCK\"").
+using VerilogParameter = std::pair<std::string, std::string>;
+
+// Compiles the Verilog sources (names in work, the files they include in work/src), the testbench
+// module top among them, and runs the simulation in work, each step within limits: iverilog
+// -g2001 and vvp, or Verilator's build of a simulation executable in work/obj (its C++ compiled
+// with two jobs) and that executable. Warnings do not stop either. Verilator writes a waveform
+// the testbench asks for only when traced is set, and reads modules without a `timescale in ns.
+// False with the reason when a step fails.
+bool RunVerilogSimulation(Simulator simulator, const std::vector<std::string>& sources, const std::string& top,
+                          const std::vector<VerilogParameter>& parameters, bool traced, const std::string& work,
+                          RunLimits& limits, std::string& error);

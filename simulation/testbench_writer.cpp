@@ -107,6 +107,10 @@ std::string VerilogTestbench(const SimulationPlan& plan, const std::string& desi
     for (const DesignPort& port : plan.ports)
         text += std::string(port.output ? "    wire " : "    reg ") + VerilogRange(port) + port.name
             + (port.output ? ";\n" : " = 0;\n");
+    // $dumpvars keeps the waveform to the ports in iverilog; Verilator, which dumps every signal,
+    // is told by the comment below to leave out what is declared after it: the testbench's own
+    // signals and the design's insides.
+    text += "    // verilator tracing_off\n";
     for (const DesignPort& port : plan.inputs)
         text += "    reg " + VerilogRange(port) + "tb_" + port.name + ";\n";
     text += "    reg [63:0] tb_time;\n    reg tb_look;\n    integer tb_stimulus, tb_record, tb_count;\n\n"

@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <filesystem>
+#include <new>
+#include <unordered_set>
 
 namespace {
 
@@ -290,7 +293,7 @@ private:
         const Token nameToken = token_;
         if (!Signal(input.signal))
             return false;
-        if (file_.FindInput(input.signal.name) != nullptr)
+        if (!inputNames_.insert(nameToken.text).second)
             return Fail(nameToken, "input " + input.signal.name + " is given twice");
         if (IsMark("\\")) {
             if (!Advance())
@@ -375,8 +378,7 @@ private:
             const Token at = token_;
             if (!Signal(signal))
                 return false;
-            if (std::any_of(file_.outputs.begin(), file_.outputs.end(),
-                            [&](const VectorSignal& s) { return s.name == signal.name; }))
+            if (!outputNames_.insert(at.text).second)
                 return Fail(at, "output " + signal.name + " is given twice");
             file_.outputs.push_back(signal);
         } while (!IsMark(";"));
@@ -387,6 +389,10 @@ private:
     VectorFile& file_;
     std::string& error_;
     Token token_;
+    // The names given so far, as the text spells them: a file may name many signals, and looking
+    // each up among all the earlier ones would take time growing with their square.
+    std::unordered_set<std::string_view> inputNames_;
+    std::unordered_set<std::string_view> outputNames_;
 };
 
 } // namespace
@@ -419,11 +425,23 @@ bool ReadVectorFile(std::string_view text, const std::string& name, VectorFile& 
 
 bool LoadVectorFile(const std::string& path, VectorFile& file, std::string& error)
 {
-    std::string text;
-    if (!ReadRegularFile(path, size_t(kMaxVectorFileSize), text)) {
-        error = "cannot read the vector file " + PrintableText(path)
-            + " (a regular file of at most " + std::to_string(kMaxVectorFileSize >> 20) + " MiB)";
+    const std::string shown = PrintableText(path);
+    const std::string bound = std::to_string(kMaxVectorFileSize >> 20) + " MiB";
+    try {
+        std::string text;
+        if (ReadRegularFile(path, size_t(kMaxVectorFileSize), text))
+            return ReadVectorFile(text, shown, file, error);
+    } catch (const std::bad_alloc&) {
+        file = VectorFile();
+        error = "there is not enough memory to read the vector file " + shown;
         return false;
     }
-    return ReadVectorFile(text, PrintableText(path), file, error);
+    std::error_code failed;
+    const std::uintmax_t size = std::filesystem::file_size(path, failed);
+    if (!failed && size > kMaxVectorFileSize)
+        error = "the vector file " + shown + " holds " + std::to_string(size) + " bytes, more than the "
+            + bound + " of the largest the wizard writes";
+    else
+        error = "cannot read the vector file " + shown + " (a regular file of at most " + bound + ")";
+    return false;
 }

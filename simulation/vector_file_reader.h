@@ -50,5 +50,6 @@ constexpr std::int64_t kMaxVectorTime = 2147483647;
 bool ReadVectorFile(std::string_view text, const std::string& name, VectorFile& file, std::string& error);
 
 // ReadVectorFile on the file at path, which may hold up to the largest vector file the wizard
-// writes. False with the reason when it cannot be read or does not parse.
+// writes (kMaxVectorFileSize). False with the reason when it cannot be read, is larger, does not
+// parse, or there is not enough memory to hold it.
 bool LoadVectorFile(const std::string& path, VectorFile& file, std::string& error);

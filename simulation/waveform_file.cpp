@@ -142,18 +142,28 @@ struct WaveVariable {
     int width = 1;
 };
 
-// The variables of the first scope in the header, and the scope's name.
+// The variables of the first scope that holds any, in the header's order, and that scope's dotted
+// path (a simulator may wrap the testbench in a scope of its own, such as Verilator's TOP).
 std::vector<WaveVariable> ScopeVariables(const std::string& header, std::string& scope)
 {
     std::vector<WaveVariable> variables;
+    std::vector<std::string> open;
     std::istringstream words(header);
+    const auto path = [&] {
+        std::string dotted;
+        for (const std::string& name : open)
+            dotted += (dotted.empty() ? "" : ".") + name;
+        return dotted;
+    };
     for (std::string word; words >> word && word != "$enddefinitions";) {
         if (word == "$scope") {
             std::string kind;
             std::string name;
             words >> kind >> name;
-            if (scope.empty())
-                scope = name;
+            open.push_back(name);
+        } else if (word == "$upscope") {
+            if (!open.empty())
+                open.pop_back();
         } else if (word == "$var") {
             // $var kind width id name [range] $end, the range written apart or joined to the name.
             WaveVariable variable;
@@ -162,9 +172,11 @@ std::vector<WaveVariable> ScopeVariables(const std::string& header, std::string&
             words >> kind >> variable.width >> id >> variable.name;
             for (std::string rest; words >> rest && rest != "$end";)
                 variable.name += rest;
+            if (scope.empty())
+                scope = path();
             const bool seen = std::any_of(variables.begin(), variables.end(),
                                           [&](const WaveVariable& v) { return v.name == variable.name; });
-            if (!seen)
+            if (path() == scope && !seen)
                 variables.push_back(variable);
         }
     }
@@ -247,8 +259,11 @@ std::string GtkwaveSaveFile(const std::string& wavePath, const std::string& vcdP
     // No named markers.
     for (int marker = 0; marker < 26; ++marker)
         text << " -1";
-    text << "\n"
-         << "[treeopen] " << scope << ".\n";
+    text << "\n";
+    // Each level of the scope open in the tree.
+    for (size_t dot = scope.find('.'); dot != std::string::npos; dot = scope.find('.', dot + 1))
+        text << "[treeopen] " << scope.substr(0, dot) << ".\n";
+    text << "[treeopen] " << scope << ".\n";
     int flags = 0;
     for (const WaveVariable& variable : variables) {
         // Binary for a single bit, decimal for a bus; both right-justified.

@@ -30,6 +30,10 @@ _tarnwick()
             [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
             return
             ;;
+        --simulator)
+            COMPREPLY=($(compgen -W 'ghdl iverilog verilator' -- "$cur"))
+            return
+            ;;
         --zorvex)
             _filedir
             return
@@ -57,7 +61,8 @@ _tarnwick()
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '-n --new -silent --silent -symbol --symbol -p --pages -x
             --corner-x -y --corner-y --zorvex --set --algorithm --direction --memory --json --svg
-            --no-design-files --lock-timeout --simulate --simulate-only --simulate-timeout --help --version --' \
+            --no-design-files --lock-timeout --simulate --simulate-only --simulator --simulate-timeout --synthesize
+            --help --version --' \
             -- "$cur"))
         return
     fi

@@ -9,11 +9,13 @@
 #include "platform/printable_text.h"
 #include "platform/regular_file.h"
 #include "tarnwick/design_install.h"
+#include "tarnwick/file_state.h"
 #include "tarnwick/held_signals.h"
 #include "tarnwick/host_files.h"
 #include "tarnwick/page_exit_listener.h"
 #include "tarnwick/run_leftovers.h"
 #include "tarnwick/run_simulation.h"
+#include "tarnwick/run_synthesis.h"
 #include "tarnwick/setting_overrides.h"
 #include "tarnwick/staged_design.h"
 #include "tarnwick/wizard_invocation.h"
@@ -44,43 +46,6 @@ std::string SelfPath()
     char buffer[PATH_MAX];
     const ssize_t size = ::readlink("/proc/self/exe", buffer, sizeof buffer);
     return size > 0 ? std::string(buffer, size_t(size)) : std::string();
-}
-
-// What a file was before the run, to tell afterwards whether the run changed it: a replaced file
-// is a new inode, an edited one has a new time or size.
-struct FileState {
-    bool exists = false;
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    timespec modified{};
-
-    static FileState Of(const std::string& path)
-    {
-        FileState state;
-        struct stat status {};
-        if (::lstat(path.c_str(), &status) != 0)
-            return state;
-        state = {true, status.st_dev, status.st_ino, status.st_size, status.st_mtim};
-        return state;
-    }
-    bool operator==(const FileState& other) const
-    {
-        return exists == other.exists && (!exists
-            || (device == other.device && inode == other.inode && size == other.size
-                && modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec));
-    }
-};
-
-// Whether path names one of the run's files, now or once they exist: the same folder entry.
-bool SameFile(const std::string& a, const std::string& b)
-{
-    struct stat first {};
-    struct stat second {};
-    if (::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0)
-        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-    std::error_code ignored;
-    return std::filesystem::weakly_canonical(a, ignored) == std::filesystem::weakly_canonical(b, ignored);
 }
 
 class Run {
@@ -300,8 +265,10 @@ bool Run::CheckRequest(const std::string& program)
                           + "'s, whose copy beside the design would take the design file's place; name it otherwise",
                       true);
     std::string reason;
-    if (options_.simulate == TarnwickOptions::Simulate::AfterRun && !CanSimulate(design_, reason))
+    if (options_.simulate == TarnwickOptions::Simulate::AfterRun && !CanSimulate(design_, options_.simulator, reason))
         return Refuse(kTarnwickFailed, "--simulate: " + reason, true);
+    if (options_.synthesize && !CanSynthesize(reason))
+        return Refuse(kTarnwickFailed, "--synthesize: " + reason, true);
     // The wizard's arguments as they will be: on a working copy, the design's own name.
     TarnwickOptions wizardOptions = options_;
     wizardOptions.designPath = design_;
@@ -404,6 +371,7 @@ bool Run::Simulate(const StagedDesign* staged, HeldSignals& signals, DesignInsta
     design.retrievalInfo = staged != nullptr ? staged->RetrievalInfoPath() : RetrievalInfoPath();
     design.vectorFile = staged != nullptr ? staged->VectorFilePath() : VectorFilePath();
     design.madeFromRetrievalInfo = true;
+    design.simulator = options_.simulator;
     RunLimits limits;
     limits.timeLimit = std::chrono::seconds(options_.simulateTimeoutSeconds);
     limits.signalFd = signals.fd();
@@ -436,6 +404,14 @@ void Run::Conclude(int waitStatus, const StagedDesign* staged, HeldSignals& sign
         return;
     }
     if (options_.simulate == TarnwickOptions::Simulate::AfterRun && !Simulate(staged, signals, install)) {
+        install.Abandon();
+        return;
+    }
+    RunLimits limits{std::chrono::seconds(options_.simulateTimeoutSeconds), signals.fd()};
+    if (options_.synthesize
+        && !SynthesizeForRun(design_, staged != nullptr ? staged->RetrievalInfoPath() : RetrievalInfoPath(), limits,
+                             summary())) {
+        result_.endSignal = limits.endSignal;
         install.Abandon();
         return;
     }

@@ -75,6 +75,22 @@ Json SimulationJson(const SimulationOutcome& outcome)
     return simulation;
 }
 
+// The synthesis's figures; those a core that does not fit has none of are null.
+Json SynthesisJson(const SynthesisOutcome& outcome)
+{
+    const auto figure = [&](auto value) { return outcome.fits ? Json(value) : Json(nullptr); };
+    return Json{
+        {"module", outcome.module},
+        {"device", outcome.device},
+        {"fits", outcome.fits},
+        {"luts", figure(outcome.luts)},
+        {"flipFlops", figure(outcome.flipFlops)},
+        {"ramBlocks", outcome.ramBlocks},
+        {"ramBlocksAvailable", outcome.ramBlocksAvailable},
+        {"fmaxMHz", figure(outcome.fmaxMHz)},
+    };
+}
+
 } // namespace
 
 std::string OutcomeKeyword(const RunSummary& run)
@@ -143,6 +159,8 @@ std::string RunReportJson(const RunSummary& run, const std::function<bool(const 
     }
     if (run.simulation)
         report["simulation"] = SimulationJson(*run.simulation);
+    if (run.synthesis)
+        report["synthesis"] = SynthesisJson(*run.synthesis);
     // Paths are bytes; one that is not valid UTF-8 is written with the replacement character.
     return report.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }

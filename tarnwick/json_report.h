@@ -1,5 +1,6 @@
 #pragma once
 
+#include "simulation/core_synthesis.h"
 #include "simulation/simulation_check.h"
 #include "tarnwick/run_report.h"
 
@@ -32,6 +33,8 @@ struct RunSummary {
     bool simulateOnly = false;
     // What the simulation showed, once it ran to the check against the reference model.
     std::optional<SimulationOutcome> simulation;
+    // What --synthesize showed, once the tools ran (or the core's memory was found too large).
+    std::optional<SynthesisOutcome> synthesis;
 };
 
 // The outcome as one word a script can test: finished, cancelled, back or start-up-failed for
@@ -44,6 +47,7 @@ std::string OutcomeKeyword(const RunSummary& run);
 // pairs, files by absolute path with whether each exists (and, for a host's file tarnwick tried
 // to make, made and the reason when it was not), changed, inconsistencies, and, when the
 // design's retrieval information can be read, the twelve settings it stores by their names and
-// the figures derived from them, and simulation when the design was simulated. exists tells
+// the figures derived from them, simulation when the design was simulated and synthesis when its
+// core was synthesised. exists tells
 // whether a file is there.
 std::string RunReportJson(const RunSummary& run, const std::function<bool(const std::string&)>& exists);

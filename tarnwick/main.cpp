@@ -7,6 +7,7 @@
 #include "tarnwick/run_report.h"
 #include "tarnwick/run_simulation.h"
 #include "tarnwick/tarnwick_options.h"
+#include "tarnwick/wizard_invocation.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -88,6 +89,14 @@ int main(int argc, char** argv)
     }
     if (!options.json && summary.simulation)
         std::fputs(DescribeSimulation(*summary.simulation).c_str(), stdout);
+    if (!options.json && summary.simulation && summary.exitStatus == 0) {
+        // The waveform and its view were installed beside the design.
+        const std::string vcd = summary.simulation->vcdPath;
+        const std::string view = vcd.substr(0, vcd.size() - 4) + ".gtkw";
+        std::printf("  view it with: %s\n", DisplayCommandLine({"gtkwave", vcd, view}).c_str());
+    }
+    if (!options.json && summary.synthesis)
+        std::fputs(DescribeSynthesis(*summary.synthesis).c_str(), stdout);
     const int status = EndOutput(summary.exitStatus);
     if (run.endSignal != 0)
         EndBySignal(run.endSignal);

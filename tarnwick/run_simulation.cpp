@@ -10,6 +10,7 @@
 #include "tarnwick/design_install.h"
 #include "tarnwick/held_signals.h"
 #include "tarnwick/run_report.h"
+#include "tarnwick/run_synthesis.h"
 
 #include <chrono>
 #include <memory>
@@ -71,6 +72,12 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
                                 "beside it");
         return result;
     }
+    if (options.synthesize && !CanSynthesize(error)) {
+        summary.exitStatus = kTarnwickFailed;
+        summary.error = "--synthesize: " + error;
+        summary.refused = true;
+        return result;
+    }
     result.lock = std::make_shared<DesignLock>();
     if (!LockDesignFolder(*result.lock, design, options.lockTimeoutSeconds, error)) {
         summary.exitStatus = kTarnwickFailed;
@@ -82,8 +89,11 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
     limits.timeLimit = std::chrono::seconds(options.simulateTimeoutSeconds);
     limits.signalFd = signals.fd();
     DesignInstall install;
-    const DesignToSimulate what{design, name.directory + name.baseName + ".cnx", "./" + name.baseName + ".vec", false};
-    if (SimulateForRun(what, limits, install, summary) && install.Commit(error)) {
+    const DesignToSimulate what{design, name.directory + name.baseName + ".cnx", "./" + name.baseName + ".vec", false,
+                                options.simulator};
+    if (SimulateForRun(what, limits, install, summary)
+        && (!options.synthesize || SynthesizeForRun(design, what.retrievalInfo, limits, summary))
+        && install.Commit(error)) {
         for (const char* extension : {".vcd", ".gtkw"})
             summary.changed.push_back(AbsolutePath(name.directory + name.baseName + extension));
     } else {
@@ -91,8 +101,9 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
         if (summary.error.empty())
             FailSimulation(summary, error);
     }
-    if (limits.endSignal != 0) {
-        result.endSignal = limits.endSignal;
+    result.endSignal = limits.endSignal;
+    // A signal during the synthesis has been reported by it already.
+    if (limits.endSignal != 0 && summary.exitStatus != 128 + limits.endSignal) {
         summary.exitStatus = 128 + limits.endSignal;
         summary.error = "ended by signal " + std::to_string(limits.endSignal) + " during the simulation; the "
                         "waveform beside the design is as it was";

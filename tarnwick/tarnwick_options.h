@@ -1,5 +1,6 @@
 #pragma once
 
+#include "simulation/simulator_run.h"
 #include "tarnwick/setting_overrides.h"
 
 #include <optional>
@@ -30,6 +31,11 @@ struct TarnwickOptions {
     Simulate simulate = Simulate::No;
     // How long each simulator step may run before it is ended.
     int simulateTimeoutSeconds = 3600;
+    // The simulator --simulator names; Default: ghdl for a .vhd design, iverilog for a .v one.
+    Simulator simulator = Simulator::Default;
+    // Whether to synthesise the design's core for the iCE40 after a finished run or --simulate-only;
+    // each tool runs within simulateTimeoutSeconds.
+    bool synthesize = false;
     bool help = false;
     bool version = false;
 };

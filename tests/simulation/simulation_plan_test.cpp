@@ -2,8 +2,18 @@
 #include "simulation/simulation_plan.h"
 
 #include "core_model/core_models.h"
+#include "interleaver/interleaver_settings.h"
+#include "interleaver/vector_file.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -90,6 +100,107 @@ TEST(SimulationPlan, RefusesVectorsThatDoNotFitTheDesign)
         std::string error;
         EXPECT_FALSE(Plan(c.text, SmallDesign(), plan, error)) << c.text;
         EXPECT_EQ(error, c.error) << c.text;
+    }
+}
+
+// Hand-edited timings: a repeating clock from START 10 with changes off its steps, on them, at
+// the same time in two inputs, twice in one input and at STOP; and a clock given by its times.
+TEST(SimulationPlan, CountsItsStimulusLinesAndWritesTheSameStimulusAsAStream)
+{
+    const std::string timed = " INPUTS clken; PATTERN 10>0 35>1 50>0 50>1 210>0;"
+                              " INPUTS din[1..0]\\DEC; PATTERN 10>0 35>2 77>1 77>3 210>1;"
+                              " OUTPUTS dout[1..0] sync_out;";
+    const std::string cases[] = {
+        kSmallVectors,
+        "START 10; STOP 210; INTERVAL 20; INPUTS clock; PATTERN 0 1; INPUTS sync_in; PATTERN 10>1 11>0;" + timed,
+        "START 10; STOP 210; INPUTS clock; PATTERN 10>0 30>1 70>0 71>1 90>0; INPUTS sync_in; PATTERN 10>0;" + timed,
+    };
+    for (const std::string& text : cases) {
+        VectorFile vectors;
+        SimulationPlan plan;
+        std::string error;
+        ASSERT_TRUE(ReadVectorFile(text, "v.vec", vectors, error)) << error;
+        ASSERT_TRUE(PlanSimulation(vectors, SmallDesign(), plan, error)) << text << ": " << error;
+        EXPECT_EQ(StimulusLines(vectors), std::count(plan.stimulus.begin(), plan.stimulus.end(), '\n')) << text;
+        std::ostringstream written;
+        WriteStimulus(plan, vectors, written);
+        EXPECT_TRUE(written.good()) << text;
+        EXPECT_EQ(written.str(), plan.stimulus) << text;
+    }
+}
+
+std::string ClockOnly(std::int64_t stop, std::int64_t interval)
+{
+    return "START 0; STOP " + std::to_string(stop) + "; INTERVAL " + std::to_string(interval)
+        + "; INPUTS clock; PATTERN 0 1; INPUTS sync_in; PATTERN 0>0; INPUTS clken; PATTERN 0>0;"
+          " INPUTS din[1..0]\\DEC; PATTERN 0>0; OUTPUTS dout[1..0] sync_out;";
+}
+
+// The wizard's vector files step every 20 from START 0 to their end: the default one ends at
+// ((12 - 1) * 17 * 12 + 6) * 120 = 270000. The longest the pages make is the convolutional one at
+// I = 40, J = 500, which ends at ((40 - 1) * 500 * 40 + 6) * 120.
+TEST(SimulationPlan, BoundsTheStimulusAtFourTimesTheLongestVectorFileThePagesMake)
+{
+    std::ostringstream out;
+    WriteVectorFile(out, InterleaverSettings());
+    VectorFile vectors;
+    std::string error;
+    ASSERT_TRUE(ReadVectorFile(out.str(), "default.vec", vectors, error)) << error;
+    EXPECT_EQ(StimulusLines(vectors), 270000 / 20 + 1);
+    const std::int64_t longest = ((40 - 1) * 500 * 40 + 6) * 120 / 20 + 1;
+    EXPECT_EQ(MaxStimulusLines(), 4 * longest);
+
+    // A clock stepping every 20 up to STOP has STOP / 20 + 1 lines.
+    const std::int64_t edge = (4 * longest - 1) * 20;
+    ASSERT_TRUE(ReadVectorFile(ClockOnly(edge, 20), "edge.vec", vectors, error)) << error;
+    EXPECT_TRUE(CheckStimulusLines(vectors, error)) << error;
+    ASSERT_TRUE(ReadVectorFile(ClockOnly(edge + 1, 20), "past.vec", vectors, error)) << error;
+    EXPECT_FALSE(CheckStimulusLines(vectors, error));
+    EXPECT_EQ(error, "STOP 374402941 at INTERVAL 20 asks for 18720149 stimulus steps (times at which an input "
+                     "changes); tarnwick simulates at most 18720148 (4 times the longest the pages make)");
+}
+
+// The address space the process holds now, in bytes.
+std::uint64_t AddressSpaceInUse()
+{
+    std::ifstream statm("/proc/self/statm");
+    std::uint64_t pages = 0;
+    statm >> pages;
+    return pages * std::uint64_t(::sysconf(_SC_PAGESIZE));
+}
+
+// In a child whose address space may grow by little more than room, a refused plan comes back as
+// a reason, not a crash: STOP at the latest time with INTERVAL 1 is refused before anything is
+// played, and a plan within the bound that needs more memory than there is fails with the reason.
+TEST(SimulationPlan, RefusesAHugeStimulusWithoutRunningOutOfMemory)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer's shadow memory leaves no address space to limit";
+#endif
+    struct Case {
+        std::string text;
+        std::uint64_t room;
+        std::string error;
+    };
+    const Case cases[] = {
+        {ClockOnly(2147483647, 1), std::uint64_t(512) << 20,
+         "STOP 2147483647 at INTERVAL 1 asks for 2147483648 stimulus steps (times at which an input changes); "
+         "tarnwick simulates at most 18720148 (4 times the longest the pages make)"},
+        {ClockOnly(18000000, 1), std::uint64_t(64) << 20,
+         "there is not enough memory for the stimulus of 18000001 lines"},
+    };
+    for (const Case& c : cases) {
+        const auto plan = [&c] {
+            rlimit limit{};
+            limit.rlim_cur = limit.rlim_max = AddressSpaceInUse() + c.room;
+            ::setrlimit(RLIMIT_AS, &limit);
+            SimulationPlan plan;
+            std::string error;
+            const bool planned = Plan(c.text, SmallDesign(), plan, error);
+            std::fprintf(stderr, "%s\n", error.c_str());
+            std::_Exit(!planned && error == c.error ? 0 : 1);
+        };
+        EXPECT_EXIT(plan(), ::testing::ExitedWithCode(0), "") << c.error;
     }
 }
 

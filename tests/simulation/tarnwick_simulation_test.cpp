@@ -90,23 +90,86 @@ protected:
         }
         return names;
     }
-};
 
-TEST_F(TarnwickSimulation, EveryVariationThePagesMakeMatchesTheModelInBothLanguages)
-{
-    struct Case {
+    // A variation of the pages: the choices that make it and what it is.
+    struct Variation {
         std::vector<std::string> choices;
         bool block; // either kind of block
         bool external;
         bool deinterleaver;
         std::vector<std::string> ports;
     };
+
+    // Simulates the variation c in a design with extension (with simulator, or the language's
+    // default when it is empty) and checks the report and the waveform.
+    void CheckVariation(const Variation& c, const char* extension, const std::string& simulator)
+    {
+        std::vector<std::string> args{"-n", "-silent", "--simulate", "--json"};
+        if (!simulator.empty())
+            args.insert(args.end(), {"--simulator", simulator});
+        args.insert(args.end(), c.choices.begin(), c.choices.end());
+        const fs::path design = designs / (std::string("f") + extension);
+        args.push_back(design.string());
+        SCOPED_TRACE(::testing::PrintToString(args));
+        const ProcessRun run = Run(args);
+        ASSERT_EQ(run.exitStatus, 0) << run.err;
+        const Json report = Report(run);
+        ASSERT_TRUE(report.contains("simulation")) << run.out;
+        const Json& simulation = report["simulation"];
+        const std::string language = extension == std::string(".vhd") ? "ghdl" : "iverilog";
+        EXPECT_EQ(simulation["simulator"], simulator.empty() ? language : simulator);
+        EXPECT_EQ(simulation["mismatches"], 0) << simulation.dump();
+        EXPECT_GT(simulation["checkedValues"].get<long>(), simulation["cycles"].get<long>());
+        // Rising edges at 20 + 40k before the vector file's end; clken is high from 160, so the
+        // edge at 180, edge 4, takes the first symbol.
+        const long end = report["derived"]["vectorEndTime"];
+        EXPECT_EQ(simulation["cycles"], (end - 21) / 40 + 1);
+        EXPECT_EQ(simulation["symbolsIn"], (end - 21) / 40 - 3);
+        EXPECT_EQ(simulation["firstInputCycle"], 4);
+        // The zero-delay branch comes out first: the interleaver's branch 0 with the first
+        // symbol, the deinterleaver's last branch with symbol I-1; a block only once its first
+        // I x J symbols are in. Behind that, the core's own pipeline.
+        const bool continuous = report["settings"]["BLOCK_CONTINOUS"] == 1;
+        zorvex::core::CoreSettings core;
+        core.type = continuous ? zorvex::core::IntType::BlockContinous
+            : c.block          ? zorvex::core::IntType::Block
+                               : zorvex::core::IntType::Convolutional;
+        core.mode = c.deinterleaver ? zorvex::core::IntMode::Deinterleaver : zorvex::core::IntMode::Interleaver;
+        const auto memory = c.external ? zorvex::core::MemoryKind::External : zorvex::core::MemoryKind::Internal;
+        const long taken = c.block ? core.depth * core.delay : c.deinterleaver ? core.depth - 1 : 0;
+        if (!c.external)
+            EXPECT_EQ(simulation["firstOutputCycle"], 4 + taken + zorvex::core::PipelineCycles(core, memory) + 1);
+        else
+            EXPECT_GT(simulation["firstOutputCycle"].get<long>(), 4 + taken);
+        // The pair of the design's core returns every symbol after the cores' latency, which
+        // with conv_qzram is the one the memory page shows.
+        const Json& pair = simulation["pair"];
+        EXPECT_EQ(pair["measuredLatencyCycles"], zorvex::core::PairLatencyCycles(core, memory)) << pair.dump();
+        EXPECT_EQ(pair["expectedLatencyCycles"], pair["measuredLatencyCycles"]);
+        EXPECT_EQ(pair["pageLatencyCycles"], report["derived"]["latencyCycles"]);
+        if (!c.external) {
+            EXPECT_EQ(pair["measuredLatencyCycles"], report["derived"]["latencyCycles"]);
+        }
+        EXPECT_GE(pair["symbolsChecked"].get<long>(), 2 * core.depth * core.delay);
+        EXPECT_EQ(pair["mismatches"], 0);
+        const fs::path vcd = designs / "f.vcd";
+        EXPECT_EQ(simulation["vcd"], vcd.string());
+        std::vector<std::string> dumped = VcdVariables(vcd);
+        std::vector<std::string> ports = c.ports;
+        std::sort(dumped.begin(), dumped.end());
+        std::sort(ports.begin(), ports.end());
+        EXPECT_EQ(dumped, ports);
+    }
+};
+
+TEST_F(TarnwickSimulation, EveryVariationThePagesMakeMatchesTheModelInBothLanguages)
+{
     const std::vector<std::string> stream = {"clock", "sync_in", "clken", "din", "dout", "sync_out"};
     const std::vector<std::string> blockStream = {"clock", "sync_in", "clken", "din", "dout", "next_din", "dout_valid"};
     const std::vector<std::string> addresses = {"clock", "sync_in", "clken", "sync_out", "read_addr", "write_addr"};
     const std::vector<std::string> blockAddresses = {"clock",        "sync_in", "clken",     "write_enable",
                                                      "addr",         "block_full", "block_empty"};
-    const Case cases[] = {
+    const Variation cases[] = {
         {{}, false, false, false, stream},
         {{"--algorithm", "block"}, true, false, false, blockStream},
         {{"--memory", "external"}, false, true, false, addresses},
@@ -125,60 +188,14 @@ TEST_F(TarnwickSimulation, EveryVariationThePagesMakeMatchesTheModelInBothLangua
          addresses},
     };
     for (const char* extension : {".vhd", ".v"}) {
-        for (const Case& c : cases) {
-            std::vector<std::string> args{"-n", "-silent", "--simulate", "--json"};
-            args.insert(args.end(), c.choices.begin(), c.choices.end());
-            const fs::path design = designs / (std::string("f") + extension);
-            args.push_back(design.string());
-            SCOPED_TRACE(::testing::PrintToString(args));
-            const ProcessRun run = Run(args);
-            ASSERT_EQ(run.exitStatus, 0) << run.err;
-            const Json report = Report(run);
-            ASSERT_TRUE(report.contains("simulation")) << run.out;
-            const Json& simulation = report["simulation"];
-            EXPECT_EQ(simulation["simulator"], extension == std::string(".vhd") ? "ghdl" : "iverilog");
-            EXPECT_EQ(simulation["mismatches"], 0) << simulation.dump();
-            EXPECT_GT(simulation["checkedValues"].get<long>(), simulation["cycles"].get<long>());
-            // Rising edges at 20 + 40k before the vector file's end; clken is high from 160, so the
-            // edge at 180, edge 4, takes the first symbol.
-            const long end = report["derived"]["vectorEndTime"];
-            EXPECT_EQ(simulation["cycles"], (end - 21) / 40 + 1);
-            EXPECT_EQ(simulation["symbolsIn"], (end - 21) / 40 - 3);
-            EXPECT_EQ(simulation["firstInputCycle"], 4);
-            // The zero-delay branch comes out first: the interleaver's branch 0 with the first
-            // symbol, the deinterleaver's last branch with symbol I-1; a block only once its first
-            // I x J symbols are in. Behind that, the core's own pipeline.
-            const bool continuous = report["settings"]["BLOCK_CONTINOUS"] == 1;
-            zorvex::core::CoreSettings core;
-            core.type = continuous ? zorvex::core::IntType::BlockContinous
-                : c.block          ? zorvex::core::IntType::Block
-                                   : zorvex::core::IntType::Convolutional;
-            core.mode = c.deinterleaver ? zorvex::core::IntMode::Deinterleaver : zorvex::core::IntMode::Interleaver;
-            const auto memory = c.external ? zorvex::core::MemoryKind::External : zorvex::core::MemoryKind::Internal;
-            const long taken = c.block ? core.depth * core.delay : c.deinterleaver ? core.depth - 1 : 0;
-            if (!c.external)
-                EXPECT_EQ(simulation["firstOutputCycle"], 4 + taken + zorvex::core::PipelineCycles(core, memory) + 1);
-            else
-                EXPECT_GT(simulation["firstOutputCycle"].get<long>(), 4 + taken);
-            // The pair of the design's core returns every symbol after the cores' latency, which
-            // with conv_qzram is the one the memory page shows.
-            const Json& pair = simulation["pair"];
-            EXPECT_EQ(pair["measuredLatencyCycles"], zorvex::core::PairLatencyCycles(core, memory)) << pair.dump();
-            EXPECT_EQ(pair["expectedLatencyCycles"], pair["measuredLatencyCycles"]);
-            EXPECT_EQ(pair["pageLatencyCycles"], report["derived"]["latencyCycles"]);
-            if (!c.external) {
-                EXPECT_EQ(pair["measuredLatencyCycles"], report["derived"]["latencyCycles"]);
-            }
-            EXPECT_GE(pair["symbolsChecked"].get<long>(), 2 * core.depth * core.delay);
-            EXPECT_EQ(pair["mismatches"], 0);
-            const fs::path vcd = designs / "f.vcd";
-            EXPECT_EQ(simulation["vcd"], vcd.string());
-            std::vector<std::string> dumped = VcdVariables(vcd);
-            std::vector<std::string> ports = c.ports;
-            std::sort(dumped.begin(), dumped.end());
-            std::sort(ports.begin(), ports.end());
-            EXPECT_EQ(dumped, ports);
-        }
+        for (const Variation& c : cases)
+            CheckVariation(c, extension, "");
+    }
+    // Verilator builds a program for each simulation, some seconds each: the convolutional and the
+    // block core in both directions and with either memory.
+    if (OnPath("verilator")) {
+        for (const size_t k : {0, 3, 4, 10})
+            CheckVariation(cases[k], ".v", "verilator");
     }
 }
 
@@ -335,21 +352,35 @@ TEST_F(TarnwickSimulation, UnusualFoldersSimulateAndWhatCannotBeSimulatedIsRefus
     struct Case {
         const char* what;
         std::string design;
+        std::string simulator;
         std::map<std::string, std::string> environment;
         std::string message;
     };
+    const std::string vhdl = (designs / "g.vhd").string();
+    const std::string verilog = (designs / "g.v").string();
     const Case cases[] = {
-        {"a design named like a library unit, in another case", (designs / "QZ_AddrGen.vhd").string(), {},
+        {"a design named like a library unit, in another case", (designs / "QZ_AddrGen.vhd").string(), "", {},
          "the design's name is the library unit qz_addrgen's, whose copy beside the design would take the "
          "design file's place; name it otherwise"},
-        {"no simulator", (designs / "g.vhd").string(), {{"PATH", "/nonexistent"}},
-         "--simulate: the simulator ghdl is not on PATH; install it to simulate " + (designs / "g.vhd").string()},
-        {"a design the simulators do not read", (designs / "g.tdf").string(), {},
+        {"no simulator", vhdl, "", {{"PATH", "/nonexistent"}},
+         "--simulate: the simulator ghdl is not on PATH; install it to simulate " + vhdl},
+        {"no Verilator", verilog, "verilator", {{"PATH", "/nonexistent"}},
+         "--simulate: the simulator verilator is not on PATH; install it to simulate " + verilog},
+        {"a design the simulators do not read", (designs / "g.tdf").string(), "", {},
          "--simulate: only a .vhd or .v design file can be simulated, not " + (designs / "g.tdf").string()},
+        {"VHDL in Verilator", vhdl, "verilator", {},
+         "--simulate: the simulator verilator reads Verilog only; a .vhd design file is simulated with ghdl, not "
+             + vhdl},
+        {"Verilog in ghdl", verilog, "ghdl", {},
+         "--simulate: the simulator ghdl reads VHDL only; a .v design file is simulated with iverilog or "
+         "verilator, not " + verilog},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const ProcessRun run = Run({"-n", "-silent", "--simulate", "--json", c.design}, c.environment);
+        std::vector<std::string> args{"-n", "-silent", "--simulate", "--json", c.design};
+        if (!c.simulator.empty())
+            args.insert(args.begin(), {"--simulator", c.simulator});
+        const ProcessRun run = Run(args, c.environment);
         EXPECT_EQ(run.exitStatus, 125);
         const Json report = Report(run);
         EXPECT_EQ(report["outcome"], "refused");
@@ -359,7 +390,7 @@ TEST_F(TarnwickSimulation, UnusualFoldersSimulateAndWhatCannotBeSimulatedIsRefus
     }
 }
 
-TEST_F(TarnwickSimulation, ASignalDuringTheSimulationEndsTheSimulatorAndChangesNothing)
+TEST_F(TarnwickSimulation, TheDesignStaysLockedWhileItIsSimulatedAndASignalEndsTheSimulatorChangingNothing)
 {
     // Large enough that the simulator still runs when the signal comes.
     const fs::path design = designs / "h.v";
@@ -394,6 +425,10 @@ TEST_F(TarnwickSimulation, ASignalDuringTheSimulationEndsTheSimulatorAndChangesN
         }
     }
     ASSERT_NE(simulator, 0) << "vvp never ran";
+    // The design stays locked while it is simulated: another run on it is turned away.
+    const ProcessRun other = Run({"--simulate-only", "--lock-timeout", "0", "--json", design.string()});
+    EXPECT_EQ(other.exitStatus, 125);
+    EXPECT_TRUE(Contains(Report(other)["error"], "is in use")) << other.out;
     ::kill(tarnwick, SIGTERM);
     int status = 0;
     ASSERT_EQ(::waitpid(tarnwick, &status, 0), tarnwick);

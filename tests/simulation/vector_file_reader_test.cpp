@@ -5,7 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -149,12 +156,79 @@ TEST(VectorFileReader, RefusesWhatItDoesNotUnderstandAtItsPlace)
     }
 }
 
+// Every name is checked against all the earlier ones without going through them one by one: a
+// file naming 100000 signals is read in a moment, not in the time their square takes.
+TEST(VectorFileReader, FindsANameGivenTwiceAmongManyAtOnce)
+{
+    struct Case {
+        std::string (*name)(int);
+        const char* error;
+    };
+    const Case cases[] = {
+        {[](int k) { return "INPUTS i" + std::to_string(k) + "; PATTERN 0>0;\n"; }, "input i0 is given twice"},
+        {[](int k) { return (k == 0 ? "OUTPUTS o" : " o") + std::to_string(k); }, "output o0 is given twice"},
+    };
+    for (const Case& c : cases) {
+        std::string text = "STOP 9;\n";
+        for (int k = 0; k < 100000; ++k)
+            text += c.name(k);
+        text += c.name(0) + ";";
+        const auto began = std::chrono::steady_clock::now();
+        VectorFile file;
+        std::string error;
+        EXPECT_FALSE(ReadVectorFile(text, "v.vec", file, error));
+        EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(5)) << c.error;
+        EXPECT_TRUE(error.ends_with(c.error)) << error;
+    }
+}
+
 TEST(VectorFileReader, LoadRefusesAFileItCannotRead)
 {
     VectorFile file;
     std::string error;
     EXPECT_FALSE(LoadVectorFile("/nonexistent/f.vec", file, error));
     EXPECT_EQ(error, "cannot read the vector file /nonexistent/f.vec (a regular file of at most 256 MiB)");
+}
+
+// The address space the process holds now, in bytes.
+std::uint64_t AddressSpaceInUse()
+{
+    std::ifstream statm("/proc/self/statm");
+    std::uint64_t pages = 0;
+    statm >> pages;
+    return pages * std::uint64_t(::sysconf(_SC_PAGESIZE));
+}
+
+// Files of holes, which take no room on disk: one past the bound is refused by its size, and one
+// within it that the memory cannot hold, read in a child whose address space may grow by 64 MiB,
+// fails with the reason instead of ending the process.
+TEST(VectorFileReader, LoadNamesTheBoundOfALargeFileAndSurvivesWantOfMemory)
+{
+    std::string folder = testing::TempDir() + "vector_file_reader_XXXXXX";
+    ASSERT_NE(::mkdtemp(folder.data()), nullptr);
+    const std::string large = folder + "/large.vec";
+    std::ofstream(large).close();
+    std::filesystem::resize_file(large, kMaxVectorFileSize + 1);
+    VectorFile file;
+    std::string error;
+    EXPECT_FALSE(LoadVectorFile(large, file, error));
+    EXPECT_EQ(error, "the vector file " + large + " holds 268435457 bytes, more than the 256 MiB of the largest "
+                                                  "the wizard writes");
+#if !defined(__SANITIZE_ADDRESS__)
+    std::filesystem::resize_file(large, std::uint64_t(200) << 20);
+    const auto load = [&large] {
+        rlimit limit{};
+        limit.rlim_cur = limit.rlim_max = AddressSpaceInUse() + (std::uint64_t(64) << 20);
+        ::setrlimit(RLIMIT_AS, &limit);
+        VectorFile file;
+        std::string error;
+        const bool loaded = LoadVectorFile(large, file, error);
+        std::fprintf(stderr, "%s\n", error.c_str());
+        std::_Exit(!loaded && error == "there is not enough memory to read the vector file " + large ? 0 : 1);
+    };
+    EXPECT_EXIT(load(), ::testing::ExitedWithCode(0), "");
+#endif
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace

@@ -56,5 +56,12 @@ TEST(WaveformFile, IsKeptInNanosecondsWithAViewOfThePortsInOrder)
     const std::string view = GtkwaveSaveFile(path, "/designs/f.vcd");
     EXPECT_NE(view.find("[dumpfile] \"/designs/f.vcd\"\n"), std::string::npos) << view;
     EXPECT_NE(view.find("\n@28\ntb_f.clock\n@24\ntb_f.din[7:0]\n@28\ntb_f.sync_out\n"), std::string::npos) << view;
+
+    // A testbench inside a scope of the simulator's own is named by its whole path.
+    std::ofstream(path, std::ios::trunc) << "$timescale 1ns $end\n$scope module TOP $end\n$scope module tb_f $end\n"
+                                            "$var wire 1 # clken $end\n$upscope $end\n$upscope $end\n"
+                                            "$enddefinitions $end\n#0\n1#\n#40\n";
+    const std::string nested = GtkwaveSaveFile(path, "/designs/f.vcd");
+    EXPECT_NE(nested.find("[treeopen] TOP.\n[treeopen] TOP.tb_f.\n@28\nTOP.tb_f.clken\n"), std::string::npos) << nested;
     std::filesystem::remove(path);
 }

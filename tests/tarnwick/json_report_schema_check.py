@@ -48,6 +48,17 @@ if shutil.which("ghdl") and shutil.which("iverilog"):
         (["-n", "-silent", "--simulate", d("s.v")], {}, 0, "finished", "simulation"),
         (["--simulate-only", d("s.v")], {}, 0, "simulated", "simulation"),
     ]
+    # Verilator's report names it as its simulator.
+    if shutil.which("verilator"):
+        cases.append((["--simulate-only", "--simulator", "verilator", d("s.v")], {}, 0, "simulated", "simulation"))
+# With yosys and nextpnr-ice40, a synthesised core and one too large for the device.
+if shutil.which("yosys") and shutil.which("nextpnr-ice40"):
+    cases += [
+        (["-n", "-silent", "--synthesize", "--set", "I=4", "--set", "J=8", "--set", "W=4", d("y.v")], {}, 0,
+         "finished", "synthesis"),
+        (["-n", "-silent", "--synthesize", "--set", "I=40", "--set", "J=500", d("z.v")], {}, 0, "finished",
+         "synthesis"),
+    ]
 failures = 0
 for args, extra, status, outcome, field in cases:
     environment = dict(os.environ, DISPLAY="", **extra)

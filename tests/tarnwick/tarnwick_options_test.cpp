@@ -91,6 +91,8 @@ TEST(TarnwickOptions, RefusesBadArgumentsWithAReason)
         {{"--simulate-only", "--no-design-files", "f.vhd"}, "--simulate-only runs no wizard"},
         {{"--simulate", "--no-design-files", "f.vhd"}, "--simulate needs the design file"},
         {{"--simulate=1", "f.vhd"}, "takes no value"},
+        {{"--simulate", "--simulator", "Verilator", "f.v"}, "needs ghdl, iverilog or verilator, not \"Verilator\""},
+        {{"--simulator=verilator", "f.v"}, "--simulator chooses the simulator of --simulate or --simulate-only"},
     };
     for (const auto& [args, reason] : cases) {
         SCOPED_TRACE(::testing::PrintToString(args));
@@ -101,20 +103,44 @@ TEST(TarnwickOptions, RefusesBadArgumentsWithAReason)
     }
 }
 
-TEST(TarnwickOptions, SimulateAfterTheRunOrInsteadOfIt)
+// The simulator named last wins; without one the design's language chooses it later.
+TEST(TarnwickOptions, SimulatorIsTheOneNamedLast)
 {
-    const std::vector<std::pair<Args, TarnwickOptions::Simulate>> cases = {
-        {{"f.vhd"}, TarnwickOptions::Simulate::No},
-        {{"-n", "--simulate", "f.vhd"}, TarnwickOptions::Simulate::AfterRun},
-        {{"f.v", "--simulate-only"}, TarnwickOptions::Simulate::Only},
-        {{"--simulate-only", "--json", "-symbol", "f.v"}, TarnwickOptions::Simulate::Only},
+    const std::vector<std::pair<Args, Simulator>> cases = {
+        {{"--simulate", "f.v"}, Simulator::Default},
+        {{"--simulate-only", "--simulator=verilator", "f.v"}, Simulator::Verilator},
+        {{"--simulator", "ghdl", "--simulate", "--simulator", "iverilog", "f.v"}, Simulator::Iverilog},
+        {{"--simulator", "ghdl", "--simulate", "f.vhd"}, Simulator::Ghdl},
     };
-    for (const auto& [args, simulate] : cases) {
+    for (const auto& [args, simulator] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        TarnwickOptions options;
+        std::string error;
+        ASSERT_TRUE(ParseTarnwickOptions(args, options, error)) << error;
+        EXPECT_EQ(options.simulator, simulator);
+    }
+}
+
+// --synthesize goes with a run, with --simulate, with --no-design-files (it needs only the .cnx)
+// and with --simulate-only.
+TEST(TarnwickOptions, SimulateAfterTheRunOrInsteadOfItAndSynthesizeWithEither)
+{
+    const std::vector<std::tuple<Args, TarnwickOptions::Simulate, bool>> cases = {
+        {{"f.vhd"}, TarnwickOptions::Simulate::No, false},
+        {{"-n", "--simulate", "f.vhd"}, TarnwickOptions::Simulate::AfterRun, false},
+        {{"f.v", "--simulate-only"}, TarnwickOptions::Simulate::Only, false},
+        {{"--simulate-only", "--json", "-symbol", "f.v"}, TarnwickOptions::Simulate::Only, false},
+        {{"-n", "--no-design-files", "--synthesize", "f.vhd"}, TarnwickOptions::Simulate::No, true},
+        {{"--synthesize", "--simulate", "f.v"}, TarnwickOptions::Simulate::AfterRun, true},
+        {{"--simulate-only", "--synthesize", "f.v"}, TarnwickOptions::Simulate::Only, true},
+    };
+    for (const auto& [args, simulate, synthesize] : cases) {
         SCOPED_TRACE(::testing::PrintToString(args));
         TarnwickOptions options;
         std::string error;
         ASSERT_TRUE(ParseTarnwickOptions(args, options, error)) << error;
         EXPECT_EQ(options.simulate, simulate);
+        EXPECT_EQ(options.synthesize, synthesize);
     }
 }
 

@@ -1,0 +1,53 @@
+#include "tarnwick/run_synthesis.h"
+
+#include "design_files/library_module.h"
+#include "platform/printable_text.h"
+#include "platform/process.h"
+#include "simulation/core_synthesis.h"
+#include "simulation/design_core.h"
+#include "tarnwick/run_report.h"
+
+using namespace zorvex::core;
+
+namespace {
+
+// Fails the run with the reason: status 125, or 128 + N when signal N ended it.
+bool FailSynthesis(RunSummary& summary, const RunLimits& limits, const std::string& error)
+{
+    const std::string unchanged = "; the design's files are as they were";
+    if (limits.endSignal != 0) {
+        summary.exitStatus = 128 + limits.endSignal;
+        summary.error = "ended by signal " + std::to_string(limits.endSignal) + " during the synthesis" + unchanged;
+    } else {
+        summary.exitStatus = kTarnwickFailed;
+        summary.error = "synthesis: " + error + unchanged;
+    }
+    return false;
+}
+
+} // namespace
+
+bool SynthesizeForRun(const std::string& designPath, const std::string& retrievalInfo, RunLimits& limits,
+                      RunSummary& summary)
+{
+    CoreSettings core;
+    MemoryKind memory = MemoryKind::Internal;
+    std::string module, error;
+    if (!CoreOfRetrievalInfo(retrievalInfo, core, memory, module, error))
+        return FailSynthesis(summary, limits, error);
+    // The installed library, never a copy beside the design: the figures are the core's own.
+    const std::string source = FindLibraryModuleSource(module, ".v", ExecutablePath());
+    if (source.empty())
+        return FailSynthesis(summary, limits,
+                             "the library module source " + module + ".v for " + PrintableText(designPath)
+                                 + " is not installed (ZORVEX_HDL_DIR, the hdl folder beside tarnwick, "
+                                   "share/zorvex/hdl)");
+    std::vector<std::string> sources = LibraryModuleCompanions(source);
+    sources.push_back(source);
+    TemporaryFolder work;
+    SynthesisOutcome outcome;
+    if (!work.Create(error) || !SynthesizeCore(module, core, sources, work.path(), limits, outcome, error))
+        return FailSynthesis(summary, limits, error);
+    summary.synthesis = outcome;
+    return true;
+}
