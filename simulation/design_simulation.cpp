@@ -3,12 +3,12 @@
 #include "design_files/design_files.h"
 #include "design_files/library_module.h"
 #include "host/path_split.h"
-#include "interleaver/flag_groups.h"
 #include "interleaver/interleaver_settings.h"
 #include "interleaver/settings_mapping.h"
 #include "model/interface_model.h"
 #include "platform/printable_text.h"
 #include "platform/regular_file.h"
+#include "simulation/design_core.h"
 #include "simulation/pair_simulation.h"
 #include "simulation/simulator_run.h"
 #include "simulation/testbench_writer.h"
@@ -34,26 +34,6 @@ namespace {
 
 // The testbench's record of a run: a line of a few values for each cycle of the largest design.
 constexpr size_t kMaxRecordSize = size_t(1) << 30;
-
-bool CoreOf(const InterleaverSettings& stored, CoreSettings& core, MemoryKind& memory, std::string& error)
-{
-    for (const FlagGroup& group : kFlagGroups) {
-        const std::string problem = FlagGroupProblem(group, stored);
-        if (!problem.empty()) {
-            error = "the stored settings name no single algorithm, direction and memory to simulate: " + problem;
-            return false;
-        }
-    }
-    core.type = stored.CONVOLUTIONAL == 1 ? IntType::Convolutional
-        : stored.BLOCK == 1               ? IntType::Block
-                                          : IntType::BlockContinous;
-    core.depth = stored.CHARACTERISTIC_I;
-    core.delay = stored.CHARACTERISTIC_J;
-    core.mode = stored.INTERLEAVER == 1 ? IntMode::Interleaver : IntMode::Deinterleaver;
-    core.width = stored.SYMBOL_WIDTH;
-    memory = stored.INTERNAL_DPRAM == 1 ? MemoryKind::Internal : MemoryKind::External;
-    return Validate(core, error);
-}
 
 // The library files the design needs, in the order they are compiled: the library files the
 // module uses (the address generator both cores are built on, and the files they include), then
@@ -129,7 +109,7 @@ bool ReadDesign(const DesignToSimulate& given, DesignUnderTest& design, std::str
     std::istringstream in(stored);
     model.Read(in);
     LoadSettingsFromModel(design.settings, model);
-    if (!CoreOf(design.settings, design.core, design.memory, error)) {
+    if (!CoreOfSettings(design.settings, design.core, design.memory, error)) {
         error = PrintableText(given.retrievalInfo) + ": " + error;
         return false;
     }
