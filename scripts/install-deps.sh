@@ -2,7 +2,7 @@
 # Installs the Debian packages the wizard needs to build, run and be tested; skips what is there.
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git procps
   qt6-base-dev libgl-dev libfreetype-dev libfontconfig-dev libxcb1-dev fonts-liberation2
   nlohmann-json3-dev
   pandoc file dpkg-dev lintian devscripts bash-completion
