@@ -151,7 +151,8 @@ bool CheckRoom(const DesignUnderTest& design, const SimulationPlan& plan, const 
     const std::uint64_t waveform = (plan.edges.size() + 1) * perEdge;
     const std::uint64_t record = (plan.edges.size() + 1) * bitsPerEdge;
     const std::string folder = design.name.directory.empty() ? std::string(".") : design.name.directory;
-    return HasRoom(work, plan.stimulus.size() + record + waveform, "its stimulus, record and waveform", error)
+    return HasRoom(work, std::uint64_t(plan.stimulusBytes) + record + waveform, "its stimulus, record and waveform",
+                   error)
         && HasRoom(folder, waveform, "the waveform", error);
 }
 
@@ -195,9 +196,10 @@ bool SimulatorInstalled(Simulator simulator, std::string& missing)
 
 // Writes the design's testbench for plan into work and simulates it with the sources (names in
 // work), leaving the recorded outputs in record.txt and the design's ports in waves.vcd. The
-// stimulus is let go once it is in its file: at the largest settings it is a few hundred megabytes.
-bool RunDesignTestbench(const DesignUnderTest& design, SimulationPlan& plan, const std::vector<std::string>& sources,
-                        const std::string& work, RunLimits& limits, std::string& error)
+// stimulus is written line by line from vectors, never held: at the bound it is gigabytes.
+bool RunDesignTestbench(const DesignUnderTest& design, const SimulationPlan& plan, const VectorFile& vectors,
+                        const std::vector<std::string>& sources, const std::string& work, RunLimits& limits,
+                        std::string& error)
 {
     const std::string& base = design.name.baseName;
     const std::string top = TestbenchName(base);
@@ -205,9 +207,15 @@ bool RunDesignTestbench(const DesignUnderTest& design, SimulationPlan& plan, con
     const std::string text = design.vhdl
         ? VhdlTestbench(plan, base, "stimulus.txt", "record.txt")
         : VerilogTestbench(plan, base, "stimulus.txt", "record.txt", "waves.vcd");
-    if (!WriteFile(work + "/stimulus.txt", plan.stimulus, error) || !WriteFile(work + "/" + testbench, text, error))
+    std::ofstream stimulus(work + "/stimulus.txt", std::ios::binary);
+    WriteStimulus(plan, vectors, stimulus);
+    stimulus.close();
+    if (!stimulus) {
+        error = "cannot write the stimulus into the simulation's folder";
         return false;
-    std::string().swap(plan.stimulus);
+    }
+    if (!WriteFile(work + "/" + testbench, text, error))
+        return false;
     if (!design.vhdl) {
         std::vector<std::string> compiled = sources;
         compiled.push_back(testbench);
@@ -253,15 +261,15 @@ bool SimulateDesignPair(const DesignUnderTest& design, std::vector<std::string> 
 
 // Simulates the design in a temporary folder of its own, removed before it returns: the testbench,
 // the check against the model, and the waveform handed to keepWaveform once it is known whole.
-bool SimulateDesignFile(DesignUnderTest& design, SimulationPlan& plan, const std::vector<std::string>& library,
-                        RunLimits& limits, const WaveformKeeper& keepWaveform, SimulationOutcome& outcome,
-                        std::string& error)
+bool SimulateDesignFile(DesignUnderTest& design, const SimulationPlan& plan, const VectorFile& vectors,
+                        const std::vector<std::string>& library, RunLimits& limits, const WaveformKeeper& keepWaveform,
+                        SimulationOutcome& outcome, std::string& error)
 {
     TemporaryFolder folder;
     std::vector<std::string> compiled;
     if (!folder.Create(error) || !CheckRoom(design, plan, folder.path(), error)
         || !StageSources(design, library, folder.path(), compiled, error)
-        || !RunDesignTestbench(design, plan, compiled, folder.path(), limits, error))
+        || !RunDesignTestbench(design, plan, vectors, compiled, folder.path(), limits, error))
         return false;
     std::string recorded;
     if (!ReadRegularFile(folder.path() + "/record.txt", kMaxRecordSize, recorded)) {
@@ -320,7 +328,7 @@ bool SimulateDesign(const DesignToSimulate& given, const std::string& selfPath, 
     }
     std::vector<std::string> library;
     if (!LibrarySources(design.module, design.name, !given.madeFromRetrievalInfo, selfPath, library, error)
-        || !SimulateDesignFile(design, plan, library, limits, keepWaveform, outcome, error))
+        || !SimulateDesignFile(design, plan, vectors, library, limits, keepWaveform, outcome, error))
         return false;
     outcome.simulator = SimulatorName(design.simulator);
     PairOutcome pair;

@@ -138,15 +138,6 @@ void AppendStimulusLine(std::string& text, std::int64_t time, bool look, const s
     text += '\n';
 }
 
-// The most bytes a stimulus line takes: the time at its longest, the look flag and every value.
-size_t StimulusLineBytesAtMost(const std::vector<Cursor>& cursors, const VectorFile& vectors)
-{
-    size_t bytes = std::to_string(vectors.stop).size() + 3;
-    for (const Cursor& cursor : cursors)
-        bytes += 1 + size_t(cursor.input->signal.width());
-    return bytes;
-}
-
 // Steps the cursors through every time at which an input changes, up to STOP, and hands each time
 // to visit with whether the clock rises then (never at STOP) and whether it is STOP; the
 // testbench's signals start at 0. Stops early when visit returns false.
@@ -190,15 +181,16 @@ zorvex::core::CycleInput EdgeAt(std::int64_t time, const DrivenInputs& driven, c
     return edge;
 }
 
-// The stimulus and the edges of the plan. The stimulus's room is taken at once, from the count of
-// its lines, so that it never grows by copying itself.
+// The edges of the plan and the size of its stimulus, whose lines are counted, not kept.
 void PlayPlan(const VectorFile& vectors, DrivenInputs& driven, SimulationPlan& plan)
 {
-    plan.stimulus.reserve(size_t(StimulusLines(vectors)) * StimulusLineBytesAtMost(driven.cursors, vectors));
+    std::string line;
     PlayInputs(vectors, driven.cursors, *driven.clock, [&](std::int64_t time, bool rising, bool last) {
         if (rising)
             plan.edges.push_back(EdgeAt(time, driven, vectors));
-        AppendStimulusLine(plan.stimulus, time, rising || last, driven.cursors, vectors);
+        line.clear();
+        AppendStimulusLine(line, time, rising || last, driven.cursors, vectors);
+        plan.stimulusBytes += std::int64_t(line.size());
         return true;
     });
 }

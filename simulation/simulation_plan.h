@@ -20,16 +20,17 @@ struct DesignPort {
 };
 
 // The run the vector file asks for, as the testbench plays it and the reference model sees it.
-// The stimulus holds one line per time at which an input changes: "time look value ...", the
-// values in binary in the order of inputs; look is 1 when the outputs are to be recorded just
-// before the line's values are applied: before every rising edge of clock and once at STOP.
+// The stimulus (written by WriteStimulus, stimulusBytes long) holds one line per time at which an
+// input changes: "time look value ...", the values in binary in the order of inputs; look is 1
+// when the outputs are to be recorded just before the line's values are applied: before every
+// rising edge of clock and once at STOP.
 // Cycle k ends with rising edge k; the recording before edge k is cycle k's, the one at STOP
 // cycle edges.size()'s.
 struct SimulationPlan {
     std::vector<DesignPort> ports;  // all of the design's, in its order
     std::vector<DesignPort> inputs;
     std::vector<DesignPort> outputs; // the vector file's OUTPUTS, in its order
-    std::string stimulus;
+    std::int64_t stimulusBytes = 0;
     std::int64_t stop = 0;
     std::vector<zorvex::core::CycleInput> edges;
 };
@@ -52,6 +53,7 @@ bool CheckStimulusLines(const VectorFile& vectors, std::string& error);
 bool PlanSimulation(const VectorFile& vectors, const std::vector<DesignPort>& ports, SimulationPlan& plan,
                     std::string& error);
 
-// Writes the stimulus of plan, made from vectors, to out line by line, the same text as
-// plan.stimulus, without holding it. Marks out failed when vectors are not the plan's.
+// Writes the stimulus of plan, made from vectors, to out line by line, without holding it: at the
+// bound on its lines it would be more than a gigabyte. Marks out failed when vectors are not the
+// plan's.
 void WriteStimulus(const SimulationPlan& plan, const VectorFile& vectors, std::ostream& out);
