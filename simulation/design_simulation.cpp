@@ -326,12 +326,19 @@ bool SimulateDesign(const DesignToSimulate& given, const std::string& selfPath, 
         error = PrintableText(given.vectorFile) + ": " + error;
         return false;
     }
+    const auto phase = [&](const char* name) {
+        if (given.onPhase)
+            given.onPhase(name);
+    };
     std::vector<std::string> library;
-    if (!LibrarySources(design.module, design.name, !given.madeFromRetrievalInfo, selfPath, library, error)
-        || !SimulateDesignFile(design, plan, vectors, library, limits, keepWaveform, outcome, error))
+    if (!LibrarySources(design.module, design.name, !given.madeFromRetrievalInfo, selfPath, library, error))
+        return false;
+    phase("design simulation");
+    if (!SimulateDesignFile(design, plan, vectors, library, limits, keepWaveform, outcome, error))
         return false;
     outcome.simulator = SimulatorName(design.simulator);
     PairOutcome pair;
+    phase("interleaver -> deinterleaver pair");
     if (!SimulateDesignPair(design, library, selfPath, limits, pair, error))
         return false;
     outcome.pair = pair;

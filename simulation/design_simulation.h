@@ -17,6 +17,8 @@ struct DesignToSimulate {
     bool madeFromRetrievalInfo = false;
     // The simulator asked for; Default chooses it by the design's language.
     Simulator simulator = Simulator::Default;
+    // Told as the simulation reaches each of its phases (the design, the pair); may be empty.
+    std::function<void(const char* phase)> onPhase;
 };
 
 // Takes the simulation's whole waveform (a file in the simulation's own folder, removed after

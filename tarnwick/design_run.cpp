@@ -13,6 +13,7 @@
 #include "tarnwick/held_signals.h"
 #include "tarnwick/host_files.h"
 #include "tarnwick/page_exit_listener.h"
+#include "tarnwick/progress.h"
 #include "tarnwick/run_leftovers.h"
 #include "tarnwick/run_simulation.h"
 #include "tarnwick/run_synthesis.h"
@@ -349,6 +350,7 @@ bool Run::RunWizard(const std::string& program, const StagedDesign* staged, cons
     if (lock.fd() >= 0 && !options_.silent)
         std::fprintf(stderr, "tarnwick: %s stays locked while the pages are open; other runs on it wait\n",
                      PrintableText(design_).c_str());
+    ShowPhase("wizard");
     ChildProcess wizard;
     StartFailure failure = StartFailure::NotStartable;
     if (!StartWizard(wizard, program, args, error, failure, staged != nullptr ? staged->folder() : std::string(),
@@ -408,6 +410,8 @@ void Run::Conclude(int waitStatus, const StagedDesign* staged, HeldSignals& sign
         return;
     }
     RunLimits limits{std::chrono::seconds(options_.simulateTimeoutSeconds), signals.fd()};
+    if (options_.synthesize)
+        ShowPhase("synthesis");
     if (options_.synthesize
         && !SynthesizeForRun(design_, staged != nullptr ? staged->RetrievalInfoPath() : RetrievalInfoPath(), limits,
                              summary())) {
@@ -415,6 +419,7 @@ void Run::Conclude(int waitStatus, const StagedDesign* staged, HeldSignals& sign
         install.Abandon();
         return;
     }
+    ShowPhase("install");
     if (!Install(staged, install, error) || !install.Commit(error)) {
         install.Abandon();
         for (RunFile& file : summary().files) {

@@ -4,6 +4,7 @@
 #include "platform/printable_text.h"
 #include "tarnwick/design_run.h"
 #include "tarnwick/json_report.h"
+#include "tarnwick/progress.h"
 #include "tarnwick/run_report.h"
 #include "tarnwick/run_simulation.h"
 #include "tarnwick/tarnwick_options.h"
@@ -71,6 +72,7 @@ int main(int argc, char** argv)
         return EndOutput(0);
     }
 
+    EnablePhases(!options.json);
     // The design stays locked until the report is out.
     const DesignRunResult run =
         options.simulate == TarnwickOptions::Simulate::Only ? SimulateInstalledDesign(options) : RunOnDesign(options);

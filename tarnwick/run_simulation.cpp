@@ -9,6 +9,7 @@
 #include "simulation/waveform_file.h"
 #include "tarnwick/design_install.h"
 #include "tarnwick/held_signals.h"
+#include "tarnwick/progress.h"
 #include "tarnwick/run_report.h"
 #include "tarnwick/run_synthesis.h"
 
@@ -42,7 +43,9 @@ bool SimulateForRun(const DesignToSimulate& design, RunLimits& limits, DesignIns
     };
     SimulationOutcome outcome;
     std::string error;
-    if (!SimulateDesign(design, ExecutablePath(), limits, keep, outcome, error))
+    DesignToSimulate shown = design;
+    shown.onPhase = ShowPhase;
+    if (!SimulateDesign(shown, ExecutablePath(), limits, keep, outcome, error))
         return FailSimulation(summary, error);
     outcome.vcdPath = AbsolutePath(vcd);
     summary.simulation = outcome;
@@ -89,8 +92,11 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
     limits.timeLimit = std::chrono::seconds(options.simulateTimeoutSeconds);
     limits.signalFd = signals.fd();
     DesignInstall install;
-    const DesignToSimulate what{design, name.directory + name.baseName + ".cnx", "./" + name.baseName + ".vec", false,
-                                options.simulator};
+    DesignToSimulate what;
+    what.designPath = design;
+    what.retrievalInfo = name.directory + name.baseName + ".cnx";
+    what.vectorFile = "./" + name.baseName + ".vec";
+    what.simulator = options.simulator;
     if (SimulateForRun(what, limits, install, summary)
         && (!options.synthesize || SynthesizeForRun(design, what.retrievalInfo, limits, summary))
         && install.Commit(error)) {
