@@ -2,6 +2,20 @@
 
 namespace zorvex::core {
 
+std::string TypeGeneric(IntType type) {
+  switch (type) {
+    case IntType::Convolutional:
+      return "CONVOLUTIONAL";
+    case IntType::Block:
+      return "BLOCK";
+    case IntType::BlockContinous:
+      return "BLOCK_CONTINOUS";
+  }
+  return {};
+}
+
+std::string ModeGeneric(IntMode mode) { return mode == IntMode::Interleaver ? "INTERLEAVER" : "DEINTERLEAVER"; }
+
 bool Validate(const CoreSettings& settings, std::string& message) {
   if (settings.depth < 2 || settings.depth > 40) {
     message = "INT_DEPTH must lie in 2 - 40";

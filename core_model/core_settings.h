@@ -21,6 +21,11 @@ struct CoreSettings {
   int width = 8;
 };
 
+// The INT_TYPE and INT_MODE generics as the cores spell them: "CONVOLUTIONAL", "BLOCK" or
+// "BLOCK_CONTINOUS"; "INTERLEAVER" or "DEINTERLEAVER".
+std::string TypeGeneric(IntType type);
+std::string ModeGeneric(IntMode mode);
+
 // True when every generic lies in the range the cores accept (I 2-40, J 2-500, W 1-64);
 // otherwise false with a message naming the first generic out of range.
 bool Validate(const CoreSettings& settings, std::string& message);

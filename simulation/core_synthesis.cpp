@@ -23,21 +23,6 @@ constexpr std::int64_t kRamBlockBits = 4096;
 // The most of a log or report read.
 constexpr size_t kMaxLogSize = size_t(64) << 20;
 
-std::string TypeGeneric(IntType type)
-{
-    switch (type) {
-    case IntType::Convolutional:
-        return "CONVOLUTIONAL";
-    case IntType::Block:
-        return "BLOCK";
-    case IntType::BlockContinous:
-        return "BLOCK_CONTINOUS";
-    }
-    return {};
-}
-
-std::string ModeGeneric(IntMode mode) { return mode == IntMode::Interleaver ? "INTERLEAVER" : "DEINTERLEAVER"; }
-
 // The yosys script that reads the sources, sets the core's generics, synthesises it for the
 // iCE40 and writes the netlist for nextpnr and the design's statistics beside the script. A
 // path becomes one word of the script between double quotes, which yosys takes whole, blanks

@@ -72,11 +72,8 @@ bool RunPairTestbench(const CoreSettings& core, MemoryKind memory, Simulator sim
         if (!IsIncludedLibraryFile(sources[k]))
             compiled.push_back(linked[k]);
     }
-    const std::string type = core.type == IntType::Convolutional ? "CONVOLUTIONAL"
-        : core.type == IntType::Block                             ? "BLOCK"
-                                                                  : "BLOCK_CONTINOUS";
     const std::vector<std::pair<std::string, std::string>> generics{
-        {"INT_TYPE", type},
+        {"INT_TYPE", TypeGeneric(core.type)},
         {"INT_DEPTH", std::to_string(core.depth)},
         {"SYMBOL_DELAY", std::to_string(core.delay)},
         {"INT_MODE", "INTERLEAVER"},
