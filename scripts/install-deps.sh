@@ -8,8 +8,8 @@ packages=(
   pandoc file dpkg-dev lintian devscripts bash-completion
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xdotool imagemagick x11-utils
-  poppler-utils
+  xvfb xdotool imagemagick x11-utils openbox qt6ct fonts-dejavu-core
+  poppler-utils weasyprint desktop-file-utils
   librsvg2-bin libxml2-utils
   ghdl iverilog verilator yosys nextpnr-ice40 z3
   python3-jsonschema
