@@ -110,7 +110,10 @@ TEST_F(SilentRunTest, SlashOptionsAndBlanksBeforeThePathAreUnderstood)
         const RunOutcome run = Run(arguments);
         EXPECT_EQ(run.status, 0) << arguments << ": " << run.err;
         EXPECT_TRUE(fs::exists(designs / "f.cnx")) << arguments;
+        // The next case starts from no files again.
         fs::remove(designs / "f.cnx");
+        for (const fs::directory_entry& entry : fs::directory_iterator(work))
+            fs::remove_all(entry.path());
     }
 }
 
@@ -212,19 +215,32 @@ TEST_F(SilentRunTest, UnknownOptionShowsTheUsageAndGoesOn)
     EXPECT_TRUE(fs::exists(designs / "f.cnx"));
 }
 
-TEST_F(SilentRunTest, VersionAloneIsAnsweredAndBesideOtherArgumentsIsAnUnknownOption)
+TEST_F(SilentRunTest, VersionAndHelpAloneAreAnsweredAndBesideOtherArgumentsAreUnknownOptions)
 {
-    const RunOutcome version = Run("--version");
-    EXPECT_EQ(version.status, 0) << version.err;
-    EXPECT_EQ(version.out, "zorvex " ZORVEX_VERSION "\n");
-    EXPECT_EQ(version.err, "");
-    EXPECT_TRUE(fs::is_empty(work));
-    // A host's command line is read by the host's grammar, whatever it holds.
-    const RunOutcome run = Run("--version -n -silent " + Design());
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err.rfind("Tarnwick Plug-In Manager: Command line options:\n", 0), 0u) << run.err;
-    EXPECT_TRUE(fs::exists(designs / "f.cnx"));
+    const struct {
+        const char* option;
+        std::string answerStart;
+    } cases[] = {
+        {"--version", "zorvex " ZORVEX_VERSION "\n"},
+        {"--help", "Usage: zorvex [-n] [-silent] [-symbol] [-h<id>] [-x<X>] [-y<Y>] [-p<N>] <design file>\n"},
+    };
+    for (const auto& c : cases) {
+        const RunOutcome answer = Run(c.option);
+        EXPECT_EQ(answer.status, 0) << c.option << ": " << answer.err;
+        EXPECT_EQ(answer.out.rfind(c.answerStart, 0), 0u) << answer.out;
+        EXPECT_EQ(answer.err, "") << c.option;
+        EXPECT_TRUE(fs::is_empty(work)) << c.option;
+        // A host's command line is read by the host's grammar, whatever it holds.
+        const RunOutcome run = Run(std::string(c.option) + " -n -silent " + Design());
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, "") << c.option;
+        EXPECT_EQ(run.err.rfind("Tarnwick Plug-In Manager: Command line options:\n", 0), 0u) << run.err;
+        EXPECT_TRUE(fs::exists(designs / "f.cnx")) << c.option;
+        // The next case starts from no files again.
+        fs::remove(designs / "f.cnx");
+        for (const fs::directory_entry& entry : fs::directory_iterator(work))
+            fs::remove_all(entry.path());
+    }
 }
 
 TEST_F(SilentRunTest, MissingDirectoryFailsTheRunWithAMessage)
