@@ -299,33 +299,42 @@ bool Run::LockDesign(DesignLock& lock)
     return true;
 }
 
-// Notes what the pages could not have made in the settings stored before the run. With changed
-// settings, the wizard runs on a working copy of the design made from the stored settings (or the
-// defaults) with the changes applied; without, it replaces the design's pair itself, and the older
-// files are kept until tarnwick's own files are in place too.
+// Notes what the pages could not have made in the settings stored before the run, and makes the
+// working copy the wizard runs on: the stored retrieval information as it is, or the stored
+// settings (or the defaults) with the changes applied. On the copy, a cancel (the wizard then
+// deletes its .cnx) leaves the design's own files as they were.
 bool Run::StageDesign(std::optional<StagedDesign>& staged, DesignInstall& install)
 {
+    std::string storedText;
+    const bool haveText = !options_.newFile && ReadRegularFile(RetrievalInfoPath(), kMaxRetrievalInfoSize, storedText);
     InterleaverSettings stored;
-    const bool haveStored = !options_.newFile && ReadStoredSettings(design_, stored);
+    const bool haveStored = haveText && SettingsOfRetrievalInfo(storedText, stored);
     if (haveStored)
         summary().inconsistencies = FlagGroupProblems(stored);
     std::string error;
-    if (options_.overrides.empty()) {
+    if (options_.overrides.empty() && !options_.newFile && !haveText) {
+        // The wizard refuses to start without stored settings and writes nothing; on the design
+        // itself its message names the design's own file. The older files are kept all the same.
         for (const std::string& path : {RetrievalInfoPath(), VectorFilePath()}) {
             if (!install.Keep(path, error))
                 return Refuse(kTarnwickFailed, error);
         }
         return true;
     }
-    if (!options_.newFile && !haveStored)
-        return Refuse(kTarnwickFailed, "cannot read the stored settings of " + PrintableText(design_));
-    InterleaverSettings settings = options_.newFile ? InterleaverSettings() : stored;
-    ApplyOverrides(options_.overrides, settings);
-    const std::vector<std::string> problems = FlagGroupProblems(settings);
-    if (!problems.empty())
-        return Refuse(kTarnwickFailed, problems.front(), true);
+    std::string retrievalInfo = storedText;
+    if (!options_.overrides.empty()) {
+        if (!options_.newFile && !haveStored)
+            return Refuse(kTarnwickFailed, "cannot read the stored settings of " + PrintableText(design_));
+        InterleaverSettings settings = options_.newFile ? InterleaverSettings() : stored;
+        ApplyOverrides(options_.overrides, settings);
+        const std::vector<std::string> problems = FlagGroupProblems(settings);
+        if (!problems.empty())
+            return Refuse(kTarnwickFailed, problems.front(), true);
+        retrievalInfo = RetrievalInfoOfSettings(settings);
+    }
+    const bool newVariation = options_.newFile && options_.overrides.empty();
     staged.emplace();
-    if (!staged->Create(design_, settings, error))
+    if (!staged->Create(design_, newVariation ? nullptr : &retrievalInfo, error))
         return Refuse(kTarnwickFailed, error);
     return true;
 }
@@ -341,10 +350,11 @@ bool Run::RunWizard(const std::string& program, const StagedDesign* staged, cons
         return Refuse(kTarnwickFailed, error);
     TarnwickOptions wizardOptions = options_;
     wizardOptions.designPath = staged != nullptr ? staged->designPath() : design_;
-    wizardOptions.newFile = options_.newFile && staged == nullptr;
+    wizardOptions.newFile = staged != nullptr ? staged->newVariation() : options_.newFile;
     const std::vector<std::string> args = WizardArguments(wizardOptions, hostId_, program);
     if (!options_.json)
-        std::printf("host %d: starting %s\n", hostId_, DisplayCommandLine(args).c_str());
+        std::printf("host %d: starting %s%s\n", hostId_, DisplayCommandLine(args).c_str(),
+                    staged != nullptr ? (" (on a working copy of " + PrintableText(design_) + ")").c_str() : "");
 
     // The wizard on the design itself takes the lock that this run holds: only it is handed it.
     if (lock.fd() >= 0 && !options_.silent)

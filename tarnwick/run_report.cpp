@@ -16,7 +16,7 @@ std::string OutcomeText(int waitStatus)
     case 1:
         return "start-up failed";
     case 2:
-        return "cancelled";
+        return "cancelled: the design's files are as they were";
     case 3:
         return "back to the host's pages: the variation was written";
     default:

@@ -5,7 +5,6 @@
 #include "model/interface_model.h"
 #include "platform/atomic_file.h"
 #include "platform/printable_text.h"
-#include "platform/regular_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -15,22 +14,9 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
-
-std::string RetrievalInfoPath(const std::string& designPath)
+bool SettingsOfRetrievalInfo(const std::string& retrievalInfo, InterleaverSettings& settings)
 {
-    const SplitPath name = SplitDesignPath(designPath);
-    return name.directory + name.baseName + ".cnx";
-}
-
-} // namespace
-
-bool ReadStoredSettings(const std::string& designPath, InterleaverSettings& settings)
-{
-    std::string contents;
-    if (!ReadRegularFile(RetrievalInfoPath(designPath), kMaxRetrievalInfoSize, contents))
-        return false;
-    std::istringstream in(std::move(contents));
+    std::istringstream in(retrievalInfo);
     InterfaceModel model;
     if (!model.ReadPrivates(in, PrivateSettingNames()))
         return false;
@@ -46,7 +32,16 @@ StagedDesign::~StagedDesign()
     }
 }
 
-bool StagedDesign::Create(const std::string& designPath, const InterleaverSettings& settings, std::string& error)
+std::string RetrievalInfoOfSettings(const InterleaverSettings& settings)
+{
+    InterfaceModel model;
+    AddInterleaverEntries(settings, model);
+    std::ostringstream text;
+    model.Write(text);
+    return text.str();
+}
+
+bool StagedDesign::Create(const std::string& designPath, const std::string* retrievalInfo, std::string& error)
 {
     const SplitPath name = SplitDesignPath(designPath);
     baseName_ = name.baseName;
@@ -61,17 +56,16 @@ bool StagedDesign::Create(const std::string& designPath, const InterleaverSettin
     }
     folder_ = std::filesystem::absolute(pattern).string() + "/";
     stagedDesign_ = name.baseName + name.extension;
+    newVariation_ = retrievalInfo == nullptr;
+    if (newVariation_)
+        return true;
 
-    InterfaceModel model;
-    AddInterleaverEntries(settings, model);
-    std::ostringstream text;
-    model.Write(text);
     AtomicFile file;
     if (!file.Open(RetrievalInfoPath(), AtomicFile::Durability::Regenerable)) {
         error = "cannot write in " + PrintableText(folder_);
         return false;
     }
-    file.stream() << text.str();
+    file.stream() << *retrievalInfo;
     if (!file.Commit()) {
         error = "cannot write in " + PrintableText(folder_);
         return false;

@@ -4,10 +4,11 @@
 
 #include <string>
 
-// A working copy of a design for a run with changed settings: a private folder beside the design
-// holds the settings as retrieval information, and the wizard runs on a design of the same name
-// there, with the folder as its current directory. Only when the wizard has finished are its files
-// put in place of the design's own, so a refused or failed run leaves those as they were.
+// A working copy of a design for a run: a private folder beside the design holds its retrieval
+// information (the stored one byte for byte, or settings changed from it, or none for a new
+// variation), and the wizard runs on a design of the same name there, with the folder as its
+// current directory. Only when the wizard has finished are its files put in place of the design's
+// own, so a refused, cancelled or failed run leaves those as they were.
 // designPath is the design as the wizard takes it, its leading white space trimmed.
 class StagedDesign {
 public:
@@ -17,14 +18,17 @@ public:
     // Removes the folder with whatever the wizard left in it.
     ~StagedDesign();
 
-    // Makes the folder beside designPath and writes settings into it as the design's retrieval
-    // information. False with the reason in error.
-    bool Create(const std::string& designPath, const InterleaverSettings& settings, std::string& error);
+    // Makes the folder beside designPath and writes retrievalInfo into it as the design's retrieval
+    // information; with none, the wizard is to start a new variation there. False with the reason
+    // in error.
+    bool Create(const std::string& designPath, const std::string* retrievalInfo, std::string& error);
 
     // The design the wizard is started on, relative to the folder that is its current directory
     // (the folder's own path may hold what the wizard's command line cannot carry).
     const std::string& designPath() const { return stagedDesign_; }
     const std::string& folder() const { return folder_; }
+    // Whether the folder holds no retrieval information, so that the wizard must be told -n.
+    bool newVariation() const { return newVariation_; }
     // The retrieval information and the vector file the wizard writes in the folder.
     std::string RetrievalInfoPath() const;
     std::string VectorFilePath() const;
@@ -33,8 +37,12 @@ private:
     std::string folder_;
     std::string stagedDesign_;
     std::string baseName_;
+    bool newVariation_ = false;
 };
 
-// Reads the settings stored in the retrieval information of designPath into settings, as the
-// wizard restores them. False when the file cannot be read whole.
-bool ReadStoredSettings(const std::string& designPath, InterleaverSettings& settings);
+// The retrieval information of settings, as the wizard writes it up to the symbol.
+std::string RetrievalInfoOfSettings(const InterleaverSettings& settings);
+
+// Reads the settings stored in retrievalInfo into settings, as the wizard restores them. False when
+// they cannot be read.
+bool SettingsOfRetrievalInfo(const std::string& retrievalInfo, InterleaverSettings& settings);

@@ -160,7 +160,8 @@ run_case width-64 --set W=64
 # values its language cannot carry must be reported not made, and must not be there.
 template=$work/convolutional-internal-interleaver/vhd/f.cnx
 leave_cnx=$work/leave_cnx.sh
-printf '#!/bin/sh\nfor design; do :; done\ncp "$HOSTILE_CNX" "${design%%.*}.cnx"\n' >"$leave_cnx"
+# A wizard that writes the hand-edited .cnx and an empty .vec, as the real one writes both.
+printf '#!/bin/sh\nfor design; do :; done\ncp "$HOSTILE_CNX" "${design%%.*}.cnx"\n: >"$(basename "${design%%.*}").vec"\n' >"$leave_cnx"
 chmod +x "$leave_cnx"
 hostile_cases=0
 

@@ -141,7 +141,8 @@ TEST(ManPages, TarnwickPageHasAnEntryForEveryFieldOfTheJsonReport)
     {
         StagedDesign staged;
         std::string error;
-        ASSERT_TRUE(staged.Create(folder + "/f.vhd", InterleaverSettings(), error)) << error;
+        const std::string stored = RetrievalInfoOfSettings(InterleaverSettings());
+        ASSERT_TRUE(staged.Create(folder + "/f.vhd", &stored, error)) << error;
         const std::string cnx = staged.RetrievalInfoPath();
         RunFile retrievalInfo;
         retrievalInfo.path = cnx;

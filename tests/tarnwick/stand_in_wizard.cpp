@@ -3,7 +3,8 @@
 // in the file STAND_IN_SELF, waits (up to STAND_IN_WAIT_SECONDS, ten by default) until the file
 // STAND_IN_WAIT_FOR exists when that is set, sends the messages listed in STAND_IN_MESSAGES (separated by ';') to the
 // host's socket, writes the two files the wizard writes when the run ends written (status 0 or 3),
-// and ends with STAND_IN_STATUS, a number or "kill" for SIGKILL.
+// deletes the design's .cnx on a cancel (status 2) as the wizard does, and ends with
+// STAND_IN_STATUS, a number or "kill" for SIGKILL.
 #include <chrono>
 #include <csignal>
 #include <cstddef>
@@ -99,14 +100,18 @@ int main(int argc, char** argv)
     if (status == "kill")
         ::raise(SIGKILL);
     const int code = std::atoi(status.c_str());
-    if ((code == 0 || code == 3) && argc > 1) {
+    if (argc > 1) {
         const std::string design = argv[argc - 1];
         const size_t slash = design.rfind('/');
         const std::string directory = slash == std::string::npos ? "" : design.substr(0, slash + 1);
         const std::string name = design.substr(directory.size());
         const std::string base = name.substr(0, name.rfind('.'));
-        std::ofstream(directory + base + ".cnx") << "GENERATION: STANDARD\n";
-        std::ofstream(base + ".vec") << "START 0;\n";
+        if (code == 0 || code == 3) {
+            std::ofstream(directory + base + ".cnx") << "GENERATION: STANDARD\n";
+            std::ofstream(base + ".vec") << "START 0;\n";
+        } else if (code == 2) {
+            std::remove((directory + base + ".cnx").c_str());
+        }
     }
     return code;
 }

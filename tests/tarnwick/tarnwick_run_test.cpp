@@ -65,12 +65,13 @@ TEST_F(TarnwickRun, FinishedRunShowsEachCornerTheOutcomeAndTheFiles)
                                "1034 640 480;1034 -3 7");
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     const std::string id = std::to_string(run.pid);
+    // On the working copy beside the design, in which the wizard's folder is its current one.
     EXPECT_EQ(WizardArgs(), (std::vector<std::string>{STAND_IN_WIZARD, "-n", "-h" + id, "-symbol", "-p2", "-x640",
-                                                      "-y-20", Design()}));
+                                                      "-y-20", "f.vhd"}));
     const std::string d = designs.string() + "/";
     EXPECT_EQ(Lines(run.out), (std::vector<std::string>{
                                   "host " + id + ": starting " + STAND_IN_WIZARD + " -n -h" + id
-                                      + " -symbol -p2 -x640 -y-20 " + Design(),
+                                      + " -symbol -p2 -x640 -y-20 f.vhd (on a working copy of " + Design() + ")",
                                   "page exit: corner at (640, 480)",
                                   "page exit: corner at (-3, 7)",
                                   "wizard ended with exit status 0: finished: the variation was written",
@@ -98,7 +99,7 @@ TEST_F(TarnwickRun, ExitStatusIsTheWizardsWithItsMeaning)
     const std::vector<Case> cases = {
         {"0", 0, "wizard ended with exit status 0: finished: the variation was written", true},
         {"1", 1, "wizard ended with exit status 1: start-up failed", false},
-        {"2", 2, "wizard ended with exit status 2: cancelled", false},
+        {"2", 2, "wizard ended with exit status 2: cancelled: the design's files are as they were", false},
         {"3", 3, "wizard ended with exit status 3: back to the host's pages: the variation was written", true},
         {"9", 9, "wizard ended with exit status 9: the wizard ended abnormally", false},
         {"kill", 128 + 9, "wizard ended with signal 9: the wizard ended abnormally", false},
@@ -116,6 +117,25 @@ TEST_F(TarnwickRun, ExitStatusIsTheWizardsWithItsMeaning)
         EXPECT_TRUE(Contains(run.out, mark + "./f.vec")) << run.out;
         EXPECT_EQ(WizardArgs().back(), Design());
         EXPECT_EQ(WizardArgs()[WizardArgs().size() - 2], "-silent");
+    }
+}
+
+TEST_F(TarnwickRun, CancelLeavesEveryFileOfTheDesignAsItWas)
+{
+    // The wizard deletes the .cnx on a cancel; the design's own, reopened or started anew, stays.
+    for (const std::vector<std::string>& args : {std::vector<std::string>{Design()},
+                                                 std::vector<std::string>{"-n", "--json", Design()}}) {
+        SCOPED_TRACE(args.front());
+        std::ofstream(designs / "f.cnx") << "PRIVATE: CHARACTERISTIC_I NUMERIC \"4\"\n";
+        std::ofstream(designs / "f.vhd") << "older design\n";
+        std::ofstream(work / "f.vec") << "older vectors\n";
+        const std::map<std::string, std::string> before = FolderFiles({designs, work});
+        const ProcessRun run = Run(args, "2");
+        EXPECT_EQ(run.exitStatus, 2) << run.err;
+        EXPECT_EQ(FolderFiles({designs, work}), before);
+        EXPECT_TRUE(Contains(run.out, args.size() == 1 ? "cancelled: the design's files are as they were"
+                                                       : "\"changed\": []"))
+            << run.out;
     }
 }
 
@@ -285,9 +305,9 @@ TEST_F(TarnwickRun, ControlCharactersInPathsAreShownEscaped)
     const std::string id = std::to_string(run.pid);
     const std::string d = designs.string() + "/";
     EXPECT_EQ(Lines(run.out), (std::vector<std::string>{
-                                  "host " + id + ": starting " + STAND_IN_WIZARD + " -n -h" + id + " $'" + d + shown
-                                      + ".vhd'",
-                                  "wizard ended with exit status 2: cancelled",
+                                  "host " + id + ": starting " + STAND_IN_WIZARD + " -n -h" + id + " $'" + shown
+                                      + ".vhd' (on a working copy of " + d + shown + ".vhd)",
+                                  "wizard ended with exit status 2: cancelled: the design's files are as they were",
                                   "files the wizard writes:",
                                   "  absent   " + d + shown + ".cnx  (retrieval information)",
                                   "  absent   ./" + shown + ".vec  (simulation vectors)",

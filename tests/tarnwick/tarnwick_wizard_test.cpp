@@ -67,7 +67,7 @@ TEST_F(TarnwickWithWizard, SilentNewRunWritesBothFiles)
     const ProcessRun run = Run({"-n", "-silent", design});
     ASSERT_EQ(run.exitStatus, 0) << run.out << run.err;
     EXPECT_TRUE(Contains(run.out, "starting " + std::string(ZORVEX_EXE) + " -n -h" + std::to_string(run.pid)
-                                      + " -silent " + design + "\n"))
+                                      + " -silent deint.vhd (on a working copy of " + design + ")\n"))
         << run.out;
     EXPECT_TRUE(Contains(run.out, "wizard ended with exit status 0: finished: the variation was written\n"));
     EXPECT_TRUE(Contains(run.out, "  present  " + (designs / "deint.cnx").string())) << run.out;
