@@ -16,6 +16,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 #include <functional>
 #include <fstream>
@@ -203,8 +206,25 @@ TEST_F(TarnwickSimulation, TheTextReportSaysWhatTheSimulationShowed)
 {
     const fs::path temporary = root / "tmp";
     fs::create_directories(temporary);
+    // tarnwick's private folders in TMPDIR while it runs: one at a time, the design's gone before the
+    // pair's is made.
+    std::atomic<bool> ended{false};
+    std::ptrdiff_t mostFolders = 0;
+    std::thread watcher([&] {
+        while (!ended) {
+            std::error_code error;
+            std::ptrdiff_t folders = 0;
+            for (const auto& entry : fs::directory_iterator(temporary, error))
+                folders += entry.path().filename().string().rfind("tarnwick-", 0) == 0;
+            mostFolders = std::max(mostFolders, folders);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
     const ProcessRun run = Run({"-n", "-silent", "--simulate", (designs / "f.v").string()},
                                {{"TMPDIR", temporary.string()}});
+    ended = true;
+    watcher.join();
+    EXPECT_EQ(mostFolders, 1);
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_TRUE(Contains(run.out, "simulation with iverilog: 6750 cycles, 6746 symbols in, ")) << run.out;
     EXPECT_TRUE(Contains(run.out, "first input in cycle 4, first output in cycle 8\n")) << run.out;
@@ -321,6 +341,28 @@ TEST_F(TarnwickSimulation, WhatCannotBeSimulatedFailsWithStatus125)
     const ProcessRun again = Run({"--simulate-only", "--json", design});
     EXPECT_EQ(again.exitStatus, 0) << again.err;
     EXPECT_EQ(Report(again)["outcome"], "simulated");
+}
+
+TEST_F(TarnwickSimulation, ASimulationItsFolderHasNoRoomForIsNotStarted)
+{
+    // A TMPDIR on a file system of 256 KiB, mounted in a namespace of tarnwick's own.
+    if (std::system("unshare --user --map-root-user --mount true >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "no mount namespace can be made here";
+    const std::string design = (designs / "f.vhd").string();
+    ASSERT_EQ(Run({"-n", "-silent", design}).exitStatus, 0);
+    const fs::path tiny = root / "tiny";
+    fs::create_directories(tiny);
+    const ProcessRun run = RunProgram(
+        {"/usr/bin/unshare", "--user", "--map-root-user", "--mount", "sh", "-c",
+         "mount -t tmpfs -o size=256k tmpfs \"$0\" && exec \"$@\"", tiny.string(), TARNWICK_EXE, "--simulate-only",
+         "--json", design},
+        work, {{"TMPDIR", tiny.string()}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}});
+    EXPECT_EQ(run.exitStatus, 125) << run.err;
+    const Json report = Report(run);
+    const std::string error = report.value("error", "");
+    EXPECT_TRUE(Contains(error, " MiB for its stimulus, record and waveform in " + tiny.string())) << error;
+    EXPECT_TRUE(Contains(error, "which has 0 MiB free")) << error;
+    EXPECT_FALSE(report.contains("simulation"));
 }
 
 } // namespace

@@ -139,6 +139,22 @@ TEST_F(TarnwickRun, CancelLeavesEveryFileOfTheDesignAsItWas)
     }
 }
 
+TEST_F(TarnwickRun, PagesWithoutASessionBusAreToldNotToStartOne)
+{
+    // A bus daemon the pages auto-started would outlive them; a bus the desktop runs is kept.
+    const fs::path wizard = root / "bus_wizard.sh";
+    const fs::path seen = root / "bus.txt";
+    std::ofstream(wizard) << "#!/bin/sh\nprintf '%s' \"$DBUS_SESSION_BUS_ADDRESS\" >'" << seen.string() << "'\nexit 2\n";
+    fs::permissions(wizard, fs::perms::owner_all);
+    const std::pair<std::string, std::string> cases[] = {{"", "disabled:"}, {"unix:path=/run/bus", "unix:path=/run/bus"}};
+    for (const auto& [bus, given] : cases) {
+        const ProcessRun run = RunProgram({TARNWICK_EXE, "--zorvex", wizard.string(), "-n", Design()}, work,
+                                          {{"DBUS_SESSION_BUS_ADDRESS", bus}, {"XDG_RUNTIME_DIR", ""}});
+        EXPECT_EQ(run.exitStatus, 2) << run.err;
+        EXPECT_EQ(ReadFileText(seen), given);
+    }
+}
+
 TEST_F(TarnwickRun, MessagesThatAreNoPageExitAreShownAsIgnored)
 {
     const ProcessRun run = Run({Design()}, "2", "1034 1 2;1024 5 6;\x01junk;1034 3 4");
