@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
@@ -153,6 +154,28 @@ TEST_F(TarnwickRun, PagesWithoutASessionBusAreToldNotToStartOne)
         EXPECT_EQ(run.exitStatus, 2) << run.err;
         EXPECT_EQ(ReadFileText(seen), given);
     }
+}
+
+TEST_F(TarnwickRun, PhasesAreShownOnATerminalOnly)
+{
+    // tarnwick's stderr on the terminal script makes, its stdout away: what script prints is
+    // what the terminal showed.
+    const std::string run = "'" + std::string(TARNWICK_EXE) + "' --zorvex '" + STAND_IN_WIZARD + "' -n -silent ";
+    const std::pair<std::string, bool> cases[] = {
+        {run + "'" + Design() + "' >/dev/null", true},
+        {run + "--json '" + Design() + "' >/dev/null", false},
+        {run + "'" + Design() + "' >/dev/null 2>'" + (root / "err.txt").string() + "'", false},
+    };
+    for (const auto& [command, shown] : cases) {
+        SCOPED_TRACE(command);
+        const ProcessRun terminal = RunProgram({"/usr/bin/script", "-qec", command, "/dev/null"}, work);
+        EXPECT_EQ(terminal.exitStatus, 0) << terminal.err;
+        const std::regex phases("tarnwick: +[0-9]+\\.[0-9] s  wizard\r\ntarnwick: +[0-9]+\\.[0-9] s  install\r\n");
+        EXPECT_EQ(std::regex_match(terminal.out, phases), shown) << terminal.out;
+        if (!shown)
+            EXPECT_EQ(terminal.out, "");
+    }
+    EXPECT_EQ(ReadFileText(root / "err.txt"), "");
 }
 
 TEST_F(TarnwickRun, MessagesThatAreNoPageExitAreShownAsIgnored)
