@@ -39,42 +39,9 @@ QtDialogImpl::QtDialogImpl(const DialogTemplate& dialogTemplate, DialogHandler& 
 
 QtDialogImpl::~QtDialogImpl() = default;
 
-// The window frame around the client area. Until the window system has framed this window, the
-// frame of the last framed window stands in, so that outer rectangles taken before and after
-// showing agree and pages placed one after the other do not drift.
-QMargins QtDialogImpl::FrameMargins() const
-{
-    static QMargins known;
-    if (window_ && window_->isVisible()) {
-        const QRect frame = window_->frameGeometry();
-        const QRect client = window_->geometry();
-        const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
-                               frame.right() - client.right(), frame.bottom() - client.bottom());
-        if (!margins.isNull())
-            known = margins;
-    }
-    return known;
-}
-
 qreal QtDialogImpl::PixelRatio() const
 {
     return window_ ? window_->devicePixelRatioF() : 1.0;
-}
-
-// Like FrameMargins, in device pixels: read from the window system where it tells them, the last
-// framed window's standing in until this one is framed.
-Rect QtDialogImpl::DeviceFrameMargins() const
-{
-    static Rect known;
-    if (const std::optional<Rect> margins = window_ ? X11FrameMargins(*window_) : std::nullopt) {
-        if (*margins != Rect{})
-            known = *margins;
-        return known;
-    }
-    const QMargins margins = FrameMargins();
-    const qreal ratio = PixelRatio();
-    return Rect{qRound(margins.left() * ratio), qRound(margins.top() * ratio), qRound(margins.right() * ratio),
-                qRound(margins.bottom() * ratio)};
 }
 
 QWidget* QtDialogImpl::Widget(int id) const
@@ -163,7 +130,7 @@ Rect QtDialogImpl::WindowRect() const
 {
     if (!window_)
         return Rect{};
-    const QMargins margins = FrameMargins();
+    const QMargins margins = FrameMargins(*window_);
     return FromQRect(window_->geometry().marginsAdded(margins));
 }
 
@@ -171,7 +138,7 @@ void QtDialogImpl::MoveWindow(const Rect& outer)
 {
     if (!window_)
         return;
-    const QRect client = ToQRect(outer).marginsRemoved(FrameMargins());
+    const QRect client = ToQRect(outer).marginsRemoved(FrameMargins(*window_));
     const QSize size(std::max(client.width(), 0), std::max(client.height(), 0));
     window_->setFixedSize(size);
     window_->setGeometry(QRect(client.topLeft(), size));
@@ -192,7 +159,7 @@ Rect QtDialogImpl::ScreenRect() const
         return *outer;
     // Not shown yet: where the toolkit will put it, position and size each scaled and rounded.
     const QRect client = window_->geometry();
-    const Rect margins = DeviceFrameMargins();
+    const Rect margins = DeviceFrameMargins(*window_);
     const int left = qRound(client.x() * ratio);
     const int top = qRound(client.y() * ratio);
     return Rect{left - margins.left, top - margins.top, left + qRound(client.width() * ratio) + margins.right,
@@ -213,7 +180,7 @@ void QtDialogImpl::PlaceOnScreen(const Rect& outer)
     const Rect placed{outer.left, outer.top, outer.left + current.width(), outer.top + current.height()};
     // The toolkit's nearest position first, so that the window appears about where it belongs;
     // the exact device pixel follows once the window system has the window.
-    const Rect margins = DeviceFrameMargins();
+    const Rect margins = DeviceFrameMargins(*window_);
     const QPoint client(qRound((placed.left + margins.left) / ratio), qRound((placed.top + margins.top) / ratio));
     window_->setGeometry(QRect(client, window_->size()));
     pendingScreenRect_ = placed;
@@ -226,8 +193,9 @@ void QtDialogImpl::ApplyScreenPlacement()
     if (!window_ || !pendingScreenRect_)
         return;
     const Rect placed = *pendingScreenRect_;
-    const Rect margins = DeviceFrameMargins();
+    const Rect margins = DeviceFrameMargins(*window_);
     // Without an X11 display the toolkit's position is the nearest there is.
+    X11DropResizeSteps(*window_);
     X11MoveClient(*window_, placed.left + margins.left, placed.top + margins.top);
     pendingScreenRect_.reset();
 }
@@ -241,12 +209,12 @@ Rect QtDialogImpl::ClientRect() const
 
 int QtDialogImpl::ClientOffsetX() const
 {
-    return window_ ? FrameMargins().left() : 0;
+    return window_ ? FrameMargins(*window_).left() : 0;
 }
 
 int QtDialogImpl::ClientOffsetY() const
 {
-    return window_ ? FrameMargins().top() : 0;
+    return window_ ? FrameMargins(*window_).top() : 0;
 }
 
 void QtDialogImpl::SetWindowText(const std::string& text)

@@ -2,7 +2,7 @@
 
 #include "platform/dialog_impl.h"
 
-#include <QMargins>
+#include <QtGlobal>
 
 #include <memory>
 #include <optional>
@@ -88,11 +88,8 @@ private:
     // the window system once it is.
     std::optional<Rect> pendingScreenRect_;
 
-    QMargins FrameMargins() const;
     // The window's device pixels per toolkit pixel.
     qreal PixelRatio() const;
-    // The frame's thickness on each side in device pixels, as left, top, right, bottom.
-    Rect DeviceFrameMargins() const;
     void ApplyScreenPlacement();
     QWidget* Widget(int id) const;
     void PressKey(int key);
