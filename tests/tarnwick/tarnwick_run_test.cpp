@@ -172,8 +172,9 @@ TEST_F(TarnwickRun, PhasesAreShownOnATerminalOnly)
         EXPECT_EQ(terminal.exitStatus, 0) << terminal.err;
         const std::regex phases("tarnwick: +[0-9]+\\.[0-9] s  wizard\r\ntarnwick: +[0-9]+\\.[0-9] s  install\r\n");
         EXPECT_EQ(std::regex_match(terminal.out, phases), shown) << terminal.out;
-        if (!shown)
+        if (!shown) {
             EXPECT_EQ(terminal.out, "");
+        }
     }
     EXPECT_EQ(ReadFileText(root / "err.txt"), "");
 }
