@@ -1,6 +1,8 @@
 // render_guide_pictures: draws the pictures of the user guide with the wizard's own code, offscreen:
 // the four pages as they open for a new variation, and the preview symbol of each algorithm and
-// memory choice. Run at build time, so that the guide always shows the pages of its build.
+// memory choice. Run at build time, so that the guide always shows the pages of its build. Every
+// picture has twice the pixels of the window it shows, so that it stays sharp when a reader zooms
+// in; the guide shows it at half its pixel size, the size of the window on the screen.
 #include "host/wizard_page.h"
 #include "interleaver/interleaver_settings.h"
 #include "interleaver/interleaver_wizard.h"
@@ -30,6 +32,9 @@
 #include <vector>
 
 namespace {
+
+// Device pixels per pixel of the window in every picture.
+constexpr int kPictureScale = 2;
 
 // The design the pictures show: the summary lists its files, the symbol carries its name.
 constexpr const char* kDesignPath = "/designs/filter.vhd";
@@ -132,12 +137,13 @@ QImage PaintSymbol(const SymbolChoice& choice)
     SymbolGraphic symbol(ReferenceSymbolWidth, 192);
     LayOutInterleaverSymbol(symbol, settings, kDesignName);
 
-    QImage image(symbol.panelWidth(), symbol.panelHeight, QImage::Format_RGB32);
+    QImage image(symbol.panelWidth() * kPictureScale, symbol.panelHeight * kPictureScale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(kPictureScale);
     image.fill(Qt::white);
     QPainter painter(&image);
     const QColor face = QApplication::palette().color(QPalette::Button);
     QtDeviceContext dc(painter, Rgb(face.red(), face.green(), face.blue()));
-    PaintPreviewPanel(dc, Rect{0, 0, image.width(), image.height()}, symbol);
+    PaintPreviewPanel(dc, Rect{0, 0, symbol.panelWidth(), symbol.panelHeight}, symbol);
     return image;
 }
 
@@ -151,11 +157,12 @@ int main(int argc, char** argv)
     }
     const std::string directory = argv[1];
     // Set before the application exists, so that no display is ever looked for, and the pages are
-    // drawn at the size the guide expects whatever scale the user building it works at.
+    // drawn at the size and scale the guide expects whatever scale the user building it works at.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    for (const char* scaling : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_FONT_DPI", "QT_ENABLE_HIGHDPI_SCALING",
+    for (const char* scaling : {"QT_SCREEN_SCALE_FACTORS", "QT_FONT_DPI", "QT_ENABLE_HIGHDPI_SCALING",
                                 "QT_SCALE_FACTOR_ROUNDING_POLICY", "QT_USE_PHYSICAL_DPI"})
         qunsetenv(scaling);
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(kPictureScale));
     if (!EnsureGuiApplication()) {
         std::fprintf(stderr, "render_guide_pictures: cannot start the GUI\n");
         return 1;
