@@ -16,6 +16,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -51,10 +52,35 @@ QString TabbedTextAsTable(const QString& text, int gap)
 
 } // namespace
 
-// The 8-point dialog font at the primary screen's logical resolution (11 pixels at 96 DPI, where
-// the point size is rounded to pixels as the classic font mapping does), and with it the base
-// units that turn the templates' dialog units into pixels: a desktop that asks for larger text
-// gets larger pages, and 96 DPI keeps exactly the classic 6 and 13.
+// The font the desktop hands the application through its platform theme (KDE's, LXQt's, qt6ct's),
+// or none. It is the font the application starts with, before the wizard sets its own. Without a
+// desktop's theme Qt still starts with a font: its generic theme's built-in "Sans Serif" at 9
+// points (plain xcb, offscreen, and the KDE and GNOME themes with nothing configured), which is no
+// choice of the user's and leaves the pages as the templates draw them. A theme asked for by name
+// in QT_QPA_PLATFORMTHEME (other than the generic one) counts whatever font it gives, that default
+// included: qt6ct and LXQt's theme set their font on the application once its event loop runs,
+// over the wizard's own, so the pages must be laid out for it. Qt names the active theme through
+// private API only; the environment and the font are what a program can see.
+static std::optional<QFont> DesktopFont()
+{
+    const QFont font = QGuiApplication::font();
+    const QString theme = qEnvironmentVariable("QT_QPA_PLATFORMTHEME");
+    if (!theme.isEmpty() && theme != QLatin1String("generic"))
+        return font;
+    const bool genericDefault = font.family() == QLatin1String("Sans Serif") && font.pixelSize() == -1
+                             && font.pointSizeF() == 9;
+    if (genericDefault)
+        return std::nullopt;
+    return font;
+}
+
+// The pages' font and with it the base units that turn the templates' dialog units into pixels.
+// The desktop's font when it hands one, as it hands it, so that the pages' texts and their room
+// come from the same font whatever the theme sets later. Otherwise the templates' 8-point face at
+// the primary screen's logical resolution (11 pixels at 96 DPI, where the point size is rounded to
+// pixels as the classic font mapping does): a desktop that asks for larger text gets larger
+// pages, and 96 DPI keeps exactly the classic 6 and 13. Either font is measured against the
+// templates' face at 96 DPI, for which the templates give their texts room.
 static QFont DialogFont()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -64,12 +90,20 @@ static QFont DialogFont()
         font.setPixelSize(pixels);
         return font;
     };
-    const QFont font = sized((8 * dpi + 36) / 72);
-    const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    const QFont font = DesktopFont().value_or(sized((8 * dpi + 36) / 72));
     const QFontMetricsF metrics(font);
     const QFontMetricsF at96(sized(11));
-    SetDialogBaseUnits(BaseUnitsOfFont(metrics.horizontalAdvance(letters), metrics.height(),
-                                       at96.horizontalAdvance(letters), at96.height()));
+    const auto unitsBy = [&](const QString& sample) {
+        return BaseUnitsOfFont(metrics.horizontalAdvance(sample), metrics.height(), at96.horizontalAdvance(sample),
+                               at96.height());
+    };
+    // The classic width is that of the 52 Latin letters. The pages' texts are mostly small
+    // letters, and a face whose small letters run wider against its capitals than the templates'
+    // face does (DejaVu Sans by some 8 percent) would clip them, so the small letters alone are
+    // measured too and the wider of the two counts. The templates' own face grows alike by both.
+    const DialogBaseUnits byLetters = unitsBy(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const DialogBaseUnits bySmallLetters = unitsBy(QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
+    SetDialogBaseUnits(DialogBaseUnits{std::max(byLetters.x, bySmallLetters.x), byLetters.y});
     return font;
 }
 
