@@ -63,7 +63,7 @@ failures = 0
 for args, extra, status, outcome, field in cases:
     environment = dict(os.environ, DISPLAY="", **extra)
     environment.pop("WAYLAND_DISPLAY", None)
-    run = subprocess.run([tarnwick, "--json"] + args, cwd=work, env=environment, capture_output=True, timeout=60)
+    run = subprocess.run([tarnwick, "--json"] + args, cwd=work, env=environment, capture_output=True, timeout=180)
     shown = " ".join(args)
     try:
         report = json.loads(run.stdout.decode("utf-8"))
