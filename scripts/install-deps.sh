@@ -1,20 +1,35 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the wizard needs to build, run and be tested; skips what is there.
+# Installs the Debian packages the wizard needs; skips what is there.
+#   install-deps.sh run   what building and running the programs needs (the user guide's PDF
+#                         included), with the simulators and the synthesis tools the flow uses
+#                         and GTKWave to view its waveforms
+#   install-deps.sh       all of that and what the test suite needs
 set -euo pipefail
-packages=(
-  build-essential cmake ninja-build pkg-config git procps
+run_packages=(
+  build-essential cmake ninja-build pkg-config dpkg-dev
   qt6-base-dev libgl-dev libfreetype-dev libfontconfig-dev libxcb1-dev fonts-liberation2
-  nlohmann-json3-dev
-  pandoc file dpkg-dev lintian devscripts bash-completion
+  nlohmann-json3-dev pandoc weasyprint fonts-dejavu-core librsvg2-bin
+  ghdl iverilog yosys nextpnr-ice40 gtkwave
+)
+test_packages=(
+  git procps file lintian devscripts bash-completion
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xdotool imagemagick x11-utils openbox qt6ct fonts-dejavu-core
-  poppler-utils weasyprint desktop-file-utils
-  librsvg2-bin libxml2-utils
-  ghdl iverilog verilator yosys nextpnr-ice40 z3
+  xvfb xdotool imagemagick x11-utils openbox qt6ct
+  poppler-utils desktop-file-utils
+  libxml2-utils
+  verilator z3
   python3-jsonschema
   at-spi2-core python3-pyatspi dbus-x11
 )
+case "${1:-all}" in
+  run) packages=("${run_packages[@]}") ;;
+  all) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *)
+    echo "usage: $0 [run]" >&2
+    exit 2
+    ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -229,7 +229,9 @@ bool CanSynthesize(std::string& error)
 {
     for (const char* tool : {kYosys, kNextpnr}) {
         if (FindOnPath(tool).empty()) {
-            error = std::string(tool) + " is not installed (it is not on PATH); synthesis needs it";
+            // Both programs come in the Debian packages of their names.
+            error = std::string(tool) + " is not installed (it is not on PATH); synthesis needs it: install the "
+                + "Debian package " + tool;
             return false;
         }
     }

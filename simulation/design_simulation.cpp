@@ -304,8 +304,10 @@ bool CanSimulate(const std::string& designPath, Simulator simulator, std::string
     }
     std::string missing;
     if (!SimulatorInstalled(simulator, missing)) {
+        // Each program comes in the Debian package of its name, vvp in iverilog's.
+        const std::string package = missing == "vvp" ? "iverilog" : missing;
         error = (missing == "make" ? std::string("make, which verilator's build runs,") : "the simulator " + missing)
-            + " is not on PATH; install it to simulate " + PrintableText(design);
+            + " is not on PATH; install the Debian package " + package + " to simulate " + PrintableText(design);
         return false;
     }
     return true;

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Debian package of BUILD_DIR, unpacks it into a scratch root and checks it as a user
-# gets it: its files and their places, its Depends, the packaged wizard and tarnwick run from that
-# root (directly and through the /usr/bin links), the backend library they load, the version they
-# print, the bash completion, every ELF file's hardening (hardening-check) and lintian's verdict,
-# pedantic and informational tags included. Exits 77 (skipped) where dpkg-deb is missing.
+# gets it: its files and their places, its Depends, Recommends and Suggests, the packaged wizard and
+# tarnwick run from that root (directly and through the /usr/bin links), the backend library they
+# load, the version they print, the bash completion, the user guide, the desktop entry
+# (desktop-file-validate) and the icons (their sizes by identify), every ELF file's hardening
+# (hardening-check) and lintian's verdict, pedantic and informational tags included. Exits 77
+# (skipped) where dpkg-deb is missing.
 #
 # usage: deb_package_check.sh BUILD_DIR VERSION REFERENCE_WIZARD CPACK
 set -uo pipefail
@@ -81,6 +83,8 @@ while IFS= read -r path; do
       ./usr/share/doc/zorvex/copyright | ./usr/share/doc/zorvex/changelog.gz | \
       ./usr/share/lintian/overrides/zorvex) ;;
     ./usr/share/doc/zorvex/zorvex_guide.pdf | ./usr/share/doc/zorvex/html/*) ;;
+    ./usr/share/applications/zorvex.desktop | ./usr/share/icons/hicolor/*/apps/zorvex.png | \
+      ./usr/share/icons/hicolor/scalable/apps/zorvex.svg) ;;
     *) fail "a file out of place: ${path#.}" ;;
   esac
 done < <(cd "$root" && find . ! -type d)
@@ -117,6 +121,13 @@ for package in libc6 libstdc++6 libfontconfig1 libxcb1 libqt6core6 libqt6gui6 li
   grep -qxF "$package" <<<"$names" || fail "Depends lacks $package"
 done
 
+# A simulator for --simulate is recommended, the other tools of the flow are suggested.
+for field in "Recommends:xdg-utils, ghdl | iverilog" \
+  "Suggests:gtkwave, iverilog, verilator, yosys, nextpnr-ice40"; do
+  value=$(dpkg-deb -f "$deb" "${field%%:*}")
+  [ "$value" = "${field#*:}" ] || fail "${field%%:*} is \"$value\", not \"${field#*:}\""
+done
+
 # --- the packaged wizard --------------------------------------------------------------------------
 # What the wizard in the build tree writes for a new variation, to compare byte for byte.
 mkdir -p "$work/reference"
@@ -143,24 +154,26 @@ run_silent tarnwick "$root/usr/bin/tarnwick" -n -silent
 grep -q "starting $(readlink -f "$tree/bin/zorvex") " "$work/tarnwick.out" ||
   fail "tarnwick did not start the packaged wizard: $(head -1 "$work/tarnwick.out")"
 
-# The wizard looks for its guide at <its folder>/../zorvex_core/doc/zorvex_guide.pdf, its folder
-# being where the link leads; F1 opens it, which a silent run never does.
+# The user guide is one of the package's documents. The wizard looks for it at <its folder>/../
+# zorvex_core/doc/zorvex_guide.pdf, its folder being where the link leads, and finds a relative
+# link to that document there; F1 opens it, which a silent run never does.
+doc="$root/usr/share/doc/zorvex"
+if [ ! -f "$doc/zorvex_guide.pdf" ] || [ -L "$doc/zorvex_guide.pdf" ]; then
+  fail "/usr/share/doc/zorvex/zorvex_guide.pdf is not a file"
+elif [ "$(head -c 5 "$doc/zorvex_guide.pdf")" != "%PDF-" ]; then
+  fail "the packaged user guide is no PDF"
+fi
 wizard_dir=$(dirname "$(readlink -f "$root/usr/bin/zorvex")")
 guide="$wizard_dir/../zorvex_core/doc/zorvex_guide.pdf"
-if [ ! -f "$guide" ]; then
-  fail "no user guide at the path the wizard computes: ${guide#"$root"}"
-else
-  [ "$(head -c 5 "$guide")" = "%PDF-" ] || fail "the packaged user guide is no PDF"
+if [ ! -L "$guide" ]; then
+  fail "no link to the user guide at the path the wizard computes: ${guide#"$root"}"
+elif [[ "$(readlink "$guide")" = /* ]]; then
+  fail "the link to the user guide is absolute: $(readlink "$guide")"
+elif [ "$(readlink -f "$guide")" != "$(readlink -f "$doc/zorvex_guide.pdf")" ]; then
+  fail "${guide#"$root"} points to $(readlink "$guide"), not to /usr/share/doc/zorvex/zorvex_guide.pdf"
 fi
 
-# The package's documents hold the guide as HTML, its contents first and its pictures beside it,
-# and a link to the PDF the wizard opens.
-doc="$root/usr/share/doc/zorvex"
-if [ ! -L "$doc/zorvex_guide.pdf" ]; then
-  fail "/usr/share/doc/zorvex/zorvex_guide.pdf is not a link"
-elif [ "$(readlink -f "$doc/zorvex_guide.pdf")" != "$(readlink -f "$guide")" ]; then
-  fail "/usr/share/doc/zorvex/zorvex_guide.pdf points to $(readlink "$doc/zorvex_guide.pdf"), not to the wizard's guide"
-fi
+# The package's documents hold the guide as HTML too, its contents first and its pictures beside it.
 html="$doc/html/index.html"
 if [ ! -f "$html" ]; then
   fail "no user guide as HTML at /usr/share/doc/zorvex/html/index.html"
@@ -199,6 +212,34 @@ if [ "$loaded" -ne 1 ]; then
   fail "the packaged wizard did not load its backend from the package:"
   grep -v "^ *[0-9]*:" "$work/pages.out" | head -20
 fi
+
+# --- the desktop entry and the icons ---------------------------------------------------------------
+# The entry is valid, names the wizard's window class (the X11 WM_CLASS the toolkit gives its
+# windows: the program's name) and its icon, and stays out of the menus: hosts start the wizard.
+entry="$root/usr/share/applications/zorvex.desktop"
+if [ ! -f "$entry" ]; then
+  fail "no desktop entry /usr/share/applications/zorvex.desktop"
+else
+  if ! command -v desktop-file-validate >/dev/null; then
+    fail "desktop-file-validate is not installed (package desktop-file-utils)"
+  elif ! desktop-file-validate "$entry" >"$work/desktop.out" 2>&1 || [ -s "$work/desktop.out" ]; then
+    fail "desktop-file-validate: $(cat "$work/desktop.out")"
+  fi
+  for key in NoDisplay=true Icon=zorvex StartupWMClass=zorvex "Exec=zorvex %f"; do
+    grep -qxF "$key" "$entry" || fail "the desktop entry lacks $key"
+  done
+fi
+# The icon in the hicolor theme at each size, and the drawing they are rendered from.
+command -v identify >/dev/null || fail "identify is not installed (package imagemagick)"
+for size in 48 64 128; do
+  icon="$root/usr/share/icons/hicolor/${size}x${size}/apps/zorvex.png"
+  shown=$(identify -format '%m %wx%h' "$icon" 2>&1)
+  [ "$shown" = "PNG ${size}x${size}" ] || fail "/usr/share/icons/hicolor/${size}x${size}/apps/zorvex.png is \"$shown\""
+done
+# The scalable icon is an SVG drawing of a square, as the theme's folder promises.
+svg="$root/usr/share/icons/hicolor/scalable/apps/zorvex.svg"
+shown=$(rsvg-convert "$svg" 2>&1 | identify -format '%m %[fx:w==h]' - 2>&1)
+[ "$shown" = "PNG 1" ] || fail "/usr/share/icons/hicolor/scalable/apps/zorvex.svg renders to no square picture: $shown"
 
 # --- the programs as Debian builds them ----------------------------------------------------------
 # Both print the package's version. Every ELF file has Debian's hardening (PIE, stack protector,

@@ -7,7 +7,11 @@ PATH. Its lines are commands, one a line; in a block that holds lines beginning 
 are the commands and the lines below each one are output it must print, in that order ("..."
 stands for any text, a line of its own for any lines). A command exits with 0 unless its comment
 says "# status N". Blocks marked "display" run on a private Xvfb, where Return is pressed on the
-wizard's window until the command ends, as a user who accepts every page would.
+wizard's window until the command ends, as a user who accepts every page would. A block marked
+"continues" runs in the folder of the block before it, on the files that one made. A block marked
+"viewer" starts, on the Xvfb, a program that shows a window and stays open (its first word, e.g.
+gtkwave): it passes when a window of that program's class appears while the program runs, which
+then is ended; the block is skipped where the program is not installed.
 
 Usage: readme_examples_check.py README BUILD_DIR. Exits 77 when Xvfb or xdotool is missing.
 """
@@ -98,6 +102,19 @@ class Display:
         if process.poll() is None:
             process.kill()
 
+    def shows_window(self, process, program, env):
+        """Whether a window of program's class appears while process runs; ends process."""
+        deadline = time.time() + 60
+        shown = False
+        while not shown and process.poll() is None and time.time() < deadline:
+            shown = subprocess.run(["xdotool", "search", "--onlyvisible", "--class", program], env=env,
+                                   capture_output=True).returncode == 0
+            time.sleep(0.4)
+        shown = shown and process.poll() is None
+        if process.poll() is None:
+            process.kill()
+        return shown
+
     def close(self):
         self.server.kill()
         self.server.wait()
@@ -108,13 +125,17 @@ def main():
     display = None
     failures = 0
     ran = 0
+    scratch = None
     for line, attrs, body in blocks(readme):
-        scratch = tempfile.mkdtemp(prefix="zorvex-readme-")
-        os.symlink(build, os.path.join(scratch, "build"))
+        if scratch is None or "continues" not in attrs:
+            if scratch is not None:
+                shutil.rmtree(scratch, ignore_errors=True)
+            scratch = tempfile.mkdtemp(prefix="zorvex-readme-")
+            os.symlink(build, os.path.join(scratch, "build"))
         env = dict(os.environ, PATH=build + os.pathsep + os.environ.get("PATH", ""), HOME=scratch)
         env.pop("DISPLAY", None)
         env.pop("WAYLAND_DISPLAY", None)
-        if "display" in attrs:
+        if "display" in attrs or "viewer" in attrs:
             if not (shutil.which("Xvfb") and shutil.which("xdotool")):
                 print("Xvfb or xdotool missing: skipped")
                 return 77
@@ -123,20 +144,31 @@ def main():
         for command, expected in steps(body):
             status = STATUS.search(command)
             want = int(status.group(1)) if status else 0
-            process = subprocess.Popen(["bash", "-c", command], cwd=scratch, env=env, stdout=subprocess.PIPE,
-                                       stderr=subprocess.STDOUT, text=True)
-            if "display" in attrs:
+            viewer = command.split()[0] if "viewer" in attrs else None
+            if viewer and not shutil.which(viewer):
+                print("README line %d: %s is not installed: skipped" % (line, viewer))
+                continue
+            process = subprocess.Popen(["bash", "-c", "exec " + command if viewer else command], cwd=scratch,
+                                       env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+            if viewer:
+                shown = display.shows_window(process, viewer, env)
+            elif "display" in attrs:
                 display.accept_pages(process, env)
             output = process.communicate(timeout=600)[0]
             ran += 1
             missing = shows(output, expected)
-            if process.returncode != want or missing is not None:
+            if viewer and not shown:
+                failures += 1
+                print("FAIL README line %d: %s showed no window" % (line, command))
+                print("  " + output.replace("\n", "\n  ")[:3000])
+            elif not viewer and (process.returncode != want or missing is not None):
                 failures += 1
                 print("FAIL README line %d: %s" % (line, command))
                 print("  status %d, expected %d" % (process.returncode, want))
                 if missing is not None:
                     print("  missing from its output: %s" % missing)
                 print("  " + output.replace("\n", "\n  ")[:3000])
+    if scratch is not None:
         shutil.rmtree(scratch, ignore_errors=True)
     if display:
         display.close()

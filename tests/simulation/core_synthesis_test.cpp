@@ -96,7 +96,8 @@ TEST(CoreSynthesis, SmallCoresGivePlausibleFigures)
     }
 }
 
-// A missing tool is named before either runs; a tool past the time limit is stopped.
+// A missing tool is named, with the Debian package to install, before either runs; a tool past the
+// time limit is stopped.
 TEST(CoreSynthesis, FailsWithTheReason)
 {
     struct Case {
@@ -105,8 +106,10 @@ TEST(CoreSynthesis, FailsWithTheReason)
         std::string reason;
     };
     const Case cases[] = {
-        {"nextpnr-ice40", 120s, "yosys is not installed"},
-        {"yosys", 120s, "nextpnr-ice40 is not installed"},
+        {"nextpnr-ice40", 120s, "yosys is not installed (it is not on PATH); synthesis needs it: install the "
+                                "Debian package yosys"},
+        {"yosys", 120s, "nextpnr-ice40 is not installed (it is not on PATH); synthesis needs it: install the "
+                        "Debian package nextpnr-ice40"},
         {"", 0s, "yosys -s synthesis.ys ran past the time limit of 0 s"},
     };
     for (const Case& c : cases) {

@@ -317,7 +317,7 @@ TEST_F(TarnwickSimulation, WhatCannotBeSimulatedFailsWithStatus125)
     const std::string good = ReadFileText(vec);
     const Case cases[] = {
         {"no simulator", [] {}, {{"PATH", "/nonexistent"}},
-         "simulation: the simulator ghdl is not on PATH; install it to simulate " + design},
+         "simulation: the simulator ghdl is not on PATH; install the Debian package ghdl to simulate " + design},
         {"no design file", [&] { fs::rename(design, design + ".away"); }, {},
          "simulation: the design file " + design + " is not there to simulate"},
         {"a vector file that does not parse", [&] { std::ofstream(vec, std::ios::trunc) << "START 0;\nSTOP x;\n"; }, {},
@@ -400,14 +400,22 @@ TEST_F(TarnwickSimulation, UnusualFoldersSimulateAndWhatCannotBeSimulatedIsRefus
     };
     const std::string vhdl = (designs / "g.vhd").string();
     const std::string verilog = (designs / "g.v").string();
+    // vvp comes in iverilog's package: a PATH with only iverilog on it is missing that package.
+    const fs::path iverilogOnly = work / "iverilog_only";
+    fs::create_directories(iverilogOnly);
+    std::ofstream(iverilogOnly / "iverilog") << "#!/bin/sh\nexit 1\n";
+    fs::permissions(iverilogOnly / "iverilog", fs::perms::owner_all);
     const Case cases[] = {
         {"a design named like a library unit, in another case", (designs / "QZ_AddrGen.vhd").string(), "", {},
          "the design's name is the library unit qz_addrgen's, whose copy beside the design would take the "
          "design file's place; name it otherwise"},
         {"no simulator", vhdl, "", {{"PATH", "/nonexistent"}},
-         "--simulate: the simulator ghdl is not on PATH; install it to simulate " + vhdl},
+         "--simulate: the simulator ghdl is not on PATH; install the Debian package ghdl to simulate " + vhdl},
         {"no Verilator", verilog, "verilator", {{"PATH", "/nonexistent"}},
-         "--simulate: the simulator verilator is not on PATH; install it to simulate " + verilog},
+         "--simulate: the simulator verilator is not on PATH; install the Debian package verilator to simulate "
+             + verilog},
+        {"iverilog without its vvp", verilog, "", {{"PATH", iverilogOnly.string()}},
+         "--simulate: the simulator vvp is not on PATH; install the Debian package iverilog to simulate " + verilog},
         {"a design the simulators do not read", (designs / "g.tdf").string(), "", {},
          "--simulate: only a .vhd or .v design file can be simulated, not " + (designs / "g.tdf").string()},
         {"VHDL in Verilator", vhdl, "verilator", {},
