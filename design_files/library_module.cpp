@@ -17,6 +17,8 @@ std::string FindLibraryModuleSource(const std::string& module, const std::string
     if (const char* given = std::getenv("ZORVEX_HDL_DIR"); given != nullptr && *given != '\0')
         folders.push_back(std::string(given) + "/");
     folders.push_back(programFolder + "hdl/");
+    // Installed under a prefix, the programs are in <prefix>/bin and the cores in <prefix>/share.
+    folders.push_back(programFolder + "../share/zorvex/hdl/");
     // The package keeps the programs in /usr/lib/zorvex/bin and the shared data in /usr/share.
     folders.push_back(programFolder + "../../../share/zorvex/hdl/");
     folders.push_back("/usr/share/zorvex/hdl/");

@@ -29,8 +29,6 @@ if command -v yosys >/dev/null && command -v nextpnr-ice40 >/dev/null; then
 else
   echo "yosys or nextpnr-ice40 is missing: no synthesis."
 fi
-# The library cores installed under the prefix, which the installed tarnwick copies beside the design.
-export ZORVEX_HDL_DIR="$top/out/install/share/zorvex/hdl"
 status=0
 "$top/out/install/bin/tarnwick" "${options[@]}" "$design" || status=$?
 
