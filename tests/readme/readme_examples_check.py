@@ -74,9 +74,17 @@ def shows(output, expected):
 
 class Display:
     def __init__(self):
-        self.name = ":%d" % (60 + os.getpid() % 30)
-        self.server = subprocess.Popen(["Xvfb", self.name, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+        # Xvfb chooses a display no other server has and writes its number to the pipe.
+        read_end, write_end = os.pipe()
+        self.server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                                        "-nolisten", "tcp"], pass_fds=(write_end,),
                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as numbers:
+            number = numbers.readline().strip()
+        if not number:
+            raise SystemExit("Xvfb did not start")
+        self.name = ":" + number
         for _ in range(50):
             if subprocess.run(["xdotool", "getdisplaygeometry"], env=self.env({}), capture_output=True).returncode == 0:
                 break
