@@ -58,12 +58,11 @@ start_wizard() {
 
 # Waits for a window whose title contains $1 and gives it the keyboard focus.
 # Titles are matched literally (xdotool takes a regular expression).
-pattern() { printf '%s' "$1" | sed 's/[][\\.*^$]/\\&/g'; }
 window=""
 wait_window() {
   window=""
   for _ in $(seq 200); do
-    window=$(xdotool search --name "$(pattern "$1")" 2>/dev/null | tail -1)
+    window=$(xdotool search --name "$(title_pattern "$1")" 2>/dev/null | tail -1)
     [ -n "$window" ] && break
     sleep 0.1
   done
@@ -84,8 +83,8 @@ wait_window() {
   return 0
 }
 
-no_window() { ! xdotool search --name "$(pattern "$1")" >/dev/null 2>&1; }
-has_window() { xdotool search --name "$(pattern "$1")" >/dev/null 2>&1; }
+no_window() { ! xdotool search --name "$(title_pattern "$1")" >/dev/null 2>&1; }
+has_window() { xdotool search --name "$(title_pattern "$1")" >/dev/null 2>&1; }
 
 keys() { xdotool key --delay 60 "$@"; sleep 0.4; }
 

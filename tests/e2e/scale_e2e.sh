@@ -20,15 +20,13 @@ start_xvfb scale 170 1600x1200x24
 prefix="$root/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: install"; exit 1; }
 
-failed=0
-fail() { echo "FAIL [$name] $*"; failed=$((failed + 1)); }
 
 # Waits for a window whose title contains $1 (taken literally) and gives it the focus.
 window=""
 wait_window() {
   window=""
   local pattern
-  pattern=$(printf '%s' "$1" | sed 's/[][\\.*^$]/\\&/g')
+  pattern=$(title_pattern "$1")
   for _ in $(seq 200); do
     window=$(xdotool search --name "$pattern" 2>/dev/null | tail -1)
     [ -n "$window" ] && break

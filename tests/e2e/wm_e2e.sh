@@ -32,15 +32,13 @@ for _ in $(seq 100); do
 done
 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || { echo "FAIL: openbox did not start"; exit 1; }
 
-failed=0
-fail() { echo "FAIL [$name] $*"; failed=$((failed + 1)); }
 
 # Waits for a client window whose title contains $1 (taken literally) and for its frame.
 window=""
 wait_window() {
   window=""
   local pattern
-  pattern=$(printf '%s' "$1" | sed 's/[][\\.*^$]/\\&/g')
+  pattern=$(title_pattern "$1")
   for _ in $(seq 200); do
     window=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | tail -1)
     [ -n "$window" ] && xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '=' && break

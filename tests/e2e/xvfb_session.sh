@@ -32,3 +32,10 @@ stop_xvfb() {
   kill "$xvfb_pid" 2>/dev/null
   rm -rf "$root"
 }
+
+# title_pattern TEXT: a regular expression (as xdotool takes window titles) matching TEXT literally.
+title_pattern() { printf '%s' "$1" | sed 's/[][\\.*^$]/\\&/g'; }
+
+# fail MESSAGE: counts a failed check of the scenario $name and says which.
+failed=0
+fail() { echo "FAIL [$name] $*"; failed=$((failed + 1)); }
