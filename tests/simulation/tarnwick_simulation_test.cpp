@@ -346,12 +346,14 @@ TEST_F(TarnwickSimulation, WhatCannotBeSimulatedFailsWithStatus125)
 TEST_F(TarnwickSimulation, ASimulationItsFolderHasNoRoomForIsNotStarted)
 {
     // A TMPDIR on a file system of 256 KiB, mounted in a namespace of tarnwick's own.
-    if (std::system("unshare --user --map-root-user --mount true >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "no mount namespace can be made here";
-    const std::string design = (designs / "f.vhd").string();
-    ASSERT_EQ(Run({"-n", "-silent", design}).exitStatus, 0);
     const fs::path tiny = root / "tiny";
     fs::create_directories(tiny);
+    const std::string probe = "unshare --user --map-root-user --mount sh -c 'mount -t tmpfs -o size=256k tmpfs \"$0\"' '"
+        + tiny.string() + "' >/dev/null 2>&1";
+    if (std::system(probe.c_str()) != 0)
+        GTEST_SKIP() << "no file system can be mounted in a namespace here";
+    const std::string design = (designs / "f.vhd").string();
+    ASSERT_EQ(Run({"-n", "-silent", design}).exitStatus, 0);
     const ProcessRun run = RunProgram(
         {"/usr/bin/unshare", "--user", "--map-root-user", "--mount", "sh", "-c",
          "mount -t tmpfs -o size=256k tmpfs \"$0\" && exec \"$@\"", tiny.string(), TARNWICK_EXE, "--simulate-only",
