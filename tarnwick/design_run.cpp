@@ -36,6 +36,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -321,7 +322,7 @@ bool Run::StageDesign(std::optional<StagedDesign>& staged, DesignInstall& instal
         }
         return true;
     }
-    std::string retrievalInfo = storedText;
+    std::string retrievalInfo = std::move(storedText);
     if (!options_.overrides.empty()) {
         if (!options_.newFile && !haveStored)
             return Refuse(kTarnwickFailed, "cannot read the stored settings of " + PrintableText(design_));
