@@ -57,30 +57,14 @@ start_wizard() {
 }
 
 # Waits for a window whose title contains $1 and gives it the keyboard focus.
-# Titles are matched literally (xdotool takes a regular expression).
-window=""
 wait_window() {
-  window=""
-  for _ in $(seq 200); do
-    window=$(xdotool search --name "$(title_pattern "$1")" 2>/dev/null | tail -1)
-    [ -n "$window" ] && break
-    sleep 0.1
-  done
-  if [ -z "$window" ]; then
+  if ! await_window "$1"; then
     echo "FAIL [$scenario] no window titled '$1'"
     failed=$((failed + 1))
     show_host_output
     return 1
   fi
-  # Keys go to the window that has the focus; wait until it is this one, and give the toolkit a
-  # moment to take the activation in before the first key arrives.
-  for _ in $(seq 50); do
-    xdotool windowfocus "$window" 2>/dev/null
-    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ] && break
-    sleep 0.1
-  done
-  sleep 0.5
-  return 0
+  focus_window
 }
 
 no_window() { ! xdotool search --name "$(title_pattern "$1")" >/dev/null 2>&1; }

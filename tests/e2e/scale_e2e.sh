@@ -22,23 +22,9 @@ cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: install"
 
 
 # Waits for a window whose title contains $1 (taken literally) and gives it the focus.
-window=""
 wait_window() {
-  window=""
-  local pattern
-  pattern=$(title_pattern "$1")
-  for _ in $(seq 200); do
-    window=$(xdotool search --name "$pattern" 2>/dev/null | tail -1)
-    [ -n "$window" ] && break
-    sleep 0.1
-  done
-  [ -n "$window" ] || { fail "no window titled '$1'"; return 1; }
-  for _ in $(seq 50); do
-    xdotool windowfocus "$window" 2>/dev/null
-    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ] && break
-    sleep 0.1
-  done
-  sleep 0.5
+  await_window "$1" || { fail "no window titled '$1'"; return 1; }
+  focus_window
 }
 
 # The python lines that read a binary PPM image from standard input: width, height, and pixels,

@@ -34,18 +34,9 @@ xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || { echo "FAIL: open
 
 
 # Waits for a client window whose title contains $1 (taken literally) and for its frame.
-window=""
+framed() { xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '='; }
 wait_window() {
-  window=""
-  local pattern
-  pattern=$(title_pattern "$1")
-  for _ in $(seq 200); do
-    window=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | tail -1)
-    [ -n "$window" ] && xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '=' && break
-    window=""
-    sleep 0.1
-  done
-  [ -n "$window" ] || { fail "no framed window titled '$1'"; return 1; }
+  await_window "$1" framed || { fail "no framed window titled '$1'"; return 1; }
   sleep 0.5
 }
 

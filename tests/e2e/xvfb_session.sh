@@ -36,6 +36,33 @@ stop_xvfb() {
 # title_pattern TEXT: a regular expression (as xdotool takes window titles) matching TEXT literally.
 title_pattern() { printf '%s' "$1" | sed 's/[][\\.*^$]/\\&/g'; }
 
+# await_window TEXT [CHECK]: sets window to the newest shown window whose title contains TEXT
+# (taken literally) and, with CHECK, for which "CHECK WINDOW" succeeds; waits up to 20 s and is
+# false, with window empty, when none comes.
+window=""
+await_window() {
+  local pattern
+  pattern=$(title_pattern "$1")
+  for _ in $(seq 200); do
+    window=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | tail -1)
+    if [ -n "$window" ] && { [ $# -lt 2 ] || "$2" "$window"; }; then return 0; fi
+    sleep 0.1
+  done
+  window=""
+  return 1
+}
+
+# focus_window: gives window the keyboard focus, waiting until it has it, and the toolkit a moment
+# to take the activation in before the first key arrives.
+focus_window() {
+  for _ in $(seq 50); do
+    xdotool windowfocus "$window" 2>/dev/null
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ] && break
+    sleep 0.1
+  done
+  sleep 0.5
+}
+
 # fail MESSAGE: counts a failed check of the scenario $name and says which.
 failed=0
 fail() { echo "FAIL [$name] $*"; failed=$((failed + 1)); }
