@@ -13,6 +13,26 @@ const char* const kUsageText =
     "-p\t\tSpecifies the first page offset (optional)\n"
     "-silent\tSpecifies that the wizard should not show a UI.";
 
+const char* const kHelpText =
+    "Usage: zorvex [-n] [-silent] [-symbol] [-h<id>] [-x<X>] [-y<Y>] [-p<N>] <design file>\n"
+    "       zorvex --help | --version\n"
+    "\n"
+    "Parameterises a symbol interleaver/deinterleaver core. On Finish it writes <design>.cnx and\n"
+    "<design>.vec beside the design file named (.vhd, .v or .tdf), for the host to make it from.\n"
+    "\n"
+    "  -n          a new variation: start from the default settings instead of <design>.cnx\n"
+    "  -silent     show no pages: write the files at once\n"
+    "  -symbol     the host can make a symbol file (listed on the summary page)\n"
+    "  -h<id>      the host's id: every page exit is reported to it\n"
+    "  -x<X>       screen x of the window's lower-right corner, in pixels\n"
+    "  -y<Y>       screen y of the window's lower-right corner, in pixels\n"
+    "  -p<N>       the number of host pages before the first page (enables Back on page 1)\n"
+    "  --help      print this help and end\n"
+    "  --version   print the version and end\n"
+    "\n"
+    "Exit status: 0 finished, 1 failed (a message says why), 2 cancelled, 3 back to the\n"
+    "host's pages from the first page.\n";
+
 bool WizardCommandLine::ParseParameter(const std::string& token, bool isFlag, bool /*isLast*/)
 {
     if (!isFlag) {

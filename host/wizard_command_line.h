@@ -43,3 +43,7 @@ std::string JoinArguments(int argc, const char* const* argv);
 const char* UncarriableArgument(int argc, const char* const* argv);
 
 extern const char* const kUsageText;
+
+// What "zorvex --help" prints: the options of kUsageText and the two questions, each explained,
+// and the exit statuses.
+extern const char* const kHelpText;

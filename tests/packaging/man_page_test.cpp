@@ -14,6 +14,7 @@
 #include <cctype>
 #include <fstream>
 #include <iterator>
+#include <algorithm>
 #include <set>
 #include <sstream>
 #include <string>
@@ -103,14 +104,22 @@ std::set<std::string> TarnwickStatuses()
 
 } // namespace
 
-TEST(ManPages, ZorvexPageHasAnEntryForEveryOptionOfTheWizardsUsage)
+TEST(ManPages, ZorvexPageAndHelpHaveAnEntryForEveryOptionOfTheWizardsUsage)
 {
     const std::set<std::string> options = WizardOptions();
     // The seven options the usage text lists; fewer means it was not read as it is written.
     ASSERT_GE(options.size(), 7u);
     const std::vector<std::string> tags = EntryTags("zorvex.1");
-    for (const std::string& option : options)
+    // --help explains each option on a line of its own, two blanks before it.
+    const std::vector<std::string> help = Lines(kHelpText);
+    for (const std::string& option : options) {
         EXPECT_TRUE(HasEntry(tags, option)) << "zorvex(1) has no entry for " << option;
+        const bool explained = std::any_of(help.begin(), help.end(), [&](const std::string& line) {
+            return line.rfind("  " + option, 0) == 0 && line.size() > option.size() + 2
+                && std::string(" <").find(line[option.size() + 2]) != std::string::npos;
+        });
+        EXPECT_TRUE(explained) << "zorvex --help does not explain " << option;
+    }
 }
 
 TEST(ManPages, TarnwickPageHasAnEntryForEveryOptionChoiceAndStatusOfItsUsage)
