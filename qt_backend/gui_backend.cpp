@@ -112,6 +112,7 @@ static QFont DialogFont()
 static void LoadPictureResources()
 {
     Q_INIT_RESOURCE(pictures);
+    Q_INIT_RESOURCE(window_icons);
 }
 
 bool QtGuiBackend::EnsureApplication(const std::string& platform)
@@ -134,6 +135,8 @@ bool QtGuiBackend::EnsureApplication(const std::string& platform)
     QIcon icon;
     icon.addFile(QStringLiteral(":/bitmaps/icon16.bmp"));
     icon.addFile(QStringLiteral(":/bitmaps/icon32.bmp"));
+    for (const char* size : {"48", "64", "128"})
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(QLatin1String(size)));
     QApplication::setWindowIcon(icon);
     return application != nullptr;
 }

@@ -2,6 +2,8 @@
 
 #include "tests/platform/gui_test_support.h"
 
+#include <QApplication>
+#include <QIcon>
 #include <QImage>
 #include <QPixmap>
 #include <QString>
@@ -41,6 +43,16 @@ TEST(Pictures, EmbeddedBitmapsHaveTheirSizesAndEightBits)
         EXPECT_EQ(image.height(), c.height) << c.name;
         EXPECT_EQ(image.format(), QImage::Format_Indexed8) << c.name;
     }
+}
+
+// The window icon carries the theme's sizes beside the two bitmaps, so a task bar that reads it from
+// the window draws it sharp at its own size.
+TEST(Pictures, TheWindowIconHoldsEverySizeFrom16To128)
+{
+    ASSERT_TRUE(StartTestGui());
+    const QList<QSize> sizes = QApplication::windowIcon().availableSizes();
+    for (const int size : {16, 32, 48, 64, 128})
+        EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
 }
 
 // The drawing code at ratio 1 gives each embedded bitmap pixel for pixel, so what is drawn at other
