@@ -51,6 +51,16 @@ struct Cursor {
         while (NextTime(vectors) <= time)
             ++next;
     }
+    // The input's value once the cursor has passed a time: what ValueAt gives for that time,
+    // without searching for it.
+    std::uint64_t Value() const
+    {
+        if (input->periodic) {
+            const std::vector<std::uint64_t>& values = input->periodValues;
+            return values.empty() ? 0 : values[next == 0 ? 0 : (next - 1) % values.size()];
+        }
+        return next == 0 ? 0 : input->changes[next - 1].second;
+    }
 };
 
 // The design's inputs as the stimulus drives them, each with its pattern's cursor, and the patterns
@@ -126,14 +136,13 @@ bool MatchOutputs(const VectorFile& vectors, const std::vector<DesignPort>& port
 }
 
 // One line of the stimulus: the time, the look flag and every input's value at that time.
-void AppendStimulusLine(std::string& text, std::int64_t time, bool look, const std::vector<Cursor>& cursors,
-                        const VectorFile& vectors)
+void AppendStimulusLine(std::string& text, std::int64_t time, bool look, const std::vector<Cursor>& cursors)
 {
     text += std::to_string(time);
     text += look ? " 1" : " 0";
     for (const Cursor& cursor : cursors) {
         text += ' ';
-        AppendBits(text, cursor.input->ValueAt(time, vectors.start, vectors.interval), cursor.input->signal.width());
+        AppendBits(text, cursor.Value(), cursor.input->signal.width());
     }
     text += '\n';
 }
@@ -189,7 +198,7 @@ void PlayPlan(const VectorFile& vectors, DrivenInputs& driven, SimulationPlan& p
         if (rising)
             plan.edges.push_back(EdgeAt(time, driven, vectors));
         line.clear();
-        AppendStimulusLine(line, time, rising || last, driven.cursors, vectors);
+        AppendStimulusLine(line, time, rising || last, driven.cursors);
         plan.stimulusBytes += std::int64_t(line.size());
         return true;
     });
@@ -304,7 +313,7 @@ void WriteStimulus(const SimulationPlan& plan, const VectorFile& vectors, std::o
     std::string line;
     PlayInputs(vectors, cursors, *clock, [&](std::int64_t time, bool rising, bool last) {
         line.clear();
-        AppendStimulusLine(line, time, rising || last, cursors, vectors);
+        AppendStimulusLine(line, time, rising || last, cursors);
         out.write(line.data(), std::streamsize(line.size()));
         return bool(out);
     });

@@ -109,7 +109,9 @@ TEST(SimulationPlan, RefusesVectorsThatDoNotFitTheDesign)
 }
 
 // Hand-edited timings: a repeating clock from START 10 with changes off its steps, on them, at
-// the same time in two inputs, twice in one input and at STOP; and a clock given by its times.
+// the same time in two inputs, twice in one input and at STOP; a pattern of three steps; and a
+// clock given by its times, with an input whose first change comes after START. Every line gives
+// each input's value at its time as the file says it.
 TEST(SimulationPlan, CountsItsStimulusLinesAndWritesTheSameStimulusAsAStream)
 {
     const std::string timed = " INPUTS clken; PATTERN 10>0 35>1 50>0 50>1 210>0;"
@@ -118,7 +120,8 @@ TEST(SimulationPlan, CountsItsStimulusLinesAndWritesTheSameStimulusAsAStream)
     const std::string cases[] = {
         kSmallVectors,
         "START 10; STOP 210; INTERVAL 20; INPUTS clock; PATTERN 0 1; INPUTS sync_in; PATTERN 10>1 11>0;" + timed,
-        "START 10; STOP 210; INPUTS clock; PATTERN 10>0 30>1 70>0 71>1 90>0; INPUTS sync_in; PATTERN 10>0;" + timed,
+        "START 10; STOP 210; INTERVAL 20; INPUTS clock; PATTERN 0 1; INPUTS sync_in; PATTERN 1 0 0;" + timed,
+        "START 10; STOP 210; INPUTS clock; PATTERN 10>0 30>1 70>0 71>1 90>0; INPUTS sync_in; PATTERN 30>1 50>0;" + timed,
     };
     for (const std::string& text : cases) {
         VectorFile vectors;
@@ -132,6 +135,18 @@ TEST(SimulationPlan, CountsItsStimulusLinesAndWritesTheSameStimulusAsAStream)
         const std::string stimulus = written.str();
         EXPECT_EQ(StimulusLines(vectors), std::count(stimulus.begin(), stimulus.end(), '\n')) << text;
         EXPECT_EQ(plan.stimulusBytes, std::int64_t(stimulus.size())) << text;
+        std::istringstream lines(stimulus);
+        std::int64_t time = 0;
+        int look = 0;
+        while (lines >> time >> look) {
+            for (const char* name : {"clock", "sync_in", "clken", "din"}) {
+                std::string bits;
+                lines >> bits;
+                EXPECT_EQ(std::stoull(bits, nullptr, 2), vectors.FindInput(name)->ValueAt(time, vectors.start,
+                                                                                          vectors.interval))
+                    << text << ": " << name << " at " << time;
+            }
+        }
     }
 }
 
