@@ -20,7 +20,6 @@ start_xvfb scale 170 1600x1200x24
 prefix="$root/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: install"; exit 1; }
 
-
 # Waits for a window whose title contains $1 (taken literally) and gives it the focus.
 wait_window() {
   await_window "$1" || { fail "no window titled '$1'"; return 1; }
@@ -149,9 +148,7 @@ for setting in 1 1.5 2 dpi-120 dpi-144; do
     sleep 0.4
     page=$((page + 1))
   done
-  for _ in $(seq 100); do kill -0 "$wizard_pid" 2>/dev/null || break; sleep 0.1; done
-  kill "$wizard_pid" 2>/dev/null
-  wizard_pid=""
+  end_wizard
   reported=$(grep -c "page exit: corner at ($corner_x, $corner_y)" "$case_dir/host.txt")
   [ "$reported" = 4 ] || fail "$reported of 4 page exits reported at ($corner_x, $corner_y): $(grep 'page exit' "$case_dir/host.txt" | tr '\n' ' ')"
 done

@@ -32,7 +32,6 @@ for _ in $(seq 100); do
 done
 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || { echo "FAIL: openbox did not start"; exit 1; }
 
-
 # Waits for a client window whose title contains $1 (taken literally) and for its frame.
 framed() { xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '='; }
 wait_window() {
@@ -77,9 +76,7 @@ for setting in 1 1.5 2 dpi-144; do
     if [ "$page" = 4 ]; then xdotool key alt+f; else xdotool key Return; fi
     page=$((page + 1))
   done
-  for _ in $(seq 100); do kill -0 "$wizard_pid" 2>/dev/null || break; sleep 0.1; done
-  kill "$wizard_pid" 2>/dev/null
-  wizard_pid=""
+  end_wizard
   exits=$(grep 'page exit' "$case_dir/host.txt" | tr '\n' ' ')
   reported=$(grep -c "page exit: corner at ($corner_x, $corner_y)" "$case_dir/host.txt")
   [ "$reported" = 4 ] || fail "$reported of 4 page exits at ($corner_x, $corner_y): $exits"

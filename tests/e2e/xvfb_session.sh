@@ -63,6 +63,14 @@ focus_window() {
   sleep 0.5
 }
 
+# end_wizard: gives the wizard the script started ($wizard_pid) up to 10 s to end by itself, then
+# ends it.
+end_wizard() {
+  for _ in $(seq 100); do kill -0 "$wizard_pid" 2>/dev/null || break; sleep 0.1; done
+  kill "$wizard_pid" 2>/dev/null
+  wizard_pid=""
+}
+
 # fail MESSAGE: counts a failed check of the scenario $name and says which.
 failed=0
 fail() { echo "FAIL [$name] $*"; failed=$((failed + 1)); }
