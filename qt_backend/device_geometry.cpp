@@ -11,7 +11,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -81,11 +83,19 @@ std::optional<Rect> GeometryOnRoot(const X11Window& x11, xcb_window_t window)
     return Rect{left, top, left + geometry->width + 2 * border, top + geometry->height + 2 * border};
 }
 
+// The atom of a name. An atom stays the same as long as the X server runs, and the process has
+// the toolkit's one connection, so each name is asked for once rather than at every frame query.
 xcb_atom_t Atom(xcb_connection_t* connection, const char* name)
 {
+    static std::map<std::string, xcb_atom_t> known;
+    if (const auto found = known.find(name); found != known.end())
+        return found->second;
     const ReplyPtr<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
         connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    if (!reply)
+        return XCB_ATOM_NONE;
+    known.emplace(name, reply->atom);
+    return reply->atom;
 }
 
 xcb_window_t DefaultRoot(xcb_connection_t* connection)
