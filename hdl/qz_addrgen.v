@@ -394,12 +394,23 @@ module qz_addrgen #(
             reg pos_penult_q = 1'b0;
             reg pos_low_q = 1'b1;
             reg wphase_q = 1'b1;
-            reg in_step_q = 1'b1;
             reg bsync_q = 1'b0;
+            // A continuous step that shares a factor with IJ-1 (only a register upset or a start
+            // without initial values leaves one) walks back to word 0 before the block's end;
+            // the block that sees it starts the next one with step 1 instead.
+            reg step_bad_q = 1'b0;
             reg mark_r = 1'b0;
             reg read_r = 1'b0;
 
-            assign in_step = in_step_q;
+            // In step: the coming symbol is a block's first (discrete: of the write phase) and
+            // every counter holds a block start's value, so that the block goes on correctly
+            // whatever the registers held before; any other state takes the restart. The
+            // continuous step must lie in 1 .. IJ-2 with its wrapped copy beside it.
+            wire start_c = pos_q == {PW{1'b0}} && addr_q == {AW{1'b0}} && pos_first_q && !pos_last_q &&
+                           !pos_penult_q && pos_low_q;
+            wire step_ok_c = step_q != {AW{1'b0}} && {1'b0, step_q} < MODULUS &&
+                             step_wrap_q == {1'b0, step_q} - MODULUS;
+            assign in_step = start_c && (DISCRETE ? wphase_q : step_ok_c);
 
             // The running block's next position and address, from registers only.
             wire [AW-1:0] step_v = DISCRETE ? (wphase_q ? ONE : STEP_K) : step_q;
@@ -431,14 +442,15 @@ module qz_addrgen #(
                         pos_penult_q <= !pos_last_q && pos_q == POS_THIRD;
                         pos_low_q <= pos_last_q || pos_q < POS_LOW_PREV;
                         wphase_q <= wphase_next;
-                        in_step_q <= pos_last_q && (!DISCRETE || wphase_next);
                         read_r <= DISCRETE && !wphase_q;
                         acc_q <= acc_next;
                         // The last position is past the first K: the sum is complete.
                         if (pos_last_q) begin
-                            step_q <= acc_q;
-                            step_wrap_q <= {1'b0, acc_q} - MODULUS;
+                            step_q <= step_bad_q ? ONE : acc_q;
+                            step_wrap_q <= step_bad_q ? STEP_WRAP_ONE : {1'b0, acc_q} - MODULUS;
                         end
+                        step_bad_q <= !DISCRETE && !pos_last_q &&
+                                      (step_bad_q || (!pos_penult_q && addr_step == {AW{1'b0}}));
                     end else begin
                         // A frame start out of step: position 0 taken, at address 0, step 1.
                         pos_q <= POS_ONE;
@@ -448,9 +460,9 @@ module qz_addrgen #(
                         pos_penult_q <= N_PENULT == 1;
                         pos_low_q <= K > 1;
                         wphase_q <= 1'b1;
-                        in_step_q <= 1'b0;
                         read_r <= 1'b0;
                         acc_q <= ONE;
+                        step_bad_q <= 1'b0;
                         step_q <= ONE;
                         step_wrap_q <= STEP_WRAP_ONE;
                     end

@@ -539,8 +539,11 @@ begin
         signal pos_penult_q : std_logic := '0';
         signal pos_low_q : std_logic := '1';
         signal wphase_q : std_logic := '1';
-        signal in_step_q : std_logic := '1';
         signal bsync_q : std_logic := '0';
+        -- A continuous step that shares a factor with IJ-1 (only a register upset or a start
+        -- without initial values leaves one) walks back to word 0 before the block's end;
+        -- the block that sees it starts the next one with step 1 instead.
+        signal step_bad_q : std_logic := '0';
         signal mark_r : std_logic := '0';
         signal read_r : std_logic := '0';
 
@@ -556,8 +559,18 @@ begin
         signal acc_wrap : unsigned(AW downto 0);
         signal acc_step : unsigned(AW - 1 downto 0);
         signal acc_next : unsigned(AW - 1 downto 0);
+        signal start_c : std_logic;
+        signal step_ok_c : std_logic;
     begin
-        in_step <= in_step_q;
+        -- In step: the coming symbol is a block's first (discrete: of the write phase) and
+        -- every counter holds a block start's value, so that the block goes on correctly
+        -- whatever the registers held before; any other state takes the restart. The
+        -- continuous step must lie in 1 .. IJ-2 with its wrapped copy beside it.
+        start_c <= to_sl(pos_q = 0 and addr_q = 0) and pos_first_q and not pos_last_q and
+                   not pos_penult_q and pos_low_q;
+        step_ok_c <= to_sl(step_q /= 0 and resize(step_q, AW + 1) < MODULUS and
+                           step_wrap_q = resize(step_q, AW + 1) - MODULUS);
+        in_step <= start_c and wphase_q when DISCRETE else start_c and step_ok_c;
 
         -- The running block's next position and address, from registers only.
         step_v <= step_q when not DISCRETE else
@@ -599,14 +612,20 @@ begin
                         pos_penult_q <= not pos_last_q and to_sl(pos_q = POS_THIRD);
                         pos_low_q <= pos_last_q or to_sl(pos_q < POS_LOW_PREV);
                         wphase_q <= wphase_next;
-                        in_step_q <= pos_last_q and (to_sl(not DISCRETE) or wphase_next);
                         read_r <= to_sl(DISCRETE) and not wphase_q;
                         acc_q <= acc_next;
                         -- The last position is past the first K: the sum is complete.
                         if pos_last_q = '1' then
-                            step_q <= acc_q;
-                            step_wrap_q <= resize(acc_q, AW + 1) - MODULUS;
+                            if step_bad_q = '1' then
+                                step_q <= ONE;
+                                step_wrap_q <= STEP_WRAP_ONE;
+                            else
+                                step_q <= acc_q;
+                                step_wrap_q <= resize(acc_q, AW + 1) - MODULUS;
+                            end if;
                         end if;
+                        step_bad_q <= to_sl(not DISCRETE) and not pos_last_q and
+                                      (step_bad_q or (not pos_penult_q and to_sl(addr_step = 0)));
                     else
                         -- A frame start out of step: position 0 taken, at address 0, step 1.
                         pos_q <= POS_ONE;
@@ -616,9 +635,9 @@ begin
                         pos_penult_q <= to_sl(N_PENULT = 1);
                         pos_low_q <= to_sl(K > 1);
                         wphase_q <= '1';
-                        in_step_q <= '0';
                         read_r <= '0';
                         acc_q <= ONE;
+                        step_bad_q <= '0';
                         step_q <= ONE;
                         step_wrap_q <= STEP_WRAP_ONE;
                     end if;

@@ -8,36 +8,18 @@
 set -u
 hdl=$1
 work=$2
-tb=$(cd "$(dirname "$0")" && pwd)/tb_sync_frames.v
+here=$(cd "$(dirname "$0")" && pwd)
+tb=$here/tb_sync_frames.v
 command -v iverilog >/dev/null && command -v vvp >/dev/null || { echo "iverilog missing: skipped"; exit 77; }
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 failures=0
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 
 # The copies: comments dropped, then every declarator of a reg or integer declaration loses
-# its "= value" (a list such as "reg a = 1'b0, b = {W{1'b0}};" included).
-cat > strip.pl <<'EOF'
-undef $/;
-$_ = <>;
-s{/\*.*?\*/}{(my $c = $&) =~ s/[^\n]//g; $c}gse;
-s{//[^\n]*}{}g;
-s{(?<!localparam )(?<!parameter )\b(reg|integer)\b([^;]*);}{$1 . strip($2) . ';'}ge;
-sub strip {
-    my ($out, $depth, $skip) = ('', 0, 0);
-    for my $c (split //, shift) {
-        $depth++ if $c =~ /[(\[{]/;
-        $depth-- if $c =~ /[)\]}]/;
-        if ($depth == 0 && $c eq '=') { $skip = 1; next; }
-        $skip = 0 if $depth == 0 && $c eq ',';
-        $out .= $c unless $skip;
-    }
-    return $out;
-}
-print;
-EOF
+# its "= value".
 sources=(qz_addrgen.v conv_qzram.v genaddr.v)
 initialised() { perl -0ne 'print "$ARGV: $&\n" while /(?<!localparam )(?<!parameter )\b(reg|integer)\b[^;]*=[^;]*;/g' "$@"; }
-for f in "${sources[@]}"; do perl strip.pl "$hdl/$f" > "$f" || fail "stripping $f"; done
+for f in "${sources[@]}"; do perl "$here/strip_initial_values.pl" "$hdl/$f" > "$f" || fail "stripping $f"; done
 echo "$(initialised "${sources[@]/#/$hdl/}" | grep -c .) register declarations with initial values stripped"
 left=$(initialised "${sources[@]}"; grep -Hnw initial "${sources[@]}")
 [ -z "$left" ] || fail "initial values left in the copies: $left"

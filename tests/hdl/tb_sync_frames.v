@@ -8,7 +8,11 @@
 //    +bound=B-th enabled edge after the first symbol's on: their count and the first one seen;
 //  - with +latency=L: the last core's sync_out is 1 other than L enabled edges after each frame
 //    start or its dout differs from the din of L enabled edges earlier; with +first=F (pair):
-//    the first core's sync_out is 1 other than F enabled edges after each frame start.
+//    the first core's sync_out is 1 other than F enabled edges after each frame start. With
+//    +arbitrary=1 (the cores started from any state) only outputs from L (F) enabled edges on,
+//    the first symbol's, are judged; discrete blocks: dout where a symbol taken comes out and
+//    dout_valid (frames of 2*I*J: a block written, then read); +free=S starts the frames at the S-th symbol instead of
+//    the first.
 // Ends with a summary line "done ...".
 `timescale 1ns / 1ns
 module tb_sync_frames;
@@ -39,38 +43,60 @@ module tb_sync_frames;
     reg clock = 1'b0, clock_enable = 1'b0, sync_in = 1'b0;
     reg [W-1:0] din = 0;
     wire [W-1:0] dout1, dout2;
-    wire so1, dv1, so2;
+    wire so1, dv1, so2, dv2;
     wire [OW-1:0] out1, out2;
-    // The discrete deinterleaver starts at the interleaver's first valid output (X counts as 0).
-    reg seen = 1'b0;
-    wire sync2 = IS_BLOCK ? (dv1 === 1'b1 && !seen) : so1;
+    // The discrete deinterleaver starts at the interleaver's first valid output (X counts as 0),
+    // from any state the first after the interleaver's first block (armed).
+    reg seen = 1'b0, armed = 1'b1;
+    wire sync2 = IS_BLOCK ? (dv1 === 1'b1 && !seen && armed) : so1;
     always #20 clock = ~clock;
-    always @(posedge clock) if (clock_enable) seen <= seen | (dv1 === 1'b1);
+    always @(posedge clock) if (clock_enable) seen <= seen | (dv1 === 1'b1 && armed);
 
     tb_sync_stage #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, INT_MODE, W, EXTERNAL, A, OW) first (
         clock, sync_in, clock_enable, din, dout1, so1, dv1, out1);
     generate
         if (PAIR == 1) begin : chained
-            wire dv2;
             tb_sync_stage #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, "DEINTERLEAVER", W, EXTERNAL, A, OW) second (
                 clock, sync2, clock_enable, dout1, dout2, so2, dv2, out2);
         end else begin : alone
             assign dout2 = dout1;
             assign so2 = so1;
+            assign dv2 = dv1;
             assign out2 = 0;
         end
     endgenerate
 
-    integer seed, cycles, gaps, frame, bound, latency, first_latency;
+    integer cycles, gaps, frame, bound, latency, first_latency, arbitrary, free;
+    reg [31:0] seed;
+    reg [63:0] word;
     integer k, b, n, xbits, starts, marks, stray, stray1, mism;
     reg pend;
     reg [2*OW-1:0] obs;
     reg [63:0] hist [0:65535];
 
+    // xorshift32: the same sequence in every simulator (the seed must not be 0).
+    function [31:0] next_random;
+        input [31:0] x;
+        reg [31:0] y;
+        begin
+            y = x ^ (x << 13);
+            y = y ^ (y >> 17);
+            next_random = y ^ (y << 5);
+        end
+    endfunction
+
     // Whether the symbol taken at enabled edge s (counted from 0) starts a frame.
     function is_start;
         input integer s;
-        is_start = s >= 0 && (frame > 0 ? s % frame == 0 : s == 0);
+        is_start = s >= free && (frame > 0 ? (s - free) % frame == 0 : s == free);
+    endfunction
+
+    // Whether the symbol at enabled edge s is taken: discrete blocks take a block of I*J symbols
+    // from each frame start (a frame is then written and read, +frame=2*I*J), others all.
+    function taken;
+        input integer s;
+        taken = !IS_BLOCK || (s >= free && (frame > 0 ? (s - free) % frame < INT_DEPTH * SYMBOL_DELAY
+                                                      : s - free < INT_DEPTH * SYMBOL_DELAY));
     endfunction
 
     // One core's outputs, named.
@@ -84,20 +110,28 @@ module tb_sync_frames;
     endtask
 
     initial begin
-        if (!$value$plusargs("seed=%d", seed)) seed = 1;
+        if (!$value$plusargs("seed=%d", seed) || seed == 0) seed = 1;
         if (!$value$plusargs("cycles=%d", cycles)) cycles = 1000;
         if (!$value$plusargs("gaps=%d", gaps)) gaps = 0;
         if (!$value$plusargs("frame=%d", frame)) frame = 0;
         if (!$value$plusargs("bound=%d", bound)) bound = cycles;
         if (!$value$plusargs("latency=%d", latency)) latency = -1;
         if (!$value$plusargs("first=%d", first_latency)) first_latency = -1;
+        if (!$value$plusargs("arbitrary=%d", arbitrary)) arbitrary = 0;
+        if (!$value$plusargs("free=%d", free)) free = 0;
         if (latency > 65535) $display("FAIL latency %0d beyond the din history", latency);
         n = 0; pend = 0; xbits = 0; starts = 0; marks = 0; stray = 0; stray1 = 0; mism = 0;
         for (k = 0; k < cycles; k = k + 1) begin
             // Inputs at 40k, the rising edge at 40k + 20, outputs taken at 40k + 30.
-            clock_enable = gaps ? (k > 0 && ($random(seed) & 3) != 0) : 1'b1;
+            seed = next_random(seed);
+            clock_enable = gaps ? (k > 0 && seed[1:0] != 0) : 1'b1;
             sync_in = is_start(n) && !(clock_enable && pend);
-            din = {$random(seed), $random(seed)};
+            armed = !arbitrary || n >= free + INT_DEPTH * SYMBOL_DELAY;
+            seed = next_random(seed);
+            word[31:0] = seed;
+            seed = next_random(seed);
+            word[63:32] = seed;
+            din = word[W-1:0];
             #30;
             obs = {out2, out1};
             if (n > bound || (n == bound && clock_enable))
@@ -116,15 +150,19 @@ module tb_sync_frames;
                 hist[n & 65535] = din;
                 if (is_start(n - latency)) starts = starts + 1;
                 if (so2 === 1'b1 && is_start(n - latency)) marks = marks + 1;
-                if (so2 !== 1'b0 && !is_start(n - latency)) begin
+                if (so2 !== 1'b0 && !is_start(n - latency) && (!arbitrary || n >= free + latency)) begin
                     if (stray == 0) $display("FAIL sync_out %b at enabled edge %0d, no frame start %0d before", so2, n, latency);
                     stray = stray + 1;
                 end
-                if (first_latency >= 0 && so1 !== is_start(n - first_latency)) begin
+                if (first_latency >= 0 && so1 !== is_start(n - first_latency) && (!arbitrary || n >= free + first_latency)) begin
                     if (stray1 == 0) $display("FAIL first core's sync_out %b at enabled edge %0d", so1, n);
                     stray1 = stray1 + 1;
                 end
-                if (n >= latency && dout2 !== hist[(n - latency) & 65535][W-1:0]) begin
+                if (IS_BLOCK && n >= free + latency && dv2 !== taken(n - latency)) begin
+                    if (mism == 0) $display("FAIL dout_valid %b at enabled edge %0d", dv2, n);
+                    mism = mism + 1;
+                end
+                if (n >= free + latency && taken(n - latency) && dout2 !== hist[(n - latency) & 65535][W-1:0]) begin
                     if (mism == 0) $display("FAIL dout %b at enabled edge %0d, din %0d before was %b", dout2, n, latency,
                                             hist[(n - latency) & 65535][W-1:0]);
                     mism = mism + 1;
@@ -134,7 +172,7 @@ module tb_sync_frames;
             #10;
         end
         if (xbits > 0) $display("FAIL %0d output bits X or Z after %0d enabled edges", xbits, bound);
-        if (latency >= 0 && (marks != starts || stray + stray1 + mism > 0))
+        if (latency >= 0 && ((!IS_BLOCK && marks != starts) || stray + stray1 + mism > 0))
             $display("FAIL %0d of %0d frame starts marked, %0d other sync_out, %0d first core's sync_out wrong, %0d dout wrong",
                      marks, starts, stray, stray1, mism);
         $write("done: %0d edges, %0d enabled, %0d X/Z bits", cycles, n, xbits);
