@@ -210,7 +210,23 @@ module qz_addrgen #(
             wire [AW-1:0] head = ring_q[AW-1:0];
             wire [AW-1:0] head_next = wrap_q ? base_q : head + ONE;
 
-            assign in_step = in_step_q;
+            // In step: the coming symbol is branch 0 and the commutator and the head FIFO's
+            // registers hold what every branch 0 finds (their power-up values), the head inside
+            // FIFO 0's region (its first word is 0) and, for the marks, branch 0's address; any
+            // other state, whatever left it, takes the restart at a frame start.
+            localparam [AW-1:0] LAST0 = LASTS[AW-1:0];
+            wire head_in0_c;
+            if (LAST0 == {AW{1'b1}}) begin : whole_range
+                assign head_in0_c = 1'b1;
+            end else begin : below_last
+                assign head_in0_c = head <= LAST0;
+            end
+            wire in_step_c = in_step_q && br_q == {BW{1'b0}} && !br_last_q && fifo_q == (SKIP == 0) &&
+                             base_q == {AW{1'b0}} && head_in0_c && wrap_q == (head == LAST0) &&
+                             next_base_q == BASES[ONE_MOD_F*AW +: AW] && next_last_q == LASTS[ONE_MOD_F*AW +: AW] &&
+                             after_q == AFTER_POWER_UP && after_last_q == (AFTER_POWER_UP_I == F - 1) &&
+                             (SKIP == 1 || start_next_q == head);
+            assign in_step = in_step_c;
 
             // The region of FIFO after_q, looked up in the tables.
             reg [AW-1:0] after_base_c, after_last_c;
@@ -226,18 +242,23 @@ module qz_addrgen #(
             end
 
             // The ring after a FIFO symbol: the next head moves up, the new address to the tail.
+            // A next head outside its region (only a register upset or a start without initial
+            // values leaves one) starts at the region's first word.
             reg [F*AW-1:0] ring_shifted;
+            reg [AW-1:0] coming_c;
             always @* begin
                 ring_shifted = ring_q >> AW;
+                coming_c = ring_shifted[AW-1:0];
+                if (F > 1 && (coming_c < next_base_q || coming_c > next_last_q))
+                    ring_shifted[AW-1:0] = next_base_q;
                 ring_shifted[(F-1)*AW +: AW] = head_next;
             end
 
             // The FIFO addresses move on at a FIFO symbol and restart at a frame start out of
-            // step; they hold at the zero-delay branch's symbol. (conv_qzram's interleaver is out
-            // of step exactly when its coming symbol is a FIFO's.)
+            // step; they hold at the zero-delay branch's symbol unless it restarts them.
             reg hold;
             always @* begin
-                if (!fifo_q && (SKIP == 1 || !first))
+                if (!fifo_q && keep)
                     hold = 1'b1;
                 else
                     hold = 1'b0;

@@ -311,7 +311,15 @@ begin
     begin
         head_next <= base_q when wrap_q = '1' else head + ONE;
 
-        in_step <= in_step_q;
+        -- In step: the coming symbol is branch 0 and the commutator and the head FIFO's
+        -- registers hold what every branch 0 finds (their power-up values), the head inside
+        -- FIFO 0's region (its first word is 0) and, for the marks, branch 0's address; any
+        -- other state, whatever left it, takes the restart at a frame start.
+        in_step <= in_step_q and to_sl(br_q = 0) and not br_last_q and to_sl(fifo_q = to_sl(SKIP = 0)) and
+                   to_sl(base_q = 0) and to_sl(head <= LASTS(0)) and to_sl(wrap_q = to_sl(head = LASTS(0))) and
+                   to_sl(next_base_q = BASES(ONE_MOD_F)) and to_sl(next_last_q = LASTS(ONE_MOD_F)) and
+                   to_sl(after_q = AFTER_POWER_UP) and to_sl(after_last_q = to_sl(AFTER_POWER_UP_I = F - 1)) and
+                   to_sl(SKIP = 1 or start_next_q = head);
 
         -- The region of FIFO after_q, looked up in the tables.
         lookup : process (after_q)
@@ -330,20 +338,26 @@ begin
         end process;
 
         -- The ring after a FIFO symbol: the next head moves up, the new address to the tail.
-        shift : process (ring_q, head_next)
+        -- A next head outside its region (only a register upset or a start without initial
+        -- values leaves one) starts at the region's first word.
+        shift : process (ring_q, head_next, next_base_q, next_last_q)
             variable r : unsigned(F * AW - 1 downto 0);
+            variable coming_v : unsigned(AW - 1 downto 0);
         begin
             r := shift_right(ring_q, AW);
+            coming_v := r(AW - 1 downto 0);
+            if F > 1 and (coming_v < next_base_q or coming_v > next_last_q) then
+                r(AW - 1 downto 0) := next_base_q;
+            end if;
             r((F - 1) * AW + AW - 1 downto (F - 1) * AW) := head_next;
             ring_shifted <= r;
         end process;
 
         -- The FIFO addresses move on at a FIFO symbol and restart at a frame start out of
-        -- step; they hold at the zero-delay branch's symbol. (conv_qzram's interleaver is out
-        -- of step exactly when its coming symbol is a FIFO's.)
-        holding : process (fifo_q, first)
+        -- step; they hold at the zero-delay branch's symbol unless it restarts them.
+        holding : process (fifo_q, keep)
         begin
-            if fifo_q = '0' and (SKIP = 1 or first = '0') then
+            if fifo_q = '0' and keep = '1' then
                 hold <= '1';
             else
                 hold <= '0';

@@ -11,7 +11,7 @@ hdl=$(cd "$1" && pwd)
 work=$2
 shift 2
 types=("$@")
-[ ${#types[@]} -gt 0 ] || types=(block continuous)
+[ ${#types[@]} -gt 0 ] || types=(convolutional block continuous)
 here=$(cd "$(dirname "$0")" && pwd)
 command -v verilator >/dev/null || { echo "verilator missing: skipped"; exit 77; }
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
