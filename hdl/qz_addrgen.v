@@ -204,6 +204,7 @@ module qz_addrgen #(
             reg mark_none_left_q = 1'b1;
             reg mark_join_q = 1'b0;
             reg [AW-1:0] mark_oldest_q = 0;
+            reg mark_stray_q = 1'b0;
             reg mark_r = 1'b0;
             reg bypass_r = 1'b0;
 
@@ -273,7 +274,25 @@ module qz_addrgen #(
             // do then, worked out between branch 0's symbols: they are I edges apart, so with
             // more than two branches the queue's flags follow mark_hit_q an edge later.
             wire second_c = MARKS > 1 && mark_fill_q[1 % MARKS];
-            wire hit_c = mark_fill_q[0] && mark_head_q == start_next_q;
+            // A queue that no frame can leave (only a register upset or a start without initial
+            // values does): an oldest mark outside FIFO 0's region leaves at branch 0's next
+            // symbol unmarked (stray), and fill flags that are not a run from bit 0, a free slot
+            // that is not one slot or a read slot past the last empty the queue.
+            wire mark_stray_c;
+            wire read_bad_c;
+            if (LAST0 == {AW{1'b1}}) begin : marks_in_range
+                assign mark_stray_c = 1'b0;
+            end else begin : marks_beyond
+                assign mark_stray_c = mark_head_q > LAST0;
+            end
+            if (MARKS == 1 << MW) begin : read_in_range
+                assign read_bad_c = 1'b0;
+            end else begin : read_beyond
+                assign read_bad_c = mark_read_q > SLOT_LAST;
+            end
+            wire fill_bad_c = |((mark_fill_q >> 1) & ~mark_fill_q);
+            wire write_bad_c = mark_write_q == {MARKS{1'b0}} || (mark_write_q & (mark_write_q - SLOT0_ONE_HOT)) != {MARKS{1'b0}};
+            wire hit_c = mark_fill_q[0] && (mark_head_q == start_next_q || mark_stray_c);
             wire hit_v = I > 2 ? mark_hit_q : hit_c;
             wire room_c = !(mark_fill_q[MARKS-1] && !hit_v);
             wire none_left_c = !mark_fill_q[0] || (hit_v && !second_c);
@@ -355,7 +374,7 @@ module qz_addrgen #(
                     if (SKIP == 1)
                         mark_r <= first;
                     else
-                        mark_r <= keep && in_step_q && pop_c;
+                        mark_r <= keep && in_step_q && pop_c && !mark_stray_q;
                     if (!keep) begin
                         mark_fill_q <= SLOT0_ONE_HOT;
                         mark_head_q <= {AW{1'b0}};
@@ -383,6 +402,13 @@ module qz_addrgen #(
                     mark_room_q <= room_c;
                     mark_none_left_q <= none_left_c;
                     mark_join_q <= room_c && !none_left_c;
+                    mark_stray_q <= mark_stray_c;
+                    if (fill_bad_c)
+                        mark_fill_q <= {MARKS{1'b0}};
+                    if (write_bad_c)
+                        mark_write_q <= SLOT0_ONE_HOT;
+                    if (read_bad_c)
+                        mark_read_q <= {MW{1'b0}};
                 end
             end
         end else begin : block

@@ -297,6 +297,7 @@ begin
         signal mark_none_left_q : std_logic := '1';
         signal mark_join_q : std_logic := '0';
         signal mark_oldest_q : unsigned(AW - 1 downto 0) := (others => '0');
+        signal mark_stray_q : std_logic := '0';
         signal mark_r : std_logic := '0';
         signal bypass_r : std_logic := '0';
 
@@ -306,6 +307,7 @@ begin
         signal ring_shifted : unsigned(F * AW - 1 downto 0);
         signal hold : std_logic;
         signal second_c, hit_c, hit_v, room_c, none_left_c, pop_c, push_c : std_logic;
+        signal mark_stray_c, read_bad_c, fill_bad_c, write_bad_c : std_logic;
         signal oldest_c : unsigned(AW - 1 downto 0);
         signal write_next_c, fill_up_c, fill_down_c : std_logic_vector(MARKS - 1 downto 0);
     begin
@@ -373,7 +375,16 @@ begin
         -- do then, worked out between branch 0's symbols: they are I edges apart, so with
         -- more than two branches the queue's flags follow mark_hit_q an edge later.
         second_c <= mark_fill_q(1 mod MARKS) when MARKS > 1 else '0';
-        hit_c <= mark_fill_q(0) and to_sl(mark_head_q = start_next_q);
+        -- A queue that no frame can leave (only a register upset or a start without initial
+        -- values does): an oldest mark outside FIFO 0's region leaves at branch 0's next
+        -- symbol unmarked (stray), and fill flags that are not a run from bit 0, a free slot
+        -- that is not one slot or a read slot past the last empty the queue.
+        mark_stray_c <= to_sl(mark_head_q > LASTS(0));
+        read_bad_c <= to_sl(mark_read_q > SLOT_LAST);
+        fill_bad_c <= to_sl((shift_right(unsigned(mark_fill_q), 1) and not unsigned(mark_fill_q)) /= 0);
+        write_bad_c <= to_sl(unsigned(mark_write_q) = 0 or
+                             (unsigned(mark_write_q) and (unsigned(mark_write_q) - 1)) /= 0);
+        hit_c <= mark_fill_q(0) and (to_sl(mark_head_q = start_next_q) or mark_stray_c);
         hit_v <= mark_hit_q when I > 2 else hit_c;
         room_c <= not (mark_fill_q(MARKS - 1) and not hit_v);
         none_left_c <= not mark_fill_q(0) or (hit_v and not second_c);
@@ -478,7 +489,7 @@ begin
                     if SKIP = 1 then
                         mark_r <= first;
                     else
-                        mark_r <= keep and in_step_q and pop_c;
+                        mark_r <= keep and in_step_q and pop_c and not mark_stray_q;
                     end if;
                     if keep = '0' then
                         mark_fill_q <= SLOT0_ONE_HOT;
@@ -517,6 +528,16 @@ begin
                     mark_room_q <= room_c;
                     mark_none_left_q <= none_left_c;
                     mark_join_q <= room_c and not none_left_c;
+                    mark_stray_q <= mark_stray_c;
+                    if fill_bad_c = '1' then
+                        mark_fill_q <= (others => '0');
+                    end if;
+                    if write_bad_c = '1' then
+                        mark_write_q <= SLOT0_ONE_HOT;
+                    end if;
+                    if read_bad_c = '1' then
+                        mark_read_q <= (others => '0');
+                    end if;
                 end if;
             end if;
         end process;
