@@ -12,8 +12,10 @@
 --
 -- A sync_in in step with the counters (a convolutional frame starting at branch 0, a block at
 -- its first position) changes nothing; one out of step restarts every counter, pointer and
--- frame mark from the values of a frame start. The choice is written so that counters in an
--- unknown state ('U' or 'X') take the restart.
+-- frame mark from the values of a frame start. In step means that every register following
+-- from the counters holds a frame start's value, so the first sync_in after any state (a start
+-- without initial values, an upset) goes on from a consistent one or restarts; an unknown
+-- state ('U' or 'X') takes the restart.
 --
 -- Convolutional: branch k of the interleaver delays its symbols by k*J of its own symbols,
 -- branch k of the deinterleaver by (I-1-k)*J (each one more with EXTERNAL, since a RAM that
