@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The interleaver -> deinterleaver pair started from any state, as real flip-flops and RAM power
 # up: Verilog copies without initial values, built with verilator --x-initial unique, start
-# with every register and RAM word random (several seeds) or all 0, run free for a while or
-# get sync_in at once, then take frames of I*J symbols, in step, with clock_enable gaps. From the
+# with every register and RAM word random (several seeds) or all 0, get sync_in at once or run
+# free for a while and get it where the interleaver is in step with itself (so that it keeps
+# the state it ran into), then take frames of I*J symbols, in step, with clock_enable gaps. From the
 # pair's latency on, every symbol must come back unchanged and sync_out mark exactly the
 # frame starts.
 # Usage: hdl_power_up.sh HDL_DIR WORK_DIR [TYPE...]. Exits 77 without verilator.
@@ -42,16 +43,18 @@ for size in "3 2 3" "12 17 8"; do
         -GEXTERNAL="$external" -GPAIR=1 --top-module tb_sync_frames --Mdir "obj-$name" -o sim \
         "${sources[@]}" tb_stage.v tb_sync_frames.v > "$name.build.log" 2>&1 ||
         { fail "$name does not build"; tail -5 "$name.build.log"; continue; }
-      # Random starts (a sync_in at once, or after free-running two blocks) and one from zeros.
-      for start in 1 2 3 4 5 6 zero; do
+      # Random starts (a sync_in at once, or after running free for two blocks at the first
+      # symbol the interleaver takes for a frame start in step) and one from zeros.
+      for start in 1 2 3 4 5 6 7 8 9 10 11 zero; do
         reset=2 seed=$start free=0
         [ "$start" = zero ] && reset=0 seed=1
         [ "$seed" -gt 3 ] && free=1
         log="$name-$start.log"
         "obj-$name/sim" +verilator+rand+reset+$reset +verilator+seed+"$seed" +seed="$seed" +gaps=$((seed % 2)) \
-          +frame=$((i * j * block)) +free=$((free * 2 * i * j)) +latency="$latency" +arbitrary=1 \
-          +cycles=$(((latency + 6 * i * j) * 3 / 2)) > "$log" 2>&1
-        grep -q '^done' "$log" && ! grep -q '^FAIL' "$log" ||
+          +frame=$((i * j * block)) +free=$((free * 2 * i * j)) +align=$free +latency="$latency" +arbitrary=1 \
+          +cycles=$(((latency + (6 + 4 * free) * i * j) * 3 / 2)) > "$log" 2>&1
+        # A run whose frames never came out has judged nothing.
+        grep -q '^done.* of [1-9][0-9]* frame starts' "$log" && ! grep -q '^FAIL' "$log" ||
           { fail "$name start $start"; (grep '^FAIL' "$log" || tail -3 "$log") | head -3 | sed 's/^/    /'; }
         runs=$((runs + 1))
       done

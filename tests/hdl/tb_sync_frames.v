@@ -11,8 +11,10 @@
 //    the first core's sync_out is 1 other than F enabled edges after each frame start. With
 //    +arbitrary=1 (the cores started from any state) only outputs from L (F) enabled edges on,
 //    the first symbol's, are judged; discrete blocks: dout where a symbol taken comes out and
-//    dout_valid (frames of 2*I*J: a block written, then read); +free=S starts the frames at the S-th symbol instead of
-//    the first.
+//    dout_valid (frames of 2*I*J: a block written, then read); +free=S starts the frames at
+//    the S-th symbol instead of the first, and +align=1 at the first symbol from the S-th on at
+//    which the first core is in step (so that it keeps whatever state it ran into), or two
+//    frames later.
 // Ends with a summary line "done ...".
 `timescale 1ns / 1ns
 module tb_sync_frames;
@@ -54,6 +56,15 @@ module tb_sync_frames;
 
     tb_sync_stage #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, INT_MODE, W, EXTERNAL, A, OW) first (
         clock, sync_in, clock_enable, din, dout1, so1, dv1, out1);
+    // Whether the first core would keep its running frame at a frame start now (+align).
+    wire first_in_step;
+    generate
+        if (EXTERNAL == 1) begin : probe_outside
+            assign first_in_step = first.core.outside.core.addresses.in_step;
+        end else begin : probe_internal
+            assign first_in_step = first.core.internal.core.addresses.in_step;
+        end
+    endgenerate
     generate
         if (PAIR == 1) begin : chained
             tb_sync_stage #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, "DEINTERLEAVER", W, EXTERNAL, A, OW) second (
@@ -66,10 +77,10 @@ module tb_sync_frames;
         end
     endgenerate
 
-    integer cycles, gaps, frame, bound, latency, first_latency, arbitrary, free;
+    integer cycles, gaps, frame, bound, latency, first_latency, arbitrary, free, align, start0;
     reg [31:0] seed;
     reg [63:0] word;
-    integer k, b, n, xbits, starts, marks, stray, stray1, mism;
+    integer k, b, n, xbits, starts, marks, marks_missed, stray, stray1, mism;
     reg pend;
     reg [2*OW-1:0] obs;
     reg [63:0] hist [0:65535];
@@ -88,15 +99,15 @@ module tb_sync_frames;
     // Whether the symbol taken at enabled edge s (counted from 0) starts a frame.
     function is_start;
         input integer s;
-        is_start = s >= free && (frame > 0 ? (s - free) % frame == 0 : s == free);
+        is_start = s >= start0 && (frame > 0 ? (s - start0) % frame == 0 : s == start0);
     endfunction
 
     // Whether the symbol at enabled edge s is taken: discrete blocks take a block of I*J symbols
     // from each frame start (a frame is then written and read, +frame=2*I*J), others all.
     function taken;
         input integer s;
-        taken = !IS_BLOCK || (s >= free && (frame > 0 ? (s - free) % frame < INT_DEPTH * SYMBOL_DELAY
-                                                      : s - free < INT_DEPTH * SYMBOL_DELAY));
+        taken = !IS_BLOCK || (s >= start0 && (frame > 0 ? (s - start0) % frame < INT_DEPTH * SYMBOL_DELAY
+                                                        : s - start0 < INT_DEPTH * SYMBOL_DELAY));
     endfunction
 
     // One core's outputs, named.
@@ -119,14 +130,17 @@ module tb_sync_frames;
         if (!$value$plusargs("first=%d", first_latency)) first_latency = -1;
         if (!$value$plusargs("arbitrary=%d", arbitrary)) arbitrary = 0;
         if (!$value$plusargs("free=%d", free)) free = 0;
+        if (!$value$plusargs("align=%d", align)) align = 0;
+        start0 = align ? 1 << 30 : free;
         if (latency > 65535) $display("FAIL latency %0d beyond the din history", latency);
-        n = 0; pend = 0; xbits = 0; starts = 0; marks = 0; stray = 0; stray1 = 0; mism = 0;
+        n = 0; pend = 0; xbits = 0; starts = 0; marks = 0; marks_missed = 0; stray = 0; stray1 = 0; mism = 0;
         for (k = 0; k < cycles; k = k + 1) begin
             // Inputs at 40k, the rising edge at 40k + 20, outputs taken at 40k + 30.
             seed = next_random(seed);
             clock_enable = gaps ? (k > 0 && seed[1:0] != 0) : 1'b1;
+            if (align && n >= free && start0 > n && (first_in_step === 1'b1 || n >= free + 2 * frame)) start0 = n;
             sync_in = is_start(n) && !(clock_enable && pend);
-            armed = !arbitrary || n >= free + INT_DEPTH * SYMBOL_DELAY;
+            armed = !arbitrary || n >= start0 + INT_DEPTH * SYMBOL_DELAY;
             seed = next_random(seed);
             word[31:0] = seed;
             seed = next_random(seed);
@@ -150,19 +164,23 @@ module tb_sync_frames;
                 hist[n & 65535] = din;
                 if (is_start(n - latency)) starts = starts + 1;
                 if (so2 === 1'b1 && is_start(n - latency)) marks = marks + 1;
-                if (so2 !== 1'b0 && !is_start(n - latency) && (!arbitrary || n >= free + latency)) begin
+                // Judged here as well as in the summary, which some simulators read stale.
+                if (!IS_BLOCK && so2 !== 1'b1 && is_start(n - latency) && marks_missed == 0)
+                    $display("FAIL frame start at enabled edge %0d not marked %0d later", n - latency, latency);
+                if (!IS_BLOCK && so2 !== 1'b1 && is_start(n - latency)) marks_missed = marks_missed + 1;
+                if (so2 !== 1'b0 && !is_start(n - latency) && (!arbitrary || n >= start0 + latency)) begin
                     if (stray == 0) $display("FAIL sync_out %b at enabled edge %0d, no frame start %0d before", so2, n, latency);
                     stray = stray + 1;
                 end
-                if (first_latency >= 0 && so1 !== is_start(n - first_latency) && (!arbitrary || n >= free + first_latency)) begin
+                if (first_latency >= 0 && so1 !== is_start(n - first_latency) && (!arbitrary || n >= start0 + first_latency)) begin
                     if (stray1 == 0) $display("FAIL first core's sync_out %b at enabled edge %0d", so1, n);
                     stray1 = stray1 + 1;
                 end
-                if (IS_BLOCK && n >= free + latency && dv2 !== taken(n - latency)) begin
+                if (IS_BLOCK && n >= start0 + latency && dv2 !== taken(n - latency)) begin
                     if (mism == 0) $display("FAIL dout_valid %b at enabled edge %0d", dv2, n);
                     mism = mism + 1;
                 end
-                if (n >= free + latency && taken(n - latency) && dout2 !== hist[(n - latency) & 65535][W-1:0]) begin
+                if (n >= start0 + latency && taken(n - latency) && dout2 !== hist[(n - latency) & 65535][W-1:0]) begin
                     if (mism == 0) $display("FAIL dout %b at enabled edge %0d, din %0d before was %b", dout2, n, latency,
                                             hist[(n - latency) & 65535][W-1:0]);
                     mism = mism + 1;
