@@ -138,7 +138,10 @@ module tb_sync_frames;
             // Inputs at 40k, the rising edge at 40k + 20, outputs taken at 40k + 30.
             seed = next_random(seed);
             clock_enable = gaps ? (k > 0 && seed[1:0] != 0) : 1'b1;
-            if (align && n >= free && start0 > n && (first_in_step === 1'b1 || n >= free + 2 * frame)) start0 = n;
+            if (align && n >= free && start0 > n && (first_in_step === 1'b1 || n >= free + 2 * frame)) begin
+                start0 = n;
+                $display("first frame start at enabled edge %0d, %s", n, first_in_step === 1'b1 ? "in step" : "a restart");
+            end
             sync_in = is_start(n) && !(clock_enable && pend);
             armed = !arbitrary || n >= start0 + INT_DEPTH * SYMBOL_DELAY;
             seed = next_random(seed);
