@@ -130,18 +130,58 @@ std::string FileText(const std::string& path)
 
 } // namespace
 
+namespace {
+
+// The library files beside the one at path, in its language, whose units its text uses.
+std::vector<std::string> UsedFilesBeside(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    const fs::path file(path);
+    const bool vhdl = file.extension() == ".vhd";
+    const std::string text = WithoutComments(FileText(path), vhdl);
+    std::vector<std::string> used;
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(file.parent_path(), error)) {
+        const fs::path& other = entry.path();
+        if (other.extension() == file.extension() && other.filename() != file.filename()
+            && IsRegularFile(other.string()) && UsesUnit(text, other.stem().string(), vhdl))
+            used.push_back(other.string());
+    }
+    std::sort(used.begin(), used.end());
+    return used;
+}
+
+// Appends file to ordered after the files of companions it uses, each once (a VHDL unit must be
+// analysed before the units that use it).
+void AppendAfterUsed(const std::string& file, const std::vector<std::string>& companions,
+                     std::vector<std::string>& visited, std::vector<std::string>& ordered)
+{
+    if (std::find(visited.begin(), visited.end(), file) != visited.end())
+        return;
+    visited.push_back(file);
+    for (const std::string& used : UsedFilesBeside(file)) {
+        if (std::find(companions.begin(), companions.end(), used) != companions.end())
+            AppendAfterUsed(used, companions, visited, ordered);
+    }
+    ordered.push_back(file);
+}
+
+} // namespace
+
 std::vector<std::string> LibraryModuleCompanions(const std::string& path)
 {
     namespace fs = std::filesystem;
     const fs::path module(path);
-    const std::string text = WithoutComments(FileText(path), module.extension() == ".vhd");
+    // The files the module uses, and the files those use, each once.
     std::vector<std::string> companions;
-    std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator(module.parent_path(), error)) {
-        const fs::path& other = entry.path();
-        if (other.extension() == module.extension() && other.filename() != module.filename()
-            && IsRegularFile(other.string()) && UsesUnit(text, other.stem().string(), module.extension() == ".vhd"))
-            companions.push_back(other.string());
+    std::vector<std::string> scanning{path};
+    for (size_t k = 0; k < scanning.size(); ++k) {
+        for (const std::string& used : UsedFilesBeside(scanning[k])) {
+            if (used != path && std::find(companions.begin(), companions.end(), used) == companions.end()) {
+                companions.push_back(used);
+                scanning.push_back(used);
+            }
+        }
     }
     // The files beside them that the module, the files it uses and the included files themselves
     // include, each once.
@@ -160,7 +200,13 @@ std::vector<std::string> LibraryModuleCompanions(const std::string& path)
         }
     }
     std::sort(companions.begin(), companions.end());
-    return companions;
+    if (module.extension() != ".vhd")
+        return companions;
+    std::vector<std::string> visited{path};
+    std::vector<std::string> ordered;
+    for (const std::string& companion : companions)
+        AppendAfterUsed(companion, companions, visited, ordered);
+    return ordered;
 }
 
 bool IsIncludedLibraryFile(const std::string& path)

@@ -14,7 +14,8 @@ std::string FindLibraryModuleSource(const std::string& module, const std::string
 // language whose unit the text uses, as work.name in VHDL or as an instance's module in Verilog
 // (the address generator the cores share, say), and for Verilog the files beside it that the
 // module, those files or the included files include with `include "name" (the cores' constant
-// functions). Paths, in name order.
+// functions), and the files those use in turn. Paths, in name order; VHDL in the order they are
+// analysed, each after the files whose units it uses (the package of sizes first).
 std::vector<std::string> LibraryModuleCompanions(const std::string& path);
 
 // Whether the library file at path is one that other sources include (a Verilog .vh), which is

@@ -7,6 +7,7 @@
 // takes symbols). Behind the RAM's output register the output pipeline: its first stage takes the
 // symbol of the zero-delay branch instead of the memory word, convolutional cores have a dout
 // register behind it, and the interleaver retimes its output once more.
+`default_nettype none
 module conv_qzram #(
     parameter [8*15-1:0] INT_TYPE = "CONVOLUTIONAL",
     parameter INT_DEPTH = 12,
@@ -140,3 +141,4 @@ module conv_qzram #(
     assign dout_valid = IS_BLOCK ? read_pipe_q[PIPE-1] : 1'b0;
     assign next_din = IS_BLOCK ? wr_en : 1'b0;
 endmodule
+`default_nettype wire

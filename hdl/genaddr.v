@@ -5,6 +5,7 @@
 // when block_write_enable is high); the addresses stay below I*(I-1)*J/2 + I convolutional and
 // I*J block. The RAM's output is the core's output: sync_out and block_full
 // belong to the word it shows.
+`default_nettype none
 module genaddr #(
     parameter [8*15-1:0] INT_TYPE = "CONVOLUTIONAL",
     parameter INT_DEPTH = 12,
@@ -24,9 +25,7 @@ module genaddr #(
     `include "qz_functions.vh"
 
     localparam IS_BLOCK = INT_TYPE == "BLOCK";
-    localparam integer A = INT_TYPE == "CONVOLUTIONAL" ?
-        bit_length(INT_DEPTH) + bit_length(SYMBOL_DELAY * (INT_DEPTH - 1)) :
-        bit_length(INT_DEPTH) + bit_length(SYMBOL_DELAY);
+    localparam integer A = address_width(INT_TYPE, INT_DEPTH, SYMBOL_DELAY);
 
     // A generic outside its range stops elaboration: the module it asks for names the generic.
     generate
@@ -73,3 +72,4 @@ module genaddr #(
     assign block_full = IS_BLOCK ? flag_q : 1'b0;
     assign block_empty = IS_BLOCK ? ~flag_q : 1'b0;
 endmodule
+`default_nettype wire

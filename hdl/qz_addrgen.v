@@ -38,6 +38,7 @@
 // that step, so each block takes the place of the one read out. The next block's step is
 // summed over the first positions of the current one. The next address and the flags of the
 // next position (first, last, one before last, within the first K) are registers.
+`default_nettype none
 module qz_addrgen #(
     parameter [8*15-1:0] INT_TYPE = "CONVOLUTIONAL",
     parameter INT_DEPTH = 12,
@@ -61,33 +62,36 @@ module qz_addrgen #(
     localparam integer AW = ADDR_WIDTH;
     localparam IS_INT = INT_MODE == "INTERLEAVER";
     localparam [AW-1:0] ONE = 1;
-    localparam [AW-1:0] J_V = J[AW-1:0];
 
-    // The length of convolutional FIFO m in commutator order, and where its region starts.
-    function [AW-1:0] fifo_len;
+    // The length of convolutional FIFO m in commutator order, and where its region starts (the
+    // lengths of the FIFOs before it summed). Interleaver: FIFO m is branch m + SKIP, where SKIP
+    // is 1 when conv_qzram passes the zero-delay branch by; deinterleaver: branch m. Each branch
+    // delays by its J-multiple, one word more with EXTERNAL.
+    localparam integer SKIP = (IS_INT && EXTERNAL == 0) ? 1 : 0;
+    function integer fifo_len;
         input integer m;
-        integer n;
         begin
-            // The first: J for conv_qzram's interleaver, (I-1)*J for the deinterleaver, and
-            // one word more for genaddr; each next J longer (interleaver) or shorter.
-            fifo_len = EXTERNAL == 1 ? ONE : {AW{1'b0}};
-            for (n = 1; n < I; n = n + 1)
-                if (!IS_INT || (EXTERNAL == 0 && n == 1))
-                    fifo_len = fifo_len + J_V;
-            for (n = 0; n < m; n = n + 1)
-                fifo_len = IS_INT ? fifo_len + J_V : fifo_len - J_V;
+            fifo_len = (IS_INT ? J * (m + SKIP) : J * (I - 1 - m)) + EXTERNAL;
         end
     endfunction
 
-    function [AW-1:0] fifo_base;
+    function integer fifo_base;
         input integer m;
-        integer n;
         begin
-            fifo_base = 0;
-            for (n = 0; n < m; n = n + 1)
-                fifo_base = fifo_base + fifo_len(n);
+            fifo_base = (IS_INT ? J * (m * (m - 1) / 2 + SKIP * m) : J * (m * (I - 1) - m * (m - 1) / 2)) +
+                        EXTERNAL * m;
         end
     endfunction
+
+    // A word's address: an integer's low AW bits (the rest are 0 for every word of the RAM).
+    // verilator lint_off UNUSEDSIGNAL
+    function [AW-1:0] address;
+        input integer x;
+        begin
+            address = x[AW-1:0];
+        end
+    endfunction
+    // verilator lint_on UNUSEDSIGNAL
 
     // Every FIFO's first address (lasts 0) or last address (lasts 1), FIFO m at bits m*AW.
     function [(EXTERNAL == 1 ? I : I - 1)*AW-1:0] region_table;
@@ -96,7 +100,7 @@ module qz_addrgen #(
         begin
             region_table = 0;
             for (n = 0; n < (EXTERNAL == 1 ? I : I - 1); n = n + 1)
-                region_table[n*AW +: AW] = lasts ? fifo_base(n) + fifo_len(n) - ONE : fifo_base(n);
+                region_table[n*AW +: AW] = address(lasts ? fifo_base(n) + fifo_len(n) - 1 : fifo_base(n));
         end
     endfunction
 
@@ -110,8 +114,8 @@ module qz_addrgen #(
             fifos = EXTERNAL == 1 ? I : I - 1;
             ring_start = 0;
             for (n = 0; n < fifos; n = n + 1)
-                ring_start[n*AW +: AW] = fifo_base(after_start ? (n + 1) % fifos : n);
-            if (after_start && fifo_len(0) != ONE)
+                ring_start[n*AW +: AW] = address(fifo_base(after_start ? (n + 1) % fifos : n));
+            if (after_start && fifo_len(0) != 1)
                 ring_start[(fifos-1)*AW +: AW] = ONE;
         end
     endfunction
@@ -142,8 +146,7 @@ module qz_addrgen #(
         if (INT_TYPE == "CONVOLUTIONAL") begin : convolutional
             // FIFO branches in commutator order; the internal interleaver's first is branch 1.
             localparam integer F = EXTERNAL == 1 ? I : I - 1;
-            localparam integer SKIP = (IS_INT && EXTERNAL == 0) ? 1 : 0;
-            localparam integer FIRST_LEN = IS_INT ? SKIP * J + EXTERNAL : (I - 1) * J + EXTERNAL;
+            localparam integer FIRST_LEN = fifo_len(0);
             localparam integer MARKS = SKIP == 1 ? 1 : (FIRST_LEN + J - 1) / J;
             // The head FIFO after a frame start out of step: the first, or the second when the
             // frame's first symbol has taken the first.
@@ -207,8 +210,8 @@ module qz_addrgen #(
             reg mark_join_q = 1'b0;
             reg [AW-1:0] mark_oldest_q = 0;
             reg mark_stray_q = 1'b0;
-            reg mark_r = 1'b0;
-            reg bypass_r = 1'b0;
+            reg mark_out_q = 1'b0;
+            reg bypass_q = 1'b0;
 
             wire [AW-1:0] head = ring_q[AW-1:0];
             wire [AW-1:0] head_next = wrap_q ? base_q : head + ONE;
@@ -295,9 +298,9 @@ module qz_addrgen #(
             wire fill_bad_c = |((mark_fill_q >> 1) & ~mark_fill_q);
             wire write_bad_c = mark_write_q == {MARKS{1'b0}} || (mark_write_q & (mark_write_q - SLOT0_ONE_HOT)) != {MARKS{1'b0}};
             wire hit_c = mark_fill_q[0] && (mark_head_q == start_next_q || mark_stray_c);
-            wire hit_v = I > 2 ? mark_hit_q : hit_c;
-            wire room_c = !(mark_fill_q[MARKS-1] && !hit_v);
-            wire none_left_c = !mark_fill_q[0] || (hit_v && !second_c);
+            wire hit_used_c = I > 2 ? mark_hit_q : hit_c;
+            wire room_c = !(mark_fill_q[MARKS-1] && !hit_used_c);
+            wire none_left_c = !mark_fill_q[0] || (hit_used_c && !second_c);
             wire pop_c = mark_hit_q;
             wire push_c = first && mark_room_q;
             reg [AW-1:0] oldest_c;
@@ -317,8 +320,8 @@ module qz_addrgen #(
 
             assign addr = (SKIP == 1 || keep) ? head : {AW{1'b0}};
             assign write_enable = keep ? fifo_q : SKIP == 0;
-            assign mark_q = mark_r;
-            assign flag_q = bypass_r;
+            assign mark_q = mark_out_q;
+            assign flag_q = bypass_q;
 
             // The commutator.
             always @(posedge clock) begin
@@ -331,13 +334,13 @@ module qz_addrgen #(
                             fifo_q <= !br_last_q;
                         else if (EXTERNAL == 0)
                             fifo_q <= br_last_q || br_q != BR_PENULT;
-                        bypass_r <= EXTERNAL == 0 && !fifo_q;
+                        bypass_q <= EXTERNAL == 0 && !fifo_q;
                     end else begin
                         br_q <= BR_ONE;
                         in_step_q <= 1'b0;
                         br_last_q <= I_LAST == 1;
                         fifo_q <= SKIP == 1 || EXTERNAL == 1 || I_LAST != 1;
-                        bypass_r <= SKIP == 1;
+                        bypass_q <= SKIP == 1;
                     end
                 end
             end
@@ -374,9 +377,9 @@ module qz_addrgen #(
             always @(posedge clock) begin
                 if (clock_enable) begin
                     if (SKIP == 1)
-                        mark_r <= first;
+                        mark_out_q <= first;
                     else
-                        mark_r <= keep && in_step_q && pop_c && !mark_stray_q;
+                        mark_out_q <= keep && in_step_q && pop_c && !mark_stray_q;
                     if (!keep) begin
                         mark_fill_q <= SLOT0_ONE_HOT;
                         mark_head_q <= {AW{1'b0}};
@@ -448,8 +451,8 @@ module qz_addrgen #(
             // without initial values leaves one) walks back to word 0 before the block's end;
             // the block that sees it starts the next one with step 1 instead.
             reg step_bad_q = 1'b0;
-            reg mark_r = 1'b0;
-            reg read_r = 1'b0;
+            reg mark_out_q = 1'b0;
+            reg read_out_q = 1'b0;
 
             // In step: the coming symbol is a block's first (discrete: of the write phase) and
             // every counter holds a block start's value, so that the block goes on correctly
@@ -462,10 +465,10 @@ module qz_addrgen #(
             assign in_step = start_c && (DISCRETE ? wphase_q : step_ok_c);
 
             // The running block's next position and address, from registers only.
-            wire [AW-1:0] step_v = DISCRETE ? (wphase_q ? ONE : STEP_K) : step_q;
-            wire [AW:0] step_wrap_v = DISCRETE ? (wphase_q ? STEP_WRAP_ONE : STEP_WRAP_K) : step_wrap_q;
-            wire [AW-1:0] addr_sum = addr_q + step_v;
-            wire [AW:0] addr_wrap = {1'b0, addr_q} + step_wrap_v;
+            wire [AW-1:0] step_c = DISCRETE ? (wphase_q ? ONE : STEP_K) : step_q;
+            wire [AW:0] step_wrap_c = DISCRETE ? (wphase_q ? STEP_WRAP_ONE : STEP_WRAP_K) : step_wrap_q;
+            wire [AW-1:0] addr_sum = addr_q + step_c;
+            wire [AW:0] addr_wrap = {1'b0, addr_q} + step_wrap_c;
             wire [AW-1:0] addr_step = addr_wrap[AW] ? addr_sum : addr_wrap[AW-1:0];
             wire [AW-1:0] addr_next = pos_last_q ? {AW{1'b0}} : pos_penult_q ? MODULUS[AW-1:0] : addr_step;
             wire [PW-1:0] pos_next = pos_last_q ? {PW{1'b0}} : pos_q + POS_ONE;
@@ -478,8 +481,8 @@ module qz_addrgen #(
 
             assign addr = keep ? addr_q : {AW{1'b0}};
             assign write_enable = !DISCRETE || !keep || wphase_q;
-            assign mark_q = mark_r;
-            assign flag_q = read_r;
+            assign mark_q = mark_out_q;
+            assign flag_q = read_out_q;
 
             always @(posedge clock) begin
                 if (clock_enable) begin
@@ -491,7 +494,7 @@ module qz_addrgen #(
                         pos_penult_q <= !pos_last_q && pos_q == POS_THIRD;
                         pos_low_q <= pos_last_q || pos_q < POS_LOW_PREV;
                         wphase_q <= wphase_next;
-                        read_r <= DISCRETE && !wphase_q;
+                        read_out_q <= DISCRETE && !wphase_q;
                         acc_q <= acc_next;
                         // The last position is past the first K: the sum is complete.
                         if (pos_last_q) begin
@@ -509,16 +512,16 @@ module qz_addrgen #(
                         pos_penult_q <= N_PENULT == 1;
                         pos_low_q <= K > 1;
                         wphase_q <= 1'b1;
-                        read_r <= 1'b0;
+                        read_out_q <= 1'b0;
                         acc_q <= ONE;
                         step_bad_q <= 1'b0;
                         step_q <= ONE;
                         step_wrap_q <= STEP_WRAP_ONE;
                     end
                     // A continuous block that began with sync_in leaves with sync_out.
-                    mark_r <= 1'b0;
+                    mark_out_q <= 1'b0;
                     if (!DISCRETE && (!keep || pos_first_q)) begin
-                        mark_r <= bsync_q;
+                        mark_out_q <= bsync_q;
                         bsync_q <= first;
                     end
                 end
@@ -527,3 +530,4 @@ module qz_addrgen #(
     endgenerate
 
 endmodule
+`default_nettype wire

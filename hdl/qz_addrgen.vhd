@@ -39,35 +39,6 @@
 -- summed over the first positions of the current one. The next address and the flags of the
 -- next position (first, last, one before last, within the first K) are registers.
 
--- Sizes derived from the generics, shared by the cores' entities and architectures.
-package qz_sizes is
-    -- floor(log2 x) + 1 for x > 0, 0 otherwise: the bits an unsigned x needs.
-    function bit_length(x : integer) return integer;
-    -- genaddr's address width A.
-    function address_width(int_type : string; depth : integer; delay : integer) return integer;
-end qz_sizes;
-
-package body qz_sizes is
-    function bit_length(x : integer) return integer is
-        variable v : integer := x;
-        variable n : integer := 0;
-    begin
-        while v > 0 loop
-            n := n + 1;
-            v := v / 2;
-        end loop;
-        return n;
-    end function;
-
-    function address_width(int_type : string; depth : integer; delay : integer) return integer is
-    begin
-        if int_type = "CONVOLUTIONAL" then
-            return bit_length(depth) + bit_length(delay * (depth - 1));
-        end if;
-        return bit_length(depth) + bit_length(delay);
-    end function;
-end qz_sizes;
-
 library ieee;
 use ieee.std_logic_1164.all;
 use ieee.numeric_std.all;
@@ -133,37 +104,19 @@ architecture rtl of qz_addrgen is
     constant IS_INT : boolean := INT_MODE = "INTERLEAVER";
     constant ONE : unsigned(AW - 1 downto 0) := low_bits(1, AW);
 
-    -- The length of convolutional FIFO m in commutator order, and where its region starts:
-    -- AW-bit values, wrapping as AW-bit arithmetic does (kept in integers, which the
-    -- synthesiser's constant evaluation takes).
+    -- The length of convolutional FIFO m in commutator order, and where its region starts (the
+    -- lengths of the FIFOs before it summed). Interleaver: FIFO m is branch m + SKIP, where SKIP
+    -- is 1 when conv_qzram passes the zero-delay branch by; deinterleaver: branch m. Each branch
+    -- delays by its J-multiple, one word more with EXTERNAL.
+    constant SKIP : integer := pick(IS_INT and EXTERNAL = 0, 1, 0);
     function fifo_len(m : integer) return integer is
-        variable len : integer;
     begin
-        -- The first: J for conv_qzram's interleaver, (I-1)*J for the deinterleaver, and
-        -- one word more for genaddr; each next J longer (interleaver) or shorter.
-        len := pick(EXTERNAL = 1, 1, 0);
-        for n in 1 to I - 1 loop
-            if not IS_INT or (EXTERNAL = 0 and n = 1) then
-                len := (len + J) mod 2 ** AW;
-            end if;
-        end loop;
-        for n in 0 to m - 1 loop
-            if IS_INT then
-                len := (len + J) mod 2 ** AW;
-            else
-                len := (len - J) mod 2 ** AW;
-            end if;
-        end loop;
-        return len;
+        return pick(IS_INT, J * (m + SKIP), J * (I - 1 - m)) + EXTERNAL;
     end function;
 
     function fifo_base(m : integer) return integer is
-        variable base : integer := 0;
     begin
-        for n in 0 to m - 1 loop
-            base := (base + fifo_len(n)) mod 2 ** AW;
-        end loop;
-        return base;
+        return pick(IS_INT, J * (m * (m - 1) / 2 + SKIP * m), J * (m * (I - 1) - m * (m - 1) / 2)) + EXTERNAL * m;
     end function;
 
     -- The symbol of the coming edge is a frame's first when sync_in is high now or was high at
@@ -200,8 +153,7 @@ begin
     convolutional : if INT_TYPE = "CONVOLUTIONAL" generate
         -- FIFO branches in commutator order; the internal interleaver's first is branch 1.
         constant F : integer := pick(EXTERNAL = 1, I, I - 1);
-        constant SKIP : integer := pick(IS_INT and EXTERNAL = 0, 1, 0);
-        constant FIRST_LEN : integer := pick(IS_INT, SKIP * J + EXTERNAL, (I - 1) * J + EXTERNAL);
+        constant FIRST_LEN : integer := fifo_len(0);
         constant MARKS : integer := pick(SKIP = 1, 1, (FIRST_LEN + J - 1) / J);
         -- The head FIFO after a frame start out of step: the first, or the second when the
         -- frame's first symbol has taken the first.
@@ -300,15 +252,15 @@ begin
         signal mark_join_q : std_logic := '0';
         signal mark_oldest_q : unsigned(AW - 1 downto 0) := (others => '0');
         signal mark_stray_q : std_logic := '0';
-        signal mark_r : std_logic := '0';
-        signal bypass_r : std_logic := '0';
+        signal mark_out_q : std_logic := '0';
+        signal bypass_q : std_logic := '0';
 
         alias head : unsigned(AW - 1 downto 0) is ring_q(AW - 1 downto 0);
         signal head_next : unsigned(AW - 1 downto 0);
         signal after_base_c, after_last_c : unsigned(AW - 1 downto 0);
         signal ring_shifted : unsigned(F * AW - 1 downto 0);
         signal hold : std_logic;
-        signal second_c, hit_c, hit_v, room_c, none_left_c, pop_c, push_c : std_logic;
+        signal second_c, hit_c, hit_used_c, room_c, none_left_c, pop_c, push_c : std_logic;
         signal mark_stray_c, read_bad_c, fill_bad_c, write_bad_c : std_logic;
         signal oldest_c : unsigned(AW - 1 downto 0);
         signal write_next_c, fill_up_c, fill_down_c : std_logic_vector(MARKS - 1 downto 0);
@@ -387,9 +339,9 @@ begin
         write_bad_c <= to_sl(unsigned(mark_write_q) = 0 or
                              (unsigned(mark_write_q) and (unsigned(mark_write_q) - 1)) /= 0);
         hit_c <= mark_fill_q(0) and (to_sl(mark_head_q = start_next_q) or mark_stray_c);
-        hit_v <= mark_hit_q when I > 2 else hit_c;
-        room_c <= not (mark_fill_q(MARKS - 1) and not hit_v);
-        none_left_c <= not mark_fill_q(0) or (hit_v and not second_c);
+        hit_used_c <= mark_hit_q when I > 2 else hit_c;
+        room_c <= not (mark_fill_q(MARKS - 1) and not hit_used_c);
+        none_left_c <= not mark_fill_q(0) or (hit_used_c and not second_c);
         pop_c <= mark_hit_q;
         push_c <= first and mark_room_q;
         queue : process (mark_write_q, mark_fill_q, mark_read_q, mark_slots_q)
@@ -414,8 +366,8 @@ begin
 
         addr <= std_logic_vector(head) when SKIP = 1 or keep = '1' else (others => '0');
         write_enable <= fifo_q when keep = '1' else to_sl(SKIP = 0);
-        mark_q <= mark_r;
-        flag_q <= bypass_r;
+        mark_q <= mark_out_q;
+        flag_q <= bypass_q;
 
         -- The commutator.
         commutator : process (clock)
@@ -435,13 +387,13 @@ begin
                         elsif EXTERNAL = 0 then
                             fifo_q <= br_last_q or to_sl(br_q /= BR_PENULT);
                         end if;
-                        bypass_r <= to_sl(EXTERNAL = 0) and not fifo_q;
+                        bypass_q <= to_sl(EXTERNAL = 0) and not fifo_q;
                     else
                         br_q <= BR_ONE;
                         in_step_q <= '0';
                         br_last_q <= to_sl(I_LAST = 1);
                         fifo_q <= to_sl(SKIP = 1 or EXTERNAL = 1 or I_LAST /= 1);
-                        bypass_r <= to_sl(SKIP = 1);
+                        bypass_q <= to_sl(SKIP = 1);
                     end if;
                 end if;
             end if;
@@ -489,9 +441,9 @@ begin
             if rising_edge(clock) then
                 if clock_enable = '1' then
                     if SKIP = 1 then
-                        mark_r <= first;
+                        mark_out_q <= first;
                     else
-                        mark_r <= keep and in_step_q and pop_c and not mark_stray_q;
+                        mark_out_q <= keep and in_step_q and pop_c and not mark_stray_q;
                     end if;
                     if keep = '0' then
                         mark_fill_q <= SLOT0_ONE_HOT;
@@ -581,11 +533,11 @@ begin
         -- without initial values leaves one) walks back to word 0 before the block's end;
         -- the block that sees it starts the next one with step 1 instead.
         signal step_bad_q : std_logic := '0';
-        signal mark_r : std_logic := '0';
-        signal read_r : std_logic := '0';
+        signal mark_out_q : std_logic := '0';
+        signal read_out_q : std_logic := '0';
 
-        signal step_v : unsigned(AW - 1 downto 0);
-        signal step_wrap_v : unsigned(AW downto 0);
+        signal step_c : unsigned(AW - 1 downto 0);
+        signal step_wrap_c : unsigned(AW downto 0);
         signal addr_sum : unsigned(AW - 1 downto 0);
         signal addr_wrap : unsigned(AW downto 0);
         signal addr_step : unsigned(AW - 1 downto 0);
@@ -610,14 +562,14 @@ begin
         in_step <= start_c and wphase_q when DISCRETE else start_c and step_ok_c;
 
         -- The running block's next position and address, from registers only.
-        step_v <= step_q when not DISCRETE else
+        step_c <= step_q when not DISCRETE else
                   ONE when wphase_q = '1' else
                   STEP_K;
-        step_wrap_v <= step_wrap_q when not DISCRETE else
+        step_wrap_c <= step_wrap_q when not DISCRETE else
                        STEP_WRAP_ONE when wphase_q = '1' else
                        STEP_WRAP_K;
-        addr_sum <= addr_q + step_v;
-        addr_wrap <= resize(addr_q, AW + 1) + step_wrap_v;
+        addr_sum <= addr_q + step_c;
+        addr_wrap <= resize(addr_q, AW + 1) + step_wrap_c;
         addr_step <= addr_sum when addr_wrap(AW) = '1' else addr_wrap(AW - 1 downto 0);
         addr_next <= (others => '0') when pos_last_q = '1' else
                      MODULUS(AW - 1 downto 0) when pos_penult_q = '1' else
@@ -634,8 +586,8 @@ begin
 
         addr <= std_logic_vector(addr_q) when keep = '1' else (others => '0');
         write_enable <= to_sl(not DISCRETE) or not keep or wphase_q;
-        mark_q <= mark_r;
-        flag_q <= read_r;
+        mark_q <= mark_out_q;
+        flag_q <= read_out_q;
 
         counters : process (clock)
         begin
@@ -649,7 +601,7 @@ begin
                         pos_penult_q <= not pos_last_q and to_sl(pos_q = POS_THIRD);
                         pos_low_q <= pos_last_q or to_sl(pos_q < POS_LOW_PREV);
                         wphase_q <= wphase_next;
-                        read_r <= to_sl(DISCRETE) and not wphase_q;
+                        read_out_q <= to_sl(DISCRETE) and not wphase_q;
                         acc_q <= acc_next;
                         -- The last position is past the first K: the sum is complete.
                         if pos_last_q = '1' then
@@ -672,16 +624,16 @@ begin
                         pos_penult_q <= to_sl(N_PENULT = 1);
                         pos_low_q <= to_sl(K > 1);
                         wphase_q <= '1';
-                        read_r <= '0';
+                        read_out_q <= '0';
                         acc_q <= ONE;
                         step_bad_q <= '0';
                         step_q <= ONE;
                         step_wrap_q <= STEP_WRAP_ONE;
                     end if;
                     -- A continuous block that began with sync_in leaves with sync_out.
-                    mark_r <= '0';
+                    mark_out_q <= '0';
                     if not DISCRETE and (keep = '0' or pos_first_q = '1') then
-                        mark_r <= bsync_q;
+                        mark_out_q <= bsync_q;
                         bsync_q <= first;
                     end if;
                 end if;

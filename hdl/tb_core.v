@@ -1,6 +1,7 @@
 // Drives one core (conv_qzram, or genaddr with the synchronous RAM) or the interleaver ->
 // deinterleaver pair from a stimulus file, one edge a line ("clock_enable sync_in din"), and
 // dumps every edge's outputs for zorvex_core_expect --check; the same timing as tb_core.vhd.
+`default_nettype none
 `timescale 1ns / 1ns
 module tb_core;
     parameter INT_TYPE = "CONVOLUTIONAL";
@@ -17,9 +18,7 @@ module tb_core;
     `include "qz_functions.vh"
     localparam W = SYMBOL_WIDTH;
     localparam IS_BLOCK = INT_TYPE == "BLOCK";
-    localparam A = INT_TYPE == "CONVOLUTIONAL" ?
-        bit_length(INT_DEPTH) + bit_length(SYMBOL_DELAY * (INT_DEPTH - 1)) :
-        bit_length(INT_DEPTH) + bit_length(SYMBOL_DELAY);
+    localparam integer A = address_width(INT_TYPE, INT_DEPTH, SYMBOL_DELAY);
 
     reg clock = 1'b0;
     reg clock_enable = 1'b0, sync_in = 1'b0;
@@ -34,18 +33,38 @@ module tb_core;
     always #20 clock = ~clock;
     always @(posedge clock) if (clock_enable) seen_q <= seen_q | dv1;
 
-    tb_stage #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, INT_MODE, SYMBOL_WIDTH, EXTERNAL, A) first (
-        clock, sync_in, clock_enable, din, dout1, nd1, dv1, so1, ra1, wa1, bwe1, bf1, be1);
+    tb_stage #(
+        .INT_TYPE(INT_TYPE),
+        .INT_DEPTH(INT_DEPTH),
+        .SYMBOL_DELAY(SYMBOL_DELAY),
+        .INT_MODE(INT_MODE),
+        .SYMBOL_WIDTH(SYMBOL_WIDTH),
+        .EXTERNAL(EXTERNAL),
+        .A(A)
+    ) first (
+        .clock(clock), .sync_in(sync_in), .clock_enable(clock_enable), .din(din), .dout(dout1),
+        .next_din(nd1), .dout_valid(dv1), .sync_out(so1), .read_addr(ra1), .write_addr(wa1),
+        .block_write_enable(bwe1), .block_full(bf1), .block_empty(be1));
     generate
         if (PAIR == 1) begin : chained
-            tb_stage #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, "DEINTERLEAVER", SYMBOL_WIDTH, EXTERNAL, A) second (
-                clock, sync2, clock_enable, dout1, dout2, nd2, dv2, so2, ra2, wa2, bwe2, bf2, be2);
+            tb_stage #(
+                .INT_TYPE(INT_TYPE),
+                .INT_DEPTH(INT_DEPTH),
+                .SYMBOL_DELAY(SYMBOL_DELAY),
+                .INT_MODE("DEINTERLEAVER"),
+                .SYMBOL_WIDTH(SYMBOL_WIDTH),
+                .EXTERNAL(EXTERNAL),
+                .A(A)
+            ) second (
+                .clock(clock), .sync_in(sync2), .clock_enable(clock_enable), .din(dout1), .dout(dout2),
+                .next_din(nd2), .dout_valid(dv2), .sync_out(so2), .read_addr(ra2), .write_addr(wa2),
+                .block_write_enable(bwe2), .block_full(bf2), .block_empty(be2));
         end
     endgenerate
 
     integer stim, outf, k, n;
-    reg ce_v, sy_v;
-    reg [W-1:0] d_v;
+    reg ce_read, sync_read;
+    reg [W-1:0] din_read;
     reg e_nd1, e_bwe1, e_nd2, e_bwe2;
     reg [A-1:0] e_ra1, e_wa1, e_ra2, e_wa2;
 
@@ -66,10 +85,10 @@ module tb_core;
         stim = $fopen(STIMULUS, "r");
         outf = $fopen(DUMP, "w");
         for (k = 0; k < CYCLES; k = k + 1) begin
-            n = $fscanf(stim, "%b %b %b\n", ce_v, sy_v, d_v);
-            clock_enable = ce_v;
-            sync_in = sy_v;
-            din = d_v;
+            n = $fscanf(stim, "%b %b %b\n", ce_read, sync_read, din_read);
+            clock_enable = ce_read;
+            sync_in = sync_read;
+            din = din_read;
             #10;
             e_nd1 = nd1; e_bwe1 = bwe1; e_ra1 = ra1; e_wa1 = wa1;
             e_nd2 = nd2; e_bwe2 = bwe2; e_ra2 = ra2; e_wa2 = wa2;
@@ -84,3 +103,4 @@ module tb_core;
         $finish;
     end
 endmodule
+`default_nettype wire

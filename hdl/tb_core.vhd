@@ -79,9 +79,13 @@ begin
     clock <= not clock after 20 ns when not done else '0';
 
     first : entity work.tb_stage
-        generic map (INT_TYPE, INT_DEPTH, SYMBOL_DELAY, INT_MODE, SYMBOL_WIDTH, EXTERNAL, A)
-        port map (clock, sync_in, clock_enable, din, s1.dout, s1.next_din, s1.dout_valid, s1.sync_out,
-                  s1.read_addr, s1.write_addr, s1.block_write_enable, s1.block_full, s1.block_empty);
+        generic map (INT_TYPE => INT_TYPE, INT_DEPTH => INT_DEPTH, SYMBOL_DELAY => SYMBOL_DELAY, INT_MODE => INT_MODE,
+                     SYMBOL_WIDTH => SYMBOL_WIDTH, EXTERNAL => EXTERNAL, A => A)
+        port map (clock => clock, sync_in => sync_in, clock_enable => clock_enable, din => din, dout => s1.dout,
+                  next_din => s1.next_din, dout_valid => s1.dout_valid, sync_out => s1.sync_out,
+                  read_addr => s1.read_addr, write_addr => s1.write_addr,
+                  block_write_enable => s1.block_write_enable, block_full => s1.block_full,
+                  block_empty => s1.block_empty);
 
     chained : if PAIR = 1 generate
         -- The discrete deinterleaver starts at the interleaver's first valid output.
@@ -93,9 +97,13 @@ begin
             end if;
         end process;
         second : entity work.tb_stage
-            generic map (INT_TYPE, INT_DEPTH, SYMBOL_DELAY, "DEINTERLEAVER", SYMBOL_WIDTH, EXTERNAL, A)
-            port map (clock, sync2, clock_enable, s1.dout, s2.dout, s2.next_din, s2.dout_valid, s2.sync_out,
-                      s2.read_addr, s2.write_addr, s2.block_write_enable, s2.block_full, s2.block_empty);
+            generic map (INT_TYPE => INT_TYPE, INT_DEPTH => INT_DEPTH, SYMBOL_DELAY => SYMBOL_DELAY, INT_MODE => "DEINTERLEAVER",
+                         SYMBOL_WIDTH => SYMBOL_WIDTH, EXTERNAL => EXTERNAL, A => A)
+            port map (clock => clock, sync_in => sync2, clock_enable => clock_enable, din => s1.dout, dout => s2.dout,
+                      next_din => s2.next_din, dout_valid => s2.dout_valid, sync_out => s2.sync_out,
+                      read_addr => s2.read_addr, write_addr => s2.write_addr,
+                      block_write_enable => s2.block_write_enable, block_full => s2.block_full,
+                      block_empty => s2.block_empty);
     end generate;
 
     run : process

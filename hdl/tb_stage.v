@@ -2,6 +2,7 @@
 // I*(I-1)*J/2 + I words convolutional and I*J block (dual-port, returning the old word; the
 // discrete block's single port writes at read_addr with block_write_enable).
 // For genaddr, dout is the RAM's output and dout_valid its block_full.
+`default_nettype none
 `timescale 1ns / 1ns
 module tb_stage #(
     parameter INT_TYPE = "CONVOLUTIONAL",
@@ -21,7 +22,13 @@ module tb_stage #(
 );
     generate
         if (EXTERNAL == 0) begin : internal
-            conv_qzram #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, INT_MODE, SYMBOL_WIDTH) core (
+            conv_qzram #(
+                .INT_TYPE(INT_TYPE),
+                .INT_DEPTH(INT_DEPTH),
+                .SYMBOL_DELAY(SYMBOL_DELAY),
+                .INT_MODE(INT_MODE),
+                .SYMBOL_WIDTH(SYMBOL_WIDTH)
+            ) core (
                 .clock(clock), .sync_in(sync_in), .clock_enable(clock_enable), .din(din),
                 .dout(dout), .next_din(next_din), .dout_valid(dout_valid), .sync_out(sync_out));
         end else begin : outside
@@ -29,7 +36,12 @@ module tb_stage #(
                 INT_DEPTH * (INT_DEPTH - 1) * SYMBOL_DELAY / 2 + INT_DEPTH : INT_DEPTH * SYMBOL_DELAY;
             reg [SYMBOL_WIDTH-1:0] ram [0:WORDS-1];
             reg [SYMBOL_WIDTH-1:0] q;
-            genaddr #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, INT_MODE) core (
+            genaddr #(
+                .INT_TYPE(INT_TYPE),
+                .INT_DEPTH(INT_DEPTH),
+                .SYMBOL_DELAY(SYMBOL_DELAY),
+                .INT_MODE(INT_MODE)
+            ) core (
                 .clock(clock), .sync_in(sync_in), .clock_enable(clock_enable), .sync_out(sync_out),
                 .read_addr(read_addr), .write_addr(write_addr), .block_write_enable(block_write_enable),
                 .block_full(block_full), .block_empty(block_empty));
@@ -49,3 +61,4 @@ module tb_stage #(
         end
     endgenerate
 endmodule
+`default_nettype wire

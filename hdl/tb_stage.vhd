@@ -31,8 +31,10 @@ architecture sim of tb_stage is
 begin
     internal : if EXTERNAL = 0 generate
         core : entity work.conv_qzram
-            generic map (INT_TYPE, INT_DEPTH, SYMBOL_DELAY, INT_MODE, SYMBOL_WIDTH)
-            port map (clock, sync_in, clock_enable, din, dout, next_din, dout_valid, sync_out);
+            generic map (INT_TYPE => INT_TYPE, INT_DEPTH => INT_DEPTH, SYMBOL_DELAY => SYMBOL_DELAY,
+                         INT_MODE => INT_MODE, SYMBOL_WIDTH => SYMBOL_WIDTH)
+            port map (clock => clock, sync_in => sync_in, clock_enable => clock_enable, din => din, dout => dout,
+                      next_din => next_din, dout_valid => dout_valid, sync_out => sync_out);
     end generate;
 
     outside : if EXTERNAL = 1 generate
@@ -50,8 +52,11 @@ begin
         signal bwe, full : std_logic;
     begin
         core : entity work.genaddr
-            generic map (INT_TYPE, INT_DEPTH, SYMBOL_DELAY, INT_MODE)
-            port map (clock, sync_in, clock_enable, sync_out, ra, wa, bwe, full, block_empty);
+            generic map (INT_TYPE => INT_TYPE, INT_DEPTH => INT_DEPTH, SYMBOL_DELAY => SYMBOL_DELAY,
+                         INT_MODE => INT_MODE)
+            port map (clock => clock, sync_in => sync_in, clock_enable => clock_enable, sync_out => sync_out,
+                      read_addr => ra, write_addr => wa, block_write_enable => bwe, block_full => full,
+                      block_empty => block_empty);
         memory : process (clock)
             variable ram : ram_t;
         begin

@@ -132,7 +132,7 @@ done
 # pointers wrap one word early (each FIFO's last address taken one lower).
 faulty=("CONVOLUTIONAL 3 2 0 0 1" "BLOCK 3 2 0 0 1" "CONVOLUTIONAL 3 2 0 0 2")
 rm -rf early_wrap && cp -r "$hdl" early_wrap &&
-  sed -i 's/fifo_base(n) + fifo_len(n) - ONE : fifo_base(n)/fifo_base(n) + fifo_len(n) - ONE - ONE : fifo_base(n)/' early_wrap/qz_addrgen.v
+  sed -i 's/fifo_base(n) + fifo_len(n) - 1 : fifo_base(n))/fifo_base(n) + fifo_len(n) - 2 : fifo_base(n))/' early_wrap/qz_addrgen.v
 cmp -s "$hdl/qz_addrgen.v" early_wrap/qz_addrgen.v && fail "the early wrap could not be put into a copy of qz_addrgen.v"
 run_all "${configs[@]}" "${faulty[@]}"
 

@@ -18,7 +18,7 @@ command -v ghdl >/dev/null && command -v iverilog >/dev/null && command -v vvp >
 rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 failures=0
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
-ghdl -a --std=93 "$hdl/qz_addrgen.vhd" "$hdl/conv_qzram.vhd" "$hdl/genaddr.vhd" "$hdl/tb_stage.vhd" "$hdl/tb_core.vhd" &&
+ghdl -a --std=93 "$hdl/qz_sizes.vhd" "$hdl/qz_addrgen.vhd" "$hdl/conv_qzram.vhd" "$hdl/genaddr.vhd" "$hdl/tb_stage.vhd" "$hdl/tb_core.vhd" &&
   ghdl -e --std=93 tb_core || { echo "FAIL the VHDL does not compile"; exit 1; }
 
 # SYMBOLS FRAME W GAPS SEED: one edge a line, "clock_enable sync_in din", until SYMBOLS enabled

@@ -46,7 +46,7 @@ done
 warnings=(-Wbinding -Wreserved -Wlibrary -Wvital-generic -Wdelayed-checks -Wbody -Wspecs -Wunused -Wothers
           -Wpure -Wanalyze-assert -Wattribute -Wuseless -Wnested-comment -Wdirective -Wparenthesis -Wstatic
           -Wruntime-error -Wshared -Wport -Wport-bounds -Wdefault-binding -Whide -Wuniversal)
-ghdl -a --std=93 "${warnings[@]}" "$hdl/qz_addrgen.vhd" "$hdl/conv_qzram.vhd" "$hdl/genaddr.vhd" > analyse.log 2>&1
+ghdl -a --std=93 "${warnings[@]}" "$hdl/qz_sizes.vhd" "$hdl/qz_addrgen.vhd" "$hdl/conv_qzram.vhd" "$hdl/genaddr.vhd" > analyse.log 2>&1
 report "ghdl analysis" analyse.log $?
 for top in conv_qzram genaddr; do
   ghdl -e --std=93 "${warnings[@]}" $top > elab.log 2>&1

@@ -17,7 +17,7 @@ rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
 failures=0
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 
-vhdl_sources=("$hdl/qz_addrgen.vhd" "$hdl/conv_qzram.vhd" "$hdl/genaddr.vhd")
+vhdl_sources=("$hdl/qz_sizes.vhd" "$hdl/qz_addrgen.vhd" "$hdl/conv_qzram.vhd" "$hdl/genaddr.vhd")
 # The include path first: the cores include their constant functions from beside them.
 verilog_sources=(-I"$hdl" "$hdl/qz_addrgen.v" "$hdl/conv_qzram.v" "$hdl/genaddr.v")
 ghdl -a --std=93 "${vhdl_sources[@]}" "$tb/tb_stage.vhd" "$tb/tb_core.vhd" && ghdl -e --std=93 tb_core ||

@@ -11,7 +11,7 @@ mkdir -p "$work" && cd "$work" || exit 1
 rm -f ./*.ports
 failures=0
 vhdl_synth=0
-if command -v ghdl >/dev/null && ghdl -a --std=93 "$hdl/qz_addrgen.vhd" "$hdl/conv_qzram.vhd" "$hdl/genaddr.vhd" &&
+if command -v ghdl >/dev/null && ghdl -a --std=93 "$hdl/qz_sizes.vhd" "$hdl/qz_addrgen.vhd" "$hdl/conv_qzram.vhd" "$hdl/genaddr.vhd" &&
     ghdl --synth --std=93 --out=verilog genaddr > /dev/null 2>&1; then
   vhdl_synth=1
 fi

@@ -16,6 +16,7 @@
 //    which the first core is in step (so that it keeps whatever state it ran into), or two
 //    frames later.
 // Ends with a summary line "done ...".
+`default_nettype none
 `timescale 1ns / 1ns
 module tb_sync_frames;
     parameter INT_TYPE = "CONVOLUTIONAL";
@@ -26,20 +27,10 @@ module tb_sync_frames;
     parameter EXTERNAL = 0;
     parameter PAIR = 0;
 
-    function integer bit_length;
-        input integer x;
-        integer k;
-        begin
-            bit_length = 0;
-            for (k = 0; k < 31; k = k + 1)
-                if (x >= (1 << k)) bit_length = k + 1;
-        end
-    endfunction
+    `include "qz_functions.vh"
     localparam W = SYMBOL_WIDTH;
     localparam IS_BLOCK = INT_TYPE == "BLOCK";
-    localparam A = INT_TYPE == "CONVOLUTIONAL" ?
-        bit_length(INT_DEPTH) + bit_length(SYMBOL_DELAY * (INT_DEPTH - 1)) :
-        bit_length(INT_DEPTH) + bit_length(SYMBOL_DELAY);
+    localparam integer A = address_width(INT_TYPE, INT_DEPTH, SYMBOL_DELAY);
     localparam OW = EXTERNAL ? 2 * A + 4 + W : W + 3;
 
     reg clock = 1'b0, clock_enable = 1'b0, sync_in = 1'b0;
@@ -54,8 +45,12 @@ module tb_sync_frames;
     always #20 clock = ~clock;
     always @(posedge clock) if (clock_enable) seen <= seen | (dv1 === 1'b1 && armed);
 
-    tb_sync_stage #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, INT_MODE, W, EXTERNAL, A, OW) first (
-        clock, sync_in, clock_enable, din, dout1, so1, dv1, out1);
+    tb_sync_stage #(
+        .INT_TYPE(INT_TYPE), .INT_DEPTH(INT_DEPTH), .SYMBOL_DELAY(SYMBOL_DELAY), .INT_MODE(INT_MODE),
+        .W(W), .EXTERNAL(EXTERNAL), .A(A), .OW(OW)
+    ) first (
+        .clock(clock), .sync_in(sync_in), .clock_enable(clock_enable), .din(din), .dout(dout1),
+        .sync_out(so1), .dout_valid(dv1), .outs(out1));
     // Whether the first core would keep its running frame at a frame start now (+align).
     wire first_in_step;
     generate
@@ -67,8 +62,12 @@ module tb_sync_frames;
     endgenerate
     generate
         if (PAIR == 1) begin : chained
-            tb_sync_stage #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, "DEINTERLEAVER", W, EXTERNAL, A, OW) second (
-                clock, sync2, clock_enable, dout1, dout2, so2, dv2, out2);
+            tb_sync_stage #(
+                .INT_TYPE(INT_TYPE), .INT_DEPTH(INT_DEPTH), .SYMBOL_DELAY(SYMBOL_DELAY), .INT_MODE("DEINTERLEAVER"),
+                .W(W), .EXTERNAL(EXTERNAL), .A(A), .OW(OW)
+            ) second (
+                .clock(clock), .sync_in(sync2), .clock_enable(clock_enable), .din(dout1), .dout(dout2),
+                .sync_out(so2), .dout_valid(dv2), .outs(out2));
         end else begin : alone
             assign dout2 = dout1;
             assign so2 = so1;
@@ -224,9 +223,14 @@ module tb_sync_stage #(
 );
     wire next_din, block_write_enable, block_full, block_empty;
     wire [A-1:0] read_addr, write_addr;
-    tb_stage #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, INT_MODE, W, EXTERNAL, A) core (
-        clock, sync_in, clock_enable, din, dout, next_din, dout_valid, sync_out,
-        read_addr, write_addr, block_write_enable, block_full, block_empty);
+    tb_stage #(
+        .INT_TYPE(INT_TYPE), .INT_DEPTH(INT_DEPTH), .SYMBOL_DELAY(SYMBOL_DELAY), .INT_MODE(INT_MODE),
+        .SYMBOL_WIDTH(W), .EXTERNAL(EXTERNAL), .A(A)
+    ) core (
+        .clock(clock), .sync_in(sync_in), .clock_enable(clock_enable), .din(din), .dout(dout),
+        .next_din(next_din), .dout_valid(dout_valid), .sync_out(sync_out), .read_addr(read_addr),
+        .write_addr(write_addr), .block_write_enable(block_write_enable), .block_full(block_full),
+        .block_empty(block_empty));
     generate
         if (EXTERNAL == 0) begin : internal
             assign outs = {dout, sync_out, dout_valid, next_din};
@@ -235,3 +239,4 @@ module tb_sync_stage #(
         end
     endgenerate
 endmodule
+`default_nettype wire

@@ -136,10 +136,10 @@ TEST_F(TarnwickWithWizard, ChangedSettingsWriteWhatTheWizardWritesForThem)
     EXPECT_EQ(ReadFileText(designs / "a.cnx"), ReadFileText(direct / "a.cnx"));
     EXPECT_EQ(ReadFileText(work / "a.vec"), ReadFileText(direct / "a.vec"));
     // No working copy is left behind: only the .cnx, the design file and .cmp made from it, and
-    // beside them the library module the design file instantiates with the address generator it
-    // uses, copied from the library.
-    EXPECT_EQ(FolderFiles({designs}).size(), 5u);
-    for (const char* module : {"conv_qzram.vhd", "qz_addrgen.vhd"})
+    // beside them the library module the design file instantiates with the address generator and
+    // the package of sizes it uses, copied from the library.
+    EXPECT_EQ(FolderFiles({designs}).size(), 6u);
+    for (const char* module : {"conv_qzram.vhd", "qz_sizes.vhd", "qz_addrgen.vhd"})
         EXPECT_EQ(ReadFileText(designs / module), ReadFileText(fs::path(ZORVEX_SOURCE_HDL) / module)) << module;
 
     // The report is one JSON object with the stored settings and their figures: a 5 x 7 block
@@ -153,6 +153,7 @@ TEST_F(TarnwickWithWizard, ChangedSettingsWriteWhatTheWizardWritesForThem)
     EXPECT_EQ(report["changed"], (nlohmann::json{(designs / "a.cnx").string(), (work / "a.vec").string(),
                                                  (designs / "a.vhd").string(), (designs / "a.cmp").string(),
                                                  (designs / "conv_qzram.vhd").string(),
+                                                 (designs / "qz_sizes.vhd").string(),
                                                  (designs / "qz_addrgen.vhd").string()}));
     EXPECT_EQ(report["files"][5],
               (nlohmann::json{{"path", (designs / "conv_qzram.vhd").string()}, {"exists", true}, {"made", true}}));
@@ -363,7 +364,8 @@ TEST_F(TarnwickWithWizard, RelativeDesignPathsAreWrittenWhereTheyLead)
     std::ofstream(quoted / "f.cnx") << "PRIVATE: CHARACTERISTIC_I NUMERIC \"4\"\n";
     const fs::path verilog = root / "verilog";
     fs::create_directories(verilog);
-    const std::vector<std::string> vhdlFiles{"conv_qzram.vhd", "f.cmp", "f.cnx", "f.vec", "f.vhd", "qz_addrgen.vhd"};
+    const std::vector<std::string> vhdlFiles{"conv_qzram.vhd", "f.cmp",          "f.cnx",       "f.vec",
+                                             "f.vhd",          "qz_addrgen.vhd", "qz_sizes.vhd"};
     const struct {
         fs::path folder;
         std::vector<std::string> args;

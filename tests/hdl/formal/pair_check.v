@@ -54,14 +54,23 @@ module pair_check #(
 
     // Each core as hdl/tb_stage.v builds it: conv_qzram, or genaddr with its RAM.
     `include "qz_functions.vh"
-    localparam integer A = INT_TYPE == "CONVOLUTIONAL" ? bit_length(I) + bit_length(J * (I - 1)) :
-        bit_length(I) + bit_length(J);
+    localparam integer A = address_width(INT_TYPE, I, J);
     wire [A-1:0] ra1, wa1, ra2, wa2;
     wire bwe1, bf1, be1, bwe2, bf2, be2;
-    tb_stage #(INT_TYPE, I, J, "INTERLEAVER", W, EXTERNAL, A) first (
-        clock, sync_in, clock_enable, din, dout1, nd1, dv1, so1, ra1, wa1, bwe1, bf1, be1);
-    tb_stage #(INT_TYPE, I, J, "DEINTERLEAVER", W, EXTERNAL, A) second (
-        clock, sync2, clock_enable, dout1, dout2, nd2, dv2, so2, ra2, wa2, bwe2, bf2, be2);
+    tb_stage #(
+        .INT_TYPE(INT_TYPE), .INT_DEPTH(I), .SYMBOL_DELAY(J), .INT_MODE("INTERLEAVER"), .SYMBOL_WIDTH(W),
+        .EXTERNAL(EXTERNAL), .A(A)
+    ) first (
+        .clock(clock), .sync_in(sync_in), .clock_enable(clock_enable), .din(din), .dout(dout1),
+        .next_din(nd1), .dout_valid(dv1), .sync_out(so1), .read_addr(ra1), .write_addr(wa1),
+        .block_write_enable(bwe1), .block_full(bf1), .block_empty(be1));
+    tb_stage #(
+        .INT_TYPE(INT_TYPE), .INT_DEPTH(I), .SYMBOL_DELAY(J), .INT_MODE("DEINTERLEAVER"), .SYMBOL_WIDTH(W),
+        .EXTERNAL(EXTERNAL), .A(A)
+    ) second (
+        .clock(clock), .sync_in(sync2), .clock_enable(clock_enable), .din(dout1), .dout(dout2),
+        .next_din(nd2), .dout_valid(dv2), .sync_out(so2), .read_addr(ra2), .write_addr(wa2),
+        .block_write_enable(bwe2), .block_full(bf2), .block_empty(be2));
 
 `ifdef FORMAL
     // ---- what the harness follows of the input ----
