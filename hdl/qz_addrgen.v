@@ -93,6 +93,30 @@ module qz_addrgen #(
     endfunction
     // verilator lint_on UNUSEDSIGNAL
 
+    // x <= bound, written bit by bit from the lowest so that a constant bound gives a tree of
+    // gates rather than a carry chain.
+    function at_most;
+        input [AW-1:0] x;
+        input [AW-1:0] bound;
+        integer b;
+        begin
+            at_most = 1'b1;
+            for (b = 0; b < AW; b = b + 1)
+                at_most = bound[b] ? (!x[b] || at_most) : (!x[b] && at_most);
+        end
+    endfunction
+
+    // a + b == c in AW + 1 bits, checked from the carry each bit must receive rather than by
+    // adding: no carry chain.
+    function sum_is;
+        input [AW:0] a;
+        input [AW:0] b;
+        input [AW:0] c;
+        begin
+            sum_is = (a ^ b ^ c) == (((a & b) | ((a ^ b) & ~c)) << 1);
+        end
+    endfunction
+
     // Every FIFO's first address (lasts 0) or last address (lasts 1), FIFO m at bits m*AW.
     function [(EXTERNAL == 1 ? I : I - 1)*AW-1:0] region_table;
         input lasts;
@@ -161,7 +185,9 @@ module qz_addrgen #(
             localparam integer MARKS_LAST_I = MARKS - 1;
             localparam [MW-1:0] SLOT_ONE = 1;
             localparam [MW-1:0] SLOT_LAST = MARKS_LAST_I[MW-1:0];
-            localparam [MARKS-1:0] SLOT0_ONE_HOT = 1;
+            localparam integer CW = bit_length(FIRST_LEN);
+            localparam [CW-1:0] COUNT_ONE = 1;
+            localparam [CW-1:0] COUNT_FULL = FIRST_LEN[CW-1:0];
 
             // The FIFO after the head (next) and the one after that (after), at power-up and
             // after a restart.
@@ -193,23 +219,16 @@ module qz_addrgen #(
             reg [AW-1:0] next_last_q = LASTS[ONE_MOD_F*AW +: AW];
             reg [XW-1:0] after_q = AFTER_POWER_UP;
             reg after_last_q = AFTER_POWER_UP_I == F - 1;
-            // Frame marks in flight: how many (bit k of mark_fill_q set when more than k), the
-            // oldest's address, and the younger ones'
-            // addresses in a ring of MARKS slots (one spare, so that a write to the slot at
-            // mark_write_q never meets a mark in flight), read at mark_read_q; the address
-            // branch 0 reads at its next symbol, and whether the oldest mark waits there.
-            reg [MARKS-1:0] mark_fill_q = 0;
-            reg [AW-1:0] mark_head_q = 0;
-            reg [MARKS*AW-1:0] mark_slots_q = 0;
-            reg [MARKS-1:0] mark_write_q = SLOT0_ONE_HOT;
-            reg [MW-1:0] mark_read_q = 0;
-            reg [AW-1:0] start_next_q = 0;
-            reg mark_hit_q = 1'b0;
-            reg mark_room_q = 1'b1;
-            reg mark_none_left_q = 1'b1;
-            reg mark_join_q = 1'b0;
-            reg [AW-1:0] mark_oldest_q = 0;
-            reg mark_stray_q = 1'b0;
+            // Frame marks in flight, one countdown a frame in MARKS slots: how many of branch 0's
+            // symbols are left until the frame's first symbol is read back from FIFO 0, which
+            // is FIRST_LEN of them after it was written. A count of 0, or one past FIRST_LEN
+            // (which no frame leaves), is a free slot. A frame start takes the slot at
+            // mark_slot_q, whose frame has left: frames are at least J of branch 0's symbols
+            // apart and MARKS * J >= FIRST_LEN. A count that no frame left (a register upset or
+            // a start without initial values) runs out within FIRST_LEN of branch 0's symbols
+            // and takes no frame's place.
+            reg [MARKS*CW-1:0] mark_count_q = 0;
+            reg [MW-1:0] mark_slot_q = 0;
             reg mark_out_q = 1'b0;
             reg bypass_q = 1'b0;
 
@@ -225,13 +244,19 @@ module qz_addrgen #(
             if (LAST0 == {AW{1'b1}}) begin : whole_range
                 assign head_in0_c = 1'b1;
             end else begin : below_last
-                assign head_in0_c = head <= LAST0;
+                assign head_in0_c = at_most(head, LAST0);
+            end
+            wire slot_ok_c;
+            if (MARKS == 1 << MW) begin : slot_in_range
+                assign slot_ok_c = 1'b1;
+            end else begin : slot_beyond
+                assign slot_ok_c = mark_slot_q <= SLOT_LAST;
             end
             wire in_step_c = in_step_q && br_q == {BW{1'b0}} && !br_last_q && fifo_q == (SKIP == 0) &&
                              base_q == {AW{1'b0}} && head_in0_c && wrap_q == (head == LAST0) &&
                              next_base_q == BASES[ONE_MOD_F*AW +: AW] && next_last_q == LASTS[ONE_MOD_F*AW +: AW] &&
                              after_q == AFTER_POWER_UP && after_last_q == (AFTER_POWER_UP_I == F - 1) &&
-                             (SKIP == 1 || start_next_q == head);
+                             slot_ok_c;
             assign in_step = in_step_c;
 
             // The region of FIFO after_q, looked up in the tables.
@@ -270,52 +295,31 @@ module qz_addrgen #(
                     hold = 1'b0;
             end
 
-            // The marks queue changes at branch 0's symbols and at restarts: the oldest mark
-            // leaves when its word is read (pop), a frame start joins behind the others unless
-            // MARKS are in flight (push); a restart empties it and puts its own frame start
-            // first, at address 0. Every symbol of branch 0 writes its address to the free slot;
-            // the slot is taken when a frame start's mark joins the ring.
-            // Whether the oldest mark waits at branch 0's next address, and what the queue can
-            // do then, worked out between branch 0's symbols: they are I edges apart, so with
-            // more than two branches the queue's flags follow mark_hit_q an edge later.
-            wire second_c = MARKS > 1 && mark_fill_q[1 % MARKS];
-            // A queue that no frame can leave (only a register upset or a start without initial
-            // values does): an oldest mark outside FIFO 0's region leaves at branch 0's next
-            // symbol unmarked (stray), and fill flags that are not a run from bit 0, a free slot
-            // that is not one slot or a read slot past the last empty the queue.
-            wire mark_stray_c;
-            wire read_bad_c;
-            if (LAST0 == {AW{1'b1}}) begin : marks_in_range
-                assign mark_stray_c = 1'b0;
-            end else begin : marks_beyond
-                assign mark_stray_c = mark_head_q > LAST0;
+            // A frame's first symbol is read from FIFO 0 at this symbol of branch 0 (a count at
+            // 1); each count in 1 .. FIRST_LEN moves one down at branch 0's symbols, any other
+            // is cleared.
+            wire [MARKS-1:0] count_live_c;
+            genvar slot;
+            for (slot = 0; slot < MARKS; slot = slot + 1) begin : counts
+                wire [CW-1:0] count = mark_count_q[slot*CW +: CW];
+                if (FIRST_LEN == (1 << CW) - 1) begin : whole_range
+                    assign count_live_c[slot] = count != {CW{1'b0}};
+                end else begin : below_full
+                    assign count_live_c[slot] = count != {CW{1'b0}} && count <= COUNT_FULL;
+                end
             end
-            if (MARKS == 1 << MW) begin : read_in_range
-                assign read_bad_c = 1'b0;
-            end else begin : read_beyond
-                assign read_bad_c = mark_read_q > SLOT_LAST;
-            end
-            wire fill_bad_c = |((mark_fill_q >> 1) & ~mark_fill_q);
-            wire write_bad_c = mark_write_q == {MARKS{1'b0}} || (mark_write_q & (mark_write_q - SLOT0_ONE_HOT)) != {MARKS{1'b0}};
-            wire hit_c = mark_fill_q[0] && (mark_head_q == start_next_q || mark_stray_c);
-            wire hit_used_c = I > 2 ? mark_hit_q : hit_c;
-            wire room_c = !(mark_fill_q[MARKS-1] && !hit_used_c);
-            wire none_left_c = !mark_fill_q[0] || (hit_used_c && !second_c);
-            wire pop_c = mark_hit_q;
-            wire push_c = first && mark_room_q;
-            reg [AW-1:0] oldest_c;
-            reg [MARKS-1:0] write_next_c, fill_up_c, fill_down_c;
+            reg due_c;
+            reg [MARKS*CW-1:0] count_down_c;
             integer m;
             always @* begin
-                write_next_c = mark_write_q << 1;
-                write_next_c[0] = mark_write_q[MARKS-1];
-                fill_up_c = mark_fill_q << 1;
-                fill_up_c[0] = 1'b1;
-                fill_down_c = mark_fill_q >> 1;
-                oldest_c = {AW{1'b0}};
-                for (m = 0; m < MARKS; m = m + 1)
-                    if (mark_read_q == m[MW-1:0])
-                        oldest_c = mark_slots_q[m*AW +: AW];
+                due_c = 1'b0;
+                count_down_c = {MARKS*CW{1'b0}};
+                for (m = 0; m < MARKS; m = m + 1) begin
+                    if (mark_count_q[m*CW +: CW] == COUNT_ONE)
+                        due_c = 1'b1;
+                    if (count_live_c[m])
+                        count_down_c[m*CW +: CW] = mark_count_q[m*CW +: CW] - COUNT_ONE;
+                end
             end
 
             assign addr = (SKIP == 1 || keep) ? head : {AW{1'b0}};
@@ -356,8 +360,6 @@ module qz_addrgen #(
                         next_last_q <= after_last_c;
                         after_q <= after_last_q ? {XW{1'b0}} : after_q + IDX_ONE;
                         after_last_q <= F == 1 || (!after_last_q && after_q == IDX_PENULT);
-                        if (in_step_q && SKIP == 0)
-                            start_next_q <= head_next;
                     end else begin
                         ring_q <= RING_RESTART;
                         base_q <= BASES[RH*AW +: AW];
@@ -366,54 +368,31 @@ module qz_addrgen #(
                         next_last_q <= LASTS[NEXT_RESTART*AW +: AW];
                         after_q <= AFTER_RESTART;
                         after_last_q <= AFTER_RESTART_I == F - 1;
-                        start_next_q <= RING_RESTART[(F-1)*AW +: AW];
                     end
                 end
             end
 
-            // The frame marks. Branch 0's next symbol is at least two edges away after it took
-            // one (or restarted), and the queue and its address change only then, so whether
-            // the oldest mark waits at that address is known an edge ahead (mark_hit_q).
+            // The frame marks: a restart puts its own frame start in slot 0; at branch 0's
+            // symbols the counts move down and a frame start in step takes its slot.
             always @(posedge clock) begin
                 if (clock_enable) begin
                     if (SKIP == 1)
                         mark_out_q <= first;
                     else
-                        mark_out_q <= keep && in_step_q && pop_c && !mark_stray_q;
+                        mark_out_q <= keep && in_step_q && due_c;
                     if (!keep) begin
-                        mark_fill_q <= SLOT0_ONE_HOT;
-                        mark_head_q <= {AW{1'b0}};
-                        mark_write_q <= SLOT0_ONE_HOT;
-                        mark_read_q <= {MW{1'b0}};
+                        for (m = 0; m < MARKS; m = m + 1)
+                            mark_count_q[m*CW +: CW] <= m == 0 ? COUNT_FULL : {CW{1'b0}};
+                        mark_slot_q <= MARKS == 1 ? {MW{1'b0}} : SLOT_ONE;
                     end else if (in_step_q) begin
-                        if (push_c && mark_none_left_q)
-                            mark_head_q <= head;
-                        else if (pop_c)
-                            mark_head_q <= mark_oldest_q;
-                        if (pop_c && !mark_none_left_q)
-                            mark_read_q <= mark_read_q == SLOT_LAST ? {MW{1'b0}} : mark_read_q + SLOT_ONE;
-                        if (first && mark_join_q)
-                            mark_write_q <= write_next_c;
-                        if (push_c && !pop_c)
-                            mark_fill_q <= fill_up_c;
-                        else if (pop_c && !push_c)
-                            mark_fill_q <= fill_down_c;
+                        mark_count_q <= count_down_c;
+                        if (first) begin
+                            for (m = 0; m < MARKS; m = m + 1)
+                                if (mark_slot_q == m[MW-1:0])
+                                    mark_count_q[m*CW +: CW] <= COUNT_FULL;
+                            mark_slot_q <= mark_slot_q == SLOT_LAST ? {MW{1'b0}} : mark_slot_q + SLOT_ONE;
+                        end
                     end
-                    for (m = 0; m < MARKS; m = m + 1)
-                        if (in_step_q && mark_write_q[m])
-                            mark_slots_q[m*AW +: AW] <= head;
-                    mark_hit_q <= hit_c;
-                    mark_oldest_q <= oldest_c;
-                    mark_room_q <= room_c;
-                    mark_none_left_q <= none_left_c;
-                    mark_join_q <= room_c && !none_left_c;
-                    mark_stray_q <= mark_stray_c;
-                    if (fill_bad_c)
-                        mark_fill_q <= {MARKS{1'b0}};
-                    if (write_bad_c)
-                        mark_write_q <= SLOT0_ONE_HOT;
-                    if (read_bad_c)
-                        mark_read_q <= {MW{1'b0}};
                 end
             end
         end else begin : block
@@ -433,6 +412,7 @@ module qz_addrgen #(
             // Sums one bit wider than the modulus, so that subtracting it shows a borrow; a step
             // is added with and without the modulus taken off, side by side.
             localparam [AW:0] MODULUS = N_LAST[AW:0];
+            localparam [AW-1:0] STEP_LAST = N_PENULT[AW-1:0];
             localparam [AW:0] STEP_WRAP_ONE = {1'b0, ONE} - MODULUS;
             localparam [AW:0] STEP_WRAP_K = {1'b0, STEP_K} - MODULUS;
 
@@ -460,8 +440,8 @@ module qz_addrgen #(
             // continuous step must lie in 1 .. IJ-2 with its wrapped copy beside it.
             wire start_c = pos_q == {PW{1'b0}} && addr_q == {AW{1'b0}} && pos_first_q && !pos_last_q &&
                            !pos_penult_q && pos_low_q;
-            wire step_ok_c = step_q != {AW{1'b0}} && {1'b0, step_q} < MODULUS &&
-                             step_wrap_q == {1'b0, step_q} - MODULUS;
+            wire step_ok_c = step_q != {AW{1'b0}} && at_most(step_q, STEP_LAST) &&
+                             sum_is(step_wrap_q, MODULUS, {1'b0, step_q});
             assign in_step = start_c && (DISCRETE ? wphase_q : step_ok_c);
 
             // The running block's next position and address, from registers only.

@@ -98,6 +98,28 @@ architecture rtl of qz_addrgen is
         return r;
     end function;
 
+    -- x <= bound, written bit by bit from the lowest so that a constant bound gives a tree of
+    -- gates rather than a carry chain.
+    function at_most(x : unsigned; bound : unsigned) return boolean is
+        variable le : boolean := true;
+    begin
+        for b in natural range 0 to x'length - 1 loop
+            if bound(bound'low + b) = '1' then
+                le := x(x'low + b) = '0' or le;
+            else
+                le := x(x'low + b) = '0' and le;
+            end if;
+        end loop;
+        return le;
+    end function;
+
+    -- a + b = c in their width, checked from the carry each bit must receive rather than by
+    -- adding: no carry chain.
+    function sum_is(a : unsigned; b : unsigned; c : unsigned) return boolean is
+    begin
+        return (a xor b xor c) = shift_left((a and b) or ((a xor b) and not c), 1);
+    end function;
+
     constant I : integer := INT_DEPTH;
     constant J : integer := SYMBOL_DELAY;
     constant AW : integer := ADDR_WIDTH;
@@ -168,7 +190,9 @@ begin
         constant MARKS_LAST_I : integer := MARKS - 1;
         constant SLOT_ONE : unsigned(MW - 1 downto 0) := low_bits(1, MW);
         constant SLOT_LAST : unsigned(MW - 1 downto 0) := low_bits(MARKS_LAST_I, MW);
-        constant SLOT0_ONE_HOT : std_logic_vector(MARKS - 1 downto 0) := std_logic_vector(low_bits(1, MARKS));
+        constant CW : integer := bit_length(FIRST_LEN);
+        constant COUNT_ONE : unsigned(CW - 1 downto 0) := low_bits(1, CW);
+        constant COUNT_FULL : unsigned(CW - 1 downto 0) := low_bits(FIRST_LEN, CW);
 
         -- The FIFO after the head (next) and the one after that (after), at power-up and
         -- after a restart.
@@ -235,23 +259,16 @@ begin
         signal next_last_q : unsigned(AW - 1 downto 0) := LASTS(ONE_MOD_F);
         signal after_q : unsigned(XW - 1 downto 0) := AFTER_POWER_UP;
         signal after_last_q : std_logic := to_sl(AFTER_POWER_UP_I = F - 1);
-        -- Frame marks in flight: how many (bit k of mark_fill_q set when more than k), the
-        -- oldest's address, and the younger ones'
-        -- addresses in a ring of MARKS slots (one spare, so that a write to the slot at
-        -- mark_write_q never meets a mark in flight), read at mark_read_q; the address
-        -- branch 0 reads at its next symbol, and whether the oldest mark waits there.
-        signal mark_fill_q : std_logic_vector(MARKS - 1 downto 0) := (others => '0');
-        signal mark_head_q : unsigned(AW - 1 downto 0) := (others => '0');
-        signal mark_slots_q : unsigned(MARKS * AW - 1 downto 0) := (others => '0');
-        signal mark_write_q : std_logic_vector(MARKS - 1 downto 0) := SLOT0_ONE_HOT;
-        signal mark_read_q : unsigned(MW - 1 downto 0) := (others => '0');
-        signal start_next_q : unsigned(AW - 1 downto 0) := (others => '0');
-        signal mark_hit_q : std_logic := '0';
-        signal mark_room_q : std_logic := '1';
-        signal mark_none_left_q : std_logic := '1';
-        signal mark_join_q : std_logic := '0';
-        signal mark_oldest_q : unsigned(AW - 1 downto 0) := (others => '0');
-        signal mark_stray_q : std_logic := '0';
+        -- Frame marks in flight, one countdown a frame in MARKS slots: how many of branch 0's
+        -- symbols are left until the frame's first symbol is read back from FIFO 0, which
+        -- is FIRST_LEN of them after it was written. A count of 0, or one past FIRST_LEN
+        -- (which no frame leaves), is a free slot. A frame start takes the slot at
+        -- mark_slot_q, whose frame has left: frames are at least J of branch 0's symbols
+        -- apart and MARKS * J >= FIRST_LEN. A count that no frame left (a register upset or
+        -- a start without initial values) runs out within FIRST_LEN of branch 0's symbols
+        -- and takes no frame's place.
+        signal mark_count_q : unsigned(MARKS * CW - 1 downto 0) := (others => '0');
+        signal mark_slot_q : unsigned(MW - 1 downto 0) := (others => '0');
         signal mark_out_q : std_logic := '0';
         signal bypass_q : std_logic := '0';
 
@@ -260,10 +277,9 @@ begin
         signal after_base_c, after_last_c : unsigned(AW - 1 downto 0);
         signal ring_shifted : unsigned(F * AW - 1 downto 0);
         signal hold : std_logic;
-        signal second_c, hit_c, hit_used_c, room_c, none_left_c, pop_c, push_c : std_logic;
-        signal mark_stray_c, read_bad_c, fill_bad_c, write_bad_c : std_logic;
-        signal oldest_c : unsigned(AW - 1 downto 0);
-        signal write_next_c, fill_up_c, fill_down_c : std_logic_vector(MARKS - 1 downto 0);
+        signal slot_ok_c, due_c : std_logic;
+        signal count_live_c : std_logic_vector(MARKS - 1 downto 0);
+        signal count_down_c : unsigned(MARKS * CW - 1 downto 0);
     begin
         head_next <= base_q when wrap_q = '1' else head + ONE;
 
@@ -272,10 +288,11 @@ begin
         -- FIFO 0's region (its first word is 0) and, for the marks, branch 0's address; any
         -- other state, whatever left it, takes the restart at a frame start.
         in_step <= in_step_q and to_sl(br_q = 0) and not br_last_q and to_sl(fifo_q = to_sl(SKIP = 0)) and
-                   to_sl(base_q = 0) and to_sl(head <= LASTS(0)) and to_sl(wrap_q = to_sl(head = LASTS(0))) and
+                   to_sl(base_q = 0) and to_sl(at_most(head, LASTS(0))) and to_sl(wrap_q = to_sl(head = LASTS(0))) and
                    to_sl(next_base_q = BASES(ONE_MOD_F)) and to_sl(next_last_q = LASTS(ONE_MOD_F)) and
                    to_sl(after_q = AFTER_POWER_UP) and to_sl(after_last_q = to_sl(AFTER_POWER_UP_I = F - 1)) and
-                   to_sl(SKIP = 1 or start_next_q = head);
+                   slot_ok_c;
+        slot_ok_c <= to_sl(mark_slot_q <= SLOT_LAST);
 
         -- The region of FIFO after_q, looked up in the tables.
         lookup : process (after_q)
@@ -320,48 +337,29 @@ begin
             end if;
         end process;
 
-        -- The marks queue changes at branch 0's symbols and at restarts: the oldest mark
-        -- leaves when its word is read (pop), a frame start joins behind the others unless
-        -- MARKS are in flight (push); a restart empties it and puts its own frame start
-        -- first, at address 0. Every symbol of branch 0 writes its address to the free slot;
-        -- the slot is taken when a frame start's mark joins the ring.
-        -- Whether the oldest mark waits at branch 0's next address, and what the queue can
-        -- do then, worked out between branch 0's symbols: they are I edges apart, so with
-        -- more than two branches the queue's flags follow mark_hit_q an edge later.
-        second_c <= mark_fill_q(1 mod MARKS) when MARKS > 1 else '0';
-        -- A queue that no frame can leave (only a register upset or a start without initial
-        -- values does): an oldest mark outside FIFO 0's region leaves at branch 0's next
-        -- symbol unmarked (stray), and fill flags that are not a run from bit 0, a free slot
-        -- that is not one slot or a read slot past the last empty the queue.
-        mark_stray_c <= to_sl(mark_head_q > LASTS(0));
-        read_bad_c <= to_sl(mark_read_q > SLOT_LAST);
-        fill_bad_c <= to_sl((shift_right(unsigned(mark_fill_q), 1) and not unsigned(mark_fill_q)) /= 0);
-        write_bad_c <= to_sl(unsigned(mark_write_q) = 0 or
-                             (unsigned(mark_write_q) and (unsigned(mark_write_q) - 1)) /= 0);
-        hit_c <= mark_fill_q(0) and (to_sl(mark_head_q = start_next_q) or mark_stray_c);
-        hit_used_c <= mark_hit_q when I > 2 else hit_c;
-        room_c <= not (mark_fill_q(MARKS - 1) and not hit_used_c);
-        none_left_c <= not mark_fill_q(0) or (hit_used_c and not second_c);
-        pop_c <= mark_hit_q;
-        push_c <= first and mark_room_q;
-        queue : process (mark_write_q, mark_fill_q, mark_read_q, mark_slots_q)
-            variable oldest_v : unsigned(AW - 1 downto 0);
-            variable write_v, up_v : std_logic_vector(MARKS - 1 downto 0);
+        -- A frame's first symbol is read from FIFO 0 at this symbol of branch 0 (a count at
+        -- 1); each count in 1 .. FIRST_LEN moves one down at branch 0's symbols, any other
+        -- is cleared.
+        counts : for slot in 0 to MARKS - 1 generate
+            count_live_c(slot) <= to_sl(mark_count_q(slot * CW + CW - 1 downto slot * CW) /= 0 and
+                                        mark_count_q(slot * CW + CW - 1 downto slot * CW) <= COUNT_FULL);
+        end generate;
+        countdown : process (mark_count_q, count_live_c)
+            variable due_v : std_logic;
+            variable down_v : unsigned(MARKS * CW - 1 downto 0);
         begin
-            write_v := std_logic_vector(shift_left(unsigned(mark_write_q), 1));
-            write_v(0) := mark_write_q(MARKS - 1);
-            write_next_c <= write_v;
-            up_v := std_logic_vector(shift_left(unsigned(mark_fill_q), 1));
-            up_v(0) := '1';
-            fill_up_c <= up_v;
-            fill_down_c <= std_logic_vector(shift_right(unsigned(mark_fill_q), 1));
-            oldest_v := (others => '0');
+            due_v := '0';
+            down_v := (others => '0');
             for m in 0 to MARKS - 1 loop
-                if mark_read_q = low_bits(m, MW) then
-                    oldest_v := mark_slots_q(m * AW + AW - 1 downto m * AW);
+                if mark_count_q(m * CW + CW - 1 downto m * CW) = COUNT_ONE then
+                    due_v := '1';
+                end if;
+                if count_live_c(m) = '1' then
+                    down_v(m * CW + CW - 1 downto m * CW) := mark_count_q(m * CW + CW - 1 downto m * CW) - COUNT_ONE;
                 end if;
             end loop;
-            oldest_c <= oldest_v;
+            due_c <= due_v;
+            count_down_c <= down_v;
         end process;
 
         addr <= std_logic_vector(head) when SKIP = 1 or keep = '1' else (others => '0');
@@ -416,9 +414,6 @@ begin
                             after_q <= after_q + IDX_ONE;
                         end if;
                         after_last_q <= to_sl(F = 1) or (not after_last_q and to_sl(after_q = IDX_PENULT));
-                        if in_step_q = '1' and SKIP = 0 then
-                            start_next_q <= head_next;
-                        end if;
                     else
                         ring_q <= RING_RESTART;
                         base_q <= BASES(RH);
@@ -427,15 +422,13 @@ begin
                         next_last_q <= LASTS(NEXT_RESTART);
                         after_q <= AFTER_RESTART;
                         after_last_q <= to_sl(AFTER_RESTART_I = F - 1);
-                        start_next_q <= RING_RESTART((F - 1) * AW + AW - 1 downto (F - 1) * AW);
                     end if;
                 end if;
             end if;
         end process;
 
-        -- The frame marks. Branch 0's next symbol is at least two edges away after it took
-        -- one (or restarted), and the queue and its address change only then, so whether
-        -- the oldest mark waits at that address is known an edge ahead (mark_hit_q).
+        -- The frame marks: a restart puts its own frame start in slot 0; at branch 0's
+        -- symbols the counts move down and a frame start in step takes its slot.
         frame_marks : process (clock)
         begin
             if rising_edge(clock) then
@@ -443,54 +436,35 @@ begin
                     if SKIP = 1 then
                         mark_out_q <= first;
                     else
-                        mark_out_q <= keep and in_step_q and pop_c and not mark_stray_q;
+                        mark_out_q <= keep and in_step_q and due_c;
                     end if;
                     if keep = '0' then
-                        mark_fill_q <= SLOT0_ONE_HOT;
-                        mark_head_q <= (others => '0');
-                        mark_write_q <= SLOT0_ONE_HOT;
-                        mark_read_q <= (others => '0');
-                    elsif in_step_q = '1' then
-                        if (push_c and mark_none_left_q) = '1' then
-                            mark_head_q <= head;
-                        elsif pop_c = '1' then
-                            mark_head_q <= mark_oldest_q;
-                        end if;
-                        if (pop_c and not mark_none_left_q) = '1' then
-                            if mark_read_q = SLOT_LAST then
-                                mark_read_q <= (others => '0');
+                        for m in 0 to MARKS - 1 loop
+                            if m = 0 then
+                                mark_count_q(m * CW + CW - 1 downto m * CW) <= COUNT_FULL;
                             else
-                                mark_read_q <= mark_read_q + SLOT_ONE;
+                                mark_count_q(m * CW + CW - 1 downto m * CW) <= (others => '0');
+                            end if;
+                        end loop;
+                        if MARKS = 1 then
+                            mark_slot_q <= (others => '0');
+                        else
+                            mark_slot_q <= SLOT_ONE;
+                        end if;
+                    elsif in_step_q = '1' then
+                        mark_count_q <= count_down_c;
+                        if first = '1' then
+                            for m in 0 to MARKS - 1 loop
+                                if mark_slot_q = low_bits(m, MW) then
+                                    mark_count_q(m * CW + CW - 1 downto m * CW) <= COUNT_FULL;
+                                end if;
+                            end loop;
+                            if mark_slot_q = SLOT_LAST then
+                                mark_slot_q <= (others => '0');
+                            else
+                                mark_slot_q <= mark_slot_q + SLOT_ONE;
                             end if;
                         end if;
-                        if (first and mark_join_q) = '1' then
-                            mark_write_q <= write_next_c;
-                        end if;
-                        if (push_c and not pop_c) = '1' then
-                            mark_fill_q <= fill_up_c;
-                        elsif (pop_c and not push_c) = '1' then
-                            mark_fill_q <= fill_down_c;
-                        end if;
-                    end if;
-                    for m in 0 to MARKS - 1 loop
-                        if (in_step_q and mark_write_q(m)) = '1' then
-                            mark_slots_q(m * AW + AW - 1 downto m * AW) <= head;
-                        end if;
-                    end loop;
-                    mark_hit_q <= hit_c;
-                    mark_oldest_q <= oldest_c;
-                    mark_room_q <= room_c;
-                    mark_none_left_q <= none_left_c;
-                    mark_join_q <= room_c and not none_left_c;
-                    mark_stray_q <= mark_stray_c;
-                    if fill_bad_c = '1' then
-                        mark_fill_q <= (others => '0');
-                    end if;
-                    if write_bad_c = '1' then
-                        mark_write_q <= SLOT0_ONE_HOT;
-                    end if;
-                    if read_bad_c = '1' then
-                        mark_read_q <= (others => '0');
                     end if;
                 end if;
             end if;
@@ -515,6 +489,7 @@ begin
         -- Sums one bit wider than the modulus, so that subtracting it shows a borrow; a step
         -- is added with and without the modulus taken off, side by side.
         constant MODULUS : unsigned(AW downto 0) := low_bits(N_LAST, AW + 1);
+        constant STEP_LAST : unsigned(AW - 1 downto 0) := low_bits(N_PENULT, AW);
         constant STEP_WRAP_ONE : unsigned(AW downto 0) := resize(ONE, AW + 1) - MODULUS;
         constant STEP_WRAP_K : unsigned(AW downto 0) := resize(STEP_K, AW + 1) - MODULUS;
 
@@ -557,8 +532,8 @@ begin
         -- continuous step must lie in 1 .. IJ-2 with its wrapped copy beside it.
         start_c <= to_sl(pos_q = 0 and addr_q = 0) and pos_first_q and not pos_last_q and
                    not pos_penult_q and pos_low_q;
-        step_ok_c <= to_sl(step_q /= 0 and resize(step_q, AW + 1) < MODULUS and
-                           step_wrap_q = resize(step_q, AW + 1) - MODULUS);
+        step_ok_c <= to_sl(step_q /= 0 and at_most(step_q, STEP_LAST) and
+                           sum_is(step_wrap_q, MODULUS, resize(step_q, AW + 1)));
         in_step <= start_c and wphase_q when DISCRETE else start_c and step_ok_c;
 
         -- The running block's next position and address, from registers only.

@@ -4,7 +4,8 @@
 # unchanged exactly the documented latency of enabled edges later, and the convolutional
 # deinterleaver's sync_out marks exactly the frame starts (the harness and its assumptions are
 # in formal/pair_check.v). Then the check must fail, with a counterexample, on pairs whose
-# deinterleaver is started one enabled edge late.
+# deinterleaver is started one enabled edge late. The pairs are also proved from any start (cores
+# without initial values): after the first sync_in every taken symbol comes out unchanged.
 # Usage: formal_pair_test.sh HDL_DIR WORK_DIR. Exits 77 without yosys, yosys-smtbmc or z3.
 # A failing configuration's counterexample trace stays in WORK_DIR (its path is printed).
 set -u
@@ -40,22 +41,27 @@ depth_for() { # EDGES FREE
   echo "$d"
 }
 
-name_of() { # TYPE I J EXTERNAL FREE_STALLS FAULT
+name_of() { # TYPE I J EXTERNAL FREE_STALLS FAULT [START]
   local n="$1-I$2-J$3-$([ "$4" = 1 ] && echo genaddr || echo conv_qzram)"
   [ "$5" -gt 0 ] && n="$n-free$5"
+  [ "${7:-0}" = 1 ] && n="$n-any_start"
   [ "$6" = 1 ] && n="$n-late_start"
   [ "$6" = 2 ] && n="$n-early_wrap"
+  [ "$6" = 3 ] && n="$n-restart_keeps_phase"
   echo "$n"
 }
 
-# check TYPE I J EXTERNAL FREE_STALLS FAULT: writes NAME.result (the verdict lines) and
+
+# check TYPE I J EXTERNAL FREE_STALLS FAULT [START]: writes NAME.result (the verdict lines) and
 # NAME.rc: 0 the proof holds, 1 the solver found a counterexample (kept as NAME.vcd), 2 any
 # other outcome.
 check() {
-  local type=$1 i=$2 j=$3 x=$4 free=$5 fault=$6
+  local type=$1 i=$2 j=$3 x=$4 free=$5 fault=$6 any=${7:-0}
   local name lat depth cores=$hdl late=0
   [ "$fault" = 1 ] && late=1
   [ "$fault" = 2 ] && cores=$work/early_wrap
+  [ "$any" = 1 ] && cores=$work/any_start
+  [ "$fault" = 3 ] && cores=$work/restart_keeps_phase
   name=$(name_of "$@")
   lat=$(latency "$type" "$i" "$j" "$x")
   depth=$(depth_for $((3 * lat)) "$free")
@@ -65,7 +71,8 @@ check() {
   # an and-inverter graph, memories as flip-flops, it reads at once.
   if ! yosys -q -p "read_verilog -defer -formal -I $cores $cores/qz_addrgen.v $cores/conv_qzram.v $cores/genaddr.v $cores/tb_stage.v $harness; \
       chparam -set INT_TYPE \"$type\" -set INT_DEPTH $i -set SYMBOL_DELAY $j -set SYMBOL_WIDTH 2 \
-        -set EXTERNAL $x -set STALL_PERIOD $period -set FREE_STALLS $free -set FAULT $late pair_check; \
+        -set EXTERNAL $x -set STALL_PERIOD $period -set FREE_STALLS $free -set FAULT $late \
+        -set FREE_START $any pair_check; \
       prep -top pair_check; flatten; memory_map; opt; techmap; opt; abc -g AND; opt; \
       async2sync; dffunmap; write_smt2 -wires $name.smt2" > "$name.yosys.log" 2>&1; then
     echo "$name: yosys failed (see $work/$name.yosys.log)"; grep -m3 -i error "$name.yosys.log"
@@ -109,6 +116,7 @@ run_all() { # "TYPE I J EXTERNAL FREE_STALLS FAULT"...
     set -- $c
     weight=1
     [ "$1" = CONVOLUTIONAL ] && weight=3
+    [ "${7:-0}" = 1 ] && weight=$((weight * 3))
     echo "$(($(latency "$1" "$2" "$3" "$4") * weight + 40 * $5)) $c"
   done | sort -rn | {
     while read -r _ c; do
@@ -128,12 +136,23 @@ for type in CONVOLUTIONAL BLOCK; do
   for ij in "2 2" "3 2" "4 2" "2 3" "3 3" "4 3"; do configs+=("$type $ij 0 0 0"); done
   configs+=("$type 2 2 0 1 0" "$type 3 2 1 0 0" "$type 2 3 1 0 0")
 done
+# START 1: copies of the cores without initial values, so that the solver picks every register
+# and RAM word at the start (the harness's own registers keep theirs).
+configs+=("CONVOLUTIONAL 3 2 0 0 0 1" "CONVOLUTIONAL 3 2 1 0 0 1" "CONVOLUTIONAL 4 2 0 0 0 1"
+  "BLOCK 3 2 0 0 0 1" "BLOCK 2 3 1 0 0 1" "BLOCK 2 2 0 1 0 1")
 # FAULT 1: the deinterleaver started one enabled edge late; 2: a copy of the cores whose branch
-# pointers wrap one word early (each FIFO's last address taken one lower).
-faulty=("CONVOLUTIONAL 3 2 0 0 1" "BLOCK 3 2 0 0 1" "CONVOLUTIONAL 3 2 0 0 2")
+# pointers wrap one word early (each FIFO's last address taken one lower); 3: from any start, a
+# copy whose restart leaves the discrete block's phase (write or read) as it was.
+faulty=("CONVOLUTIONAL 3 2 0 0 1" "BLOCK 3 2 0 0 1" "CONVOLUTIONAL 3 2 0 0 2" "BLOCK 3 2 0 0 3 1")
 rm -rf early_wrap && cp -r "$hdl" early_wrap &&
   sed -i 's/fifo_base(n) + fifo_len(n) - 1 : fifo_base(n))/fifo_base(n) + fifo_len(n) - 2 : fifo_base(n))/' early_wrap/qz_addrgen.v
 cmp -s "$hdl/qz_addrgen.v" early_wrap/qz_addrgen.v && fail "the early wrap could not be put into a copy of qz_addrgen.v"
+rm -rf any_start restart_keeps_phase && mkdir any_start && cp "$hdl/qz_functions.vh" "$hdl/tb_stage.v" any_start/ &&
+  for f in qz_addrgen.v conv_qzram.v genaddr.v; do
+    perl "$here/strip_initial_values.pl" "$hdl/$f" > "any_start/$f" || fail "stripping $f"
+  done
+cp -r any_start restart_keeps_phase && sed -i "/wphase_q <= 1'b1;/d" restart_keeps_phase/qz_addrgen.v
+cmp -s any_start/qz_addrgen.v restart_keeps_phase/qz_addrgen.v && fail "the restart's phase could not be taken out of a copy"
 run_all "${configs[@]}" "${faulty[@]}"
 
 for c in "${configs[@]}"; do

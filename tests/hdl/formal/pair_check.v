@@ -22,7 +22,9 @@ module pair_check #(
     parameter EXTERNAL = 0,               // 0: conv_qzram; 1: genaddr with a RAM
     parameter STALL_PERIOD = 6,           // clock_enable is 0 every STALL_PERIOD-th cycle ...
     parameter FREE_STALLS = 0,            // ... or, when > 0, free with at most this many 0s
-    parameter FAULT = 0                   // 1: the deinterleaver's sync_in one enabled edge late
+    parameter FAULT = 0,                  // 1: the deinterleaver's sync_in one enabled edge late
+    parameter FREE_START = 0              // 1: cores without initial values: the solver picks
+                                          // every register and RAM word at the start
 ) (
     input wire clock,
     input wire clock_enable,
@@ -44,10 +46,15 @@ module pair_check #(
     wire [W-1:0] dout1, dout2;
     wire nd1, dv1, so1, nd2, dv2, so2;
     reg seen_q = 1'b0;                    // the interleaver has shown a valid output
-    always @(posedge clock) if (clock_enable) seen_q <= seen_q | dv1;
+    // From any start the interleaver's output pipeline shows what it held for its first few
+    // edges: the discrete deinterleaver's start waits until they have passed.
+    reg [2:0] settle_q = 3'd0;
+    wire armed_c = FREE_START == 0 || settle_q == 3'd5;
+    always @(posedge clock) if (clock_enable && !armed_c) settle_q <= settle_q + 3'd1;
+    always @(posedge clock) if (clock_enable) seen_q <= seen_q | (dv1 & armed_c);
     // The discrete deinterleaver starts at the interleaver's first valid output, the others
     // follow the interleaver's sync_out.
-    wire sync2_c = IS_BLOCK ? (dv1 & ~seen_q) : so1;
+    wire sync2_c = IS_BLOCK ? (dv1 & ~seen_q & armed_c) : so1;
     reg sync2_late_q = 1'b0;
     always @(posedge clock) if (clock_enable) sync2_late_q <= sync2_c;
     wire sync2 = FAULT == 1 ? sync2_late_q : sync2_c;
@@ -180,10 +187,10 @@ module pair_check #(
         if (IS_BLOCK && due_c)
             assert(dv2 == took_q);
         // Convolutional: sync_out is 1 exactly on the frame starts, and never before the first
-        // symbol is out.
+        // symbol is out (from any start, marks the cores held at the start may come out then).
         if (!IS_BLOCK && due_c)
             assert(so2 == start_q);
-        if (!IS_BLOCK && early_c)
+        if (!IS_BLOCK && early_c && FREE_START == 0)
             assert(!so2);
     end
 `endif
