@@ -8,13 +8,16 @@
 # block_empty, sync_out). Both start equal: every register at its declared initial value, and the
 # registers that have none (the RAM's words and its read register) at values the solver chooses,
 # the same in both (formal/equal_start.py). ABC's dprove (signal correspondence, then k-induction)
-# proves the miter's output 0 in every cycle from that start: a proof for all time, not to a depth.
-# Where dprove neither proves nor refutes, the configuration fails. A difference gives a
-# counterexample: ABC's failing cycle, then yosys sat writes the trace (WORK_DIR/NAME.vcd).
+# proves the miter's output 0 in every cycle from that start: a proof for all time, not to a depth,
+# of the two netlists in two-valued logic (a constant x that yosys or ghdl puts in, such as the
+# word read at an address beyond the RAM's last, is 0 in both). Where dprove neither proves nor
+# refutes, the configuration fails. A difference gives a counterexample: ABC's first failing
+# cycle, then yosys sat replays it to a trace of every named signal of both (WORK_DIR/NAME.vcd).
 #
-# Then the check must fail on a copy of the VHDL with one line changed (a symbol register bypassed
-# in conv_qzram, a region bound compared with >= for > in qz_addrgen's convolutional pointer
-# ring, a block position threshold compared with <= for <), each with a counterexample trace.
+# Then the check must fail on copies of the cores with one VHDL line changed, each with a trace:
+# conv_qzram's zero-delay branch symbol taken one register early (convolutional), a region's last
+# address compared with >= for > in qz_addrgen's pointer ring (genaddr, convolutional), and a
+# continuous block's position threshold compared with <= for <.
 # Usage: hdl_equivalence.sh HDL_DIR WORK_DIR. Exits 77 without ghdl, yosys, yosys-abc or python3.
 set -u
 hdl=$1
@@ -52,8 +55,8 @@ check() {
   if ! ghdl --synth --std=93 --workdir="$lib" --out=verilog "${generics[@]}" $top > "$name.vhdl.v" 2> "$name.ghdl.log"; then
     echo "$name: ghdl --synth failed (see $work/$name.ghdl.log)"; return
   fi
-  # The miter; the RAM as flip-flops (no word left out, none read outside: the address decoders
-  # give the constant x there, which setundef makes 0 in both).
+  # The miter, both cores flattened, the RAM as flip-flops (a word per flip-flop, x read beyond
+  # the last word, nothing written there).
   if ! yosys -q -p "read_verilog -defer -I $hdl $hdl/qz_addrgen.v $hdl/$top.v; chparam $vparams $top; \
       prep -top $top; flatten; rename $top gold; design -stash gold; \
       read_verilog $name.vhdl.v; prep -top $top; flatten; rename $top gate; design -stash gate; \
@@ -66,7 +69,7 @@ check() {
       > "$name.start.log" 2>&1; then
     echo "$name: $(cat "$name.start.log")"; return
   fi
-  if ! yosys -q -p "read_rtlil $name.start.il; hierarchy -top miter; setundef -zero -undriven; opt -fast; techmap; opt -fast; \
+  if ! yosys -q -p "read_rtlil $name.start.il; hierarchy -top miter; check -assert; setundef -zero; opt -fast; techmap; opt -fast; \
       dffunmap; aigmap; opt_clean; setundef -zero; write_aiger -zinit $name.aig" >> "$name.yosys.log" 2>&1; then
     echo "$name: yosys failed to write the AIG (see $work/$name.yosys.log)"; return
   fi
@@ -86,7 +89,7 @@ check() {
   # ABC names the frame the outputs first differ; yosys replays it to a trace with names.
   frame=$(grep -o 'asserted in frame [0-9]*' "$name.abc.log" | head -1 | grep -o '[0-9]*$')
   if [ -z "$frame" ]; then echo "$name: refuted, but ABC named no frame (see $work/$name.abc.log)"; return; fi
-  yosys -p "read_rtlil $name.start.il; hierarchy -top miter; setundef -zero -undriven; \
+  yosys -p "read_rtlil $name.start.il; hierarchy -top miter; setundef -zero; \
       sat -seq $((frame + 1)) -prove trigger 0 -show-inputs -show-outputs -show-public -dump_vcd $name.vcd" \
     > "$name.sat.log" 2>&1
   if [ -s "$name.vcd" ] && grep -q "SAT proof finished - model found: FAIL" "$name.sat.log"; then
@@ -131,7 +134,7 @@ done
 faults=(
   "conv_qzram.vhd|s/passed_q <= din_q;/passed_q <= din;/|conv_qzram CONVOLUTIONAL INTERLEAVER 3 2"
   "qz_addrgen.vhd|s/coming_v > next_last_q/coming_v >= next_last_q/|genaddr CONVOLUTIONAL DEINTERLEAVER 3 2"
-  "qz_addrgen.vhd|s/pos_q < POS_LOW_PREV/pos_q <= POS_LOW_PREV/|conv_qzram BLOCK_CONTINOUS INTERLEAVER 4 3"
+  "qz_addrgen.vhd|s/pos_q < POS_LOW_PREV/pos_q <= POS_LOW_PREV/|conv_qzram BLOCK_CONTINOUS INTERLEAVER 3 2"
 )
 fault_configs=()
 n=0
