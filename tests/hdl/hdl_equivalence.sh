@@ -73,7 +73,7 @@ check() {
       dffunmap; aigmap; opt_clean; setundef -zero; write_aiger -zinit $name.aig" >> "$name.yosys.log" 2>&1; then
     echo "$name: yosys failed to write the AIG (see $work/$name.yosys.log)"; return
   fi
-  local start end took frame
+  local start end took frame step
   start=$(date +%s.%N)
   timeout 300 yosys-abc -c "read_aiger $name.aig; print_stats; dprove" > "$name.abc.log" 2>&1
   end=$(date +%s.%N)
@@ -92,8 +92,15 @@ check() {
   yosys -p "read_rtlil $name.start.il; hierarchy -top miter; setundef -zero; \
       sat -seq $((frame + 1)) -prove trigger 0 -show-inputs -show-outputs -show-public -dump_vcd $name.vcd" \
     > "$name.sat.log" 2>&1
-  if [ -s "$name.vcd" ] && grep -q "SAT proof finished - model found: FAIL" "$name.sat.log"; then
-    echo "$name: the outputs differ at cycle $frame, counterexample $work/$name.vcd (${took}s)"
+  # The first step of the trace where the outputs differ (the trace need not be ABC's), and the
+  # ports that differ there, Verilog against VHDL.
+  step=$(awk '$2 == "\\trigger" && $3 == 1 { print $1; exit }' "$name.sat.log")
+  if [ -s "$name.vcd" ] && grep -q "SAT proof finished - model found: FAIL" "$name.sat.log" && [ -n "$step" ]; then
+    echo "$name: the outputs differ at step $step, counterexample $work/$name.vcd (${took}s)"
+    awk -v step="$step" '$1 == step && $2 ~ /^\\(gold|gate)\.[a-z_]+$/ { v[$2] = $3 }
+      END { for (s in v) if (s ~ /gold/) { p = substr(s, 7); g = "\\gate." p
+              if (g in v && v[g] != v[s]) printf "  %s: Verilog %s, VHDL %s\n", p, v[s], v[g] } }' "$name.sat.log" |
+      grep -E "^  (dout|sync_out|next_din|dout_valid|read_addr|write_addr|block_write_enable|block_full|block_empty):" | sort
     echo 1 > "$name.rc"
   else
     echo "$name: ABC's counterexample at frame $frame not replayed (see $work/$name.sat.log)"
