@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
 # Proves the VHDL cores the same as the Verilog cores, cycle for cycle, for small generics:
 # conv_qzram (W=2, its own RAM) and genaddr (the addresses of a RAM outside), every INT_TYPE and
-# INT_MODE, at I=3 J=2 and I=4 J=3. ghdl synthesises the VHDL into a Verilog netlist; yosys reads
-# both, maps the RAM to flip-flops and builds a miter: the same sync_in, clock_enable and din (chosen
-# freely at every cycle) into both, its output 1 when any output port differs (conv_qzram: dout,
-# sync_out, next_din, dout_valid; genaddr: read_addr, write_addr, block_write_enable, block_full,
-# block_empty, sync_out). Both start equal: every register at its declared initial value, and the
-# registers that have none (the RAM's words and its read register) at values the solver chooses,
-# the same in both (formal/equal_start.py). ABC's dprove (signal correspondence, then k-induction)
+# INT_MODE, at I=2 J=2, I=3 J=2, I=4 J=3 and I=5 J=4. ghdl synthesises the VHDL into a Verilog
+# netlist; yosys reads both, maps the RAM to flip-flops and builds a miter: the same sync_in,
+# clock_enable and din (chosen freely at every cycle) into both, its output 1 when any output
+# port differs (conv_qzram: dout, sync_out, next_din, dout_valid; genaddr: read_addr, write_addr,
+# block_write_enable, block_full, block_empty, sync_out). Both start equal: every register at its
+# declared initial value, and the registers that have none (the RAM's words and its read
+# register) at values the solver chooses, the same in both (formal/equal_start.py). ABC's dprove (signal correspondence, then k-induction)
 # proves the miter's output 0 in every cycle from that start: a proof for all time, not to a depth,
 # of the two netlists in two-valued logic (a constant x that yosys or ghdl puts in, such as the
 # word read at an address beyond the RAM's last, is 0 in both). Where dprove neither proves nor
 # refutes, the configuration fails. A difference gives a counterexample: ABC's first failing
 # cycle, then yosys sat replays it to a trace of every named signal of both (WORK_DIR/NAME.vcd).
+# About a minute of CPU time in all, two checks at a time.
 #
 # Then the check must fail on copies of the cores with one VHDL line changed, each with a trace:
 # conv_qzram's zero-delay branch symbol taken one register early (convolutional), a region's last
@@ -55,6 +56,10 @@ check() {
   if ! ghdl --synth --std=93 --workdir="$lib" --out=verilog "${generics[@]}" $top > "$name.vhdl.v" 2> "$name.ghdl.log"; then
     echo "$name: ghdl --synth failed (see $work/$name.ghdl.log)"; return
   fi
+  # ghdl writes a constant wider than 32 bits (an initial value, a restart value) as a quoted
+  # bit string, which Verilog reads as ASCII text: "0101" would be 32'h30313031. Written as
+  # a sized binary literal it has the value ghdl meant.
+  perl -pi -e 's/"([01]+)"/length($1) . "\x27b$1"/ge' "$name.vhdl.v"
   # The miter, both cores flattened, the RAM as flip-flops (a word per flip-flop, x read beyond
   # the last word, nothing written there).
   if ! yosys -q -p "read_verilog -defer -I $hdl $hdl/qz_addrgen.v $hdl/$top.v; chparam $vparams $top; \
@@ -128,7 +133,7 @@ verdict() { # prints the result line, returns the rc
 
 analyse "$hdl" "$work/lib" || { echo "$failures checks failed"; exit 1; }
 configs=()
-for ij in "3 2" "4 3"; do
+for ij in "2 2" "3 2" "4 3" "5 4"; do
   for top in conv_qzram genaddr; do
     for type in CONVOLUTIONAL BLOCK BLOCK_CONTINOUS; do
       for mode in INTERLEAVER DEINTERLEAVER; do configs+=("$hdl $work/lib $top $type $mode $ij"); done
