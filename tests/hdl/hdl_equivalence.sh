@@ -7,13 +7,14 @@
 # port differs (conv_qzram: dout, sync_out, next_din, dout_valid; genaddr: read_addr, write_addr,
 # block_write_enable, block_full, block_empty, sync_out). Both start equal: every register at its
 # declared initial value, and the registers that have none (the RAM's words and its read
-# register) at values the solver chooses, the same in both (formal/equal_start.py). ABC's dprove (signal correspondence, then k-induction)
-# proves the miter's output 0 in every cycle from that start: a proof for all time, not to a depth,
-# of the two netlists in two-valued logic (a constant x that yosys or ghdl puts in, such as the
-# word read at an address beyond the RAM's last, is 0 in both). Where dprove neither proves nor
-# refutes, the configuration fails. A difference gives a counterexample: ABC's first failing
-# cycle, then yosys sat replays it to a trace of every named signal of both (WORK_DIR/NAME.vcd).
-# About a minute of CPU time in all, two checks at a time.
+# register) at values the solver chooses, the same in both (formal/equal_start.py). ABC's dprove
+# (signal correspondence, then k-induction) proves the miter's output 0 in every cycle from that
+# start: a proof for all time, not to a depth, of the two netlists in two-valued logic (a
+# constant x that yosys or ghdl puts in, such as the word read at an address beyond the RAM's
+# last, is 0 in both). Where dprove neither proves nor refutes, the configuration fails. A
+# difference gives a counterexample: ABC's first failing cycle, then yosys sat replays it to a
+# trace of every named signal of both (WORK_DIR/NAME.vcd). About a minute and a half of CPU time
+# in all, two checks at a time.
 #
 # Then the check must fail on copies of the cores with one VHDL line changed, each with a trace:
 # conv_qzram's zero-delay branch symbol taken one register early (convolutional), a region's last
