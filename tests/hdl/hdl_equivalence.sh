@@ -156,8 +156,8 @@ for f in "${faults[@]}"; do
   n=$((n + 1))
   copy=$work/fault$n
   cp -r "$hdl" "$copy" && sed -i "$expr" "$copy/$file"
-  if cmp -s "$hdl/$file" "$copy/$file"; then
-    fail "fault $n: '$expr' changes nothing in $file"; continue
+  if [ "$(diff "$hdl/$file" "$copy/$file" | grep -c '^>')" != 1 ]; then
+    fail "fault $n: '$expr' does not change exactly one line of $file"; continue
   fi
   analyse "$copy" "$copy/lib" && fault_configs+=("$copy $copy/lib $config")
 done
@@ -172,7 +172,6 @@ for c in "${configs[@]}"; do
   esac
 done
 # Each one-line difference must be refuted with a trace.
-n=0
 for c in "${fault_configs[@]}"; do
   out=$(verdict $c)
   case $? in

@@ -12,7 +12,7 @@ first, picks): the solver chooses the start, but the same one on both sides. The
 word k (`ram[k]`) is the word ghdl's netlist (`memory_ram`) indexes with address k: word k, or
 word K-k where the netlist indexes the array from the top (`memory_ram[n] ... n = K - ram_addr`);
 any other register pairs with the register of the same name. A register without an initial
-value that has no partner, or a RAM indexed any other way, is an error (exit 2): the proof would
+value that has no partner, or a RAM indexed any other way, is an error (exit 1): the proof would
 start the two halves unequal.
 """
 import re
@@ -88,6 +88,8 @@ def main():
 
     gold = [q for q in free if q.startswith("\\gold.")]
     gate = [q for q in free if q.startswith("\\gate.")]
+    if len(gold) + len(gate) != len(free):
+        sys.exit(f"equal_start.py: registers without initial value outside both cores: {free}")
     pairs = []
     for g in gold:
         m = re.match(r"\\gold\.ram\[(\d+)\]$", g)
