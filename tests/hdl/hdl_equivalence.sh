@@ -75,7 +75,7 @@ check() {
       > "$name.start.log" 2>&1; then
     echo "$name: $(cat "$name.start.log")"; return
   fi
-  if ! yosys -q -p "read_rtlil $name.start.il; hierarchy -top miter; check -assert; setundef -zero; opt -fast; techmap; opt -fast; \
+  if ! yosys -q -p "read_rtlil $name.start.il; hierarchy -top miter; check -assert; setundef -zero; techmap; \
       dffunmap; aigmap; opt_clean; setundef -zero; write_aiger -zinit $name.aig" >> "$name.yosys.log" 2>&1; then
     echo "$name: yosys failed to write the AIG (see $work/$name.yosys.log)"; return
   fi
