@@ -18,7 +18,7 @@ test_packages=(
   xvfb xdotool imagemagick x11-utils openbox qt6ct
   poppler-utils desktop-file-utils
   libxml2-utils
-  verilator z3
+  verilator z3 python3
   python3-jsonschema
   at-spi2-core python3-pyatspi dbus-x11
 )
