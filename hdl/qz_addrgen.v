@@ -198,6 +198,9 @@ module qz_addrgen #(
             localparam [XW-1:0] AFTER_POWER_UP = AFTER_POWER_UP_I[XW-1:0];
             localparam [XW-1:0] AFTER_RESTART = AFTER_RESTART_I[XW-1:0];
             localparam [XW-1:0] IDX_ONE = 1;
+            // A FIFO's length less the one before it, plus one, as an address: 1 + J or 1 - J.
+            localparam integer AFTER_GROWTH_I = IS_INT ? 1 + J : (1 << AW) + 1 - J;
+            localparam [AW-1:0] AFTER_GROWTH = AFTER_GROWTH_I[AW-1:0];
             localparam integer F_PENULT = F - 2;
             localparam [XW-1:0] IDX_PENULT = F_PENULT[XW-1:0];
             // Each FIFO's first and last address, looked up by index.
@@ -259,30 +262,28 @@ module qz_addrgen #(
                              slot_ok_c;
             assign in_step = in_step_c;
 
-            // The region of FIFO after_q, looked up in the tables.
-            reg [AW-1:0] after_base_c, after_last_c;
-            integer f;
-            always @* begin
-                after_base_c = {AW{1'b0}};
-                after_last_c = {AW{1'b0}};
-                for (f = 0; f < F; f = f + 1)
-                    if (after_q == f[XW-1:0]) begin
-                        after_base_c = BASES[f*AW +: AW];
-                        after_last_c = LASTS[f*AW +: AW];
-                    end
-            end
+            // The region of FIFO after_q: FIFO 0's where the ring turns, else the words after the
+            // next FIFO's region, as long as it and J more (interleaver) or fewer.
+            wire after_first_c = after_q == {XW{1'b0}};
+            wire [AW-1:0] after_base_c = after_first_c ? BASES[AW-1:0] : next_last_q + ONE;
+            wire [AW-1:0] after_last_c = after_first_c ? LASTS[AW-1:0] :
+                                         next_last_q + (next_last_q - next_base_q) + AFTER_GROWTH;
 
             // The ring after a FIFO symbol: the next head moves up, the new address to the tail.
             // A next head outside its region (only a register upset or a start without initial
             // values leaves one) starts at the region's first word.
-            reg [F*AW-1:0] ring_shifted;
-            reg [AW-1:0] coming_c;
-            always @* begin
-                ring_shifted = ring_q >> AW;
-                coming_c = ring_shifted[AW-1:0];
-                if (F > 1 && (coming_c < next_base_q || coming_c > next_last_q))
-                    ring_shifted[AW-1:0] = next_base_q;
-                ring_shifted[(F-1)*AW +: AW] = head_next;
+            wire [F*AW-1:0] ring_shifted;
+            if (F == 1) begin : ring_of_one
+                assign ring_shifted = head_next;
+            end else begin : ring_of_more
+                wire [AW-1:0] coming_c = ring_q[2*AW-1:AW];
+                wire [AW-1:0] coming_in_c = coming_c < next_base_q || coming_c > next_last_q ?
+                                            next_base_q : coming_c;
+                if (F == 2) begin : two
+                    assign ring_shifted = {head_next, coming_in_c};
+                end else begin : three_or_more
+                    assign ring_shifted = {head_next, ring_q[F*AW-1:2*AW], coming_in_c};
+                end
             end
 
             // The FIFO addresses move on at a FIFO symbol and restart at a frame start out of

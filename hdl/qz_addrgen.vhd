@@ -203,6 +203,8 @@ begin
         constant AFTER_POWER_UP : unsigned(XW - 1 downto 0) := low_bits(AFTER_POWER_UP_I, XW);
         constant AFTER_RESTART : unsigned(XW - 1 downto 0) := low_bits(AFTER_RESTART_I, XW);
         constant IDX_ONE : unsigned(XW - 1 downto 0) := low_bits(1, XW);
+        -- A FIFO's length less the one before it, plus one, as an address: 1 + J or 1 - J.
+        constant AFTER_GROWTH : unsigned(AW - 1 downto 0) := low_bits(pick(IS_INT, 1 + J, 1 - J), AW);
         constant F_PENULT : integer := F - 2;
         constant IDX_PENULT : unsigned(XW - 1 downto 0) := low_bits(F_PENULT, XW);
 
@@ -274,6 +276,7 @@ begin
 
         alias head : unsigned(AW - 1 downto 0) is ring_q(AW - 1 downto 0);
         signal head_next : unsigned(AW - 1 downto 0);
+        signal after_first_c : std_logic;
         signal after_base_c, after_last_c : unsigned(AW - 1 downto 0);
         signal ring_shifted : unsigned(F * AW - 1 downto 0);
         signal hold : std_logic;
@@ -294,37 +297,31 @@ begin
                    slot_ok_c;
         slot_ok_c <= to_sl(mark_slot_q <= SLOT_LAST);
 
-        -- The region of FIFO after_q, looked up in the tables.
-        lookup : process (after_q)
-            variable base_v, last_v : unsigned(AW - 1 downto 0);
-        begin
-            base_v := (others => '0');
-            last_v := (others => '0');
-            for n in 0 to F - 1 loop
-                if after_q = low_bits(n, XW) then
-                    base_v := BASES(n);
-                    last_v := LASTS(n);
-                end if;
-            end loop;
-            after_base_c <= base_v;
-            after_last_c <= last_v;
-        end process;
+        -- The region of FIFO after_q: FIFO 0's where the ring turns, else the words after the
+        -- next FIFO's region, as long as it and J more (interleaver) or fewer.
+        after_first_c <= to_sl(after_q = 0);
+        after_base_c <= BASES(0) when after_first_c = '1' else next_last_q + ONE;
+        after_last_c <= LASTS(0) when after_first_c = '1' else
+                        next_last_q + (next_last_q - next_base_q) + AFTER_GROWTH;
 
         -- The ring after a FIFO symbol: the next head moves up, the new address to the tail.
         -- A next head outside its region (only a register upset or a start without initial
         -- values leaves one) starts at the region's first word.
-        shift : process (ring_q, head_next, next_base_q, next_last_q)
-            variable r : unsigned(F * AW - 1 downto 0);
-            variable coming_v : unsigned(AW - 1 downto 0);
+        ring_of_one : if F = 1 generate
+            ring_shifted <= head_next;
+        end generate;
+        ring_of_more : if F > 1 generate
+            signal coming_c, coming_in_c : unsigned(AW - 1 downto 0);
         begin
-            r := shift_right(ring_q, AW);
-            coming_v := r(AW - 1 downto 0);
-            if F > 1 and (coming_v < next_base_q or coming_v > next_last_q) then
-                r(AW - 1 downto 0) := next_base_q;
-            end if;
-            r((F - 1) * AW + AW - 1 downto (F - 1) * AW) := head_next;
-            ring_shifted <= r;
-        end process;
+            coming_c <= ring_q(2 * AW - 1 downto AW);
+            coming_in_c <= next_base_q when coming_c < next_base_q or coming_c > next_last_q else coming_c;
+            two : if F = 2 generate
+                ring_shifted <= head_next & coming_in_c;
+            end generate;
+            three_or_more : if F > 2 generate
+                ring_shifted <= head_next & ring_q(F * AW - 1 downto 2 * AW) & coming_in_c;
+            end generate;
+        end generate;
 
         -- The FIFO addresses move on at a FIFO symbol and restart at a frame start out of
         -- step; they hold at the zero-delay branch's symbol unless it restarts them.
