@@ -227,6 +227,8 @@ std::int64_t LeastRamBlocks(const std::string& module, const CoreSettings& core)
 
 bool CanSynthesize(std::string& error)
 {
+    if (!CheckTemporaryBase(error))
+        return false;
     for (const char* tool : {kYosys, kNextpnr}) {
         if (FindOnPath(tool).empty()) {
             // Both programs come in the Debian packages of their names.

@@ -310,7 +310,7 @@ bool CanSimulate(const std::string& designPath, Simulator simulator, std::string
             + " is not on PATH; install the Debian package " + package + " to simulate " + PrintableText(design);
         return false;
     }
-    return true;
+    return CheckTemporaryBase(error);
 }
 
 bool SimulateDesign(const DesignToSimulate& given, const std::string& selfPath, RunLimits& limits,
