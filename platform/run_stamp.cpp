@@ -29,9 +29,9 @@ StartTime ReadStartTime(pid_t pid, unsigned long long& start)
     const size_t close = line.rfind(')');
     if (close == std::string_view::npos)
         return StartTime::Unknown;
-    // After ") " come fields 3 (the state) onwards; the start time is the twentieth of them.
+    // After ")" and a blank come fields 3 (the state) onwards; each step finds the next field.
     size_t at = close + 1;
-    for (int field = 3; field < 22; ++field) {
+    for (int field = 3; field <= 22; ++field) {
         at = line.find(' ', at);
         if (at == std::string_view::npos)
             return StartTime::Unknown;
