@@ -332,6 +332,9 @@ bool Run::StageDesign(std::optional<StagedDesign>& staged, DesignInstall& instal
         const std::vector<std::string> problems = FlagGroupProblems(settings);
         if (!problems.empty())
             return Refuse(kTarnwickFailed, problems.front(), true);
+        // A stored number the pages would refuse is refused too, not installed.
+        if (!CheckSettingRanges(settings, error))
+            return Refuse(kTarnwickFailed, error, true);
         retrievalInfo = RetrievalInfoOfSettings(settings);
     }
     const bool newVariation = options_.newFile && options_.overrides.empty();

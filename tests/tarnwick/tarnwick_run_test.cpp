@@ -471,3 +471,14 @@ TEST_F(TarnwickRun, WhatKilledRunsLeftBesideTheDesignIsRemovedAndALiveRunsIsKept
     EXPECT_TRUE(fs::exists(designs / (".tarnwick-kept-" + alive + "-Ab1234")));
     EXPECT_TRUE(fs::exists(designs / ".tarnwick-notes"));
 }
+
+TEST_F(TarnwickRun, AStoredNumberOutOfRangeRefusesAChangedVariationBeforeTheWizard)
+{
+    std::ofstream(designs / "f.cnx") << "PRIVATE: CHARACTERISTIC_I NUMERIC \"41\"\n";
+    const std::map<std::string, std::string> before = FolderFiles({designs, work});
+    const ProcessRun run = Run({"-silent", "--set", "J=3", Design()}, "0");
+    EXPECT_EQ(run.exitStatus, 125);
+    EXPECT_TRUE(Contains(run.err, "Valid I : 2 - 40")) << run.err;
+    EXPECT_FALSE(fs::exists(root / "args.txt")) << "the wizard was started";
+    EXPECT_EQ(FolderFiles({designs, work}), before);
+}
