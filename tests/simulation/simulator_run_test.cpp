@@ -1,3 +1,4 @@
+#include "simulation/design_simulation.h"
 #include "simulation/simulator_run.h"
 
 #include "tests/platform/environment_guard.h"
@@ -64,6 +65,26 @@ TEST_F(SimulatorRun, ATemporaryFolderTheToolsCannotTakeIsRefusedNamingTMPDIR)
         TemporaryFolder work;
         EXPECT_FALSE(work.Create(error));
         EXPECT_TRUE(fs::is_empty(folder / name));
+    }
+}
+
+TEST(ShowShortage, TheNeedAndTheRoomAreShownInAUnitThatTellsThemApart)
+{
+    const struct {
+        std::uint64_t need, room;
+        const char* needText;
+        const char* roomText;
+    } cases[] = {
+        {300 << 10, 200 << 10, "300 KiB", "200 KiB"},
+        {1000, 10, "1 KiB", "0 KiB"},
+        {(5 << 20) + (300 << 10), (5 << 20) + (200 << 10), "6 MiB", "5 MiB"},
+        {(1 << 20) + 1, 1 << 20, "2 MiB", "1 MiB"},
+    };
+    for (const auto& c : cases) {
+        std::string needText, roomText;
+        ShowShortage(c.need, c.room, needText, roomText);
+        EXPECT_EQ(needText, c.needText);
+        EXPECT_EQ(roomText, c.roomText);
     }
 }
 
