@@ -6,6 +6,7 @@
 #include "simulation/simulator_run.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
@@ -136,8 +137,8 @@ bool UsedOf(const std::vector<Use>& uses, const std::string& resource, std::int6
     return false;
 }
 
-// nextpnr's Fmax for the clock after routing: the last "Max frequency for clock '...': F MHz"
-// line (it prints one after placement and one after routing; the cores have one clock).
+} // namespace
+
 bool FmaxFromLog(const std::string& log, double& mhz)
 {
     const std::string mark = "Max frequency for clock '";
@@ -150,8 +151,12 @@ bool FmaxFromLog(const std::string& log, double& mhz)
         return false;
     const char* begin = log.data() + value + 3;
     const auto [end, failed] = std::from_chars(begin, log.data() + log.size(), mhz);
-    return failed == std::errc() && std::string_view(end, log.data() + log.size()).starts_with(" MHz") && mhz > 0;
+    // A clock rate that is no finite number is no figure.
+    return failed == std::errc() && std::string_view(end, log.data() + log.size()).starts_with(" MHz") && mhz > 0
+        && std::isfinite(mhz);
 }
+
+namespace {
 
 // Why nextpnr failed: a resource the core uses more of than the device has, else nothing more
 // than the tool's own message.
