@@ -213,8 +213,10 @@ bool AtomicFile::Exchange()
     // directory in the way is not exchanged, so that the replacement fails.
     struct stat target {};
     const bool present = ::lstat(path_.c_str(), &target) == 0;
-    if (present && S_ISDIR(target.st_mode))
+    if (present && S_ISDIR(target.st_mode)) {
+        errno = EISDIR;
         return false;
+    }
     if (present && ::renameat2(AT_FDCWD, temporaryPath_.c_str(), AT_FDCWD, path_.c_str(), RENAME_EXCHANGE) == 0) {
         replacedFile_ = true;
     } else if (::rename(temporaryPath_.c_str(), path_.c_str()) == 0) {

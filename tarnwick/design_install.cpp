@@ -115,7 +115,7 @@ bool DesignInstall::Commit(std::string& error)
             break;
     }
     if (exchanged < new_.size()) {
-        error = "cannot replace " + PrintableText(new_[exchanged].path);
+        error = "cannot replace " + PrintableText(new_[exchanged].path) + ": " + std::strerror(errno);
         while (exchanged > 0)
             new_[--exchanged].file->Undo();
         Abandon();
