@@ -474,7 +474,7 @@ TEST_F(TarnwickSimulation, TheDesignStaysLockedWhileItIsSimulatedAndASignalEndsT
             ::waitpid(tarnwick, nullptr, 0);
         }
     });
-    // Wait for the simulator (a child of tarnwick) to be running, then ask tarnwick to end. What
+    // Wait for the simulator (a grandchild of tarnwick) to be running, then ask tarnwick to end. What
     // comes before it (the wizard, the stimulus, the compiler) takes a minute and more in a
     // sanitizer build, so the wait is bounded only by tarnwick ending first.
     pid_t simulator = 0;
@@ -482,7 +482,9 @@ TEST_F(TarnwickSimulation, TheDesignStaysLockedWhileItIsSimulatedAndASignalEndsT
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(8);
     while (simulator == 0 && !reaped && std::chrono::steady_clock::now() < giveUp) {
         ::usleep(100000);
-        FILE* found = ::popen(("pgrep -P " + std::to_string(tarnwick) + " -x vvp").c_str(), "r");
+        // The simulator runs under the supervisor of its step, a child of tarnwick.
+        FILE* found = ::popen(
+            ("pgrep -x vvp -P \"$(pgrep -d, -P " + std::to_string(tarnwick) + ")\" 2>/dev/null").c_str(), "r");
         if (found != nullptr) {
             int pid = 0;
             if (std::fscanf(found, "%d", &pid) == 1)
