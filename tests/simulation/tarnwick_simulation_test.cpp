@@ -424,6 +424,10 @@ TEST_F(TarnwickSimulation, UnusualFoldersSimulateAndWhatCannotBeSimulatedIsRefus
         {"VHDL in Verilator", vhdl, "verilator", {},
          "--simulate: the simulator verilator reads Verilog only; a .vhd design file is simulated with ghdl, not "
              + vhdl},
+        {"a TMPDIR the tools cannot take", verilog, "", {{"TMPDIR", "/tmp/with blank"}},
+         "--simulate: TMPDIR /tmp/with blank holds a blank, a quote, a line end or another character that the "
+         "simulators and the synthesis tools cannot take in a path; set TMPDIR to a folder whose path has only "
+         "letters, digits and / . _ - + , @"},
         {"Verilog in ghdl", verilog, "ghdl", {},
          "--simulate: the simulator ghdl reads VHDL only; a .v design file is simulated with iverilog or "
          "verilator, not " + verilog},
