@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
+#include <sys/statvfs.h>
 
 using namespace zorvex::core;
 
@@ -270,10 +271,13 @@ bool SynthesizeCore(const std::string& module, const CoreSettings& core, const s
         || !RunTool({kYosys, "-s", "synthesis.ys"}, work, "yosys.log", limits, error))
         return false;
     std::string stat;
-    if (!ReadLog(work + "/stat.txt", "yosys's statistics", stat, error))
-        return false;
-    if (!FlipFlopsFromStat(stat, found.flipFlops)) {
-        error = "yosys's statistics " + PrintableText(work + "/stat.txt") + " hold no count of cells";
+    if (!ReadLog(work + "/stat.txt", "yosys's statistics", stat, error) || !FlipFlopsFromStat(stat, found.flipFlops)) {
+        // A full file system cuts the statistics short without failing yosys.
+        struct statvfs space {};
+        if (::statvfs(work.c_str(), &space) == 0 && space.f_bavail == 0)
+            error = "the file system of TMPDIR " + PrintableText(TemporaryBase()) + " is full";
+        else if (error.empty())
+            error = "yosys's statistics " + PrintableText(work + "/stat.txt") + " hold no count of cells";
         return false;
     }
     if (!PlaceAndRoute(work, limits, found, error))
