@@ -169,8 +169,13 @@ std::vector<std::string> RemoveDeadRunLeftovers(const std::string& directory, Le
     while (const dirent* entry = ::readdir(folder)) {
         if (candidates.size() >= budget)
             break;
+        // Names of the right shape whose entries are not (a user's FIFO, say) take no place of
+        // the run's leftovers.
         RunStamp stamp;
-        if (const Shape* shape = ShapeOfName(entry->d_name, place, stamp); shape != nullptr && RunHasEnded(stamp))
+        struct stat status {};
+        if (const Shape* shape = ShapeOfName(entry->d_name, place, stamp); shape != nullptr
+            && ::fstatat(fd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 && HasShape(status, *shape, own.st_dev)
+            && RunHasEnded(stamp))
             candidates.emplace_back(entry->d_name, shape);
     }
     ::closedir(folder);
