@@ -73,7 +73,7 @@ std::string AbsoluteSearchPath(const std::string& path)
 // keeps them from removing it.
 std::vector<std::string> SimulatorEnvironment(const std::string& folder)
 {
-    std::vector<std::string> environment{"TMPDIR=" + folder + "/tmp"};
+    std::vector<std::string> environment{"TMPDIR=" + AbsolutePath(folder) + "/tmp"};
     for (char** entry = environ; *entry != nullptr; ++entry) {
         const std::string text = *entry;
         if (text.rfind("PATH=", 0) == 0)
