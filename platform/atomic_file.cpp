@@ -1,5 +1,7 @@
 #include "platform/atomic_file.h"
 
+#include "platform/run_stamp.h"
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -61,8 +63,9 @@ private:
 
 namespace {
 
-// A hidden name in directory that no other temporary file is likely to have: six letters or
-// digits drawn from the system's random source.
+// A hidden name in directory that no other temporary file is likely to have: the run's stamp, so
+// that a later run can tell one left by a killed process, and six letters or digits drawn from
+// the system's random source.
 std::string FreshName(const std::string& directory)
 {
     static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -76,7 +79,7 @@ std::string FreshName(const std::string& directory)
             value >>= 8;
         }
     }
-    std::string name = directory + ".zorvex-";
+    std::string name = directory + ".zorvex-" + RunStamp::OfThisProcess().Text() + "-";
     for (const unsigned char byte : bytes)
         name += kLetters[byte % (sizeof kLetters - 1)];
     return name;
@@ -210,8 +213,10 @@ bool AtomicFile::Exchange()
     // directory in the way is not exchanged, so that the replacement fails.
     struct stat target {};
     const bool present = ::lstat(path_.c_str(), &target) == 0;
-    if (present && S_ISDIR(target.st_mode))
+    if (present && S_ISDIR(target.st_mode)) {
+        errno = EISDIR;
         return false;
+    }
     if (present && ::renameat2(AT_FDCWD, temporaryPath_.c_str(), AT_FDCWD, path_.c_str(), RENAME_EXCHANGE) == 0) {
         replacedFile_ = true;
     } else if (::rename(temporaryPath_.c_str(), path_.c_str()) == 0) {

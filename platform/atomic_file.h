@@ -47,7 +47,8 @@ public:
     // target. False when any of that failed; the temporary file is then gone.
     bool Prepare();
     // Puts the prepared file in the target's place, keeping the file it replaces under the
-    // temporary name until Finish or Undo. False when that failed; the target is then as it was.
+    // temporary name until Finish or Undo. False, with errno telling why, when that failed; the
+    // target is then as it was.
     bool Exchange();
     // After Exchange: puts the replaced file back, or removes the new one where there was none.
     // False when that failed.

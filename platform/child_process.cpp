@@ -48,6 +48,8 @@ struct PreparedStart {
     std::vector<char*> argv;
     std::vector<char*> envp;
     int descriptorLimit = 0;
+    // This process's group, which a supervisor moves into before it ends its own.
+    pid_t parentGroup = 0;
 };
 
 // pidfd_open has no wrapper in older C libraries; the system call number is in every kernel
@@ -83,6 +85,7 @@ PreparedStart Prepare(const ChildOptions& options)
             prepared.envp.push_back(const_cast<char*>(entry.c_str()));
         prepared.envp.push_back(nullptr);
     }
+    prepared.parentGroup = ::getpgrp();
     rlimit limit{};
     prepared.descriptorLimit = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < rlim_t(INT_MAX)
         ? int(limit.rlim_cur)
@@ -185,21 +188,13 @@ void RestoreDefaultSignals()
     ::sigprocmask(SIG_SETMASK, &empty, nullptr);
 }
 
-// The child's side of Start, between fork and exec: only async-signal-safe calls, as the child is
-// a copy of a process that may have had other threads.
-[[noreturn]] void BecomeProgram(const ChildOptions& options, const PreparedStart& prepared, pid_t parent,
-                                int reportFd)
+// Puts the standard descriptors in place, leaves the others to close at exec, enters the working
+// folder and becomes the program; reports why when it cannot. Only async-signal-safe calls.
+[[noreturn]] void ExecProgram(const ChildOptions& options, const PreparedStart& prepared, int reportFd,
+                              bool standardInPlace)
 {
-    if (options.endWithParent) {
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        // The parent may have ended before the signal was asked for.
-        if (::getppid() != parent)
-            ::_exit(kChildFailed);
-    }
-    if (options.ownProcessGroup)
-        ::setpgid(0, 0);
     RestoreDefaultSignals();
-    if (!SetStandardDescriptors(options) || !CloseOthersOnExec(options.keptFds, prepared.descriptorLimit)
+    if (!(standardInPlace || SetStandardDescriptors(options)) || !CloseOthersOnExec(options.keptFds, prepared.descriptorLimit)
         || (!options.workingDirectory.empty() && ::chdir(options.workingDirectory.c_str()) != 0))
         ReportFailure(reportFd, true);
     char* const* envp = options.environment ? prepared.envp.data() : environ;
@@ -208,6 +203,116 @@ void RestoreDefaultSignals()
     else
         ::execve(prepared.path.c_str(), prepared.argv.data(), envp);
     ReportFailure(reportFd, false);
+}
+
+// Closes every descriptor above the standard three but kept. Only async-signal-safe calls.
+void CloseAllBut(int kept, int descriptorLimit)
+{
+#ifdef SYS_close_range
+    if (::syscall(SYS_close_range, 3U, unsigned(kept) - 1, 0U) == 0
+        && ::syscall(SYS_close_range, unsigned(kept) + 1, ~0U, 0U) == 0)
+        return;
+#endif
+    for (int fd = 3; fd < descriptorLimit; ++fd) {
+        if (fd != kept)
+            ::close(fd);
+    }
+}
+
+// Ends as the program's wait status says it ended: the same exit status, or the same signal.
+[[noreturn]] void EndAs(int waitStatus)
+{
+    if (WIFEXITED(waitStatus))
+        ::_exit(WEXITSTATUS(waitStatus));
+    const int signal = WIFSIGNALED(waitStatus) ? WTERMSIG(waitStatus) : SIGKILL;
+    // No core of the supervisor: the program's own was dumped already, if any.
+    const rlimit noCore{0, 0};
+    ::setrlimit(RLIMIT_CORE, &noCore);
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    ::sigaction(signal, &byDefault, nullptr);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    ::kill(::getpid(), signal);
+    ::sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    ::_exit(128 + signal);
+}
+
+// The supervisor of ChildOptions::supervised, between fork and its end: only async-signal-safe
+// calls. Every signal is still held from Start; it waits for them instead of handling them.
+[[noreturn]] void Supervise(const ChildOptions& options, const PreparedStart& prepared, pid_t parent, int reportFd)
+{
+    ::setpgid(0, 0);
+    // An ignored SIGCHLD would have the program collected unseen.
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    ::sigaction(SIGCHLD, &byDefault, nullptr);
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent)
+        ::_exit(kChildFailed);
+    // The program's descriptors are put in place here, so that nothing else of this process is
+    // held open by the supervisor.
+    if (!SetStandardDescriptors(options))
+        ReportFailure(reportFd, true);
+    CloseAllBut(reportFd, prepared.descriptorLimit);
+    const pid_t supervisor = ::getpid();
+    const pid_t program = ::_Fork();
+    if (program == 0) {
+        // The supervisor never ends without ending the group, unless it is killed outright.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != supervisor)
+            ::_exit(kChildFailed);
+        ExecProgram(options, prepared, reportFd, true);
+    }
+    if (program < 0)
+        ReportFailure(reportFd, true);
+    ::close(reportFd);
+    sigset_t waited;
+    sigemptyset(&waited);
+    for (const int signal : {SIGCHLD, SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGPIPE})
+        sigaddset(&waited, signal);
+    for (;;) {
+        siginfo_t info{};
+        const int signal = ::sigwaitinfo(&waited, &info);
+        if (signal < 0)
+            continue;
+        if (signal != SIGCHLD) {
+            // A signal to the group reached the program too; the parent's end is this one's.
+            if (::getppid() != parent)
+                ::kill(-supervisor, SIGKILL);
+            continue;
+        }
+        siginfo_t ended{};
+        if (::waitid(P_PID, id_t(program), &ended, WEXITED | WNOHANG | WNOWAIT) != 0 || ended.si_pid != program)
+            continue;
+        // Still uncollected, the program's id cannot be reused while what it left in the group is
+        // killed; the supervisor leaves the group first.
+        if (::setpgid(0, prepared.parentGroup) == 0)
+            ::kill(-supervisor, SIGKILL);
+        int status = 0;
+        while (::waitpid(program, &status, 0) < 0 && errno == EINTR) {
+        }
+        EndAs(status);
+    }
+}
+
+// The child's side of Start, between fork and exec: only async-signal-safe calls, as the child is
+// a copy of a process that may have had other threads.
+[[noreturn]] void BecomeProgram(const ChildOptions& options, const PreparedStart& prepared, pid_t parent,
+                                int reportFd)
+{
+    if (options.supervised)
+        Supervise(options, prepared, parent, reportFd);
+    if (options.endWithParent) {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        // The parent may have ended before the signal was asked for.
+        if (::getppid() != parent)
+            ::_exit(kChildFailed);
+    }
+    if (options.ownProcessGroup)
+        ::setpgid(0, 0);
+    ExecProgram(options, prepared, reportFd, false);
 }
 
 } // namespace
@@ -255,8 +360,9 @@ bool ChildProcess::Start(const ChildOptions& options, std::string& reason, Start
     if (pid == 0)
         BecomeProgram(options, prepared, parent, report[1]);
     const int forkError = errno;
-    // Set on both sides, so that the group exists before either goes on.
-    if (pid > 0 && options.ownProcessGroup)
+    // Set on both sides, so that the group exists before either goes on. A supervisor sets its own
+    // before the report pipe closes, and later leaves the group, which a late call here would undo.
+    if (pid > 0 && options.ownProcessGroup && !options.supervised)
         ::setpgid(pid, pid);
     ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
     ::close(report[1]);
@@ -284,7 +390,7 @@ bool ChildProcess::Start(const ChildOptions& options, std::string& reason, Start
         return false;
     }
     pid_ = pid;
-    group_ = options.ownProcessGroup;
+    group_ = options.ownProcessGroup || options.supervised;
     // The child is not collected before this point, so its id cannot have been reused.
     exitFd_ = OpenProcessDescriptor(pid);
     return true;

@@ -35,6 +35,13 @@ struct ChildOptions {
     bool endWithParent = false;
     // The child leads a process group of its own, so that a signal reaches everything it starts.
     bool ownProcessGroup = false;
+    // Nothing in the child's group outlives this process, even when it is killed outright: the
+    // child is a small supervisor that leads the group, starts the program in it and waits; when
+    // this process ends (strictly, the thread that starts it) it kills the whole group, and when
+    // the program ends it kills what the program left in the group and ends as the program did.
+    // Signals sent to the child reach the program's group; the supervisor itself ignores them.
+    // Implies ownProcessGroup and endWithParent; no descriptor is kept beyond the standard three.
+    bool supervised = false;
 };
 
 // A program run as a child process, without a command interpreter. The child gets the default

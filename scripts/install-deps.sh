@@ -19,7 +19,7 @@ test_packages=(
   poppler-utils desktop-file-utils
   libxml2-utils
   verilator z3 python3
-  python3-jsonschema
+  python3-jsonschema strace
   at-spi2-core python3-pyatspi dbus-x11
 )
 case "${1:-all}" in

@@ -6,9 +6,11 @@
 #include "simulation/simulator_run.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
+#include <sys/statvfs.h>
 
 using namespace zorvex::core;
 
@@ -136,8 +138,8 @@ bool UsedOf(const std::vector<Use>& uses, const std::string& resource, std::int6
     return false;
 }
 
-// nextpnr's Fmax for the clock after routing: the last "Max frequency for clock '...': F MHz"
-// line (it prints one after placement and one after routing; the cores have one clock).
+} // namespace
+
 bool FmaxFromLog(const std::string& log, double& mhz)
 {
     const std::string mark = "Max frequency for clock '";
@@ -150,8 +152,12 @@ bool FmaxFromLog(const std::string& log, double& mhz)
         return false;
     const char* begin = log.data() + value + 3;
     const auto [end, failed] = std::from_chars(begin, log.data() + log.size(), mhz);
-    return failed == std::errc() && std::string_view(end, log.data() + log.size()).starts_with(" MHz") && mhz > 0;
+    // A clock rate that is no finite number is no figure.
+    return failed == std::errc() && std::string_view(end, log.data() + log.size()).starts_with(" MHz") && mhz > 0
+        && std::isfinite(mhz);
 }
+
+namespace {
 
 // Why nextpnr failed: a resource the core uses more of than the device has, else nothing more
 // than the tool's own message.
@@ -227,6 +233,8 @@ std::int64_t LeastRamBlocks(const std::string& module, const CoreSettings& core)
 
 bool CanSynthesize(std::string& error)
 {
+    if (!CheckTemporaryBase(error))
+        return false;
     for (const char* tool : {kYosys, kNextpnr}) {
         if (FindOnPath(tool).empty()) {
             // Both programs come in the Debian packages of their names.
@@ -263,10 +271,13 @@ bool SynthesizeCore(const std::string& module, const CoreSettings& core, const s
         || !RunTool({kYosys, "-s", "synthesis.ys"}, work, "yosys.log", limits, error))
         return false;
     std::string stat;
-    if (!ReadLog(work + "/stat.txt", "yosys's statistics", stat, error))
-        return false;
-    if (!FlipFlopsFromStat(stat, found.flipFlops)) {
-        error = "yosys's statistics " + PrintableText(work + "/stat.txt") + " hold no count of cells";
+    if (!ReadLog(work + "/stat.txt", "yosys's statistics", stat, error) || !FlipFlopsFromStat(stat, found.flipFlops)) {
+        // A full file system cuts the statistics short without failing yosys.
+        struct statvfs space {};
+        if (::statvfs(work.c_str(), &space) == 0 && space.f_bavail == 0)
+            error = "the file system of TMPDIR " + PrintableText(TemporaryBase()) + " is full";
+        else if (error.empty())
+            error = "yosys's statistics " + PrintableText(work + "/stat.txt") + " hold no count of cells";
         return false;
     }
     if (!PlaceAndRoute(work, limits, found, error))

@@ -21,7 +21,13 @@ struct SynthesisOutcome {
     double fmaxMHz = 0;         // nextpnr's maximum frequency for the clock after routing
 };
 
-// Whether yosys and nextpnr-ice40 are both on PATH; false naming the first one missing.
+// nextpnr's Fmax for the clock after routing: the last "Max frequency for clock '...': F MHz"
+// line (it prints one after placement and one after routing; the cores have one clock). False
+// when there is none, or F is not a finite positive number.
+bool FmaxFromLog(const std::string& log, double& mhz);
+
+// Whether yosys and nextpnr-ice40 are both on PATH and TMPDIR can be given to them; false naming
+// the first one missing, or TMPDIR's fault.
 bool CanSynthesize(std::string& error);
 
 // Synthesises the library core module ("conv_qzram" or "genaddr") with core's generics for the

@@ -134,8 +134,10 @@ bool HasRoom(const std::string& folder, std::uint64_t bytes, const std::string& 
     const std::uint64_t room = std::uint64_t(space.f_bavail) * space.f_frsize;
     if (room >= bytes)
         return true;
-    error = "the simulation needs about " + std::to_string(bytes >> 20) + " MiB for " + what + " in "
-        + PrintableText(folder) + ", which has " + std::to_string(room >> 20) + " MiB free";
+    std::string needText, roomText;
+    ShowShortage(bytes, room, needText, roomText);
+    error = "the simulation needs about " + needText + " for " + what + " in " + PrintableText(folder)
+        + ", which has " + roomText + " free";
     return false;
 }
 
@@ -285,6 +287,15 @@ bool SimulateDesignFile(DesignUnderTest& design, const SimulationPlan& plan, con
 
 } // namespace
 
+void ShowShortage(std::uint64_t need, std::uint64_t room, std::string& needText, std::string& roomText)
+{
+    const int shift = need < (std::uint64_t(1) << 20) ? 10 : 20;
+    const char* unit = shift == 10 ? " KiB" : " MiB";
+    const std::uint64_t step = std::uint64_t(1) << shift;
+    needText = std::to_string(need / step + (need % step != 0 ? 1 : 0)) + unit;
+    roomText = std::to_string(room / step) + unit;
+}
+
 bool CanSimulate(const std::string& designPath, Simulator simulator, std::string& error)
 {
     const std::string design = TrimDesignPath(designPath);
@@ -310,7 +321,7 @@ bool CanSimulate(const std::string& designPath, Simulator simulator, std::string
             + " is not on PATH; install the Debian package " + package + " to simulate " + PrintableText(design);
         return false;
     }
-    return true;
+    return CheckTemporaryBase(error);
 }
 
 bool SimulateDesign(const DesignToSimulate& given, const std::string& selfPath, RunLimits& limits,

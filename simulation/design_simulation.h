@@ -4,6 +4,7 @@
 #include "simulation/simulator_run.h"
 
 #include <functional>
+#include <cstdint>
 #include <string>
 
 // The files of a design to simulate: the design as the user names it (its name, its language by
@@ -24,6 +25,10 @@ struct DesignToSimulate {
 // Takes the simulation's whole waveform (a file in the simulation's own folder, removed after
 // the call) wherever it is to go. False with the reason when it cannot.
 using WaveformKeeper = std::function<bool(const std::string& waveform, std::string& error)>;
+
+// A size needed and the room there is, as a refusal shows them: both in KiB when less than a MiB is
+// needed, else in MiB, the need rounded up and the room down, so that the two always differ.
+void ShowShortage(std::uint64_t need, std::uint64_t room, std::string& needText, std::string& roomText);
 
 // Whether the design at designPath can be simulated with simulator at all: a .vhd design with
 // ghdl, a .v design with iverilog (the default) or Verilator, the simulator's programs on PATH.

@@ -4,6 +4,7 @@
 #include "platform/child_process.h"
 #include "platform/printable_text.h"
 #include "platform/regular_file.h"
+#include "platform/run_stamp.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -43,16 +44,41 @@ std::string ShownCommand(const std::vector<std::string>& args)
     return shown;
 }
 
-// This process's environment with TMPDIR absolute: the simulators run in their own folder and
-// keep their own temporary files there.
-std::vector<std::string> SimulatorEnvironment()
+// The characters a temporary folder's path may hold: the simulators' builds and the synthesis
+// tools write it into makefiles, scripts and command lines of their own without quoting it.
+bool SafeInToolPath(unsigned char c)
 {
-    std::vector<std::string> environment;
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/' || c == '.'
+        || c == '_' || c == '-' || c == '+' || c == ',' || c == '@' || c >= 0x80;
+}
+
+// PATH with each relative folder made absolute from tarnwick's own current folder: the tools run
+// in their own folder, and must find what tarnwick found.
+std::string AbsoluteSearchPath(const std::string& path)
+{
+    std::string absolute;
+    size_t begin = 0;
+    for (;;) {
+        const size_t end = path.find(':', begin);
+        const std::string folder = path.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+        absolute += (begin == 0 ? "" : ":") + AbsolutePath(folder.empty() ? std::string(".") : folder);
+        if (end == std::string::npos)
+            return absolute;
+        begin = end + 1;
+    }
+}
+
+// This process's environment for a step run in folder: its search path absolute, and TMPDIR the
+// folder's own tmp, so that what the tools leave goes with the run's folder, even when a kill
+// keeps them from removing it.
+std::vector<std::string> SimulatorEnvironment(const std::string& folder)
+{
+    std::vector<std::string> environment{"TMPDIR=" + AbsolutePath(folder) + "/tmp"};
     for (char** entry = environ; *entry != nullptr; ++entry) {
         const std::string text = *entry;
-        if (text.rfind("TMPDIR=", 0) == 0 && text.size() > 7 && text[7] != '/')
-            environment.push_back("TMPDIR=" + AbsolutePath(text.substr(7)));
-        else
+        if (text.rfind("PATH=", 0) == 0)
+            environment.push_back("PATH=" + AbsoluteSearchPath(text.substr(5)));
+        else if (text.rfind("TMPDIR=", 0) != 0)
             environment.push_back(text);
     }
     return environment;
@@ -122,22 +148,46 @@ std::string FindOnPath(const std::string& program)
     for (std::string folder; std::getline(folders, folder, ':');) {
         const std::string candidate = (folder.empty() ? std::string(".") : folder) + "/" + program;
         if (IsRegularFile(candidate) && ::access(candidate.c_str(), X_OK) == 0)
-            return candidate;
+            return AbsolutePath(candidate);
     }
     return {};
 }
 
+std::string TemporaryBase()
+{
+    const char* base = std::getenv("TMPDIR");
+    return AbsolutePath(std::string(base != nullptr && *base != '\0' ? base : "/tmp"));
+}
+
+bool CheckTemporaryBase(std::string& error)
+{
+    const std::string base = TemporaryBase();
+    if (std::all_of(base.begin(), base.end(), [](char c) { return SafeInToolPath(static_cast<unsigned char>(c)); }))
+        return true;
+    error = "TMPDIR " + PrintableText(base)
+        + " holds a blank, a quote, a line end or another character that the simulators and the synthesis tools "
+          "cannot take in a path; set TMPDIR to a folder whose path has only letters, digits and / . _ - + , @";
+    return false;
+}
+
 bool TemporaryFolder::Create(std::string& error)
 {
-    // Absolute, as the simulators run in the folder itself.
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern =
-        AbsolutePath(std::string(base != nullptr && *base != '\0' ? base : "/tmp")) + "/tarnwick-sim-XXXXXX";
+    if (!CheckTemporaryBase(error))
+        return false;
+    // Absolute, as the simulators run in the folder itself; the run's stamp in the name tells a
+    // later run whether the run that made it has ended.
+    std::string pattern = TemporaryBase() + "/tarnwick-sim-" + RunStamp::OfThisProcess().Text() + "-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
-        error = "cannot make a temporary folder for the simulation: " + std::string(std::strerror(errno));
+        error = "cannot make a temporary folder in TMPDIR " + PrintableText(TemporaryBase()) + ": "
+            + std::strerror(errno);
         return false;
     }
     path_ = pattern;
+    // The tools' own temporary files.
+    if (::mkdir((path_ + "/tmp").c_str(), 0700) != 0) {
+        error = "cannot make a temporary folder in " + PrintableText(path_) + ": " + std::strerror(errno);
+        return false;
+    }
     return true;
 }
 
@@ -155,6 +205,10 @@ bool RunStep(const std::vector<std::string>& args, const std::string& folder, Ru
         error = shown + " was not started: tarnwick was given signal " + std::to_string(limits.endSignal);
         return false;
     }
+    if (::mkdir((folder + "/tmp").c_str(), 0700) != 0 && errno != EEXIST) {
+        error = "cannot make the tools' temporary folder in " + PrintableText(folder) + ": " + std::strerror(errno);
+        return false;
+    }
     // The step reads nothing and says everything into the log, which is shown when it fails.
     const std::string log = folder + "/log";
     const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
@@ -164,15 +218,16 @@ bool RunStep(const std::vector<std::string>& args, const std::string& folder, Ru
     bool started = false;
     if (out >= 0 && in >= 0) {
         ChildOptions options;
-        options.program = args[0];
+        // Found here, once: a relative folder on PATH means tarnwick's current folder, not the step's.
+        const std::string found = args[0].find('/') == std::string::npos ? FindOnPath(args[0]) : std::string();
+        options.program = found.empty() ? args[0] : found;
         options.args = args;
         options.workingDirectory = folder;
         options.standardInput = in;
         options.standardOutput = out;
         options.standardError = out;
-        options.environment = SimulatorEnvironment();
-        options.endWithParent = true;
-        options.ownProcessGroup = true;
+        options.environment = SimulatorEnvironment(folder);
+        options.supervised = true;
         StartFailure failure;
         started = step.Start(options, reason, failure);
     }

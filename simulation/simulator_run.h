@@ -18,10 +18,20 @@ bool SimulatorNamed(const std::string& name, Simulator& simulator);
 // The programs the simulator runs: ghdl; iverilog and vvp; verilator and the make its build runs.
 std::vector<std::string> SimulatorPrograms(Simulator simulator);
 
-// The program name on PATH, as execvp would find it; empty when it is not there.
+// The program name on PATH, as execvp would find it from the current folder, as an absolute
+// path; empty when it is not there.
 std::string FindOnPath(const std::string& program);
 
-// A folder of its own under TMPDIR, removed with everything in it when this goes.
+// The absolute folder temporary folders are made in: TMPDIR, or /tmp without it.
+std::string TemporaryBase();
+
+// Whether the tools can be given paths in TemporaryBase: false, with the reason naming TMPDIR,
+// when its path holds a blank, a quote, a line end or another character they cannot take.
+bool CheckTemporaryBase(std::string& error);
+
+// A folder of its own under TemporaryBase, tarnwick-sim-<stamp>-XXXXXX with the run's stamp, and
+// in it tmp, where the tools keep their own temporary files; removed with everything in it when
+// this goes.
 class TemporaryFolder {
 public:
     TemporaryFolder() = default;
@@ -50,8 +60,9 @@ struct RunLimits {
     int endSignal = 0;
 };
 
-// Runs args in folder, in a process group of its own that ends with tarnwick, with its output and
-// errors into folder/log; true when it exits with 0 within limits. Otherwise error tells which
+// Runs args in folder (a TemporaryFolder's path), in a process group of its own that ends with
+// tarnwick, with its output and errors into folder/log and folder/tmp as its TMPDIR; args[0] is
+// looked for on PATH from tarnwick's current folder; true when it exits with 0 within limits. Otherwise error tells which
 // step failed (its command line as PrintableText shows it), with the end of what it said, or that
 // it ran past the time limit, or the signal that ended it.
 bool RunStep(const std::vector<std::string>& args, const std::string& folder, RunLimits& limits, std::string& error);

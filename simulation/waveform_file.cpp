@@ -251,9 +251,13 @@ std::string GtkwaveSaveFile(const std::string& wavePath, const std::string& vcdP
     // about 760 of the wave area's pixels in a window of 1200.
     const double zoom = std::log2(760.0 / double(last)) - 7.64;
     std::ostringstream text;
-    text << "[*] GTKWave view of the design's ports, written with the waveform\n"
-         << "[dumpfile] \"" << vcdPath << "\"\n"
-         << "[timestart] 0\n"
+    text << "[*] GTKWave view of the design's ports, written with the waveform\n";
+    // A line of the file holds one value, and a quoted one ends at the next quote: a path with a
+    // line end or a quote cannot be written, and the view is then opened with the waveform named
+    // beside it, as the run's report shows.
+    if (vcdPath.find_first_of("\"\r\n") == std::string::npos)
+        text << "[dumpfile] \"" << vcdPath << "\"\n";
+    text << "[timestart] 0\n"
          << "[size] 1200 600\n"
          << "*" << std::fixed << std::setprecision(6) << zoom << " 0";
     // No named markers.

@@ -19,5 +19,6 @@ bool WaveformInNanoseconds(const std::string& path, std::string& error);
 
 // A GTKWave save file for the waveform at wavePath once it is at vcdPath: the variables of its
 // first scope in their order, single bits in binary and buses in decimal, zoomed so that the whole
-// run fits the window it opens. Empty when the waveform's header cannot be read.
+// run fits the window it opens; it names vcdPath unless that holds a line end or a double quote,
+// which no line of the file can carry. Empty when the waveform's header cannot be read.
 std::string GtkwaveSaveFile(const std::string& wavePath, const std::string& vcdPath);

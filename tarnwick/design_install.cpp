@@ -1,6 +1,7 @@
 #include "tarnwick/design_install.h"
 
 #include "platform/printable_text.h"
+#include "platform/run_stamp.h"
 
 #include <cerrno>
 #include <cstring>
@@ -11,12 +12,17 @@
 
 namespace {
 
-// A hidden name beside path that nothing else has, for the file kept there.
+// A hidden name beside path that nothing else has, for the file kept there: the run's stamp, so
+// that a later run can tell one a killed run left, and six random letters or digits.
 std::string KeptName(const std::string& path, std::mt19937_64& random)
 {
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     const size_t slash = path.rfind('/');
-    const std::string directory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    return directory + ".tarnwick-kept-" + std::to_string(::getpid()) + "-" + std::to_string(random() % 1000000007);
+    std::string name = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".tarnwick-kept-"
+        + RunStamp::OfThisProcess().Text() + "-";
+    for (int i = 0; i < 6; ++i)
+        name += kLetters[random() % (sizeof kLetters - 1)];
+    return name;
 }
 
 } // namespace
@@ -109,7 +115,7 @@ bool DesignInstall::Commit(std::string& error)
             break;
     }
     if (exchanged < new_.size()) {
-        error = "cannot replace " + PrintableText(new_[exchanged].path);
+        error = "cannot replace " + PrintableText(new_[exchanged].path) + ": " + std::strerror(errno);
         while (exchanged > 0)
             new_[--exchanged].file->Undo();
         Abandon();

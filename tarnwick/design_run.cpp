@@ -286,8 +286,9 @@ bool Run::LockDesign(DesignLock& lock)
     std::string error;
     if (!LockDesignFolder(lock, design_, options_.lockTimeoutSeconds, error))
         return Refuse(kTarnwickFailed, error);
-    // Runs that were killed left their working folders and kept links behind; none of them runs now.
-    RemoveDeadRunLeftovers(name_.directory);
+    // Runs that were killed left their working folders, kept links, new files and temporary
+    // folders behind; none of them runs now.
+    RemoveLeftoversOfEndedRuns(name_.directory);
     // What the files are now, to tell afterwards which of them the run changed.
     for (const std::string& path : {RetrievalInfoPath(), VectorFilePath()})
         before_.emplace_back(path, FileState::Of(path));
@@ -331,6 +332,9 @@ bool Run::StageDesign(std::optional<StagedDesign>& staged, DesignInstall& instal
         const std::vector<std::string> problems = FlagGroupProblems(settings);
         if (!problems.empty())
             return Refuse(kTarnwickFailed, problems.front(), true);
+        // A stored number the pages would refuse is refused too, not installed.
+        if (!CheckSettingRanges(settings, error))
+            return Refuse(kTarnwickFailed, error, true);
         retrievalInfo = RetrievalInfoOfSettings(settings);
     }
     const bool newVariation = options_.newFile && options_.overrides.empty();

@@ -10,10 +10,14 @@
 #include "tarnwick/design_install.h"
 #include "tarnwick/held_signals.h"
 #include "tarnwick/progress.h"
+#include "tarnwick/run_leftovers.h"
 #include "tarnwick/run_report.h"
 #include "tarnwick/run_synthesis.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <unistd.h>
 #include <memory>
 
 namespace {
@@ -85,6 +89,14 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
     if (!LockDesignFolder(*result.lock, design, options.lockTimeoutSeconds, error)) {
         summary.exitStatus = kTarnwickFailed;
         summary.error = error;
+        return result;
+    }
+    RemoveLeftoversOfEndedRuns(name.directory);
+    // The waveform goes beside the design: a folder it cannot go into is found before the
+    // simulation's minutes are spent.
+    const std::string folder = name.directory.empty() ? std::string(".") : name.directory;
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        FailSimulation(summary, "cannot write the waveform in " + PrintableText(folder) + ": " + std::strerror(errno));
         return result;
     }
     HeldSignals signals;

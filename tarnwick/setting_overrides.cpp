@@ -72,6 +72,14 @@ bool ParseSetOverride(const std::string& text, std::vector<SettingOverride>& ove
     int number = 0;
     const char* const end = value.data() + value.size();
     const auto [last, failure] = std::from_chars(value.data(), end, number);
+    if (!value.empty() && failure == std::errc::result_out_of_range && last == end) {
+        // A whole number, only too large for any setting: out of its range, as the page says.
+        const auto range = std::find_if(kSettingRanges.begin(), kSettingRanges.end(),
+                                        [&](const SettingRange& known) { return known.name == name; });
+        error = range != kSettingRanges.end() ? std::string(range->message)
+                                              : "setting " + name + " is a flag: 0 or 1, not " + value;
+        return false;
+    }
     if (value.empty() || failure != std::errc() || last != end) {
         error = "setting " + name + " needs a whole number, not \"" + PrintableText(value) + "\"";
         return false;
@@ -108,6 +116,17 @@ bool CheckOverrideRanges(const std::vector<SettingOverride>& overrides, std::str
         const auto last = std::find_if(overrides.rbegin(), overrides.rend(),
                                        [&](const SettingOverride& given) { return given.name == range.name; });
         if (last != overrides.rend() && !range.Contains(last->value)) {
+            error = range.message;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CheckSettingRanges(const InterleaverSettings& settings, std::string& error)
+{
+    for (const SettingRange& range : kSettingRanges) {
+        if (!range.Contains(settings.*range.setting)) {
             error = range.message;
             return false;
         }

@@ -15,7 +15,8 @@ struct SettingOverride {
 
 // Reads "KEY=VALUE" as --set takes it: KEY is one of the twelve private names, or I, J, W, N or B
 // for the five numbers; VALUE a whole number, 0 or 1 for a flag. Appends the override. False with
-// the reason in error for an unknown key or a malformed value.
+// the reason in error for an unknown key or a malformed value; a whole number too large for any
+// setting is refused with the range's message.
 bool ParseSetOverride(const std::string& text, std::vector<SettingOverride>& overrides, std::string& error);
 
 // Reads a choice as the pages make it: option is "algorithm" (convolutional or block),
@@ -28,6 +29,10 @@ bool ParseChoiceOverride(const std::string& option, const std::string& choice,
 // same order, against the same ranges; the last value given for a setting counts. False with the
 // page's message for the first one outside.
 bool CheckOverrideRanges(const std::vector<SettingOverride>& overrides, std::string& error);
+
+// Checks all five numbers of settings, stored or given, as leaving the characteristics page checks
+// them. False with the page's message for the first one outside its range.
+bool CheckSettingRanges(const InterleaverSettings& settings, std::string& error);
 
 // Applies the overrides in order, so that the last one for a setting wins. A flag set to 1 clears
 // the other flags of its group, as the page's buttons do: the algorithm (CONVOLUTIONAL, BLOCK,

@@ -5,6 +5,7 @@
 #include "model/interface_model.h"
 #include "platform/atomic_file.h"
 #include "platform/printable_text.h"
+#include "platform/run_stamp.h"
 
 #include <cerrno>
 #include <cstring>
@@ -47,9 +48,9 @@ bool StagedDesign::Create(const std::string& designPath, const std::string* retr
     baseName_ = name.baseName;
     // Beside the design, so that its files are on the same file system and the folder is found
     // where a user looks for leftovers.
-    // The run's process id in the name tells a later run whether its owner is gone.
+    // The run's stamp in the name tells a later run whether the run that made it has ended.
     std::string pattern = (name.directory.empty() ? std::string("./") : name.directory) + ".tarnwick-"
-        + std::to_string(::getpid()) + "-XXXXXX";
+        + RunStamp::OfThisProcess().Text() + "-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
         error = "cannot make a working folder beside " + PrintableText(designPath) + ": " + std::strerror(errno);
         return false;

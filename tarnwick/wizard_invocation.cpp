@@ -2,6 +2,9 @@
 
 #include "platform/printable_text.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <unistd.h>
 
 std::string WizardDesignArgument(const std::string& designPath)
@@ -73,7 +76,12 @@ std::string DisplayCommandLine(const std::vector<std::string>& args)
             line += '\'';
             continue;
         }
-        const bool plain = !arg.empty() && arg.find_first_of(" \t\n'\"\\$`*?;&|<>()") == std::string::npos;
+        // Only characters no shell gives a meaning are left bare: braces, brackets, ~, !, #, = and
+        // the rest are quoted too.
+        const bool plain = !arg.empty() && std::all_of(arg.begin(), arg.end(), [](char c) {
+            const unsigned char u = static_cast<unsigned char>(c);
+            return std::isalnum(u) || u >= 0x80 || std::strchr("/._+,@%:-", c) != nullptr;
+        });
         if (plain) {
             line += arg;
             continue;

@@ -322,19 +322,100 @@ TEST(ChildProcess, MissingProgramIsToldFromOneThatCannotRun)
         // The program is there; the folder it should start in is not.
         {"/bin/true", dir.File("missing"), StartFailure::NotStartable, "No such file or directory"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.program + " in " + c.workingDirectory);
-        ChildOptions options;
-        options.program = c.program;
-        options.args = {c.program};
-        options.workingDirectory = c.workingDirectory;
-        ChildProcess child;
-        std::string reason;
-        StartFailure failure = c.failure == StartFailure::NotFound ? StartFailure::NotStartable : StartFailure::NotFound;
-        EXPECT_FALSE(child.Start(options, reason, failure));
-        EXPECT_EQ(failure, c.failure);
-        EXPECT_EQ(reason, c.reason);
-        EXPECT_EQ(child.pid(), -1);
+    for (const bool supervised : {false, true}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.program + " in " + c.workingDirectory + (supervised ? ", supervised" : ""));
+            ChildOptions options;
+            options.program = c.program;
+            options.args = {c.program};
+            options.workingDirectory = c.workingDirectory;
+            options.supervised = supervised;
+            ChildProcess child;
+            std::string reason;
+            StartFailure failure =
+                c.failure == StartFailure::NotFound ? StartFailure::NotStartable : StartFailure::NotFound;
+            EXPECT_FALSE(child.Start(options, reason, failure));
+            EXPECT_EQ(failure, c.failure);
+            EXPECT_EQ(reason, c.reason);
+            EXPECT_EQ(child.pid(), -1);
+        }
     }
     EXPECT_EQ(ZombieChildren(), 0);
+}
+
+// Whether the process has ended (a zombie nobody collects has ended too).
+bool Ended(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line))
+        return true;
+    std::istringstream fields(line.substr(line.rfind(')') + 1));
+    std::string state;
+    fields >> state;
+    return state == "Z" || state == "X";
+}
+
+// Starts, supervised, a shell that leaves a process running in its group, writes that process's
+// id into pidFile and then runs then.
+bool StartLeavingAProcess(ChildProcess& child, const std::string& pidFile, const std::string& then)
+{
+    ChildOptions options;
+    options.program = "/bin/sh";
+    options.args = {"sh", "-c", "sleep 60 & echo $! > '" + pidFile + "'; " + then};
+    options.supervised = true;
+    std::string reason;
+    StartFailure failure;
+    return child.Start(options, reason, failure);
+}
+
+// The id the shell wrote, once it has.
+pid_t LeftProcess(const std::string& pidFile)
+{
+    pid_t pid = 0;
+    Eventually([&] { return (std::istringstream(ReadFile(pidFile)) >> pid) && pid > 0; });
+    return pid;
+}
+
+TEST(ChildProcess, NothingOfASupervisedGroupOutlivesTheProgramOrTheParent)
+{
+    TempDir dir;
+    {
+        SCOPED_TRACE("the program exits with 3");
+        ChildProcess child;
+        ASSERT_TRUE(StartLeavingAProcess(child, dir.File("exits"), "exit 3"));
+        const pid_t left = LeftProcess(dir.File("exits"));
+        int status = 0;
+        ASSERT_TRUE(child.Wait(status));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3) << status;
+        EXPECT_TRUE(Eventually([&] { return Ended(left); }));
+    }
+    {
+        SCOPED_TRACE("the group is sent SIGTERM");
+        ChildProcess child;
+        ASSERT_TRUE(StartLeavingAProcess(child, dir.File("signalled"), "exec sleep 60"));
+        const pid_t left = LeftProcess(dir.File("signalled"));
+        child.Signal(SIGTERM);
+        int status = 0;
+        ASSERT_TRUE(child.Wait(status));
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+        EXPECT_TRUE(Eventually([&] { return Ended(left); }));
+    }
+    {
+        SCOPED_TRACE("the parent is killed outright");
+        const pid_t parent = ::fork();
+        if (parent == 0) {
+            ChildProcess child;
+            if (!StartLeavingAProcess(child, dir.File("orphaned"), "exec sleep 60"))
+                ::_exit(1);
+            ::pause();
+            ::_exit(0);
+        }
+        const pid_t left = LeftProcess(dir.File("orphaned"));
+        ASSERT_GT(left, 0);
+        ::kill(parent, SIGKILL);
+        int status = 0;
+        ::waitpid(parent, &status, 0);
+        EXPECT_TRUE(Eventually([&] { return Ended(left); }));
+    }
 }

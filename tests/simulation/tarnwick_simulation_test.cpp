@@ -424,6 +424,10 @@ TEST_F(TarnwickSimulation, UnusualFoldersSimulateAndWhatCannotBeSimulatedIsRefus
         {"VHDL in Verilator", vhdl, "verilator", {},
          "--simulate: the simulator verilator reads Verilog only; a .vhd design file is simulated with ghdl, not "
              + vhdl},
+        {"a TMPDIR the tools cannot take", verilog, "", {{"TMPDIR", "/tmp/with blank"}},
+         "--simulate: TMPDIR /tmp/with blank holds a blank, a quote, a line end or another character that the "
+         "simulators and the synthesis tools cannot take in a path; set TMPDIR to a folder whose path has only "
+         "letters, digits and / . _ - + , @"},
         {"Verilog in ghdl", verilog, "ghdl", {},
          "--simulate: the simulator ghdl reads VHDL only; a .v design file is simulated with iverilog or "
          "verilator, not " + verilog},
@@ -474,7 +478,7 @@ TEST_F(TarnwickSimulation, TheDesignStaysLockedWhileItIsSimulatedAndASignalEndsT
             ::waitpid(tarnwick, nullptr, 0);
         }
     });
-    // Wait for the simulator (a child of tarnwick) to be running, then ask tarnwick to end. What
+    // Wait for the simulator (a grandchild of tarnwick) to be running, then ask tarnwick to end. What
     // comes before it (the wizard, the stimulus, the compiler) takes a minute and more in a
     // sanitizer build, so the wait is bounded only by tarnwick ending first.
     pid_t simulator = 0;
@@ -482,7 +486,9 @@ TEST_F(TarnwickSimulation, TheDesignStaysLockedWhileItIsSimulatedAndASignalEndsT
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(8);
     while (simulator == 0 && !reaped && std::chrono::steady_clock::now() < giveUp) {
         ::usleep(100000);
-        FILE* found = ::popen(("pgrep -P " + std::to_string(tarnwick) + " -x vvp").c_str(), "r");
+        // The simulator runs under the supervisor of its step, a child of tarnwick.
+        FILE* found = ::popen(
+            ("pgrep -x vvp -P \"$(pgrep -d, -P " + std::to_string(tarnwick) + ")\" 2>/dev/null").c_str(), "r");
         if (found != nullptr) {
             int pid = 0;
             if (std::fscanf(found, "%d", &pid) == 1)

@@ -63,5 +63,12 @@ TEST(WaveformFile, IsKeptInNanosecondsWithAViewOfThePortsInOrder)
                                             "$enddefinitions $end\n#0\n1#\n#40\n";
     const std::string nested = GtkwaveSaveFile(path, "/designs/f.vcd");
     EXPECT_NE(nested.find("[treeopen] TOP.\n[treeopen] TOP.tb_f.\n@28\nTOP.tb_f.clken\n"), std::string::npos) << nested;
+    // A path no line can carry is left out rather than cut; every line is still one of the file's.
+    for (const std::string folder : {"/line\nend", "/quote\"d", "/cr\rx"}) {
+        const std::string view = GtkwaveSaveFile(path, folder + "/f.vcd");
+        EXPECT_EQ(view.find("[dumpfile]"), std::string::npos) << view;
+        EXPECT_EQ(view.find(folder.substr(1)), std::string::npos) << view;
+        EXPECT_EQ(view.rfind("[*] GTKWave view", 0), 0u) << view;
+    }
     std::filesystem::remove(path);
 }

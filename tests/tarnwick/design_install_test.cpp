@@ -85,7 +85,7 @@ TEST_F(DesignInstallTest, EveryFileChangesOrNoneDoesAndNothingHiddenIsLeft)
                                                                  {"staged.cnx", "new settings"}}));
         } else {
             EXPECT_EQ(after, before);
-            EXPECT_EQ(error, "cannot replace " + Path(c.folderInTheWay));
+            EXPECT_EQ(error, "cannot replace " + Path(c.folderInTheWay) + ": Is a directory");
         }
     }
 }

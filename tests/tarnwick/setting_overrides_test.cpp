@@ -37,6 +37,28 @@ TEST(SettingOverrides, SetTakesTheStoredNamesOrTheShortOnesAndWholeNumbers)
         EXPECT_EQ(overrides, c.parsed) << c.text;
         EXPECT_EQ(error.empty(), !c.parsed.empty()) << c.text << ": " << error;
     }
+    // A whole number too large for an int is out of range, not malformed.
+    Overrides overrides;
+    std::string error;
+    EXPECT_FALSE(ParseSetOverride("J=99999999999999999999", overrides, error));
+    EXPECT_EQ(error, "Valid J : 2 - 500");
+    EXPECT_FALSE(ParseSetOverride("BLOCK=99999999999999999999", overrides, error));
+    EXPECT_EQ(error, "setting BLOCK is a flag: 0 or 1, not 99999999999999999999");
+}
+
+TEST(SettingOverrides, EveryNumberOfTheChangedVariationIsCheckedStoredOrGiven)
+{
+    InterleaverSettings stored;
+    stored.CHARACTERISTIC_I = 41; // edited by hand
+    ApplyOverrides({{"CHARACTERISTIC_J", 3}}, stored);
+    std::string error;
+    EXPECT_FALSE(CheckSettingRanges(stored, error));
+    EXPECT_EQ(error, "Valid I : 2 - 40");
+    ApplyOverrides({{"CHARACTERISTIC_I", 40}, {"NUMBER_OF_BURST_ERROR", 1000}}, stored);
+    EXPECT_FALSE(CheckSettingRanges(stored, error));
+    EXPECT_EQ(error, "Valid Burst Length Range: 2 - 500");
+    ApplyOverrides({{"NUMBER_OF_BURST_ERROR", 500}}, stored);
+    EXPECT_TRUE(CheckSettingRanges(stored, error));
 }
 
 TEST(SettingOverrides, ChoicesSetTheFlagsAsThePagesClicksDo)

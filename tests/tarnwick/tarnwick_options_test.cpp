@@ -196,6 +196,22 @@ TEST(DisplayCommandLine, QuotesOnlyWhatAShellWouldSplitOrExpand)
     EXPECT_EQ(DisplayCommandLine({"zorvex", "-h1", "/d/f.vhd"}), "zorvex -h1 /d/f.vhd");
     EXPECT_EQ(DisplayCommandLine({"zorvex", "/my d/f.vhd", ""}), "zorvex '/my d/f.vhd' ''");
     EXPECT_EQ(DisplayCommandLine({"it's.v"}), "'it'\\''s.v'");
+    // What bash reads back is each argument whole, whatever it holds.
+    const std::vector<std::string> args{"gtkwave",  "/d/x{a,b}/f.vcd", "[ab]*.v", "~/f.v", "!f", "#f", "a=b",
+                                        "$HOME`x`", "f;g|h&",          "ü.vcd",   "e\nd"};
+    const std::string script = testing::TempDir() + "display_command_line_" + std::to_string(::getpid()) + ".sh";
+    std::ofstream(script) << "printf '%s\\0' " << DisplayCommandLine(args) << "\n";
+    FILE* shell = ::popen(("bash " + script).c_str(), "r");
+    ASSERT_NE(shell, nullptr);
+    std::string read;
+    for (int c; (c = std::fgetc(shell)) != EOF;)
+        read += char(c);
+    ::pclose(shell);
+    std::filesystem::remove(script);
+    std::string expected;
+    for (const std::string& arg : args)
+        expected += arg + '\0';
+    EXPECT_EQ(read, expected);
 }
 
 TEST(DisplayCommandLine, ControlCharactersAndBackslashesAreShownAsEscapesInDollarQuotes)

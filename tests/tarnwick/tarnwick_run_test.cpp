@@ -1,4 +1,5 @@
 // Runs the built tarnwick on a stand-in wizard and checks what it prints and how it ends.
+#include "platform/run_stamp.h"
 #include "tests/tarnwick/tarnwick_process.h"
 
 #include "platform/host_message.h"
@@ -454,17 +455,30 @@ TEST_F(TarnwickRun, ReportThatCannotBeWrittenEndsWithStatus125)
 TEST_F(TarnwickRun, WhatKilledRunsLeftBesideTheDesignIsRemovedAndALiveRunsIsKept)
 {
     // 999999999 is past any process id the kernel hands out; the test's own process is alive.
-    const std::string alive = std::to_string(::getpid());
-    const fs::path gone = designs / ".tarnwick-999999999-a1b2c3";
+    const std::string alive = RunStamp::OfThisProcess().Text();
+    const fs::path gone = designs / ".tarnwick-999999999-5-a1b2c3";
     fs::create_directories(gone / "inner");
-    std::ofstream(designs / ".tarnwick-kept-999999999-17") << "old settings";
+    fs::permissions(gone, fs::perms::owner_all);
+    std::ofstream(designs / ".tarnwick-kept-999999999-5-Ab1234") << "old settings";
     fs::create_directories(designs / (".tarnwick-" + alive + "-x9y8z7"));
-    std::ofstream(designs / (".tarnwick-kept-" + alive + "-3")) << "kept by a live run";
+    fs::permissions(designs / (".tarnwick-" + alive + "-x9y8z7"), fs::perms::owner_all);
+    std::ofstream(designs / (".tarnwick-kept-" + alive + "-Ab1234")) << "kept by a live run";
     std::ofstream(designs / ".tarnwick-notes") << "not a run's";
     ASSERT_EQ(Run({"-n", "-silent", Design()}, "0").exitStatus, 0);
     EXPECT_FALSE(fs::exists(gone));
-    EXPECT_FALSE(fs::exists(designs / ".tarnwick-kept-999999999-17"));
+    EXPECT_FALSE(fs::exists(designs / ".tarnwick-kept-999999999-5-Ab1234"));
     EXPECT_TRUE(fs::exists(designs / (".tarnwick-" + alive + "-x9y8z7")));
-    EXPECT_TRUE(fs::exists(designs / (".tarnwick-kept-" + alive + "-3")));
+    EXPECT_TRUE(fs::exists(designs / (".tarnwick-kept-" + alive + "-Ab1234")));
     EXPECT_TRUE(fs::exists(designs / ".tarnwick-notes"));
+}
+
+TEST_F(TarnwickRun, AStoredNumberOutOfRangeRefusesAChangedVariationBeforeTheWizard)
+{
+    std::ofstream(designs / "f.cnx") << "PRIVATE: CHARACTERISTIC_I NUMERIC \"41\"\n";
+    const std::map<std::string, std::string> before = FolderFiles({designs, work});
+    const ProcessRun run = Run({"-silent", "--set", "J=3", Design()}, "0");
+    EXPECT_EQ(run.exitStatus, 125);
+    EXPECT_TRUE(Contains(run.err, "Valid I : 2 - 40")) << run.err;
+    EXPECT_FALSE(fs::exists(root / "args.txt")) << "the wizard was started";
+    EXPECT_EQ(FolderFiles({designs, work}), before);
 }

@@ -1,0 +1,91 @@
+#include "simulation/design_simulation.h"
+#include "simulation/simulator_run.h"
+
+#include "tests/platform/environment_guard.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class SimulatorRun : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = testing::TempDir() + "simulator_run_XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    fs::path folder;
+};
+
+TEST_F(SimulatorRun, StepsKeepTheirTemporaryFilesInTheRunsFolderAndFindProgramsFromHere)
+{
+    // A tool on a relative folder of PATH, which a step running in its own folder must still find.
+    fs::create_directories(folder / "bin");
+    std::ofstream(folder / "bin" / "tool") << "#!/bin/sh\nmktemp > made\n";
+    fs::permissions(folder / "bin" / "tool", fs::perms::owner_all);
+    const fs::path user = folder / "user-tmp";
+    fs::create_directories(user);
+    const fs::path saved = fs::current_path();
+    fs::current_path(folder);
+    const EnvironmentGuard environment({{"TMPDIR", user.string()}, {"PATH", "bin:/usr/bin:/bin"}});
+    std::string made;
+    {
+        TemporaryFolder work;
+        std::string error;
+        ASSERT_TRUE(work.Create(error)) << error;
+        EXPECT_EQ(work.path().rfind(user.string() + "/tarnwick-sim-", 0), 0u) << work.path();
+        RunLimits limits;
+        EXPECT_TRUE(RunStep({"tool"}, work.path(), limits, error)) << error;
+        std::getline(std::ifstream(work.path() + "/made"), made);
+    }
+    fs::current_path(saved);
+    EXPECT_FALSE(made.empty());
+    EXPECT_FALSE(fs::exists(made)) << made;
+    EXPECT_TRUE(fs::is_empty(user));
+}
+
+TEST_F(SimulatorRun, ATemporaryFolderTheToolsCannotTakeIsRefusedNamingTMPDIR)
+{
+    for (const std::string name : {"with blank", "line\nend", "dollar$", "quote\"", "brace{a,b}"}) {
+        SCOPED_TRACE(name);
+        fs::create_directories(folder / name);
+        const EnvironmentGuard environment({{"TMPDIR", (folder / name).string()}});
+        std::string error;
+        EXPECT_FALSE(CheckTemporaryBase(error));
+        EXPECT_EQ(error.rfind("TMPDIR ", 0), 0u) << error;
+        TemporaryFolder work;
+        EXPECT_FALSE(work.Create(error));
+        EXPECT_TRUE(fs::is_empty(folder / name));
+    }
+}
+
+TEST(ShowShortage, TheNeedAndTheRoomAreShownInAUnitThatTellsThemApart)
+{
+    const struct {
+        std::uint64_t need, room;
+        const char* needText;
+        const char* roomText;
+    } cases[] = {
+        {300 << 10, 200 << 10, "300 KiB", "200 KiB"},
+        {1000, 10, "1 KiB", "0 KiB"},
+        {(5 << 20) + (300 << 10), (5 << 20) + (200 << 10), "6 MiB", "5 MiB"},
+        {(1 << 20) + 1, 1 << 20, "2 MiB", "1 MiB"},
+    };
+    for (const auto& c : cases) {
+        std::string needText, roomText;
+        ShowShortage(c.need, c.room, needText, roomText);
+        EXPECT_EQ(needText, c.needText);
+        EXPECT_EQ(roomText, c.roomText);
+    }
+}
+
+} // namespace
