@@ -198,9 +198,8 @@ module qz_addrgen #(
             localparam [XW-1:0] AFTER_POWER_UP = AFTER_POWER_UP_I[XW-1:0];
             localparam [XW-1:0] AFTER_RESTART = AFTER_RESTART_I[XW-1:0];
             localparam [XW-1:0] IDX_ONE = 1;
-            // A FIFO's length less the one before it, plus one, as an address: 1 + J or 1 - J.
-            localparam integer AFTER_GROWTH_I = IS_INT ? 1 + J : (1 << AW) + 1 - J;
-            localparam [AW-1:0] AFTER_GROWTH = AFTER_GROWTH_I[AW-1:0];
+            localparam integer F_LAST = F - 1;
+            localparam [XW-1:0] IDX_LAST = F_LAST[XW-1:0];
             localparam integer F_PENULT = F - 2;
             localparam [XW-1:0] IDX_PENULT = F_PENULT[XW-1:0];
             // Each FIFO's first and last address, looked up by index.
@@ -262,12 +261,16 @@ module qz_addrgen #(
                              slot_ok_c;
             assign in_step = in_step_c;
 
-            // The region of FIFO after_q: FIFO 0's where the ring turns, else the words after the
-            // next FIFO's region, as long as it and J more (interleaver) or fewer.
-            wire after_first_c = after_q == {XW{1'b0}};
-            wire [AW-1:0] after_base_c = after_first_c ? BASES[AW-1:0] : next_last_q + ONE;
-            wire [AW-1:0] after_last_c = after_first_c ? LASTS[AW-1:0] :
-                                         next_last_q + (next_last_q - next_base_q) + AFTER_GROWTH;
+            // The region of FIFO after_q, looked up in the tables; an index past the last (only
+            // a register upset or a start without initial values leaves one) looks up FIFO 0.
+            wire [XW-1:0] after_index_c;
+            if (F == 1 << XW) begin : index_in_range
+                assign after_index_c = after_q;
+            end else begin : index_beyond
+                assign after_index_c = after_q <= IDX_LAST ? after_q : {XW{1'b0}};
+            end
+            wire [AW-1:0] after_base_c = BASES[after_index_c*AW +: AW];
+            wire [AW-1:0] after_last_c = LASTS[after_index_c*AW +: AW];
 
             // The ring after a FIFO symbol: the next head moves up, the new address to the tail.
             // A next head outside its region (only a register upset or a start without initial

@@ -203,8 +203,7 @@ begin
         constant AFTER_POWER_UP : unsigned(XW - 1 downto 0) := low_bits(AFTER_POWER_UP_I, XW);
         constant AFTER_RESTART : unsigned(XW - 1 downto 0) := low_bits(AFTER_RESTART_I, XW);
         constant IDX_ONE : unsigned(XW - 1 downto 0) := low_bits(1, XW);
-        -- A FIFO's length less the one before it, plus one, as an address: 1 + J or 1 - J.
-        constant AFTER_GROWTH : unsigned(AW - 1 downto 0) := low_bits(pick(IS_INT, 1 + J, 1 - J), AW);
+        constant IDX_LAST : unsigned(XW - 1 downto 0) := low_bits(F - 1, XW);
         constant F_PENULT : integer := F - 2;
         constant IDX_PENULT : unsigned(XW - 1 downto 0) := low_bits(F_PENULT, XW);
 
@@ -276,7 +275,7 @@ begin
 
         alias head : unsigned(AW - 1 downto 0) is ring_q(AW - 1 downto 0);
         signal head_next : unsigned(AW - 1 downto 0);
-        signal after_first_c : std_logic;
+        signal after_index_c : unsigned(XW - 1 downto 0);
         signal after_base_c, after_last_c : unsigned(AW - 1 downto 0);
         signal ring_shifted : unsigned(F * AW - 1 downto 0);
         signal hold : std_logic;
@@ -297,12 +296,23 @@ begin
                    slot_ok_c;
         slot_ok_c <= to_sl(mark_slot_q <= SLOT_LAST);
 
-        -- The region of FIFO after_q: FIFO 0's where the ring turns, else the words after the
-        -- next FIFO's region, as long as it and J more (interleaver) or fewer.
-        after_first_c <= to_sl(after_q = 0);
-        after_base_c <= BASES(0) when after_first_c = '1' else next_last_q + ONE;
-        after_last_c <= LASTS(0) when after_first_c = '1' else
-                        next_last_q + (next_last_q - next_base_q) + AFTER_GROWTH;
+        -- The region of FIFO after_q, looked up in the tables; an index past the last (only a
+        -- register upset or a start without initial values leaves one) looks up FIFO 0.
+        after_index_c <= after_q when after_q <= IDX_LAST else (others => '0');
+        lookup : process (after_index_c)
+            variable base_v, last_v : unsigned(AW - 1 downto 0);
+        begin
+            base_v := (others => '0');
+            last_v := (others => '0');
+            for n in 0 to F - 1 loop
+                if after_index_c = low_bits(n, XW) then
+                    base_v := BASES(n);
+                    last_v := LASTS(n);
+                end if;
+            end loop;
+            after_base_c <= base_v;
+            after_last_c <= last_v;
+        end process;
 
         -- The ring after a FIFO symbol: the next head moves up, the new address to the tail.
         -- A next head outside its region (only a register upset or a start without initial
