@@ -19,8 +19,9 @@
 #   simulation (with --simulation or --simulation-only; minutes) the convolutional interleaver ->
 #            deinterleaver pair through the library testbench (tb_core, PAIR = 1, EXTERNAL = 0) at
 #            I = 40, J = 500, W = 8 and 64, for latency + 2000 edges, in VHDL (ghdl --std=93) and
-#            Verilog (iverilog -g2001 + vvp): peak resident set and user + system time of the run
-#            step (ghdl -r, vvp), and whether the pair's output is its input delayed by the latency
+#            Verilog (iverilog -g2001 + vvp, and verilator --binary -O2, its build's elapsed time
+#            beside): peak resident set and user + system time of the run step (ghdl -r, vvp, the
+#            built program), and whether the pair's output is its input delayed by the latency
 #            (I-1)·J·I + 6. Each run is capped in address space (--memory-cap, lowered to what the
 #            machine has available less 2 GB) and in time (--sim-timeout); what stopped it is
 #            reported. Runs go one after another, the VHDL of "before" last (the largest).
@@ -79,7 +80,7 @@ for tool in yosys nextpnr-ice40; do
   command -v $tool >/dev/null || { echo "$tool is missing (scripts/install-deps.sh installs it)"; exit 1; }
 done
 if [ $simulation = 1 ]; then
-  for tool in ghdl iverilog vvp timeout /usr/bin/time; do
+  for tool in ghdl iverilog vvp verilator timeout /usr/bin/time; do
     command -v $tool >/dev/null || { echo "$tool is missing: needed by --simulation"; exit 1; }
   done
 fi
@@ -303,6 +304,20 @@ if [ $simulation = 1 ]; then
       (cd "$d" && ghdl -i --std=93 "$h"/*.vhd && ghdl -m --std=93 tb_core) > "$d/compile.log" 2>&1 ||
         { r[$label|status]="does not compile"; return; }
       measure "$label" "$d" "w$w" "$cap" ghdl -r --std=93 tb_core "${g[@]/#/-g}"
+    elif [ "$lang" = verilator ]; then
+      local p=() x start
+      for x in "${g[@]}"; do
+        case $x in INT_TYPE=* | INT_MODE=* | STIMULUS=* | DUMP=*) p+=("-G${x%%=*}=\"${x#*=}\"") ;;
+                   *) p+=("-G$x") ;; esac
+      done
+      start=$(date +%s.%N)
+      # shellcheck disable=SC2046 # the sources are words (paths without spaces)
+      verilator --binary --timing -O2 -j 2 -Wno-fatal -Wno-lint -Wno-style -I"$h" "${p[@]}" --top-module tb_core \
+        --Mdir "$d/obj-w$w" -o sim $(sources "$side" all) "$h/tb_stage.v" "$h/tb_core.v" > "$d/compile-w$w.log" 2>&1 ||
+        { r[$label|status]="does not compile"; return; }
+      r[$label|build]=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN {printf "%.0f", b - a}')
+      measure "$label" "$d" "w$w" "$cap" "$d/obj-w$w/sim"
+      rm -rf "$d/obj-w$w"
     else
       local p=() x
       for x in "${g[@]}"; do
@@ -318,7 +333,7 @@ if [ $simulation = 1 ]; then
     r[$label|check]=$(pair_check "$dump" "$stim")
     rm -f "$dump"
   }
-  sim_order=("after verilog" "before verilog" "after vhdl" "before vhdl")
+  sim_order=("after verilog" "before verilog" "after verilator" "before verilator" "after vhdl" "before vhdl")
   for s in "${sim_order[@]}"; do
     for w in "${sim_widths[@]}"; do
       sim $s "$w"
@@ -374,15 +389,15 @@ fi
 if [ $simulation = 1 ]; then
   echo
   echo "Simulation: convolutional pair, I = $sim_i, J = $sim_j, $cycles edges (latency $latency + 2000);"
-  echo "the run step (ghdl -r, vvp) under a cap of address space and ${sim_timeout}s"
-  printf "%-7s %-7s %3s | %-24s %6s %11s %10s %9s | %s\n" version lang W result "cap GB" "peak RSS MB" \
-    "user+sys s" "wall" "output = input delayed by the latency"
+  echo "the run step (ghdl -r, vvp, Verilator's program) under a cap of address space and ${sim_timeout}s"
+  printf "%-7s %-9s %3s | %-24s %6s %11s %10s %9s %7s | %s\n" version lang W result "cap GB" "peak RSS MB" \
+    "user+sys s" "wall" "build s" "output = input delayed by the latency"
   for s in "${sim_order[@]}"; do
     read -r side lang <<< "$s"
     for w in "${sim_widths[@]}"; do
       k="sim|$side|$lang|$w"
-      printf "%-7s %-7s %3s | %-24s %6s %11s %10s %9s | %s\n" "$side" "$lang" "$w" "$(v "$k|status")" \
-        "$(v "$k|cap")" "$(v "$k|rss")" "$(v "$k|cpu")" "$(v "$k|wall")" "$(v "$k|check")"
+      printf "%-7s %-9s %3s | %-24s %6s %11s %10s %9s %7s | %s\n" "$side" "$lang" "$w" "$(v "$k|status")" \
+        "$(v "$k|cap")" "$(v "$k|rss")" "$(v "$k|cpu")" "$(v "$k|wall")" "$(v "$k|build")" "$(v "$k|check")"
     done
   done
 fi
