@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <vector>
 
 std::string FindLibraryModuleSource(const std::string& module, const std::string& extension,
@@ -128,10 +129,6 @@ std::string FileText(const std::string& path)
     return ReadRegularFile(path, kLibraryFileLimit, text) ? text : std::string();
 }
 
-} // namespace
-
-namespace {
-
 // The library files beside the one at path, in its language, whose units its text uses.
 std::vector<std::string> UsedFilesBeside(const std::string& path)
 {
@@ -151,17 +148,18 @@ std::vector<std::string> UsedFilesBeside(const std::string& path)
     return used;
 }
 
-// Appends file to ordered after the files of companions it uses, each once (a VHDL unit must be
-// analysed before the units that use it).
-void AppendAfterUsed(const std::string& file, const std::vector<std::string>& companions,
+// Appends file to ordered after the files it uses (uses: what each scanned file uses), each
+// once: a VHDL unit must be analysed before the units that use it.
+void AppendAfterUsed(const std::string& file, const std::map<std::string, std::vector<std::string>>& uses,
                      std::vector<std::string>& visited, std::vector<std::string>& ordered)
 {
     if (std::find(visited.begin(), visited.end(), file) != visited.end())
         return;
     visited.push_back(file);
-    for (const std::string& used : UsedFilesBeside(file)) {
-        if (std::find(companions.begin(), companions.end(), used) != companions.end())
-            AppendAfterUsed(used, companions, visited, ordered);
+    const auto used = uses.find(file);
+    if (used != uses.end()) {
+        for (const std::string& other : used->second)
+            AppendAfterUsed(other, uses, visited, ordered);
     }
     ordered.push_back(file);
 }
@@ -175,8 +173,10 @@ std::vector<std::string> LibraryModuleCompanions(const std::string& path)
     // The files the module uses, and the files those use, each once.
     std::vector<std::string> companions;
     std::vector<std::string> scanning{path};
+    std::map<std::string, std::vector<std::string>> uses;
     for (size_t k = 0; k < scanning.size(); ++k) {
-        for (const std::string& used : UsedFilesBeside(scanning[k])) {
+        uses[scanning[k]] = UsedFilesBeside(scanning[k]);
+        for (const std::string& used : uses[scanning[k]]) {
             if (used != path && std::find(companions.begin(), companions.end(), used) == companions.end()) {
                 companions.push_back(used);
                 scanning.push_back(used);
@@ -205,7 +205,7 @@ std::vector<std::string> LibraryModuleCompanions(const std::string& path)
     std::vector<std::string> visited{path};
     std::vector<std::string> ordered;
     for (const std::string& companion : companions)
-        AppendAfterUsed(companion, companions, visited, ordered);
+        AppendAfterUsed(companion, uses, visited, ordered);
     return ordered;
 }
 
