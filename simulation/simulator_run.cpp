@@ -175,19 +175,15 @@ bool TemporaryFolder::Create(std::string& error)
     if (!CheckTemporaryBase(error))
         return false;
     // Absolute, as the simulators run in the folder itself; the run's stamp in the name tells a
-    // later run whether the run that made it has ended.
-    std::string pattern = TemporaryBase() + "/tarnwick-sim-" + RunStamp::OfThisProcess().Text() + "-XXXXXX";
+    // later run whether the run that made it has ended. RunStep makes the tools' own tmp inside
+    // the folder a step runs in.
+    const std::string base = TemporaryBase();
+    std::string pattern = base + "/tarnwick-sim-" + RunStamp::OfThisProcess().Text() + "-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
-        error = "cannot make a temporary folder in TMPDIR " + PrintableText(TemporaryBase()) + ": "
-            + std::strerror(errno);
+        error = "cannot make a temporary folder in TMPDIR " + PrintableText(base) + ": " + std::strerror(errno);
         return false;
     }
     path_ = pattern;
-    // The tools' own temporary files.
-    if (::mkdir((path_ + "/tmp").c_str(), 0700) != 0) {
-        error = "cannot make a temporary folder in " + PrintableText(path_) + ": " + std::strerror(errno);
-        return false;
-    }
     return true;
 }
 
