@@ -3,6 +3,8 @@
 
 #include "tests/platform/environment_guard.h"
 
+#include "tests/support/temporary_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,18 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class SimulatorRun : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        std::string pattern = testing::TempDir() + "simulator_run_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
-    fs::path folder;
-};
+class SimulatorRun : public TemporaryFolderTest {};
 
 TEST_F(SimulatorRun, StepsKeepTheirTemporaryFilesInTheRunsFolderAndFindProgramsFromHere)
 {

@@ -1,5 +1,7 @@
 #include "tarnwick/design_install.h"
 
+#include "tests/support/temporary_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -14,16 +16,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class DesignInstallTest : public testing::Test {
+class DesignInstallTest : public TemporaryFolderTest {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = testing::TempDir() + "design_install_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
     std::string Path(const std::string& name) const { return (folder / name).string(); }
     void Write(const std::string& name, const std::string& text) const { std::ofstream(folder / name) << text; }
 
@@ -40,7 +34,6 @@ protected:
         return files;
     }
 
-    fs::path folder;
 };
 
 TEST_F(DesignInstallTest, EveryFileChangesOrNoneDoesAndNothingHiddenIsLeft)

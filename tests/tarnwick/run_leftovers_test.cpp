@@ -2,6 +2,8 @@
 
 #include "platform/run_stamp.h"
 
+#include "tests/support/temporary_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -19,16 +21,8 @@ namespace {
 // A stamp no process has: an id past any the kernel hands out.
 const std::string kEnded = "999999999-5";
 
-class RunLeftovers : public testing::Test {
+class RunLeftovers : public TemporaryFolderTest {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = testing::TempDir() + "run_leftovers_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
     // A folder as a run makes it: mode 0700, with a file and a folder in it.
     void MakeWorkingFolder(const std::string& name, mode_t mode = 0700) const
     {
@@ -42,7 +36,6 @@ protected:
         return RemoveDeadRunLeftovers(folder.string(), LeftoverPlace::DesignFolder, budget);
     }
 
-    fs::path folder;
 };
 
 TEST_F(RunLeftovers, OnlyWhatAnEndedRunMadeIsRemovedAndLinksAreNeverFollowed)
