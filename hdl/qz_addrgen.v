@@ -106,17 +106,6 @@ module qz_addrgen #(
         end
     endfunction
 
-    // a + b == c in AW + 1 bits, checked from the carry each bit must receive rather than by
-    // adding: no carry chain.
-    function sum_is;
-        input [AW:0] a;
-        input [AW:0] b;
-        input [AW:0] c;
-        begin
-            sum_is = (a ^ b ^ c) == (((a & b) | ((a ^ b) & ~c)) << 1);
-        end
-    endfunction
-
     // Every FIFO's first address (lasts 0) or last address (lasts 1), FIFO m at bits m*AW.
     function [(EXTERNAL == 1 ? I : I - 1)*AW-1:0] region_table;
         input lasts;
@@ -198,8 +187,6 @@ module qz_addrgen #(
             localparam [XW-1:0] AFTER_POWER_UP = AFTER_POWER_UP_I[XW-1:0];
             localparam [XW-1:0] AFTER_RESTART = AFTER_RESTART_I[XW-1:0];
             localparam [XW-1:0] IDX_ONE = 1;
-            localparam integer F_LAST = F - 1;
-            localparam [XW-1:0] IDX_LAST = F_LAST[XW-1:0];
             localparam integer F_PENULT = F - 2;
             localparam [XW-1:0] IDX_PENULT = F_PENULT[XW-1:0];
             // Each FIFO's first and last address, looked up by index.
@@ -210,7 +197,7 @@ module qz_addrgen #(
 
             // The coming symbol's branch when no frame starts, and what follows from it.
             reg [BW-1:0] br_q = 0;
-            reg in_step_q = 1'b1;
+            reg branch0_q = 1'b1;
             reg br_last_q = 1'b0;
             reg fifo_q = SKIP == 0;
             // The FIFO addresses, the head's region and the index of the FIFO after the head.
@@ -237,56 +224,85 @@ module qz_addrgen #(
             wire [AW-1:0] head = ring_q[AW-1:0];
             wire [AW-1:0] head_next = wrap_q ? base_q : head + ONE;
 
-            // In step: the coming symbol is branch 0 and the commutator and the head FIFO's
-            // registers hold what every branch 0 finds (their power-up values), the head inside
-            // FIFO 0's region (its first word is 0) and, for the marks, branch 0's address; any
-            // other state, whatever left it, takes the restart at a frame start.
-            localparam [AW-1:0] LAST0 = LASTS[AW-1:0];
-            wire head_in0_c;
-            if (LAST0 == {AW{1'b1}}) begin : whole_range
-                assign head_in0_c = 1'b1;
-            end else begin : below_last
-                assign head_in0_c = at_most(head, LAST0);
+            // In step: the coming symbol is branch 0, the commutator and the FIFO registers hold
+            // what every branch 0 finds (their power-up values), every FIFO address lies inside
+            // its FIFO's region and, for the marks, the slot pointer among the slots; any other
+            // state, whatever left it, takes the restart at a frame start. So that the choice
+            // at a frame start is one gate from registers, the check runs two symbols ahead:
+            // at the symbol of branch I-2, turn_ok_q takes whether the FIFO registers will hold
+            // what branch I-1 finds, and at branch I-1's symbol in_step_q takes turn_ok_q with
+            // the commutator (br_last_q sets every commutator register of branch 0) and the slot
+            // pointer. Branch I-1's FIFO registers become branch 0's as a step makes them.
+            //
+            // At branch I-1 ring place q holds FIFO q, or FIFO q - 1 (the head the last FIFO)
+            // when branch I-1's symbol is a FIFO's and moves the ring once more before branch 0.
+            // Branch I-2's symbol moves the ring unless it is the zero-delay branch's.
+            localparam MOVES_LAST = SKIP == 1 || EXTERNAL == 1;
+            localparam MOVES_PENULT = SKIP == 0 || I > 2;
+            localparam integer HEAD_LAST = MOVES_LAST ? F - 1 : 0;
+            localparam integer NEXT_LAST = (HEAD_LAST + 1) % F;
+            localparam integer AFTER_LAST = (HEAD_LAST + 2) % F;
+            localparam [XW-1:0] IDX_NEXT_LAST = NEXT_LAST[XW-1:0];
+            localparam [XW-1:0] IDX_AFTER_LAST = AFTER_LAST[XW-1:0];
+            wire [F-1:0] place_ok_c;
+            genvar place;
+            for (place = 0; place < F; place = place + 1) begin : places
+                localparam integer FIFO_AT = (place + HEAD_LAST) % F;
+                localparam [AW-1:0] REGION_FIRST = BASES[FIFO_AT*AW +: AW];
+                localparam [AW-1:0] REGION_LAST = LASTS[FIFO_AT*AW +: AW];
+                // The address ring place q will hold after this symbol: place q + 1's when the
+                // ring moves, and the head's next address at the tail, which lies in the head's
+                // region when the head does and base_q and wrap_q are the head region's.
+                wire [AW-1:0] coming = !MOVES_PENULT ? ring_q[place*AW +: AW] :
+                                       place == F - 1 ? head : ring_q[(place+1)%F*AW +: AW];
+                wire tail_ok = !MOVES_PENULT || place != F - 1 ||
+                               (base_q == REGION_FIRST && wrap_q == (head == REGION_LAST));
+                assign place_ok_c[place] = (REGION_FIRST == {AW{1'b0}} || !at_most(coming, REGION_FIRST - ONE)) &&
+                                           at_most(coming, REGION_LAST) && tail_ok;
             end
+            wire regions_ok_c;
+            if (MOVES_PENULT) begin : ring_moves
+                assign regions_ok_c = next_base_q == BASES[HEAD_LAST*AW +: AW] &&
+                                      next_last_q == LASTS[HEAD_LAST*AW +: AW] &&
+                                      after_q == IDX_NEXT_LAST && after_last_q == (NEXT_LAST == F - 1);
+            end else begin : ring_holds
+                assign regions_ok_c = base_q == BASES[HEAD_LAST*AW +: AW] &&
+                                      wrap_q == (head == LASTS[HEAD_LAST*AW +: AW]) &&
+                                      next_base_q == BASES[NEXT_LAST*AW +: AW] &&
+                                      next_last_q == LASTS[NEXT_LAST*AW +: AW] &&
+                                      after_q == IDX_AFTER_LAST && after_last_q == (AFTER_LAST == F - 1);
+            end
+            wire turn_ok_next_c = fifo_q == MOVES_PENULT && &place_ok_c && regions_ok_c;
             wire slot_ok_c;
             if (MARKS == 1 << MW) begin : slot_in_range
                 assign slot_ok_c = 1'b1;
             end else begin : slot_beyond
                 assign slot_ok_c = mark_slot_q <= SLOT_LAST;
             end
-            wire in_step_c = in_step_q && br_q == {BW{1'b0}} && !br_last_q && fifo_q == (SKIP == 0) &&
-                             base_q == {AW{1'b0}} && head_in0_c && wrap_q == (head == LAST0) &&
-                             next_base_q == BASES[ONE_MOD_F*AW +: AW] && next_last_q == LASTS[ONE_MOD_F*AW +: AW] &&
-                             after_q == AFTER_POWER_UP && after_last_q == (AFTER_POWER_UP_I == F - 1) &&
-                             slot_ok_c;
-            assign in_step = in_step_c;
+            reg turn_ok_q = 1'b0;
+            reg in_step_q = 1'b1;
+            assign in_step = in_step_q;
 
             // The region of FIFO after_q, looked up in the tables; an index past the last (only
             // a register upset or a start without initial values leaves one) looks up FIFO 0.
-            wire [XW-1:0] after_index_c;
-            if (F == 1 << XW) begin : index_in_range
-                assign after_index_c = after_q;
-            end else begin : index_beyond
-                assign after_index_c = after_q <= IDX_LAST ? after_q : {XW{1'b0}};
+            reg [AW-1:0] after_base_c, after_last_c;
+            integer n;
+            always @* begin
+                after_base_c = BASES[AW-1:0];
+                after_last_c = LASTS[AW-1:0];
+                for (n = 1; n < F; n = n + 1)
+                    if (after_q == n[XW-1:0]) begin
+                        after_base_c = BASES[n*AW +: AW];
+                        after_last_c = LASTS[n*AW +: AW];
+                    end
             end
-            wire [AW-1:0] after_base_c = BASES[after_index_c*AW +: AW];
-            wire [AW-1:0] after_last_c = LASTS[after_index_c*AW +: AW];
 
             // The ring after a FIFO symbol: the next head moves up, the new address to the tail.
-            // A next head outside its region (only a register upset or a start without initial
-            // values leaves one) starts at the region's first word.
             wire [F*AW-1:0] ring_shifted;
             if (F == 1) begin : ring_of_one
                 assign ring_shifted = head_next;
             end else begin : ring_of_more
-                wire [AW-1:0] coming_c = ring_q[2*AW-1:AW];
-                wire [AW-1:0] coming_in_c = coming_c < next_base_q || coming_c > next_last_q ?
-                                            next_base_q : coming_c;
-                if (F == 2) begin : two
-                    assign ring_shifted = {head_next, coming_in_c};
-                end else begin : three_or_more
-                    assign ring_shifted = {head_next, ring_q[F*AW-1:2*AW], coming_in_c};
-                end
+                assign ring_shifted = {head_next, ring_q[F*AW-1:AW]};
             end
 
             // The FIFO addresses move on at a FIFO symbol and restart at a frame start out of
@@ -336,7 +352,9 @@ module qz_addrgen #(
                 if (clock_enable) begin
                     if (keep) begin
                         br_q <= br_last_q ? {BW{1'b0}} : br_q + BR_ONE;
-                        in_step_q <= br_last_q;
+                        turn_ok_q <= turn_ok_next_c;
+                        in_step_q <= br_last_q && turn_ok_q && slot_ok_c;
+                        branch0_q <= br_last_q;
                         br_last_q <= !br_last_q && br_q == BR_PENULT;
                         if (SKIP == 1)
                             fifo_q <= !br_last_q;
@@ -345,7 +363,9 @@ module qz_addrgen #(
                         bypass_q <= EXTERNAL == 0 && !fifo_q;
                     end else begin
                         br_q <= BR_ONE;
+                        turn_ok_q <= 1'b1;
                         in_step_q <= 1'b0;
+                        branch0_q <= 1'b0;
                         br_last_q <= I_LAST == 1;
                         fifo_q <= SKIP == 1 || EXTERNAL == 1 || I_LAST != 1;
                         bypass_q <= SKIP == 1;
@@ -383,12 +403,12 @@ module qz_addrgen #(
                     if (SKIP == 1)
                         mark_out_q <= first;
                     else
-                        mark_out_q <= keep && in_step_q && due_c;
+                        mark_out_q <= keep && branch0_q && due_c;
                     if (!keep) begin
                         for (m = 0; m < MARKS; m = m + 1)
                             mark_count_q[m*CW +: CW] <= m == 0 ? COUNT_FULL : {CW{1'b0}};
                         mark_slot_q <= MARKS == 1 ? {MW{1'b0}} : SLOT_ONE;
-                    end else if (in_step_q) begin
+                    end else if (branch0_q) begin
                         mark_count_q <= count_down_c;
                         if (first) begin
                             for (m = 0; m < MARKS; m = m + 1)
@@ -440,13 +460,18 @@ module qz_addrgen #(
 
             // In step: the coming symbol is a block's first (discrete: of the write phase) and
             // every counter holds a block start's value, so that the block goes on correctly
-            // whatever the registers held before; any other state takes the restart. The
-            // continuous step must lie in 1 .. IJ-2 with its wrapped copy beside it.
-            wire start_c = pos_q == {PW{1'b0}} && addr_q == {AW{1'b0}} && pos_first_q && !pos_last_q &&
-                           !pos_penult_q && pos_low_q;
-            wire step_ok_c = step_q != {AW{1'b0}} && at_most(step_q, STEP_LAST) &&
-                             sum_is(step_wrap_q, MODULUS, {1'b0, step_q});
-            assign in_step = start_c && (DISCRETE ? wphase_q : step_ok_c);
+            // whatever the registers held before; any other state takes the restart. The check
+            // is made one symbol ahead, at the last position, where pos_last_q sets the position,
+            // the address and the position flags of the coming first; the one before last must
+            // not be set beside it, the position and address must be the last's, the discrete
+            // write phase comes after a read phase, and the continuous step taken over (the sum,
+            // unless a bad step sets 1) must lie in 1 .. IJ-2. It is kept in in_step_q, so that
+            // the choice at a frame start is one gate from registers.
+            wire step_next_ok_c = step_bad_q || (acc_q != {AW{1'b0}} && at_most(acc_q, STEP_LAST));
+            wire in_step_next_c = pos_last_q && !pos_penult_q && pos_q == N_LAST[PW-1:0] && addr_q == MODULUS[AW-1:0] &&
+                                  (DISCRETE ? !wphase_q : step_next_ok_c);
+            reg in_step_q = 1'b1;
+            assign in_step = in_step_q;
 
             // The running block's next position and address, from registers only.
             wire [AW-1:0] step_c = DISCRETE ? (wphase_q ? ONE : STEP_K) : step_q;
@@ -473,6 +498,7 @@ module qz_addrgen #(
                     if (keep) begin
                         pos_q <= pos_next;
                         addr_q <= addr_next;
+                        in_step_q <= in_step_next_c;
                         pos_first_q <= pos_last_q;
                         pos_last_q <= pos_penult_q;
                         pos_penult_q <= !pos_last_q && pos_q == POS_THIRD;
@@ -486,11 +512,12 @@ module qz_addrgen #(
                             step_wrap_q <= step_bad_q ? STEP_WRAP_ONE : {1'b0, acc_q} - MODULUS;
                         end
                         step_bad_q <= !DISCRETE && !pos_last_q &&
-                                      (step_bad_q || (!pos_penult_q && addr_step == {AW{1'b0}}));
+                                      (step_bad_q || (!pos_first_q && addr_q == {AW{1'b0}}));
                     end else begin
                         // A frame start out of step: position 0 taken, at address 0, step 1.
                         pos_q <= POS_ONE;
                         addr_q <= ONE;
+                        in_step_q <= 1'b0;
                         pos_first_q <= 1'b0;
                         pos_last_q <= N_LAST == 1;
                         pos_penult_q <= N_PENULT == 1;

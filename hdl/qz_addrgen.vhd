@@ -113,13 +113,6 @@ architecture rtl of qz_addrgen is
         return le;
     end function;
 
-    -- a + b = c in their width, checked from the carry each bit must receive rather than by
-    -- adding: no carry chain.
-    function sum_is(a : unsigned; b : unsigned; c : unsigned) return boolean is
-    begin
-        return (a xor b xor c) = shift_left((a and b) or ((a xor b) and not c), 1);
-    end function;
-
     constant I : integer := INT_DEPTH;
     constant J : integer := SYMBOL_DELAY;
     constant AW : integer := ADDR_WIDTH;
@@ -203,8 +196,12 @@ begin
         constant AFTER_POWER_UP : unsigned(XW - 1 downto 0) := low_bits(AFTER_POWER_UP_I, XW);
         constant AFTER_RESTART : unsigned(XW - 1 downto 0) := low_bits(AFTER_RESTART_I, XW);
         constant IDX_ONE : unsigned(XW - 1 downto 0) := low_bits(1, XW);
-        constant IDX_LAST : unsigned(XW - 1 downto 0) := low_bits(F - 1, XW);
         constant F_PENULT : integer := F - 2;
+        constant MOVES_LAST : boolean := SKIP = 1 or EXTERNAL = 1;
+        constant MOVES_PENULT : boolean := SKIP = 0 or I > 2;
+        constant HEAD_LAST : integer := pick(MOVES_LAST, F - 1, 0);
+        constant NEXT_LAST : integer := (HEAD_LAST + 1) mod F;
+        constant AFTER_LAST : integer := (HEAD_LAST + 2) mod F;
         constant IDX_PENULT : unsigned(XW - 1 downto 0) := low_bits(F_PENULT, XW);
 
         -- Every FIFO's first address (lasts false) or last address (lasts true).
@@ -249,7 +246,7 @@ begin
 
         -- The coming symbol's branch when no frame starts, and what follows from it.
         signal br_q : unsigned(BW - 1 downto 0) := (others => '0');
-        signal in_step_q : std_logic := '1';
+        signal branch0_q : std_logic := '1';
         signal br_last_q : std_logic := '0';
         signal fifo_q : std_logic := to_sl(SKIP = 0);
         -- The FIFO addresses, the head's region and the index of the FIFO after the head.
@@ -275,37 +272,73 @@ begin
 
         alias head : unsigned(AW - 1 downto 0) is ring_q(AW - 1 downto 0);
         signal head_next : unsigned(AW - 1 downto 0);
-        signal after_index_c : unsigned(XW - 1 downto 0);
         signal after_base_c, after_last_c : unsigned(AW - 1 downto 0);
         signal ring_shifted : unsigned(F * AW - 1 downto 0);
         signal hold : std_logic;
         signal slot_ok_c, due_c : std_logic;
+        signal place_ok_c : std_logic_vector(F - 1 downto 0);
+        signal regions_ok_c, turn_ok_next_c : std_logic;
+        signal turn_ok_q : std_logic := '0';
+        signal in_step_q : std_logic := '1';
         signal count_live_c : std_logic_vector(MARKS - 1 downto 0);
         signal count_down_c : unsigned(MARKS * CW - 1 downto 0);
     begin
         head_next <= base_q when wrap_q = '1' else head + ONE;
 
-        -- In step: the coming symbol is branch 0 and the commutator and the head FIFO's
-        -- registers hold what every branch 0 finds (their power-up values), the head inside
-        -- FIFO 0's region (its first word is 0) and, for the marks, branch 0's address; any
-        -- other state, whatever left it, takes the restart at a frame start.
-        in_step <= in_step_q and to_sl(br_q = 0) and not br_last_q and to_sl(fifo_q = to_sl(SKIP = 0)) and
-                   to_sl(base_q = 0) and to_sl(at_most(head, LASTS(0))) and to_sl(wrap_q = to_sl(head = LASTS(0))) and
-                   to_sl(next_base_q = BASES(ONE_MOD_F)) and to_sl(next_last_q = LASTS(ONE_MOD_F)) and
-                   to_sl(after_q = AFTER_POWER_UP) and to_sl(after_last_q = to_sl(AFTER_POWER_UP_I = F - 1)) and
-                   slot_ok_c;
+        -- In step: the coming symbol is branch 0, the commutator and the FIFO registers hold
+        -- what every branch 0 finds (their power-up values), every FIFO address lies inside
+        -- its FIFO's region and, for the marks, the slot pointer among the slots; any other
+        -- state, whatever left it, takes the restart at a frame start. So that the choice
+        -- at a frame start is one gate from registers, the check runs two symbols ahead:
+        -- at the symbol of branch I-2, turn_ok_q takes whether the FIFO registers will hold
+        -- what branch I-1 finds, and at branch I-1's symbol in_step_q takes turn_ok_q with
+        -- the commutator (br_last_q sets every commutator register of branch 0) and the slot
+        -- pointer. Branch I-1's FIFO registers become branch 0's as a step makes them.
+        --
+        -- At branch I-1 ring place q holds FIFO q, or FIFO q - 1 (the head the last FIFO)
+        -- when branch I-1's symbol is a FIFO's and moves the ring once more before branch 0.
+        -- Branch I-2's symbol moves the ring unless it is the zero-delay branch's.
+        places : for place in 0 to F - 1 generate
+            constant FIFO_AT : integer := (place + HEAD_LAST) mod F;
+            constant REGION_FIRST : unsigned(AW - 1 downto 0) := BASES(FIFO_AT);
+            constant REGION_LAST : unsigned(AW - 1 downto 0) := LASTS(FIFO_AT);
+            signal coming : unsigned(AW - 1 downto 0);
+            signal tail_ok : boolean;
+        begin
+            -- The address ring place q will hold after this symbol: place q + 1's when the
+            -- ring moves, and the head's next address at the tail, which lies in the head's
+            -- region when the head does and base_q and wrap_q are the head region's.
+            coming <= ring_q(place * AW + AW - 1 downto place * AW) when not MOVES_PENULT else
+                      head when place = F - 1 else
+                      ring_q(((place + 1) mod F) * AW + AW - 1 downto ((place + 1) mod F) * AW);
+            tail_ok <= not MOVES_PENULT or place /= F - 1 or
+                       (base_q = REGION_FIRST and wrap_q = to_sl(head = REGION_LAST));
+            place_ok_c(place) <= to_sl((REGION_FIRST = 0 or not at_most(coming, REGION_FIRST - ONE)) and
+                                       at_most(coming, REGION_LAST) and tail_ok);
+        end generate;
+        ring_moves : if MOVES_PENULT generate
+            regions_ok_c <= to_sl(next_base_q = BASES(HEAD_LAST) and next_last_q = LASTS(HEAD_LAST) and
+                                  after_q = low_bits(NEXT_LAST, XW) and after_last_q = to_sl(NEXT_LAST = F - 1));
+        end generate;
+        ring_holds : if not MOVES_PENULT generate
+            regions_ok_c <= to_sl(base_q = BASES(HEAD_LAST) and wrap_q = to_sl(head = LASTS(HEAD_LAST)) and
+                                  next_base_q = BASES(NEXT_LAST) and next_last_q = LASTS(NEXT_LAST) and
+                                  after_q = low_bits(AFTER_LAST, XW) and after_last_q = to_sl(AFTER_LAST = F - 1));
+        end generate;
+        turn_ok_next_c <= to_sl(fifo_q = to_sl(MOVES_PENULT) and place_ok_c = (place_ok_c'range => '1')) and
+                          regions_ok_c;
         slot_ok_c <= to_sl(mark_slot_q <= SLOT_LAST);
+        in_step <= in_step_q;
 
         -- The region of FIFO after_q, looked up in the tables; an index past the last (only a
         -- register upset or a start without initial values leaves one) looks up FIFO 0.
-        after_index_c <= after_q when after_q <= IDX_LAST else (others => '0');
-        lookup : process (after_index_c)
+        lookup : process (after_q)
             variable base_v, last_v : unsigned(AW - 1 downto 0);
         begin
-            base_v := (others => '0');
-            last_v := (others => '0');
-            for n in 0 to F - 1 loop
-                if after_index_c = low_bits(n, XW) then
+            base_v := BASES(0);
+            last_v := LASTS(0);
+            for n in 1 to F - 1 loop
+                if after_q = low_bits(n, XW) then
                     base_v := BASES(n);
                     last_v := LASTS(n);
                 end if;
@@ -315,22 +348,11 @@ begin
         end process;
 
         -- The ring after a FIFO symbol: the next head moves up, the new address to the tail.
-        -- A next head outside its region (only a register upset or a start without initial
-        -- values leaves one) starts at the region's first word.
         ring_of_one : if F = 1 generate
             ring_shifted <= head_next;
         end generate;
         ring_of_more : if F > 1 generate
-            signal coming_c, coming_in_c : unsigned(AW - 1 downto 0);
-        begin
-            coming_c <= ring_q(2 * AW - 1 downto AW);
-            coming_in_c <= next_base_q when coming_c < next_base_q or coming_c > next_last_q else coming_c;
-            two : if F = 2 generate
-                ring_shifted <= head_next & coming_in_c;
-            end generate;
-            three_or_more : if F > 2 generate
-                ring_shifted <= head_next & ring_q(F * AW - 1 downto 2 * AW) & coming_in_c;
-            end generate;
+            ring_shifted <= head_next & ring_q(F * AW - 1 downto AW);
         end generate;
 
         -- The FIFO addresses move on at a FIFO symbol and restart at a frame start out of
@@ -385,7 +407,9 @@ begin
                         else
                             br_q <= br_q + BR_ONE;
                         end if;
-                        in_step_q <= br_last_q;
+                        turn_ok_q <= turn_ok_next_c;
+                        in_step_q <= br_last_q and turn_ok_q and slot_ok_c;
+                        branch0_q <= br_last_q;
                         br_last_q <= not br_last_q and to_sl(br_q = BR_PENULT);
                         if SKIP = 1 then
                             fifo_q <= not br_last_q;
@@ -395,7 +419,9 @@ begin
                         bypass_q <= to_sl(EXTERNAL = 0) and not fifo_q;
                     else
                         br_q <= BR_ONE;
+                        turn_ok_q <= '1';
                         in_step_q <= '0';
+                        branch0_q <= '0';
                         br_last_q <= to_sl(I_LAST = 1);
                         fifo_q <= to_sl(SKIP = 1 or EXTERNAL = 1 or I_LAST /= 1);
                         bypass_q <= to_sl(SKIP = 1);
@@ -443,7 +469,7 @@ begin
                     if SKIP = 1 then
                         mark_out_q <= first;
                     else
-                        mark_out_q <= keep and in_step_q and due_c;
+                        mark_out_q <= keep and branch0_q and due_c;
                     end if;
                     if keep = '0' then
                         for m in 0 to MARKS - 1 loop
@@ -458,7 +484,7 @@ begin
                         else
                             mark_slot_q <= SLOT_ONE;
                         end if;
-                    elsif in_step_q = '1' then
+                    elsif branch0_q = '1' then
                         mark_count_q <= count_down_c;
                         if first = '1' then
                             for m in 0 to MARKS - 1 loop
@@ -530,18 +556,23 @@ begin
         signal acc_wrap : unsigned(AW downto 0);
         signal acc_step : unsigned(AW - 1 downto 0);
         signal acc_next : unsigned(AW - 1 downto 0);
-        signal start_c : std_logic;
-        signal step_ok_c : std_logic;
+        signal step_next_ok_c, last_c : std_logic;
+        signal in_step_next_c : std_logic;
+        signal in_step_q : std_logic := '1';
     begin
         -- In step: the coming symbol is a block's first (discrete: of the write phase) and
         -- every counter holds a block start's value, so that the block goes on correctly
-        -- whatever the registers held before; any other state takes the restart. The
-        -- continuous step must lie in 1 .. IJ-2 with its wrapped copy beside it.
-        start_c <= to_sl(pos_q = 0 and addr_q = 0) and pos_first_q and not pos_last_q and
-                   not pos_penult_q and pos_low_q;
-        step_ok_c <= to_sl(step_q /= 0 and at_most(step_q, STEP_LAST) and
-                           sum_is(step_wrap_q, MODULUS, resize(step_q, AW + 1)));
-        in_step <= start_c and wphase_q when DISCRETE else start_c and step_ok_c;
+        -- whatever the registers held before; any other state takes the restart. The check
+        -- is made one symbol ahead, at the last position, where pos_last_q sets the position,
+        -- the address and the position flags of the coming first; the one before last must
+        -- not be set beside it, the position and address must be the last's, the discrete
+        -- write phase comes after a read phase, and the continuous step taken over (the sum,
+        -- unless a bad step sets 1) must lie in 1 .. IJ-2. It is kept in in_step_q, so that
+        -- the choice at a frame start is one gate from registers.
+        step_next_ok_c <= step_bad_q or to_sl(acc_q /= 0 and at_most(acc_q, STEP_LAST));
+        last_c <= pos_last_q and not pos_penult_q and to_sl(pos_q = N_LAST and addr_q = MODULUS(AW - 1 downto 0));
+        in_step_next_c <= last_c and not wphase_q when DISCRETE else last_c and step_next_ok_c;
+        in_step <= in_step_q;
 
         -- The running block's next position and address, from registers only.
         step_c <= step_q when not DISCRETE else
@@ -578,6 +609,7 @@ begin
                     if keep = '1' then
                         pos_q <= pos_next;
                         addr_q <= addr_next;
+                        in_step_q <= in_step_next_c;
                         pos_first_q <= pos_last_q;
                         pos_last_q <= pos_penult_q;
                         pos_penult_q <= not pos_last_q and to_sl(pos_q = POS_THIRD);
@@ -596,11 +628,12 @@ begin
                             end if;
                         end if;
                         step_bad_q <= to_sl(not DISCRETE) and not pos_last_q and
-                                      (step_bad_q or (not pos_penult_q and to_sl(addr_step = 0)));
+                                      (step_bad_q or (not pos_first_q and to_sl(addr_q = 0)));
                     else
                         -- A frame start out of step: position 0 taken, at address 0, step 1.
                         pos_q <= POS_ONE;
                         addr_q <= ONE;
+                        in_step_q <= '0';
                         pos_first_q <= '0';
                         pos_last_q <= to_sl(N_LAST = 1);
                         pos_penult_q <= to_sl(N_PENULT = 1);

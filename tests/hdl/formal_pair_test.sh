@@ -66,7 +66,8 @@ check() {
   [ "$fault" = 3 ] && cores=$work/restart_keeps_phase
   name=$(name_of "$@")
   lat=$(latency "$type" "$i" "$j" "$x")
-  depth=$(depth_for $((3 * lat)) "$free")
+  # From any start the stream begins after two enabled edges.
+  depth=$(depth_for $((3 * lat + 2 * any)) "$free")
   exec > "$name.result"
   # -defer: only the configuration's modules are elaborated, not the cores' defaults. z3 takes
   # minutes to read the word-level (or multiplexer) definitions yosys writes for these cores;

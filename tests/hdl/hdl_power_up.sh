@@ -43,7 +43,8 @@ for size in "3 2 3" "12 17 8"; do
         -GEXTERNAL="$external" -GPAIR=1 --top-module tb_sync_frames --Mdir "obj-$name" -o sim \
         "${sources[@]}" tb_stage.v tb_sync_frames.v > "$name.build.log" 2>&1 ||
         { fail "$name does not build"; tail -5 "$name.build.log"; continue; }
-      # Random starts (a sync_in at once, or after running free for two blocks at the first
+      # Random starts (a sync_in at the third enabled edge, the first whose frame start the
+      # cores judge from their own state, or after running free for two blocks at the first
       # symbol the interleaver takes for a frame start in step) and one from zeros.
       for start in 101 102 103 $(seq 1 20) zero; do
         reset=2 seed=$start free=1
@@ -51,7 +52,7 @@ for size in "3 2 3" "12 17 8"; do
         [ "$seed" -gt 100 ] || [ "$start" = zero ] && free=0
         log="$name-$start.log"
         "obj-$name/sim" +verilator+rand+reset+$reset +verilator+seed+"$seed" +seed="$seed" +gaps=$((seed % 2)) \
-          +frame=$((i * j * block)) +free=$((free * 2 * i * j)) +align=$free +latency="$latency" +arbitrary=1 \
+          +frame=$((i * j * block)) +free=$((free ? 2 * i * j : 2)) +align=$free +latency="$latency" +arbitrary=1 \
           +cycles=$(((latency + (6 + 4 * free) * i * j) * 3 / 2)) > "$log" 2>&1
         # A run whose frames never came out has judged nothing.
         grep -q '^done.* of [1-9][0-9]* frame starts' "$log" && ! grep -q '^FAIL' "$log" ||

@@ -89,6 +89,13 @@ module pair_check #(
     // writes a block (next_din 1).
     wire takes_c = IS_BLOCK ? nd1 : 1'b1;
 
+    // From any start the cores judge a frame start from their own state from their third
+    // enabled edge on (they check their state two symbols ahead): the stream starts there,
+    // after two enabled edges without sync_in.
+    reg [1:0] lead_q = 2'd0;
+    wire live_c = FREE_START == 0 || lead_q == 2'd2;
+    always @(posedge clock) if (clock_enable && !live_c) lead_q <= lead_q + 2'd1;
+
     reg started_q = 1'b0;                 // the first enabled edge has passed
     reg [CW-1:0] age_q = 0;               // enabled edges since the first, up to LATENCY
     reg [CW-1:0] flen_q = 0;              // symbols since the frame start, up to I*J
@@ -100,7 +107,7 @@ module pair_check #(
         cycle_q <= cycle_q == STALL_PERIOD - 1 ? 0 : cycle_q + 1;
         if (!clock_enable)
             stalls_q <= stalls_q + 1;
-        if (clock_enable) begin
+        if (clock_enable && live_c) begin
             started_q <= 1'b1;
             if (started_q && age_q < LATENCY)
                 age_q <= age_q + 1;
@@ -135,7 +142,9 @@ module pair_check #(
             assume(clock_enable == (cycle_q != 0));
         end
         // The first sync_in comes at or before the first symbol.
-        if (clock_enable && !started_q)
+        if (!live_c)
+            assume(!sync_in);
+        if (clock_enable && live_c && !started_q)
             assume(frame_c);
         if (IS_BLOCK) begin
             // Discrete block: sync_in on the first symbol of the stream, or later only at the
@@ -163,7 +172,7 @@ module pair_check #(
     always @(posedge clock) begin
         fresh_q <= clock_enable;
         if (clock_enable) begin
-            if (!picked_q && pick) begin
+            if (!picked_q && pick && live_c) begin
                 picked_q <= 1'b1;
                 sym_q <= din;
                 took_q <= takes_c;
