@@ -138,21 +138,27 @@ module qz_addrgen #(
     reg pend_q = 1'b0;
     wire first = sync_in | pend_q;
     // keep: the running frame goes on (no frame start, or one in step with the counters,
-    // in_step); otherwise the counters restart. An unknown in_step restarts them.
+    // in_step); otherwise the counters restart. An unknown in_step restarts them. A frame start
+    // pending from a disabled edge is judged there (in_step does not change before the next
+    // enabled edge), so that the choice is one gate from registers and sync_in.
     wire in_step;
+    reg pend_restart_q = 1'b0;
     reg keep;
     always @* begin
-        if (!first || in_step)
+        if (!pend_restart_q && (!sync_in || in_step))
             keep = 1'b1;
         else
             keep = 1'b0;
     end
 
     always @(posedge clock) begin
-        if (clock_enable)
+        if (clock_enable) begin
             pend_q <= 1'b0;
-        else
+            pend_restart_q <= 1'b0;
+        end else begin
             pend_q <= pend_q | sync_in;
+            pend_restart_q <= pend_restart_q | (sync_in & !in_step);
+        end
     end
 
     generate
@@ -200,6 +206,9 @@ module qz_addrgen #(
             reg branch0_q = 1'b1;
             reg br_last_q = 1'b0;
             reg fifo_q = SKIP == 0;
+            // moves_q: fifo_q, or a restart pending from a disabled edge; the ring's enable is
+            // then one gate from registers and sync_in.
+            reg moves_q = SKIP == 0;
             // The FIFO addresses, the head's region and the index of the FIFO after the head.
             reg [F*AW-1:0] ring_q = RING_POWER_UP;
             reg [AW-1:0] base_q = 0;
@@ -272,14 +281,22 @@ module qz_addrgen #(
                                       next_last_q == LASTS[NEXT_LAST*AW +: AW] &&
                                       after_q == IDX_AFTER_LAST && after_last_q == (AFTER_LAST == F - 1);
             end
-            wire turn_ok_next_c = fifo_q == MOVES_PENULT && &place_ok_c && regions_ok_c;
+            // Kept in parts, four ring places each and the rest, so that each part is a shallow
+            // sum of products.
+            localparam integer PARTS = (F + 3) / 4;
+            wire [PARTS:0] turn_ok_next_c;
+            genvar part;
+            for (part = 0; part < PARTS; part = part + 1) begin : turn_parts
+                assign turn_ok_next_c[part] = &place_ok_c[(part*4+3 < F ? part*4+3 : F-1) : part*4];
+            end
+            assign turn_ok_next_c[PARTS] = fifo_q == MOVES_PENULT && regions_ok_c;
             wire slot_ok_c;
             if (MARKS == 1 << MW) begin : slot_in_range
                 assign slot_ok_c = 1'b1;
             end else begin : slot_beyond
                 assign slot_ok_c = mark_slot_q <= SLOT_LAST;
             end
-            reg turn_ok_q = 1'b0;
+            reg [PARTS:0] turn_ok_q = 0;
             reg in_step_q = 1'b1;
             assign in_step = in_step_q;
 
@@ -309,7 +326,7 @@ module qz_addrgen #(
             // step; they hold at the zero-delay branch's symbol unless it restarts them.
             reg hold;
             always @* begin
-                if (!fifo_q && keep)
+                if (!moves_q && (!sync_in || in_step))
                     hold = 1'b1;
                 else
                     hold = 1'b0;
@@ -347,27 +364,26 @@ module qz_addrgen #(
             assign mark_q = mark_out_q;
             assign flag_q = bypass_q;
 
-            // The commutator.
+            // The commutator. fifo_q holds at genaddr's symbols (every branch a FIFO).
+            wire fifo_next_c = !keep ? SKIP == 1 || EXTERNAL == 1 || I_LAST != 1 :
+                               SKIP == 1 ? !br_last_q : EXTERNAL == 0 ? br_last_q || br_q != BR_PENULT : fifo_q;
             always @(posedge clock) begin
+                moves_q <= clock_enable ? fifo_next_c : moves_q | (sync_in & !in_step);
                 if (clock_enable) begin
+                    fifo_q <= fifo_next_c;
                     if (keep) begin
                         br_q <= br_last_q ? {BW{1'b0}} : br_q + BR_ONE;
                         turn_ok_q <= turn_ok_next_c;
-                        in_step_q <= br_last_q && turn_ok_q && slot_ok_c;
+                        in_step_q <= br_last_q && &turn_ok_q && slot_ok_c;
                         branch0_q <= br_last_q;
                         br_last_q <= !br_last_q && br_q == BR_PENULT;
-                        if (SKIP == 1)
-                            fifo_q <= !br_last_q;
-                        else if (EXTERNAL == 0)
-                            fifo_q <= br_last_q || br_q != BR_PENULT;
                         bypass_q <= EXTERNAL == 0 && !fifo_q;
                     end else begin
                         br_q <= BR_ONE;
-                        turn_ok_q <= 1'b1;
+                        turn_ok_q <= {PARTS+1{1'b1}};
                         in_step_q <= 1'b0;
                         branch0_q <= 1'b0;
                         br_last_q <= I_LAST == 1;
-                        fifo_q <= SKIP == 1 || EXTERNAL == 1 || I_LAST != 1;
                         bypass_q <= SKIP == 1;
                     end
                 end

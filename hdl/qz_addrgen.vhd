@@ -139,15 +139,18 @@ architecture rtl of qz_addrgen is
     signal pend_q : std_logic := '0';
     signal first : std_logic;
     -- keep: the running frame goes on (no frame start, or one in step with the counters,
-    -- in_step); otherwise the counters restart. An unknown in_step restarts them.
+    -- in_step); otherwise the counters restart. An unknown in_step restarts them. A frame start
+    -- pending from a disabled edge is judged there (in_step does not change before the next
+    -- enabled edge), so that the choice is one gate from registers and sync_in.
     signal in_step : std_logic;
+    signal pend_restart_q : std_logic := '0';
     signal keep : std_logic;
 begin
     first <= sync_in or pend_q;
 
-    choice : process (first, in_step)
+    choice : process (pend_restart_q, sync_in, in_step)
     begin
-        if first = '0' or in_step = '1' then
+        if pend_restart_q = '0' and (sync_in = '0' or in_step = '1') then
             keep <= '1';
         else
             keep <= '0';
@@ -159,8 +162,10 @@ begin
         if rising_edge(clock) then
             if clock_enable = '1' then
                 pend_q <= '0';
+                pend_restart_q <= '0';
             else
                 pend_q <= pend_q or sync_in;
+                pend_restart_q <= pend_restart_q or (sync_in and not in_step);
             end if;
         end if;
     end process;
@@ -202,6 +207,7 @@ begin
         constant HEAD_LAST : integer := pick(MOVES_LAST, F - 1, 0);
         constant NEXT_LAST : integer := (HEAD_LAST + 1) mod F;
         constant AFTER_LAST : integer := (HEAD_LAST + 2) mod F;
+        constant PARTS : integer := (F + 3) / 4;
         constant IDX_PENULT : unsigned(XW - 1 downto 0) := low_bits(F_PENULT, XW);
 
         -- Every FIFO's first address (lasts false) or last address (lasts true).
@@ -249,6 +255,10 @@ begin
         signal branch0_q : std_logic := '1';
         signal br_last_q : std_logic := '0';
         signal fifo_q : std_logic := to_sl(SKIP = 0);
+        -- moves_q: fifo_q, or a restart pending from a disabled edge; the ring's enable is
+        -- then one gate from registers and sync_in.
+        signal moves_q : std_logic := to_sl(SKIP = 0);
+        signal fifo_next_c : std_logic;
         -- The FIFO addresses, the head's region and the index of the FIFO after the head.
         signal ring_q : unsigned(F * AW - 1 downto 0) := RING_POWER_UP;
         signal base_q : unsigned(AW - 1 downto 0) := (others => '0');
@@ -277,8 +287,9 @@ begin
         signal hold : std_logic;
         signal slot_ok_c, due_c : std_logic;
         signal place_ok_c : std_logic_vector(F - 1 downto 0);
-        signal regions_ok_c, turn_ok_next_c : std_logic;
-        signal turn_ok_q : std_logic := '0';
+        signal regions_ok_c : std_logic;
+        signal turn_ok_next_c : std_logic_vector(PARTS downto 0);
+        signal turn_ok_q : std_logic_vector(PARTS downto 0) := (others => '0');
         signal in_step_q : std_logic := '1';
         signal count_live_c : std_logic_vector(MARKS - 1 downto 0);
         signal count_down_c : unsigned(MARKS * CW - 1 downto 0);
@@ -325,8 +336,13 @@ begin
                                   next_base_q = BASES(NEXT_LAST) and next_last_q = LASTS(NEXT_LAST) and
                                   after_q = low_bits(AFTER_LAST, XW) and after_last_q = to_sl(AFTER_LAST = F - 1));
         end generate;
-        turn_ok_next_c <= to_sl(fifo_q = to_sl(MOVES_PENULT) and place_ok_c = (place_ok_c'range => '1')) and
-                          regions_ok_c;
+        -- Kept in parts, four ring places each and the rest, so that each part is a shallow
+        -- sum of products.
+        turn_parts : for part in 0 to PARTS - 1 generate
+            turn_ok_next_c(part) <= to_sl(place_ok_c(pick(part * 4 + 3 < F, part * 4 + 3, F - 1) downto part * 4) =
+                                          (pick(part * 4 + 3 < F, part * 4 + 3, F - 1) downto part * 4 => '1'));
+        end generate;
+        turn_ok_next_c(PARTS) <= to_sl(fifo_q = to_sl(MOVES_PENULT)) and regions_ok_c;
         slot_ok_c <= to_sl(mark_slot_q <= SLOT_LAST);
         in_step <= in_step_q;
 
@@ -357,9 +373,9 @@ begin
 
         -- The FIFO addresses move on at a FIFO symbol and restart at a frame start out of
         -- step; they hold at the zero-delay branch's symbol unless it restarts them.
-        holding : process (fifo_q, keep)
+        holding : process (moves_q, sync_in, in_step)
         begin
-            if fifo_q = '0' and keep = '1' then
+            if moves_q = '0' and (sync_in = '0' or in_step = '1') then
                 hold <= '1';
             else
                 hold <= '0';
@@ -396,11 +412,21 @@ begin
         mark_q <= mark_out_q;
         flag_q <= bypass_q;
 
-        -- The commutator.
+        -- The commutator. fifo_q holds at genaddr's symbols (every branch a FIFO).
+        fifo_next_c <= to_sl(SKIP = 1 or EXTERNAL = 1 or I_LAST /= 1) when keep = '0' else
+                       not br_last_q when SKIP = 1 else
+                       br_last_q or to_sl(br_q /= BR_PENULT) when EXTERNAL = 0 else
+                       fifo_q;
         commutator : process (clock)
         begin
             if rising_edge(clock) then
                 if clock_enable = '1' then
+                    moves_q <= fifo_next_c;
+                else
+                    moves_q <= moves_q or (sync_in and not in_step);
+                end if;
+                if clock_enable = '1' then
+                    fifo_q <= fifo_next_c;
                     if keep = '1' then
                         if br_last_q = '1' then
                             br_q <= (others => '0');
@@ -408,22 +434,16 @@ begin
                             br_q <= br_q + BR_ONE;
                         end if;
                         turn_ok_q <= turn_ok_next_c;
-                        in_step_q <= br_last_q and turn_ok_q and slot_ok_c;
+                        in_step_q <= br_last_q and to_sl(turn_ok_q = (turn_ok_q'range => '1')) and slot_ok_c;
                         branch0_q <= br_last_q;
                         br_last_q <= not br_last_q and to_sl(br_q = BR_PENULT);
-                        if SKIP = 1 then
-                            fifo_q <= not br_last_q;
-                        elsif EXTERNAL = 0 then
-                            fifo_q <= br_last_q or to_sl(br_q /= BR_PENULT);
-                        end if;
                         bypass_q <= to_sl(EXTERNAL = 0) and not fifo_q;
                     else
                         br_q <= BR_ONE;
-                        turn_ok_q <= '1';
+                        turn_ok_q <= (others => '1');
                         in_step_q <= '0';
                         branch0_q <= '0';
                         br_last_q <= to_sl(I_LAST = 1);
-                        fifo_q <= to_sl(SKIP = 1 or EXTERNAL = 1 or I_LAST /= 1);
                         bypass_q <= to_sl(SKIP = 1);
                     end if;
                 end if;
