@@ -13,8 +13,10 @@
 // A sync_in in step with the counters (a convolutional frame starting at branch 0, a block at
 // its first position) changes nothing; one out of step restarts every counter, pointer and
 // frame mark from the values of a frame start. In step means that every register following
-// from the counters holds a frame start's value, so the first sync_in after any state (a start
-// without initial values, an upset) goes on from a consistent one or restarts; an unknown
+// from the counters holds a frame start's value. The check is made ahead and kept in registers
+// (in_step_q, convolutional turn_ok_q), so that the choice is one gate from registers and
+// sync_in: the first sync_in from the third enabled edge after any state (a start without
+// initial values, an upset) goes on from a consistent one or restarts; an unknown
 // state takes the restart.
 //
 // Convolutional: branch k of the interleaver delays its symbols by k*J of its own symbols,
@@ -289,7 +291,7 @@ module qz_addrgen #(
             for (part = 0; part < PARTS; part = part + 1) begin : turn_parts
                 assign turn_ok_next_c[part] = &place_ok_c[(part*4+3 < F ? part*4+3 : F-1) : part*4];
             end
-            assign turn_ok_next_c[PARTS] = fifo_q == MOVES_PENULT && regions_ok_c;
+            assign turn_ok_next_c[PARTS] = fifo_q == MOVES_PENULT && moves_q == MOVES_PENULT && regions_ok_c;
             wire slot_ok_c;
             if (MARKS == 1 << MW) begin : slot_in_range
                 assign slot_ok_c = 1'b1;

@@ -13,8 +13,10 @@
 -- A sync_in in step with the counters (a convolutional frame starting at branch 0, a block at
 -- its first position) changes nothing; one out of step restarts every counter, pointer and
 -- frame mark from the values of a frame start. In step means that every register following
--- from the counters holds a frame start's value, so the first sync_in after any state (a start
--- without initial values, an upset) goes on from a consistent one or restarts; an unknown
+-- from the counters holds a frame start's value. The check is made ahead and kept in registers
+-- (in_step_q, convolutional turn_ok_q), so that the choice is one gate from registers and
+-- sync_in: the first sync_in from the third enabled edge after any state (a start without
+-- initial values, an upset) goes on from a consistent one or restarts; an unknown
 -- state ('U' or 'X') takes the restart.
 --
 -- Convolutional: branch k of the interleaver delays its symbols by k*J of its own symbols,
@@ -342,7 +344,7 @@ begin
             turn_ok_next_c(part) <= to_sl(place_ok_c(pick(part * 4 + 3 < F, part * 4 + 3, F - 1) downto part * 4) =
                                           (pick(part * 4 + 3 < F, part * 4 + 3, F - 1) downto part * 4 => '1'));
         end generate;
-        turn_ok_next_c(PARTS) <= to_sl(fifo_q = to_sl(MOVES_PENULT)) and regions_ok_c;
+        turn_ok_next_c(PARTS) <= to_sl(fifo_q = to_sl(MOVES_PENULT) and moves_q = to_sl(MOVES_PENULT)) and regions_ok_c;
         slot_ok_c <= to_sl(mark_slot_q <= SLOT_LAST);
         in_step <= in_step_q;
 
