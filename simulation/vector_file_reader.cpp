@@ -441,6 +441,8 @@ bool LoadVectorFile(const std::string& path, VectorFile& file, std::string& erro
     if (!failed && size > kMaxVectorFileSize)
         error = "the vector file " + shown + " holds " + std::to_string(size) + " bytes, more than the "
             + bound + " of the largest the wizard writes";
+    else if (failed && !std::filesystem::exists(std::filesystem::symlink_status(path, failed)))
+        error = "there is no vector file " + shown + ": the wizard writes it in the folder it runs in";
     else
         error = "cannot read the vector file " + shown + " (a regular file of at most " + bound + ")";
     return false;

@@ -324,7 +324,7 @@ TEST_F(TarnwickSimulation, WhatCannotBeSimulatedFailsWithStatus125)
         {"a vector file that does not parse", [&] { std::ofstream(vec, std::ios::trunc) << "START 0;\nSTOP x;\n"; }, {},
          "simulation: ./f.vec:2:6: expected a time, found 'x'"},
         {"no vector file", [&] { fs::remove(vec); }, {},
-         "simulation: cannot read the vector file ./f.vec (a regular file of at most 256 MiB)"},
+         "simulation: there is no vector file ./f.vec: the wizard writes it in the folder it runs in"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

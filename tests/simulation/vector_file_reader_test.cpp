@@ -184,10 +184,20 @@ TEST(VectorFileReader, FindsANameGivenTwiceAmongManyAtOnce)
 
 TEST(VectorFileReader, LoadRefusesAFileItCannotRead)
 {
-    VectorFile file;
-    std::string error;
-    EXPECT_FALSE(LoadVectorFile("/nonexistent/f.vec", file, error));
-    EXPECT_EQ(error, "cannot read the vector file /nonexistent/f.vec (a regular file of at most 256 MiB)");
+    // A missing file says where the wizard puts it; one that is there but no regular file says so.
+    const struct {
+        const char* path;
+        const char* error;
+    } cases[] = {
+        {"/nonexistent/f.vec", "there is no vector file /nonexistent/f.vec: the wizard writes it in the folder it runs in"},
+        {"/", "cannot read the vector file / (a regular file of at most 256 MiB)"},
+    };
+    for (const auto& c : cases) {
+        VectorFile file;
+        std::string error;
+        EXPECT_FALSE(LoadVectorFile(c.path, file, error));
+        EXPECT_EQ(error, c.error);
+    }
 }
 
 // The address space the process holds now, in bytes.
