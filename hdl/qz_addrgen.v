@@ -108,14 +108,21 @@ module qz_addrgen #(
         end
     endfunction
 
-    // Every FIFO's first address (lasts 0) or last address (lasts 1), FIFO m at bits m*AW.
-    function [(EXTERNAL == 1 ? I : I - 1)*AW-1:0] region_table;
+    // Every convolutional FIFO's first address (lasts 0) or last address (lasts 1), FIFO m + shift
+    // (modulo the FIFOs) at bits m*AW, for every m the index's XW bits can hold: one past the last
+    // FIFO (only a register upset or a start without initial values leaves such an index) as 0.
+    localparam integer FIFOS = EXTERNAL == 1 ? I : I - 1;
+    localparam integer XW = bit_length(FIFOS - 1) > 0 ? bit_length(FIFOS - 1) : 1;
+    function [(1 << XW)*AW-1:0] region_table;
         input lasts;
-        integer n;
+        input integer shift;
+        integer n, m;
         begin
             region_table = 0;
-            for (n = 0; n < (EXTERNAL == 1 ? I : I - 1); n = n + 1)
-                region_table[n*AW +: AW] = address(lasts ? fifo_base(n) + fifo_len(n) - 1 : fifo_base(n));
+            for (n = 0; n < 1 << XW; n = n + 1) begin
+                m = ((n < FIFOS ? n : 0) + shift) % FIFOS;
+                region_table[n*AW +: AW] = address(lasts ? fifo_base(m) + fifo_len(m) - 1 : fifo_base(m));
+            end
         end
     endfunction
 
@@ -177,7 +184,6 @@ module qz_addrgen #(
             localparam integer I_PENULT = I - 2;
             localparam [BW-1:0] BR_ONE = 1;
             localparam [BW-1:0] BR_PENULT = I_PENULT[BW-1:0];
-            localparam integer XW = bit_length(F - 1) > 0 ? bit_length(F - 1) : 1;
             localparam integer MW = bit_length(MARKS - 1) > 0 ? bit_length(MARKS - 1) : 1;
             localparam integer MARKS_LAST_I = MARKS - 1;
             localparam [MW-1:0] SLOT_ONE = 1;
@@ -198,8 +204,11 @@ module qz_addrgen #(
             localparam integer F_PENULT = F - 2;
             localparam [XW-1:0] IDX_PENULT = F_PENULT[XW-1:0];
             // Each FIFO's first and last address, looked up by index.
-            localparam [F*AW-1:0] BASES = region_table(1'b0);
-            localparam [F*AW-1:0] LASTS = region_table(1'b1);
+            localparam [(1<<XW)*AW-1:0] BASES = region_table(1'b0, 0);
+            localparam [(1<<XW)*AW-1:0] LASTS = region_table(1'b1, 0);
+            // The same, FIFO m + 1 at bits m*AW.
+            localparam [(1<<XW)*AW-1:0] BASES_ON = region_table(1'b0, 1);
+            localparam [(1<<XW)*AW-1:0] LASTS_ON = region_table(1'b1, 1);
             localparam [F*AW-1:0] RING_POWER_UP = ring_start(1'b0);
             localparam [F*AW-1:0] RING_RESTART = ring_start(SKIP == 0);
 
@@ -219,6 +228,9 @@ module qz_addrgen #(
             reg [AW-1:0] next_last_q = LASTS[ONE_MOD_F*AW +: AW];
             reg [XW-1:0] after_q = AFTER_POWER_UP;
             reg after_last_q = AFTER_POWER_UP_I == F - 1;
+            // The region of FIFO after_q.
+            reg [AW-1:0] far_base_q = BASES[AFTER_POWER_UP_I*AW +: AW];
+            reg [AW-1:0] far_last_q = LASTS[AFTER_POWER_UP_I*AW +: AW];
             // Frame marks in flight, one countdown a frame in MARKS slots: how many of branch 0's
             // symbols are left until the frame's first symbol is read back from FIFO 0, which
             // is FIRST_LEN of them after it was written. A count of 0, or one past FIRST_LEN
@@ -235,19 +247,32 @@ module qz_addrgen #(
             wire [AW-1:0] head = ring_q[AW-1:0];
             wire [AW-1:0] head_next = wrap_q ? base_q : head + ONE;
 
+            // A FIFO address comes to the head from ring place 1 and is there kept inside its
+            // FIFO's region (next_base_q .. next_last_q): one outside it (only a register upset
+            // or a start without initial values leaves one) comes to the head as the region's
+            // first word instead. Whether place 1's address lies outside is found as it comes to
+            // place 1 and kept in coming_out_q, so that no comparison lies between the ring and
+            // the head. With a single FIFO the head's next address is kept inside instead.
+            localparam [AW-1:0] LAST0 = LASTS[AW-1:0];
+            // verilator lint_off UNUSEDSIGNAL
+            reg coming_out_q = 1'b0;  // not used with a single FIFO
+            // verilator lint_on UNUSEDSIGNAL
+
             // In step: the coming symbol is branch 0, the commutator and the FIFO registers hold
-            // what every branch 0 finds (their power-up values), every FIFO address lies inside
-            // its FIFO's region and, for the marks, the slot pointer among the slots; any other
-            // state, whatever left it, takes the restart at a frame start. So that the choice
-            // at a frame start is one gate from registers, the check runs two symbols ahead:
-            // at the symbol of branch I-2, turn_ok_q takes whether the FIFO registers will hold
-            // what branch I-1 finds, and at branch I-1's symbol in_step_q takes turn_ok_q with
-            // the commutator (br_last_q sets every commutator register of branch 0) and the slot
-            // pointer. Branch I-1's FIFO registers become branch 0's as a step makes them.
+            // what every branch 0 finds (their power-up values), the head inside FIFO 0's region
+            // and, for the marks, the slot pointer among the slots; any other state, whatever
+            // left it, takes the restart at a frame start. So that the choice at a frame start
+            // is one gate from registers, the check runs two symbols ahead: at the symbol of
+            // branch I-2, turn_ok_q takes whether the FIFO registers will hold what branch I-1
+            // finds, and at branch I-1's symbol in_step_q takes turn_ok_q with the commutator
+            // (br_last_q sets every commutator register of branch 0) and the slot pointer. Branch
+            // I-1's FIFO registers become branch 0's as a step makes them.
             //
-            // At branch I-1 ring place q holds FIFO q, or FIFO q - 1 (the head the last FIFO)
-            // when branch I-1's symbol is a FIFO's and moves the ring once more before branch 0.
-            // Branch I-2's symbol moves the ring unless it is the zero-delay branch's.
+            // At branch I-1 the head is the last FIFO when branch I-1's symbol is a FIFO's (its
+            // move brings FIFO 0's address to the head, kept inside), otherwise FIFO 0, which
+            // came to the head at branch I-2's symbol: kept inside there unless coming_out_q was
+            // not yet found from the registers, so it is checked. Branch I-2's symbol moves the
+            // ring unless it is the zero-delay branch's.
             localparam MOVES_LAST = SKIP == 1 || EXTERNAL == 1;
             localparam MOVES_PENULT = SKIP == 0 || I > 2;
             localparam integer HEAD_LAST = MOVES_LAST ? F - 1 : 0;
@@ -255,73 +280,65 @@ module qz_addrgen #(
             localparam integer AFTER_LAST = (HEAD_LAST + 2) % F;
             localparam [XW-1:0] IDX_NEXT_LAST = NEXT_LAST[XW-1:0];
             localparam [XW-1:0] IDX_AFTER_LAST = AFTER_LAST[XW-1:0];
-            wire [F-1:0] place_ok_c;
-            genvar place;
-            for (place = 0; place < F; place = place + 1) begin : places
-                localparam integer FIFO_AT = (place + HEAD_LAST) % F;
-                localparam [AW-1:0] REGION_FIRST = BASES[FIFO_AT*AW +: AW];
-                localparam [AW-1:0] REGION_LAST = LASTS[FIFO_AT*AW +: AW];
-                // The address ring place q will hold after this symbol: place q + 1's when the
-                // ring moves, and the head's next address at the tail, which lies in the head's
-                // region when the head does and base_q and wrap_q are the head region's.
-                wire [AW-1:0] coming = !MOVES_PENULT ? ring_q[place*AW +: AW] :
-                                       place == F - 1 ? head : ring_q[(place+1)%F*AW +: AW];
-                wire tail_ok = !MOVES_PENULT || place != F - 1 ||
-                               (base_q == REGION_FIRST && wrap_q == (head == REGION_LAST));
-                assign place_ok_c[place] = (REGION_FIRST == {AW{1'b0}} || !at_most(coming, REGION_FIRST - ONE)) &&
-                                           at_most(coming, REGION_LAST) && tail_ok;
-            end
             wire regions_ok_c;
             if (MOVES_PENULT) begin : ring_moves
                 assign regions_ok_c = next_base_q == BASES[HEAD_LAST*AW +: AW] &&
                                       next_last_q == LASTS[HEAD_LAST*AW +: AW] &&
+                                      far_base_q == BASES[NEXT_LAST*AW +: AW] &&
+                                      far_last_q == LASTS[NEXT_LAST*AW +: AW] &&
                                       after_q == IDX_NEXT_LAST && after_last_q == (NEXT_LAST == F - 1);
             end else begin : ring_holds
                 assign regions_ok_c = base_q == BASES[HEAD_LAST*AW +: AW] &&
                                       wrap_q == (head == LASTS[HEAD_LAST*AW +: AW]) &&
                                       next_base_q == BASES[NEXT_LAST*AW +: AW] &&
                                       next_last_q == LASTS[NEXT_LAST*AW +: AW] &&
+                                      far_base_q == BASES[AFTER_LAST*AW +: AW] &&
+                                      far_last_q == LASTS[AFTER_LAST*AW +: AW] &&
                                       after_q == IDX_AFTER_LAST && after_last_q == (AFTER_LAST == F - 1);
             end
-            // Kept in parts, four ring places each and the rest, so that each part is a shallow
-            // sum of products.
-            localparam integer PARTS = (F + 3) / 4;
-            wire [PARTS:0] turn_ok_next_c;
-            genvar part;
-            for (part = 0; part < PARTS; part = part + 1) begin : turn_parts
-                assign turn_ok_next_c[part] = &place_ok_c[(part*4+3 < F ? part*4+3 : F-1) : part*4];
+            wire head_ok_c;
+            if (MOVES_LAST || F == 1) begin : head_kept_inside
+                assign head_ok_c = 1'b1;
+            end else begin : head_checked
+                assign head_ok_c = coming_out_q || at_most(ring_q[2*AW-1:AW], LAST0);
             end
-            assign turn_ok_next_c[PARTS] = fifo_q == MOVES_PENULT && moves_q == MOVES_PENULT && regions_ok_c;
+            wire turn_ok_next_c = fifo_q == MOVES_PENULT && moves_q == MOVES_PENULT && regions_ok_c && head_ok_c;
             wire slot_ok_c;
             if (MARKS == 1 << MW) begin : slot_in_range
                 assign slot_ok_c = 1'b1;
             end else begin : slot_beyond
                 assign slot_ok_c = mark_slot_q <= SLOT_LAST;
             end
-            reg [PARTS:0] turn_ok_q = 0;
+            reg turn_ok_q = 1'b0;
             reg in_step_q = 1'b1;
             assign in_step = in_step_q;
 
-            // The region of FIFO after_q, looked up in the tables; an index past the last (only
-            // a register upset or a start without initial values leaves one) looks up FIFO 0.
-            reg [AW-1:0] after_base_c, after_last_c;
-            integer n;
-            always @* begin
-                after_base_c = BASES[AW-1:0];
-                after_last_c = LASTS[AW-1:0];
-                for (n = 1; n < F; n = n + 1)
-                    if (after_q == n[XW-1:0]) begin
-                        after_base_c = BASES[n*AW +: AW];
-                        after_last_c = LASTS[n*AW +: AW];
-                    end
-            end
+            // The region of the FIFO after FIFO after_q, looked up in the tables.
+            wire [AW-1:0] far_base_next_c = after_last_q ? BASES[AW-1:0] : BASES_ON[after_q*AW +: AW];
+            wire [AW-1:0] far_last_next_c = after_last_q ? LASTS[AW-1:0] : LASTS_ON[after_q*AW +: AW];
 
-            // The ring after a FIFO symbol: the next head moves up, the new address to the tail.
+            // The ring after a FIFO symbol: the next head moves up, kept inside its region, and
+            // the new address goes to the tail; wrap_next_c tells that the new head is its
+            // region's last word, coming_out_next_c that the new place 1 lies outside its region.
             wire [F*AW-1:0] ring_shifted;
+            wire wrap_next_c;
+            wire coming_out_next_c;
             if (F == 1) begin : ring_of_one
-                assign ring_shifted = head_next;
+                assign ring_shifted = at_most(head, LAST0) ? head_next : {AW{1'b0}};
+                assign wrap_next_c = ring_shifted == next_last_q;
+                assign coming_out_next_c = 1'b0;
             end else begin : ring_of_more
-                assign ring_shifted = {head_next, ring_q[F*AW-1:AW]};
+                wire [AW-1:0] coming_c = ring_q[2*AW-1:AW];
+                wire [AW-1:0] admitted_c = coming_out_q ? next_base_q : coming_c;
+                // The address that comes to place 1: place 2's, or the head's next with two FIFOs.
+                wire [AW-1:0] second_c = F == 2 ? head_next : ring_q[(F == 2 ? 1 : 2)*AW +: AW];
+                if (F == 2) begin : two
+                    assign ring_shifted = {head_next, admitted_c};
+                end else begin : three_or_more
+                    assign ring_shifted = {head_next, ring_q[F*AW-1:2*AW], admitted_c};
+                end
+                assign wrap_next_c = coming_out_q ? next_base_q == next_last_q : coming_c == next_last_q;
+                assign coming_out_next_c = second_c < far_base_q || second_c > far_last_q;
             end
 
             // The FIFO addresses move on at a FIFO symbol and restart at a frame start out of
@@ -376,13 +393,13 @@ module qz_addrgen #(
                     if (keep) begin
                         br_q <= br_last_q ? {BW{1'b0}} : br_q + BR_ONE;
                         turn_ok_q <= turn_ok_next_c;
-                        in_step_q <= br_last_q && &turn_ok_q && slot_ok_c;
+                        in_step_q <= br_last_q && turn_ok_q && slot_ok_c;
                         branch0_q <= br_last_q;
                         br_last_q <= !br_last_q && br_q == BR_PENULT;
                         bypass_q <= EXTERNAL == 0 && !fifo_q;
                     end else begin
                         br_q <= BR_ONE;
-                        turn_ok_q <= {PARTS+1{1'b1}};
+                        turn_ok_q <= 1'b1;
                         in_step_q <= 1'b0;
                         branch0_q <= 1'b0;
                         br_last_q <= I_LAST == 1;
@@ -396,18 +413,24 @@ module qz_addrgen #(
                 if (clock_enable && !hold) begin
                     if (keep) begin
                         ring_q <= ring_shifted;
+                        coming_out_q <= coming_out_next_c;
                         base_q <= next_base_q;
-                        wrap_q <= ring_shifted[AW-1:0] == next_last_q;
-                        next_base_q <= after_base_c;
-                        next_last_q <= after_last_c;
+                        wrap_q <= wrap_next_c;
+                        next_base_q <= far_base_q;
+                        next_last_q <= far_last_q;
+                        far_base_q <= far_base_next_c;
+                        far_last_q <= far_last_next_c;
                         after_q <= after_last_q ? {XW{1'b0}} : after_q + IDX_ONE;
                         after_last_q <= F == 1 || (!after_last_q && after_q == IDX_PENULT);
                     end else begin
                         ring_q <= RING_RESTART;
+                        coming_out_q <= 1'b0;
                         base_q <= BASES[RH*AW +: AW];
                         wrap_q <= RING_RESTART[AW-1:0] == LASTS[RH*AW +: AW];
                         next_base_q <= BASES[NEXT_RESTART*AW +: AW];
                         next_last_q <= LASTS[NEXT_RESTART*AW +: AW];
+                        far_base_q <= BASES[AFTER_RESTART_I*AW +: AW];
+                        far_last_q <= LASTS[AFTER_RESTART_I*AW +: AW];
                         after_q <= AFTER_RESTART;
                         after_last_q <= AFTER_RESTART_I == F - 1;
                     end

@@ -186,6 +186,7 @@ begin
         constant BR_ONE : unsigned(BW - 1 downto 0) := low_bits(1, BW);
         constant BR_PENULT : unsigned(BW - 1 downto 0) := low_bits(I_PENULT, BW);
         constant XW : integer := pick(bit_length(F - 1) > 0, bit_length(F - 1), 1);
+        constant XN : integer := 2 ** XW;
         constant MW : integer := pick(bit_length(MARKS - 1) > 0, bit_length(MARKS - 1), 1);
         constant MARKS_LAST_I : integer := MARKS - 1;
         constant SLOT_ONE : unsigned(MW - 1 downto 0) := low_bits(1, MW);
@@ -209,19 +210,23 @@ begin
         constant HEAD_LAST : integer := pick(MOVES_LAST, F - 1, 0);
         constant NEXT_LAST : integer := (HEAD_LAST + 1) mod F;
         constant AFTER_LAST : integer := (HEAD_LAST + 2) mod F;
-        constant PARTS : integer := (F + 3) / 4;
         constant IDX_PENULT : unsigned(XW - 1 downto 0) := low_bits(F_PENULT, XW);
 
-        -- Every FIFO's first address (lasts false) or last address (lasts true).
-        type table_t is array (integer range 0 to F - 1) of unsigned(AW - 1 downto 0);
-        function region_table(lasts : boolean) return table_t is
+        -- Every FIFO's first address (lasts false) or last address (lasts true), FIFO n + shift
+        -- (modulo the FIFOs) at n, for every n the index's XW bits can hold: one past the last
+        -- FIFO (only a register upset or a start without initial values leaves such an index)
+        -- as 0.
+        type table_t is array (integer range 0 to XN - 1) of unsigned(AW - 1 downto 0);
+        function region_table(lasts : boolean; shift : integer) return table_t is
             variable t : table_t;
+            variable m : integer;
         begin
-            for n in 0 to F - 1 loop
+            for n in table_t'range loop
+                m := (pick(n < F, n, 0) + shift) mod F;
                 if lasts then
-                    t(n) := low_bits(fifo_base(n) + fifo_len(n) - 1, AW);
+                    t(n) := low_bits(fifo_base(m) + fifo_len(m) - 1, AW);
                 else
-                    t(n) := low_bits(fifo_base(n), AW);
+                    t(n) := low_bits(fifo_base(m), AW);
                 end if;
             end loop;
             return t;
@@ -247,8 +252,11 @@ begin
         end function;
 
         -- Each FIFO's first and last address, looked up by index.
-        constant BASES : table_t := region_table(false);
-        constant LASTS : table_t := region_table(true);
+        constant BASES : table_t := region_table(false, 0);
+        constant LASTS : table_t := region_table(true, 0);
+        -- The same, FIFO n + 1 at n.
+        constant BASES_ON : table_t := region_table(false, 1);
+        constant LASTS_ON : table_t := region_table(true, 1);
         constant RING_POWER_UP : unsigned(F * AW - 1 downto 0) := ring_start(false);
         constant RING_RESTART : unsigned(F * AW - 1 downto 0) := ring_start(SKIP = 0);
 
@@ -269,6 +277,9 @@ begin
         signal next_last_q : unsigned(AW - 1 downto 0) := LASTS(ONE_MOD_F);
         signal after_q : unsigned(XW - 1 downto 0) := AFTER_POWER_UP;
         signal after_last_q : std_logic := to_sl(AFTER_POWER_UP_I = F - 1);
+        -- The region of FIFO after_q.
+        signal far_base_q : unsigned(AW - 1 downto 0) := BASES(AFTER_POWER_UP_I);
+        signal far_last_q : unsigned(AW - 1 downto 0) := LASTS(AFTER_POWER_UP_I);
         -- Frame marks in flight, one countdown a frame in MARKS slots: how many of branch 0's
         -- symbols are left until the frame's first symbol is read back from FIFO 0, which
         -- is FIRST_LEN of them after it was written. A count of 0, or one past FIRST_LEN
@@ -284,14 +295,21 @@ begin
 
         alias head : unsigned(AW - 1 downto 0) is ring_q(AW - 1 downto 0);
         signal head_next : unsigned(AW - 1 downto 0);
-        signal after_base_c, after_last_c : unsigned(AW - 1 downto 0);
+        signal far_base_next_c, far_last_next_c : unsigned(AW - 1 downto 0);
+        -- A FIFO address comes to the head from ring place 1 and is there kept inside its
+        -- FIFO's region (next_base_q .. next_last_q): one outside it (only a register upset or
+        -- a start without initial values leaves one) comes to the head as the region's first
+        -- word instead. Whether place 1's address lies outside is found as it comes to place 1
+        -- and kept in coming_out_q, so that no comparison lies between the ring and the head.
+        -- With a single FIFO the head's next address is kept inside instead.
+        constant LAST0 : unsigned(AW - 1 downto 0) := LASTS(0);
+        signal coming_out_q : std_logic := '0';
+        signal wrap_next_c, coming_out_next_c, head_ok_c, turn_ok_next_c : std_logic;
         signal ring_shifted : unsigned(F * AW - 1 downto 0);
         signal hold : std_logic;
         signal slot_ok_c, due_c : std_logic;
-        signal place_ok_c : std_logic_vector(F - 1 downto 0);
         signal regions_ok_c : std_logic;
-        signal turn_ok_next_c : std_logic_vector(PARTS downto 0);
-        signal turn_ok_q : std_logic_vector(PARTS downto 0) := (others => '0');
+        signal turn_ok_q : std_logic := '0';
         signal in_step_q : std_logic := '1';
         signal count_live_c : std_logic_vector(MARKS - 1 downto 0);
         signal count_down_c : unsigned(MARKS * CW - 1 downto 0);
@@ -299,78 +317,85 @@ begin
         head_next <= base_q when wrap_q = '1' else head + ONE;
 
         -- In step: the coming symbol is branch 0, the commutator and the FIFO registers hold
-        -- what every branch 0 finds (their power-up values), every FIFO address lies inside
-        -- its FIFO's region and, for the marks, the slot pointer among the slots; any other
-        -- state, whatever left it, takes the restart at a frame start. So that the choice
-        -- at a frame start is one gate from registers, the check runs two symbols ahead:
-        -- at the symbol of branch I-2, turn_ok_q takes whether the FIFO registers will hold
-        -- what branch I-1 finds, and at branch I-1's symbol in_step_q takes turn_ok_q with
-        -- the commutator (br_last_q sets every commutator register of branch 0) and the slot
-        -- pointer. Branch I-1's FIFO registers become branch 0's as a step makes them.
+        -- what every branch 0 finds (their power-up values), the head inside FIFO 0's region
+        -- and, for the marks, the slot pointer among the slots; any other state, whatever left
+        -- it, takes the restart at a frame start. So that the choice at a frame start is one
+        -- gate from registers, the check runs two symbols ahead: at the symbol of branch I-2,
+        -- turn_ok_q takes whether the FIFO registers will hold what branch I-1 finds, and at
+        -- branch I-1's symbol in_step_q takes turn_ok_q with the commutator (br_last_q sets
+        -- every commutator register of branch 0) and the slot pointer. Branch I-1's FIFO
+        -- registers become branch 0's as a step makes them.
         --
-        -- At branch I-1 ring place q holds FIFO q, or FIFO q - 1 (the head the last FIFO)
-        -- when branch I-1's symbol is a FIFO's and moves the ring once more before branch 0.
-        -- Branch I-2's symbol moves the ring unless it is the zero-delay branch's.
-        places : for place in 0 to F - 1 generate
-            constant FIFO_AT : integer := (place + HEAD_LAST) mod F;
-            constant REGION_FIRST : unsigned(AW - 1 downto 0) := BASES(FIFO_AT);
-            constant REGION_LAST : unsigned(AW - 1 downto 0) := LASTS(FIFO_AT);
-            signal coming : unsigned(AW - 1 downto 0);
-            signal tail_ok : boolean;
-        begin
-            -- The address ring place q will hold after this symbol: place q + 1's when the
-            -- ring moves, and the head's next address at the tail, which lies in the head's
-            -- region when the head does and base_q and wrap_q are the head region's.
-            coming <= ring_q(place * AW + AW - 1 downto place * AW) when not MOVES_PENULT else
-                      head when place = F - 1 else
-                      ring_q(((place + 1) mod F) * AW + AW - 1 downto ((place + 1) mod F) * AW);
-            tail_ok <= not MOVES_PENULT or place /= F - 1 or
-                       (base_q = REGION_FIRST and wrap_q = to_sl(head = REGION_LAST));
-            place_ok_c(place) <= to_sl((REGION_FIRST = 0 or not at_most(coming, REGION_FIRST - ONE)) and
-                                       at_most(coming, REGION_LAST) and tail_ok);
-        end generate;
+        -- At branch I-1 the head is the last FIFO when branch I-1's symbol is a FIFO's (its
+        -- move brings FIFO 0's address to the head, kept inside), otherwise FIFO 0, which came
+        -- to the head at branch I-2's symbol: kept inside there unless coming_out_q was not yet
+        -- found from the registers, so it is checked. Branch I-2's symbol moves the ring unless
+        -- it is the zero-delay branch's.
         ring_moves : if MOVES_PENULT generate
             regions_ok_c <= to_sl(next_base_q = BASES(HEAD_LAST) and next_last_q = LASTS(HEAD_LAST) and
+                                  far_base_q = BASES(NEXT_LAST) and far_last_q = LASTS(NEXT_LAST) and
                                   after_q = low_bits(NEXT_LAST, XW) and after_last_q = to_sl(NEXT_LAST = F - 1));
         end generate;
         ring_holds : if not MOVES_PENULT generate
             regions_ok_c <= to_sl(base_q = BASES(HEAD_LAST) and wrap_q = to_sl(head = LASTS(HEAD_LAST)) and
                                   next_base_q = BASES(NEXT_LAST) and next_last_q = LASTS(NEXT_LAST) and
+                                  far_base_q = BASES(AFTER_LAST) and far_last_q = LASTS(AFTER_LAST) and
                                   after_q = low_bits(AFTER_LAST, XW) and after_last_q = to_sl(AFTER_LAST = F - 1));
         end generate;
-        -- Kept in parts, four ring places each and the rest, so that each part is a shallow
-        -- sum of products.
-        turn_parts : for part in 0 to PARTS - 1 generate
-            turn_ok_next_c(part) <= to_sl(place_ok_c(pick(part * 4 + 3 < F, part * 4 + 3, F - 1) downto part * 4) =
-                                          (pick(part * 4 + 3 < F, part * 4 + 3, F - 1) downto part * 4 => '1'));
+        head_kept_inside : if MOVES_LAST or F = 1 generate
+            head_ok_c <= '1';
         end generate;
-        turn_ok_next_c(PARTS) <= to_sl(fifo_q = to_sl(MOVES_PENULT) and moves_q = to_sl(MOVES_PENULT)) and regions_ok_c;
+        head_checked : if not MOVES_LAST and F > 1 generate
+            head_ok_c <= coming_out_q or to_sl(at_most(ring_q(2 * AW - 1 downto AW), LAST0));
+        end generate;
+        turn_ok_next_c <= to_sl(fifo_q = to_sl(MOVES_PENULT) and moves_q = to_sl(MOVES_PENULT)) and regions_ok_c and
+                          head_ok_c;
         slot_ok_c <= to_sl(mark_slot_q <= SLOT_LAST);
         in_step <= in_step_q;
 
-        -- The region of FIFO after_q, looked up in the tables; an index past the last (only a
-        -- register upset or a start without initial values leaves one) looks up FIFO 0.
-        lookup : process (after_q)
+        -- The region of the FIFO after FIFO after_q, looked up in the tables.
+        lookup : process (after_q, after_last_q)
             variable base_v, last_v : unsigned(AW - 1 downto 0);
         begin
             base_v := BASES(0);
             last_v := LASTS(0);
-            for n in 1 to F - 1 loop
-                if after_q = low_bits(n, XW) then
-                    base_v := BASES(n);
-                    last_v := LASTS(n);
-                end if;
-            end loop;
-            after_base_c <= base_v;
-            after_last_c <= last_v;
+            if after_last_q = '0' then
+                for n in BASES_ON'range loop
+                    if after_q = low_bits(n, XW) then
+                        base_v := BASES_ON(n);
+                        last_v := LASTS_ON(n);
+                    end if;
+                end loop;
+            end if;
+            far_base_next_c <= base_v;
+            far_last_next_c <= last_v;
         end process;
 
-        -- The ring after a FIFO symbol: the next head moves up, the new address to the tail.
+        -- The ring after a FIFO symbol: the next head moves up, kept inside its region, and the
+        -- new address goes to the tail; wrap_next_c tells that the new head is its region's last
+        -- word, coming_out_next_c that the new place 1 lies outside its region.
         ring_of_one : if F = 1 generate
-            ring_shifted <= head_next;
+            ring_shifted <= head_next when at_most(head, LAST0) else (others => '0');
+            wrap_next_c <= to_sl(ring_shifted = next_last_q);
+            coming_out_next_c <= '0';
         end generate;
         ring_of_more : if F > 1 generate
-            ring_shifted <= head_next & ring_q(F * AW - 1 downto AW);
+            signal coming_c, admitted_c, second_c : unsigned(AW - 1 downto 0);
+        begin
+            coming_c <= ring_q(2 * AW - 1 downto AW);
+            admitted_c <= next_base_q when coming_out_q = '1' else coming_c;
+            two : if F = 2 generate
+                -- The address that comes to place 1: the head's next with two FIFOs.
+                second_c <= head_next;
+                ring_shifted <= head_next & admitted_c;
+            end generate;
+            three_or_more : if F > 2 generate
+                -- The address that comes to place 1: place 2's.
+                second_c <= ring_q(3 * AW - 1 downto 2 * AW);
+                ring_shifted <= head_next & ring_q(F * AW - 1 downto 2 * AW) & admitted_c;
+            end generate;
+            wrap_next_c <= to_sl(next_base_q = next_last_q) when coming_out_q = '1' else to_sl(coming_c = next_last_q);
+            coming_out_next_c <= to_sl(second_c < far_base_q or second_c > far_last_q);
         end generate;
 
         -- The FIFO addresses move on at a FIFO symbol and restart at a frame start out of
@@ -436,13 +461,13 @@ begin
                             br_q <= br_q + BR_ONE;
                         end if;
                         turn_ok_q <= turn_ok_next_c;
-                        in_step_q <= br_last_q and to_sl(turn_ok_q = (turn_ok_q'range => '1')) and slot_ok_c;
+                        in_step_q <= br_last_q and turn_ok_q and slot_ok_c;
                         branch0_q <= br_last_q;
                         br_last_q <= not br_last_q and to_sl(br_q = BR_PENULT);
                         bypass_q <= to_sl(EXTERNAL = 0) and not fifo_q;
                     else
                         br_q <= BR_ONE;
-                        turn_ok_q <= (others => '1');
+                        turn_ok_q <= '1';
                         in_step_q <= '0';
                         branch0_q <= '0';
                         br_last_q <= to_sl(I_LAST = 1);
@@ -459,10 +484,13 @@ begin
                 if clock_enable = '1' and hold = '0' then
                     if keep = '1' then
                         ring_q <= ring_shifted;
+                        coming_out_q <= coming_out_next_c;
                         base_q <= next_base_q;
-                        wrap_q <= to_sl(ring_shifted(AW - 1 downto 0) = next_last_q);
-                        next_base_q <= after_base_c;
-                        next_last_q <= after_last_c;
+                        wrap_q <= wrap_next_c;
+                        next_base_q <= far_base_q;
+                        next_last_q <= far_last_q;
+                        far_base_q <= far_base_next_c;
+                        far_last_q <= far_last_next_c;
                         if after_last_q = '1' then
                             after_q <= (others => '0');
                         else
@@ -471,10 +499,13 @@ begin
                         after_last_q <= to_sl(F = 1) or (not after_last_q and to_sl(after_q = IDX_PENULT));
                     else
                         ring_q <= RING_RESTART;
+                        coming_out_q <= '0';
                         base_q <= BASES(RH);
                         wrap_q <= to_sl(RING_RESTART(AW - 1 downto 0) = LASTS(RH));
                         next_base_q <= BASES(NEXT_RESTART);
                         next_last_q <= LASTS(NEXT_RESTART);
+                        far_base_q <= BASES(AFTER_RESTART_I);
+                        far_last_q <= LASTS(AFTER_RESTART_I);
                         after_q <= AFTER_RESTART;
                         after_last_q <= to_sl(AFTER_RESTART_I = F - 1);
                     end if;

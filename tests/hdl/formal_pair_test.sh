@@ -148,7 +148,7 @@ configs+=("CONVOLUTIONAL 3 2 0 0 0 1" "CONVOLUTIONAL 3 2 1 0 0 1" "CONVOLUTIONAL
 # copy whose restart leaves the discrete block's phase (write or read) as it was.
 faulty=("CONVOLUTIONAL 3 2 0 0 1" "BLOCK 3 2 0 0 1" "CONVOLUTIONAL 3 2 0 0 2" "BLOCK 3 2 0 0 3 1")
 rm -rf early_wrap && cp -r "$hdl" early_wrap &&
-  sed -i 's/fifo_base(n) + fifo_len(n) - 1 : fifo_base(n))/fifo_base(n) + fifo_len(n) - 2 : fifo_base(n))/' early_wrap/qz_addrgen.v
+  sed -i 's/fifo_base(m) + fifo_len(m) - 1 : fifo_base(m))/fifo_base(m) + fifo_len(m) - 2 : fifo_base(m))/' early_wrap/qz_addrgen.v
 cmp -s "$hdl/qz_addrgen.v" early_wrap/qz_addrgen.v && fail "the early wrap could not be put into a copy of qz_addrgen.v"
 rm -rf any_start restart_keeps_phase && mkdir any_start && cp "$hdl/qz_functions.vh" "$hdl/tb_stage.v" any_start/ &&
   for f in qz_addrgen.v conv_qzram.v genaddr.v; do
