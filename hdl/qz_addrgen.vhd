@@ -356,12 +356,14 @@ begin
         -- The region of the FIFO after FIFO after_q, looked up in the tables.
         lookup : process (after_q, after_last_q)
             variable base_v, last_v : unsigned(AW - 1 downto 0);
+            variable index_v : integer;
         begin
             base_v := BASES(0);
             last_v := LASTS(0);
             if after_last_q = '0' then
+                index_v := to_integer(after_q);
                 for n in BASES_ON'range loop
-                    if after_q = low_bits(n, XW) then
+                    if index_v = n then
                         base_v := BASES_ON(n);
                         last_v := LASTS_ON(n);
                     end if;
