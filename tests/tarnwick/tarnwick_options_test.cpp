@@ -78,6 +78,9 @@ TEST(TarnwickOptions, RefusesBadArgumentsWithAReason)
         {{"--pagez=2", "f.vhd"}, "unknown option --pagez=2"},
         {{"f.vhd", "-p"}, "needs a value"},
         {{"-p", "two", "f.vhd"}, "needs a whole number"},
+        // A limit of 0 would end every simulator and synthesis step at once; a lock wait of 0 is fine.
+        {{"--simulate-timeout", "0", "f.vhd"}, "needs a number of seconds from 1"},
+        {{"--lock-timeout=-1", "f.vhd"}, "needs a number of seconds from 0"},
         {{"-x", "12px", "f.vhd"}, "needs a whole number"},
         {{"-y", "", "f.vhd"}, "needs a whole number"},
         {{"-x", "2147483648", "f.vhd"}, "needs a whole number"},
