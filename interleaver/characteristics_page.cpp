@@ -1,9 +1,9 @@
 #include "interleaver/characteristics_page.h"
 
 #include "host/wizard_app.h"
-#include "interleaver/interleaver_settings.h"
+#include "settings/interleaver_settings.h"
 #include "interleaver/refresh_preview.h"
-#include "interleaver/setting_ranges.h"
+#include "settings/setting_ranges.h"
 #include "interleaver/user_guide.h"
 #include "model/decimal.h"
 #include "resources/dialog_templates.h"

@@ -2,10 +2,10 @@
 
 #include "interleaver/algorithm_page.h"
 #include "interleaver/characteristics_page.h"
-#include "interleaver/interleaver_settings.h"
+#include "settings/interleaver_settings.h"
 #include "interleaver/memory_page.h"
-#include "interleaver/settings_mapping.h"
-#include "interleaver/vector_file.h"
+#include "settings/settings_mapping.h"
+#include "settings/vector_file.h"
 #include "platform/atomic_file.h"
 #include "platform/messages.h"
 #include "symbol/interleaver_symbol.h"

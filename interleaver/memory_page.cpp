@@ -1,7 +1,7 @@
 #include "interleaver/memory_page.h"
 
 #include "host/wizard_app.h"
-#include "interleaver/interleaver_settings.h"
+#include "settings/interleaver_settings.h"
 #include "interleaver/refresh_preview.h"
 #include "interleaver/user_guide.h"
 #include "resources/dialog_templates.h"

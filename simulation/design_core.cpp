@@ -1,9 +1,9 @@
 #include "simulation/design_core.h"
 
 #include "design_files/design_files.h"
-#include "interleaver/flag_groups.h"
-#include "interleaver/interleaver_settings.h"
-#include "interleaver/settings_mapping.h"
+#include "settings/flag_groups.h"
+#include "settings/interleaver_settings.h"
+#include "settings/settings_mapping.h"
 #include "model/interface_model.h"
 #include "platform/printable_text.h"
 #include "platform/regular_file.h"

@@ -1,7 +1,7 @@
 #include "simulation/simulation_plan.h"
 
-#include "interleaver/interleaver_settings.h"
-#include "interleaver/setting_ranges.h"
+#include "settings/interleaver_settings.h"
+#include "settings/setting_ranges.h"
 #include "platform/printable_text.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "simulation/vector_file_reader.h"
 
-#include "interleaver/vector_file.h"
+#include "settings/vector_file.h"
 #include "platform/printable_text.h"
 #include "platform/regular_file.h"
 

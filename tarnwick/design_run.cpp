@@ -8,6 +8,7 @@
 #include "platform/design_lock.h"
 #include "platform/printable_text.h"
 #include "platform/regular_file.h"
+#include "settings/retrieval_info_settings.h"
 #include "tarnwick/design_install.h"
 #include "tarnwick/file_state.h"
 #include "tarnwick/held_signals.h"

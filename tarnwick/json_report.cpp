@@ -1,8 +1,8 @@
 #include "tarnwick/json_report.h"
 
 #include "host/path_split.h"
-#include "interleaver/interleaver_settings.h"
-#include "interleaver/settings_mapping.h"
+#include "settings/interleaver_settings.h"
+#include "settings/settings_mapping.h"
 #include "model/interface_model.h"
 #include "platform/regular_file.h"
 

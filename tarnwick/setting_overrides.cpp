@@ -1,8 +1,8 @@
 #include "tarnwick/setting_overrides.h"
 
-#include "interleaver/flag_groups.h"
-#include "interleaver/setting_ranges.h"
-#include "interleaver/settings_mapping.h"
+#include "settings/flag_groups.h"
+#include "settings/setting_ranges.h"
+#include "settings/settings_mapping.h"
 #include "platform/printable_text.h"
 
 #include <algorithm>

@@ -1,8 +1,6 @@
 #include "tarnwick/staged_design.h"
 
 #include "host/path_split.h"
-#include "interleaver/settings_mapping.h"
-#include "model/interface_model.h"
 #include "platform/atomic_file.h"
 #include "platform/printable_text.h"
 #include "platform/run_stamp.h"
@@ -11,19 +9,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <sstream>
 #include <unistd.h>
 #include <vector>
-
-bool SettingsOfRetrievalInfo(const std::string& retrievalInfo, InterleaverSettings& settings)
-{
-    std::istringstream in(retrievalInfo);
-    InterfaceModel model;
-    if (!model.ReadPrivates(in, PrivateSettingNames()))
-        return false;
-    LoadSettingsFromModel(settings, model);
-    return true;
-}
 
 StagedDesign::~StagedDesign()
 {
@@ -31,15 +18,6 @@ StagedDesign::~StagedDesign()
         std::error_code ignored;
         std::filesystem::remove_all(folder_, ignored);
     }
-}
-
-std::string RetrievalInfoOfSettings(const InterleaverSettings& settings)
-{
-    InterfaceModel model;
-    AddInterleaverEntries(settings, model);
-    std::ostringstream text;
-    model.Write(text);
-    return text.str();
 }
 
 bool StagedDesign::Create(const std::string& designPath, const std::string* retrievalInfo, std::string& error)

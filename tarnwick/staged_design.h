@@ -1,7 +1,5 @@
 #pragma once
 
-#include "interleaver/interleaver_settings.h"
-
 #include <string>
 
 // A working copy of a design for a run: a private folder beside the design holds its retrieval
@@ -39,10 +37,3 @@ private:
     std::string baseName_;
     bool newVariation_ = false;
 };
-
-// The retrieval information of settings, as the wizard writes it up to the symbol.
-std::string RetrievalInfoOfSettings(const InterleaverSettings& settings);
-
-// Reads the settings stored in retrievalInfo into settings, as the wizard restores them. False when
-// they cannot be read.
-bool SettingsOfRetrievalInfo(const std::string& retrievalInfo, InterleaverSettings& settings);

@@ -4,7 +4,7 @@
 // picture has twice the pixels of the window it shows, so that it stays sharp when a reader zooms
 // in; the guide shows it at half its pixel size, the size of the window on the screen.
 #include "host/wizard_page.h"
-#include "interleaver/interleaver_settings.h"
+#include "settings/interleaver_settings.h"
 #include "interleaver/interleaver_wizard.h"
 #include "platform/dialog.h"
 #include "platform/gui_application.h"

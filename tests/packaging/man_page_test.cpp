@@ -2,8 +2,9 @@
 // every option, choice and exit status a usage text names, and every field of the report, must
 // have an entry of its own in the built page, so that one cannot change without the other.
 #include "host/wizard_command_line.h"
-#include "interleaver/interleaver_settings.h"
+#include "settings/interleaver_settings.h"
 #include "tarnwick/json_report.h"
+#include "settings/retrieval_info_settings.h"
 #include "tarnwick/staged_design.h"
 #include "tarnwick/tarnwick_options.h"
 #include "tests/support/usage_options.h"

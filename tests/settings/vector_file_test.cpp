@@ -1,4 +1,4 @@
-#include "interleaver/vector_file.h"
+#include "settings/vector_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "interleaver/interleaver_settings.h"
+#include "settings/interleaver_settings.h"
 
 #include <array>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "interleaver/flag_groups.h"
+#include "settings/flag_groups.h"
 
 using S = InterleaverSettings;
 

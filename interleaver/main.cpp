@@ -1,5 +1,5 @@
 #include "host/wizard_command_line.h"
-#include "interleaver/interleaver_settings.h"
+#include "settings/interleaver_settings.h"
 #include "interleaver/interleaver_wizard.h"
 #include "platform/gui_application.h"
 #include "platform/gui_messages.h"

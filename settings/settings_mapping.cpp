@@ -1,4 +1,4 @@
-#include "interleaver/settings_mapping.h"
+#include "settings/settings_mapping.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "interleaver/interleaver_settings.h"
+#include "settings/interleaver_settings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "interleaver/interleaver_settings.h"
+#include "settings/interleaver_settings.h"
 #include "model/interface_model.h"
 
 #include <string>

@@ -1,4 +1,4 @@
-#include "interleaver/setting_ranges.h"
+#include "settings/setting_ranges.h"
 
 using S = InterleaverSettings;
 
