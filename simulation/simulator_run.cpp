@@ -1,7 +1,8 @@
 #include "simulation/simulator_run.h"
 
 #include "host/path_split.h"
-#include "platform/child_process.h"
+#include "platform/display_command_line.h"
+#include "platform/supervised_child.h"
 #include "platform/printable_text.h"
 #include "platform/regular_file.h"
 #include "platform/run_stamp.h"
@@ -14,10 +15,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <climits>
-#include <csignal>
-#include <poll.h>
-#include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,21 +25,6 @@ namespace {
 
 // The most of a simulator's messages shown when it fails.
 constexpr size_t kShownLogSize = 2000;
-
-// How often the end of a step is checked when the kernel offers no process descriptor.
-constexpr int kFallbackPollMilliseconds = 100;
-
-// How long a step that was asked to end has before it is killed.
-constexpr int kGraceMilliseconds = 2000;
-
-// The step's command line as it is shown: each argument printable, one blank between them.
-std::string ShownCommand(const std::vector<std::string>& args)
-{
-    std::string shown;
-    for (const std::string& arg : args)
-        shown += (shown.empty() ? "" : " ") + PrintableText(arg);
-    return shown;
-}
 
 // The characters a temporary folder's path may hold: the simulators' builds and the synthesis
 // tools write it into makefiles, scripts and command lines of their own without quoting it.
@@ -84,59 +66,30 @@ std::vector<std::string> SimulatorEnvironment(const std::string& folder)
     return environment;
 }
 
-// The signal waiting on a signalfd, or 0.
-int TakeSignal(int signalFd)
-{
-    signalfd_siginfo info{};
-    ssize_t got;
-    do {
-        got = ::read(signalFd, &info, sizeof info);
-    } while (got < 0 && errno == EINTR);
-    return got == ssize_t(sizeof info) ? int(info.ssi_signo) : 0;
-}
-
-// Ends the step's whole group: signal first, SIGKILL when it has not ended a grace later; the
-// step is collected into status.
-void EndGroup(ChildProcess& step, int signal, int& status)
-{
-    const pid_t group = step.pid();
-    bool timedOut = false;
-    step.Signal(signal);
-    if (!step.WaitWithin(std::chrono::milliseconds(kGraceMilliseconds), status, timedOut))
-        status = 0;
-    // What the step started may outlive it in its group.
-    ::kill(-group, SIGKILL);
-}
-
 // Waits for the step within limits. False with the reason when it ran past the time limit or a
 // signal asked tarnwick to end; the step has been ended then and collected.
 bool WaitForStep(ChildProcess& step, const std::string& shown, RunLimits& limits, int& status, std::string& error)
 {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + limits.timeLimit;
-    for (;;) {
-        if (step.TryWait(status))
-            return true;
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) {
-            EndGroup(step, SIGTERM, status);
-            error = shown + " ran past the time limit of " + std::to_string(limits.timeLimit.count())
-                + " s and was ended";
-            return false;
-        }
-        pollfd watched[2] = {{limits.signalFd, POLLIN, 0}, {step.exitFd(), POLLIN, 0}};
-        const int wait = step.exitFd() >= 0 ? int(std::min<long long>(left, INT_MAX))
-                                             : int(std::min<long long>(left, kFallbackPollMilliseconds));
-        ::poll(watched, 2, wait);
-        if (limits.signalFd >= 0 && (watched[0].revents & POLLIN) != 0) {
-            if (const int signal = TakeSignal(limits.signalFd)) {
-                limits.endSignal = signal;
-                EndGroup(step, signal, status);
-                error = shown + " was ended by signal " + std::to_string(signal) + " given to tarnwick";
-                return false;
-            }
-        }
+    Supervision supervision;
+    supervision.signalFd = limits.signalFd;
+    supervision.onSignal = OnHeldSignal::EndGroup;
+    supervision.timeLimit = limits.timeLimit;
+    int signal = 0;
+    switch (SuperviseChild(step, supervision, status, signal)) {
+    case ChildEnd::Exited:
+        return true;
+    case ChildEnd::TimedOut:
+        error = shown + " ran past the time limit of " + std::to_string(limits.timeLimit.count()) + " s and was ended";
+        return false;
+    case ChildEnd::EndedBySignal:
+        limits.endSignal = signal;
+        error = shown + " was ended by signal " + std::to_string(signal) + " given to tarnwick";
+        return false;
+    case ChildEnd::Lost:
+        break;
     }
+    error = "lost track of " + shown;
+    return false;
 }
 
 } // namespace
@@ -196,7 +149,7 @@ TemporaryFolder::~TemporaryFolder()
 
 bool RunStep(const std::vector<std::string>& args, const std::string& folder, RunLimits& limits, std::string& error)
 {
-    const std::string shown = ShownCommand(args);
+    const std::string shown = DisplayCommandLine(args);
     if (limits.endSignal != 0) {
         error = shown + " was not started: tarnwick was given signal " + std::to_string(limits.endSignal);
         return false;

@@ -6,12 +6,15 @@
 #include "host/path_split.h"
 #include "model/interface_model.h"
 #include "platform/design_lock.h"
+#include "platform/display_command_line.h"
+#include "platform/held_signals.h"
 #include "platform/printable_text.h"
+#include "platform/process.h"
 #include "platform/regular_file.h"
+#include "platform/supervised_child.h"
 #include "settings/retrieval_info_settings.h"
 #include "tarnwick/design_install.h"
 #include "tarnwick/file_state.h"
-#include "tarnwick/held_signals.h"
 #include "tarnwick/host_files.h"
 #include "tarnwick/page_exit_listener.h"
 #include "tarnwick/progress.h"
@@ -26,30 +29,17 @@
 #include <algorithm>
 #include <chrono>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
-#include <poll.h>
 #include <sstream>
-#include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
 
 namespace {
-
-// How often the end of the wizard is checked when the kernel offers no process descriptor.
-constexpr int kFallbackPollMilliseconds = 100;
-
-std::string SelfPath()
-{
-    char buffer[PATH_MAX];
-    const ssize_t size = ::readlink("/proc/self/exe", buffer, sizeof buffer);
-    return size > 0 ? std::string(buffer, size_t(size)) : std::string();
-}
 
 class Run {
 public:
@@ -136,26 +126,18 @@ bool Run::FollowWizard(ChildProcess& wizard, PageExitListener& listener, HeldSig
 {
     // The id is kept, as the wizard's own is given up once it has been collected.
     const pid_t wizardPid = wizard.pid();
-    pollfd watched[3] = {{listener.fd(), POLLIN, 0}, {signals.fd(), POLLIN, 0}, {wizard.exitFd(), POLLIN, 0}};
-    const bool haveExitFd = wizard.exitFd() >= 0;
-    for (;;) {
-        const int ready = ::poll(watched, haveExitFd ? 3 : 2, haveExitFd ? -1 : kFallbackPollMilliseconds);
-        if (ready < 0 && errno != EINTR)
-            break;
-        if (ready > 0 && (watched[0].revents & POLLIN) != 0)
-            PrintMessages(listener, wizardPid);
-        if (ready > 0 && (watched[1].revents & POLLIN) != 0) {
-            while (const int signal = signals.Take()) {
-                result_.endSignal = signal;
-                wizard.Signal(signal);
-            }
-        }
-        if (haveExitFd ? (ready > 0 && watched[2].revents != 0) : wizard.TryWait(waitStatus))
-            break;
-    }
+    Supervision supervision;
+    supervision.signalFd = signals.fd();
+    supervision.onSignal = OnHeldSignal::PassOn;
+    supervision.watchedFd = listener.fd();
+    supervision.onReadable = [&] { PrintMessages(listener, wizardPid); };
+    int signal = 0;
+    const ChildEnd end = SuperviseChild(wizard, supervision, waitStatus, signal);
+    if (signal != 0)
+        result_.endSignal = signal;
     // The wizard sends without waiting, so its last messages may still be queued.
     PrintMessages(listener, wizardPid);
-    return wizard.pid() < 0 || wizard.Wait(waitStatus);
+    return end != ChildEnd::Lost;
 }
 
 // A library file copied beside the design, as the report lists it.
@@ -178,7 +160,7 @@ bool Run::AddLibraryModule(const InterfaceModel& retrievalInfo, DesignInstall& i
     if (design == summary().files.end() || !design->made)
         return true;
     const std::string module = LibraryModuleName(retrievalInfo);
-    const std::string source = FindLibraryModuleSource(module, name_.extension, SelfPath());
+    const std::string source = FindLibraryModuleSource(module, name_.extension, ExecutablePath());
     if (source.empty()) {
         RunFile missing = LibraryFile(name_.directory + module + name_.extension);
         missing.reason = "its source " + module + name_.extension + " is not installed";
@@ -450,7 +432,7 @@ void Run::Conclude(int waitStatus, const StagedDesign* staged, HeldSignals& sign
 
 DesignRunResult Run::Execute()
 {
-    const std::string program = ChooseWizardProgram(options_.wizardPath, SelfPath());
+    const std::string program = ChooseWizardProgram(options_.wizardPath, ExecutablePath());
     result_.lock = std::make_shared<DesignLock>();
     if (!CheckRequest(program) || !LockDesign(*result_.lock))
         return Finish();

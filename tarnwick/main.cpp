@@ -1,6 +1,7 @@
 // tarnwick: stands in for the host design environment. It starts the wizard on a design the way
 // the host does, shows each page exit the wizard reports, and tells what the wizard's exit status
 // means and which files are there afterwards.
+#include "platform/display_command_line.h"
 #include "platform/printable_text.h"
 #include "tarnwick/design_run.h"
 #include "tarnwick/json_report.h"

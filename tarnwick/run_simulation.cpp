@@ -8,7 +8,7 @@
 #include "simulation/pair_simulation.h"
 #include "simulation/waveform_file.h"
 #include "tarnwick/design_install.h"
-#include "tarnwick/held_signals.h"
+#include "platform/held_signals.h"
 #include "tarnwick/progress.h"
 #include "tarnwick/run_leftovers.h"
 #include "tarnwick/run_report.h"

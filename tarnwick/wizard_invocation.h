@@ -24,8 +24,3 @@ std::string ChooseWizardProgram(const std::string& explicitPath, const std::stri
 // arguments joined into one line, in which a double quote ends a quoted argument, so an argument
 // holding one would reach it as other arguments. False naming the first such argument in error.
 bool CheckWizardArguments(const std::vector<std::string>& args, std::string& error);
-
-// The argument list as one line for the user to read: arguments holding blanks, quotes or nothing
-// are put in single quotes; arguments holding what PrintableText escapes are shown as $'...' with
-// those escapes, so that no argument prints a control character.
-std::string DisplayCommandLine(const std::vector<std::string>& args);

@@ -1,5 +1,6 @@
-#include "tarnwick/held_signals.h"
+#include "platform/held_signals.h"
 
+#include <cerrno>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
@@ -20,8 +21,12 @@ HeldSignals::~HeldSignals()
     ::sigprocmask(SIG_SETMASK, &old_, nullptr);
 }
 
-int HeldSignals::Take()
+int HeldSignals::TakeHeldSignal(int signalFd)
 {
     signalfd_siginfo info{};
-    return ::read(fd_, &info, sizeof info) == ssize_t(sizeof info) ? int(info.ssi_signo) : 0;
+    ssize_t got;
+    do {
+        got = ::read(signalFd, &info, sizeof info);
+    } while (got < 0 && errno == EINTR);
+    return got == ssize_t(sizeof info) ? int(info.ssi_signo) : 0;
 }

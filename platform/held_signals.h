@@ -2,7 +2,7 @@
 
 #include <csignal>
 
-// The signals that end a run early: each is passed on to the wizard or the simulator.
+// The signals that end a run early: each is passed on to the child that runs.
 constexpr int kEndingSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 // Holds back the ending signals while the run goes on, and hands them over through a descriptor
@@ -16,7 +16,10 @@ public:
 
     int fd() const { return fd_; }
     // The next signal that has come, or 0.
-    int Take();
+    int Take() const { return TakeHeldSignal(fd_); }
+
+    // The next signal waiting on the signalfd signalFd, or 0.
+    static int TakeHeldSignal(int signalFd);
 
 private:
     int fd_ = -1;
