@@ -1,6 +1,6 @@
 #include "host/wizard_app.h"
 
-#include "host/path_split.h"
+#include "platform/path_split.h"
 #include "host/summary_page.h"
 #include "host/wizard_page.h"
 #include "platform/messages.h"

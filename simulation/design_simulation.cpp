@@ -2,7 +2,7 @@
 
 #include "design_files/design_files.h"
 #include "design_files/library_module.h"
-#include "host/path_split.h"
+#include "platform/path_split.h"
 #include "settings/interleaver_settings.h"
 #include "settings/settings_mapping.h"
 #include "model/interface_model.h"
@@ -14,6 +14,10 @@
 #include "simulation/testbench_writer.h"
 #include "simulation/vector_file_reader.h"
 #include "simulation/waveform_file.h"
+#include "platform/path_lookup.h"
+#include "platform/run_step.h"
+#include "platform/temporary_folder.h"
+#include "platform/write_file.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -3,6 +3,9 @@
 #include "design_files/library_module.h"
 #include "platform/regular_file.h"
 #include "simulation/simulator_run.h"
+#include "platform/run_step.h"
+#include "platform/temporary_folder.h"
+#include "platform/write_file.h"
 
 #include <random>
 #include <sstream>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tarnwick/json_report.h"
+#include "tarnwick/run_summary.h"
 #include "tarnwick/tarnwick_options.h"
 
 #include "platform/design_lock.h"
@@ -23,10 +23,6 @@ struct DesignRunResult {
     // The design's lock, held until the caller has given its report.
     std::shared_ptr<DesignLock> lock;
 };
-
-// Takes the lock of the design at designPath, waiting up to timeoutSeconds while another run holds
-// it and saying so on stderr. False with the reason when the design stays in use.
-bool LockDesignFolder(DesignLock& lock, const std::string& designPath, int timeoutSeconds, std::string& error);
 
 DesignRunResult RunOnDesign(const TarnwickOptions& options);
 

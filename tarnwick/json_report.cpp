@@ -1,6 +1,6 @@
 #include "tarnwick/json_report.h"
 
-#include "host/path_split.h"
+#include "platform/path_split.h"
 #include "settings/interleaver_settings.h"
 #include "settings/settings_mapping.h"
 #include "model/interface_model.h"

@@ -1,7 +1,7 @@
 #include "tarnwick/run_leftovers.h"
 
 #include "platform/run_stamp.h"
-#include "simulation/simulator_run.h"
+#include "platform/temporary_folder.h"
 
 #include <cerrno>
 #include <dirent.h>

@@ -1,6 +1,6 @@
 #include "tarnwick/run_report.h"
 
-#include "host/path_split.h"
+#include "platform/path_split.h"
 #include "platform/printable_text.h"
 
 #include <algorithm>

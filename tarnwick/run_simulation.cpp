@@ -1,7 +1,7 @@
 #include "tarnwick/run_simulation.h"
 
 #include "design_files/library_module.h"
-#include "host/path_split.h"
+#include "platform/path_split.h"
 #include "platform/design_lock.h"
 #include "platform/printable_text.h"
 #include "platform/process.h"
@@ -10,6 +10,7 @@
 #include "tarnwick/design_install.h"
 #include "platform/held_signals.h"
 #include "tarnwick/progress.h"
+#include "tarnwick/design_lock_wait.h"
 #include "tarnwick/run_leftovers.h"
 #include "tarnwick/run_report.h"
 #include "tarnwick/run_synthesis.h"

@@ -3,9 +3,10 @@
 #include "design_files/library_module.h"
 #include "platform/printable_text.h"
 #include "platform/process.h"
-#include "simulation/core_synthesis.h"
+#include "synthesis/core_synthesis.h"
 #include "simulation/design_core.h"
 #include "tarnwick/run_report.h"
+#include "platform/temporary_folder.h"
 
 using namespace zorvex::core;
 

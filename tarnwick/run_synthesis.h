@@ -1,8 +1,8 @@
 #pragma once
 
-#include "simulation/core_synthesis.h"
-#include "simulation/simulator_run.h"
-#include "tarnwick/json_report.h"
+#include "synthesis/core_synthesis.h"
+#include "platform/run_limits.h"
+#include "tarnwick/run_summary.h"
 
 #include <string>
 

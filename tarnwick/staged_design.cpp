@@ -1,6 +1,6 @@
 #include "tarnwick/staged_design.h"
 
-#include "host/path_split.h"
+#include "platform/path_split.h"
 #include "platform/atomic_file.h"
 #include "platform/printable_text.h"
 #include "platform/run_stamp.h"

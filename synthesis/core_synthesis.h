@@ -1,30 +1,11 @@
 #pragma once
 
 #include "core_model/core_settings.h"
-#include "simulation/simulator_run.h"
+#include "platform/run_limits.h"
+#include "synthesis/synthesis_figures.h"
 
-#include <cstdint>
 #include <string>
 #include <vector>
-
-// What synthesis of a core for a device showed. A core whose memory needs more RAM blocks than
-// the device has does not fit: then only ramBlocks (what it needs) and ramBlocksAvailable are
-// known, and the other figures stay 0.
-struct SynthesisOutcome {
-    std::string module;         // the library core synthesised, "conv_qzram" or "genaddr"
-    std::string device;         // "iCE40 HX8K (ct256)"
-    bool fits = true;
-    std::int64_t luts = 0;      // logic cells (ICESTORM_LC) used
-    std::int64_t flipFlops = 0; // the synthesised design's SB_DFF* cells
-    std::int64_t ramBlocks = 0; // ICESTORM_RAM used, or at least needed when the core does not fit
-    std::int64_t ramBlocksAvailable = 0;
-    double fmaxMHz = 0;         // nextpnr's maximum frequency for the clock after routing
-};
-
-// nextpnr's Fmax for the clock after routing: the last "Max frequency for clock '...': F MHz"
-// line (it prints one after placement and one after routing; the cores have one clock). False
-// when there is none, or F is not a finite positive number.
-bool FmaxFromLog(const std::string& log, double& mhz);
 
 // Whether yosys and nextpnr-ice40 are both on PATH and TMPDIR can be given to them; false naming
 // the first one missing, or TMPDIR's fault.
@@ -47,7 +28,3 @@ bool CanSynthesize(std::string& error);
 bool SynthesizeCore(const std::string& module, const zorvex::core::CoreSettings& core,
                     const std::vector<std::string>& sources, const std::string& work, RunLimits& limits,
                     SynthesisOutcome& outcome, std::string& error);
-
-// The synthesis as a line of text for the report: the core, the device and the figures, or what
-// keeps the core from fitting.
-std::string DescribeSynthesis(const SynthesisOutcome& outcome);

@@ -1,4 +1,4 @@
-#include "simulation/core_synthesis.h"
+#include "synthesis/synthesis_figures.h"
 
 #include <gtest/gtest.h>
 

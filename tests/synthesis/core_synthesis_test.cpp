@@ -2,10 +2,12 @@
 // figures that fit them and each other, and a missing tool or the time limit fails with the
 // reason; a core whose memory is past the device's RAM does not fit without the tools running.
 // Status 77 when yosys or nextpnr-ice40 is not installed.
-#include "simulation/core_synthesis.h"
+#include "synthesis/core_synthesis.h"
 
 #include "design_files/library_module.h"
-#include "simulation/simulator_run.h"
+#include "platform/path_lookup.h"
+#include "platform/temporary_folder.h"
+#include "platform/write_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,12 @@
-#include "simulation/core_synthesis.h"
+#include "synthesis/core_synthesis.h"
 
 #include "design_files/library_module.h"
 #include "platform/printable_text.h"
 #include "platform/regular_file.h"
-#include "simulation/simulator_run.h"
+#include "platform/path_lookup.h"
+#include "platform/run_step.h"
+#include "platform/temporary_folder.h"
+#include "platform/write_file.h"
 
 #include <charconv>
 #include <cmath>
@@ -72,98 +75,11 @@ bool RunTool(const std::vector<std::string>& args, const std::string& work, cons
     return ran;
 }
 
-bool ParseCount(std::string_view text, std::int64_t& value)
-{
-    const auto [end, failed] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return failed == std::errc() && end == text.data() + text.size() && value >= 0;
-}
-
-// The flip-flops in yosys's statistics: the SB_DFF* cells of the last cell count, which is the
-// whole design's when it prints one per module and then the hierarchy's. False when the
-// statistics hold no cell count.
-bool FlipFlopsFromStat(const std::string& stat, std::int64_t& flipFlops)
-{
-    bool counted = false;
-    std::istringstream lines(stat);
-    for (std::string line; std::getline(lines, line);) {
-        std::istringstream words(line);
-        std::string name, count, rest;
-        words >> name >> count;
-        if (line.find("Number of cells:") != std::string::npos) {
-            counted = true;
-            flipFlops = 0;
-        } else if (std::int64_t n = 0; counted && name.rfind("SB_DFF", 0) == 0 && !(words >> rest)
-                   && ParseCount(count, n)) {
-            flipFlops += n;
-        }
-    }
-    return counted;
-}
-
-// One line of nextpnr's device utilisation: "Info:  ICESTORM_LC:   231/ 7680     3%".
-struct Use {
-    std::string resource;
-    std::int64_t used = 0;
-    std::int64_t available = 0;
-};
-
-std::vector<Use> Utilisation(const std::string& log)
-{
-    std::vector<Use> uses;
-    std::istringstream lines(log);
-    for (std::string line; std::getline(lines, line);) {
-        std::istringstream words(line);
-        std::string info, resource, used, available;
-        if (!(words >> info >> resource >> used >> available) || info != "Info:" || resource.size() < 2
-            || resource.back() != ':' || used.empty() || used.back() != '/')
-            continue;
-        Use use;
-        use.resource = resource.substr(0, resource.size() - 1);
-        if (ParseCount(std::string_view(used).substr(0, used.size() - 1), use.used)
-            && ParseCount(available, use.available))
-            uses.push_back(use);
-    }
-    return uses;
-}
-
-// The first utilisation line of resource (nextpnr prints the table once, after packing).
-bool UsedOf(const std::vector<Use>& uses, const std::string& resource, std::int64_t& used)
-{
-    for (const Use& use : uses) {
-        if (use.resource == resource) {
-            used = use.used;
-            return true;
-        }
-    }
-    return false;
-}
-
-} // namespace
-
-bool FmaxFromLog(const std::string& log, double& mhz)
-{
-    const std::string mark = "Max frequency for clock '";
-    const size_t at = log.rfind(mark);
-    if (at == std::string::npos)
-        return false;
-    const size_t value = log.find("': ", at + mark.size());
-    const size_t line = log.find('\n', at);
-    if (value == std::string::npos || value > line)
-        return false;
-    const char* begin = log.data() + value + 3;
-    const auto [end, failed] = std::from_chars(begin, log.data() + log.size(), mhz);
-    // A clock rate that is no finite number is no figure.
-    return failed == std::errc() && std::string_view(end, log.data() + log.size()).starts_with(" MHz") && mhz > 0
-        && std::isfinite(mhz);
-}
-
-namespace {
-
 // Why nextpnr failed: a resource the core uses more of than the device has, else nothing more
 // than the tool's own message.
-std::string NoFit(const std::vector<Use>& uses)
+std::string NoFit(const std::vector<DeviceUse>& uses)
 {
-    for (const Use& use : uses) {
+    for (const DeviceUse& use : uses) {
         if (use.used > use.available)
             return "the core does not fit the " + std::string(kDevice) + ": it needs " + std::to_string(use.used)
                 + " " + use.resource + " and the device has " + std::to_string(use.available) + "; ";
@@ -190,8 +106,8 @@ bool PlaceAndRoute(const std::string& work, RunLimits& limits, SynthesisOutcome&
     std::string log;
     if (!RunTool(args, work, "nextpnr.log", limits, error)) {
         ReadRegularFile(logPath, kMaxLogSize, log);
-        const std::vector<Use> uses = Utilisation(log);
-        for (const Use& use : uses) {
+        const std::vector<DeviceUse> uses = Utilisation(log);
+        for (const DeviceUse& use : uses) {
             if (use.resource == "ICESTORM_RAM" && use.used > use.available && limits.endSignal == 0) {
                 outcome.fits = false;
                 outcome.ramBlocks = use.used;
@@ -204,7 +120,7 @@ bool PlaceAndRoute(const std::string& work, RunLimits& limits, SynthesisOutcome&
     }
     if (!ReadLog(logPath, "nextpnr's log", log, error))
         return false;
-    const std::vector<Use> uses = Utilisation(log);
+    const std::vector<DeviceUse> uses = Utilisation(log);
     const auto missing = [&](const std::string& figure) {
         error = "nextpnr's log " + PrintableText(logPath) + " shows no " + figure;
         return false;
@@ -286,17 +202,4 @@ bool SynthesizeCore(const std::string& module, const CoreSettings& core, const s
         found.flipFlops = 0;
     outcome = found;
     return true;
-}
-
-std::string DescribeSynthesis(const SynthesisOutcome& outcome)
-{
-    std::string text = "synthesis of " + outcome.module + " (its Verilog source) for the " + outcome.device + ": ";
-    if (!outcome.fits)
-        return text + "does not fit: it needs at least " + std::to_string(outcome.ramBlocks)
-            + " RAM blocks and the device has " + std::to_string(outcome.ramBlocksAvailable) + "\n";
-    char fmax[32];
-    std::snprintf(fmax, sizeof fmax, "%.2f", outcome.fmaxMHz);
-    return text + std::to_string(outcome.luts) + " logic cells, " + std::to_string(outcome.flipFlops)
-        + " flip-flops, " + std::to_string(outcome.ramBlocks) + " of " + std::to_string(outcome.ramBlocksAvailable)
-        + " RAM blocks, Fmax " + fmax + " MHz\n";
 }
