@@ -115,7 +115,7 @@ bool WizardApp::CreatePages()
         return true;
     // A file that cannot be read whole is never taken for an empty variation: the run would then
     // replace the stored settings with the defaults.
-    const std::string path = directory + baseName + ".cnx";
+    const std::string path = directory + baseName + SiblingExtension(Sibling::RetrievalInfo);
     std::string contents;
     if (!ReadRegularFile(path, kMaxRetrievalInfoSize, contents)) {
         messages().Show(kHostTitle, "Can't open file " + path);
@@ -174,10 +174,10 @@ void WizardApp::AddSummaryPage()
 {
     auto page = std::make_unique<SummaryPage>(directory);
     page->AddFile(baseName + extension);
-    page->AddFile(baseName + ".inc");
-    page->AddFile(baseName + ".cmp");
+    page->AddFile(baseName + SiblingExtension(Sibling::Include));
+    page->AddFile(baseName + SiblingExtension(Sibling::ComponentDeclaration));
     if (commandLine.symbolFile)
-        page->AddFile(baseName + ".sym");
+        page->AddFile(baseName + SiblingExtension(Sibling::Symbol));
     AddPage(std::move(page));
 }
 

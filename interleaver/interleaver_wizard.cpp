@@ -8,6 +8,7 @@
 #include "settings/vector_file.h"
 #include "platform/atomic_file.h"
 #include "platform/messages.h"
+#include "platform/path_split.h"
 #include "symbol/interleaver_symbol.h"
 
 const char* const kInterleaverTitle = "ZORVEX - 1.00";
@@ -39,7 +40,7 @@ bool InterleaverWizard::CreatePages()
 std::string InterleaverWizard::VectorFilePath() const
 {
     // The vector file goes to the current directory, named after the design file.
-    return baseName + ".vec";
+    return baseName + SiblingExtension(Sibling::Vectors);
 }
 
 void InterleaverWizard::StartVectorFile()

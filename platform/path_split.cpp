@@ -31,3 +31,24 @@ std::string AbsolutePath(const std::string& path)
     const std::string absolute = std::filesystem::absolute(path, ignored).lexically_normal().string();
     return absolute.empty() ? path : absolute;
 }
+
+const char* SiblingExtension(Sibling sibling)
+{
+    switch (sibling) {
+    case Sibling::RetrievalInfo:
+        return ".cnx";
+    case Sibling::Vectors:
+        return ".vec";
+    case Sibling::Include:
+        return ".inc";
+    case Sibling::ComponentDeclaration:
+        return ".cmp";
+    case Sibling::Symbol:
+        return ".sym";
+    case Sibling::Waveform:
+        return ".vcd";
+    case Sibling::WaveformView:
+        return ".gtkw";
+    }
+    return "";
+}

@@ -18,3 +18,10 @@ std::string TrimDesignPath(const std::string& fileName);
 // path as the reports give it: absolute, with no "." or ".." left; path itself when the current
 // folder cannot be told.
 std::string AbsolutePath(const std::string& path);
+
+// The files named after a design beside it: its retrieval information, vector file, include file,
+// component declaration, symbol, waveform and the waveform viewer's settings.
+enum class Sibling { RetrievalInfo, Vectors, Include, ComponentDeclaration, Symbol, Waveform, WaveformView };
+
+// The sibling's extension, ".cnx" for the retrieval information and so on.
+const char* SiblingExtension(Sibling sibling);

@@ -1,14 +1,12 @@
 #include "simulation/design_simulation.h"
 
 #include "design_files/design_files.h"
-#include "design_files/library_module.h"
+#include "design/library_module.h"
 #include "platform/path_split.h"
 #include "settings/interleaver_settings.h"
-#include "settings/settings_mapping.h"
 #include "model/interface_model.h"
 #include "platform/printable_text.h"
 #include "platform/regular_file.h"
-#include "simulation/design_core.h"
 #include "simulation/pair_simulation.h"
 #include "simulation/simulator_run.h"
 #include "simulation/testbench_writer.h"
@@ -92,10 +90,10 @@ bool MakeDesignText(const InterfaceModel& model, DesignUnderTest& design, std::s
 // Reads what is to be simulated: the design's name and language, and its retrieval information.
 bool ReadDesign(const DesignToSimulate& given, DesignUnderTest& design, std::string& error)
 {
-    design.path = TrimDesignPath(given.designPath);
-    design.name = SplitDesignPath(design.path);
+    design.path = given.design.path();
+    design.name = given.design.name();
     design.vhdl = design.name.extension == ".vhd";
-    if (!CanSimulate(design.path, given.simulator, error))
+    if (!CanSimulate(given.design, given.simulator, error))
         return false;
     design.simulator = given.simulator != Simulator::Default ? given.simulator
         : design.vhdl                                        ? Simulator::Ghdl
@@ -104,29 +102,16 @@ bool ReadDesign(const DesignToSimulate& given, DesignUnderTest& design, std::str
         error = "the design file " + PrintableText(design.path) + " is not there to simulate";
         return false;
     }
-    std::string stored;
-    if (!ReadRegularFile(given.retrievalInfo, kMaxRetrievalInfoSize, stored)) {
-        error = "cannot read the design's retrieval information " + PrintableText(given.retrievalInfo);
+    const DesignContents& contents = given.contents;
+    if (!contents.Core(design.core, design.memory, error))
         return false;
-    }
-    InterfaceModel model;
-    std::istringstream in(stored);
-    model.Read(in);
-    LoadSettingsFromModel(design.settings, model);
-    if (!CoreOfSettings(design.settings, design.core, design.memory, error)) {
-        error = PrintableText(given.retrievalInfo) + ": " + error;
-        return false;
-    }
-    for (const InterfaceEntry& entry : model.ports.entries()) {
+    design.settings = contents.settings;
+    for (const InterfaceEntry& entry : contents.model.ports.entries()) {
         const int width = FieldNumber(entry.width);
         design.ports.push_back({entry.name, entry.type == "OUTPUT", std::max(1, width), width >= 1});
     }
-    design.module = LibraryModuleName(model);
-    if (design.module.empty()) {
-        error = PrintableText(given.retrievalInfo) + " names no library module";
-        return false;
-    }
-    return !given.madeFromRetrievalInfo || MakeDesignText(model, design, error);
+    design.module = contents.module;
+    return !given.madeFromRetrievalInfo || MakeDesignText(contents.model, design, error);
 }
 
 // Whether folder's file system has room for bytes more; the reason names what needs it.
@@ -244,7 +229,7 @@ bool RunDesignTestbench(const DesignUnderTest& design, const SimulationPlan& pla
 bool SimulateDesignPair(const DesignUnderTest& design, std::vector<std::string> sources, const std::string& selfPath,
                         RunLimits& limits, PairOutcome& pair, std::string& error)
 {
-    for (const std::string& unit : PairTestbenchUnits()) {
+    for (const std::string& unit : LibraryTestbenchUnits(design.name.extension)) {
         const bool present = std::any_of(sources.begin(), sources.end(), [&](const std::string& path) {
             return SplitDesignPath(path).baseName == unit;
         });
@@ -300,10 +285,10 @@ void ShowShortage(std::uint64_t need, std::uint64_t room, std::string& needText,
     roomText = std::to_string(room / step) + unit;
 }
 
-bool CanSimulate(const std::string& designPath, Simulator simulator, std::string& error)
+bool CanSimulate(const Design& given, Simulator simulator, std::string& error)
 {
-    const std::string design = TrimDesignPath(designPath);
-    const SplitPath name = SplitDesignPath(design);
+    const std::string& design = given.path();
+    const SplitPath& name = given.name();
     if (name.extension != ".vhd" && name.extension != ".v") {
         error = "only a .vhd or .v design file can be simulated, not " + PrintableText(design);
         return false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "design/design.h"
+#include "design/design_contents.h"
 #include "simulation/simulation_check.h"
 #include "simulation/simulator_run.h"
 
@@ -12,8 +14,9 @@
 // file are read from. A design simulated before it is installed is made anew from the retrieval
 // information, as the run makes it; otherwise the design file at designPath is simulated.
 struct DesignToSimulate {
-    std::string designPath;
-    std::string retrievalInfo;
+    Design design;
+    // Its retrieval information, read by the caller.
+    DesignContents contents;
     std::string vectorFile;
     bool madeFromRetrievalInfo = false;
     // The simulator asked for; Default chooses it by the design's language.
@@ -30,10 +33,10 @@ using WaveformKeeper = std::function<bool(const std::string& waveform, std::stri
 // needed, else in MiB, the need rounded up and the room down, so that the two always differ.
 void ShowShortage(std::uint64_t need, std::uint64_t room, std::string& needText, std::string& roomText);
 
-// Whether the design at designPath can be simulated with simulator at all: a .vhd design with
+// Whether design can be simulated with simulator at all: a .vhd design with
 // ghdl, a .v design with iverilog (the default) or Verilator, the simulator's programs on PATH.
 // False with the reason otherwise.
-bool CanSimulate(const std::string& designPath, Simulator simulator, std::string& error);
+bool CanSimulate(const Design& design, Simulator simulator, std::string& error);
 
 // Simulates the design (a .vhd with ghdl, a .v with iverilog or Verilator as design.simulator
 // asks) on its vector file, in a private temporary folder removed before the pair runs, each

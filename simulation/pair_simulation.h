@@ -21,9 +21,6 @@ bool SimulatePair(const zorvex::core::CoreSettings& core, zorvex::core::MemoryKi
                   const std::vector<std::string>& sources, std::int64_t pageLatency, RunLimits& limits,
                   PairOutcome& outcome, std::string& error);
 
-// The units the pair's testbench compiles, in order; each is a library file <unit>.vhd / .v.
-const std::vector<std::string>& PairTestbenchUnits();
-
 // One edge of a stage as tb_core records it.
 struct StageRecord {
     bool taken = false; // the stage's edge took din (next_din or block_write_enable before it)

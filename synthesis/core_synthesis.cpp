@@ -1,6 +1,6 @@
 #include "synthesis/core_synthesis.h"
 
-#include "design_files/library_module.h"
+#include "design/library_module.h"
 #include "platform/printable_text.h"
 #include "platform/regular_file.h"
 #include "platform/path_lookup.h"

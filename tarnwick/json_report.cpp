@@ -150,7 +150,7 @@ std::string RunReportJson(const RunSummary& run, const std::function<bool(const 
     Json derived;
     Json settings;
     for (const RunFile& file : run.files) {
-        if (file.path.size() >= 4 && file.path.compare(file.path.size() - 4, 4, ".cnx") == 0)
+        if (file.role == FileRole::RetrievalInfo)
             settings = StoredSettings(file.path, derived);
     }
     if (!settings.is_null()) {

@@ -1,6 +1,7 @@
 // tarnwick: stands in for the host design environment. It starts the wizard on a design the way
 // the host does, shows each page exit the wizard reports, and tells what the wizard's exit status
 // means and which files are there afterwards.
+#include "design/design.h"
 #include "platform/display_command_line.h"
 #include "platform/printable_text.h"
 #include "tarnwick/design_run.h"
@@ -95,7 +96,7 @@ int main(int argc, char** argv)
     if (!options.json && summary.simulation && summary.exitStatus == 0) {
         // The waveform and its view were installed beside the design.
         const std::string vcd = summary.simulation->vcdPath;
-        const std::string view = vcd.substr(0, vcd.size() - 4) + ".gtkw";
+        const std::string view = AbsolutePath(Design(summary.design).PathOf(FileRole::WaveformView));
         std::printf("  view it with: %s\n", DisplayCommandLine({"gtkwave", vcd, view}).c_str());
     }
     if (!options.json && summary.synthesis)

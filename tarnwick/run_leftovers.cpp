@@ -1,5 +1,6 @@
 #include "tarnwick/run_leftovers.h"
 
+#include "design/design.h"
 #include "platform/run_stamp.h"
 #include "platform/temporary_folder.h"
 
@@ -26,9 +27,9 @@ struct Shape {
 };
 
 constexpr Shape kDesignFolderShapes[] = {
-    {".tarnwick-kept-", false, true}, // a link of the older file, which may itself be a link
+    {kKeptFilePrefix, false, true}, // a link of the older file, which may itself be a link
     {".zorvex-", false, true},        // a new file, or the older one exchanged with it
-    {".tarnwick-", true, false},      // a working folder
+    {kWorkingFolderPrefix, true, false},      // a working folder
 };
 constexpr Shape kTemporaryFolderShapes[] = {
     {"tarnwick-sim-", true, false},

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "design/design.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -28,7 +30,7 @@ constexpr int kWizardNotFound = 127;
 struct RunFile {
     enum class Maker { Wizard, Host };
     std::string path;
-    std::string role;
+    FileRole role = FileRole::RetrievalInfo;
     Maker maker = Maker::Wizard;
     // For a host's file, whether tarnwick tried to make it, whether it did and, if not, why not.
     bool attempted = false;
@@ -36,11 +38,11 @@ struct RunFile {
     std::string reason;
 };
 
-// The files of a run on designPath: the wizard's retrieval information beside the design and its
+// The files of a run on design: the wizard's retrieval information beside the design and its
 // vector file in the current directory; then the files the host creates from them: the design file
 // itself, the include file, the component declaration and, when the host can make one
 // (symbolFile), the symbol file.
-std::vector<RunFile> FilesOfRun(const std::string& designPath, bool symbolFile);
+std::vector<RunFile> FilesOfRun(const Design& design, bool symbolFile);
 
 // The file list as text, one line per file under a heading for each maker, each marked "present"
 // or "absent" by exists; each path as PrintableText shows it. Once tarnwick has tried to make the

@@ -1,12 +1,13 @@
 #include "tarnwick/run_simulation.h"
 
-#include "design_files/library_module.h"
+#include "design/library_module.h"
 #include "platform/path_split.h"
 #include "platform/design_lock.h"
 #include "platform/printable_text.h"
 #include "platform/process.h"
 #include "simulation/pair_simulation.h"
 #include "simulation/waveform_file.h"
+#include "synthesis/core_synthesis.h"
 #include "tarnwick/design_install.h"
 #include "platform/held_signals.h"
 #include "tarnwick/progress.h"
@@ -35,9 +36,8 @@ bool FailSimulation(RunSummary& summary, const std::string& error)
 
 bool SimulateForRun(const DesignToSimulate& design, RunLimits& limits, DesignInstall& install, RunSummary& summary)
 {
-    const SplitPath name = SplitDesignPath(TrimDesignPath(design.designPath));
-    const std::string vcd = name.directory + name.baseName + ".vcd";
-    const std::string view = name.directory + name.baseName + ".gtkw";
+    const std::string vcd = design.design.PathOf(FileRole::Waveform);
+    const std::string view = design.design.PathOf(FileRole::WaveformView);
     // The waveform in nanoseconds, as the vector file counts time, with a GTKWave view beside it.
     const WaveformKeeper keep = [&](const std::string& waves, std::string& error) {
         if (!WaveformInNanoseconds(waves, error)
@@ -68,9 +68,9 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
 {
     DesignRunResult result;
     RunSummary& summary = result.summary;
-    const std::string design = TrimDesignPath(options.designPath);
-    const SplitPath name = SplitDesignPath(design);
-    summary.design = design;
+    const Design design(options.designPath);
+    const SplitPath& name = design.name();
+    summary.design = design.path();
     summary.files = FilesOfRun(design, options.symbolFile);
     summary.simulateOnly = true;
     std::string error;
@@ -87,7 +87,7 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
         return result;
     }
     result.lock = std::make_shared<DesignLock>();
-    if (!LockDesignFolder(*result.lock, design, options.lockTimeoutSeconds, error)) {
+    if (!LockDesignFolder(*result.lock, design.path(), options.lockTimeoutSeconds, error)) {
         summary.exitStatus = kTarnwickFailed;
         summary.error = error;
         return result;
@@ -106,15 +106,15 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
     limits.signalFd = signals.fd();
     DesignInstall install;
     DesignToSimulate what;
-    what.designPath = design;
-    what.retrievalInfo = name.directory + name.baseName + ".cnx";
-    what.vectorFile = "./" + name.baseName + ".vec";
+    what.design = design;
+    what.contents = DesignContents::Read(design.PathOf(FileRole::RetrievalInfo));
+    what.vectorFile = design.PathOf(FileRole::SimulationVectors);
     what.simulator = options.simulator;
     if (SimulateForRun(what, limits, install, summary)
-        && (!options.synthesize || SynthesizeForRun(design, what.retrievalInfo, limits, summary))
+        && (!options.synthesize || SynthesizeForRun(design, what.contents, limits, summary))
         && install.Commit(error)) {
-        for (const char* extension : {".vcd", ".gtkw"})
-            summary.changed.push_back(AbsolutePath(name.directory + name.baseName + extension));
+        for (const FileRole role : {FileRole::Waveform, FileRole::WaveformView})
+            summary.changed.push_back(AbsolutePath(design.PathOf(role)));
     } else {
         install.Abandon();
         if (summary.error.empty())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "design/design.h"
+
 #include <string>
 
 // A working copy of a design for a run: a private folder beside the design holds its retrieval
@@ -19,7 +21,7 @@ public:
     // Makes the folder beside designPath and writes retrievalInfo into it as the design's retrieval
     // information; with none, the wizard is to start a new variation there. False with the reason
     // in error.
-    bool Create(const std::string& designPath, const std::string* retrievalInfo, std::string& error);
+    bool Create(const Design& design, const std::string* retrievalInfo, std::string& error);
 
     // The design the wizard is started on, relative to the folder that is its current directory
     // (the folder's own path may hold what the wizard's command line cannot carry).
@@ -27,13 +29,12 @@ public:
     const std::string& folder() const { return folder_; }
     // Whether the folder holds no retrieval information, so that the wizard must be told -n.
     bool newVariation() const { return newVariation_; }
-    // The retrieval information and the vector file the wizard writes in the folder.
-    std::string RetrievalInfoPath() const;
-    std::string VectorFilePath() const;
+    // The design in the folder, whose files the wizard writes there.
+    const Design& design() const { return design_; }
 
 private:
     std::string folder_;
     std::string stagedDesign_;
-    std::string baseName_;
+    Design design_;
     bool newVariation_ = false;
 };

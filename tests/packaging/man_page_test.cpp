@@ -152,11 +152,11 @@ TEST(ManPages, TarnwickPageHasAnEntryForEveryFieldOfTheJsonReport)
         StagedDesign staged;
         std::string error;
         const std::string stored = RetrievalInfoOfSettings(InterleaverSettings());
-        ASSERT_TRUE(staged.Create(folder + "/f.vhd", &stored, error)) << error;
-        const std::string cnx = staged.RetrievalInfoPath();
+        ASSERT_TRUE(staged.Create(Design(folder + "/f.vhd"), &stored, error)) << error;
+        const std::string cnx = staged.design().PathOf(FileRole::RetrievalInfo);
         RunFile retrievalInfo;
         retrievalInfo.path = cnx;
-        retrievalInfo.role = "retrieval information";
+        retrievalInfo.role = FileRole::RetrievalInfo;
         RunSummary run;
         run.waitStatus = 0;
         run.error = "an error";

@@ -4,7 +4,7 @@
 // Status 77 when yosys or nextpnr-ice40 is not installed.
 #include "synthesis/core_synthesis.h"
 
-#include "design_files/library_module.h"
+#include "design/library_module.h"
 #include "platform/path_lookup.h"
 #include "platform/temporary_folder.h"
 #include "platform/write_file.h"

@@ -1,10 +1,8 @@
-#include "simulation/design_core.h"
+#include "design/design_contents.h"
 
 #include "design_files/design_files.h"
 #include "settings/flag_groups.h"
-#include "settings/interleaver_settings.h"
 #include "settings/settings_mapping.h"
-#include "model/interface_model.h"
 #include "platform/printable_text.h"
 #include "platform/regular_file.h"
 
@@ -32,26 +30,32 @@ bool CoreOfSettings(const InterleaverSettings& stored, CoreSettings& core, Memor
     return Validate(core, error);
 }
 
-bool CoreOfRetrievalInfo(const std::string& cnxPath, CoreSettings& core, MemoryKind& memory, std::string& module,
-                         std::string& error)
+DesignContents DesignContents::Read(const std::string& cnxPath)
 {
-    std::string stored;
-    if (!ReadRegularFile(cnxPath, kMaxRetrievalInfoSize, stored)) {
-        error = "cannot read the design's retrieval information " + PrintableText(cnxPath);
+    DesignContents contents;
+    contents.path = cnxPath;
+    contents.readable = ReadRegularFile(cnxPath, kMaxRetrievalInfoSize, contents.text);
+    if (!contents.readable)
+        return contents;
+    std::istringstream in(contents.text);
+    contents.model.Read(in);
+    LoadSettingsFromModel(contents.settings, contents.model);
+    contents.module = LibraryModuleName(contents.model);
+    return contents;
+}
+
+bool DesignContents::Core(CoreSettings& core, MemoryKind& memory, std::string& error) const
+{
+    if (!readable) {
+        error = "cannot read the design's retrieval information " + PrintableText(path);
         return false;
     }
-    InterfaceModel model;
-    std::istringstream in(stored);
-    model.Read(in);
-    InterleaverSettings settings;
-    LoadSettingsFromModel(settings, model);
     if (!CoreOfSettings(settings, core, memory, error)) {
-        error = PrintableText(cnxPath) + ": " + error;
+        error = PrintableText(path) + ": " + error;
         return false;
     }
-    module = LibraryModuleName(model);
     if (module.empty()) {
-        error = PrintableText(cnxPath) + " names no library module";
+        error = PrintableText(path) + " names no library module";
         return false;
     }
     return true;

@@ -10,12 +10,9 @@
 std::string FindLibraryModuleSource(const std::string& module, const std::string& extension,
                                     const std::string& selfPath);
 
-// The other library files that the module's source at path uses: the files beside it in its
-// language whose unit the text uses, as work.name in VHDL or as an instance's module in Verilog
-// (the address generator the cores share, say), and for Verilog the files beside it that the
-// module, those files or the included files include with `include "name" (the cores' constant
-// functions), and the files those use in turn. Paths, in name order; VHDL in the order they are
-// analysed, each after the files whose units it uses (the package of sizes first).
+// The other library files that the module's source at path uses, as the library's manifest lists
+// them (the address generator, the package of sizes, the included functions, the files those use):
+// those beside it, in the order they are compiled before it.
 std::vector<std::string> LibraryModuleCompanions(const std::string& path);
 
 // Whether the library file at path is one that other sources include (a Verilog .vh), which is
@@ -27,3 +24,10 @@ bool IsIncludedLibraryFile(const std::string& path);
 // its design file or the library copy beside it would take the other's place, or one unit hide the
 // other in the simulators' libraries. VHDL names are compared without case. Empty when none.
 std::string ClashingLibraryUnit(const std::string& baseName, const std::string& extension);
+
+// The cores' testbench unit, which simulates the interleaver -> deinterleaver pair.
+constexpr const char* kLibraryTestbench = "tb_core";
+
+// The units the testbench compiles in the language of extension, in order, the testbench last;
+// each is a library file <unit><extension>.
+std::vector<std::string> LibraryTestbenchUnits(const std::string& extension);

@@ -1,37 +1,23 @@
-#include "design_files/library_module.h"
+// The library's manifest against the HDL text: every file of the library is listed, and each
+// lists the files its text uses (work.name in VHDL, a module instance or `include in Verilog, and
+// what those use in turn) in the order they are compiled before it. A scan of the text finds them
+// here, so that the programs need none at run time.
+#include "design/library_manifest.h"
 
 #include "platform/regular_file.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <set>
+#include <string>
 #include <vector>
 
-std::string FindLibraryModuleSource(const std::string& module, const std::string& extension,
-                                    const std::string& selfPath)
-{
-    const size_t slash = selfPath.rfind('/');
-    const std::string programFolder = slash == std::string::npos ? std::string("./") : selfPath.substr(0, slash + 1);
-    std::vector<std::string> folders;
-    if (const char* given = std::getenv("ZORVEX_HDL_DIR"); given != nullptr && *given != '\0')
-        folders.push_back(std::string(given) + "/");
-    folders.push_back(programFolder + "hdl/");
-    // Installed under a prefix, the programs are in <prefix>/bin and the cores in <prefix>/share.
-    folders.push_back(programFolder + "../share/zorvex/hdl/");
-    // The package keeps the programs in /usr/lib/zorvex/bin and the shared data in /usr/share.
-    folders.push_back(programFolder + "../../../share/zorvex/hdl/");
-    folders.push_back("/usr/share/zorvex/hdl/");
-    for (const std::string& folder : folders) {
-        const std::string path = folder + module + extension;
-        if (IsRegularFile(path))
-            return path;
-    }
-    return {};
-}
-
 namespace {
+
 
 bool IdentifierCharacter(char c)
 {
@@ -164,9 +150,8 @@ void AppendAfterUsed(const std::string& file, const std::map<std::string, std::v
     ordered.push_back(file);
 }
 
-} // namespace
-
-std::vector<std::string> LibraryModuleCompanions(const std::string& path)
+// The library files beside path that its text uses, in the order they are compiled before it.
+std::vector<std::string> ScannedCompanions(const std::string& path)
 {
     namespace fs = std::filesystem;
     const fs::path module(path);
@@ -209,24 +194,25 @@ std::vector<std::string> LibraryModuleCompanions(const std::string& path)
     return ordered;
 }
 
-bool IsIncludedLibraryFile(const std::string& path)
-{
-    return std::filesystem::path(path).extension() == ".vh";
-}
+} // namespace
 
-std::string ClashingLibraryUnit(const std::string& baseName, const std::string& extension)
+TEST(LibraryManifest, ListsEveryLibraryFileWithTheFilesItsTextUses)
 {
-    static const char* const kUnits[] = {"qz_addrgen", "qz_sizes", "qz_functions", "conv_qzram",
-                                         "genaddr",    "tb_stage", "tb_core"};
-    const bool vhdl = extension == ".vhd";
-    std::string name = baseName;
-    if (vhdl) {
-        for (char& c : name)
-            c = char(std::tolower(static_cast<unsigned char>(c)));
+    namespace fs = std::filesystem;
+    const fs::path hdl = fs::path(ZORVEX_SOURCE_HDL);
+    std::set<std::string> onDisk;
+    for (const fs::directory_entry& entry : fs::directory_iterator(hdl)) {
+        const std::string extension = entry.path().extension().string();
+        if (extension == ".v" || extension == ".vhd" || extension == ".vh")
+            onDisk.insert(entry.path().filename().string());
     }
-    for (const char* unit : kUnits) {
-        if (name == unit)
-            return unit;
+    std::set<std::string> listed;
+    for (const LibraryFile& file : LibraryManifest::Installed().files()) {
+        listed.insert(file.name);
+        std::vector<std::string> scanned;
+        for (const std::string& used : ScannedCompanions((hdl / file.name).string()))
+            scanned.push_back(fs::path(used).filename().string());
+        EXPECT_EQ(file.uses, scanned) << file.name;
     }
-    return {};
+    EXPECT_EQ(listed, onDisk);
 }
