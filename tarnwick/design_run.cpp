@@ -7,27 +7,21 @@
 #include "design_files/symbol_svg.h"
 #include "model/interface_model.h"
 #include "platform/design_lock.h"
-#include "platform/display_command_line.h"
 #include "platform/held_signals.h"
 #include "platform/printable_text.h"
 #include "platform/process.h"
 #include "platform/regular_file.h"
-#include "platform/supervised_child.h"
-#include "synthesis/core_synthesis.h"
 #include "settings/retrieval_info_settings.h"
 #include "tarnwick/design_install.h"
 #include "tarnwick/design_lock_wait.h"
 #include "tarnwick/file_state.h"
 #include "tarnwick/host_files.h"
-#include "tarnwick/page_exit_listener.h"
-#include "tarnwick/progress.h"
 #include "tarnwick/run_leftovers.h"
-#include "tarnwick/run_simulation.h"
-#include "tarnwick/run_synthesis.h"
+#include "tarnwick/progress.h"
+#include "tarnwick/run_services.h"
 #include "tarnwick/setting_overrides.h"
 #include "tarnwick/staged_design.h"
 #include "tarnwick/wizard_invocation.h"
-#include "tarnwick/wizard_process.h"
 
 #include <algorithm>
 #include <chrono>
@@ -46,7 +40,8 @@ namespace {
 
 class Run {
 public:
-    explicit Run(const TarnwickOptions& options) : options_(options), design_(options.designPath)
+    Run(const TarnwickOptions& options, RunServices& services)
+        : options_(options), services_(services), design_(options.designPath)
     {
         result_.summary.design = design_.path();
         result_.summary.files = FilesOfRun(design_, options.symbolFile);
@@ -56,6 +51,7 @@ public:
 
 private:
     const TarnwickOptions& options_;
+    RunServices& services_;
     const Design design_;
     // The working copy the wizard runs on; none when it runs on the design itself.
     std::optional<StagedDesign> staged_;
@@ -92,55 +88,9 @@ private:
     bool RunWizard(const std::string& program, const DesignLock& lock, HeldSignals& signals, int& waitStatus);
     void Conclude(int waitStatus, HeldSignals& signals, DesignInstall& install);
     bool Simulate(const DesignContents& written, HeldSignals& signals, DesignInstall& install);
-    void PrintMessages(PageExitListener& listener, pid_t wizardPid);
-    bool FollowWizard(ChildProcess& wizard, PageExitListener& listener, HeldSignals& signals, int& waitStatus);
     bool Install(const DesignContents& written, DesignInstall& install, std::string& error);
     bool AddLibraryModule(const DesignContents& written, DesignInstall& install, std::string& error);
 };
-
-// Prints each page exit the wizard has sent. Any local process can send to the host's socket, so a
-// message from any other process is shown as ignored, whatever it says.
-void Run::PrintMessages(PageExitListener& listener, pid_t wizardPid)
-{
-    for (const HostDatagram& datagram : listener.ReceivePending()) {
-        const std::string shown = PrintableText(datagram.text);
-        if (datagram.senderPid != wizardPid) {
-            if (!options_.json)
-                std::printf("ignored a message from process %d, which is not the wizard: \"%s\"\n",
-                            int(datagram.senderPid), shown.c_str());
-            continue;
-        }
-        PageExit exit;
-        if (ParsePageExit(datagram.text, exit)) {
-            if (!options_.json)
-                std::printf("page exit: corner at (%d, %d)\n", exit.cornerX, exit.cornerY);
-            summary().pageExits.emplace_back(exit.cornerX, exit.cornerY);
-        } else if (!options_.json) {
-            std::printf("ignored a message that is not a page exit: \"%s\"\n", shown.c_str());
-        }
-    }
-}
-
-// Prints the page exits as they arrive until the wizard has ended, then those still queued. An
-// ending signal is passed on to the wizard, which is waited for all the same. Returns false when
-// the wizard could not be waited for.
-bool Run::FollowWizard(ChildProcess& wizard, PageExitListener& listener, HeldSignals& signals, int& waitStatus)
-{
-    // The id is kept, as the wizard's own is given up once it has been collected.
-    const pid_t wizardPid = wizard.pid();
-    Supervision supervision;
-    supervision.signalFd = signals.fd();
-    supervision.onSignal = OnHeldSignal::PassOn;
-    supervision.watchedFd = listener.fd();
-    supervision.onReadable = [&] { PrintMessages(listener, wizardPid); };
-    int signal = 0;
-    const ChildEnd end = SuperviseChild(wizard, supervision, waitStatus, signal);
-    if (signal != 0)
-        result_.endSignal = signal;
-    // The wizard sends without waiting, so its last messages may still be queued.
-    PrintMessages(listener, wizardPid);
-    return end != ChildEnd::Lost;
-}
 
 // A library file copied beside the design, as the report lists it.
 RunFile LibraryFile(const std::string& path)
@@ -249,9 +199,9 @@ bool Run::CheckRequest(const std::string& program)
                           + "'s, whose copy beside the design would take the design file's place; name it otherwise",
                       true);
     std::string reason;
-    if (options_.simulate == TarnwickOptions::Simulate::AfterRun && !CanSimulate(design_, options_.simulator, reason))
+    if (options_.simulate == TarnwickOptions::Simulate::AfterRun && !services_.CanSimulate(design_, options_.simulator, reason))
         return Refuse(kTarnwickFailed, "--simulate: " + reason, true);
-    if (options_.synthesize && !CanSynthesize(reason))
+    if (options_.synthesize && !services_.CanSynthesize(reason))
         return Refuse(kTarnwickFailed, "--synthesize: " + reason, true);
     // The wizard's arguments as they will be: on a working copy, the design's own name.
     TarnwickOptions wizardOptions = options_;
@@ -331,30 +281,24 @@ bool Run::StageDesign(DesignInstall& install)
 // it to its end; its wait status in waitStatus.
 bool Run::RunWizard(const std::string& program, const DesignLock& lock, HeldSignals& signals, int& waitStatus)
 {
-    std::string error;
-    PageExitListener listener;
-    if (!listener.OpenUnderFreeId(hostId_, error))
-        return Refuse(kTarnwickFailed, error);
-    TarnwickOptions wizardOptions = options_;
-    wizardOptions.designPath = staged_ ? staged_->designPath() : design_.path();
-    wizardOptions.newFile = staged_ ? staged_->newVariation() : options_.newFile;
-    const std::vector<std::string> args = WizardArguments(wizardOptions, hostId_, program);
-    if (!options_.json)
-        std::printf("host %d: starting %s%s\n", hostId_, DisplayCommandLine(args).c_str(),
-                    staged_ ? (" (on a working copy of " + PrintableText(design_.path()) + ")").c_str() : "");
-
-    // The wizard on the design itself takes the lock that this run holds: only it is handed it.
-    if (lock.fd() >= 0 && !options_.silent)
-        std::fprintf(stderr, "tarnwick: %s stays locked while the pages are open; other runs on it wait\n",
-                     PrintableText(design_.path()).c_str());
-    ShowPhase("wizard");
-    ChildProcess wizard;
-    StartFailure failure = StartFailure::NotStartable;
-    if (!StartWizard(wizard, program, args, error, failure, staged_ ? staged_->folder() : std::string(),
-                     lock.fd()))
-        return Refuse(failure == StartFailure::NotFound ? kWizardNotFound : kWizardNotStartable, error);
-    if (!FollowWizard(wizard, listener, signals, waitStatus))
-        return Refuse(kTarnwickFailed, "lost track of the wizard (process " + std::to_string(wizard.pid()) + ")");
+    WizardStart start;
+    start.program = program;
+    start.options = options_;
+    start.options.designPath = staged_ ? staged_->designPath() : design_.path();
+    start.options.newFile = staged_ ? staged_->newVariation() : options_.newFile;
+    start.hostId = hostId_;
+    start.workingFolder = staged_ ? staged_->folder() : std::string();
+    start.design = design_.path();
+    start.onWorkingCopy = staged_.has_value();
+    start.lockFd = lock.fd();
+    start.signalFd = signals.fd();
+    const WizardEnd end = services_.RunWizard(start);
+    summary().pageExits = end.pageExits;
+    if (end.endSignal != 0)
+        result_.endSignal = end.endSignal;
+    if (end.failure != 0)
+        return Refuse(end.failure, end.error);
+    waitStatus = end.waitStatus;
     summary().waitStatus = waitStatus;
     summary().exitStatus = HostExitStatus(waitStatus);
     return true;
@@ -374,7 +318,7 @@ bool Run::Simulate(const DesignContents& written, HeldSignals& signals, DesignIn
     RunLimits limits;
     limits.timeLimit = std::chrono::seconds(options_.simulateTimeoutSeconds);
     limits.signalFd = signals.fd();
-    const bool passed = SimulateForRun(design, limits, install, summary());
+    const bool passed = services_.Simulate(design, limits, install, summary());
     if (limits.endSignal != 0) {
         result_.endSignal = limits.endSignal;
         return Refuse(128 + limits.endSignal, "ended by signal " + std::to_string(limits.endSignal)
@@ -412,7 +356,7 @@ void Run::Conclude(int waitStatus, HeldSignals& signals, DesignInstall& install)
     if (options_.synthesize)
         ShowPhase("synthesis");
     if (options_.synthesize
-        && !SynthesizeForRun(design_, written, limits, summary())) {
+        && !services_.Synthesize(design_, written, limits, summary())) {
         result_.endSignal = limits.endSignal;
         install.Abandon();
         return;
@@ -446,9 +390,9 @@ DesignRunResult Run::Execute()
 
 } // namespace
 
-DesignRunResult RunOnDesign(const TarnwickOptions& options)
+DesignRunResult RunOnDesign(const TarnwickOptions& options, RunServices& services)
 {
-    return Run(options).Execute();
+    return Run(options, services).Execute();
 }
 
 void EndBySignal(int signal)

@@ -24,7 +24,9 @@ struct DesignRunResult {
     std::shared_ptr<DesignLock> lock;
 };
 
-DesignRunResult RunOnDesign(const TarnwickOptions& options);
+class RunServices;
+
+DesignRunResult RunOnDesign(const TarnwickOptions& options, RunServices& services);
 
 // Ends the process by signal, as it would have ended without tarnwick's handling.
 [[noreturn]] void EndBySignal(int signal);

@@ -8,6 +8,7 @@
 #include "tarnwick/json_report.h"
 #include "tarnwick/progress.h"
 #include "tarnwick/run_report.h"
+#include "tarnwick/run_services.h"
 #include "tarnwick/run_simulation.h"
 #include "tarnwick/tarnwick_options.h"
 #include "tarnwick/wizard_invocation.h"
@@ -75,9 +76,10 @@ int main(int argc, char** argv)
     }
 
     EnablePhases(!options.json);
+    ProcessRunServices services;
     // The design stays locked until the report is out.
     const DesignRunResult run =
-        options.simulate == TarnwickOptions::Simulate::Only ? SimulateInstalledDesign(options) : RunOnDesign(options);
+        options.simulate == TarnwickOptions::Simulate::Only ? SimulateInstalledDesign(options) : RunOnDesign(options, services);
     const RunSummary& summary = run.summary;
     if (!summary.error.empty())
         std::fprintf(stderr, "tarnwick: %s\n", summary.error.c_str());
