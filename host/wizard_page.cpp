@@ -56,6 +56,30 @@ void WizardPage::RunDialog(const DialogTemplate& dialogTemplate)
     template_ = nullptr;
 }
 
+namespace {
+
+// Disables the button the page's place in the sequence has no use for and makes the default one.
+void EnableButtons(Dialog& window, ButtonMode mode)
+{
+    switch (mode) {
+    case ButtonMode::FirstPage:
+        window.EnableControl(kBackButton, false);
+        window.SetDefaultButton(kFinishButton, false);
+        window.SetDefaultButton(kNextButton, true);
+        break;
+    case ButtonMode::LastPage:
+        window.EnableControl(kNextButton, false);
+        window.SetDefaultButton(kFinishButton, false);
+        window.SetDefaultButton(kFinishButton, true);
+        break;
+    case ButtonMode::FirstPageBackAllowed:
+    case ButtonMode::MiddlePage:
+        break;
+    }
+}
+
+} // namespace
+
 bool WizardPage::InitPage()
 {
     Dialog& window = *dialog_;
@@ -110,21 +134,7 @@ bool WizardPage::InitPage()
     window.CreateBlackRect(kSeparator, Rect{separatorLeft, bottom - FontPixelsY(43), right - FontPixelsX(10),
                                             bottom - FontPixelsY(41)});
 
-    switch (buttonMode) {
-    case ButtonMode::FirstPage:
-        window.EnableControl(kBackButton, false);
-        window.SetDefaultButton(kFinishButton, false);
-        window.SetDefaultButton(kNextButton, true);
-        break;
-    case ButtonMode::LastPage:
-        window.EnableControl(kNextButton, false);
-        window.SetDefaultButton(kFinishButton, false);
-        window.SetDefaultButton(kFinishButton, true);
-        break;
-    case ButtonMode::FirstPageBackAllowed:
-    case ButtonMode::MiddlePage:
-        break;
-    }
+    EnableButtons(window, buttonMode);
     return true;
 }
 

@@ -29,6 +29,29 @@ std::string TestbenchName(const std::string& design)
     return "tb_" + design;
 }
 
+// The testbench's functions that show a value's bits as the recording holds them.
+constexpr const char* kVhdlBitsFunctions =
+    "\n    function tb_bits(v : std_logic_vector) return string is\n"
+    "        variable s : string(1 to v'length);\n"
+    "        variable k : integer := 1;\n"
+    "    begin\n"
+    "        for b in v'range loop\n"
+    "            case v(b) is\n"
+    "                when '0' => s(k) := '0';\n"
+    "                when '1' => s(k) := '1';\n"
+    "                when others => s(k) := 'x';\n"
+    "            end case;\n"
+    "            k := k + 1;\n"
+    "        end loop;\n"
+    "        return s;\n"
+    "    end function;\n\n"
+    "    function tb_bits(b : std_logic) return string is\n"
+    "        variable v : std_logic_vector(0 downto 0);\n"
+    "    begin\n"
+    "        v(0) := b;\n"
+    "        return tb_bits(v);\n"
+    "    end function;\n";
+
 std::string VhdlTestbench(const SimulationPlan& plan, const std::string& design, const std::string& stimulusFile,
                           const std::string& recordFile)
 {
@@ -43,26 +66,8 @@ std::string VhdlTestbench(const SimulationPlan& plan, const std::string& design,
             text += port.isBus() ? " := (others => '0')" : " := '0'";
         text += ";\n";
     }
-    text += "\n    function tb_bits(v : std_logic_vector) return string is\n"
-            "        variable s : string(1 to v'length);\n"
-            "        variable k : integer := 1;\n"
-            "    begin\n"
-            "        for b in v'range loop\n"
-            "            case v(b) is\n"
-            "                when '0' => s(k) := '0';\n"
-            "                when '1' => s(k) := '1';\n"
-            "                when others => s(k) := 'x';\n"
-            "            end case;\n"
-            "            k := k + 1;\n"
-            "        end loop;\n"
-            "        return s;\n"
-            "    end function;\n\n"
-            "    function tb_bits(b : std_logic) return string is\n"
-            "        variable v : std_logic_vector(0 downto 0);\n"
-            "    begin\n"
-            "        v(0) := b;\n"
-            "        return tb_bits(v);\n"
-            "    end function;\nbegin\n"
+    text += kVhdlBitsFunctions;
+    text += "begin\n"
             "    tb_design : entity work." + design + "\n        port map (\n";
     for (size_t k = 0; k < plan.ports.size(); ++k)
         text += "            " + plan.ports[k].name + " => " + plan.ports[k].name

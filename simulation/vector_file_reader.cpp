@@ -172,6 +172,15 @@ public:
                 return Expected("a statement (START, STOP, RADIX, INTERVAL, INPUTS, GROUP or OUTPUTS)");
             }
         }
+        (void)haveStart;
+        return CheckTimes(haveStop);
+    }
+
+private:
+    // The times the whole file gives: a STOP after START, every pattern's times between them, an
+    // INTERVAL for a repeating pattern.
+    bool CheckTimes(bool haveStop)
+    {
         if (!haveStop)
             return Fail(token_, "the file ends without a STOP time");
         if (file_.stop <= file_.start)
@@ -188,11 +197,9 @@ public:
                 return Fail(Token{Token::Kind::End, {}, input.line, 1},
                             "the repeating pattern of " + input.signal.name + " needs an INTERVAL");
         }
-        (void)haveStart;
         return true;
     }
 
-private:
     bool Advance() { return lexer_.Next(token_); }
 
     bool Fail(const Token& at, const std::string& what)
@@ -283,6 +290,23 @@ private:
         return true;
     }
 
+    // One "time>value" entry of a pattern, at the '>' after the time at.
+    bool TimedChange(const Token& at, std::uint64_t number, VectorInput& input)
+    {
+        if (number > std::uint64_t(kMaxVectorTime))
+            return Fail(at, "time " + PrintableText(std::string(at.text)) + " is past the latest, "
+                                + std::to_string(kMaxVectorTime));
+        const std::int64_t time = std::int64_t(number);
+        if (!input.changes.empty() && time < input.changes.back().first)
+            return Fail(at, "time " + std::to_string(time) + " comes before the time ahead of it, "
+                                + std::to_string(input.changes.back().first));
+        std::uint64_t value = 0;
+        if (!Advance() || !Value(input.signal, value))
+            return false;
+        input.changes.emplace_back(time, value);
+        return true;
+    }
+
     bool Inputs()
     {
         const int line = token_.line;
@@ -331,17 +355,8 @@ private:
             }
             if (!timed)
                 return Expected("'>' after the time");
-            if (number > std::uint64_t(kMaxVectorTime))
-                return Fail(at, "time " + PrintableText(std::string(at.text)) + " is past the latest, "
-                                    + std::to_string(kMaxVectorTime));
-            const std::int64_t time = std::int64_t(number);
-            if (!input.changes.empty() && time < input.changes.back().first)
-                return Fail(at, "time " + std::to_string(time) + " comes before the time ahead of it, "
-                                    + std::to_string(input.changes.back().first));
-            std::uint64_t value = 0;
-            if (!Advance() || !Value(input.signal, value))
+            if (!TimedChange(at, number, input))
                 return false;
-            input.changes.emplace_back(time, value);
         }
         if (first)
             return Expected("a value or a time");

@@ -39,6 +39,33 @@ int EndOutput(int status)
     return kTarnwickFailed;
 }
 
+// The run's report: its error on stderr, then the JSON object or the text on stdout.
+void PrintReport(const TarnwickOptions& options, const RunSummary& summary)
+{
+    if (!summary.error.empty())
+        std::fprintf(stderr, "tarnwick: %s\n", summary.error.c_str());
+    const auto exists = [](const std::string& path) { return ::access(path.c_str(), F_OK) == 0; };
+    if (options.json) {
+        std::fputs(RunReportJson(summary, exists).c_str(), stdout);
+    } else if (summary.waitStatus) {
+        for (const std::string& problem : summary.inconsistencies)
+            std::printf("the stored settings are not ones the pages make: %s\n", PrintableText(problem).c_str());
+        std::printf("wizard ended with %s: %s\n", DescribeWaitStatus(*summary.waitStatus).c_str(),
+                    OutcomeText(*summary.waitStatus).c_str());
+        std::fputs(DescribeFiles(summary.files, exists).c_str(), stdout);
+    }
+    if (!options.json && summary.simulation)
+        std::fputs(DescribeSimulation(*summary.simulation).c_str(), stdout);
+    if (!options.json && summary.simulation && summary.exitStatus == 0) {
+        // The waveform and its view were installed beside the design.
+        const std::string vcd = summary.simulation->vcdPath;
+        const std::string view = AbsolutePath(Design(summary.design).PathOf(FileRole::WaveformView));
+        std::printf("  view it with: %s\n", DisplayCommandLine({"gtkwave", vcd, view}).c_str());
+    }
+    if (!options.json && summary.synthesis)
+        std::fputs(DescribeSynthesis(*summary.synthesis).c_str(), stdout);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -81,28 +108,7 @@ int main(int argc, char** argv)
     const DesignRunResult run =
         options.simulate == TarnwickOptions::Simulate::Only ? SimulateInstalledDesign(options) : RunOnDesign(options, services);
     const RunSummary& summary = run.summary;
-    if (!summary.error.empty())
-        std::fprintf(stderr, "tarnwick: %s\n", summary.error.c_str());
-    const auto exists = [](const std::string& path) { return ::access(path.c_str(), F_OK) == 0; };
-    if (options.json) {
-        std::fputs(RunReportJson(summary, exists).c_str(), stdout);
-    } else if (summary.waitStatus) {
-        for (const std::string& problem : summary.inconsistencies)
-            std::printf("the stored settings are not ones the pages make: %s\n", PrintableText(problem).c_str());
-        std::printf("wizard ended with %s: %s\n", DescribeWaitStatus(*summary.waitStatus).c_str(),
-                    OutcomeText(*summary.waitStatus).c_str());
-        std::fputs(DescribeFiles(summary.files, exists).c_str(), stdout);
-    }
-    if (!options.json && summary.simulation)
-        std::fputs(DescribeSimulation(*summary.simulation).c_str(), stdout);
-    if (!options.json && summary.simulation && summary.exitStatus == 0) {
-        // The waveform and its view were installed beside the design.
-        const std::string vcd = summary.simulation->vcdPath;
-        const std::string view = AbsolutePath(Design(summary.design).PathOf(FileRole::WaveformView));
-        std::printf("  view it with: %s\n", DisplayCommandLine({"gtkwave", vcd, view}).c_str());
-    }
-    if (!options.json && summary.synthesis)
-        std::fputs(DescribeSynthesis(*summary.synthesis).c_str(), stdout);
+    PrintReport(options, summary);
     const int status = EndOutput(summary.exitStatus);
     if (run.endSignal != 0)
         EndBySignal(run.endSignal);

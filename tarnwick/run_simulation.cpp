@@ -32,6 +32,24 @@ bool FailSimulation(RunSummary& summary, const std::string& error)
     return false;
 }
 
+// Refuses a --simulate-only run that cannot be done before anything is touched: a design named
+// like a library unit, or --synthesize without the tools.
+bool CheckSimulateOnly(const TarnwickOptions& options, const Design& design, RunSummary& summary)
+{
+    const std::string clash = ClashingLibraryUnit(design.name().baseName, design.name().extension);
+    if (!clash.empty())
+        return FailSimulation(summary, "the design's name is the library unit " + clash
+                                           + "'s; it cannot be simulated beside it");
+    std::string error;
+    if (options.synthesize && !CanSynthesize(error)) {
+        summary.exitStatus = kTarnwickFailed;
+        summary.error = "--synthesize: " + error;
+        summary.refused = true;
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool SimulateForRun(const DesignToSimulate& design, RunLimits& limits, DesignInstall& install, RunSummary& summary)
@@ -74,18 +92,8 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
     summary.files = FilesOfRun(design, options.symbolFile);
     summary.simulateOnly = true;
     std::string error;
-    const std::string clash = ClashingLibraryUnit(name.baseName, name.extension);
-    if (!clash.empty()) {
-        FailSimulation(summary, "the design's name is the library unit " + clash + "'s; it cannot be simulated "
-                                "beside it");
+    if (!CheckSimulateOnly(options, design, summary))
         return result;
-    }
-    if (options.synthesize && !CanSynthesize(error)) {
-        summary.exitStatus = kTarnwickFailed;
-        summary.error = "--synthesize: " + error;
-        summary.refused = true;
-        return result;
-    }
     result.lock = std::make_shared<DesignLock>();
     if (!LockDesignFolder(*result.lock, design.path(), options.lockTimeoutSeconds, error)) {
         summary.exitStatus = kTarnwickFailed;
