@@ -26,21 +26,6 @@ struct StepFlags {
 
 // The commutator and address counters shared by conv_qzram (MemoryKind::Internal) and genaddr
 // (MemoryKind::External), exactly as hdl/qz_addrgen models them.
-//
-// Convolutional: every branch with a delay is a FIFO, a region of the memory as long as its
-// delay (k*J symbols for the interleaver's branch k, (I-1-k)*J for the deinterleaver's, one
-// more each for genaddr), read and written at one address that steps through the region. The
-// regions lie one after the other in commutator order; conv_qzram's zero-delay branch has none.
-// Where branch 0 delays the frame's first symbol, its mark waits in a queue of the addresses it
-// was written at, holding as many marks as frames of I*J symbols fit in the delay.
-//
-// Block: symbols are counted by their position in the block. Discrete blocks are written at
-// linear addresses and read with a step of J (interleaver) or I (deinterleaver) modulo IJ-1;
-// continuous blocks read and write one address, the k-th block walking with step K^k modulo
-// IJ-1 (K = J or I), so every block overwrites the one read out in place.
-//
-// A frame start in step (branch 0 next, or a block's first position next) changes nothing; one
-// out of step restarts the counters, the FIFO pointers and the marks queue.
 class AddressCore {
  public:
   AddressCore(const CoreSettings& settings, MemoryKind memory);

@@ -54,10 +54,8 @@ struct PairCycle {
   GenaddrCycle deinterleaverAddresses;  // MemoryKind::External only
 };
 
-// Runs the interleaver of settings (its mode is ignored) on the inputs and the deinterleaver on
-// its output: the deinterleaver's din is the interleaver's dout, its sync_in the interleaver's
-// sync_out (convolutional and continuous) or the interleaver's first dout_valid (discrete
-// block), its clock_enable the interleaver's.
+// Runs the interleaver of settings on the inputs and the deinterleaver on its output, connected as
+// the cores' testbench connects them (the mode of settings is ignored).
 std::vector<PairCycle> RunPair(const CoreSettings& settings, MemoryKind memory, const std::vector<CycleInput>& inputs);
 
 // One core on the inputs, as stream outputs.

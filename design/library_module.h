@@ -3,10 +3,8 @@
 #include <string>
 #include <vector>
 
-// Where the source of the library module named module, in the language of extension (".vhd" or
-// ".v"), is found: in the folder ZORVEX_HDL_DIR names, else in the hdl folder beside tarnwick's
-// executable (selfPath; the build tree), else in the installed share/zorvex/hdl (beside the
-// package's program tree, then /usr/share/zorvex/hdl). Empty when it is in none of them.
+// Where the source of the library module in the language of extension is found: ZORVEX_HDL_DIR, the
+// hdl folder beside selfPath, the installed share/zorvex/hdl. Empty when it is in none of them.
 std::string FindLibraryModuleSource(const std::string& module, const std::string& extension,
                                     const std::string& selfPath);
 
@@ -19,10 +17,8 @@ std::vector<std::string> LibraryModuleCompanions(const std::string& path);
 // found through the simulator's include path rather than compiled on its own.
 bool IsIncludedLibraryFile(const std::string& path);
 
-// The unit of the cores' library (their entities, modules and packages, the files they include
-// and their testbench) that a design named baseName would clash with in the language of extension:
-// its design file or the library copy beside it would take the other's place, or one unit hide the
-// other in the simulators' libraries. VHDL names are compared without case. Empty when none.
+// The unit of the cores' library that a design named baseName would clash with in the language of
+// extension (VHDL names without case). Empty when none.
 std::string ClashingLibraryUnit(const std::string& baseName, const std::string& extension);
 
 // The cores' testbench unit, which simulates the interleaver -> deinterleaver pair.

@@ -9,12 +9,7 @@
 extern const char* const kInheritedDesignLockVariable;
 
 // The advisory lock that lets one run at a time write a design's files: an exclusive flock on the
-// folder that holds the design's retrieval information. The folder is the one object that stays
-// while the files in it are replaced, and locking it leaves no lock file behind; two designs in
-// one folder are written one after the other. Who holds it is read from /proc/locks.
-//
-// A lock handed down through kInheritedDesignLockVariable is the holder's own open folder, so
-// taking it again succeeds at once instead of waiting for the parent.
+// folder that holds the design's retrieval information.
 class DesignLock {
 public:
     DesignLock() = default;

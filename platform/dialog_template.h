@@ -53,8 +53,7 @@ DialogBaseUnits GetDialogBaseUnits();
 
 // The base units of a dialog font: 6 and 13 grown as the font's metrics (the width of the 52 Latin
 // letters, the height) grow against those of the same face at 8 points and 96 DPI, rounded up, so
-// that a control never gets less room than its text grew by. The 96-DPI font keeps exactly 6 and
-// 13 whatever face draws it; no metrics (a value not above 0) give 6 and 13 too.
+// that a control never gets less room than its text grew by.
 DialogBaseUnits BaseUnitsOfFont(double lettersWidth, double height, double lettersWidthAt96, double heightAt96);
 
 // Dialog units to pixels for the dialog font's base units.

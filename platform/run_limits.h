@@ -6,10 +6,8 @@
 // variation's simulation.
 constexpr int kDefaultStepSeconds = 3600;
 
-// What bounds a run of a simulator: its time, and a descriptor watched while it runs (a signalfd
-// of the signals that ask tarnwick to end; -1 for none). A signal read from it is passed to the
-// simulator's whole process group, which is then waited for; the signal's number is kept in
-// endSignal, and every later step refuses to start.
+// What bounds a run of a simulator: its time, and a descriptor watched while it runs (a signalfd of
+// the signals that ask tarnwick to end; -1 for none).
 struct RunLimits {
     std::chrono::seconds timeLimit{kDefaultStepSeconds};
     int signalFd = -1;

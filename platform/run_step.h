@@ -7,7 +7,5 @@
 
 // Runs args in folder (a TemporaryFolder's path), in a process group of its own that ends with
 // tarnwick, with its output and errors into folder/log and folder/tmp as its TMPDIR; args[0] is
-// looked for on PATH from tarnwick's current folder; true when it exits with 0 within limits. Otherwise error tells which
-// step failed (its command line as PrintableText shows it), with the end of what it said, or that
-// it ran past the time limit, or the signal that ended it.
+// looked for on PATH from tarnwick's current folder; true when it exits with 0 within limits.
 bool RunStep(const std::vector<std::string>& args, const std::string& folder, RunLimits& limits, std::string& error);

@@ -1,9 +1,7 @@
 #pragma once
 
 // The whole state of the interleaver that the wizard parameterises, with the figures derived from
-// it. Flags hold 0 or 1 and count as set only when they equal 1. Restored and typed values are not
-// range-checked, so every derived figure is computed without undefined behaviour: products that
-// leave the 32-bit range wrap around as two's complement.
+// it. Flags hold 0 or 1 and count as set only when they equal 1.
 struct InterleaverSettings {
     int CONVOLUTIONAL = 1;
     int BLOCK = 0;

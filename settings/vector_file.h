@@ -11,10 +11,9 @@
 // Restored settings can ask for far more; such a file is refused instead.
 constexpr uint64_t kMaxVectorFileSize = uint64_t(256) << 20;
 
-// Writes the simulation vector file of the variation: the commented header with the parameters,
-// the clock, sync_in and clken stimuli, for internal memory the counting data input, and the
-// outputs to watch. Brings addressWidth up to date first. Stops at the first failed write, and
-// marks the stream bad instead of passing kMaxVectorFileSize. The caller checks the stream.
+// Writes the simulation vector file of the variation: the commented header with the parameters, the
+// clock, sync_in and clken stimuli, for internal memory the counting data input, and the outputs to
+// watch. Brings addressWidth up to date first.
 void WriteVectorFile(std::ostream& out, const InterleaverSettings& settings);
 
 class AtomicFile;

@@ -9,10 +9,9 @@
 #include <cstdint>
 #include <string>
 
-// The files of a design to simulate: the design as the user names it (its name, its language by
-// its extension, the folder its waveform goes to), and where its retrieval information and vector
-// file are read from. A design simulated before it is installed is made anew from the retrieval
-// information, as the run makes it; otherwise the design file at designPath is simulated.
+// The files of a design to simulate: the design as the user names it (its name, its language by its
+// extension, the folder its waveform goes to), and where its retrieval information and vector file
+// are read from.
 struct DesignToSimulate {
     Design design;
     // Its retrieval information, read by the caller.
@@ -38,17 +37,9 @@ void ShowShortage(std::uint64_t need, std::uint64_t room, std::string& needText,
 // False with the reason otherwise.
 bool CanSimulate(const Design& design, Simulator simulator, std::string& error);
 
-// Simulates the design (a .vhd with ghdl, a .v with iverilog or Verilator as design.simulator
-// asks) on its vector file, in a private temporary folder removed before the pair runs, each
-// simulator step within limits. The library files come from beside an installed design, else from
-// where FindLibraryModuleSource finds them (selfPath: tarnwick's executable). The outputs recorded
-// before every rising clock edge are checked against the reference model of the core the
-// retrieval information describes, and the waveform of the design's ports, once it reaches the
-// vector file's STOP, goes to keepWaveform. Then the interleaver -> deinterleaver pair of the
-// design's core is simulated in the same simulator. False with the reason when the simulator is
-// missing, a file is missing or does not parse, there is no room for the simulation's files, a
-// simulator fails, runs past its time or is ended by a signal (kept in limits.endSignal);
-// mismatches are a true return with outcome.mismatches counted.
+// Simulates the design (a .vhd with ghdl, a .v with iverilog or Verilator as design.simulator asks)
+// on its vector file, in a private temporary folder removed before the pair runs, each simulator
+// step within limits.
 bool SimulateDesign(const DesignToSimulate& design, const std::string& selfPath, RunLimits& limits,
                     const WaveformKeeper& keepWaveform, SimulationOutcome& outcome, std::string& error);
 

@@ -46,12 +46,8 @@ struct SimulationOutcome {
 };
 
 // Compares the outputs recorded by the testbench of plan (one line per recording, the plan's
-// outputs as binary strings in order) with the reference model of the core with settings on
-// the plan's edges. The outputs that follow an edge's inputs (next_din, the addresses,
-// write_enable) are the model's for the edge that ends the cycle they were recorded in, the
-// registered ones the model's for the edge before. False with the reason when the recording is
-// not one line per recording of the plan, or an output has no counterpart in the model; the
-// counts are filled in outcome otherwise.
+// outputs as binary strings in order) with the reference model of the core with settings on the
+// plan's edges.
 bool CheckRecordedOutputs(const std::string& recorded, const SimulationPlan& plan,
                           const zorvex::core::CoreSettings& settings, zorvex::core::MemoryKind memory,
                           SimulationOutcome& outcome, std::string& error);

@@ -20,21 +20,16 @@ bool SimulatorNamed(const std::string& name, Simulator& simulator);
 std::vector<std::string> SimulatorPrograms(Simulator simulator);
 
 // Links each of sources (paths) into work/src under its own file name, so that the simulators,
-// running in work, are handed names they cannot misread whatever folders the files are in;
-// linked receives the names relative to work ("src/name"), in order. False with the reason when
-// two sources share a name or a link cannot be made.
+// running in work, are handed names they cannot misread whatever folders the files are in; linked
+// receives the names relative to work ("src/name"), in order.
 bool LinkSources(const std::vector<std::string>& sources, const std::string& work, std::vector<std::string>& linked,
                  std::string& error);
 
 // A Verilog parameter of a testbench's top and its value as Verilog writes it ("5", "\"BLOCK\"").
 using VerilogParameter = std::pair<std::string, std::string>;
 
-// Compiles the Verilog sources (names in work, the files they include in work/src), the testbench
-// module top among them, and runs the simulation in work, each step within limits: iverilog
-// -g2001 and vvp, or Verilator's build of a simulation executable in work/obj (its C++ compiled
-// with two jobs) and that executable. Warnings do not stop either. Verilator writes a waveform
-// the testbench asks for only when traced is set, and reads modules without a `timescale in ns.
-// False with the reason when a step fails.
+// Compiles the Verilog sources with the testbench top and runs it in work, each step within limits:
+// iverilog and vvp, or Verilator's build and its program. False with the reason when a step fails.
 bool RunVerilogSimulation(Simulator simulator, const std::vector<std::string>& sources, const std::string& top,
                           const std::vector<VerilogParameter>& parameters, bool traced, const std::string& work,
                           RunLimits& limits, std::string& error);

@@ -11,12 +11,7 @@
 
 // One run of tarnwick on a design, after its command line has been read: it locks the design,
 // stages changed settings, starts the wizard and follows it, and installs the design's files as
-// one. What it did goes into the summary; page exits and waiting are printed as they happen
-// (page exits only without --json).
-//
-// SIGTERM, SIGINT and SIGHUP are held back while it runs and passed on to the wizard; the run
-// then leaves the design's files as they were and gives the signal back in endSignal, for the
-// caller to end by it once the report is out.
+// one.
 struct DesignRunResult {
     RunSummary summary;
     int endSignal = 0;

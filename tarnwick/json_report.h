@@ -14,12 +14,6 @@ constexpr int kRunReportSchemaVersion = 2;
 // tarnwick turned the run down, failed for the rest.
 std::string OutcomeKeyword(const RunSummary& run);
 
-// The run as one JSON object: schemaVersion, exitStatus (tarnwick's), outcome as OutcomeKeyword
-// gives it and outcomeText as a sentence, error when tarnwick failed, design, pageExits as [x, y]
-// pairs, files by absolute path with whether each exists (and, for a host's file tarnwick tried
-// to make, made and the reason when it was not), changed, inconsistencies, and, when the
-// design's retrieval information can be read, the twelve settings it stores by their names and
-// the figures derived from them, simulation when the design was simulated and synthesis when its
-// core was synthesised. exists tells
+// The run as one JSON object, as docs/schema/tarnwick-report.schema.json describes it; exists tells
 // whether a file is there.
 std::string RunReportJson(const RunSummary& run, const std::function<bool(const std::string&)>& exists);

@@ -4,12 +4,8 @@
 
 #include <string>
 
-// A working copy of a design for a run: a private folder beside the design holds its retrieval
-// information (the stored one byte for byte, or settings changed from it, or none for a new
-// variation), and the wizard runs on a design of the same name there, with the folder as its
-// current directory. Only when the wizard has finished are its files put in place of the design's
-// own, so a refused, cancelled or failed run leaves those as they were.
-// designPath is the design as the wizard takes it, its leading white space trimmed.
+// A working copy of a design for a run: a private folder beside the design where the wizard runs;
+// the design's own files are replaced only once the wizard has finished.
 class StagedDesign {
 public:
     StagedDesign() = default;

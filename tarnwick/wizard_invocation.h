@@ -6,9 +6,8 @@
 #include <vector>
 
 // The wizard's argument list for a run under the host id hostId, program first, each value attached
-// to its option letter as the wizard reads them:
-//   program [-n] -h<id> [-symbol] [-p<N>] [-x<X>] [-y<Y>] [-silent] DESIGN
-// The design comes last, as WizardDesignArgument gives it.
+// to its option letter as the wizard reads them: program [-n] -h<id> [-symbol] [-p<N>] [-x<X>]
+// [-y<Y>] [-silent] DESIGN The design comes last, as WizardDesignArgument gives it.
 std::vector<std::string> WizardArguments(const TarnwickOptions& options, int hostId, const std::string& program);
 
 // The design path as the wizard must receive it to take it as its file name: a path starting with
