@@ -146,7 +146,8 @@ void Expect(const ConvQzramCycle& c, const GenaddrCycle& g, const Options& o, st
   tokens.push_back(g.ramOut ? Bits(*g.ramOut, w) : "-");
 }
 
-int Check(const Options& o, const std::vector<CycleInput>& inputs) {
+// The tokens the model expects on each edge of the dump, as Expect writes them.
+std::vector<std::vector<std::string>> ExpectedTokens(const Options& o, const std::vector<CycleInput>& inputs) {
   std::vector<std::vector<std::string>> expected;
   if (o.pair) {
     for (const PairCycle& p : RunPair(o.settings, o.memory, inputs)) {
@@ -171,6 +172,11 @@ int Check(const Options& o, const std::vector<CycleInput>& inputs) {
       expected.push_back(tokens);
     }
   }
+  return expected;
+}
+
+int Check(const Options& o, const std::vector<CycleInput>& inputs) {
+  const std::vector<std::vector<std::string>> expected = ExpectedTokens(o, inputs);
   std::ifstream dump(o.check);
   if (!dump) {
     std::cerr << "cannot read " << o.check << "\n";

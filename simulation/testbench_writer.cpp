@@ -102,8 +102,11 @@ std::string VhdlTestbench(const SimulationPlan& plan, const std::string& design,
     return text + "        end loop;\n        wait;\n    end process;\nend sim;\n";
 }
 
-std::string VerilogTestbench(const SimulationPlan& plan, const std::string& design, const std::string& stimulusFile,
-                             const std::string& recordFile, const std::string& vcdFile)
+namespace {
+
+// The Verilog testbench's module, its registers and wires, and the design's instance up to the
+// end of its port list.
+std::string VerilogTestbenchHead(const SimulationPlan& plan, const std::string& design)
 {
     const std::string name = TestbenchName(design);
     std::string text = "// Plays the vector file's stimulus on " + design
@@ -123,6 +126,15 @@ std::string VerilogTestbench(const SimulationPlan& plan, const std::string& desi
     for (size_t k = 0; k < plan.ports.size(); ++k)
         text += "        ." + plan.ports[k].name + "(" + plan.ports[k].name + ")"
             + (k + 1 < plan.ports.size() ? ",\n" : "\n");
+    return text;
+}
+
+} // namespace
+
+std::string VerilogTestbench(const SimulationPlan& plan, const std::string& design, const std::string& stimulusFile,
+                             const std::string& recordFile, const std::string& vcdFile)
+{
+    std::string text = VerilogTestbenchHead(plan, design);
     std::string format = "%d %b";
     std::string targets = "tb_time, tb_look";
     // The clock is applied last, so that an edge takes the values that change with it.
