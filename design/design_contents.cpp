@@ -1,10 +1,10 @@
 #include "design/design_contents.h"
 
 #include "design_files/design_files.h"
-#include "settings/flag_groups.h"
-#include "settings/settings_mapping.h"
 #include "platform/printable_text.h"
 #include "platform/regular_file.h"
+#include "settings/flag_groups.h"
+#include "settings/settings_mapping.h"
 
 #include <sstream>
 

@@ -32,12 +32,13 @@ void WizardApp::FinishWizard()
     // gives the usual message when it fails.
     DesignLock lock;
     std::string lockError;
-    const bool busy = lock.Acquire(DesignLock::PathFor(directory), kDesignLockMilliseconds,
-                                   [this](pid_t holder) {
-                                       std::fprintf(stderr, "%s: waiting for process %d, which is writing it\n",
-                                                    (directory + baseName).c_str(), int(holder));
-                                   },
-                                   lockError)
+    const bool busy = lock.Acquire(
+                          DesignLock::PathFor(directory), kDesignLockMilliseconds,
+                          [this](pid_t holder) {
+                              std::fprintf(stderr, "%s: waiting for process %d, which is writing it\n",
+                                           (directory + baseName).c_str(), int(holder));
+                          },
+                          lockError)
         == DesignLock::Result::Busy;
     AtomicFile file;
     bool written = !busy && file.Open(path, AtomicFile::Durability::Durable);

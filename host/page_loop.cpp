@@ -11,8 +11,8 @@ namespace {
 // The page numbers are counted in 64 bits: the host's page offset may be any int.
 std::string Caption(const std::string& title, int64_t page, int64_t pageCount)
 {
-    return "Tarnwick Plug-In Manager - " + title + " [page " + std::to_string(page) + " of "
-        + std::to_string(pageCount) + "]";
+    return "Tarnwick Plug-In Manager - " + title + " [page " + std::to_string(page) + " of " + std::to_string(pageCount)
+        + "]";
 }
 
 // Gives the page its caption, its step line and its buttons, as page index of lastIndex.

@@ -35,7 +35,9 @@ void PlaceSpan(int corner, int size, int low, int high, int& nearEdge, int& farE
 
 } // namespace
 
-WizardPage::WizardPage(int templateId) : templateId_(templateId) {}
+WizardPage::WizardPage(int templateId) : templateId_(templateId)
+{
+}
 
 WizardPage::~WizardPage() = default;
 
@@ -129,10 +131,10 @@ bool WizardPage::InitPage()
     window.CreateButton(kBackButton, "< &Back", row(196, 136), true, false);
     window.CreateButton(kCancelButton, "Cancel", row(259, 199), true, false);
     window.CreateButton(kFinishButton, "&Finish", row(70, 10), true, false);
-    const int separatorLeft = separatorWidth_ > MinimumPageWidth() ? right - separatorWidth_ + FontPixelsX(10)
-                                                                  : right - FontPixelsX(259);
-    window.CreateBlackRect(kSeparator, Rect{separatorLeft, bottom - FontPixelsY(43), right - FontPixelsX(10),
-                                            bottom - FontPixelsY(41)});
+    const int separatorLeft =
+        separatorWidth_ > MinimumPageWidth() ? right - separatorWidth_ + FontPixelsX(10) : right - FontPixelsX(259);
+    window.CreateBlackRect(
+        kSeparator, Rect{separatorLeft, bottom - FontPixelsY(43), right - FontPixelsX(10), bottom - FontPixelsY(41)});
 
     EnableButtons(window, buttonMode);
     return true;
@@ -180,11 +182,20 @@ bool WizardPage::PrepareLeave()
     return true;
 }
 
-void WizardPage::OnBack() { Leave(PageResult::Back); }
+void WizardPage::OnBack()
+{
+    Leave(PageResult::Back);
+}
 
-void WizardPage::OnNext() { Leave(PageResult::Next); }
+void WizardPage::OnNext()
+{
+    Leave(PageResult::Next);
+}
 
-void WizardPage::OnFinish() { Leave(PageResult::Finish); }
+void WizardPage::OnFinish()
+{
+    Leave(PageResult::Finish);
+}
 
 void WizardPage::Leave(PageResult how)
 {

@@ -1,10 +1,10 @@
 #include "host/wizard_command_line.h"
-#include "settings/interleaver_settings.h"
 #include "interleaver/interleaver_wizard.h"
 #include "platform/gui_application.h"
 #include "platform/gui_messages.h"
 #include "platform/host_message.h"
 #include "platform/process.h"
+#include "settings/interleaver_settings.h"
 #include "symbol/symbol_graphic.h"
 
 #include <csignal>

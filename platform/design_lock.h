@@ -28,7 +28,7 @@ public:
     // onWait is called once, with the holder's process id (0 when unknown), when it must wait.
     // Anything but Held comes with the reason in error.
     Result Acquire(const std::string& path, long timeoutMilliseconds, const std::function<void(pid_t)>& onWait,
-                 std::string& error);
+                   std::string& error);
 
     // The locked folder's descriptor while the lock is held, else -1; close-on-exec is set.
     int fd() const { return fd_; }

@@ -100,10 +100,10 @@ public:
     void SetDefaultButton(int id, bool isDefault);
     bool IsDefaultButton(int id) const;
     void SetFocus(int id);
-    int FocusId() const;   // -1 when no control has the focus
+    int FocusId() const; // -1 when no control has the focus
     // Selects the whole text of a combo box's edit, so that what is typed next replaces it.
     void SelectText(int id);
-    bool IsTextSelected(int id) const;   // true when the whole (non-empty) text is selected
+    bool IsTextSelected(int id) const; // true when the whole (non-empty) text is selected
     void SetPicture(int id, int bitmap);
     int Picture(int id) const;
 
@@ -115,8 +115,8 @@ public:
 
     // For tests: act as the user would, through the same routes as real input.
     void Click(int id);
-    void TypeText(int id, const std::string& text);  // replaces a combo box's edit text
-    void ChooseComboItem(int id, int index);          // picks an entry from the dropped list
+    void TypeText(int id, const std::string& text); // replaces a combo box's edit text
+    void ChooseComboItem(int id, int index); // picks an entry from the dropped list
     void PressEnter();
     void PressEscape();
     void PressF1();

@@ -9,12 +9,12 @@ enum class ControlKind {
     PushButton,
     AutoRadioButton,
     GroupBox,
-    DropDownCombo,         // editable, unsorted, with a drop-down list
-    ReadOnlyEdit,          // single line
+    DropDownCombo, // editable, unsorted, with a drop-down list
+    ReadOnlyEdit, // single line
     ReadOnlyMultilineEdit,
     StaticText,
-    Picture,               // a bitmap resource, shown at its own size
-    ListBox,               // border, vertical scroll bar, no selection
+    Picture, // a bitmap resource, shown at its own size
+    ListBox, // border, vertical scroll bar, no selection
 };
 
 struct ControlTemplate {
@@ -26,16 +26,16 @@ struct ControlTemplate {
     int cx = 0;
     int cy = 0;
     bool tabStop = false;
-    bool group = false;               // starts a new control group
-    int bitmap = 0;                   // Picture: the bitmap resource id
-    std::vector<std::string> items;   // DropDownCombo: the list entries, in order
+    bool group = false; // starts a new control group
+    int bitmap = 0; // Picture: the bitmap resource id
+    std::vector<std::string> items; // DropDownCombo: the list entries, in order
 };
 
 struct DialogTemplate {
     int id = 0;
     int cx = 0;
     int cy = 0;
-    std::string caption;              // may be empty
+    std::string caption; // may be empty
     std::vector<ControlTemplate> controls;
 };
 

@@ -5,9 +5,9 @@
 
 // The window system the pages are shown on.
 enum class WindowSystem {
-    None,    // no display can be had: the toolkit would end the process, or show nothing
-    Chosen,  // the platform QT_QPA_PLATFORM names, taken as it is (offscreen, say)
-    X11,     // the X server DISPLAY names
+    None, // no display can be had: the toolkit would end the process, or show nothing
+    Chosen, // the platform QT_QPA_PLATFORM names, taken as it is (offscreen, say)
+    X11, // the X server DISPLAY names
     Wayland, // the Wayland compositor WAYLAND_DISPLAY names
 };
 

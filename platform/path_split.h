@@ -5,7 +5,7 @@
 // A path split by POSIX rules: only '/' separates and there are no drives.
 struct SplitPath {
     std::string directory; // up to and including the last '/'; empty when there is none
-    std::string baseName;  // the rest up to its last dot
+    std::string baseName; // the rest up to its last dot
     std::string extension; // from that dot on, including it; empty when there is no dot
 };
 

@@ -132,8 +132,9 @@ bool RunStep(const std::vector<std::string>& args, const std::string& folder, Ru
     ReadRegularFile(log, size_t(64) << 20, said);
     if (said.size() > kShownLogSize)
         said = "..." + said.substr(said.size() - kShownLogSize);
-    error = shown + " failed (" + (WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
-                                                       : "signal " + std::to_string(WTERMSIG(status)))
+    error = shown + " failed ("
+        + (WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
+                             : "signal " + std::to_string(WTERMSIG(status)))
         + ")" + (said.empty() ? std::string() : ":\n" + PrintableText(said));
     return false;
 }

@@ -60,8 +60,8 @@ ChildEnd SuperviseChild(ChildProcess& child, const Supervision& supervision, int
                 return ChildEnd::TimedOut;
             }
         }
-        pollfd watched[3] = {{supervision.watchedFd, POLLIN, 0}, {supervision.signalFd, POLLIN, 0},
-                             {child.exitFd(), POLLIN, 0}};
+        pollfd watched[3] = {
+            {supervision.watchedFd, POLLIN, 0}, {supervision.signalFd, POLLIN, 0}, {child.exitFd(), POLLIN, 0}};
         if (::poll(watched, 3, PollTimeout(child, left)) < 0) {
             // Nothing was watched: the loop goes on at the fallback pace.
             if (errno != EINTR)

@@ -191,8 +191,8 @@ void DialogControls::AddPanel(int id, const QRect& rect, PanelPainter& painter)
 
 void DialogControls::Remove(int id)
 {
-    const auto found = std::find_if(controls_.rbegin(), controls_.rend(),
-                                    [id](const auto& control) { return control->id == id; });
+    const auto found =
+        std::find_if(controls_.rbegin(), controls_.rend(), [id](const auto& control) { return control->id == id; });
     if (found == controls_.rend())
         return;
     // The control may be the one whose notification is being handled: it goes once that is done.
@@ -322,8 +322,7 @@ QWidget* DialogControls::CreateCombo(const ControlTemplate& control, const QRect
     AlignRowLabels(*combo);
 
     QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo, [this, combo] { OnComboEdited(combo); });
-    QObject::connect(combo, &QComboBox::activated, combo,
-                     [this, combo](int index) { OnComboActivated(combo, index); });
+    QObject::connect(combo, &QComboBox::activated, combo, [this, combo](int index) { OnComboActivated(combo, index); });
     Register(control.id, ControlType::Combo, combo, rect, control.tabStop);
     return combo;
 }

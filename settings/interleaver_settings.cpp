@@ -51,8 +51,8 @@ int InterleaverSettings::addressWidth() const
 {
     // The block rule is applied after the convolutional one, so it wins when both flags are set.
     if (CONVOLUTIONAL == 1)
-        lastAddressWidth_ = BitLength(CHARACTERISTIC_I)
-                            + BitLength(Multiply(CHARACTERISTIC_J, int64_t(CHARACTERISTIC_I) - 1));
+        lastAddressWidth_ =
+            BitLength(CHARACTERISTIC_I) + BitLength(Multiply(CHARACTERISTIC_J, int64_t(CHARACTERISTIC_I) - 1));
     if (BLOCK == 1)
         lastAddressWidth_ = BitLength(CHARACTERISTIC_I) + BitLength(CHARACTERISTIC_J);
     return lastAddressWidth_;

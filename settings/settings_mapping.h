@@ -1,7 +1,7 @@
 #pragma once
 
-#include "settings/interleaver_settings.h"
 #include "model/interface_model.h"
+#include "settings/interleaver_settings.h"
 
 #include <string>
 #include <vector>

@@ -1,21 +1,21 @@
 #include "simulation/design_simulation.h"
 
-#include "design_files/design_files.h"
 #include "design/library_module.h"
-#include "platform/path_split.h"
-#include "settings/interleaver_settings.h"
+#include "design_files/design_files.h"
 #include "model/interface_model.h"
+#include "platform/path_lookup.h"
+#include "platform/path_split.h"
 #include "platform/printable_text.h"
 #include "platform/regular_file.h"
+#include "platform/run_step.h"
+#include "platform/temporary_folder.h"
+#include "platform/write_file.h"
+#include "settings/interleaver_settings.h"
 #include "simulation/pair_simulation.h"
 #include "simulation/simulator_run.h"
 #include "simulation/testbench_writer.h"
 #include "simulation/vector_file_reader.h"
 #include "simulation/waveform_file.h"
-#include "platform/path_lookup.h"
-#include "platform/run_step.h"
-#include "platform/temporary_folder.h"
-#include "platform/write_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -45,9 +45,8 @@ bool LibrarySources(const std::string& module, const SplitPath& name, bool besid
                     std::vector<std::string>& sources, std::string& error)
 {
     const std::string beside = name.directory + module + name.extension;
-    const std::string source = besideFirst && IsRegularFile(beside)
-        ? beside
-        : FindLibraryModuleSource(module, name.extension, selfPath);
+    const std::string source =
+        besideFirst && IsRegularFile(beside) ? beside : FindLibraryModuleSource(module, name.extension, selfPath);
     if (source.empty()) {
         error = "the library module source " + module + name.extension
             + " is neither beside the design nor installed (ZORVEX_HDL_DIR, the hdl folder beside tarnwick, "
@@ -125,8 +124,8 @@ bool HasRoom(const std::string& folder, std::uint64_t bytes, const std::string& 
         return true;
     std::string needText, roomText;
     ShowShortage(bytes, room, needText, roomText);
-    error = "the simulation needs about " + needText + " for " + what + " in " + PrintableText(folder)
-        + ", which has " + roomText + " free";
+    error = "the simulation needs about " + needText + " for " + what + " in " + PrintableText(folder) + ", which has "
+        + roomText + " free";
     return false;
 }
 
@@ -195,9 +194,8 @@ bool RunDesignTestbench(const DesignUnderTest& design, const SimulationPlan& pla
     const std::string& base = design.name.baseName;
     const std::string top = TestbenchName(base);
     const std::string testbench = top + (design.vhdl ? ".vhd" : ".v");
-    const std::string text = design.vhdl
-        ? VhdlTestbench(plan, base, "stimulus.txt", "record.txt")
-        : VerilogTestbench(plan, base, "stimulus.txt", "record.txt", "waves.vcd");
+    const std::string text = design.vhdl ? VhdlTestbench(plan, base, "stimulus.txt", "record.txt")
+                                         : VerilogTestbench(plan, base, "stimulus.txt", "record.txt", "waves.vcd");
     std::ofstream stimulus(work + "/stimulus.txt", std::ios::binary);
     WriteStimulus(plan, vectors, stimulus);
     stimulus.close();
@@ -242,8 +240,8 @@ bool SimulateDesignPair(const DesignUnderTest& design, std::vector<std::string> 
         }
         sources.push_back(AbsolutePath(source));
     }
-    if (!SimulatePair(design.core, design.memory, design.simulator, sources, design.settings.latencyCycles(), limits, pair,
-                      error)) {
+    if (!SimulatePair(design.core, design.memory, design.simulator, sources, design.settings.latencyCycles(), limits,
+                      pair, error)) {
         error = "the interleaver -> deinterleaver pair: " + error;
         return false;
     }
@@ -297,9 +295,9 @@ bool CanSimulate(const Design& given, Simulator simulator, std::string& error)
     if (simulator == Simulator::Default)
         simulator = vhdl ? Simulator::Ghdl : Simulator::Iverilog;
     if (vhdl != (simulator == Simulator::Ghdl)) {
-        error = "the simulator " + SimulatorName(simulator) + " reads " + (vhdl ? "Verilog" : "VHDL")
-            + " only; a " + name.extension + " design file is simulated with "
-            + (vhdl ? "ghdl" : "iverilog or verilator") + ", not " + PrintableText(design);
+        error = "the simulator " + SimulatorName(simulator) + " reads " + (vhdl ? "Verilog" : "VHDL") + " only; a "
+            + name.extension + " design file is simulated with " + (vhdl ? "ghdl" : "iverilog or verilator") + ", not "
+            + PrintableText(design);
         return false;
     }
     std::string missing;
@@ -368,8 +366,8 @@ std::string DescribeSimulation(const SimulationOutcome& outcome)
     if (outcome.pair) {
         const PairOutcome& pair = *outcome.pair;
         text += "  interleaver -> deinterleaver pair, " + std::to_string(pair.cycles) + " cycles: latency "
-            + (pair.measuredLatency ? std::to_string(*pair.measuredLatency) : std::string("none")) + " cycles measured, "
-            + std::to_string(pair.expectedLatency) + " expected, the memory page shows "
+            + (pair.measuredLatency ? std::to_string(*pair.measuredLatency) : std::string("none"))
+            + " cycles measured, " + std::to_string(pair.expectedLatency) + " expected, the memory page shows "
             + std::to_string(pair.pageLatency) + "\n";
         text += "  " + std::to_string(pair.symbolsChecked) + " symbols through the pair checked, "
             + std::to_string(pair.mismatches) + " not returned unchanged\n";

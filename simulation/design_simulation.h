@@ -5,8 +5,8 @@
 #include "simulation/simulation_check.h"
 #include "simulation/simulator_run.h"
 
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // The files of a design to simulate: the design as the user names it (its name, its language by its

@@ -2,10 +2,10 @@
 
 #include "design/library_module.h"
 #include "platform/regular_file.h"
-#include "simulation/simulator_run.h"
 #include "platform/run_step.h"
 #include "platform/temporary_folder.h"
 #include "platform/write_file.h"
+#include "simulation/simulator_run.h"
 
 #include <random>
 #include <sstream>

@@ -21,11 +21,16 @@ bool FieldOf(const std::string& port, MemoryKind memory, Field& field)
         Field field;
     };
     static const Entry kFields[] = {
-        {"next_din", MemoryKind::Internal, Field::NextDin},      {"dout", MemoryKind::Internal, Field::Dout},
-        {"sync_out", MemoryKind::Internal, Field::SyncOut},      {"dout_valid", MemoryKind::Internal, Field::DoutValid},
-        {"read_addr", MemoryKind::External, Field::ReadAddr},    {"addr", MemoryKind::External, Field::ReadAddr},
-        {"write_addr", MemoryKind::External, Field::WriteAddr},  {"write_enable", MemoryKind::External, Field::WriteEnable},
-        {"sync_out", MemoryKind::External, Field::SyncOut},      {"block_full", MemoryKind::External, Field::BlockFull},
+        {"next_din", MemoryKind::Internal, Field::NextDin},
+        {"dout", MemoryKind::Internal, Field::Dout},
+        {"sync_out", MemoryKind::Internal, Field::SyncOut},
+        {"dout_valid", MemoryKind::Internal, Field::DoutValid},
+        {"read_addr", MemoryKind::External, Field::ReadAddr},
+        {"addr", MemoryKind::External, Field::ReadAddr},
+        {"write_addr", MemoryKind::External, Field::WriteAddr},
+        {"write_enable", MemoryKind::External, Field::WriteEnable},
+        {"sync_out", MemoryKind::External, Field::SyncOut},
+        {"block_full", MemoryKind::External, Field::BlockFull},
         {"block_empty", MemoryKind::External, Field::BlockEmpty},
     };
     for (const Entry& entry : kFields) {

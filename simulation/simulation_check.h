@@ -23,16 +23,16 @@ struct PairOutcome {
     // when nothing came out.
     std::optional<std::int64_t> measuredLatency;
     std::int64_t expectedLatency = 0; // the cores' own figure (the same as the page's with conv_qzram)
-    std::int64_t pageLatency = 0;     // the figure the memory page shows
-    bool internalMemory = true;       // conv_qzram, whose pair the page's figure describes
-    std::int64_t symbolsChecked = 0;  // symbols that had time to come out
-    std::int64_t mismatches = 0;      // of them, not on dout unchanged after the measured latency
+    std::int64_t pageLatency = 0; // the figure the memory page shows
+    bool internalMemory = true; // conv_qzram, whose pair the page's figure describes
+    std::int64_t symbolsChecked = 0; // symbols that had time to come out
+    std::int64_t mismatches = 0; // of them, not on dout unchanged after the measured latency
 };
 
 // What a run of the design's simulation showed against the reference model.
 struct SimulationOutcome {
-    std::string simulator;      // "ghdl" or "iverilog"
-    std::int64_t cycles = 0;    // rising clock edges run
+    std::string simulator; // "ghdl" or "iverilog"
+    std::int64_t cycles = 0; // rising clock edges run
     std::int64_t symbolsIn = 0; // edges with clken high, each taking a symbol
     std::int64_t symbolsOut = 0;
     std::optional<std::int64_t> firstInputCycle;

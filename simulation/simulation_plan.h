@@ -21,7 +21,7 @@ struct DesignPort {
 
 // The run the vector file asks for, as the testbench plays it and the reference model sees it.
 struct SimulationPlan {
-    std::vector<DesignPort> ports;  // all of the design's, in its order
+    std::vector<DesignPort> ports; // all of the design's, in its order
     std::vector<DesignPort> inputs;
     std::vector<DesignPort> outputs; // the vector file's OUTPUTS, in its order
     std::int64_t stimulusBytes = 0;

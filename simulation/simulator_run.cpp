@@ -88,9 +88,8 @@ bool RunVerilogSimulation(Simulator simulator, const std::vector<std::string>& s
     }
     // The library modules carry no `timescale of their own; read in ns, as the testbenches' are,
     // they leave the waveform's unit at the testbench's.
-    std::vector<std::string> build{"verilator", "--binary", "-Wno-fatal", "--timescale", "1ns/1ns",  "-j",
-                                   "2",         "--Mdir",   "obj",        "-o",          "simulation", "--top-module",
-                                   top,         "-Isrc"};
+    std::vector<std::string> build{"verilator", "--binary", "-Wno-fatal", "--timescale", "1ns/1ns",      "-j", "2",
+                                   "--Mdir",    "obj",      "-o",         "simulation",  "--top-module", top,  "-Isrc"};
     if (traced)
         build.push_back("--trace");
     for (const auto& [name, value] : parameters)

@@ -1,8 +1,8 @@
 #include "simulation/vector_file_reader.h"
 
-#include "settings/vector_file.h"
 #include "platform/printable_text.h"
 #include "platform/regular_file.h"
+#include "settings/vector_file.h"
 
 #include <algorithm>
 #include <cctype>
@@ -25,7 +25,9 @@ struct Token {
 // %comments%. A character of no token is an error at its place.
 class Lexer {
 public:
-    Lexer(std::string_view text, const std::string& name, std::string& error) : text_(text), name_(name), error_(error) {}
+    Lexer(std::string_view text, const std::string& name, std::string& error) : text_(text), name_(name), error_(error)
+    {
+    }
 
     bool Next(Token& token)
     {
@@ -116,9 +118,9 @@ private:
 
 bool SameWord(std::string_view word, std::string_view keyword)
 {
-    return word.size() == keyword.size()
-        && std::equal(word.begin(), word.end(), keyword.begin(),
-                      [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == b; });
+    return word.size() == keyword.size() && std::equal(word.begin(), word.end(), keyword.begin(), [](char a, char b) {
+               return std::toupper(static_cast<unsigned char>(a)) == b;
+           });
 }
 
 class Parser {
@@ -184,8 +186,8 @@ private:
         if (!haveStop)
             return Fail(token_, "the file ends without a STOP time");
         if (file_.stop <= file_.start)
-            return Fail(token_, "STOP " + std::to_string(file_.stop) + " is not after START "
-                                    + std::to_string(file_.start));
+            return Fail(token_,
+                        "STOP " + std::to_string(file_.stop) + " is not after START " + std::to_string(file_.start));
         for (const VectorInput& input : file_.inputs) {
             for (const auto& [time, value] : input.changes) {
                 if (time < file_.start || time > file_.stop)
@@ -242,8 +244,9 @@ private:
         if (!Number(value, "a time"))
             return false;
         if (value > std::uint64_t(kMaxVectorTime))
-            return Fail(at, "time " + PrintableText(std::string(at.text)) + " is past the latest, "
-                                + std::to_string(kMaxVectorTime));
+            return Fail(at,
+                        "time " + PrintableText(std::string(at.text)) + " is past the latest, "
+                            + std::to_string(kMaxVectorTime));
         time = std::int64_t(value);
         return true;
     }
@@ -285,8 +288,9 @@ private:
         if (!Number(value, "a value"))
             return false;
         if (signal.width() < 64 && value >> signal.width() != 0)
-            return Fail(at, "value " + PrintableText(std::string(at.text)) + " does not fit the "
-                                + std::to_string(signal.width()) + " bits of " + signal.name);
+            return Fail(at,
+                        "value " + PrintableText(std::string(at.text)) + " does not fit the "
+                            + std::to_string(signal.width()) + " bits of " + signal.name);
         return true;
     }
 
@@ -294,12 +298,14 @@ private:
     bool TimedChange(const Token& at, std::uint64_t number, VectorInput& input)
     {
         if (number > std::uint64_t(kMaxVectorTime))
-            return Fail(at, "time " + PrintableText(std::string(at.text)) + " is past the latest, "
-                                + std::to_string(kMaxVectorTime));
+            return Fail(at,
+                        "time " + PrintableText(std::string(at.text)) + " is past the latest, "
+                            + std::to_string(kMaxVectorTime));
         const std::int64_t time = std::int64_t(number);
         if (!input.changes.empty() && time < input.changes.back().first)
-            return Fail(at, "time " + std::to_string(time) + " comes before the time ahead of it, "
-                                + std::to_string(input.changes.back().first));
+            return Fail(at,
+                        "time " + std::to_string(time) + " comes before the time ahead of it, "
+                            + std::to_string(input.changes.back().first));
         std::uint64_t value = 0;
         if (!Advance() || !Value(input.signal, value))
             return false;
@@ -348,8 +354,9 @@ private:
                 if (timed)
                     return Fail(token_, "a repeating pattern holds values only, not 'time>value'");
                 if (input.signal.width() < 64 && number >> input.signal.width() != 0)
-                    return Fail(at, "value " + PrintableText(std::string(at.text)) + " does not fit the "
-                                        + std::to_string(input.signal.width()) + " bits of " + input.signal.name);
+                    return Fail(at,
+                                "value " + PrintableText(std::string(at.text)) + " does not fit the "
+                                    + std::to_string(input.signal.width()) + " bits of " + input.signal.name);
                 input.periodValues.push_back(number);
                 continue;
             }
@@ -454,8 +461,8 @@ bool LoadVectorFile(const std::string& path, VectorFile& file, std::string& erro
     std::error_code failed;
     const std::uintmax_t size = std::filesystem::file_size(path, failed);
     if (!failed && size > kMaxVectorFileSize)
-        error = "the vector file " + shown + " holds " + std::to_string(size) + " bytes, more than the "
-            + bound + " of the largest the wizard writes";
+        error = "the vector file " + shown + " holds " + std::to_string(size) + " bytes, more than the " + bound
+            + " of the largest the wizard writes";
     else
         error = "cannot read the vector file " + shown + " (a regular file of at most " + bound + ")";
     return false;

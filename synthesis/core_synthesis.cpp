@@ -1,9 +1,9 @@
 #include "synthesis/core_synthesis.h"
 
 #include "design/library_module.h"
+#include "platform/path_lookup.h"
 #include "platform/printable_text.h"
 #include "platform/regular_file.h"
-#include "platform/path_lookup.h"
 #include "platform/run_step.h"
 #include "platform/temporary_folder.h"
 #include "platform/write_file.h"
@@ -58,8 +58,8 @@ bool YosysScript(const std::string& module, const CoreSettings& core, const std:
     // genaddr drives the addresses of a RAM outside and has no symbols of its own.
     if (module == "conv_qzram")
         generics += " -set SYMBOL_WIDTH " + std::to_string(core.width);
-    script = "read_verilog" + folders + files + "\n" + "chparam" + generics + " " + module + "\n"
-        + "synth_ice40 -top " + module + " -json core.json\n" + "tee -q -o stat.txt stat\n";
+    script = "read_verilog" + folders + files + "\n" + "chparam" + generics + " " + module + "\n" + "synth_ice40 -top "
+        + module + " -json core.json\n" + "tee -q -o stat.txt stat\n";
     return true;
 }
 
@@ -81,8 +81,8 @@ std::string NoFit(const std::vector<DeviceUse>& uses)
 {
     for (const DeviceUse& use : uses) {
         if (use.used > use.available)
-            return "the core does not fit the " + std::string(kDevice) + ": it needs " + std::to_string(use.used)
-                + " " + use.resource + " and the device has " + std::to_string(use.available) + "; ";
+            return "the core does not fit the " + std::string(kDevice) + ": it needs " + std::to_string(use.used) + " "
+                + use.resource + " and the device has " + std::to_string(use.available) + "; ";
     }
     return {};
 }
@@ -100,8 +100,8 @@ bool ReadLog(const std::string& path, const std::string& what, std::string& text
 // fit, with the blocks it needs; more of another resource is a failure naming it.
 bool PlaceAndRoute(const std::string& work, RunLimits& limits, SynthesisOutcome& outcome, std::string& error)
 {
-    const std::vector<std::string> args{kNextpnr, "--hx8k", "--package", "ct256", "--seed", "1", "--freq", "12",
-                                        "--timing-allow-fail", "--json", "core.json"};
+    const std::vector<std::string> args{kNextpnr, "--hx8k", "--package",           "ct256",  "--seed",   "1",
+                                        "--freq", "12",     "--timing-allow-fail", "--json", "core.json"};
     const std::string logPath = work + "/nextpnr.log";
     std::string log;
     if (!RunTool(args, work, "nextpnr.log", limits, error)) {

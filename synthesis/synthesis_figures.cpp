@@ -27,8 +27,8 @@ bool FlipFlopsFromStat(const std::string& stat, std::int64_t& flipFlops)
         if (line.find("Number of cells:") != std::string::npos) {
             counted = true;
             flipFlops = 0;
-        } else if (std::int64_t n = 0; counted && name.rfind("SB_DFF", 0) == 0 && !(words >> rest)
-                   && ParseCount(count, n)) {
+        } else if (std::int64_t n = 0;
+                   counted && name.rfind("SB_DFF", 0) == 0 && !(words >> rest) && ParseCount(count, n)) {
             flipFlops += n;
         }
     }
@@ -90,7 +90,7 @@ std::string DescribeSynthesis(const SynthesisOutcome& outcome)
             + " RAM blocks and the device has " + std::to_string(outcome.ramBlocksAvailable) + "\n";
     char fmax[32];
     std::snprintf(fmax, sizeof fmax, "%.2f", outcome.fmaxMHz);
-    return text + std::to_string(outcome.luts) + " logic cells, " + std::to_string(outcome.flipFlops)
-        + " flip-flops, " + std::to_string(outcome.ramBlocks) + " of " + std::to_string(outcome.ramBlocksAvailable)
-        + " RAM blocks, Fmax " + fmax + " MHz\n";
+    return text + std::to_string(outcome.luts) + " logic cells, " + std::to_string(outcome.flipFlops) + " flip-flops, "
+        + std::to_string(outcome.ramBlocks) + " of " + std::to_string(outcome.ramBlocksAvailable) + " RAM blocks, Fmax "
+        + fmax + " MHz\n";
 }

@@ -8,14 +8,14 @@
 // the device has does not fit: then only ramBlocks (what it needs) and ramBlocksAvailable are
 // known, and the other figures stay 0.
 struct SynthesisOutcome {
-    std::string module;         // the library core synthesised, "conv_qzram" or "genaddr"
-    std::string device;         // "iCE40 HX8K (ct256)"
+    std::string module; // the library core synthesised, "conv_qzram" or "genaddr"
+    std::string device; // "iCE40 HX8K (ct256)"
     bool fits = true;
-    std::int64_t luts = 0;      // logic cells (ICESTORM_LC) used
+    std::int64_t luts = 0; // logic cells (ICESTORM_LC) used
     std::int64_t flipFlops = 0; // the synthesised design's SB_DFF* cells
     std::int64_t ramBlocks = 0; // ICESTORM_RAM used, or at least needed when the core does not fit
     std::int64_t ramBlocksAvailable = 0;
-    double fmaxMHz = 0;         // nextpnr's maximum frequency for the clock after routing
+    double fmaxMHz = 0; // nextpnr's maximum frequency for the clock after routing
 };
 
 // nextpnr's Fmax for the clock after routing: the last "Max frequency for clock '...': F MHz"

@@ -16,16 +16,16 @@
 #include "tarnwick/design_lock_wait.h"
 #include "tarnwick/file_state.h"
 #include "tarnwick/host_files.h"
-#include "tarnwick/run_leftovers.h"
 #include "tarnwick/progress.h"
+#include "tarnwick/run_leftovers.h"
 #include "tarnwick/run_services.h"
 #include "tarnwick/setting_overrides.h"
 #include "tarnwick/staged_design.h"
 #include "tarnwick/wizard_invocation.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -146,7 +146,8 @@ bool Run::Install(const DesignContents& written, DesignInstall& install, std::st
         error = "cannot read the retrieval information the wizard wrote, " + PrintableText(written.path);
         return false;
     }
-    if (options_.designFiles && !MakeDesignFiles(design_, summary().files, readable ? &written.model : nullptr, install, error))
+    if (options_.designFiles
+        && !MakeDesignFiles(design_, summary().files, readable ? &written.model : nullptr, install, error))
         return false;
     if (options_.designFiles && readable && !AddLibraryModule(written, install, error))
         return false;
@@ -188,18 +189,20 @@ bool Run::CheckRequest(const std::string& program)
         for (const RunFile& file : summary().files) {
             if (SameFile(options_.svgPath, file.path))
                 return Refuse(kTarnwickFailed,
-                              "--svg " + PrintableText(options_.svgPath) + " names the design's " + RoleName(file.role), true);
+                              "--svg " + PrintableText(options_.svgPath) + " names the design's " + RoleName(file.role),
+                              true);
         }
     }
-    const std::string clash
-        = options_.designFiles ? ClashingLibraryUnit(design_.name().baseName, design_.name().extension) : "";
+    const std::string clash =
+        options_.designFiles ? ClashingLibraryUnit(design_.name().baseName, design_.name().extension) : "";
     if (!clash.empty())
         return Refuse(kTarnwickFailed,
                       "the design's name is the library unit " + clash
                           + "'s, whose copy beside the design would take the design file's place; name it otherwise",
                       true);
     std::string reason;
-    if (options_.simulate == TarnwickOptions::Simulate::AfterRun && !services_.CanSimulate(design_, options_.simulator, reason))
+    if (options_.simulate == TarnwickOptions::Simulate::AfterRun
+        && !services_.CanSimulate(design_, options_.simulator, reason))
         return Refuse(kTarnwickFailed, "--simulate: " + reason, true);
     if (options_.synthesize && !services_.CanSynthesize(reason))
         return Refuse(kTarnwickFailed, "--synthesize: " + reason, true);
@@ -240,8 +243,8 @@ bool Run::LockDesign(DesignLock& lock)
 bool Run::StageDesign(DesignInstall& install)
 {
     std::string storedText;
-    const bool haveText
-        = !options_.newFile && ReadRegularFile(design_.PathOf(FileRole::RetrievalInfo), kMaxRetrievalInfoSize, storedText);
+    const bool haveText = !options_.newFile
+        && ReadRegularFile(design_.PathOf(FileRole::RetrievalInfo), kMaxRetrievalInfoSize, storedText);
     InterleaverSettings stored;
     const bool haveStored = haveText && SettingsOfRetrievalInfo(storedText, stored);
     if (haveStored)
@@ -321,8 +324,9 @@ bool Run::Simulate(const DesignContents& written, HeldSignals& signals, DesignIn
     const bool passed = services_.Simulate(design, limits, install, summary());
     if (limits.endSignal != 0) {
         result_.endSignal = limits.endSignal;
-        return Refuse(128 + limits.endSignal, "ended by signal " + std::to_string(limits.endSignal)
-                                                  + " during the simulation; the design's files are as they were");
+        return Refuse(128 + limits.endSignal,
+                      "ended by signal " + std::to_string(limits.endSignal)
+                          + " during the simulation; the design's files are as they were");
     }
     if (!passed)
         summary().error += "; the design's files are as they were";
@@ -336,8 +340,9 @@ void Run::Conclude(int waitStatus, HeldSignals& signals, DesignInstall& install)
     std::string error;
     if (result_.endSignal != 0) {
         install.Abandon();
-        Refuse(128 + result_.endSignal, "ended by signal " + std::to_string(result_.endSignal)
-                                            + " before the design's files were installed; they are as they were");
+        Refuse(128 + result_.endSignal,
+               "ended by signal " + std::to_string(result_.endSignal)
+                   + " before the design's files were installed; they are as they were");
         return;
     }
     const int status = summary().exitStatus;
@@ -355,8 +360,7 @@ void Run::Conclude(int waitStatus, HeldSignals& signals, DesignInstall& install)
     RunLimits limits{std::chrono::seconds(options_.simulateTimeoutSeconds), signals.fd()};
     if (options_.synthesize)
         ShowPhase("synthesis");
-    if (options_.synthesize
-        && !services_.Synthesize(design_, written, limits, summary())) {
+    if (options_.synthesize && !services_.Synthesize(design_, written, limits, summary())) {
         result_.endSignal = limits.endSignal;
         install.Abandon();
         return;

@@ -1,10 +1,10 @@
 #include "tarnwick/json_report.h"
 
+#include "model/interface_model.h"
 #include "platform/path_split.h"
+#include "platform/regular_file.h"
 #include "settings/interleaver_settings.h"
 #include "settings/settings_mapping.h"
-#include "model/interface_model.h"
-#include "platform/regular_file.h"
 
 #include <nlohmann/json.hpp>
 
@@ -57,7 +57,8 @@ Json SimulationJson(const SimulationOutcome& outcome)
     };
     if (outcome.firstMismatch) {
         const SimulationMismatch& m = *outcome.firstMismatch;
-        simulation["firstMismatch"] = Json{{"cycle", m.cycle}, {"port", m.port}, {"expected", m.expected}, {"got", m.got}};
+        simulation["firstMismatch"] =
+            Json{{"cycle", m.cycle}, {"port", m.port}, {"expected", m.expected}, {"got", m.got}};
     }
     if (!outcome.vcdPath.empty())
         simulation["vcd"] = outcome.vcdPath;

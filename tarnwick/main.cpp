@@ -105,8 +105,8 @@ int main(int argc, char** argv)
     EnablePhases(!options.json);
     ProcessRunServices services;
     // The design stays locked until the report is out.
-    const DesignRunResult run =
-        options.simulate == TarnwickOptions::Simulate::Only ? SimulateInstalledDesign(options) : RunOnDesign(options, services);
+    const DesignRunResult run = options.simulate == TarnwickOptions::Simulate::Only ? SimulateInstalledDesign(options)
+                                                                                    : RunOnDesign(options, services);
     const RunSummary& summary = run.summary;
     PrintReport(options, summary);
     const int status = EndOutput(summary.exitStatus);

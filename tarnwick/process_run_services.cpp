@@ -81,8 +81,7 @@ WizardEnd ProcessRunServices::RunWizard(const WizardStart& start)
     const std::vector<std::string> args = WizardArguments(start.options, hostId, start.program);
     if (!start.options.json)
         std::printf("host %d: starting %s%s\n", hostId, DisplayCommandLine(args).c_str(),
-                    start.onWorkingCopy ? (" (on a working copy of " + PrintableText(start.design) + ")").c_str()
-                                        : "");
+                    start.onWorkingCopy ? (" (on a working copy of " + PrintableText(start.design) + ")").c_str() : "");
     // The wizard on the design itself takes the lock that this run holds: only it is handed it.
     if (start.lockFd >= 0 && !start.options.silent)
         std::fprintf(stderr, "tarnwick: %s stays locked while the pages are open; other runs on it wait\n",

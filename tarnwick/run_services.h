@@ -17,11 +17,11 @@ class DesignInstall;
 struct WizardStart {
     std::string program;
     TarnwickOptions options; // the wizard's own: the design path and -n as it gets them
-    int hostId = 0;          // the id asked for; another is taken when another process holds it
+    int hostId = 0; // the id asked for; another is taken when another process holds it
     std::string workingFolder; // the working copy's folder; empty: the current folder
-    std::string design;        // the user's design, as messages name it
+    std::string design; // the user's design, as messages name it
     bool onWorkingCopy = false;
-    int lockFd = -1;  // the design's lock, handed to a wizard on the design itself
+    int lockFd = -1; // the design's lock, handed to a wizard on the design itself
     int signalFd = -1; // the held ending signals, passed on to the wizard
 };
 

@@ -1,17 +1,17 @@
 #include "tarnwick/run_simulation.h"
 
 #include "design/library_module.h"
-#include "platform/path_split.h"
 #include "platform/design_lock.h"
+#include "platform/held_signals.h"
+#include "platform/path_split.h"
 #include "platform/printable_text.h"
 #include "platform/process.h"
 #include "simulation/pair_simulation.h"
 #include "simulation/waveform_file.h"
 #include "synthesis/core_synthesis.h"
 #include "tarnwick/design_install.h"
-#include "platform/held_signals.h"
-#include "tarnwick/progress.h"
 #include "tarnwick/design_lock_wait.h"
+#include "tarnwick/progress.h"
 #include "tarnwick/run_leftovers.h"
 #include "tarnwick/run_report.h"
 #include "tarnwick/run_synthesis.h"
@@ -19,8 +19,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <unistd.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -38,8 +38,8 @@ bool CheckSimulateOnly(const TarnwickOptions& options, const Design& design, Run
 {
     const std::string clash = ClashingLibraryUnit(design.name().baseName, design.name().extension);
     if (!clash.empty())
-        return FailSimulation(summary, "the design's name is the library unit " + clash
-                                           + "'s; it cannot be simulated beside it");
+        return FailSimulation(
+            summary, "the design's name is the library unit " + clash + "'s; it cannot be simulated beside it");
     std::string error;
     if (options.synthesize && !CanSynthesize(error)) {
         summary.exitStatus = kTarnwickFailed;
@@ -73,9 +73,9 @@ bool SimulateForRun(const DesignToSimulate& design, RunLimits& limits, DesignIns
     outcome.vcdPath = AbsolutePath(vcd);
     summary.simulation = outcome;
     if (outcome.mismatches > 0)
-        return FailSimulation(summary, std::to_string(outcome.mismatches) + " of "
-                                           + std::to_string(outcome.checkedValues)
-                                           + " output values differ from the reference model");
+        return FailSimulation(summary,
+                              std::to_string(outcome.mismatches) + " of " + std::to_string(outcome.checkedValues)
+                                  + " output values differ from the reference model");
     const std::string fault = outcome.pair ? PairFault(*outcome.pair) : std::string();
     if (!fault.empty())
         return FailSimulation(summary, "the interleaver -> deinterleaver pair " + fault);
@@ -119,8 +119,7 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
     what.vectorFile = design.PathOf(FileRole::SimulationVectors);
     what.simulator = options.simulator;
     if (SimulateForRun(what, limits, install, summary)
-        && (!options.synthesize || SynthesizeForRun(design, what.contents, limits, summary))
-        && install.Commit(error)) {
+        && (!options.synthesize || SynthesizeForRun(design, what.contents, limits, summary)) && install.Commit(error)) {
         for (const FileRole role : {FileRole::Waveform, FileRole::WaveformView})
             summary.changed.push_back(AbsolutePath(design.PathOf(role)));
     } else {
@@ -132,8 +131,9 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
     // A signal during the synthesis has been reported by it already.
     if (limits.endSignal != 0 && summary.exitStatus != 128 + limits.endSignal) {
         summary.exitStatus = 128 + limits.endSignal;
-        summary.error = "ended by signal " + std::to_string(limits.endSignal) + " during the simulation; the "
-                        "waveform beside the design is as it was";
+        summary.error = "ended by signal " + std::to_string(limits.endSignal)
+            + " during the simulation; the "
+              "waveform beside the design is as it was";
     }
     return result;
 }

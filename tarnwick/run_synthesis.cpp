@@ -1,12 +1,12 @@
 #include "tarnwick/run_synthesis.h"
 
+#include "design/design_contents.h"
 #include "design/library_module.h"
 #include "platform/printable_text.h"
 #include "platform/process.h"
-#include "synthesis/core_synthesis.h"
-#include "design/design_contents.h"
-#include "tarnwick/run_report.h"
 #include "platform/temporary_folder.h"
+#include "synthesis/core_synthesis.h"
+#include "tarnwick/run_report.h"
 
 using namespace zorvex::core;
 

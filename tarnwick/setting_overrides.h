@@ -20,8 +20,8 @@ bool ParseSetOverride(const std::string& text, std::vector<SettingOverride>& ove
 // Reads a choice as the pages make it: option is "algorithm" (convolutional or block),
 // "direction" (interleaver or deinterleaver) or "memory" (internal or external). Appends the flags
 // the page's click sets. False with the reason in error for an unknown choice.
-bool ParseChoiceOverride(const std::string& option, const std::string& choice,
-                         std::vector<SettingOverride>& overrides, std::string& error);
+bool ParseChoiceOverride(const std::string& option, const std::string& choice, std::vector<SettingOverride>& overrides,
+                         std::string& error);
 
 // Checks the numbers among the overrides as leaving the characteristics page checks them: in the
 // same order, against the same ranges; the last value given for a setting counts. False with the
