@@ -3,7 +3,7 @@
 // dialogs, inside the characteristics and memory pages.
 #include "host/wizard_app.h"
 #include "interleaver/characteristics_page.h"
-#include "interleaver/interleaver_settings.h"
+#include "settings/interleaver_settings.h"
 #include "interleaver/memory_page.h"
 #include "platform/host_message.h"
 #include "platform/messages.h"

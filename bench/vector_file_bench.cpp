@@ -1,7 +1,7 @@
 // Times the vector file of the largest valid variation (convolutional, internal memory, I = 40,
 // J = 500, W = 8: 2,340,014 ramp lines) written into a stream that discards what it is given, so
 // that only the formatting and the hand-over to the stream are measured.
-#include "interleaver/vector_file.h"
+#include "settings/vector_file.h"
 
 #include <benchmark/benchmark.h>
 

@@ -13,33 +13,33 @@ namespace zorvex::core {
 // conv_qzram, edge by edge: the address core, its RAM of MemoryWords words and the output
 // pipeline of PipelineCycles registers.
 class ConvQzramModel {
- public:
-  explicit ConvQzramModel(const CoreSettings& settings);
-  ConvQzramCycle Edge(const CycleInput& in);
+public:
+    explicit ConvQzramModel(const CoreSettings& settings);
+    ConvQzramCycle Edge(const CycleInput& in);
 
- private:
-  struct Stage {
-    std::optional<std::uint64_t> data;
-    bool mark = false;
-    bool read = false;
-  };
-  CoreSettings settings_;
-  AddressCore core_;
-  SyncRam ram_;
-  std::optional<std::uint64_t> dinQ_;
-  std::vector<Stage> pipe_;
+private:
+    struct Stage {
+        std::optional<std::uint64_t> data;
+        bool mark = false;
+        bool read = false;
+    };
+    CoreSettings settings_;
+    AddressCore core_;
+    SyncRam ram_;
+    std::optional<std::uint64_t> dinQ_;
+    std::vector<Stage> pipe_;
 };
 
 // genaddr and the external RAM of 2^A words it addresses, edge by edge.
 class GenaddrModel {
- public:
-  explicit GenaddrModel(const CoreSettings& settings);
-  GenaddrCycle Edge(const CycleInput& in);
+public:
+    explicit GenaddrModel(const CoreSettings& settings);
+    GenaddrCycle Edge(const CycleInput& in);
 
- private:
-  CoreSettings settings_;
-  AddressCore core_;
-  SyncRam ram_;
+private:
+    CoreSettings settings_;
+    AddressCore core_;
+    SyncRam ram_;
 };
 
 // One core's stream outputs whichever memory it uses: genaddr's RAM output is its dout,
@@ -48,20 +48,18 @@ ConvQzramCycle StreamOf(const GenaddrCycle& cycle);
 
 // Both cores of an interleaver followed by its deinterleaver, edge by edge.
 struct PairCycle {
-  ConvQzramCycle interleaver;
-  ConvQzramCycle deinterleaver;
-  GenaddrCycle interleaverAddresses;    // MemoryKind::External only
-  GenaddrCycle deinterleaverAddresses;  // MemoryKind::External only
+    ConvQzramCycle interleaver;
+    ConvQzramCycle deinterleaver;
+    GenaddrCycle interleaverAddresses; // MemoryKind::External only
+    GenaddrCycle deinterleaverAddresses; // MemoryKind::External only
 };
 
-// Runs the interleaver of settings (its mode is ignored) on the inputs and the deinterleaver on
-// its output: the deinterleaver's din is the interleaver's dout, its sync_in the interleaver's
-// sync_out (convolutional and continuous) or the interleaver's first dout_valid (discrete
-// block), its clock_enable the interleaver's.
+// Runs the interleaver of settings on the inputs and the deinterleaver on its output, connected as
+// the cores' testbench connects them (the mode of settings is ignored).
 std::vector<PairCycle> RunPair(const CoreSettings& settings, MemoryKind memory, const std::vector<CycleInput>& inputs);
 
 // One core on the inputs, as stream outputs.
 std::vector<ConvQzramCycle> RunCore(const CoreSettings& settings, MemoryKind memory,
                                     const std::vector<CycleInput>& inputs);
 
-}  // namespace zorvex::core
+} // namespace zorvex::core

@@ -14,11 +14,11 @@ enum class MemoryKind { Internal, External };
 
 // The generics of one core: INT_TYPE, INT_DEPTH (I), SYMBOL_DELAY (J), INT_MODE, SYMBOL_WIDTH (W).
 struct CoreSettings {
-  IntType type = IntType::Convolutional;
-  int depth = 12;
-  int delay = 17;
-  IntMode mode = IntMode::Interleaver;
-  int width = 8;
+    IntType type = IntType::Convolutional;
+    int depth = 12;
+    int delay = 17;
+    IntMode mode = IntMode::Interleaver;
+    int width = 8;
 };
 
 // The INT_TYPE and INT_MODE generics as the cores spell them: "CONVOLUTIONAL", "BLOCK" or
@@ -49,4 +49,4 @@ int PipelineCycles(const CoreSettings& settings, MemoryKind memory);
 // deinterleaver chained behind it: (I-1)JI + 6 convolutional, 2IJ + 4 block with conv_qzram.
 std::int64_t PairLatencyCycles(const CoreSettings& settings, MemoryKind memory);
 
-}  // namespace zorvex::core
+} // namespace zorvex::core

@@ -2,9 +2,11 @@
 
 namespace zorvex::core {
 
-void SyncRam::Edge(std::uint32_t readAddr, bool writeEnable, std::uint32_t writeAddr, std::optional<std::uint64_t> din) {
-  q_ = readAddr < words_.size() ? words_[readAddr] : std::nullopt;
-  if (writeEnable && writeAddr < words_.size()) words_[writeAddr] = din;
+void SyncRam::Edge(std::uint32_t readAddr, bool writeEnable, std::uint32_t writeAddr, std::optional<std::uint64_t> din)
+{
+    q_ = readAddr < words_.size() ? words_[readAddr] : std::nullopt;
+    if (writeEnable && writeAddr < words_.size())
+        words_[writeAddr] = din;
 }
 
-}  // namespace zorvex::core
+} // namespace zorvex::core

@@ -10,17 +10,17 @@ namespace zorvex::core {
 // its output (the old word when the write goes to the same address) and writes the write
 // address. A word never written reads as "don't care" (std::nullopt).
 class SyncRam {
- public:
-  explicit SyncRam(std::int64_t words) : words_(static_cast<std::size_t>(words)) {}
+public:
+    explicit SyncRam(std::int64_t words) : words_(static_cast<std::size_t>(words)) {}
 
-  // One enabled edge. Addresses outside the RAM are a fault of the caller and are ignored
-  // for writing and read as "don't care".
-  void Edge(std::uint32_t readAddr, bool writeEnable, std::uint32_t writeAddr, std::optional<std::uint64_t> din);
-  const std::optional<std::uint64_t>& q() const { return q_; }
+    // One enabled edge. Addresses outside the RAM are a fault of the caller and are ignored
+    // for writing and read as "don't care".
+    void Edge(std::uint32_t readAddr, bool writeEnable, std::uint32_t writeAddr, std::optional<std::uint64_t> din);
+    const std::optional<std::uint64_t>& q() const { return q_; }
 
- private:
-  std::vector<std::optional<std::uint64_t>> words_;
-  std::optional<std::uint64_t> q_;
+private:
+    std::vector<std::optional<std::uint64_t>> words_;
+    std::optional<std::uint64_t> q_;
 };
 
-}  // namespace zorvex::core
+} // namespace zorvex::core

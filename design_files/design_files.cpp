@@ -105,7 +105,7 @@ int GenaddrAddressWidth(const InterfaceModel& model)
 // bits, the design the others with 0.
 struct NarrowPort {
     std::string signal;
-    HdlPort outer;   // the design's port, its full width
+    HdlPort outer; // the design's port, its full width
     int moduleWidth; // the bits the module drives
 };
 
@@ -126,13 +126,14 @@ bool FitModulePorts(const InterfaceModel& model, std::vector<HdlPort>& inner, st
     for (const ModuleConnection& c : ModuleConnections(model)) {
         if (c.port.name != "read_addr" && c.port.name != "write_addr")
             continue;
-        const auto port = std::find_if(outer.begin(), outer.end(), [&](const HdlPort& p) { return p.name == c.signal; });
+        const auto port =
+            std::find_if(outer.begin(), outer.end(), [&](const HdlPort& p) { return p.name == c.signal; });
         if (port == outer.end() || port->width == width || port->width < 1)
             continue;
         if (port->width < width) {
             reason = "the address bus " + c.signal + " has " + std::to_string(port->width)
-                + " bits in the retrieval information, and genaddr's " + c.port.name + " needs "
-                + std::to_string(width) + " for these generics";
+                + " bits in the retrieval information, and genaddr's " + c.port.name + " needs " + std::to_string(width)
+                + " for these generics";
             return false;
         }
         for (HdlPort& p : inner) {
@@ -234,8 +235,8 @@ public:
     {
         const auto [earlier, added] = scope.emplace(IdentifierKey(language_, name), what);
         if (!added) {
-            reason_ = Shown(name) + " is declared twice in one scope of the file: as " + earlier->second + " and as "
-                + what;
+            reason_ =
+                Shown(name) + " is declared twice in one scope of the file: as " + earlier->second + " and as " + what;
             return false;
         }
         return true;
@@ -400,7 +401,8 @@ std::string VhdlDesignFile(const InterfaceModel& model, const std::string& entit
         std::string actual = map[i].second;
         for (const NarrowPort& n : narrow) {
             if (n.signal == actual)
-                actual += "(" + std::to_string(n.outer.lsb + n.moduleWidth - 1) + " downto " + std::to_string(n.outer.lsb) + ")";
+                actual += "(" + std::to_string(n.outer.lsb + n.moduleWidth - 1) + " downto "
+                    + std::to_string(n.outer.lsb) + ")";
         }
         text += "            " + map[i].first + " => " + actual;
         text += i + 1 < map.size() ? ",\n" : "\n";
@@ -446,15 +448,17 @@ std::string VerilogDesignFile(const InterfaceModel& model, const std::string& mo
         std::string actual = map[i].second;
         for (const NarrowPort& n : narrow) {
             if (n.signal == actual)
-                actual += "[" + std::to_string(n.outer.lsb + n.moduleWidth - 1) + ":" + std::to_string(n.outer.lsb) + "]";
+                actual +=
+                    "[" + std::to_string(n.outer.lsb + n.moduleWidth - 1) + ":" + std::to_string(n.outer.lsb) + "]";
         }
         text += "        ." + map[i].first + "(" + actual + ")";
         text += i + 1 < map.size() ? ",\n" : "\n";
     }
     text += "    );\n";
     for (const NarrowPort& n : narrow)
-        text += "    assign " + n.signal + "[" + std::to_string(Msb(n.outer)) + ":" + std::to_string(n.outer.lsb + n.moduleWidth)
-            + "] = " + std::to_string(n.outer.width - n.moduleWidth) + "'b0;\n";
+        text += "    assign " + n.signal + "[" + std::to_string(Msb(n.outer)) + ":"
+            + std::to_string(n.outer.lsb + n.moduleWidth) + "] = " + std::to_string(n.outer.width - n.moduleWidth)
+            + "'b0;\n";
     return text + "endmodule\n";
 }
 

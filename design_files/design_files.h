@@ -5,14 +5,9 @@
 #include <string>
 #include <vector>
 
-// The design file in VHDL-93 for the variation in model: an entity named entity with the model's
-// used ports, whose architecture instantiates the library module's entity in the working library
-// directly (entity work.module, the constants as its generics, its ports from the connections), so
-// that it binds with no configuration and synthesis reads the module itself. Empty text, with the
-// reason in reason, when the model names no module in its connections or the file would not say
-// what the model does: a name that is not a legal identifier or is declared twice in one scope, a
-// bit range outside the language's integers, a string constant a literal cannot hold, a module
-// port tied to something other than a design port of its direction.
+// The design file in VHDL-93 for the variation in model: entity entity instantiating the library
+// module directly (entity work.module). Empty, with the reason in reason, when it cannot say what
+// the model does.
 std::string VhdlDesignFile(const InterfaceModel& model, const std::string& entity, std::string& reason);
 
 // The design file in Verilog-2001: a module with the used ports and one instance of the library

@@ -63,9 +63,8 @@ public:
     {
         const int64_t y = Y(fileY);
         const int64_t descent = (font.pixels + 2) / 5;
-        body_ << "<text x=\"" << (vertical ? x + font.pixels - descent : x) << "\" y=\""
-              << (vertical ? y : y - descent) << "\" font-family=\"" << EscapeXml(font.family)
-              << "\" font-size=\"" << font.pixels << "px\"";
+        body_ << "<text x=\"" << (vertical ? x + font.pixels - descent : x) << "\" y=\"" << (vertical ? y : y - descent)
+              << "\" font-family=\"" << EscapeXml(font.family) << "\" font-size=\"" << font.pixels << "px\"";
         if (vertical)
             body_ << " transform=\"rotate(-90 " << x + font.pixels - descent << ' ' << y << ")\"";
         body_ << '>' << EscapeXml(text) << "</text>\n";

@@ -3,6 +3,7 @@
 #include "platform/atomic_file.h"
 #include "platform/design_lock.h"
 #include "platform/messages.h"
+#include "platform/path_split.h"
 
 #include <cstdio>
 
@@ -26,17 +27,18 @@ void WizardApp::FinishWizard()
         ReleasePages();
         return;
     }
-    const std::string path = directory + baseName + ".cnx";
+    const std::string path = directory + baseName + SiblingExtension(Sibling::RetrievalInfo);
     // Where the folder cannot be locked (it is missing, say), writing is tried all the same and
     // gives the usual message when it fails.
     DesignLock lock;
     std::string lockError;
-    const bool busy = lock.Acquire(DesignLock::PathFor(directory), kDesignLockMilliseconds,
-                                   [this](pid_t holder) {
-                                       std::fprintf(stderr, "%s: waiting for process %d, which is writing it\n",
-                                                    (directory + baseName).c_str(), int(holder));
-                                   },
-                                   lockError)
+    const bool busy = lock.Acquire(
+                          DesignLock::PathFor(directory), kDesignLockMilliseconds,
+                          [this](pid_t holder) {
+                              std::fprintf(stderr, "%s: waiting for process %d, which is writing it\n",
+                                           (directory + baseName).c_str(), int(holder));
+                          },
+                          lockError)
         == DesignLock::Result::Busy;
     AtomicFile file;
     bool written = !busy && file.Open(path, AtomicFile::Durability::Durable);
@@ -55,5 +57,5 @@ void WizardApp::FinishWizard()
 
 void WizardApp::RemoveRetrievalInfo()
 {
-    std::remove((directory + baseName + ".cnx").c_str());
+    std::remove((directory + baseName + SiblingExtension(Sibling::RetrievalInfo)).c_str());
 }

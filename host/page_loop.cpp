@@ -11,8 +11,22 @@ namespace {
 // The page numbers are counted in 64 bits: the host's page offset may be any int.
 std::string Caption(const std::string& title, int64_t page, int64_t pageCount)
 {
-    return "Tarnwick Plug-In Manager - " + title + " [page " + std::to_string(page) + " of "
-        + std::to_string(pageCount) + "]";
+    return "Tarnwick Plug-In Manager - " + title + " [page " + std::to_string(page) + " of " + std::to_string(pageCount)
+        + "]";
+}
+
+// Gives the page its caption, its step line and its buttons, as page index of lastIndex.
+void LabelPage(WizardPage& page, const std::string& title, int pageOffset, int index, int lastIndex)
+{
+    page.caption = Caption(title, int64_t(pageOffset) + index, int64_t(pageOffset) + lastIndex);
+    page.stepDescription = "Step " + std::to_string(int64_t(pageOffset) + index) + " of "
+        + std::to_string(int64_t(pageOffset) + lastIndex) + ": " + page.Title();
+    if (index == 1)
+        page.buttonMode = pageOffset > 0 ? ButtonMode::FirstPageBackAllowed : ButtonMode::FirstPage;
+    else if (index == lastIndex)
+        page.buttonMode = ButtonMode::LastPage;
+    else
+        page.buttonMode = ButtonMode::MiddlePage;
 }
 
 } // namespace
@@ -28,15 +42,7 @@ void WizardApp::RunPageLoop()
         while (result != PageResult::Cancel && currentPage != 0 && currentPage < int(pages.size())) {
             const int lastIndex = int(pages.size()) - 1;
             WizardPage& page = *pages[size_t(currentPage)];
-            page.caption = Caption(title, int64_t(pageOffset) + currentPage, int64_t(pageOffset) + lastIndex);
-            page.stepDescription = "Step " + std::to_string(int64_t(pageOffset) + currentPage) + " of "
-                + std::to_string(int64_t(pageOffset) + lastIndex) + ": " + page.Title();
-            if (currentPage == 1)
-                page.buttonMode = pageOffset > 0 ? ButtonMode::FirstPageBackAllowed : ButtonMode::FirstPage;
-            else if (currentPage == lastIndex)
-                page.buttonMode = ButtonMode::LastPage;
-            else
-                page.buttonMode = ButtonMode::MiddlePage;
+            LabelPage(page, title, pageOffset, currentPage, lastIndex);
 
             int steps = page.StepCount();
             bool skip = false;

@@ -4,8 +4,7 @@
 #include "symbol/symbol_description.h"
 #include "symbol/symbol_graphic.h"
 
-PreviewPanel::PreviewPanel(Dialog& dialog, SymbolGraphic& symbol, const Rect& rect)
-    : dialog_(dialog), symbol_(symbol)
+PreviewPanel::PreviewPanel(Dialog& dialog, SymbolGraphic& symbol, const Rect& rect) : dialog_(dialog), symbol_(symbol)
 {
     dialog_.CreatePanel(kPreviewPanelId, rect, *this);
     dialog_.SetAccessibleName(kPreviewPanelId, "Symbol preview");

@@ -2,8 +2,7 @@
 
 #include "resources/dialog_templates.h"
 
-SummaryPage::SummaryPage(const std::string& directoryPath)
-    : WizardPage(kSummaryTemplate), directory(directoryPath)
+SummaryPage::SummaryPage(const std::string& directoryPath) : WizardPage(kSummaryTemplate), directory(directoryPath)
 {
 }
 

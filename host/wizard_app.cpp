@@ -1,9 +1,9 @@
 #include "host/wizard_app.h"
 
-#include "host/path_split.h"
 #include "host/summary_page.h"
 #include "host/wizard_page.h"
 #include "platform/messages.h"
+#include "platform/path_split.h"
 #include "platform/process.h"
 #include "platform/regular_file.h"
 #include "symbol/symbol_graphic.h"
@@ -48,9 +48,10 @@ bool WizardApp::Run(int argc, const char* const* argv)
     // A design path holding a double quote would be split into other arguments by the one-line
     // grammar, so that another design could be written in its place.
     if (const char* argument = UncarriableArgument(argc, argv)) {
-        messages().Show(kHostTitle, *argument == '\0' ? std::string("Can't start the wizard -- an argument is empty")
-                                                       : std::string("Can't start the wizard -- the argument ")
-                                                             + argument + " holds a double quote");
+        messages().Show(kHostTitle,
+                        *argument == '\0' ? std::string("Can't start the wizard -- an argument is empty")
+                                          : std::string("Can't start the wizard -- the argument ") + argument
+                                + " holds a double quote");
         return false;
     }
     return Run(JoinArguments(argc, argv));
@@ -115,7 +116,7 @@ bool WizardApp::CreatePages()
         return true;
     // A file that cannot be read whole is never taken for an empty variation: the run would then
     // replace the stored settings with the defaults.
-    const std::string path = directory + baseName + ".cnx";
+    const std::string path = directory + baseName + SiblingExtension(Sibling::RetrievalInfo);
     std::string contents;
     if (!ReadRegularFile(path, kMaxRetrievalInfoSize, contents)) {
         messages().Show(kHostTitle, "Can't open file " + path);
@@ -163,7 +164,8 @@ void WizardApp::ReleasePages()
 void WizardApp::AddPage(std::unique_ptr<WizardPage> page)
 {
     if (!page) {
-        ReportMessage("Fatal error (assertion failed). The application is unable to continue. Please press OK to exit.");
+        ReportMessage(
+            "Fatal error (assertion failed). The application is unable to continue. Please press OK to exit.");
         std::exit(1);
     }
     page->SetApp(this);
@@ -174,10 +176,10 @@ void WizardApp::AddSummaryPage()
 {
     auto page = std::make_unique<SummaryPage>(directory);
     page->AddFile(baseName + extension);
-    page->AddFile(baseName + ".inc");
-    page->AddFile(baseName + ".cmp");
+    page->AddFile(baseName + SiblingExtension(Sibling::Include));
+    page->AddFile(baseName + SiblingExtension(Sibling::ComponentDeclaration));
     if (commandLine.symbolFile)
-        page->AddFile(baseName + ".sym");
+        page->AddFile(baseName + SiblingExtension(Sibling::Symbol));
     AddPage(std::move(page));
 }
 

@@ -2,16 +2,15 @@
 
 #include "model/decimal.h"
 
-const char* const kUsageText =
-    "Command line options:\n\n"
-    "-n\t\tindicates that this is a new file (required)\n"
-    "<filename>\tfull path to file that must be created (required)\n\n"
-    "-h\t\tSpecifies the thread ID of the calling program (optional)\n"
-    "-symbol\tSpecifies that the calling program can generate a symbol file (optional)\n"
-    "-x\t\tSpecifies the screen x coordinate of the lower right corner (optional)\n"
-    "-y\t\tSpecifies the screen y coordinate of the lower right corner (optional)\n"
-    "-p\t\tSpecifies the first page offset (optional)\n"
-    "-silent\tSpecifies that the wizard should not show a UI.";
+const char* const kUsageText = "Command line options:\n\n"
+                               "-n\t\tindicates that this is a new file (required)\n"
+                               "<filename>\tfull path to file that must be created (required)\n\n"
+                               "-h\t\tSpecifies the thread ID of the calling program (optional)\n"
+                               "-symbol\tSpecifies that the calling program can generate a symbol file (optional)\n"
+                               "-x\t\tSpecifies the screen x coordinate of the lower right corner (optional)\n"
+                               "-y\t\tSpecifies the screen y coordinate of the lower right corner (optional)\n"
+                               "-p\t\tSpecifies the first page offset (optional)\n"
+                               "-silent\tSpecifies that the wizard should not show a UI.";
 
 const char* const kHelpText =
     "Usage: zorvex [-n] [-silent] [-symbol] [-h<id>] [-x<X>] [-y<Y>] [-p<N>] <design file>\n"

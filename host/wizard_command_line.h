@@ -38,8 +38,7 @@ std::string JoinArguments(int argc, const char* const* argv);
 
 // The first argument after the program name that the joined command line cannot carry unchanged:
 // one holding a double quote, which would end or begin a quoted token inside it, or an empty one,
-// whose quotes would take the arguments after it into one token with it. Null when every argument
-// can be carried.
+// whose quotes would take the arguments after it into one token with it.
 const char* UncarriableArgument(int argc, const char* const* argv);
 
 extern const char* const kUsageText;

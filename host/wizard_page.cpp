@@ -35,7 +35,9 @@ void PlaceSpan(int corner, int size, int low, int high, int& nearEdge, int& farE
 
 } // namespace
 
-WizardPage::WizardPage(int templateId) : templateId_(templateId) {}
+WizardPage::WizardPage(int templateId) : templateId_(templateId)
+{
+}
 
 WizardPage::~WizardPage() = default;
 
@@ -55,6 +57,30 @@ void WizardPage::RunDialog(const DialogTemplate& dialogTemplate)
     dialog_ = nullptr;
     template_ = nullptr;
 }
+
+namespace {
+
+// Disables the button the page's place in the sequence has no use for and makes the default one.
+void EnableButtons(Dialog& window, ButtonMode mode)
+{
+    switch (mode) {
+    case ButtonMode::FirstPage:
+        window.EnableControl(kBackButton, false);
+        window.SetDefaultButton(kFinishButton, false);
+        window.SetDefaultButton(kNextButton, true);
+        break;
+    case ButtonMode::LastPage:
+        window.EnableControl(kNextButton, false);
+        window.SetDefaultButton(kFinishButton, false);
+        window.SetDefaultButton(kFinishButton, true);
+        break;
+    case ButtonMode::FirstPageBackAllowed:
+    case ButtonMode::MiddlePage:
+        break;
+    }
+}
+
+} // namespace
 
 bool WizardPage::InitPage()
 {
@@ -105,26 +131,12 @@ bool WizardPage::InitPage()
     window.CreateButton(kBackButton, "< &Back", row(196, 136), true, false);
     window.CreateButton(kCancelButton, "Cancel", row(259, 199), true, false);
     window.CreateButton(kFinishButton, "&Finish", row(70, 10), true, false);
-    const int separatorLeft = separatorWidth_ > MinimumPageWidth() ? right - separatorWidth_ + FontPixelsX(10)
-                                                                  : right - FontPixelsX(259);
-    window.CreateBlackRect(kSeparator, Rect{separatorLeft, bottom - FontPixelsY(43), right - FontPixelsX(10),
-                                            bottom - FontPixelsY(41)});
+    const int separatorLeft =
+        separatorWidth_ > MinimumPageWidth() ? right - separatorWidth_ + FontPixelsX(10) : right - FontPixelsX(259);
+    window.CreateBlackRect(
+        kSeparator, Rect{separatorLeft, bottom - FontPixelsY(43), right - FontPixelsX(10), bottom - FontPixelsY(41)});
 
-    switch (buttonMode) {
-    case ButtonMode::FirstPage:
-        window.EnableControl(kBackButton, false);
-        window.SetDefaultButton(kFinishButton, false);
-        window.SetDefaultButton(kNextButton, true);
-        break;
-    case ButtonMode::LastPage:
-        window.EnableControl(kNextButton, false);
-        window.SetDefaultButton(kFinishButton, false);
-        window.SetDefaultButton(kFinishButton, true);
-        break;
-    case ButtonMode::FirstPageBackAllowed:
-    case ButtonMode::MiddlePage:
-        break;
-    }
+    EnableButtons(window, buttonMode);
     return true;
 }
 
@@ -170,11 +182,20 @@ bool WizardPage::PrepareLeave()
     return true;
 }
 
-void WizardPage::OnBack() { Leave(PageResult::Back); }
+void WizardPage::OnBack()
+{
+    Leave(PageResult::Back);
+}
 
-void WizardPage::OnNext() { Leave(PageResult::Next); }
+void WizardPage::OnNext()
+{
+    Leave(PageResult::Next);
+}
 
-void WizardPage::OnFinish() { Leave(PageResult::Finish); }
+void WizardPage::OnFinish()
+{
+    Leave(PageResult::Finish);
+}
 
 void WizardPage::Leave(PageResult how)
 {

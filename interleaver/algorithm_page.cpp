@@ -1,10 +1,10 @@
 #include "interleaver/algorithm_page.h"
 
 #include "host/wizard_app.h"
-#include "interleaver/interleaver_settings.h"
 #include "interleaver/refresh_preview.h"
 #include "interleaver/user_guide.h"
 #include "resources/dialog_templates.h"
+#include "settings/interleaver_settings.h"
 
 namespace {
 

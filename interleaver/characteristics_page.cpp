@@ -1,12 +1,12 @@
 #include "interleaver/characteristics_page.h"
 
 #include "host/wizard_app.h"
-#include "interleaver/interleaver_settings.h"
 #include "interleaver/refresh_preview.h"
-#include "interleaver/setting_ranges.h"
 #include "interleaver/user_guide.h"
 #include "model/decimal.h"
 #include "resources/dialog_templates.h"
+#include "settings/interleaver_settings.h"
+#include "settings/setting_ranges.h"
 
 #include <array>
 #include <cctype>
@@ -61,8 +61,7 @@ bool CharacteristicsPage::InitPage()
 void CharacteristicsPage::OnCommand(int id, Notification code)
 {
     int* setting = SettingOf(id);
-    if (setting != nullptr
-        && (code == Notification::EditChange || code == Notification::SelectionChange)) {
+    if (setting != nullptr && (code == Notification::EditChange || code == Notification::SelectionChange)) {
         ReadSettingCombo(id, *setting);
         Refresh();
         return;
@@ -166,8 +165,7 @@ void CharacteristicsPage::ReadSettingCombo(int comboId, int& setting)
 {
     const Dialog& window = *dialog();
     const int selected = window.ComboSelection(comboId);
-    const std::string text =
-        selected >= 0 ? window.ComboItemText(comboId, selected) : window.ControlText(comboId);
+    const std::string text = selected >= 0 ? window.ComboItemText(comboId, selected) : window.ControlText(comboId);
     setting = ReadLeadingInteger(text);
 }
 

@@ -2,12 +2,13 @@
 
 #include "interleaver/algorithm_page.h"
 #include "interleaver/characteristics_page.h"
-#include "interleaver/interleaver_settings.h"
 #include "interleaver/memory_page.h"
-#include "interleaver/settings_mapping.h"
-#include "interleaver/vector_file.h"
 #include "platform/atomic_file.h"
 #include "platform/messages.h"
+#include "platform/path_split.h"
+#include "settings/interleaver_settings.h"
+#include "settings/settings_mapping.h"
+#include "settings/vector_file.h"
 #include "symbol/interleaver_symbol.h"
 
 const char* const kInterleaverTitle = "ZORVEX - 1.00";
@@ -39,7 +40,7 @@ bool InterleaverWizard::CreatePages()
 std::string InterleaverWizard::VectorFilePath() const
 {
     // The vector file goes to the current directory, named after the design file.
-    return baseName + ".vec";
+    return baseName + SiblingExtension(Sibling::Vectors);
 }
 
 void InterleaverWizard::StartVectorFile()
@@ -71,7 +72,8 @@ void InterleaverWizard::StoreSettings()
     model.Clear();
     // Written now, put in place after the retrieval information: a run that cannot write that
     // changes no file.
-    writtenVectorFile_ = vectorFile_.valid() ? vectorFile_.get() : WriteUncommittedVectorFile(VectorFilePath(), settings);
+    writtenVectorFile_ =
+        vectorFile_.valid() ? vectorFile_.get() : WriteUncommittedVectorFile(VectorFilePath(), settings);
     // A vector file that failed gives its space back at once: a full disk must not take the room
     // the retrieval information needs.
     if (writtenVectorFile_ != nullptr && writtenVectorFile_->stream().bad())

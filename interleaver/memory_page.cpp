@@ -1,10 +1,10 @@
 #include "interleaver/memory_page.h"
 
 #include "host/wizard_app.h"
-#include "interleaver/interleaver_settings.h"
 #include "interleaver/refresh_preview.h"
 #include "interleaver/user_guide.h"
 #include "resources/dialog_templates.h"
+#include "settings/interleaver_settings.h"
 
 namespace {
 
@@ -57,8 +57,8 @@ std::string MemoryPage::ResourceText(const InterleaverSettings& settings)
     const std::string structure = std::string(convolutional ? "convolutional " : "block ")
         + (settings.INTERLEAVER == 1 ? "interleaver" : "deinterleaver");
     const std::string memory = convolutional ? "dual port ram" : "single port ram";
-    return "This " + structure + " uses a " + memory + " of " + std::to_string(settings.memoryWords())
-        + " words of " + std::to_string(settings.SYMBOL_WIDTH) + " bits";
+    return "This " + structure + " uses a " + memory + " of " + std::to_string(settings.memoryWords()) + " words of "
+        + std::to_string(settings.SYMBOL_WIDTH) + " bits";
 }
 
 std::string MemoryPage::LatencyText(const InterleaverSettings& settings)
@@ -69,10 +69,9 @@ std::string MemoryPage::LatencyText(const InterleaverSettings& settings)
                "latency between the first interleaver input symbol and the first deinterleaver "
                "output symbol is "
             + cycles + " clock cycles.";
-    const std::string flow = settings.INTERNAL_DPRAM == 1 ? "the signal next_din stays high"
-                                                          : "the signal block_full stays low";
-    return "When clken signal goes high, the symbols are transmitted in discrete flow as long as "
-        + flow
+    const std::string flow =
+        settings.INTERNAL_DPRAM == 1 ? "the signal next_din stays high" : "the signal block_full stays low";
+    return "When clken signal goes high, the symbols are transmitted in discrete flow as long as " + flow
         + ". The delay between the first valid interleaver input symbol and the first valid "
           "deinterleaver output symbol is "
         + cycles + " clock cycles";

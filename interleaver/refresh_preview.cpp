@@ -3,8 +3,7 @@
 #include "host/preview_panel.h"
 #include "symbol/interleaver_symbol.h"
 
-void RefreshPreview(PreviewPanel* panel, const InterleaverSettings& settings,
-                    const std::string& baseName)
+void RefreshPreview(PreviewPanel* panel, const InterleaverSettings& settings, const std::string& baseName)
 {
     if (panel == nullptr)
         return;

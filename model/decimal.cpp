@@ -7,8 +7,9 @@ int ParseDecimal(std::string_view text)
 {
     size_t i = 0;
     // White space as the C library's conversion skips it.
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r'
-                                  || text[i] == '\v' || text[i] == '\f'))
+    while (i < text.size()
+           && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r' || text[i] == '\v'
+               || text[i] == '\f'))
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {

@@ -48,8 +48,8 @@ bool InterfaceList::AddString(const std::string& name, const std::string& value,
     return Add(entry);
 }
 
-bool InterfaceList::AddPort(const std::string& name, int width, const std::string& defaultValue, int direction,
-                            int lsb, int width2, int lsb2)
+bool InterfaceList::AddPort(const std::string& name, int width, const std::string& defaultValue, int direction, int lsb,
+                            int width2, int lsb2)
 {
     InterfaceEntry entry;
     entry.name = name;

@@ -36,8 +36,8 @@ InterfaceEntry ReadValueEntry(LineTokenizer& tokens)
 InterfaceEntry ReadPortEntry(LineTokenizer& tokens)
 {
     InterfaceEntry entry;
-    for (std::string* field : {&entry.name, &entry.width2, &entry.lsb2, &entry.width, &entry.lsb, &entry.type,
-                               &entry.value, &entry.busName})
+    for (std::string* field :
+         {&entry.name, &entry.width2, &entry.lsb2, &entry.width, &entry.lsb, &entry.type, &entry.value, &entry.busName})
         *field = NextField(tokens);
     return entry;
 }

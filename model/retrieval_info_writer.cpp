@@ -31,8 +31,7 @@ void WriteModuleLines(std::ostream& out, std::string_view moduleList)
 }
 
 // Each section is closed by one empty line, and an empty section writes nothing at all.
-template <typename WriteEntry>
-void WriteSection(std::ostream& out, const InterfaceList& list, WriteEntry writeEntry)
+template <typename WriteEntry> void WriteSection(std::ostream& out, const InterfaceList& list, WriteEntry writeEntry)
 {
     for (const InterfaceEntry& entry : list.entries()) {
         writeEntry(entry);

@@ -6,13 +6,9 @@
 #include <ostream>
 #include <string>
 
-// Replaces a file atomically: the text goes to a temporary file in the target's directory, and
-// only when every write and the close have succeeded does it take the target's name. A file that
-// is never committed, or whose commit fails, leaves the target as it was and no temporary behind.
-//
-// Where the file system allows it the temporary file has no name until the commit, so that even a
-// process killed outright leaves nothing behind; elsewhere it is a hidden file that SIGTERM, SIGINT
-// and SIGHUP remove. A replaced file keeps its permission bits; a new one gets 0666 less the umask.
+// Replaces a file atomically: the text goes to a temporary file in the target's directory, and only
+// when every write and the close have succeeded does it take the target's name. A file that is
+// never committed, or whose commit fails, leaves the target as it was and no temporary behind.
 class AtomicFile {
 public:
     // Whether the text must survive a power loss once the commit has succeeded.
@@ -34,17 +30,13 @@ public:
     // The stream to write to; valid after a successful Open.
     std::ostream& stream();
     // Flushes, closes and replaces. False when any write, the flush to the disk, the close or the
-    // replacement failed, and then the target is as it was. For a durable file, false also when
-    // the directory could not be flushed after the replacement; the new text is then in place.
-    // The same as Prepare, Exchange and Finish in turn.
+    // replacement failed, and then the target is as it was. For a durable file, false also when the
+    // directory could not be flushed after the replacement; the new text is then in place.
     bool Commit();
 
     // The commit in steps, for a set of files that must change together: each file is prepared,
     // then each is exchanged, and only when every exchange has succeeded is each finished; a
     // failure undoes the exchanges already made.
-    //
-    // Flushes, forces a durable file to the disk, closes and names the temporary file beside the
-    // target. False when any of that failed; the temporary file is then gone.
     bool Prepare();
     // Puts the prepared file in the target's place, keeping the file it replaces under the
     // temporary name until Finish or Undo. False, with errno telling why, when that failed; the

@@ -87,9 +87,8 @@ PreparedStart Prepare(const ChildOptions& options)
     }
     prepared.parentGroup = ::getpgrp();
     rlimit limit{};
-    prepared.descriptorLimit = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < rlim_t(INT_MAX)
-        ? int(limit.rlim_cur)
-        : 1 << 20;
+    prepared.descriptorLimit =
+        ::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < rlim_t(INT_MAX) ? int(limit.rlim_cur) : 1 << 20;
     return prepared;
 }
 
@@ -177,8 +176,8 @@ void RestoreDefaultSignals()
     byDefault.sa_handler = SIG_DFL;
     for (int signal = 1; signal < NSIG; ++signal) {
         struct sigaction current {};
-        const bool ending = signal == SIGINT || signal == SIGQUIT || signal == SIGTERM || signal == SIGHUP
-            || signal == SIGPIPE;
+        const bool ending =
+            signal == SIGINT || signal == SIGQUIT || signal == SIGTERM || signal == SIGHUP || signal == SIGPIPE;
         if (::sigaction(signal, nullptr, &current) == 0
             && (ending || (current.sa_handler != SIG_DFL && current.sa_handler != SIG_IGN)))
             ::sigaction(signal, &byDefault, nullptr);
@@ -194,7 +193,8 @@ void RestoreDefaultSignals()
                               bool standardInPlace)
 {
     RestoreDefaultSignals();
-    if (!(standardInPlace || SetStandardDescriptors(options)) || !CloseOthersOnExec(options.keptFds, prepared.descriptorLimit)
+    if (!(standardInPlace || SetStandardDescriptors(options))
+        || !CloseOthersOnExec(options.keptFds, prepared.descriptorLimit)
         || (!options.workingDirectory.empty() && ::chdir(options.workingDirectory.c_str()) != 0))
         ReportFailure(reportFd, true);
     char* const* envp = options.environment ? prepared.envp.data() : environ;
@@ -291,16 +291,14 @@ void CloseAllBut(int kept, int descriptorLimit)
         if (::setpgid(0, prepared.parentGroup) == 0)
             ::kill(-supervisor, SIGKILL);
         int status = 0;
-        while (::waitpid(program, &status, 0) < 0 && errno == EINTR) {
-        }
+        while (::waitpid(program, &status, 0) < 0 && errno == EINTR) {}
         EndAs(status);
     }
 }
 
 // The child's side of Start, between fork and exec: only async-signal-safe calls, as the child is
 // a copy of a process that may have had other threads.
-[[noreturn]] void BecomeProgram(const ChildOptions& options, const PreparedStart& prepared, pid_t parent,
-                                int reportFd)
+[[noreturn]] void BecomeProgram(const ChildOptions& options, const PreparedStart& prepared, pid_t parent, int reportFd)
 {
     if (options.supervised)
         Supervise(options, prepared, parent, reportFd);
@@ -380,13 +378,12 @@ bool ChildProcess::Start(const ChildOptions& options, std::string& reason, Start
     ::close(report[0]);
     if (got == ssize_t(sizeof childReport)) {
         int ignored;
-        while (::waitpid(pid, &ignored, 0) < 0 && errno == EINTR) {
-        }
+        while (::waitpid(pid, &ignored, 0) < 0 && errno == EINTR) {}
         reason = std::strerror(childReport.error);
         // A search of the path ends in ENOENT only when no directory holds the program (one that is
         // there but may not be run gives EACCES), so ENOENT alone means that the program is missing.
         failure = !childReport.beforeExec && childReport.error == ENOENT ? StartFailure::NotFound
-                                                                           : StartFailure::NotStartable;
+                                                                         : StartFailure::NotStartable;
         return false;
     }
     pid_ = pid;

@@ -35,12 +35,8 @@ struct ChildOptions {
     bool endWithParent = false;
     // The child leads a process group of its own, so that a signal reaches everything it starts.
     bool ownProcessGroup = false;
-    // Nothing in the child's group outlives this process, even when it is killed outright: the
-    // child is a small supervisor that leads the group, starts the program in it and waits; when
-    // this process ends (strictly, the thread that starts it) it kills the whole group, and when
-    // the program ends it kills what the program left in the group and ends as the program did.
-    // Signals sent to the child reach the program's group; the supervisor itself ignores them.
-    // Implies ownProcessGroup and endWithParent; no descriptor is kept beyond the standard three.
+    // Nothing in the child's group outlives this process, even one killed outright: a small
+    // supervisor leads the group and ends it. Implies ownProcessGroup and endWithParent.
     bool supervised = false;
 };
 

@@ -76,8 +76,8 @@ std::string DesignLock::PathFor(const std::string& directory)
     return directory.empty() ? std::string(".") : directory;
 }
 
-DesignLock::Result DesignLock::Acquire(const std::string& path, long timeoutMilliseconds, const std::function<void(pid_t)>& onWait,
-                         std::string& error)
+DesignLock::Result DesignLock::Acquire(const std::string& path, long timeoutMilliseconds,
+                                       const std::function<void(pid_t)>& onWait, std::string& error)
 {
     Release();
     const int handed = InheritedDescriptor(path);
@@ -108,7 +108,8 @@ DesignLock::Result DesignLock::Acquire(const std::string& path, long timeoutMill
             onWait(holder);
         told = true;
         if (std::chrono::steady_clock::now() >= deadline) {
-            error = holder > 0 ? "process " + std::to_string(holder) + " holds it" : std::string("another process holds it");
+            error = holder > 0 ? "process " + std::to_string(holder) + " holds it"
+                               : std::string("another process holds it");
             Release();
             return Result::Busy;
         }

@@ -9,12 +9,7 @@
 extern const char* const kInheritedDesignLockVariable;
 
 // The advisory lock that lets one run at a time write a design's files: an exclusive flock on the
-// folder that holds the design's retrieval information. The folder is the one object that stays
-// while the files in it are replaced, and locking it leaves no lock file behind; two designs in
-// one folder are written one after the other. Who holds it is read from /proc/locks.
-//
-// A lock handed down through kInheritedDesignLockVariable is the holder's own open folder, so
-// taking it again succeeds at once instead of waiting for the parent.
+// folder that holds the design's retrieval information.
 class DesignLock {
 public:
     DesignLock() = default;
@@ -33,7 +28,7 @@ public:
     // onWait is called once, with the holder's process id (0 when unknown), when it must wait.
     // Anything but Held comes with the reason in error.
     Result Acquire(const std::string& path, long timeoutMilliseconds, const std::function<void(pid_t)>& onWait,
-                 std::string& error);
+                   std::string& error);
 
     // The locked folder's descriptor while the lock is held, else -1; close-on-exec is set.
     int fd() const { return fd_; }

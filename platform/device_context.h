@@ -9,8 +9,14 @@
 // palette instead (see PaletteColour).
 using Colour = uint32_t;
 
-constexpr Colour PaletteIndex(int entry) { return 0x01000000u | uint32_t(entry); }
-constexpr Colour Rgb(int r, int g, int b) { return uint32_t(r) | (uint32_t(g) << 8) | (uint32_t(b) << 16); }
+constexpr Colour PaletteIndex(int entry)
+{
+    return 0x01000000u | uint32_t(entry);
+}
+constexpr Colour Rgb(int r, int g, int b)
+{
+    return uint32_t(r) | (uint32_t(g) << 8) | (uint32_t(b) << 16);
+}
 // The RGB value of a colour, palette entries resolved through the default palette.
 Colour ResolveColour(Colour colour);
 

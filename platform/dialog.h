@@ -42,9 +42,8 @@ public:
 };
 
 // A modal dialog built from its template each time it runs; its controls are addressed by id.
-// Rectangles of controls are in client coordinates, window rectangles in screen coordinates
-// (outer edges, frame included). Both are in the toolkit's pixels, which a display scale makes
-// larger than the screen's own; ScreenRect and PlaceOnScreen speak the screen's device pixels.
+// Rectangles of controls are in client coordinates, window rectangles in screen coordinates (outer
+// edges, frame included).
 class Dialog {
 public:
     Dialog(const DialogTemplate& dialogTemplate, DialogHandler& handler);
@@ -101,17 +100,14 @@ public:
     void SetDefaultButton(int id, bool isDefault);
     bool IsDefaultButton(int id) const;
     void SetFocus(int id);
-    int FocusId() const;   // -1 when no control has the focus
+    int FocusId() const; // -1 when no control has the focus
     // Selects the whole text of a combo box's edit, so that what is typed next replaces it.
     void SelectText(int id);
-    bool IsTextSelected(int id) const;   // true when the whole (non-empty) text is selected
+    bool IsTextSelected(int id) const; // true when the whole (non-empty) text is selected
     void SetPicture(int id, int bitmap);
     int Picture(int id) const;
 
-    // What a screen reader reads for a control. The dialog names its value boxes after the label
-    // before them in the template, gives radio buttons their group box's title as description,
-    // read-only texts their text as name and pictures a name and description of what they show,
-    // and keeps these current; the setters are for the controls it cannot name, such as panels.
+    // What a screen reader reads for a control.
     void SetAccessibleName(int id, const std::string& text);
     void SetAccessibleDescription(int id, const std::string& text);
     std::string AccessibleName(int id) const;
@@ -119,8 +115,8 @@ public:
 
     // For tests: act as the user would, through the same routes as real input.
     void Click(int id);
-    void TypeText(int id, const std::string& text);  // replaces a combo box's edit text
-    void ChooseComboItem(int id, int index);          // picks an entry from the dropped list
+    void TypeText(int id, const std::string& text); // replaces a combo box's edit text
+    void ChooseComboItem(int id, int index); // picks an entry from the dropped list
     void PressEnter();
     void PressEscape();
     void PressF1();

@@ -9,12 +9,12 @@ enum class ControlKind {
     PushButton,
     AutoRadioButton,
     GroupBox,
-    DropDownCombo,         // editable, unsorted, with a drop-down list
-    ReadOnlyEdit,          // single line
+    DropDownCombo, // editable, unsorted, with a drop-down list
+    ReadOnlyEdit, // single line
     ReadOnlyMultilineEdit,
     StaticText,
-    Picture,               // a bitmap resource, shown at its own size
-    ListBox,               // border, vertical scroll bar, no selection
+    Picture, // a bitmap resource, shown at its own size
+    ListBox, // border, vertical scroll bar, no selection
 };
 
 struct ControlTemplate {
@@ -26,16 +26,16 @@ struct ControlTemplate {
     int cx = 0;
     int cy = 0;
     bool tabStop = false;
-    bool group = false;               // starts a new control group
-    int bitmap = 0;                   // Picture: the bitmap resource id
-    std::vector<std::string> items;   // DropDownCombo: the list entries, in order
+    bool group = false; // starts a new control group
+    int bitmap = 0; // Picture: the bitmap resource id
+    std::vector<std::string> items; // DropDownCombo: the list entries, in order
 };
 
 struct DialogTemplate {
     int id = 0;
     int cx = 0;
     int cy = 0;
-    std::string caption;              // may be empty
+    std::string caption; // may be empty
     std::vector<ControlTemplate> controls;
 };
 
@@ -53,8 +53,7 @@ DialogBaseUnits GetDialogBaseUnits();
 
 // The base units of a dialog font: 6 and 13 grown as the font's metrics (the width of the 52 Latin
 // letters, the height) grow against those of the same face at 8 points and 96 DPI, rounded up, so
-// that a control never gets less room than its text grew by. The 96-DPI font keeps exactly 6 and
-// 13 whatever face draws it; no metrics (a value not above 0) give 6 and 13 too.
+// that a control never gets less room than its text grew by.
 DialogBaseUnits BaseUnitsOfFont(double lettersWidth, double height, double lettersWidthAt96, double heightAt96);
 
 // Dialog units to pixels for the dialog font's base units.

@@ -84,8 +84,8 @@ bool UnixSocketAnswers(const std::string& address)
     if (fd < 0)
         return false;
     // An abstract name is exactly as long as given; a file name ends at its terminating NUL.
-    const socklen_t length = socklen_t(offsetof(sockaddr_un, sun_path) + address.size()
-                                       + (address.front() == '\0' ? 0 : 1));
+    const socklen_t length =
+        socklen_t(offsetof(sockaddr_un, sun_path) + address.size() + (address.front() == '\0' ? 0 : 1));
     int result = 0;
     do {
         result = ::connect(fd, reinterpret_cast<const sockaddr*>(&socketAddress), length);

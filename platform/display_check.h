@@ -5,9 +5,9 @@
 
 // The window system the pages are shown on.
 enum class WindowSystem {
-    None,    // no display can be had: the toolkit would end the process, or show nothing
-    Chosen,  // the platform QT_QPA_PLATFORM names, taken as it is (offscreen, say)
-    X11,     // the X server DISPLAY names
+    None, // no display can be had: the toolkit would end the process, or show nothing
+    Chosen, // the platform QT_QPA_PLATFORM names, taken as it is (offscreen, say)
+    X11, // the X server DISPLAY names
     Wayland, // the Wayland compositor WAYLAND_DISPLAY names
 };
 
@@ -22,8 +22,7 @@ bool XServerAccepts(const std::string& display, std::chrono::milliseconds limit 
 // starts with a NUL character names the abstract namespace.
 bool UnixSocketAnswers(const std::string& address);
 
-// Finds the window system a GUI application can start on without the toolkit ending the process.
-// A platform chosen in QT_QPA_PLATFORM is taken, except that an X11 or Wayland one is checked as
-// below. Otherwise the X server of DISPLAY comes first, also where a Wayland compositor runs, since
-// only there can a window be placed where the host asks; then the compositor of WAYLAND_DISPLAY.
+// Finds the window system a GUI application can start on without the toolkit ending the process. A
+// platform chosen in QT_QPA_PLATFORM is taken, except that an X11 or Wayland one is checked as
+// below.
 WindowSystem FindWindowSystem(std::chrono::milliseconds handshakeLimit = kXHandshakeLimit);

@@ -27,9 +27,9 @@ std::string FileWithCharacter(const std::string& faceName, char32_t character)
         if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
             FcCharSet* has = nullptr;
             FcChar8* file = nullptr;
-            if (FcPatternGetCharSet(match, FC_CHARSET, 0, &has) == FcResultMatch && has &&
-                FcCharSetHasChar(has, FcChar32(character)) &&
-                FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file)
+            if (FcPatternGetCharSet(match, FC_CHARSET, 0, &has) == FcResultMatch && has
+                && FcCharSetHasChar(has, FcChar32(character))
+                && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file)
                 path = reinterpret_cast<const char*>(file);
             FcPatternDestroy(match);
         }

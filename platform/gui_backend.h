@@ -22,8 +22,7 @@ public:
     // display can be had. False when the application cannot be created.
     virtual bool EnsureApplication(const std::string& platform) = 0;
     // The window-system side of a dialog; needs the application.
-    virtual std::unique_ptr<DialogImpl> CreateDialog(const DialogTemplate& dialogTemplate,
-                                                     DialogHandler& handler) = 0;
+    virtual std::unique_ptr<DialogImpl> CreateDialog(const DialogTemplate& dialogTemplate, DialogHandler& handler) = 0;
     // The base units of the dialog font the application draws with; needs the application. The
     // backend, a library of its own, has its own copy of the process-wide base units, so the
     // caller sets its copy from these.

@@ -34,7 +34,6 @@ void SocketHostMessenger::PostPageExit(int hostThreadId, int cornerX, int corner
     char text[48];
     const int size = std::snprintf(text, sizeof text, "%d %d %d", kPageExitMessage, cornerX, cornerY);
     // Posted, never sent: a host that is gone or whose queue is full costs nothing but the message.
-    ::sendto(fd, text, size_t(size), MSG_DONTWAIT | MSG_NOSIGNAL,
-             reinterpret_cast<const sockaddr*>(&address), length);
+    ::sendto(fd, text, size_t(size), MSG_DONTWAIT | MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&address), length);
     ::close(fd);
 }

@@ -2,12 +2,9 @@
 
 #include <string>
 
-// Holds the name of a temporary file so that SIGTERM, SIGINT or SIGHUP removes it before ending
-// the process by that same signal. The names are kept in a small fixed table that the signal
-// handler reads without locks, so files on several threads may be held at once.
-//
-// The handlers are installed when a name is held, and only for signals whose action is still the
-// default one: a signal the program ignores or handles itself is left to it.
+// Holds the name of a temporary file so that SIGTERM, SIGINT or SIGHUP removes it before ending the
+// process by that same signal. The names are kept in a small fixed table that the signal handler
+// reads without locks, so files on several threads may be held at once.
 class PendingTemporary {
 public:
     PendingTemporary() = default;

@@ -5,8 +5,7 @@
 
 // Reads the whole of the regular file at path (links followed) into contents. Opened without
 // blocking, so that a named pipe or a device in its place is refused at once instead of stalling
-// the run or reading without end. False, with contents emptied, when the file cannot be opened,
-// is not a regular file, holds more than limit bytes, or cannot be read to its end.
+// the run or reading without end.
 bool ReadRegularFile(const std::string& path, size_t limit, std::string& contents);
 
 // Whether path names a regular file, links followed.

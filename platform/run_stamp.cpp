@@ -42,8 +42,7 @@ StartTime ReadStartTime(pid_t pid, unsigned long long& start)
 }
 
 // A decimal number without a sign or a leading zero, at the front of text.
-template <typename Number>
-bool TakeNumber(std::string_view& text, Number& value)
+template <typename Number> bool TakeNumber(std::string_view& text, Number& value)
 {
     if (text.empty() || text.front() < '1' || text.front() > '9')
         return false;

@@ -5,9 +5,7 @@
 #include <sys/types.h>
 
 // What names the files and folders a run makes while it works: "<pid>-<start>", the process's id
-// and its start time (in clock ticks since boot). An id is reused once its process is gone; the
-// two together name one process, so a later run can tell whether what it finds belongs to a run
-// that still works.
+// and its start time (in clock ticks since boot).
 struct RunStamp {
     pid_t pid = 0;
     unsigned long long start = 0;

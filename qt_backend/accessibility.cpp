@@ -1,8 +1,8 @@
 #include "qt_backend/accessibility.h"
 
-#include "qt_backend/dialog_controls.h"
 #include "qt_backend/accessible_combo_box.h"
 #include "qt_backend/accessible_label.h"
+#include "qt_backend/dialog_controls.h"
 #include "qt_backend/panel_widget.h"
 
 #include <QAbstractButton>

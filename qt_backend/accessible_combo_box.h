@@ -4,10 +4,8 @@
 
 class QComboBox;
 
-// A combo box as a screen reader reads it: named by its accessible name (the toolkit's own
-// interface names a combo box by its text on this platform, so a label could never name it), its
-// text as value, its drop-down list and its edit as children, and an action that opens or closes
-// the list.
+// A combo box as a screen reader reads it: named by its accessible name, its text as value, its
+// list and edit as children, and an action that opens or closes the list.
 class QtAccessibleComboBox : public QAccessibleWidget {
 public:
     explicit QtAccessibleComboBox(QComboBox* combo);

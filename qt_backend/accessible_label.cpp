@@ -17,7 +17,9 @@ QWidget* WidgetProperty(const QWidget& widget, const char* name)
 
 } // namespace
 
-QtAccessibleLabel::QtAccessibleLabel(QLineEdit* edit) : QAccessibleWidget(edit, QAccessible::StaticText) {}
+QtAccessibleLabel::QtAccessibleLabel(QLineEdit* edit) : QAccessibleWidget(edit, QAccessible::StaticText)
+{
+}
 
 QString QtAccessibleLabel::text(QAccessible::Text t) const
 {

@@ -1,8 +1,8 @@
 #include "qt_backend/device_context.h"
 
 #include "platform/font_fallback.h"
-#include "qt_backend/symbol_font.h"
 #include "platform/utf8_text.h"
+#include "qt_backend/symbol_font.h"
 
 #include <QColor>
 #include <QFontMetrics>
@@ -179,8 +179,8 @@ void QtDeviceContext::Ellipse(const Rect& box)
     const int64_t top = Device(box.top);
     const int64_t width = Device(box.right) - left;
     const int64_t height = Device(box.bottom) - top;
-    if (width <= 0 || height <= 0 || width > kLongestPixelLine || height > kLongestPixelLine ||
-        !FitsInt(left + width) || !FitsInt(top + height) || !FitsInt(left) || !FitsInt(top))
+    if (width <= 0 || height <= 0 || width > kLongestPixelLine || height > kLongestPixelLine || !FitsInt(left + width)
+        || !FitsInt(top + height) || !FitsInt(left) || !FitsInt(top))
         return;
     painter_.setPen(QPen(ToQColor(pen_.colour), Thickness(pen_.width)));
     painter_.setBrush(Qt::white);

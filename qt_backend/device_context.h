@@ -12,13 +12,8 @@ class QFont;
 class QPainter;
 
 // The device context of a paint, drawing through a QPainter without antialiasing. Starts like a
-// fresh classic device context: a black 1-pixel pen, black text on a white background, the
-// current position at (0, 0).
-//
-// The painter draws in device pixels; scale is the number of device pixels per unit of the
-// drawing calls (the screen's device pixel ratio). Every edge lands on a whole device pixel, so the
-// patterns stay even at any scale: the halftone is a checker of device pixels, and a pen is
-// round(width × scale) device pixels wide wherever it is drawn. At scale 1 a unit is a pixel.
+// fresh classic device context: a black 1-pixel pen, black text on a white background, the current
+// position at (0, 0).
 class QtDeviceContext : public DeviceContext {
 public:
     QtDeviceContext(QPainter& painter, Colour buttonFace, double scale = 1.0);

@@ -22,8 +22,7 @@ namespace {
 struct FreeReply {
     void operator()(void* reply) const { std::free(reply); }
 };
-template <typename Reply>
-using ReplyPtr = std::unique_ptr<Reply, FreeReply>;
+template <typename Reply> using ReplyPtr = std::unique_ptr<Reply, FreeReply>;
 
 xcb_connection_t* X11Connection()
 {
@@ -90,8 +89,8 @@ xcb_atom_t Atom(xcb_connection_t* connection, const char* name)
     static std::map<std::string, xcb_atom_t> known;
     if (const auto found = known.find(name); found != known.end())
         return found->second;
-    const ReplyPtr<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr));
+    const ReplyPtr<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr));
     if (!reply)
         return XCB_ATOM_NONE;
     known.emplace(name, reply->atom);
@@ -228,8 +227,8 @@ QMargins FrameMargins(const QWidget& window)
     } else if (window.isVisible()) {
         const QRect frame = window.frameGeometry();
         const QRect client = window.geometry();
-        const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
-                               frame.right() - client.right(), frame.bottom() - client.bottom());
+        const QMargins margins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                               frame.bottom() - client.bottom());
         if (!margins.isNull())
             known = margins;
     }
@@ -260,8 +259,7 @@ void X11DropResizeSteps(const QWidget& window)
         return;
     // WM_NORMAL_HINTS: a word of flags, then the fields they mark, the steps among them.
     const ReplyPtr<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        connection,
-        xcb_get_property(connection, 0, client, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 0, 32),
+        connection, xcb_get_property(connection, 0, client, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 0, 32),
         nullptr));
     if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) < 4)
         return;
@@ -271,8 +269,8 @@ void X11DropResizeSteps(const QWidget& window)
     if ((hints[0] & resizeSteps) == 0)
         return;
     hints[0] &= ~resizeSteps;
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, client, XCB_ATOM_WM_NORMAL_HINTS,
-                        XCB_ATOM_WM_SIZE_HINTS, 32, uint32_t(hints.size()), hints.data());
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, client, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32,
+                        uint32_t(hints.size()), hints.data());
 }
 
 Rect DeviceScreenRect(const QScreen& screen)

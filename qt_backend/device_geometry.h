@@ -10,9 +10,7 @@ class QScreen;
 class QWidget;
 
 // Where a top-level window lies on the screen in device pixels, the pixels of the window system,
-// whatever the toolkit's scale factor. On X11 these are read from and given to the X server itself,
-// so that a corner given in device pixels is met to the pixel at fractional scales too, where the
-// toolkit's own positions can only be multiples of the scale.
+// whatever the toolkit's scale factor.
 
 // The window's outer rectangle (frame included) as the X server has it: the client area with the
 // frame the window manager announces around it, or else the manager's frame window itself; none
@@ -20,10 +18,7 @@ class QWidget;
 std::optional<Rect> X11OuterRect(const QWidget& window);
 
 // The thickness of the window's frame on each side in device pixels (left, top, right, bottom as
-// the Rect's fields). A window manager that announces frames (_NET_FRAME_EXTENTS) is taken at its
-// word, and asked before the window is shown, so that a window is placed by its outer edges before
-// it has its frame. Without one, the frame of a shown window as the X server has it, the last
-// framed window's standing in until this one is framed; and off X11 the toolkit's frame.
+// the Rect's fields).
 Rect DeviceFrameMargins(const QWidget& window);
 
 // The frame's thickness in the toolkit's pixels: DeviceFrameMargins scaled where the window system

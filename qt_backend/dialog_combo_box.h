@@ -3,10 +3,8 @@
 #include <QComboBox>
 
 // The drop-down combo box of a dialog template: an edit with a list of entries, keyed as the
-// classic control is. Opening the list (F4, Alt+Down, Alt+Up, the arrow) highlights the entry
-// that reads as the edit does, or none; Return, F4, Alt+Up and Alt+Down close it and take the
-// highlighted entry, if there is one; Escape closes it and changes nothing. The edit keeps its
-// first character in view however much is typed.
+// classic control is. Opening the list (F4, Alt+Down, Alt+Up, the arrow) highlights the entry that
+// reads as the edit does, or none;
 class QtDialogComboBox : public QComboBox {
 public:
     explicit QtDialogComboBox(QWidget* parent);

@@ -57,6 +57,34 @@ void LookLikeLabel(QWidget* widget)
     widget->setAutoFillBackground(false);
 }
 
+// A one-line read-only edit that looks like a label. Made before it joins the window, so that a
+// screen reader's first look finds it marked as the label it stands for.
+QLineEdit* NewReadOnlyEdit(const QString& text, QWidget& window)
+{
+    auto* edit = new QLineEdit(text);
+    MarkAsLabel(*edit);
+    edit->setParent(&window);
+    edit->setReadOnly(true);
+    edit->setFrame(false);
+    edit->setCursorPosition(0);
+    LookLikeLabel(edit);
+    return edit;
+}
+
+// A read-only text of several lines, wrapped at its width, that looks like a label.
+QtReadOnlyText* NewReadOnlyText(const QString& text, QWidget& window)
+{
+    auto* edit = new QtReadOnlyText(text, &window);
+    edit->setFrameShape(QFrame::NoFrame);
+    edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    edit->document()->setDocumentMargin(1);
+    LookLikeLabel(edit);
+    LookLikeLabel(edit->viewport());
+    return edit;
+}
+
 } // namespace
 
 // Sets a radio button's state without touching the others of its group, as the classic check
@@ -99,31 +127,12 @@ void DialogControls::AddFromTemplate(const ControlTemplate& control)
     case ControlKind::DropDownCombo:
         CreateCombo(control, rect);
         break;
-    case ControlKind::ReadOnlyEdit: {
-        // Made before it joins the window, so that a screen reader's first look finds it marked
-        // as the label it stands for.
-        auto* edit = new QLineEdit(text);
-        MarkAsLabel(*edit);
-        edit->setParent(&window_);
-        edit->setReadOnly(true);
-        edit->setFrame(false);
-        edit->setCursorPosition(0);
-        LookLikeLabel(edit);
-        Register(control.id, ControlType::Edit, edit, rect, control.tabStop);
+    case ControlKind::ReadOnlyEdit:
+        Register(control.id, ControlType::Edit, NewReadOnlyEdit(text, window_), rect, control.tabStop);
         break;
-    }
-    case ControlKind::ReadOnlyMultilineEdit: {
-        auto* edit = new QtReadOnlyText(text, &window_);
-        edit->setFrameShape(QFrame::NoFrame);
-        edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-        edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        edit->document()->setDocumentMargin(1);
-        LookLikeLabel(edit);
-        LookLikeLabel(edit->viewport());
-        Register(control.id, ControlType::MultilineEdit, edit, rect, control.tabStop);
+    case ControlKind::ReadOnlyMultilineEdit:
+        Register(control.id, ControlType::MultilineEdit, NewReadOnlyText(text, window_), rect, control.tabStop);
         break;
-    }
     case ControlKind::StaticText: {
         auto* label = new QLabel(text, &window_);
         label->setTextFormat(Qt::PlainText);
@@ -182,8 +191,8 @@ void DialogControls::AddPanel(int id, const QRect& rect, PanelPainter& painter)
 
 void DialogControls::Remove(int id)
 {
-    const auto found = std::find_if(controls_.rbegin(), controls_.rend(),
-                                    [id](const auto& control) { return control->id == id; });
+    const auto found =
+        std::find_if(controls_.rbegin(), controls_.rend(), [id](const auto& control) { return control->id == id; });
     if (found == controls_.rend())
         return;
     // The control may be the one whose notification is being handled: it goes once that is done.
@@ -313,8 +322,7 @@ QWidget* DialogControls::CreateCombo(const ControlTemplate& control, const QRect
     AlignRowLabels(*combo);
 
     QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo, [this, combo] { OnComboEdited(combo); });
-    QObject::connect(combo, &QComboBox::activated, combo,
-                     [this, combo](int index) { OnComboActivated(combo, index); });
+    QObject::connect(combo, &QComboBox::activated, combo, [this, combo](int index) { OnComboActivated(combo, index); });
     Register(control.id, ControlType::Combo, combo, rect, control.tabStop);
     return combo;
 }

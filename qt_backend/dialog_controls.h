@@ -35,8 +35,8 @@ struct DialogControl {
     int id = 0;
     ControlType type = ControlType::Static;
     QWidget* widget = nullptr;
-    int bitmap = 0;       // Picture: the bitmap shown
-    int selection = -1;   // Combo: the selected list entry, -1 after the edit text was changed
+    int bitmap = 0; // Picture: the bitmap shown
+    int selection = -1; // Combo: the selected list entry, -1 after the edit text was changed
 };
 
 // The controls of a running dialog: creates them as children of the window at absolute positions,

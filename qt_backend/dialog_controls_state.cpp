@@ -21,8 +21,7 @@
 
 namespace {
 
-template <typename Widget>
-Widget* As(const DialogControl* control, ControlType type)
+template <typename Widget> Widget* As(const DialogControl* control, ControlType type)
 {
     return control != nullptr && control->type == type ? static_cast<Widget*>(control->widget) : nullptr;
 }

@@ -1,8 +1,8 @@
 #include "qt_backend/dialog_impl.h"
 
-#include "qt_backend/dialog_controls.h"
 #include "qt_backend/accessibility.h"
 #include "qt_backend/device_geometry.h"
+#include "qt_backend/dialog_controls.h"
 #include "qt_backend/dialog_window.h"
 #include "qt_backend/text.h"
 

@@ -14,7 +14,9 @@ constexpr int kFrame = 2;
 
 } // namespace
 
-QtDialogStyle::QtDialogStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+QtDialogStyle::QtDialogStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion")))
+{
+}
 
 void QtDialogStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                                 const QWidget* widget) const
@@ -39,9 +41,9 @@ QRect QtDialogStyle::subControlRect(ComplexControl control, const QStyleOptionCo
     const QRect box = option->rect;
     switch (part) {
     case SC_ComboBoxArrow:
-        return visualRect(option->direction, box,
-                          QRect(box.right() - kArrowWidth - kFrame + 1, box.top() + kFrame, kArrowWidth,
-                                box.height() - 2 * kFrame));
+        return visualRect(
+            option->direction, box,
+            QRect(box.right() - kArrowWidth - kFrame + 1, box.top() + kFrame, kArrowWidth, box.height() - 2 * kFrame));
     case SC_ComboBoxEditField:
         return visualRect(option->direction, box,
                           QRect(box.left() + kFrame, box.top() + kFrame, box.width() - kArrowWidth - 2 * kFrame,

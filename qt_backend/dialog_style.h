@@ -2,11 +2,9 @@
 
 #include <QProxyStyle>
 
-// The Fusion style with the proportions of the classic dialog controls the templates were laid
-// out for: a combo box's drop-down arrow is narrow, so that a box 41 pixels wide still shows
-// three digits clear of its frame. As on the classic dialogs, the push button that has the focus
-// is drawn as the default button, since Return presses it; the default button looks so only while
-// no push button has the focus.
+// The Fusion style with the proportions of the classic dialog controls the templates were laid out
+// for: a combo box's drop-down arrow is narrow, so that a box 41 pixels wide still shows three
+// digits clear of its frame.
 class QtDialogStyle : public QProxyStyle {
 public:
     QtDialogStyle();

@@ -10,8 +10,9 @@
 #include <QRadioButton>
 
 QtDialogWindow::QtDialogWindow(DialogHandler& handler)
-    : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
-                           | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(nullptr,
+              Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+                  | Qt::MSWindowsFixedSizeDialogHint),
       handler_(handler)
 {
     setSizeGripEnabled(false);

@@ -67,8 +67,8 @@ static std::optional<QFont> DesktopFont()
     const QString theme = qEnvironmentVariable("QT_QPA_PLATFORMTHEME");
     if (!theme.isEmpty() && theme != QLatin1String("generic"))
         return font;
-    const bool genericDefault = font.family() == QLatin1String("Sans Serif") && font.pixelSize() == -1
-                             && font.pointSizeF() == 9;
+    const bool genericDefault =
+        font.family() == QLatin1String("Sans Serif") && font.pixelSize() == -1 && font.pointSizeF() == 9;
     if (genericDefault)
         return std::nullopt;
     return font;

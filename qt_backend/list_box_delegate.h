@@ -4,8 +4,7 @@
 
 // Draws the entries of a list box that allows no selection as plain lines: no entry is ever
 // highlighted, neither the current one nor the one under the pointer, as none of them can be
-// chosen; the current one is outlined while the list has the focus. An entry cut short to fit its
-// line shows its whole text as a tooltip just below the list, covering none of the entries.
+// chosen; the current one is outlined while the list has the focus.
 class QtListBoxDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;

@@ -9,9 +9,7 @@ constexpr qreal kLargestPictureRatio = 16;
 
 // A page picture (bitmaps 120-123 and 1012) drawn at the device pixel ratio: an image of the
 // picture's size times the ratio, rounded up, with that ratio set, so it shows at the picture's own
-// size. A picture with more colours than an 8-bit bitmap holds takes the nearest of EightBit's
-// fixed palette at every ratio, as its bitmap does. A null image for another bitmap or a ratio
-// outside (0, kLargestPictureRatio].
+// size.
 QImage DrawPagePicture(int bitmap, qreal ratio);
 
 // The image at 8 bits per pixel: with a palette of its own colours when they fit, else with the

@@ -14,7 +14,7 @@ run_packages=(
 test_packages=(
   git procps file lintian devscripts bash-completion
   googletest libgtest-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   xvfb xdotool imagemagick x11-utils openbox qt6ct
   poppler-utils desktop-file-utils
   libxml2-utils

@@ -1,14 +1,16 @@
 #include "simulation/design_simulation.h"
 
+#include "design/library_module.h"
 #include "design_files/design_files.h"
-#include "design_files/library_module.h"
-#include "host/path_split.h"
-#include "interleaver/interleaver_settings.h"
-#include "interleaver/settings_mapping.h"
 #include "model/interface_model.h"
+#include "platform/path_lookup.h"
+#include "platform/path_split.h"
 #include "platform/printable_text.h"
 #include "platform/regular_file.h"
-#include "simulation/design_core.h"
+#include "platform/run_step.h"
+#include "platform/temporary_folder.h"
+#include "platform/write_file.h"
+#include "settings/interleaver_settings.h"
 #include "simulation/pair_simulation.h"
 #include "simulation/simulator_run.h"
 #include "simulation/testbench_writer.h"
@@ -43,9 +45,8 @@ bool LibrarySources(const std::string& module, const SplitPath& name, bool besid
                     std::vector<std::string>& sources, std::string& error)
 {
     const std::string beside = name.directory + module + name.extension;
-    const std::string source = besideFirst && IsRegularFile(beside)
-        ? beside
-        : FindLibraryModuleSource(module, name.extension, selfPath);
+    const std::string source =
+        besideFirst && IsRegularFile(beside) ? beside : FindLibraryModuleSource(module, name.extension, selfPath);
     if (source.empty()) {
         error = "the library module source " + module + name.extension
             + " is neither beside the design nor installed (ZORVEX_HDL_DIR, the hdl folder beside tarnwick, "
@@ -88,10 +89,10 @@ bool MakeDesignText(const InterfaceModel& model, DesignUnderTest& design, std::s
 // Reads what is to be simulated: the design's name and language, and its retrieval information.
 bool ReadDesign(const DesignToSimulate& given, DesignUnderTest& design, std::string& error)
 {
-    design.path = TrimDesignPath(given.designPath);
-    design.name = SplitDesignPath(design.path);
+    design.path = given.design.path();
+    design.name = given.design.name();
     design.vhdl = design.name.extension == ".vhd";
-    if (!CanSimulate(design.path, given.simulator, error))
+    if (!CanSimulate(given.design, given.simulator, error))
         return false;
     design.simulator = given.simulator != Simulator::Default ? given.simulator
         : design.vhdl                                        ? Simulator::Ghdl
@@ -100,29 +101,16 @@ bool ReadDesign(const DesignToSimulate& given, DesignUnderTest& design, std::str
         error = "the design file " + PrintableText(design.path) + " is not there to simulate";
         return false;
     }
-    std::string stored;
-    if (!ReadRegularFile(given.retrievalInfo, kMaxRetrievalInfoSize, stored)) {
-        error = "cannot read the design's retrieval information " + PrintableText(given.retrievalInfo);
+    const DesignContents& contents = given.contents;
+    if (!contents.Core(design.core, design.memory, error))
         return false;
-    }
-    InterfaceModel model;
-    std::istringstream in(stored);
-    model.Read(in);
-    LoadSettingsFromModel(design.settings, model);
-    if (!CoreOfSettings(design.settings, design.core, design.memory, error)) {
-        error = PrintableText(given.retrievalInfo) + ": " + error;
-        return false;
-    }
-    for (const InterfaceEntry& entry : model.ports.entries()) {
+    design.settings = contents.settings;
+    for (const InterfaceEntry& entry : contents.model.ports.entries()) {
         const int width = FieldNumber(entry.width);
         design.ports.push_back({entry.name, entry.type == "OUTPUT", std::max(1, width), width >= 1});
     }
-    design.module = LibraryModuleName(model);
-    if (design.module.empty()) {
-        error = PrintableText(given.retrievalInfo) + " names no library module";
-        return false;
-    }
-    return !given.madeFromRetrievalInfo || MakeDesignText(model, design, error);
+    design.module = contents.module;
+    return !given.madeFromRetrievalInfo || MakeDesignText(contents.model, design, error);
 }
 
 // Whether folder's file system has room for bytes more; the reason names what needs it.
@@ -136,8 +124,8 @@ bool HasRoom(const std::string& folder, std::uint64_t bytes, const std::string& 
         return true;
     std::string needText, roomText;
     ShowShortage(bytes, room, needText, roomText);
-    error = "the simulation needs about " + needText + " for " + what + " in " + PrintableText(folder)
-        + ", which has " + roomText + " free";
+    error = "the simulation needs about " + needText + " for " + what + " in " + PrintableText(folder) + ", which has "
+        + roomText + " free";
     return false;
 }
 
@@ -206,9 +194,8 @@ bool RunDesignTestbench(const DesignUnderTest& design, const SimulationPlan& pla
     const std::string& base = design.name.baseName;
     const std::string top = TestbenchName(base);
     const std::string testbench = top + (design.vhdl ? ".vhd" : ".v");
-    const std::string text = design.vhdl
-        ? VhdlTestbench(plan, base, "stimulus.txt", "record.txt")
-        : VerilogTestbench(plan, base, "stimulus.txt", "record.txt", "waves.vcd");
+    const std::string text = design.vhdl ? VhdlTestbench(plan, base, "stimulus.txt", "record.txt")
+                                         : VerilogTestbench(plan, base, "stimulus.txt", "record.txt", "waves.vcd");
     std::ofstream stimulus(work + "/stimulus.txt", std::ios::binary);
     WriteStimulus(plan, vectors, stimulus);
     stimulus.close();
@@ -240,7 +227,7 @@ bool RunDesignTestbench(const DesignUnderTest& design, const SimulationPlan& pla
 bool SimulateDesignPair(const DesignUnderTest& design, std::vector<std::string> sources, const std::string& selfPath,
                         RunLimits& limits, PairOutcome& pair, std::string& error)
 {
-    for (const std::string& unit : PairTestbenchUnits()) {
+    for (const std::string& unit : LibraryTestbenchUnits(design.name.extension)) {
         const bool present = std::any_of(sources.begin(), sources.end(), [&](const std::string& path) {
             return SplitDesignPath(path).baseName == unit;
         });
@@ -253,8 +240,8 @@ bool SimulateDesignPair(const DesignUnderTest& design, std::vector<std::string> 
         }
         sources.push_back(AbsolutePath(source));
     }
-    if (!SimulatePair(design.core, design.memory, design.simulator, sources, design.settings.latencyCycles(), limits, pair,
-                      error)) {
+    if (!SimulatePair(design.core, design.memory, design.simulator, sources, design.settings.latencyCycles(), limits,
+                      pair, error)) {
         error = "the interleaver -> deinterleaver pair: " + error;
         return false;
     }
@@ -296,10 +283,10 @@ void ShowShortage(std::uint64_t need, std::uint64_t room, std::string& needText,
     roomText = std::to_string(room / step) + unit;
 }
 
-bool CanSimulate(const std::string& designPath, Simulator simulator, std::string& error)
+bool CanSimulate(const Design& given, Simulator simulator, std::string& error)
 {
-    const std::string design = TrimDesignPath(designPath);
-    const SplitPath name = SplitDesignPath(design);
+    const std::string& design = given.path();
+    const SplitPath& name = given.name();
     if (name.extension != ".vhd" && name.extension != ".v") {
         error = "only a .vhd or .v design file can be simulated, not " + PrintableText(design);
         return false;
@@ -308,9 +295,9 @@ bool CanSimulate(const std::string& designPath, Simulator simulator, std::string
     if (simulator == Simulator::Default)
         simulator = vhdl ? Simulator::Ghdl : Simulator::Iverilog;
     if (vhdl != (simulator == Simulator::Ghdl)) {
-        error = "the simulator " + SimulatorName(simulator) + " reads " + (vhdl ? "Verilog" : "VHDL")
-            + " only; a " + name.extension + " design file is simulated with "
-            + (vhdl ? "ghdl" : "iverilog or verilator") + ", not " + PrintableText(design);
+        error = "the simulator " + SimulatorName(simulator) + " reads " + (vhdl ? "Verilog" : "VHDL") + " only; a "
+            + name.extension + " design file is simulated with " + (vhdl ? "ghdl" : "iverilog or verilator") + ", not "
+            + PrintableText(design);
         return false;
     }
     std::string missing;
@@ -379,8 +366,8 @@ std::string DescribeSimulation(const SimulationOutcome& outcome)
     if (outcome.pair) {
         const PairOutcome& pair = *outcome.pair;
         text += "  interleaver -> deinterleaver pair, " + std::to_string(pair.cycles) + " cycles: latency "
-            + (pair.measuredLatency ? std::to_string(*pair.measuredLatency) : std::string("none")) + " cycles measured, "
-            + std::to_string(pair.expectedLatency) + " expected, the memory page shows "
+            + (pair.measuredLatency ? std::to_string(*pair.measuredLatency) : std::string("none"))
+            + " cycles measured, " + std::to_string(pair.expectedLatency) + " expected, the memory page shows "
             + std::to_string(pair.pageLatency) + "\n";
         text += "  " + std::to_string(pair.symbolsChecked) + " symbols through the pair checked, "
             + std::to_string(pair.mismatches) + " not returned unchanged\n";

@@ -1,19 +1,21 @@
 #pragma once
 
+#include "design/design.h"
+#include "design/design_contents.h"
 #include "simulation/simulation_check.h"
 #include "simulation/simulator_run.h"
 
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <string>
 
-// The files of a design to simulate: the design as the user names it (its name, its language by
-// its extension, the folder its waveform goes to), and where its retrieval information and vector
-// file are read from. A design simulated before it is installed is made anew from the retrieval
-// information, as the run makes it; otherwise the design file at designPath is simulated.
+// The files of a design to simulate: the design as the user names it (its name, its language by its
+// extension, the folder its waveform goes to), and where its retrieval information and vector file
+// are read from.
 struct DesignToSimulate {
-    std::string designPath;
-    std::string retrievalInfo;
+    Design design;
+    // Its retrieval information, read by the caller.
+    DesignContents contents;
     std::string vectorFile;
     bool madeFromRetrievalInfo = false;
     // The simulator asked for; Default chooses it by the design's language.
@@ -30,22 +32,14 @@ using WaveformKeeper = std::function<bool(const std::string& waveform, std::stri
 // needed, else in MiB, the need rounded up and the room down, so that the two always differ.
 void ShowShortage(std::uint64_t need, std::uint64_t room, std::string& needText, std::string& roomText);
 
-// Whether the design at designPath can be simulated with simulator at all: a .vhd design with
+// Whether design can be simulated with simulator at all: a .vhd design with
 // ghdl, a .v design with iverilog (the default) or Verilator, the simulator's programs on PATH.
 // False with the reason otherwise.
-bool CanSimulate(const std::string& designPath, Simulator simulator, std::string& error);
+bool CanSimulate(const Design& design, Simulator simulator, std::string& error);
 
-// Simulates the design (a .vhd with ghdl, a .v with iverilog or Verilator as design.simulator
-// asks) on its vector file, in a private temporary folder removed before the pair runs, each
-// simulator step within limits. The library files come from beside an installed design, else from
-// where FindLibraryModuleSource finds them (selfPath: tarnwick's executable). The outputs recorded
-// before every rising clock edge are checked against the reference model of the core the
-// retrieval information describes, and the waveform of the design's ports, once it reaches the
-// vector file's STOP, goes to keepWaveform. Then the interleaver -> deinterleaver pair of the
-// design's core is simulated in the same simulator. False with the reason when the simulator is
-// missing, a file is missing or does not parse, there is no room for the simulation's files, a
-// simulator fails, runs past its time or is ended by a signal (kept in limits.endSignal);
-// mismatches are a true return with outcome.mismatches counted.
+// Simulates the design (a .vhd with ghdl, a .v with iverilog or Verilator as design.simulator asks)
+// on its vector file, in a private temporary folder removed before the pair runs, each simulator
+// step within limits.
 bool SimulateDesign(const DesignToSimulate& design, const std::string& selfPath, RunLimits& limits,
                     const WaveformKeeper& keepWaveform, SimulationOutcome& outcome, std::string& error);
 

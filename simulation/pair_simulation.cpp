@@ -1,7 +1,10 @@
 #include "simulation/pair_simulation.h"
 
-#include "design_files/library_module.h"
+#include "design/library_module.h"
 #include "platform/regular_file.h"
+#include "platform/run_step.h"
+#include "platform/temporary_folder.h"
+#include "platform/write_file.h"
 #include "simulation/simulator_run.h"
 
 #include <random>
@@ -158,12 +161,6 @@ void MeasurePairLatency(const std::vector<std::string>& din, const std::vector<s
         if (wrong == 0)
             break;
     }
-}
-
-const std::vector<std::string>& PairTestbenchUnits()
-{
-    static const std::vector<std::string> kUnits{"qz_addrgen", "conv_qzram", "genaddr", "tb_stage", "tb_core"};
-    return kUnits;
 }
 
 bool SimulatePair(const CoreSettings& core, MemoryKind memory, Simulator simulator,

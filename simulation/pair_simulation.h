@@ -8,21 +8,12 @@
 #include <string>
 #include <vector>
 
-// Simulates the interleaver of core followed by its deinterleaver, built on memory (conv_qzram,
-// or genaddr with the synchronous RAM), with the library's own testbench tb_core: both clock
-// enables 1 from the first edge on, sync_in at it, seeded random symbols. It measures the
-// latency from the first symbol taken to the first put out and checks that every symbol that
-// had time to come out is on the deinterleaver's dout unchanged after that latency. sources are
-// the library files in compilation order (the cores, tb_stage, tb_core) of the design's
-// language, with the files they include, for simulator (ghdl for VHDL; iverilog or Verilator for
-// Verilog; not Default). pageLatency is the figure the memory page shows. Each simulator step
-// runs within limits. False with the reason when a simulator fails or its record does not read.
+// Simulates the interleaver of core followed by its deinterleaver, built on memory (conv_qzram, or
+// genaddr with the synchronous RAM), with the library's own testbench tb_core: both clock enables 1
+// from the first edge on, sync_in at it, seeded random symbols.
 bool SimulatePair(const zorvex::core::CoreSettings& core, zorvex::core::MemoryKind memory, Simulator simulator,
                   const std::vector<std::string>& sources, std::int64_t pageLatency, RunLimits& limits,
                   PairOutcome& outcome, std::string& error);
-
-// The units the pair's testbench compiles, in order; each is a library file <unit>.vhd / .v.
-const std::vector<std::string>& PairTestbenchUnits();
 
 // One edge of a stage as tb_core records it.
 struct StageRecord {
@@ -32,13 +23,8 @@ struct StageRecord {
 };
 
 // Measures the pair's latency from din (the symbol of every edge), taken (the edges at which the
-// interleaver took one, not empty) and out (the deinterleaver's output on each of
-// outcome.cycles edges); a discrete block's symbol counts only where it is marked valid. The
-// cores run from their initial state before the first sync_in reaches them, so a discrete
-// deinterleaver may show an empty block as valid first: the latency is the first distance from the
-// first symbol taken to a symbol out at which the whole stream is back. Without such a distance,
-// the first one tried, with its count of symbols not returned. Fills measuredLatency,
-// symbolsChecked and mismatches.
+// interleaver took one, not empty) and out (the deinterleaver's output on each of outcome.cycles
+// edges); a discrete block's symbol counts only where it is marked valid.
 void MeasurePairLatency(const std::vector<std::string>& din, const std::vector<std::int64_t>& taken,
                         const std::vector<StageRecord>& out, bool discrete, PairOutcome& outcome);
 

@@ -21,11 +21,16 @@ bool FieldOf(const std::string& port, MemoryKind memory, Field& field)
         Field field;
     };
     static const Entry kFields[] = {
-        {"next_din", MemoryKind::Internal, Field::NextDin},      {"dout", MemoryKind::Internal, Field::Dout},
-        {"sync_out", MemoryKind::Internal, Field::SyncOut},      {"dout_valid", MemoryKind::Internal, Field::DoutValid},
-        {"read_addr", MemoryKind::External, Field::ReadAddr},    {"addr", MemoryKind::External, Field::ReadAddr},
-        {"write_addr", MemoryKind::External, Field::WriteAddr},  {"write_enable", MemoryKind::External, Field::WriteEnable},
-        {"sync_out", MemoryKind::External, Field::SyncOut},      {"block_full", MemoryKind::External, Field::BlockFull},
+        {"next_din", MemoryKind::Internal, Field::NextDin},
+        {"dout", MemoryKind::Internal, Field::Dout},
+        {"sync_out", MemoryKind::Internal, Field::SyncOut},
+        {"dout_valid", MemoryKind::Internal, Field::DoutValid},
+        {"read_addr", MemoryKind::External, Field::ReadAddr},
+        {"addr", MemoryKind::External, Field::ReadAddr},
+        {"write_addr", MemoryKind::External, Field::WriteAddr},
+        {"write_enable", MemoryKind::External, Field::WriteEnable},
+        {"sync_out", MemoryKind::External, Field::SyncOut},
+        {"block_full", MemoryKind::External, Field::BlockFull},
         {"block_empty", MemoryKind::External, Field::BlockEmpty},
     };
     for (const Entry& entry : kFields) {
@@ -135,12 +140,10 @@ std::string_view NextWord(std::string_view line, size_t& next)
     return line.substr(start, next - start);
 }
 
-} // namespace
-
-bool CheckRecordedOutputs(const std::string& recorded, const SimulationPlan& plan, const CoreSettings& settings,
-                          MemoryKind memory, SimulationOutcome& outcome, std::string& error)
+// The reference model's field of each of the plan's outputs, in order. False naming an output the
+// model has none for.
+bool OutputFields(const SimulationPlan& plan, MemoryKind memory, std::vector<Field>& fields, std::string& error)
 {
-    std::vector<Field> fields;
     for (const DesignPort& port : plan.outputs) {
         Field field{};
         if (!FieldOf(port.name, memory, field)) {
@@ -149,15 +152,32 @@ bool CheckRecordedOutputs(const std::string& recorded, const SimulationPlan& pla
         }
         fields.push_back(field);
     }
+    return true;
+}
 
-    const std::vector<EdgeOutputs> model = ModelOutputs(plan.edges, settings, memory);
-
+// The outcome before the recording is read: its cycles and the symbols the model takes and gives.
+void StartOutcome(const SimulationPlan& plan, const std::vector<EdgeOutputs>& model, const CoreSettings& settings,
+                  SimulationOutcome& outcome)
+{
     outcome.cycles = std::int64_t(plan.edges.size());
     outcome.symbolsIn = outcome.symbolsOut = outcome.checkedValues = outcome.mismatches = 0;
     outcome.firstInputCycle.reset();
     outcome.firstOutputCycle.reset();
     outcome.firstMismatch.reset();
     CountSymbols(plan.edges, model, settings.type == IntType::Block, outcome);
+}
+
+} // namespace
+
+bool CheckRecordedOutputs(const std::string& recorded, const SimulationPlan& plan, const CoreSettings& settings,
+                          MemoryKind memory, SimulationOutcome& outcome, std::string& error)
+{
+    std::vector<Field> fields;
+    if (!OutputFields(plan, memory, fields, error))
+        return false;
+    const std::vector<EdgeOutputs> model = ModelOutputs(plan.edges, settings, memory);
+
+    StartOutcome(plan, model, settings, outcome);
 
     // The recording is read in place, a line and a value at a time: at the largest settings it
     // holds hundreds of megabytes.

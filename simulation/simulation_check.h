@@ -23,16 +23,16 @@ struct PairOutcome {
     // when nothing came out.
     std::optional<std::int64_t> measuredLatency;
     std::int64_t expectedLatency = 0; // the cores' own figure (the same as the page's with conv_qzram)
-    std::int64_t pageLatency = 0;     // the figure the memory page shows
-    bool internalMemory = true;       // conv_qzram, whose pair the page's figure describes
-    std::int64_t symbolsChecked = 0;  // symbols that had time to come out
-    std::int64_t mismatches = 0;      // of them, not on dout unchanged after the measured latency
+    std::int64_t pageLatency = 0; // the figure the memory page shows
+    bool internalMemory = true; // conv_qzram, whose pair the page's figure describes
+    std::int64_t symbolsChecked = 0; // symbols that had time to come out
+    std::int64_t mismatches = 0; // of them, not on dout unchanged after the measured latency
 };
 
 // What a run of the design's simulation showed against the reference model.
 struct SimulationOutcome {
-    std::string simulator;      // "ghdl" or "iverilog"
-    std::int64_t cycles = 0;    // rising clock edges run
+    std::string simulator; // "ghdl" or "iverilog"
+    std::int64_t cycles = 0; // rising clock edges run
     std::int64_t symbolsIn = 0; // edges with clken high, each taking a symbol
     std::int64_t symbolsOut = 0;
     std::optional<std::int64_t> firstInputCycle;
@@ -46,12 +46,8 @@ struct SimulationOutcome {
 };
 
 // Compares the outputs recorded by the testbench of plan (one line per recording, the plan's
-// outputs as binary strings in order) with the reference model of the core with settings on
-// the plan's edges. The outputs that follow an edge's inputs (next_din, the addresses,
-// write_enable) are the model's for the edge that ends the cycle they were recorded in, the
-// registered ones the model's for the edge before. False with the reason when the recording is
-// not one line per recording of the plan, or an output has no counterpart in the model; the
-// counts are filled in outcome otherwise.
+// outputs as binary strings in order) with the reference model of the core with settings on the
+// plan's edges.
 bool CheckRecordedOutputs(const std::string& recorded, const SimulationPlan& plan,
                           const zorvex::core::CoreSettings& settings, zorvex::core::MemoryKind memory,
                           SimulationOutcome& outcome, std::string& error);

@@ -1,8 +1,8 @@
 #include "simulation/simulation_plan.h"
 
-#include "interleaver/interleaver_settings.h"
-#include "interleaver/setting_ranges.h"
 #include "platform/printable_text.h"
+#include "settings/interleaver_settings.h"
+#include "settings/setting_ranges.h"
 
 #include <algorithm>
 #include <limits>
@@ -261,9 +261,10 @@ bool CheckStimulusLines(const VectorFile& vectors, std::string& error)
     if (lines <= most)
         return true;
     error = "STOP " + std::to_string(vectors.stop)
-        + (HasRepeatingPattern(vectors) ? " at INTERVAL " + std::to_string(vectors.interval) : std::string()) + " asks for "
-        + std::to_string(lines) + " stimulus steps (times at which an input changes); tarnwick simulates at most "
-        + std::to_string(most) + " (4 times the longest the pages make)";
+        + (HasRepeatingPattern(vectors) ? " at INTERVAL " + std::to_string(vectors.interval) : std::string())
+        + " asks for " + std::to_string(lines)
+        + " stimulus steps (times at which an input changes); tarnwick simulates at most " + std::to_string(most)
+        + " (4 times the longest the pages make)";
     return false;
 }
 
@@ -281,8 +282,7 @@ bool PlanSimulation(const VectorFile& vectors, const std::vector<DesignPort>& po
         PlayPlan(vectors, driven, plan);
     } catch (const std::bad_alloc&) {
         plan = SimulationPlan();
-        error = "there is not enough memory for the stimulus of " + std::to_string(StimulusLines(vectors))
-            + " lines";
+        error = "there is not enough memory for the stimulus of " + std::to_string(StimulusLines(vectors)) + " lines";
         return false;
     }
     if (plan.edges.empty()) {

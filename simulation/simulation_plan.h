@@ -20,14 +20,8 @@ struct DesignPort {
 };
 
 // The run the vector file asks for, as the testbench plays it and the reference model sees it.
-// The stimulus (written by WriteStimulus, stimulusBytes long) holds one line per time at which an
-// input changes: "time look value ...", the values in binary in the order of inputs; look is 1
-// when the outputs are to be recorded just before the line's values are applied: before every
-// rising edge of clock and once at STOP.
-// Cycle k ends with rising edge k; the recording before edge k is cycle k's, the one at STOP
-// cycle edges.size()'s.
 struct SimulationPlan {
-    std::vector<DesignPort> ports;  // all of the design's, in its order
+    std::vector<DesignPort> ports; // all of the design's, in its order
     std::vector<DesignPort> inputs;
     std::vector<DesignPort> outputs; // the vector file's OUTPUTS, in its order
     std::int64_t stimulusBytes = 0;
@@ -49,7 +43,6 @@ bool CheckStimulusLines(const VectorFile& vectors, std::string& error);
 // Plans the run of vectors on a design with ports: each of the design's inputs needs a pattern,
 // each pattern and each output to watch must be a port of the design of the same width, the
 // stimulus must pass CheckStimulusLines, and the clock input must rise at least once before STOP.
-// False with the reason otherwise, also when there is not enough memory for the plan.
 bool PlanSimulation(const VectorFile& vectors, const std::vector<DesignPort>& ports, SimulationPlan& plan,
                     std::string& error);
 

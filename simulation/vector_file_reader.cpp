@@ -1,8 +1,8 @@
 #include "simulation/vector_file_reader.h"
 
-#include "interleaver/vector_file.h"
 #include "platform/printable_text.h"
 #include "platform/regular_file.h"
+#include "settings/vector_file.h"
 
 #include <algorithm>
 #include <cctype>
@@ -25,7 +25,9 @@ struct Token {
 // %comments%. A character of no token is an error at its place.
 class Lexer {
 public:
-    Lexer(std::string_view text, const std::string& name, std::string& error) : text_(text), name_(name), error_(error) {}
+    Lexer(std::string_view text, const std::string& name, std::string& error) : text_(text), name_(name), error_(error)
+    {
+    }
 
     bool Next(Token& token)
     {
@@ -116,9 +118,9 @@ private:
 
 bool SameWord(std::string_view word, std::string_view keyword)
 {
-    return word.size() == keyword.size()
-        && std::equal(word.begin(), word.end(), keyword.begin(),
-                      [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == b; });
+    return word.size() == keyword.size() && std::equal(word.begin(), word.end(), keyword.begin(), [](char a, char b) {
+               return std::toupper(static_cast<unsigned char>(a)) == b;
+           });
 }
 
 class Parser {
@@ -172,11 +174,20 @@ public:
                 return Expected("a statement (START, STOP, RADIX, INTERVAL, INPUTS, GROUP or OUTPUTS)");
             }
         }
+        (void)haveStart;
+        return CheckTimes(haveStop);
+    }
+
+private:
+    // The times the whole file gives: a STOP after START, every pattern's times between them, an
+    // INTERVAL for a repeating pattern.
+    bool CheckTimes(bool haveStop)
+    {
         if (!haveStop)
             return Fail(token_, "the file ends without a STOP time");
         if (file_.stop <= file_.start)
-            return Fail(token_, "STOP " + std::to_string(file_.stop) + " is not after START "
-                                    + std::to_string(file_.start));
+            return Fail(token_,
+                        "STOP " + std::to_string(file_.stop) + " is not after START " + std::to_string(file_.start));
         for (const VectorInput& input : file_.inputs) {
             for (const auto& [time, value] : input.changes) {
                 if (time < file_.start || time > file_.stop)
@@ -188,11 +199,9 @@ public:
                 return Fail(Token{Token::Kind::End, {}, input.line, 1},
                             "the repeating pattern of " + input.signal.name + " needs an INTERVAL");
         }
-        (void)haveStart;
         return true;
     }
 
-private:
     bool Advance() { return lexer_.Next(token_); }
 
     bool Fail(const Token& at, const std::string& what)
@@ -235,8 +244,9 @@ private:
         if (!Number(value, "a time"))
             return false;
         if (value > std::uint64_t(kMaxVectorTime))
-            return Fail(at, "time " + PrintableText(std::string(at.text)) + " is past the latest, "
-                                + std::to_string(kMaxVectorTime));
+            return Fail(at,
+                        "time " + PrintableText(std::string(at.text)) + " is past the latest, "
+                            + std::to_string(kMaxVectorTime));
         time = std::int64_t(value);
         return true;
     }
@@ -278,8 +288,28 @@ private:
         if (!Number(value, "a value"))
             return false;
         if (signal.width() < 64 && value >> signal.width() != 0)
-            return Fail(at, "value " + PrintableText(std::string(at.text)) + " does not fit the "
-                                + std::to_string(signal.width()) + " bits of " + signal.name);
+            return Fail(at,
+                        "value " + PrintableText(std::string(at.text)) + " does not fit the "
+                            + std::to_string(signal.width()) + " bits of " + signal.name);
+        return true;
+    }
+
+    // One "time>value" entry of a pattern, at the '>' after the time at.
+    bool TimedChange(const Token& at, std::uint64_t number, VectorInput& input)
+    {
+        if (number > std::uint64_t(kMaxVectorTime))
+            return Fail(at,
+                        "time " + PrintableText(std::string(at.text)) + " is past the latest, "
+                            + std::to_string(kMaxVectorTime));
+        const std::int64_t time = std::int64_t(number);
+        if (!input.changes.empty() && time < input.changes.back().first)
+            return Fail(at,
+                        "time " + std::to_string(time) + " comes before the time ahead of it, "
+                            + std::to_string(input.changes.back().first));
+        std::uint64_t value = 0;
+        if (!Advance() || !Value(input.signal, value))
+            return false;
+        input.changes.emplace_back(time, value);
         return true;
     }
 
@@ -324,24 +354,16 @@ private:
                 if (timed)
                     return Fail(token_, "a repeating pattern holds values only, not 'time>value'");
                 if (input.signal.width() < 64 && number >> input.signal.width() != 0)
-                    return Fail(at, "value " + PrintableText(std::string(at.text)) + " does not fit the "
-                                        + std::to_string(input.signal.width()) + " bits of " + input.signal.name);
+                    return Fail(at,
+                                "value " + PrintableText(std::string(at.text)) + " does not fit the "
+                                    + std::to_string(input.signal.width()) + " bits of " + input.signal.name);
                 input.periodValues.push_back(number);
                 continue;
             }
             if (!timed)
                 return Expected("'>' after the time");
-            if (number > std::uint64_t(kMaxVectorTime))
-                return Fail(at, "time " + PrintableText(std::string(at.text)) + " is past the latest, "
-                                    + std::to_string(kMaxVectorTime));
-            const std::int64_t time = std::int64_t(number);
-            if (!input.changes.empty() && time < input.changes.back().first)
-                return Fail(at, "time " + std::to_string(time) + " comes before the time ahead of it, "
-                                    + std::to_string(input.changes.back().first));
-            std::uint64_t value = 0;
-            if (!Advance() || !Value(input.signal, value))
+            if (!TimedChange(at, number, input))
                 return false;
-            input.changes.emplace_back(time, value);
         }
         if (first)
             return Expected("a value or a time");
@@ -439,8 +461,8 @@ bool LoadVectorFile(const std::string& path, VectorFile& file, std::string& erro
     std::error_code failed;
     const std::uintmax_t size = std::filesystem::file_size(path, failed);
     if (!failed && size > kMaxVectorFileSize)
-        error = "the vector file " + shown + " holds " + std::to_string(size) + " bytes, more than the "
-            + bound + " of the largest the wizard writes";
+        error = "the vector file " + shown + " holds " + std::to_string(size) + " bytes, more than the " + bound
+            + " of the largest the wizard writes";
     else if (failed && !std::filesystem::exists(std::filesystem::symlink_status(path, failed)))
         error = "there is no vector file " + shown + ": the wizard writes it in the folder it runs in";
     else

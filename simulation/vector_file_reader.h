@@ -43,10 +43,7 @@ struct VectorFile {
 constexpr std::int64_t kMaxVectorTime = 2147483647;
 
 // Reads the vector file language the wizard writes: %comments%, START, STOP, RADIX DEC, INTERVAL,
-// INPUTS with a PATTERN, GROUP CREATE and OUTPUTS; keywords in any case. False with
-// "name:line:column: what was expected" in error at the first thing it does not understand, or at
-// a file that lacks STOP, an input without a pattern, a value too wide for its signal, a time
-// before the one ahead of it or outside START..STOP.
+// INPUTS with a PATTERN, GROUP CREATE and OUTPUTS; keywords in any case.
 bool ReadVectorFile(std::string_view text, const std::string& name, VectorFile& file, std::string& error);
 
 // ReadVectorFile on the file at path, which may hold up to the largest vector file the wizard

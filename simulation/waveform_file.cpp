@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>

@@ -11,14 +11,11 @@ bool ReadWaveformEnd(const std::string& path, long double& unitNanoseconds, std:
 // that could not write all of it (a full disk) may still end well. False with the reason otherwise.
 bool WaveformIsWhole(const std::string& path, std::int64_t stopNanoseconds, std::string& error);
 
-// Rewrites the VCD waveform at path with its $timescale in nanoseconds and every time converted,
-// as the vector file counts time; a waveform already in nanoseconds is left alone, and so is one
-// with a time that is no whole number of nanoseconds. False with the reason when it cannot be
-// read or rewritten.
+// Rewrites the VCD waveform at path with its $timescale in nanoseconds and every time converted, as
+// the vector file counts time; a waveform already in nanoseconds is left alone, and so is one with
+// a time that is no whole number of nanoseconds.
 bool WaveformInNanoseconds(const std::string& path, std::string& error);
 
-// A GTKWave save file for the waveform at wavePath once it is at vcdPath: the variables of its
-// first scope in their order, single bits in binary and buses in decimal, zoomed so that the whole
-// run fits the window it opens; it names vcdPath unless that holds a line end or a double quote,
-// which no line of the file can carry. Empty when the waveform's header cannot be read.
+// A GTKWave save file for the waveform at wavePath once it is at vcdPath: its first scope's
+// variables, zoomed to the whole run. Empty when the waveform's header cannot be read.
 std::string GtkwaveSaveFile(const std::string& wavePath, const std::string& vcdPath);

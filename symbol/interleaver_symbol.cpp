@@ -49,8 +49,8 @@ std::string Title(const InterleaverSettings& settings)
     const bool convolutional = settings.CONVOLUTIONAL == 1;
     const int first = convolutional ? settings.CHARACTERISTIC_I : settings.CHARACTERISTIC_J;
     const int second = convolutional ? settings.CHARACTERISTIC_J : settings.CHARACTERISTIC_I;
-    return std::string(settings.INTERLEAVER == 1 ? "Interleaver" : "De-Interleaver") + " " +
-        std::to_string(first) + " X " + std::to_string(second);
+    return std::string(settings.INTERLEAVER == 1 ? "Interleaver" : "De-Interleaver") + " " + std::to_string(first)
+        + " X " + std::to_string(second);
 }
 
 const char* Mode(const InterleaverSettings& settings)
@@ -82,8 +82,7 @@ private:
     SymbolGraphic& symbol_;
     int width_;
 
-    void Add(int x, int dx, const std::string& label, int row, LineWeight weight, PinDirection direction,
-             int align)
+    void Add(int x, int dx, const std::string& label, int row, LineWeight weight, PinDirection direction, int align)
     {
         PinSpec spec;
         spec.x = x;
@@ -144,17 +143,15 @@ std::string FitToWidth(const std::string& baseName, int limit, int pointSize, co
     return {};
 }
 
-void LayOutInterleaverSymbol(SymbolGraphic& symbol, const InterleaverSettings& settings,
-                             const std::string& baseName)
+void LayOutInterleaverSymbol(SymbolGraphic& symbol, const InterleaverSettings& settings, const std::string& baseName)
 {
     // Every label is measured whatever the memory setting, so that switching between internal
     // and external memory keeps the symbol's width.
     const PinLabels labels = LabelsFor(settings);
     const TextMeasurer labelFont("Arial", 8);
-    const int addressLabelWidth =
-        std::max(labelFont.Width(labels.readAddress), labelFont.Width(labels.writeAddress));
-    const int dataLabelWidth = std::max({labelFont.Width(labels.dataIn), labelFont.Width(labels.dataOut),
-                                    labelFont.Width("clock")});
+    const int addressLabelWidth = std::max(labelFont.Width(labels.readAddress), labelFont.Width(labels.writeAddress));
+    const int dataLabelWidth =
+        std::max({labelFont.Width(labels.dataIn), labelFont.Width(labels.dataOut), labelFont.Width("clock")});
 
     const std::string name = FitToWidth(baseName, ReferenceSymbolWidth() - 8, 10, "Arial");
     const int width = RoundUp8(addressLabelWidth + 8) + RoundUp8(dataLabelWidth + 8) + 48;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "interleaver/interleaver_settings.h"
+#include "settings/interleaver_settings.h"
 #include "symbol/symbol_graphic.h"
 
 #include <string>
@@ -12,5 +12,4 @@ std::string FitToWidth(const std::string& baseName, int limit, int pointSize, co
 
 // Replaces the symbol's contents with the block symbol of the settings: name, title and mode texts,
 // the body, and the pins that the algorithm and memory flags call for, in file order.
-void LayOutInterleaverSymbol(SymbolGraphic& symbol, const InterleaverSettings& settings,
-                             const std::string& baseName);
+void LayOutInterleaverSymbol(SymbolGraphic& symbol, const InterleaverSettings& settings, const std::string& baseName);

@@ -1,7 +1,6 @@
 #include "symbol/symbol_circle.h"
 
-SymbolCircle::SymbolCircle(int x, int y, int radius, Colour colour)
-    : SymbolElement(x, y, colour), radius(radius)
+SymbolCircle::SymbolCircle(int x, int y, int radius, Colour colour) : SymbolElement(x, y, colour), radius(radius)
 {
 }
 

@@ -51,8 +51,8 @@ std::string DescribeSymbol(const SymbolGraphic& symbol)
     const struct {
         PinDirection direction;
         const char* heading;
-    } groups[] = {{PinDirection::In, "Inputs: "}, {PinDirection::Out, "Outputs: "},
-                  {PinDirection::Bidir, "Bidirectional: "}};
+    } groups[] = {
+        {PinDirection::In, "Inputs: "}, {PinDirection::Out, "Outputs: "}, {PinDirection::Bidir, "Bidirectional: "}};
     for (const auto& group : groups) {
         const std::string pins = PinList(symbol, group.direction);
         if (!pins.empty())

@@ -19,10 +19,10 @@ FontDescription BuildSymbolFont(int pointSize, bool vertical, const std::string&
     font.italic = 0;
     font.underline = 0;
     font.strikeOut = 0;
-    font.charSet = 0;           // ANSI
-    font.outPrecision = 2;      // character precision
-    font.clipPrecision = 1;     // character precision
-    font.quality = 2;           // proof quality
+    font.charSet = 0; // ANSI
+    font.outPrecision = 2; // character precision
+    font.clipPrecision = 1; // character precision
+    font.quality = 2; // proof quality
     font.pitchAndFamily = 0x30; // modern family, default pitch
     font.faceName = fontName.substr(0, 31);
     return font;

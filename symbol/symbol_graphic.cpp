@@ -5,10 +5,11 @@
 
 #include <utility>
 
-SymbolGraphic::SymbolGraphic(int width, int height) : panelHeight(height + 16), panelWidth_(width + 16) {}
+SymbolGraphic::SymbolGraphic(int width, int height) : panelHeight(height + 16), panelWidth_(width + 16)
+{
+}
 
-SymbolGraphic::SymbolGraphic(int (*measureWidth)(), int height)
-    : panelHeight(height + 16), measureWidth_(measureWidth)
+SymbolGraphic::SymbolGraphic(int (*measureWidth)(), int height) : panelHeight(height + 16), measureWidth_(measureWidth)
 {
 }
 
@@ -37,8 +38,7 @@ void SymbolGraphic::Reset(int width, int height)
 namespace {
 
 template <typename Element>
-void Append(std::vector<std::unique_ptr<Element>>& list, std::unique_ptr<Element> element,
-            int originX, int originY)
+void Append(std::vector<std::unique_ptr<Element>>& list, std::unique_ptr<Element> element, int originX, int originY)
 {
     if (!element)
         return;

@@ -1,7 +1,6 @@
 #include "symbol/symbol_line.h"
 
-SymbolLine::SymbolLine(int x, int y, int dx, int dy, Colour colour, LineWeight weight,
-                       bool startDot, PenStyle penStyle)
+SymbolLine::SymbolLine(int x, int y, int dx, int dy, Colour colour, LineWeight weight, bool startDot, PenStyle penStyle)
     : SymbolElement(x, y, colour), dx(dx), dy(dy), thick(weight), startDot(startDot), penStyle(penStyle)
 {
 }

@@ -7,8 +7,8 @@ enum class LineWeight { Thin = 0, Thick = 1 };
 // A straight line from (x, y) to (x + dx, y + dy).
 class SymbolLine : public SymbolElement {
 public:
-    SymbolLine(int x, int y, int dx, int dy, Colour colour, LineWeight weight,
-               bool startDot = false, PenStyle penStyle = PenStyle::Solid);
+    SymbolLine(int x, int y, int dx, int dy, Colour colour, LineWeight weight, bool startDot = false,
+               PenStyle penStyle = PenStyle::Solid);
 
     // A 2-pixel pen when thick, else 1 pixel; a small dot at the start point when asked for.
     void Draw(DeviceContext& dc) const override;

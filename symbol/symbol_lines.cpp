@@ -89,8 +89,8 @@ void WritePin(std::ostream& file, const SymbolPin& pin, int height)
     const SymbolLine& stub = pin.stub;
     const SymbolText& label = pin.label;
     // Every pin label is "Arial" 8, so the font is written as such.
-    file << "SYMBOL: PINSTUB " << Numbers({stub.x, height - stub.y}) << ' ' << DirectionKeyword(pin.direction)
-         << ' ' << pin.pinName << ' ' << TextCorner(label, height) << ' ' << Quoted(label.text) << ' '
+    file << "SYMBOL: PINSTUB " << Numbers({stub.x, height - stub.y}) << ' ' << DirectionKeyword(pin.direction) << ' '
+         << pin.pinName << ' ' << TextCorner(label, height) << ' ' << Quoted(label.text) << ' '
          << OrientationKeyword(label.orientation) << ' ' << FontField("Arial", 8) << '\n';
     WriteLine(file, stub, height);
 
@@ -112,8 +112,8 @@ bool SymbolGraphic::WriteSymbolLines(std::ostream& file) const
         // measured anew in the name's font.
         const SymbolText& name = *texts.front();
         const int nameHeight = TextMeasurer(name.fontName, name.pointSize).Height(name.text);
-        file << "SYMBOL: BOX " << Numbers({symbolWidth, height, name.refX, height - name.refY - nameHeight})
-             << ' ' << FontField(name.fontName, name.pointSize) << '\n';
+        file << "SYMBOL: BOX " << Numbers({symbolWidth, height, name.refX, height - name.refY - nameHeight}) << ' '
+             << FontField(name.fontName, name.pointSize) << '\n';
     }
     for (const auto& line : lines)
         WriteLine(file, *line, height);

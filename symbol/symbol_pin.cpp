@@ -28,10 +28,8 @@ TextSpec LabelSpec(const PinSpec& spec)
 } // namespace
 
 SymbolPin::SymbolPin(const PinSpec& spec)
-    : stub(spec.x, spec.y, spec.dx, spec.dy, kSymbolBlack, spec.thick),
-      label(LabelSpec(spec)),
-      pinName(spec.pinName.empty() ? spec.labelText : spec.pinName),
-      direction(spec.direction),
+    : stub(spec.x, spec.y, spec.dx, spec.dy, kSymbolBlack, spec.thick), label(LabelSpec(spec)),
+      pinName(spec.pinName.empty() ? spec.labelText : spec.pinName), direction(spec.direction),
       clockMark(spec.clockMark)
 {
     if (spec.busWidth == 0)

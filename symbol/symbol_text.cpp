@@ -31,20 +31,13 @@ int MeasuredHeight(const TextSpec& spec)
 
 } // namespace
 
-SymbolText::SymbolText(const TextSpec& spec)
-    : SymbolText(spec, MeasuredWidth(spec), MeasuredHeight(spec))
+SymbolText::SymbolText(const TextSpec& spec) : SymbolText(spec, MeasuredWidth(spec), MeasuredHeight(spec))
 {
 }
 
 SymbolText::SymbolText(const TextSpec& spec, int measuredWidth, int measuredHeight)
-    : SymbolElement(spec.x, spec.y, spec.colour),
-      pointSize(spec.pointSize),
-      text(spec.text),
-      fontName(spec.fontName),
-      align(spec.align),
-      orientation(spec.orientation),
-      textHeight(measuredHeight),
-      textWidth(measuredWidth)
+    : SymbolElement(spec.x, spec.y, spec.colour), pointSize(spec.pointSize), text(spec.text), fontName(spec.fontName),
+      align(spec.align), orientation(spec.orientation), textHeight(measuredHeight), textWidth(measuredWidth)
 {
     const int along = Offset(align % 3, textWidth, spec.gapX);
     const int across = Offset(align / 3, textHeight, spec.gapY);
@@ -61,8 +54,7 @@ SymbolText::SymbolText(const TextSpec& spec, int measuredWidth, int measuredHeig
 
 void SymbolText::Draw(DeviceContext& dc) const
 {
-    const FontDescription font =
-        BuildSymbolFont(pointSize, orientation != TextOrientation::Horizontal, fontName);
+    const FontDescription font = BuildSymbolFont(pointSize, orientation != TextOrientation::Horizontal, fontName);
     dc.SetTextColour(colour);
     dc.TextOut(refX + originX, refY + originY, text, font);
 }

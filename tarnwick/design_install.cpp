@@ -1,5 +1,6 @@
 #include "tarnwick/design_install.h"
 
+#include "design/design.h"
 #include "platform/printable_text.h"
 #include "platform/run_stamp.h"
 
@@ -18,8 +19,8 @@ std::string KeptName(const std::string& path, std::mt19937_64& random)
 {
     static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     const size_t slash = path.rfind('/');
-    std::string name = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".tarnwick-kept-"
-        + RunStamp::OfThisProcess().Text() + "-";
+    std::string name = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1))
+        + std::string(kKeptFilePrefix) + RunStamp::OfThisProcess().Text() + "-";
     for (int i = 0; i < 6; ++i)
         name += kLetters[random() % (sizeof kLetters - 1)];
     return name;

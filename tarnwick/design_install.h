@@ -8,11 +8,7 @@
 
 // The files of one design changed as one: every new file is written beside its target first, and
 // only when all of them are whole do they take their places, one after the other in the order
-// added, so that the retrieval information, added last, is the commit. When any step fails, every
-// file already replaced is put back.
-//
-// A file the wizard replaces itself is kept too: Keep links the old file under a hidden name
-// before the wizard runs, so that a later failure can put it back.
+// added, so that the retrieval information, added last, is the commit.
 class DesignInstall {
 public:
     DesignInstall() = default;

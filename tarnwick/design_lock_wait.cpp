@@ -1,6 +1,6 @@
-#include "tarnwick/design_run.h"
+#include "tarnwick/design_lock_wait.h"
 
-#include "host/path_split.h"
+#include "platform/path_split.h"
 #include "platform/printable_text.h"
 
 #include <cstdio>

@@ -1,38 +1,36 @@
 #include "tarnwick/design_run.h"
 
+#include "design/design.h"
+#include "design/design_contents.h"
+#include "design/library_module.h"
 #include "design_files/design_files.h"
-#include "design_files/library_module.h"
 #include "design_files/symbol_svg.h"
-#include "host/path_split.h"
 #include "model/interface_model.h"
 #include "platform/design_lock.h"
+#include "platform/held_signals.h"
 #include "platform/printable_text.h"
+#include "platform/process.h"
 #include "platform/regular_file.h"
+#include "settings/retrieval_info_settings.h"
 #include "tarnwick/design_install.h"
+#include "tarnwick/design_lock_wait.h"
 #include "tarnwick/file_state.h"
-#include "tarnwick/held_signals.h"
 #include "tarnwick/host_files.h"
-#include "tarnwick/page_exit_listener.h"
 #include "tarnwick/progress.h"
 #include "tarnwick/run_leftovers.h"
-#include "tarnwick/run_simulation.h"
-#include "tarnwick/run_synthesis.h"
+#include "tarnwick/run_services.h"
 #include "tarnwick/setting_overrides.h"
 #include "tarnwick/staged_design.h"
 #include "tarnwick/wizard_invocation.h"
-#include "tarnwick/wizard_process.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
-#include <climits>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
-#include <poll.h>
 #include <sstream>
-#include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -40,22 +38,12 @@
 
 namespace {
 
-// How often the end of the wizard is checked when the kernel offers no process descriptor.
-constexpr int kFallbackPollMilliseconds = 100;
-
-std::string SelfPath()
-{
-    char buffer[PATH_MAX];
-    const ssize_t size = ::readlink("/proc/self/exe", buffer, sizeof buffer);
-    return size > 0 ? std::string(buffer, size_t(size)) : std::string();
-}
-
 class Run {
 public:
-    explicit Run(const TarnwickOptions& options) : options_(options), design_(TrimDesignPath(options.designPath))
+    Run(const TarnwickOptions& options, RunServices& services)
+        : options_(options), services_(services), design_(options.designPath)
     {
-        name_ = SplitDesignPath(design_);
-        result_.summary.design = design_;
+        result_.summary.design = design_.path();
         result_.summary.files = FilesOfRun(design_, options.symbolFile);
     }
 
@@ -63,8 +51,10 @@ public:
 
 private:
     const TarnwickOptions& options_;
-    const std::string design_;
-    SplitPath name_;
+    RunServices& services_;
+    const Design design_;
+    // The working copy the wizard runs on; none when it runs on the design itself.
+    std::optional<StagedDesign> staged_;
     // The id the wizard is told to send its page exits to: this process's, unless another process
     // has taken that name.
     int hostId_ = int(::getpid());
@@ -72,8 +62,8 @@ private:
     std::vector<std::pair<std::string, FileState>> before_;
 
     RunSummary& summary() { return result_.summary; }
-    std::string RetrievalInfoPath() const { return name_.directory + name_.baseName + ".cnx"; }
-    std::string VectorFilePath() const { return "./" + name_.baseName + ".vec"; }
+    // The design whose files the wizard writes: the working copy, or the design itself.
+    const Design& Written() const { return staged_ ? staged_->design() : design_; }
 
     // Records why the run ends early; false, for the step that calls it to return.
     bool Refuse(int status, const std::string& error, bool refused = false)
@@ -94,75 +84,20 @@ private:
 
     bool CheckRequest(const std::string& program);
     bool LockDesign(DesignLock& lock);
-    bool StageDesign(std::optional<StagedDesign>& staged, DesignInstall& install);
-    bool RunWizard(const std::string& program, const StagedDesign* staged, const DesignLock& lock,
-                   HeldSignals& signals, int& waitStatus);
-    void Conclude(int waitStatus, const StagedDesign* staged, HeldSignals& signals, DesignInstall& install);
-    bool Simulate(const StagedDesign* staged, HeldSignals& signals, DesignInstall& install);
-    void PrintMessages(PageExitListener& listener, pid_t wizardPid);
-    bool FollowWizard(ChildProcess& wizard, PageExitListener& listener, HeldSignals& signals, int& waitStatus);
-    bool Install(const StagedDesign* staged, DesignInstall& install, std::string& error);
-    bool AddLibraryModule(const InterfaceModel& retrievalInfo, DesignInstall& install, std::string& error);
+    bool StageDesign(DesignInstall& install);
+    bool RunWizard(const std::string& program, const DesignLock& lock, HeldSignals& signals, int& waitStatus);
+    void Conclude(int waitStatus, HeldSignals& signals, DesignInstall& install);
+    bool Simulate(const DesignContents& written, HeldSignals& signals, DesignInstall& install);
+    bool Install(const DesignContents& written, DesignInstall& install, std::string& error);
+    bool AddLibraryModule(const DesignContents& written, DesignInstall& install, std::string& error);
 };
-
-// Prints each page exit the wizard has sent. Any local process can send to the host's socket, so a
-// message from any other process is shown as ignored, whatever it says.
-void Run::PrintMessages(PageExitListener& listener, pid_t wizardPid)
-{
-    for (const HostDatagram& datagram : listener.ReceivePending()) {
-        const std::string shown = PrintableText(datagram.text);
-        if (datagram.senderPid != wizardPid) {
-            if (!options_.json)
-                std::printf("ignored a message from process %d, which is not the wizard: \"%s\"\n",
-                            int(datagram.senderPid), shown.c_str());
-            continue;
-        }
-        PageExit exit;
-        if (ParsePageExit(datagram.text, exit)) {
-            if (!options_.json)
-                std::printf("page exit: corner at (%d, %d)\n", exit.cornerX, exit.cornerY);
-            summary().pageExits.emplace_back(exit.cornerX, exit.cornerY);
-        } else if (!options_.json) {
-            std::printf("ignored a message that is not a page exit: \"%s\"\n", shown.c_str());
-        }
-    }
-}
-
-// Prints the page exits as they arrive until the wizard has ended, then those still queued. An
-// ending signal is passed on to the wizard, which is waited for all the same. Returns false when
-// the wizard could not be waited for.
-bool Run::FollowWizard(ChildProcess& wizard, PageExitListener& listener, HeldSignals& signals, int& waitStatus)
-{
-    // The id is kept, as the wizard's own is given up once it has been collected.
-    const pid_t wizardPid = wizard.pid();
-    pollfd watched[3] = {{listener.fd(), POLLIN, 0}, {signals.fd(), POLLIN, 0}, {wizard.exitFd(), POLLIN, 0}};
-    const bool haveExitFd = wizard.exitFd() >= 0;
-    for (;;) {
-        const int ready = ::poll(watched, haveExitFd ? 3 : 2, haveExitFd ? -1 : kFallbackPollMilliseconds);
-        if (ready < 0 && errno != EINTR)
-            break;
-        if (ready > 0 && (watched[0].revents & POLLIN) != 0)
-            PrintMessages(listener, wizardPid);
-        if (ready > 0 && (watched[1].revents & POLLIN) != 0) {
-            while (const int signal = signals.Take()) {
-                result_.endSignal = signal;
-                wizard.Signal(signal);
-            }
-        }
-        if (haveExitFd ? (ready > 0 && watched[2].revents != 0) : wizard.TryWait(waitStatus))
-            break;
-    }
-    // The wizard sends without waiting, so its last messages may still be queued.
-    PrintMessages(listener, wizardPid);
-    return wizard.pid() < 0 || wizard.Wait(waitStatus);
-}
 
 // A library file copied beside the design, as the report lists it.
 RunFile LibraryFile(const std::string& path)
 {
     RunFile file;
     file.path = path;
-    file.role = "library module";
+    file.role = FileRole::LibraryModule;
     file.maker = RunFile::Maker::Host;
     file.attempted = true;
     return file;
@@ -170,17 +105,18 @@ RunFile LibraryFile(const std::string& path)
 
 // A copy of the library module that the design file made for install instantiates, beside it and
 // in its language, reported as one of the host's files.
-bool Run::AddLibraryModule(const InterfaceModel& retrievalInfo, DesignInstall& install, std::string& error)
+bool Run::AddLibraryModule(const DesignContents& written, DesignInstall& install, std::string& error)
 {
     const auto design = std::find_if(summary().files.begin(), summary().files.end(),
-                                     [](const RunFile& file) { return file.role == "design file"; });
+                                     [](const RunFile& file) { return file.role == FileRole::DesignFile; });
     if (design == summary().files.end() || !design->made)
         return true;
-    const std::string module = LibraryModuleName(retrievalInfo);
-    const std::string source = FindLibraryModuleSource(module, name_.extension, SelfPath());
+    const std::string& module = written.module;
+    const std::string& extension = design_.name().extension;
+    const std::string source = FindLibraryModuleSource(module, extension, ExecutablePath());
     if (source.empty()) {
-        RunFile missing = LibraryFile(name_.directory + module + name_.extension);
-        missing.reason = "its source " + module + name_.extension + " is not installed";
+        RunFile missing = LibraryFile(design_.Beside(module + extension));
+        missing.reason = "its source " + module + extension + " is not installed";
         summary().files.push_back(missing);
         return true;
     }
@@ -189,7 +125,7 @@ bool Run::AddLibraryModule(const InterfaceModel& retrievalInfo, DesignInstall& i
     for (const std::string& companion : LibraryModuleCompanions(source))
         sources.push_back(companion);
     for (const std::string& from : sources) {
-        RunFile copy = LibraryFile(name_.directory + std::filesystem::path(from).filename().string());
+        RunFile copy = LibraryFile(design_.Beside(std::filesystem::path(from).filename().string()));
         before_.emplace_back(copy.path, FileState::Of(copy.path));
         copy.made = install.AddCopy(from, copy.path, AtomicFile::Durability::Regenerable, error);
         if (!copy.made)
@@ -202,51 +138,47 @@ bool Run::AddLibraryModule(const InterfaceModel& retrievalInfo, DesignInstall& i
 }
 
 // Writes every file the finished run makes for install, the retrieval information last.
-bool Run::Install(const StagedDesign* staged, DesignInstall& install, std::string& error)
+bool Run::Install(const DesignContents& written, DesignInstall& install, std::string& error)
 {
-    const std::string written = staged != nullptr ? staged->RetrievalInfoPath() : RetrievalInfoPath();
-    std::string text;
-    const bool readable = ReadRegularFile(written, kMaxRetrievalInfoSize, text);
-    if (!readable && (staged != nullptr || ::access(written.c_str(), F_OK) == 0)) {
+    const bool readable = written.readable;
+    if (!readable && (staged_ || ::access(written.path.c_str(), F_OK) == 0)) {
         // A file the wizard wrote that cannot be read back must not pass for one never written.
-        error = "cannot read the retrieval information the wizard wrote, " + PrintableText(written);
+        error = "cannot read the retrieval information the wizard wrote, " + PrintableText(written.path);
         return false;
     }
-    // Read once, for the design files and the library module they name.
-    InterfaceModel model;
-    if (readable) {
-        std::istringstream in(text);
-        model.Read(in);
-    }
-    if (options_.designFiles && !MakeDesignFiles(summary().files, readable ? &model : nullptr, install, error))
+    if (options_.designFiles
+        && !MakeDesignFiles(design_, summary().files, readable ? &written.model : nullptr, install, error))
         return false;
-    if (options_.designFiles && readable && !AddLibraryModule(model, install, error))
+    if (options_.designFiles && readable && !AddLibraryModule(written, install, error))
         return false;
     if (!options_.svgPath.empty()) {
-        std::istringstream in(text);
+        std::istringstream in(written.text);
         std::string svg;
         if (!readable) {
-            error = "cannot read " + PrintableText(written) + " for the symbol";
+            error = "cannot read " + PrintableText(written.path) + " for the symbol";
             return false;
         }
-        if (!SymbolSvg(in, name_.baseName, svg, error)) {
-            error = PrintableText(RetrievalInfoPath()) + ": " + error;
+        if (!SymbolSvg(in, design_.name().baseName, svg, error)) {
+            error = PrintableText(design_.PathOf(FileRole::RetrievalInfo)) + ": " + error;
             return false;
         }
         if (!install.AddText(options_.svgPath, svg, AtomicFile::Durability::Regenerable, error))
             return false;
     }
-    if (staged == nullptr)
+    if (!staged_)
         return true;
     // Settings the pages accept always make a vector file; one missing from the working copy is
     // the working folder's failure (its file system full, say), not the wizard's rule.
-    if (::access(staged->VectorFilePath().c_str(), F_OK) != 0) {
-        error = "the wizard could not write the vector file in " + PrintableText(staged->folder());
+    const Design& copy = staged_->design();
+    if (::access(copy.PathOf(FileRole::SimulationVectors).c_str(), F_OK) != 0) {
+        error = "the wizard could not write the vector file in " + PrintableText(staged_->folder());
         return false;
     }
     // The retrieval information is the user's only record of the variation, and the commit: last.
-    return install.AddCopy(staged->VectorFilePath(), VectorFilePath(), AtomicFile::Durability::Regenerable, error)
-        && install.AddCopy(staged->RetrievalInfoPath(), RetrievalInfoPath(), AtomicFile::Durability::Durable, error);
+    return install.AddCopy(copy.PathOf(FileRole::SimulationVectors), design_.PathOf(FileRole::SimulationVectors),
+                           AtomicFile::Durability::Regenerable, error)
+        && install.AddCopy(copy.PathOf(FileRole::RetrievalInfo), design_.PathOf(FileRole::RetrievalInfo),
+                           AtomicFile::Durability::Durable, error);
 }
 
 // Refuses what the run must not do before anything is touched: a symbol file in the place of one
@@ -257,23 +189,26 @@ bool Run::CheckRequest(const std::string& program)
         for (const RunFile& file : summary().files) {
             if (SameFile(options_.svgPath, file.path))
                 return Refuse(kTarnwickFailed,
-                              "--svg " + PrintableText(options_.svgPath) + " names the design's " + file.role, true);
+                              "--svg " + PrintableText(options_.svgPath) + " names the design's " + RoleName(file.role),
+                              true);
         }
     }
-    const std::string clash = options_.designFiles ? ClashingLibraryUnit(name_.baseName, name_.extension) : "";
+    const std::string clash =
+        options_.designFiles ? ClashingLibraryUnit(design_.name().baseName, design_.name().extension) : "";
     if (!clash.empty())
         return Refuse(kTarnwickFailed,
                       "the design's name is the library unit " + clash
                           + "'s, whose copy beside the design would take the design file's place; name it otherwise",
                       true);
     std::string reason;
-    if (options_.simulate == TarnwickOptions::Simulate::AfterRun && !CanSimulate(design_, options_.simulator, reason))
+    if (options_.simulate == TarnwickOptions::Simulate::AfterRun
+        && !services_.CanSimulate(design_, options_.simulator, reason))
         return Refuse(kTarnwickFailed, "--simulate: " + reason, true);
-    if (options_.synthesize && !CanSynthesize(reason))
+    if (options_.synthesize && !services_.CanSynthesize(reason))
         return Refuse(kTarnwickFailed, "--synthesize: " + reason, true);
     // The wizard's arguments as they will be: on a working copy, the design's own name.
     TarnwickOptions wizardOptions = options_;
-    wizardOptions.designPath = design_;
+    wizardOptions.designPath = design_.path();
     std::string error;
     if (!CheckWizardArguments(WizardArguments(wizardOptions, hostId_, program), error))
         return Refuse(kTarnwickFailed, error, true);
@@ -284,14 +219,14 @@ bool Run::CheckRequest(const std::string& program)
 bool Run::LockDesign(DesignLock& lock)
 {
     std::string error;
-    if (!LockDesignFolder(lock, design_, options_.lockTimeoutSeconds, error))
+    if (!LockDesignFolder(lock, design_.path(), options_.lockTimeoutSeconds, error))
         return Refuse(kTarnwickFailed, error);
     // Runs that were killed left their working folders, kept links, new files and temporary
     // folders behind; none of them runs now.
-    RemoveLeftoversOfEndedRuns(name_.directory);
+    RemoveLeftoversOfEndedRuns(design_.name().directory);
     // What the files are now, to tell afterwards which of them the run changed.
-    for (const std::string& path : {RetrievalInfoPath(), VectorFilePath()})
-        before_.emplace_back(path, FileState::Of(path));
+    for (const FileRole role : {FileRole::RetrievalInfo, FileRole::SimulationVectors})
+        before_.emplace_back(design_.PathOf(role), FileState::Of(design_.PathOf(role)));
     for (const RunFile& file : summary().files) {
         if (file.maker == RunFile::Maker::Host)
             before_.emplace_back(file.path, FileState::Of(file.path));
@@ -305,10 +240,11 @@ bool Run::LockDesign(DesignLock& lock)
 // working copy the wizard runs on: the stored retrieval information as it is, or the stored
 // settings (or the defaults) with the changes applied. On the copy, a cancel (the wizard then
 // deletes its .cnx) leaves the design's own files as they were.
-bool Run::StageDesign(std::optional<StagedDesign>& staged, DesignInstall& install)
+bool Run::StageDesign(DesignInstall& install)
 {
     std::string storedText;
-    const bool haveText = !options_.newFile && ReadRegularFile(RetrievalInfoPath(), kMaxRetrievalInfoSize, storedText);
+    const bool haveText = !options_.newFile
+        && ReadRegularFile(design_.PathOf(FileRole::RetrievalInfo), kMaxRetrievalInfoSize, storedText);
     InterleaverSettings stored;
     const bool haveStored = haveText && SettingsOfRetrievalInfo(storedText, stored);
     if (haveStored)
@@ -317,8 +253,8 @@ bool Run::StageDesign(std::optional<StagedDesign>& staged, DesignInstall& instal
     if (options_.overrides.empty() && !options_.newFile && !haveText) {
         // The wizard refuses to start without stored settings and writes nothing; on the design
         // itself its message names the design's own file. The older files are kept all the same.
-        for (const std::string& path : {RetrievalInfoPath(), VectorFilePath()}) {
-            if (!install.Keep(path, error))
+        for (const FileRole role : {FileRole::RetrievalInfo, FileRole::SimulationVectors}) {
+            if (!install.Keep(design_.PathOf(role), error))
                 return Refuse(kTarnwickFailed, error);
         }
         return true;
@@ -326,7 +262,7 @@ bool Run::StageDesign(std::optional<StagedDesign>& staged, DesignInstall& instal
     std::string retrievalInfo = std::move(storedText);
     if (!options_.overrides.empty()) {
         if (!options_.newFile && !haveStored)
-            return Refuse(kTarnwickFailed, "cannot read the stored settings of " + PrintableText(design_));
+            return Refuse(kTarnwickFailed, "cannot read the stored settings of " + PrintableText(design_.path()));
         InterleaverSettings settings = options_.newFile ? InterleaverSettings() : stored;
         ApplyOverrides(options_.overrides, settings);
         const std::vector<std::string> problems = FlagGroupProblems(settings);
@@ -338,41 +274,34 @@ bool Run::StageDesign(std::optional<StagedDesign>& staged, DesignInstall& instal
         retrievalInfo = RetrievalInfoOfSettings(settings);
     }
     const bool newVariation = options_.newFile && options_.overrides.empty();
-    staged.emplace();
-    if (!staged->Create(design_, newVariation ? nullptr : &retrievalInfo, error))
+    staged_.emplace();
+    if (!staged_->Create(design_, newVariation ? nullptr : &retrievalInfo, error))
         return Refuse(kTarnwickFailed, error);
     return true;
 }
 
 // Starts the wizard on the design (or its working copy), handing it the design's lock, and follows
 // it to its end; its wait status in waitStatus.
-bool Run::RunWizard(const std::string& program, const StagedDesign* staged, const DesignLock& lock,
-                    HeldSignals& signals, int& waitStatus)
+bool Run::RunWizard(const std::string& program, const DesignLock& lock, HeldSignals& signals, int& waitStatus)
 {
-    std::string error;
-    PageExitListener listener;
-    if (!listener.OpenUnderFreeId(hostId_, error))
-        return Refuse(kTarnwickFailed, error);
-    TarnwickOptions wizardOptions = options_;
-    wizardOptions.designPath = staged != nullptr ? staged->designPath() : design_;
-    wizardOptions.newFile = staged != nullptr ? staged->newVariation() : options_.newFile;
-    const std::vector<std::string> args = WizardArguments(wizardOptions, hostId_, program);
-    if (!options_.json)
-        std::printf("host %d: starting %s%s\n", hostId_, DisplayCommandLine(args).c_str(),
-                    staged != nullptr ? (" (on a working copy of " + PrintableText(design_) + ")").c_str() : "");
-
-    // The wizard on the design itself takes the lock that this run holds: only it is handed it.
-    if (lock.fd() >= 0 && !options_.silent)
-        std::fprintf(stderr, "tarnwick: %s stays locked while the pages are open; other runs on it wait\n",
-                     PrintableText(design_).c_str());
-    ShowPhase("wizard");
-    ChildProcess wizard;
-    StartFailure failure = StartFailure::NotStartable;
-    if (!StartWizard(wizard, program, args, error, failure, staged != nullptr ? staged->folder() : std::string(),
-                     lock.fd()))
-        return Refuse(failure == StartFailure::NotFound ? kWizardNotFound : kWizardNotStartable, error);
-    if (!FollowWizard(wizard, listener, signals, waitStatus))
-        return Refuse(kTarnwickFailed, "lost track of the wizard (process " + std::to_string(wizard.pid()) + ")");
+    WizardStart start;
+    start.program = program;
+    start.options = options_;
+    start.options.designPath = staged_ ? staged_->designPath() : design_.path();
+    start.options.newFile = staged_ ? staged_->newVariation() : options_.newFile;
+    start.hostId = hostId_;
+    start.workingFolder = staged_ ? staged_->folder() : std::string();
+    start.design = design_.path();
+    start.onWorkingCopy = staged_.has_value();
+    start.lockFd = lock.fd();
+    start.signalFd = signals.fd();
+    const WizardEnd end = services_.RunWizard(start);
+    summary().pageExits = end.pageExits;
+    if (end.endSignal != 0)
+        result_.endSignal = end.endSignal;
+    if (end.failure != 0)
+        return Refuse(end.failure, end.error);
+    waitStatus = end.waitStatus;
     summary().waitStatus = waitStatus;
     summary().exitStatus = HostExitStatus(waitStatus);
     return true;
@@ -381,22 +310,23 @@ bool Run::RunWizard(const std::string& program, const StagedDesign* staged, cons
 // Simulates the design the wizard has just written (in its working copy, or in place with the
 // older files kept), made anew as the run makes it, before anything of it is installed; its
 // waveform joins the install. False when the design must not be installed.
-bool Run::Simulate(const StagedDesign* staged, HeldSignals& signals, DesignInstall& install)
+bool Run::Simulate(const DesignContents& written, HeldSignals& signals, DesignInstall& install)
 {
     DesignToSimulate design;
-    design.designPath = design_;
-    design.retrievalInfo = staged != nullptr ? staged->RetrievalInfoPath() : RetrievalInfoPath();
-    design.vectorFile = staged != nullptr ? staged->VectorFilePath() : VectorFilePath();
+    design.design = design_;
+    design.contents = written;
+    design.vectorFile = Written().PathOf(FileRole::SimulationVectors);
     design.madeFromRetrievalInfo = true;
     design.simulator = options_.simulator;
     RunLimits limits;
     limits.timeLimit = std::chrono::seconds(options_.simulateTimeoutSeconds);
     limits.signalFd = signals.fd();
-    const bool passed = SimulateForRun(design, limits, install, summary());
+    const bool passed = services_.Simulate(design, limits, install, summary());
     if (limits.endSignal != 0) {
         result_.endSignal = limits.endSignal;
-        return Refuse(128 + limits.endSignal, "ended by signal " + std::to_string(limits.endSignal)
-                                                  + " during the simulation; the design's files are as they were");
+        return Refuse(128 + limits.endSignal,
+                      "ended by signal " + std::to_string(limits.endSignal)
+                          + " during the simulation; the design's files are as they were");
     }
     if (!passed)
         summary().error += "; the design's files are as they were";
@@ -405,13 +335,14 @@ bool Run::Simulate(const StagedDesign* staged, HeldSignals& signals, DesignInsta
 
 // After the wizard's end: a signal leaves the design as it was; the wizard's own end other than a
 // finish stands as it left its files; a finish installs the design's files as one.
-void Run::Conclude(int waitStatus, const StagedDesign* staged, HeldSignals& signals, DesignInstall& install)
+void Run::Conclude(int waitStatus, HeldSignals& signals, DesignInstall& install)
 {
     std::string error;
     if (result_.endSignal != 0) {
         install.Abandon();
-        Refuse(128 + result_.endSignal, "ended by signal " + std::to_string(result_.endSignal)
-                                            + " before the design's files were installed; they are as they were");
+        Refuse(128 + result_.endSignal,
+               "ended by signal " + std::to_string(result_.endSignal)
+                   + " before the design's files were installed; they are as they were");
         return;
     }
     const int status = summary().exitStatus;
@@ -420,22 +351,22 @@ void Run::Conclude(int waitStatus, const StagedDesign* staged, HeldSignals& sign
         install.Commit(error);
         return;
     }
-    if (options_.simulate == TarnwickOptions::Simulate::AfterRun && !Simulate(staged, signals, install)) {
+    // What the wizard wrote, read once for the simulation, the synthesis and the install.
+    const DesignContents written = DesignContents::Read(Written().PathOf(FileRole::RetrievalInfo));
+    if (options_.simulate == TarnwickOptions::Simulate::AfterRun && !Simulate(written, signals, install)) {
         install.Abandon();
         return;
     }
     RunLimits limits{std::chrono::seconds(options_.simulateTimeoutSeconds), signals.fd()};
     if (options_.synthesize)
         ShowPhase("synthesis");
-    if (options_.synthesize
-        && !SynthesizeForRun(design_, staged != nullptr ? staged->RetrievalInfoPath() : RetrievalInfoPath(), limits,
-                             summary())) {
+    if (options_.synthesize && !services_.Synthesize(design_, written, limits, summary())) {
         result_.endSignal = limits.endSignal;
         install.Abandon();
         return;
     }
     ShowPhase("install");
-    if (!Install(staged, install, error) || !install.Commit(error)) {
+    if (!Install(written, install, error) || !install.Commit(error)) {
         install.Abandon();
         for (RunFile& file : summary().files) {
             if (file.made) {
@@ -449,25 +380,23 @@ void Run::Conclude(int waitStatus, const StagedDesign* staged, HeldSignals& sign
 
 DesignRunResult Run::Execute()
 {
-    const std::string program = ChooseWizardProgram(options_.wizardPath, SelfPath());
+    const std::string program = ChooseWizardProgram(options_.wizardPath, ExecutablePath());
     result_.lock = std::make_shared<DesignLock>();
     if (!CheckRequest(program) || !LockDesign(*result_.lock))
         return Finish();
     HeldSignals signals;
-    std::optional<StagedDesign> staged;
     DesignInstall install;
     int waitStatus = 0;
-    if (StageDesign(staged, install)
-        && RunWizard(program, staged ? &*staged : nullptr, *result_.lock, signals, waitStatus))
-        Conclude(waitStatus, staged ? &*staged : nullptr, signals, install);
+    if (StageDesign(install) && RunWizard(program, *result_.lock, signals, waitStatus))
+        Conclude(waitStatus, signals, install);
     return Finish();
 }
 
 } // namespace
 
-DesignRunResult RunOnDesign(const TarnwickOptions& options)
+DesignRunResult RunOnDesign(const TarnwickOptions& options, RunServices& services)
 {
-    return Run(options).Execute();
+    return Run(options, services).Execute();
 }
 
 void EndBySignal(int signal)

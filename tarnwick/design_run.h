@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tarnwick/json_report.h"
+#include "tarnwick/run_summary.h"
 #include "tarnwick/tarnwick_options.h"
 
 #include "platform/design_lock.h"
@@ -11,12 +11,7 @@
 
 // One run of tarnwick on a design, after its command line has been read: it locks the design,
 // stages changed settings, starts the wizard and follows it, and installs the design's files as
-// one. What it did goes into the summary; page exits and waiting are printed as they happen
-// (page exits only without --json).
-//
-// SIGTERM, SIGINT and SIGHUP are held back while it runs and passed on to the wizard; the run
-// then leaves the design's files as they were and gives the signal back in endSignal, for the
-// caller to end by it once the report is out.
+// one.
 struct DesignRunResult {
     RunSummary summary;
     int endSignal = 0;
@@ -24,11 +19,9 @@ struct DesignRunResult {
     std::shared_ptr<DesignLock> lock;
 };
 
-// Takes the lock of the design at designPath, waiting up to timeoutSeconds while another run holds
-// it and saying so on stderr. False with the reason when the design stays in use.
-bool LockDesignFolder(DesignLock& lock, const std::string& designPath, int timeoutSeconds, std::string& error);
+class RunServices;
 
-DesignRunResult RunOnDesign(const TarnwickOptions& options);
+DesignRunResult RunOnDesign(const TarnwickOptions& options, RunServices& services);
 
 // Ends the process by signal, as it would have ended without tarnwick's handling.
 [[noreturn]] void EndBySignal(int signal);

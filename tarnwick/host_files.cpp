@@ -3,50 +3,28 @@
 #include "design_files/design_files.h"
 #include "tarnwick/design_install.h"
 
-namespace {
-
-std::string BaseName(const std::string& path)
+bool MakeDesignFiles(const Design& design, std::vector<RunFile>& files, const InterfaceModel* retrievalInfo,
+                     DesignInstall& install, std::string& error)
 {
-    const size_t slash = path.rfind('/');
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const size_t dot = name.rfind('.');
-    return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
-bool EndsWith(const std::string& text, const std::string& end)
-{
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-} // namespace
-
-bool MakeDesignFiles(std::vector<RunFile>& files, const InterfaceModel* retrievalInfo, DesignInstall& install,
-                     std::string& error)
-{
-    std::string designPath;
-    for (const RunFile& file : files) {
-        if (file.role == "design file")
-            designPath = file.path;
-    }
     const bool readable = retrievalInfo != nullptr;
     static const InterfaceModel kNone;
     const InterfaceModel& model = readable ? *retrievalInfo : kNone;
-    const std::string name = BaseName(designPath);
-    const bool verilog = EndsWith(designPath, ".v");
+    const std::string& name = design.name().baseName;
+    const bool verilog = design.name().extension == ".v";
     for (RunFile& file : files) {
         if (file.maker != RunFile::Maker::Host)
             continue;
         file.attempted = true;
         std::string text;
-        if (file.role == "design file" && !EndsWith(file.path, ".vhd") && !verilog) {
+        if (file.role == FileRole::DesignFile && design.name().extension != ".vhd" && !verilog) {
             file.reason = "in the host's own language, which tarnwick does not write";
             continue;
         }
-        if (file.role == "include file") {
+        if (file.role == FileRole::IncludeFile) {
             file.reason = "a function prototype in the host's own language, which tarnwick does not write";
             continue;
         }
-        if (file.role != "design file" && file.role != "component declaration") {
+        if (file.role != FileRole::DesignFile && file.role != FileRole::ComponentDeclaration) {
             file.reason = "tarnwick does not make it";
             continue;
         }
@@ -54,7 +32,7 @@ bool MakeDesignFiles(std::vector<RunFile>& files, const InterfaceModel* retrieva
             file.reason = "the retrieval information cannot be read";
             continue;
         }
-        if (file.role == "design file")
+        if (file.role == FileRole::DesignFile)
             text = verilog ? VerilogDesignFile(model, name, file.reason) : VhdlDesignFile(model, name, file.reason);
         else
             text = ComponentDeclaration(model, name, file.reason);

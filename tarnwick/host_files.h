@@ -8,10 +8,8 @@
 
 class DesignInstall;
 
-// Makes the host's files among files from the retrieval information (null when it cannot be
-// read): the design file (.vhd or .v) and the component declaration are written for
-// install, which puts them in place; the .tdf design file and the include file are marked not
-// made. Each file's outcome is recorded in it, made meaning made once install commits. False,
-// with the reason in error, when a file could not be written.
-bool MakeDesignFiles(std::vector<RunFile>& files, const InterfaceModel* retrievalInfo, DesignInstall& install,
-                     std::string& error);
+// Makes the host's files of design among files from the retrieval information (null when it cannot
+// be read): the design file (.vhd or .v) and the component declaration are written for install,
+// which puts them in place; the .tdf design file and the include file are marked not made.
+bool MakeDesignFiles(const Design& design, std::vector<RunFile>& files, const InterfaceModel* retrievalInfo,
+                     DesignInstall& install, std::string& error);

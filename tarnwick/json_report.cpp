@@ -1,10 +1,10 @@
 #include "tarnwick/json_report.h"
 
-#include "host/path_split.h"
-#include "interleaver/interleaver_settings.h"
-#include "interleaver/settings_mapping.h"
 #include "model/interface_model.h"
+#include "platform/path_split.h"
 #include "platform/regular_file.h"
+#include "settings/interleaver_settings.h"
+#include "settings/settings_mapping.h"
 
 #include <nlohmann/json.hpp>
 
@@ -57,7 +57,8 @@ Json SimulationJson(const SimulationOutcome& outcome)
     };
     if (outcome.firstMismatch) {
         const SimulationMismatch& m = *outcome.firstMismatch;
-        simulation["firstMismatch"] = Json{{"cycle", m.cycle}, {"port", m.port}, {"expected", m.expected}, {"got", m.got}};
+        simulation["firstMismatch"] =
+            Json{{"cycle", m.cycle}, {"port", m.port}, {"expected", m.expected}, {"got", m.got}};
     }
     if (!outcome.vcdPath.empty())
         simulation["vcd"] = outcome.vcdPath;
@@ -150,7 +151,7 @@ std::string RunReportJson(const RunSummary& run, const std::function<bool(const 
     Json derived;
     Json settings;
     for (const RunFile& file : run.files) {
-        if (file.path.size() >= 4 && file.path.compare(file.path.size() - 4, 4, ".cnx") == 0)
+        if (file.role == FileRole::RetrievalInfo)
             settings = StoredSettings(file.path, derived);
     }
     if (!settings.is_null()) {

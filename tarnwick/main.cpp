@@ -1,11 +1,14 @@
 // tarnwick: stands in for the host design environment. It starts the wizard on a design the way
 // the host does, shows each page exit the wizard reports, and tells what the wizard's exit status
 // means and which files are there afterwards.
+#include "design/design.h"
+#include "platform/display_command_line.h"
 #include "platform/printable_text.h"
 #include "tarnwick/design_run.h"
 #include "tarnwick/json_report.h"
 #include "tarnwick/progress.h"
 #include "tarnwick/run_report.h"
+#include "tarnwick/run_services.h"
 #include "tarnwick/run_simulation.h"
 #include "tarnwick/tarnwick_options.h"
 #include "tarnwick/wizard_invocation.h"
@@ -34,6 +37,33 @@ int EndOutput(int status)
     std::fprintf(stderr, "tarnwick: cannot write the report to standard output: %s\n",
                  std::strerror(flushed ? errno : flushError));
     return kTarnwickFailed;
+}
+
+// The run's report: its error on stderr, then the JSON object or the text on stdout.
+void PrintReport(const TarnwickOptions& options, const RunSummary& summary)
+{
+    if (!summary.error.empty())
+        std::fprintf(stderr, "tarnwick: %s\n", summary.error.c_str());
+    const auto exists = [](const std::string& path) { return ::access(path.c_str(), F_OK) == 0; };
+    if (options.json) {
+        std::fputs(RunReportJson(summary, exists).c_str(), stdout);
+    } else if (summary.waitStatus) {
+        for (const std::string& problem : summary.inconsistencies)
+            std::printf("the stored settings are not ones the pages make: %s\n", PrintableText(problem).c_str());
+        std::printf("wizard ended with %s: %s\n", DescribeWaitStatus(*summary.waitStatus).c_str(),
+                    OutcomeText(*summary.waitStatus).c_str());
+        std::fputs(DescribeFiles(summary.files, exists).c_str(), stdout);
+    }
+    if (!options.json && summary.simulation)
+        std::fputs(DescribeSimulation(*summary.simulation).c_str(), stdout);
+    if (!options.json && summary.simulation && summary.exitStatus == 0) {
+        // The waveform and its view were installed beside the design.
+        const std::string vcd = summary.simulation->vcdPath;
+        const std::string view = AbsolutePath(Design(summary.design).PathOf(FileRole::WaveformView));
+        std::printf("  view it with: %s\n", DisplayCommandLine({"gtkwave", vcd, view}).c_str());
+    }
+    if (!options.json && summary.synthesis)
+        std::fputs(DescribeSynthesis(*summary.synthesis).c_str(), stdout);
 }
 
 } // namespace
@@ -73,32 +103,12 @@ int main(int argc, char** argv)
     }
 
     EnablePhases(!options.json);
+    ProcessRunServices services;
     // The design stays locked until the report is out.
-    const DesignRunResult run =
-        options.simulate == TarnwickOptions::Simulate::Only ? SimulateInstalledDesign(options) : RunOnDesign(options);
+    const DesignRunResult run = options.simulate == TarnwickOptions::Simulate::Only ? SimulateInstalledDesign(options)
+                                                                                    : RunOnDesign(options, services);
     const RunSummary& summary = run.summary;
-    if (!summary.error.empty())
-        std::fprintf(stderr, "tarnwick: %s\n", summary.error.c_str());
-    const auto exists = [](const std::string& path) { return ::access(path.c_str(), F_OK) == 0; };
-    if (options.json) {
-        std::fputs(RunReportJson(summary, exists).c_str(), stdout);
-    } else if (summary.waitStatus) {
-        for (const std::string& problem : summary.inconsistencies)
-            std::printf("the stored settings are not ones the pages make: %s\n", PrintableText(problem).c_str());
-        std::printf("wizard ended with %s: %s\n", DescribeWaitStatus(*summary.waitStatus).c_str(),
-                    OutcomeText(*summary.waitStatus).c_str());
-        std::fputs(DescribeFiles(summary.files, exists).c_str(), stdout);
-    }
-    if (!options.json && summary.simulation)
-        std::fputs(DescribeSimulation(*summary.simulation).c_str(), stdout);
-    if (!options.json && summary.simulation && summary.exitStatus == 0) {
-        // The waveform and its view were installed beside the design.
-        const std::string vcd = summary.simulation->vcdPath;
-        const std::string view = vcd.substr(0, vcd.size() - 4) + ".gtkw";
-        std::printf("  view it with: %s\n", DisplayCommandLine({"gtkwave", vcd, view}).c_str());
-    }
-    if (!options.json && summary.synthesis)
-        std::fputs(DescribeSynthesis(*summary.synthesis).c_str(), stdout);
+    PrintReport(options, summary);
     const int status = EndOutput(summary.exitStatus);
     if (run.endSignal != 0)
         EndBySignal(run.endSignal);

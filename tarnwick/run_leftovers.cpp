@@ -1,7 +1,8 @@
 #include "tarnwick/run_leftovers.h"
 
+#include "design/design.h"
 #include "platform/run_stamp.h"
-#include "simulation/simulator_run.h"
+#include "platform/temporary_folder.h"
 
 #include <cerrno>
 #include <dirent.h>
@@ -26,9 +27,9 @@ struct Shape {
 };
 
 constexpr Shape kDesignFolderShapes[] = {
-    {".tarnwick-kept-", false, true}, // a link of the older file, which may itself be a link
-    {".zorvex-", false, true},        // a new file, or the older one exchanged with it
-    {".tarnwick-", true, false},      // a working folder
+    {kKeptFilePrefix, false, true}, // a link of the older file, which may itself be a link
+    {".zorvex-", false, true}, // a new file, or the older one exchanged with it
+    {kWorkingFolderPrefix, true, false}, // a working folder
 };
 constexpr Shape kTemporaryFolderShapes[] = {
     {"tarnwick-sim-", true, false},
@@ -97,12 +98,11 @@ bool EmptyFolder(int fd, dev_t device, int depth, size_t& budget)
             continue;
         }
         if (S_ISDIR(status.st_mode)) {
-            const int inner = depth < kMaxDepth
-                ? ::openat(fd, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
-                : -1;
+            const int inner =
+                depth < kMaxDepth ? ::openat(fd, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC) : -1;
             struct stat opened {};
-            const bool same = inner >= 0 && ::fstat(inner, &opened) == 0 && opened.st_dev == device
-                && opened.st_ino == status.st_ino;
+            const bool same =
+                inner >= 0 && ::fstat(inner, &opened) == 0 && opened.st_dev == device && opened.st_ino == status.st_ino;
             const bool emptied = same && EmptyFolder(inner, device, depth + 1, budget);
             if (inner >= 0)
                 ::close(inner);
@@ -136,8 +136,8 @@ bool RemoveLeftover(int fd, const char* name, const Shape& shape, dev_t device, 
     // judged, and a file system mounted on it is another device.
     const int inner = ::openat(fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     struct stat opened {};
-    const bool same = inner >= 0 && ::fstat(inner, &opened) == 0 && opened.st_ino == status.st_ino
-        && HasShape(opened, shape, device);
+    const bool same =
+        inner >= 0 && ::fstat(inner, &opened) == 0 && opened.st_ino == status.st_ino && HasShape(opened, shape, device);
     const bool emptied = same && EmptyFolder(inner, device, 1, budget);
     if (inner >= 0)
         ::close(inner);

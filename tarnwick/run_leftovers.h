@@ -21,10 +21,7 @@ enum class LeftoverPlace {
 
 // Removes from directory what runs that have ended left there: only entries of exactly the name,
 // type, permissions and owner a run makes, on directory's own file system, whose run has provably
-// ended (see RunStamp). Links are removed as links and never followed; a folder is emptied without
-// leaving its file system. Anything a run cannot prove to be a run's is left without a word. Each
-// entry removed (a file, a link or a folder, inside a leftover folder too) takes one of budget,
-// which bounds the work. Returns the names removed whole.
+// ended (see RunStamp).
 std::vector<std::string> RemoveDeadRunLeftovers(const std::string& directory, LeftoverPlace place, size_t& budget);
 
 // Removes, within kLeftoverRemovalsPerRun, what ended runs left beside the design (designDirectory,

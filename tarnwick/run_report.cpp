@@ -1,6 +1,5 @@
 #include "tarnwick/run_report.h"
 
-#include "host/path_split.h"
 #include "platform/printable_text.h"
 
 #include <algorithm>
@@ -42,28 +41,24 @@ int HostExitStatus(int waitStatus)
     return 1;
 }
 
-std::vector<RunFile> FilesOfRun(const std::string& designPath, bool symbolFile)
+std::vector<RunFile> FilesOfRun(const Design& design, bool symbolFile)
 {
-    // The paths the wizard writes, from the design path split the way the wizard splits it, after
-    // the blanks it drops before the path.
-    const SplitPath name = SplitDesignPath(TrimDesignPath(designPath));
-    const std::string stem = name.directory + name.baseName;
-    const auto file = [](std::string path, const char* role, RunFile::Maker maker) {
+    const auto file = [&](FileRole role, RunFile::Maker maker) {
         RunFile entry;
-        entry.path = std::move(path);
+        entry.path = design.PathOf(role);
         entry.role = role;
         entry.maker = maker;
         return entry;
     };
     std::vector<RunFile> files{
-        file(stem + ".cnx", "retrieval information", RunFile::Maker::Wizard),
-        file("./" + name.baseName + ".vec", "simulation vectors", RunFile::Maker::Wizard),
-        file(stem + name.extension, "design file", RunFile::Maker::Host),
-        file(stem + ".inc", "include file", RunFile::Maker::Host),
-        file(stem + ".cmp", "component declaration", RunFile::Maker::Host),
+        file(FileRole::RetrievalInfo, RunFile::Maker::Wizard),
+        file(FileRole::SimulationVectors, RunFile::Maker::Wizard),
+        file(FileRole::DesignFile, RunFile::Maker::Host),
+        file(FileRole::IncludeFile, RunFile::Maker::Host),
+        file(FileRole::ComponentDeclaration, RunFile::Maker::Host),
     };
     if (symbolFile)
-        files.push_back(file(stem + ".sym", "symbol file", RunFile::Maker::Host));
+        files.push_back(file(FileRole::SymbolFile, RunFile::Maker::Host));
     return files;
 }
 
@@ -76,7 +71,7 @@ std::string DescribeFiles(const std::vector<RunFile>& files, const std::function
             if (file.maker != maker)
                 continue;
             text += exists(file.path) ? "  present  " : "  absent   ";
-            text += PrintableText(file.path) + "  (" + file.role + ")\n";
+            text += PrintableText(file.path) + "  (" + RoleName(file.role) + ")\n";
         }
     };
     section(RunFile::Maker::Wizard, "files the wizard writes:\n");
@@ -90,7 +85,7 @@ std::string DescribeFiles(const std::vector<RunFile>& files, const std::function
         if (file.maker != RunFile::Maker::Host)
             continue;
         text += file.made ? "  made     " : "  not made ";
-        text += PrintableText(file.path) + "  (" + file.role + ")";
+        text += PrintableText(file.path) + "  (" + RoleName(file.role) + ")";
         text += file.made ? "\n" : ": " + file.reason + "\n";
     }
     return text;

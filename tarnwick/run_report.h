@@ -1,5 +1,7 @@
 #pragma once
 
+#include "design/design.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,10 +18,8 @@ std::string DescribeWaitStatus(int waitStatus);
 // the signal number when a signal ended it, as shells report it.
 int HostExitStatus(int waitStatus);
 
-// tarnwick's exit statuses for its own failures, apart from the wizard's, as env(1) has them:
-// tarnwick itself failed (a bad command line, an argument the wizard cannot receive, its message
-// socket, losing track of the wizard); the wizard program was found but could not be started; no
-// wizard program was found.
+// tarnwick's exit statuses for its own failures, as env(1) has them: it failed itself; the wizard
+// was found but could not be started; no wizard was found.
 constexpr int kTarnwickFailed = 125;
 constexpr int kWizardNotStartable = 126;
 constexpr int kWizardNotFound = 127;
@@ -28,7 +28,7 @@ constexpr int kWizardNotFound = 127;
 struct RunFile {
     enum class Maker { Wizard, Host };
     std::string path;
-    std::string role;
+    FileRole role = FileRole::RetrievalInfo;
     Maker maker = Maker::Wizard;
     // For a host's file, whether tarnwick tried to make it, whether it did and, if not, why not.
     bool attempted = false;
@@ -36,11 +36,9 @@ struct RunFile {
     std::string reason;
 };
 
-// The files of a run on designPath: the wizard's retrieval information beside the design and its
-// vector file in the current directory; then the files the host creates from them: the design file
-// itself, the include file, the component declaration and, when the host can make one
-// (symbolFile), the symbol file.
-std::vector<RunFile> FilesOfRun(const std::string& designPath, bool symbolFile);
+// The files of a run on design: the wizard's retrieval information and vector file, then the host's
+// design file, include file, component declaration and (symbolFile) symbol.
+std::vector<RunFile> FilesOfRun(const Design& design, bool symbolFile);
 
 // The file list as text, one line per file under a heading for each maker, each marked "present"
 // or "absent" by exists; each path as PrintableText shows it. Once tarnwick has tried to make the

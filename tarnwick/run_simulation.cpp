@@ -1,14 +1,16 @@
 #include "tarnwick/run_simulation.h"
 
-#include "design_files/library_module.h"
-#include "host/path_split.h"
+#include "design/library_module.h"
 #include "platform/design_lock.h"
+#include "platform/held_signals.h"
+#include "platform/path_split.h"
 #include "platform/printable_text.h"
 #include "platform/process.h"
 #include "simulation/pair_simulation.h"
 #include "simulation/waveform_file.h"
+#include "synthesis/core_synthesis.h"
 #include "tarnwick/design_install.h"
-#include "tarnwick/held_signals.h"
+#include "tarnwick/design_lock_wait.h"
 #include "tarnwick/progress.h"
 #include "tarnwick/run_leftovers.h"
 #include "tarnwick/run_report.h"
@@ -17,8 +19,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <unistd.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -30,13 +32,30 @@ bool FailSimulation(RunSummary& summary, const std::string& error)
     return false;
 }
 
+// Refuses a --simulate-only run that cannot be done before anything is touched: a design named
+// like a library unit, or --synthesize without the tools.
+bool CheckSimulateOnly(const TarnwickOptions& options, const Design& design, RunSummary& summary)
+{
+    const std::string clash = ClashingLibraryUnit(design.name().baseName, design.name().extension);
+    if (!clash.empty())
+        return FailSimulation(
+            summary, "the design's name is the library unit " + clash + "'s; it cannot be simulated beside it");
+    std::string error;
+    if (options.synthesize && !CanSynthesize(error)) {
+        summary.exitStatus = kTarnwickFailed;
+        summary.error = "--synthesize: " + error;
+        summary.refused = true;
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool SimulateForRun(const DesignToSimulate& design, RunLimits& limits, DesignInstall& install, RunSummary& summary)
 {
-    const SplitPath name = SplitDesignPath(TrimDesignPath(design.designPath));
-    const std::string vcd = name.directory + name.baseName + ".vcd";
-    const std::string view = name.directory + name.baseName + ".gtkw";
+    const std::string vcd = design.design.PathOf(FileRole::Waveform);
+    const std::string view = design.design.PathOf(FileRole::WaveformView);
     // The waveform in nanoseconds, as the vector file counts time, with a GTKWave view beside it.
     const WaveformKeeper keep = [&](const std::string& waves, std::string& error) {
         if (!WaveformInNanoseconds(waves, error)
@@ -54,9 +73,9 @@ bool SimulateForRun(const DesignToSimulate& design, RunLimits& limits, DesignIns
     outcome.vcdPath = AbsolutePath(vcd);
     summary.simulation = outcome;
     if (outcome.mismatches > 0)
-        return FailSimulation(summary, std::to_string(outcome.mismatches) + " of "
-                                           + std::to_string(outcome.checkedValues)
-                                           + " output values differ from the reference model");
+        return FailSimulation(summary,
+                              std::to_string(outcome.mismatches) + " of " + std::to_string(outcome.checkedValues)
+                                  + " output values differ from the reference model");
     const std::string fault = outcome.pair ? PairFault(*outcome.pair) : std::string();
     if (!fault.empty())
         return FailSimulation(summary, "the interleaver -> deinterleaver pair " + fault);
@@ -67,26 +86,16 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
 {
     DesignRunResult result;
     RunSummary& summary = result.summary;
-    const std::string design = TrimDesignPath(options.designPath);
-    const SplitPath name = SplitDesignPath(design);
-    summary.design = design;
+    const Design design(options.designPath);
+    const SplitPath& name = design.name();
+    summary.design = design.path();
     summary.files = FilesOfRun(design, options.symbolFile);
     summary.simulateOnly = true;
     std::string error;
-    const std::string clash = ClashingLibraryUnit(name.baseName, name.extension);
-    if (!clash.empty()) {
-        FailSimulation(summary, "the design's name is the library unit " + clash + "'s; it cannot be simulated "
-                                "beside it");
+    if (!CheckSimulateOnly(options, design, summary))
         return result;
-    }
-    if (options.synthesize && !CanSynthesize(error)) {
-        summary.exitStatus = kTarnwickFailed;
-        summary.error = "--synthesize: " + error;
-        summary.refused = true;
-        return result;
-    }
     result.lock = std::make_shared<DesignLock>();
-    if (!LockDesignFolder(*result.lock, design, options.lockTimeoutSeconds, error)) {
+    if (!LockDesignFolder(*result.lock, design.path(), options.lockTimeoutSeconds, error)) {
         summary.exitStatus = kTarnwickFailed;
         summary.error = error;
         return result;
@@ -105,15 +114,14 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
     limits.signalFd = signals.fd();
     DesignInstall install;
     DesignToSimulate what;
-    what.designPath = design;
-    what.retrievalInfo = name.directory + name.baseName + ".cnx";
-    what.vectorFile = "./" + name.baseName + ".vec";
+    what.design = design;
+    what.contents = DesignContents::Read(design.PathOf(FileRole::RetrievalInfo));
+    what.vectorFile = design.PathOf(FileRole::SimulationVectors);
     what.simulator = options.simulator;
     if (SimulateForRun(what, limits, install, summary)
-        && (!options.synthesize || SynthesizeForRun(design, what.retrievalInfo, limits, summary))
-        && install.Commit(error)) {
-        for (const char* extension : {".vcd", ".gtkw"})
-            summary.changed.push_back(AbsolutePath(name.directory + name.baseName + extension));
+        && (!options.synthesize || SynthesizeForRun(design, what.contents, limits, summary)) && install.Commit(error)) {
+        for (const FileRole role : {FileRole::Waveform, FileRole::WaveformView})
+            summary.changed.push_back(AbsolutePath(design.PathOf(role)));
     } else {
         install.Abandon();
         if (summary.error.empty())
@@ -123,8 +131,9 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
     // A signal during the synthesis has been reported by it already.
     if (limits.endSignal != 0 && summary.exitStatus != 128 + limits.endSignal) {
         summary.exitStatus = 128 + limits.endSignal;
-        summary.error = "ended by signal " + std::to_string(limits.endSignal) + " during the simulation; the "
-                        "waveform beside the design is as it was";
+        summary.error = "ended by signal " + std::to_string(limits.endSignal)
+            + " during the simulation; the "
+              "waveform beside the design is as it was";
     }
     return result;
 }

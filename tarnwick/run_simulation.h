@@ -8,8 +8,7 @@ class DesignInstall;
 
 // Simulates a design for a run that holds its lock; the waveform goes into install beside the
 // design, to be put in place with its other files. The outcome, or why it failed (status 125), goes
-// into summary. False when the design must not be installed: the simulation could not run, an
-// output differs from the reference model, or the interleaver -> deinterleaver pair is wrong.
+// into summary.
 bool SimulateForRun(const DesignToSimulate& design, RunLimits& limits, DesignInstall& install, RunSummary& summary);
 
 // --simulate-only: simulates the design's installed files under the design's lock, which stays

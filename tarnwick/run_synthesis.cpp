@@ -1,10 +1,11 @@
 #include "tarnwick/run_synthesis.h"
 
-#include "design_files/library_module.h"
+#include "design/design_contents.h"
+#include "design/library_module.h"
 #include "platform/printable_text.h"
 #include "platform/process.h"
-#include "simulation/core_synthesis.h"
-#include "simulation/design_core.h"
+#include "platform/temporary_folder.h"
+#include "synthesis/core_synthesis.h"
 #include "tarnwick/run_report.h"
 
 using namespace zorvex::core;
@@ -27,19 +28,19 @@ bool FailSynthesis(RunSummary& summary, const RunLimits& limits, const std::stri
 
 } // namespace
 
-bool SynthesizeForRun(const std::string& designPath, const std::string& retrievalInfo, RunLimits& limits,
-                      RunSummary& summary)
+bool SynthesizeForRun(const Design& design, const DesignContents& contents, RunLimits& limits, RunSummary& summary)
 {
     CoreSettings core;
     MemoryKind memory = MemoryKind::Internal;
-    std::string module, error;
-    if (!CoreOfRetrievalInfo(retrievalInfo, core, memory, module, error))
+    std::string error;
+    if (!contents.Core(core, memory, error))
         return FailSynthesis(summary, limits, error);
+    const std::string& module = contents.module;
     // The installed library, never a copy beside the design: the figures are the core's own.
     const std::string source = FindLibraryModuleSource(module, ".v", ExecutablePath());
     if (source.empty())
         return FailSynthesis(summary, limits,
-                             "the library module source " + module + ".v for " + PrintableText(designPath)
+                             "the library module source " + module + ".v for " + PrintableText(design.path())
                                  + " is not installed (ZORVEX_HDL_DIR, the hdl folder beside tarnwick, "
                                    "share/zorvex/hdl)");
     std::vector<std::string> sources = LibraryModuleCompanions(source);

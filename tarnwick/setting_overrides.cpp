@@ -1,9 +1,9 @@
 #include "tarnwick/setting_overrides.h"
 
-#include "interleaver/flag_groups.h"
-#include "interleaver/setting_ranges.h"
-#include "interleaver/settings_mapping.h"
 #include "platform/printable_text.h"
+#include "settings/flag_groups.h"
+#include "settings/setting_ranges.h"
+#include "settings/settings_mapping.h"
 
 #include <algorithm>
 #include <array>
@@ -13,10 +13,8 @@ namespace {
 
 // The short names of the five numbers, as the pages' labels call them.
 const std::pair<const char*, const char*> kShortNames[] = {
-    {"I", "CHARACTERISTIC_I"},
-    {"J", "CHARACTERISTIC_J"},
-    {"W", "SYMBOL_WIDTH"},
-    {"N", "NUMBER_OF_SYMBOL_PER_CODEWORD"},
+    {"I", "CHARACTERISTIC_I"},      {"J", "CHARACTERISTIC_J"},
+    {"W", "SYMBOL_WIDTH"},          {"N", "NUMBER_OF_SYMBOL_PER_CODEWORD"},
     {"B", "NUMBER_OF_BURST_ERROR"},
 };
 
@@ -92,8 +90,8 @@ bool ParseSetOverride(const std::string& text, std::vector<SettingOverride>& ove
     return true;
 }
 
-bool ParseChoiceOverride(const std::string& option, const std::string& choice,
-                         std::vector<SettingOverride>& overrides, std::string& error)
+bool ParseChoiceOverride(const std::string& option, const std::string& choice, std::vector<SettingOverride>& overrides,
+                         std::string& error)
 {
     std::string known;
     for (const Choice& entry : kChoices) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "interleaver/interleaver_settings.h"
+#include "settings/interleaver_settings.h"
 
 #include <string>
 #include <vector>
@@ -14,16 +14,14 @@ struct SettingOverride {
 };
 
 // Reads "KEY=VALUE" as --set takes it: KEY is one of the twelve private names, or I, J, W, N or B
-// for the five numbers; VALUE a whole number, 0 or 1 for a flag. Appends the override. False with
-// the reason in error for an unknown key or a malformed value; a whole number too large for any
-// setting is refused with the range's message.
+// for the five numbers; VALUE a whole number, 0 or 1 for a flag. Appends the override.
 bool ParseSetOverride(const std::string& text, std::vector<SettingOverride>& overrides, std::string& error);
 
 // Reads a choice as the pages make it: option is "algorithm" (convolutional or block),
 // "direction" (interleaver or deinterleaver) or "memory" (internal or external). Appends the flags
 // the page's click sets. False with the reason in error for an unknown choice.
-bool ParseChoiceOverride(const std::string& option, const std::string& choice,
-                         std::vector<SettingOverride>& overrides, std::string& error);
+bool ParseChoiceOverride(const std::string& option, const std::string& choice, std::vector<SettingOverride>& overrides,
+                         std::string& error);
 
 // Checks the numbers among the overrides as leaving the characteristics page checks them: in the
 // same order, against the same ranges; the last value given for a setting counts. False with the
@@ -34,10 +32,7 @@ bool CheckOverrideRanges(const std::vector<SettingOverride>& overrides, std::str
 // them. False with the page's message for the first one outside its range.
 bool CheckSettingRanges(const InterleaverSettings& settings, std::string& error);
 
-// Applies the overrides in order, so that the last one for a setting wins. A flag set to 1 clears
-// the other flags of its group, as the page's buttons do: the algorithm (CONVOLUTIONAL, BLOCK,
-// BLOCK_CONTINOUS), the direction (INTERLEAVER, DEINTERLEAVER) and the memory (INTERNAL_DPRAM,
-// EXTERNAL_DPRAM).
+// Applies the overrides in order, so that the last one for a setting wins.
 void ApplyOverrides(const std::vector<SettingOverride>& overrides, InterleaverSettings& settings);
 
 // What keeps settings from being settings the pages could make: for each group, a flag that is

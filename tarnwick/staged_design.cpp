@@ -1,8 +1,5 @@
 #include "tarnwick/staged_design.h"
 
-#include "host/path_split.h"
-#include "interleaver/settings_mapping.h"
-#include "model/interface_model.h"
 #include "platform/atomic_file.h"
 #include "platform/printable_text.h"
 #include "platform/run_stamp.h"
@@ -11,19 +8,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <sstream>
 #include <unistd.h>
 #include <vector>
-
-bool SettingsOfRetrievalInfo(const std::string& retrievalInfo, InterleaverSettings& settings)
-{
-    std::istringstream in(retrievalInfo);
-    InterfaceModel model;
-    if (!model.ReadPrivates(in, PrivateSettingNames()))
-        return false;
-    LoadSettingsFromModel(settings, model);
-    return true;
-}
 
 StagedDesign::~StagedDesign()
 {
@@ -33,36 +19,27 @@ StagedDesign::~StagedDesign()
     }
 }
 
-std::string RetrievalInfoOfSettings(const InterleaverSettings& settings)
+bool StagedDesign::Create(const Design& design, const std::string* retrievalInfo, std::string& error)
 {
-    InterfaceModel model;
-    AddInterleaverEntries(settings, model);
-    std::ostringstream text;
-    model.Write(text);
-    return text.str();
-}
-
-bool StagedDesign::Create(const std::string& designPath, const std::string* retrievalInfo, std::string& error)
-{
-    const SplitPath name = SplitDesignPath(designPath);
-    baseName_ = name.baseName;
+    const SplitPath& name = design.name();
     // Beside the design, so that its files are on the same file system and the folder is found
     // where a user looks for leftovers.
     // The run's stamp in the name tells a later run whether the run that made it has ended.
-    std::string pattern = (name.directory.empty() ? std::string("./") : name.directory) + ".tarnwick-"
-        + RunStamp::OfThisProcess().Text() + "-XXXXXX";
+    std::string pattern = (name.directory.empty() ? std::string("./") : name.directory)
+        + std::string(kWorkingFolderPrefix) + RunStamp::OfThisProcess().Text() + "-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
-        error = "cannot make a working folder beside " + PrintableText(designPath) + ": " + std::strerror(errno);
+        error = "cannot make a working folder beside " + PrintableText(design.path()) + ": " + std::strerror(errno);
         return false;
     }
     folder_ = std::filesystem::absolute(pattern).string() + "/";
     stagedDesign_ = name.baseName + name.extension;
+    design_ = Design(folder_ + stagedDesign_, DesignKind::WorkingCopy);
     newVariation_ = retrievalInfo == nullptr;
     if (newVariation_)
         return true;
 
     AtomicFile file;
-    if (!file.Open(RetrievalInfoPath(), AtomicFile::Durability::Regenerable)) {
+    if (!file.Open(design_.PathOf(FileRole::RetrievalInfo), AtomicFile::Durability::Regenerable)) {
         error = "cannot write in " + PrintableText(folder_);
         return false;
     }
@@ -72,14 +49,4 @@ bool StagedDesign::Create(const std::string& designPath, const std::string* retr
         return false;
     }
     return true;
-}
-
-std::string StagedDesign::RetrievalInfoPath() const
-{
-    return folder_ + baseName_ + ".cnx";
-}
-
-std::string StagedDesign::VectorFilePath() const
-{
-    return folder_ + baseName_ + ".vec";
 }

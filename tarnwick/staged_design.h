@@ -1,15 +1,11 @@
 #pragma once
 
-#include "interleaver/interleaver_settings.h"
+#include "design/design.h"
 
 #include <string>
 
-// A working copy of a design for a run: a private folder beside the design holds its retrieval
-// information (the stored one byte for byte, or settings changed from it, or none for a new
-// variation), and the wizard runs on a design of the same name there, with the folder as its
-// current directory. Only when the wizard has finished are its files put in place of the design's
-// own, so a refused, cancelled or failed run leaves those as they were.
-// designPath is the design as the wizard takes it, its leading white space trimmed.
+// A working copy of a design for a run: a private folder beside the design where the wizard runs;
+// the design's own files are replaced only once the wizard has finished.
 class StagedDesign {
 public:
     StagedDesign() = default;
@@ -21,7 +17,7 @@ public:
     // Makes the folder beside designPath and writes retrievalInfo into it as the design's retrieval
     // information; with none, the wizard is to start a new variation there. False with the reason
     // in error.
-    bool Create(const std::string& designPath, const std::string* retrievalInfo, std::string& error);
+    bool Create(const Design& design, const std::string* retrievalInfo, std::string& error);
 
     // The design the wizard is started on, relative to the folder that is its current directory
     // (the folder's own path may hold what the wizard's command line cannot carry).
@@ -29,20 +25,12 @@ public:
     const std::string& folder() const { return folder_; }
     // Whether the folder holds no retrieval information, so that the wizard must be told -n.
     bool newVariation() const { return newVariation_; }
-    // The retrieval information and the vector file the wizard writes in the folder.
-    std::string RetrievalInfoPath() const;
-    std::string VectorFilePath() const;
+    // The design in the folder, whose files the wizard writes there.
+    const Design& design() const { return design_; }
 
 private:
     std::string folder_;
     std::string stagedDesign_;
-    std::string baseName_;
+    Design design_;
     bool newVariation_ = false;
 };
-
-// The retrieval information of settings, as the wizard writes it up to the symbol.
-std::string RetrievalInfoOfSettings(const InterleaverSettings& settings);
-
-// Reads the settings stored in retrievalInfo into settings, as the wizard restores them. False when
-// they cannot be read.
-bool SettingsOfRetrievalInfo(const std::string& retrievalInfo, InterleaverSettings& settings);

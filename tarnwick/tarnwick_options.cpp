@@ -85,24 +85,34 @@ enum class Value { None, Count, Coordinate, Path, Setting, Choice, Seconds, Simu
 
 struct OptionSpec {
     const char* shortName; // the single-dash form, nullptr when there is none
-    const char* longName;  // the double-dash form without its dashes
+    const char* longName; // the double-dash form without its dashes
     Value value;
 };
 
 // The single-dash word forms -silent and -symbol are the wizard's own spellings; the host's users
 // know them, so tarnwick accepts them too.
 constexpr OptionSpec kOptions[] = {
-    {"-n", "new", Value::None},          {"-silent", "silent", Value::None},
-    {"-symbol", "symbol", Value::None},  {"-p", "pages", Value::Count},
-    {"-x", "corner-x", Value::Coordinate}, {"-y", "corner-y", Value::Coordinate},
-    {nullptr, "zorvex", Value::Path},    {nullptr, "help", Value::None},
+    {"-n", "new", Value::None},
+    {"-silent", "silent", Value::None},
+    {"-symbol", "symbol", Value::None},
+    {"-p", "pages", Value::Count},
+    {"-x", "corner-x", Value::Coordinate},
+    {"-y", "corner-y", Value::Coordinate},
+    {nullptr, "zorvex", Value::Path},
+    {nullptr, "help", Value::None},
     {nullptr, "version", Value::None},
-    {nullptr, "set", Value::Setting},    {nullptr, "algorithm", Value::Choice},
-    {nullptr, "direction", Value::Choice}, {nullptr, "memory", Value::Choice},
-    {nullptr, "json", Value::None},      {nullptr, "no-design-files", Value::None},
-    {nullptr, "svg", Value::Path},       {nullptr, "lock-timeout", Value::Seconds},
-    {nullptr, "simulate-timeout", Value::Seconds}, {nullptr, "simulator", Value::Simulator},
-    {nullptr, "simulate", Value::None},  {nullptr, "simulate-only", Value::None},
+    {nullptr, "set", Value::Setting},
+    {nullptr, "algorithm", Value::Choice},
+    {nullptr, "direction", Value::Choice},
+    {nullptr, "memory", Value::Choice},
+    {nullptr, "json", Value::None},
+    {nullptr, "no-design-files", Value::None},
+    {nullptr, "svg", Value::Path},
+    {nullptr, "lock-timeout", Value::Seconds},
+    {nullptr, "simulate-timeout", Value::Seconds},
+    {nullptr, "simulator", Value::Simulator},
+    {nullptr, "simulate", Value::None},
+    {nullptr, "simulate-only", Value::None},
     {nullptr, "synthesize", Value::None},
 };
 
@@ -158,8 +168,8 @@ bool StoreValue(const OptionSpec& spec, const std::string& arg, const std::strin
     if (spec.value == Value::Simulator) {
         if (SimulatorNamed(text, options.simulator))
             return true;
-        error = "option " + PrintableText(arg) + " needs ghdl, iverilog or verilator, not \"" + PrintableText(text)
-            + "\"";
+        error =
+            "option " + PrintableText(arg) + " needs ghdl, iverilog or verilator, not \"" + PrintableText(text) + "\"";
         return false;
     }
     if (spec.value == Value::Path) {

@@ -46,8 +46,7 @@ constexpr int kMaxLockTimeoutSeconds = 24 * 60 * 60;
 
 // Parses tarnwick's arguments, the program name excluded. Returns false with a one-line reason in
 // error when an option is unknown, a value is missing or not a whole number in range, or the design
-// file is missing or given twice, or --simulate-only comes with options for the wizard's run. With
-// --help or --version the rest is not checked.
+// file is missing or given twice, or --simulate-only comes with options for the wizard's run.
 bool ParseTarnwickOptions(const std::vector<std::string>& args, TarnwickOptions& options, std::string& error);
 
 // The usage text printed by --help.

@@ -6,9 +6,8 @@
 #include <vector>
 
 // The wizard's argument list for a run under the host id hostId, program first, each value attached
-// to its option letter as the wizard reads them:
-//   program [-n] -h<id> [-symbol] [-p<N>] [-x<X>] [-y<Y>] [-silent] DESIGN
-// The design comes last, as WizardDesignArgument gives it.
+// to its option letter as the wizard reads them: program [-n] -h<id> [-symbol] [-p<N>] [-x<X>]
+// [-y<Y>] [-silent] DESIGN The design comes last, as WizardDesignArgument gives it.
 std::vector<std::string> WizardArguments(const TarnwickOptions& options, int hostId, const std::string& program);
 
 // The design path as the wizard must receive it to take it as its file name: a path starting with
@@ -24,8 +23,3 @@ std::string ChooseWizardProgram(const std::string& explicitPath, const std::stri
 // arguments joined into one line, in which a double quote ends a quoted argument, so an argument
 // holding one would reach it as other arguments. False naming the first such argument in error.
 bool CheckWizardArguments(const std::vector<std::string>& args, std::string& error);
-
-// The argument list as one line for the user to read: arguments holding blanks, quotes or nothing
-// are put in single quotes; arguments holding what PrintableText escapes are shown as $'...' with
-// those escapes, so that no argument prints a control character.
-std::string DisplayCommandLine(const std::vector<std::string>& args);

@@ -2,7 +2,7 @@
 // tarnwick's --svg option. Ends with status 77, skipped, when rsvg-convert is not installed.
 #include "design_files/symbol_svg.h"
 
-#include "interleaver/interleaver_settings.h"
+#include "settings/interleaver_settings.h"
 #include "qt_backend/device_context.h"
 #include "symbol/interleaver_symbol.h"
 #include "symbol/symbol_graphic.h"

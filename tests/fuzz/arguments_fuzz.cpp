@@ -1,7 +1,7 @@
 // Takes arbitrary bytes as the wizard's argument vector (arguments separated by NUL bytes) through
 // the join into one command line and the start-up checks of the design path. Every argument the
 // join accepts must come back from the tokenizer as it was: one argument is one design path.
-#include "host/path_split.h"
+#include "platform/path_split.h"
 #include "host/wizard_command_line.h"
 
 #include <cstdint>

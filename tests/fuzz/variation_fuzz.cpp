@@ -2,9 +2,9 @@
 // restoring the settings, their derived figures, the mapping onto the model, the symbol layout, the
 // vector file (into a counting sink, whose size must stay within the bound) and the retrieval
 // information with its symbol lines.
-#include "interleaver/interleaver_settings.h"
-#include "interleaver/settings_mapping.h"
-#include "interleaver/vector_file.h"
+#include "settings/interleaver_settings.h"
+#include "settings/settings_mapping.h"
+#include "settings/vector_file.h"
 #include "model/interface_model.h"
 #include "symbol/interleaver_symbol.h"
 #include "symbol/symbol_graphic.h"

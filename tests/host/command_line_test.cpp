@@ -1,4 +1,4 @@
-#include "host/path_split.h"
+#include "platform/path_split.h"
 #include "host/wizard_command_line.h"
 #include "model/decimal.h"
 

@@ -2,8 +2,9 @@
 // every option, choice and exit status a usage text names, and every field of the report, must
 // have an entry of its own in the built page, so that one cannot change without the other.
 #include "host/wizard_command_line.h"
-#include "interleaver/interleaver_settings.h"
+#include "settings/interleaver_settings.h"
 #include "tarnwick/json_report.h"
+#include "settings/retrieval_info_settings.h"
 #include "tarnwick/staged_design.h"
 #include "tarnwick/tarnwick_options.h"
 #include "tests/support/usage_options.h"
@@ -151,11 +152,11 @@ TEST(ManPages, TarnwickPageHasAnEntryForEveryFieldOfTheJsonReport)
         StagedDesign staged;
         std::string error;
         const std::string stored = RetrievalInfoOfSettings(InterleaverSettings());
-        ASSERT_TRUE(staged.Create(folder + "/f.vhd", &stored, error)) << error;
-        const std::string cnx = staged.RetrievalInfoPath();
+        ASSERT_TRUE(staged.Create(Design(folder + "/f.vhd"), &stored, error)) << error;
+        const std::string cnx = staged.design().PathOf(FileRole::RetrievalInfo);
         RunFile retrievalInfo;
         retrievalInfo.path = cnx;
-        retrievalInfo.role = "retrieval information";
+        retrievalInfo.role = FileRole::RetrievalInfo;
         RunSummary run;
         run.waitStatus = 0;
         run.error = "an error";

@@ -2,8 +2,8 @@
 #include "simulation/simulation_plan.h"
 
 #include "core_model/core_models.h"
-#include "interleaver/interleaver_settings.h"
-#include "interleaver/vector_file.h"
+#include "settings/interleaver_settings.h"
+#include "settings/vector_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,6 @@
 #include "simulation/design_simulation.h"
+#include "platform/run_step.h"
+#include "platform/temporary_folder.h"
 #include "simulation/simulator_run.h"
 
 #include "tests/platform/environment_guard.h"

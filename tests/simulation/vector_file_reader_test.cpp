@@ -1,7 +1,7 @@
 #include "simulation/vector_file_reader.h"
 
-#include "interleaver/interleaver_settings.h"
-#include "interleaver/vector_file.h"
+#include "settings/interleaver_settings.h"
+#include "settings/vector_file.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // asks it: COMP_WORDS and COMP_CWORD set, the function that "complete -p tarnwick" names called,
 // COMPREPLY read back. What it must offer comes from tarnwick itself: the options of its usage
 // text (what --help prints), the choices the usage names, and the --set keys the parser accepts.
-#include "interleaver/settings_mapping.h"
+#include "settings/settings_mapping.h"
 #include "tarnwick/setting_overrides.h"
 #include "tarnwick/tarnwick_options.h"
 #include "tests/support/design_folders.h"

@@ -23,7 +23,7 @@ std::vector<std::string> Paths(const std::vector<RunFile>& files, RunFile::Maker
 
 TEST(RunFiles, RetrievalInfoBesideTheDesignVectorsInTheCurrentDirectory)
 {
-    const std::vector<RunFile> files = FilesOfRun("/d/sub.x/f.v1.vhd", false);
+    const std::vector<RunFile> files = FilesOfRun(Design("/d/sub.x/f.v1.vhd"), false);
     EXPECT_EQ(Paths(files, RunFile::Maker::Wizard), (std::vector<std::string>{"/d/sub.x/f.v1.cnx", "./f.v1.vec"}));
     EXPECT_EQ(Paths(files, RunFile::Maker::Host),
               (std::vector<std::string>{"/d/sub.x/f.v1.vhd", "/d/sub.x/f.v1.inc", "/d/sub.x/f.v1.cmp"}));
@@ -31,18 +31,18 @@ TEST(RunFiles, RetrievalInfoBesideTheDesignVectorsInTheCurrentDirectory)
 
 TEST(RunFiles, SymbolFileOnlyWhenTheHostCanMakeOne)
 {
-    EXPECT_EQ(Paths(FilesOfRun("rel/f.tdf", true), RunFile::Maker::Host),
+    EXPECT_EQ(Paths(FilesOfRun(Design("rel/f.tdf"), true), RunFile::Maker::Host),
               (std::vector<std::string>{"rel/f.tdf", "rel/f.inc", "rel/f.cmp", "rel/f.sym"}));
-    EXPECT_EQ(Paths(FilesOfRun("f.v", true), RunFile::Maker::Wizard), (std::vector<std::string>{"f.cnx", "./f.vec"}));
+    EXPECT_EQ(Paths(FilesOfRun(Design("f.v"), true), RunFile::Maker::Wizard), (std::vector<std::string>{"f.cnx", "./f.vec"}));
     // The wizard drops the blanks before the path.
-    EXPECT_EQ(Paths(FilesOfRun(" \t/d/f.v", false), RunFile::Maker::Wizard),
+    EXPECT_EQ(Paths(FilesOfRun(Design(" \t/d/f.v"), false), RunFile::Maker::Wizard),
               (std::vector<std::string>{"/d/f.cnx", "./f.vec"}));
 }
 
 TEST(RunFiles, DescriptionMarksEachFileByTheGivenTest)
 {
     const std::set<std::string> existing{"/d/f.cnx", "/d/f.inc"};
-    const std::string text = DescribeFiles(FilesOfRun("/d/f.vhd", false),
+    const std::string text = DescribeFiles(FilesOfRun(Design("/d/f.vhd"), false),
                                            [&](const std::string& path) { return existing.count(path) == 1; });
     EXPECT_EQ(text,
               "files the wizard writes:\n"
@@ -56,7 +56,7 @@ TEST(RunFiles, DescriptionMarksEachFileByTheGivenTest)
 
 TEST(RunFiles, HostFilesTarnwickTriedAreMarkedMadeOrWhyNot)
 {
-    std::vector<RunFile> files = FilesOfRun("/d/f.vhd", false);
+    std::vector<RunFile> files = FilesOfRun(Design("/d/f.vhd"), false);
     for (RunFile& file : files)
         file.attempted = file.maker == RunFile::Maker::Host;
     files[2].made = true;
@@ -91,7 +91,7 @@ TEST(RunReportJson, OutcomeIsAWordForEachEndAndPageExitsKeepTheirOrder)
         run.error = c.error;
         run.refused = c.refused;
         run.pageExits = {{640, 480}, {-3, 7}};
-        run.files = FilesOfRun("f.vhd", false);
+        run.files = FilesOfRun(Design("f.vhd"), false);
         const nlohmann::json report = nlohmann::json::parse(RunReportJson(run, [](const std::string&) { return false; }));
         EXPECT_EQ(report["outcome"], c.outcome) << c.error;
         EXPECT_EQ(report.contains("error"), *c.error != '\0');

@@ -1,4 +1,5 @@
 #include "tarnwick/tarnwick_options.h"
+#include "platform/display_command_line.h"
 #include "tarnwick/wizard_invocation.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "host/host_values.h"
 #include "host/wizard_app.h"
 #include "host/wizard_page.h"
-#include "interleaver/interleaver_settings.h"
+#include "settings/interleaver_settings.h"
 #include "resources/dialog_templates.h"
 #include "symbol/symbol_graphic.h"
 #include "tests/support/recording_services.h"

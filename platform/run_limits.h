@@ -1,0 +1,15 @@
+#pragma once
+
+#include <chrono>
+
+// The longest a simulator step runs unless told otherwise: an hour, well past the largest
+// variation's simulation.
+constexpr int kDefaultStepSeconds = 3600;
+
+// What bounds a run of a simulator: its time, and a descriptor watched while it runs (a signalfd of
+// the signals that ask tarnwick to end; -1 for none).
+struct RunLimits {
+    std::chrono::seconds timeLimit{kDefaultStepSeconds};
+    int signalFd = -1;
+    int endSignal = 0;
+};

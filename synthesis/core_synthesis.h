@@ -1,0 +1,19 @@
+#pragma once
+
+#include "core_model/core_settings.h"
+#include "platform/run_limits.h"
+#include "synthesis/synthesis_figures.h"
+
+#include <string>
+#include <vector>
+
+// Whether yosys and nextpnr-ice40 are both on PATH and TMPDIR can be given to them; false naming
+// the first one missing, or TMPDIR's fault.
+bool CanSynthesize(std::string& error);
+
+// Synthesises the library core module with core's generics for the iCE40 HX8K (yosys, then
+// nextpnr-ice40) from sources, in work, within limits. False with the reason; a core that cannot
+// fit is a true return.
+bool SynthesizeCore(const std::string& module, const zorvex::core::CoreSettings& core,
+                    const std::vector<std::string>& sources, const std::string& work, RunLimits& limits,
+                    SynthesisOutcome& outcome, std::string& error);
