@@ -236,8 +236,9 @@ TEST_F(TarnwickWithWizard, RefusedOrUnfinishedRunsLeaveTheDesignsFilesAsTheyWere
 
 TEST_F(TarnwickWithWizard, ADesignFolderTooFullForTheVectorsChangesNothing)
 {
-    // A file system of its own with room for the working copy's settings but not its vectors.
-    const std::string mount = "mount -t tmpfs -o size=64k tmpfs '" + designs.string() + "' 2>/dev/null";
+    // A file system of its own with room for the working copy's settings and the library files
+    // (about 60 kB), but not for its vectors (about 220 kB at I = 20).
+    const std::string mount = "mount -t tmpfs -o size=128k tmpfs '" + designs.string() + "' 2>/dev/null";
     if (::geteuid() != 0 || std::system(mount.c_str()) != 0)
         GTEST_SKIP() << "a small file system of its own cannot be mounted here";
     struct Unmount {
