@@ -29,6 +29,7 @@ public:
     int wizardRuns = 0;
     int simulations = 0;
     int syntheses = 0;
+    std::chrono::seconds simulationLimit{0}, synthesisLimit{0}; // the time limits the steps were given
 
     bool CanSimulate(const Design&, Simulator, std::string& reason) override
     {
@@ -51,6 +52,7 @@ public:
     bool Simulate(const DesignToSimulate&, RunLimits& limits, DesignInstall&, RunSummary& summary) override
     {
         ++simulations;
+        simulationLimit = limits.timeLimit;
         limits.endSignal = signalDuringSimulation;
         if (!simulationPasses) {
             summary.exitStatus = 125;
@@ -58,9 +60,10 @@ public:
         }
         return simulationPasses && signalDuringSimulation == 0;
     }
-    bool Synthesize(const Design&, const DesignContents&, RunLimits&, RunSummary& summary) override
+    bool Synthesize(const Design&, const DesignContents&, RunLimits& limits, RunSummary& summary) override
     {
         ++syntheses;
+        synthesisLimit = limits.timeLimit;
         if (!synthesisPasses) {
             summary.exitStatus = 125;
             summary.error = "synthesis: the tool failed";
@@ -127,6 +130,9 @@ TEST_F(DesignRun, InstallsOnlyWhatTheWizardFinishedAndTheChecksPassed)
         options.wizardPath = "/nonexistent/zorvex";
         options.simulate = c.simulate ? TarnwickOptions::Simulate::AfterRun : TarnwickOptions::Simulate::No;
         options.synthesize = c.synthesize;
+        // Each tool step is bounded by --simulate-timeout, not by the lock's wait.
+        options.simulateTimeoutSeconds = 77;
+        options.lockTimeoutSeconds = 5;
         RecordingRunServices services;
         services.simulateReason = c.simulateReason;
         services.simulationPasses = c.simulationPasses;
@@ -144,6 +150,8 @@ TEST_F(DesignRun, InstallsOnlyWhatTheWizardFinishedAndTheChecksPassed)
         EXPECT_EQ(services.wizardRuns, c.wizardRuns);
         EXPECT_EQ(services.simulations, c.simulations);
         EXPECT_EQ(services.syntheses, c.syntheses);
+        EXPECT_EQ(services.simulationLimit.count(), c.simulations > 0 ? 77 : 0);
+        EXPECT_EQ(services.synthesisLimit.count(), c.syntheses > 0 ? 77 : 0);
         std::filesystem::remove("f.vec");
     }
 }
