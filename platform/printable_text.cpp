@@ -75,3 +75,16 @@ std::string PrintableText(std::string_view text)
     }
     return shown;
 }
+
+std::string PrintableLines(std::string_view text)
+{
+    std::string shown;
+    for (;;) {
+        const size_t end = text.find('\n');
+        if (end == std::string_view::npos)
+            return shown + PrintableText(text);
+        const size_t length = end > 0 && text[end - 1] == '\r' ? end - 1 : end;
+        shown += PrintableText(text.substr(0, length)) + "\n";
+        text.remove_prefix(end + 1);
+    }
+}

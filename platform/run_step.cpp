@@ -135,6 +135,6 @@ bool RunStep(const std::vector<std::string>& args, const std::string& folder, Ru
     error = shown + " failed ("
         + (WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
                              : "signal " + std::to_string(WTERMSIG(status)))
-        + ")" + (said.empty() ? std::string() : ":\n" + PrintableText(said));
+        + ")" + (said.empty() ? std::string() : ":\n" + PrintableLines(said));
     return false;
 }

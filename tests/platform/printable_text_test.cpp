@@ -32,4 +32,18 @@ TEST(PrintableText, EscapesWhatATerminalWouldActOnAndKeepsTheRest)
     }
 }
 
+TEST(PrintableLines, KeepsLineEndsAndEscapesEverythingElse)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"a\nb\n", "a\nb\n"},
+        {"unit \"x\" not found\r\n  use work.x;\n\t^", "unit \"x\" not found\n  use work.x;\n\\t^"},
+        {"\x1b[2J\nlast", "\\x1b[2J\nlast"},
+        {"\r\n", "\n"},
+    };
+    for (const auto& [text, shown] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(text));
+        EXPECT_EQ(PrintableLines(text), shown);
+    }
+}
+
 } // namespace
