@@ -1,12 +1,12 @@
 // --simulate-only of one design named in each way a shell allows, with each simulator: the run
 // must find the design's library files and the vector file the same way every time.
+#include "platform/path_lookup.h"
 #include "tests/support/design_folders.h"
 #include "tests/tarnwick/tarnwick_process.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -15,11 +15,6 @@ namespace fs = std::filesystem;
 namespace {
 
 class DesignNames : public DesignFoldersTest {};
-
-bool OnPath(const std::string& program)
-{
-    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 TEST_F(DesignNames, EveryWayOfNamingTheDesignSimulatesTheSame)
 {
@@ -32,7 +27,7 @@ TEST_F(DesignNames, EveryWayOfNamingTheDesignSimulatesTheSame)
     } simulators[] = {{"ghdl", ".vhd"}, {"iverilog", ".v"}, {"verilator", ".v"}};
     for (const auto& s : simulators) {
         SCOPED_TRACE(s.simulator);
-        if (!OnPath(s.simulator)) {
+        if (FindOnPath(s.simulator).empty()) {
             std::printf("%s is not installed: its runs are left out\n", s.simulator);
             continue;
         }
