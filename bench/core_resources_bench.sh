@@ -13,7 +13,10 @@
 #            254 MHz a counter-addressed block RAM delay line reaches; logic cells (ICESTORM_LC) and block
 #            RAMs (ICESTORM_RAM), for conv_qzram 12/17/8 (convolutional interleaver and
 #            deinterleaver, block and continuous block interleaver) and for genaddr 12/17 with its
-#            synchronous RAM (bench/genaddr_with_ram.v, W = 8).
+#            synchronous RAM (bench/genaddr_with_ram.v, W = 8); and the ceiling those RAMs set:
+#            conv_qzram's RAM alone, convolutional and block, with nothing but registers around it
+#            (bench/ram_ceiling.v; the same on both sides). Convolutional, its 1,122 words lie in
+#            three RAM blocks and the multiplexer between their words limits every core that has it.
 #   xilinx   synth_xilinx (the default family) of conv_qzram, convolutional, 12/17/8 and 40/500/8,
 #            both modes: cells and RAMB36E1/RAMB18E1.
 #   simulation (with --simulation or --simulation-only; minutes) the convolutional interleaver ->
@@ -136,7 +139,8 @@ declare -A r  # results: r[SIDE|KEY]
 generic_sets=("conv_qzram 12 17 8" "genaddr 12 17 8" "conv_qzram 40 500 8" "genaddr 40 500 8")
 ice40_designs=("conv_qzram CONVOLUTIONAL INTERLEAVER" "conv_qzram CONVOLUTIONAL DEINTERLEAVER"
                "conv_qzram BLOCK INTERLEAVER" "conv_qzram BLOCK_CONTINOUS INTERLEAVER"
-               "genaddr_with_ram CONVOLUTIONAL INTERLEAVER")
+               "genaddr_with_ram CONVOLUTIONAL INTERLEAVER" "ram_ceiling CONVOLUTIONAL INTERLEAVER"
+               "ram_ceiling BLOCK INTERLEAVER")
 xilinx_sets=("12 17 8 INTERLEAVER" "12 17 8 DEINTERLEAVER" "40 500 8 INTERLEAVER" "40 500 8 DEINTERLEAVER")
 [ $synthesis = 1 ] || generic_sets=() ice40_designs=() xilinx_sets=()
 
@@ -190,6 +194,8 @@ for side in before after; do
       pow2=$([ "${layout[$side]}" = full ] && echo 1 || echo 0)
       params="$params -set A $a -set POW2_RAM $pow2"
       extra=$here/genaddr_with_ram.v core=genaddr
+    elif [ "$top" = ram_ceiling ]; then
+      extra=$here/ram_ceiling.v core=none
     fi
     run_yosys "$side" "$core" "$f.yosys.log" "$extra; chparam $params $top; synth_ice40 -top $top -json $f.json;
         tee -q -o $f.stat stat" || continue
@@ -368,6 +374,7 @@ for design in "${ice40_designs[@]}"; do
   k="ice40|$top|$type|$mode"
   label="$top $type $mode"
   [ "$top" = genaddr_with_ram ] && label="genaddr + RAM $type $mode"
+  [ "$top" = ram_ceiling ] && label="the bare RAM of conv_qzram $type (ceiling)"
   printf "%-45s | %23s %23s | %6s %6s | %6s %6s\n" "$label" \
     "$(v "before|$k|fmax")" "$(v "after|$k|fmax")" "$(v "before|$k|lc")" "$(v "after|$k|lc")" \
     "$(v "before|$k|ram")" "$(v "after|$k|ram")"
