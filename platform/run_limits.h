@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 
 // The longest a simulator step runs unless told otherwise: an hour, well past the largest
 // variation's simulation.
@@ -12,4 +13,6 @@ struct RunLimits {
     std::chrono::seconds timeLimit{kDefaultStepSeconds};
     int signalFd = -1;
     int endSignal = 0;
+    // Called about once a second while a step runs, to show how far it is; may be empty.
+    std::function<void()> whileRunning;
 };

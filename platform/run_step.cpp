@@ -8,9 +8,11 @@
 #include "platform/supervised_child.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/timerfd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -61,8 +63,23 @@ bool WaitForStep(ChildProcess& step, const std::string& shown, RunLimits& limits
     supervision.signalFd = limits.signalFd;
     supervision.onSignal = OnHeldSignal::EndGroup;
     supervision.timeLimit = limits.timeLimit;
+    // A timer that ticks every second while the step runs, when someone shows how far it is.
+    const int ticks = limits.whileRunning ? ::timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK) : -1;
+    if (ticks >= 0) {
+        const itimerspec second{{1, 0}, {1, 0}};
+        ::timerfd_settime(ticks, 0, &second, nullptr);
+        supervision.watchedFd = ticks;
+        supervision.onReadable = [&] {
+            std::uint64_t expired = 0;
+            if (::read(ticks, &expired, sizeof expired) == sizeof expired)
+                limits.whileRunning();
+        };
+    }
     int signal = 0;
-    switch (SuperviseChild(step, supervision, status, signal)) {
+    const ChildEnd end = SuperviseChild(step, supervision, status, signal);
+    if (ticks >= 0)
+        ::close(ticks);
+    switch (end) {
     case ChildEnd::Exited:
         return true;
     case ChildEnd::TimedOut:

@@ -73,6 +73,7 @@ struct DesignUnderTest {
     MemoryKind memory = MemoryKind::Internal;
     std::vector<DesignPort> ports;
     std::string module;
+    SimulationProgress progress;
 };
 
 // The design's file as the run makes it from model, when it is simulated before it is installed.
@@ -110,6 +111,7 @@ bool ReadDesign(const DesignToSimulate& given, DesignUnderTest& design, std::str
         design.ports.push_back({entry.name, entry.type == "OUTPUT", std::max(1, width), width >= 1});
     }
     design.module = contents.module;
+    design.progress = given.onProgress;
     return !given.madeFromRetrievalInfo || MakeDesignText(contents.model, design, error);
 }
 
@@ -205,6 +207,7 @@ bool RunDesignTestbench(const DesignUnderTest& design, const SimulationPlan& pla
     }
     if (!WriteFile(work + "/" + testbench, text, error))
         return false;
+    RecordWatch watch(limits, work + "/record.txt", std::int64_t(plan.edges.size()), design.progress);
     if (!design.vhdl) {
         std::vector<std::string> compiled = sources;
         compiled.push_back(testbench);
@@ -241,7 +244,7 @@ bool SimulateDesignPair(const DesignUnderTest& design, std::vector<std::string> 
         sources.push_back(AbsolutePath(source));
     }
     if (!SimulatePair(design.core, design.memory, design.simulator, sources, design.settings.latencyCycles(), limits,
-                      pair, error)) {
+                      pair, error, design.progress)) {
         error = "the interleaver -> deinterleaver pair: " + error;
         return false;
     }

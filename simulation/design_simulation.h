@@ -3,6 +3,7 @@
 #include "design/design.h"
 #include "design/design_contents.h"
 #include "simulation/simulation_check.h"
+#include "simulation/simulation_progress.h"
 #include "simulation/simulator_run.h"
 
 #include <cstdint>
@@ -22,6 +23,8 @@ struct DesignToSimulate {
     Simulator simulator = Simulator::Default;
     // Told as the simulation reaches each of its phases (the design, the pair); may be empty.
     std::function<void(const char* phase)> onPhase;
+    // Told about once a second how far the phase's simulation is; may be empty.
+    SimulationProgress onProgress;
 };
 
 // Takes the simulation's whole waveform (a file in the simulation's own folder, removed after

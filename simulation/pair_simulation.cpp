@@ -165,7 +165,7 @@ void MeasurePairLatency(const std::vector<std::string>& din, const std::vector<s
 
 bool SimulatePair(const CoreSettings& core, MemoryKind memory, Simulator simulator,
                   const std::vector<std::string>& sources, std::int64_t pageLatency, RunLimits& limits,
-                  PairOutcome& outcome, std::string& error)
+                  PairOutcome& outcome, std::string& error, const SimulationProgress& progress)
 {
     outcome = PairOutcome();
     outcome.expectedLatency = PairLatencyCycles(core, memory);
@@ -179,9 +179,13 @@ bool SimulatePair(const CoreSettings& core, MemoryKind memory, Simulator simulat
     std::vector<std::string> din;
     TemporaryFolder folder;
     if (!folder.Create(error)
-        || !WriteFile(folder.path() + "/stimulus.txt", PairStimulus(core, outcome.cycles, din), error)
-        || !RunPairTestbench(core, memory, simulator, sources, outcome.cycles, folder.path(), limits, error))
+        || !WriteFile(folder.path() + "/stimulus.txt", PairStimulus(core, outcome.cycles, din), error))
         return false;
+    {
+        RecordWatch watch(limits, folder.path() + "/record.txt", outcome.cycles, progress);
+        if (!RunPairTestbench(core, memory, simulator, sources, outcome.cycles, folder.path(), limits, error))
+            return false;
+    }
     std::string recorded;
     if (!ReadRegularFile(folder.path() + "/record.txt", kMaxPairRecordSize, recorded)) {
         error = "the pair's testbench left no record of its outputs";

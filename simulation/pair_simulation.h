@@ -2,6 +2,7 @@
 
 #include "core_model/core_settings.h"
 #include "simulation/simulation_check.h"
+#include "simulation/simulation_progress.h"
 #include "simulation/simulator_run.h"
 
 #include <cstdint>
@@ -10,10 +11,11 @@
 
 // Simulates the interleaver of core followed by its deinterleaver, built on memory (conv_qzram, or
 // genaddr with the synchronous RAM), with the library's own testbench tb_core: both clock enables 1
-// from the first edge on, sync_in at it, seeded random symbols.
+// from the first edge on, sync_in at it, seeded random symbols. progress, when given, is told
+// about once a second how far the run is.
 bool SimulatePair(const zorvex::core::CoreSettings& core, zorvex::core::MemoryKind memory, Simulator simulator,
                   const std::vector<std::string>& sources, std::int64_t pageLatency, RunLimits& limits,
-                  PairOutcome& outcome, std::string& error);
+                  PairOutcome& outcome, std::string& error, const SimulationProgress& progress = {});
 
 // One edge of a stage as tb_core records it.
 struct StageRecord {

@@ -357,7 +357,9 @@ void Run::Conclude(int waitStatus, HeldSignals& signals, DesignInstall& install)
         install.Abandon();
         return;
     }
-    RunLimits limits{std::chrono::seconds(options_.simulateTimeoutSeconds), signals.fd()};
+    RunLimits limits;
+    limits.timeLimit = std::chrono::seconds(options_.simulateTimeoutSeconds);
+    limits.signalFd = signals.fd();
     if (options_.synthesize)
         ShowPhase("synthesis");
     if (options_.synthesize && !services_.Synthesize(design_, written, limits, summary())) {

@@ -102,12 +102,15 @@ int main(int argc, char** argv)
         return EndOutput(0);
     }
 
-    EnablePhases(!options.json);
+    EnablePhases(options.progress                                    ? ProgressLines::Plain
+                     : !options.json && ::isatty(STDERR_FILENO) == 1 ? ProgressLines::InPlace
+                                                                     : ProgressLines::None);
     ProcessRunServices services;
     // The design stays locked until the report is out.
     const DesignRunResult run = options.simulate == TarnwickOptions::Simulate::Only ? SimulateInstalledDesign(options)
                                                                                     : RunOnDesign(options, services);
     const RunSummary& summary = run.summary;
+    EndProgress();
     PrintReport(options, summary);
     const int status = EndOutput(summary.exitStatus);
     if (run.endSignal != 0)

@@ -2,24 +2,87 @@
 
 #include <chrono>
 #include <cstdio>
-#include <unistd.h>
+#include <string>
 
 namespace {
 
-const auto kStart = std::chrono::steady_clock::now();
-bool phasesShown = false;
+using Clock = std::chrono::steady_clock;
+
+// How often a plain line is printed at the most, so that a log is not flooded.
+constexpr auto kPlainLineInterval = std::chrono::seconds(10);
+
+const auto kStart = Clock::now();
+ProgressLines shown = ProgressLines::None;
+std::string currentPhase;
+bool lineInPlace = false;
+Clock::time_point lastPlainLine;
+// The first count of the phase and when it came: the rate is measured from there.
+std::int64_t firstDone = -1;
+Clock::time_point firstTime;
+
+double Elapsed()
+{
+    return std::chrono::duration<double>(Clock::now() - kStart).count();
+}
+
+// "about 1 min 5 s left", "about 40 s left", empty before there is a rate.
+std::string TimeLeft(std::int64_t done, std::int64_t total)
+{
+    if (firstDone < 0 || done <= firstDone || done >= total)
+        return std::string();
+    const double seconds = std::chrono::duration<double>(Clock::now() - firstTime).count();
+    const long left = long(seconds / double(done - firstDone) * double(total - done) + 0.5);
+    if (left < 60)
+        return ", about " + std::to_string(left) + " s left";
+    return ", about " + std::to_string(left / 60) + " min " + std::to_string(left % 60) + " s left";
+}
 
 } // namespace
 
-void EnablePhases(bool enabled)
+void EnablePhases(ProgressLines lines)
 {
-    phasesShown = enabled && ::isatty(STDERR_FILENO) == 1;
+    shown = lines;
+}
+
+void EndProgress()
+{
+    if (lineInPlace)
+        std::fputs("\r\033[K", stderr);
+    lineInPlace = false;
 }
 
 void ShowPhase(const char* phase)
 {
-    if (!phasesShown)
+    if (shown == ProgressLines::None)
         return;
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - kStart;
-    std::fprintf(stderr, "tarnwick: %6.1f s  %s\n", elapsed.count(), phase);
+    EndProgress();
+    currentPhase = phase;
+    firstDone = -1;
+    lastPlainLine = Clock::now();
+    std::fprintf(stderr, "tarnwick: %6.1f s  %s\n", Elapsed(), phase);
+}
+
+void ShowProgress(std::int64_t done, std::int64_t total)
+{
+    if (shown == ProgressLines::None || total <= 0)
+        return;
+    const Clock::time_point now = Clock::now();
+    if (firstDone < 0 && done > 0) {
+        firstDone = done;
+        firstTime = now;
+    }
+    if (shown == ProgressLines::Plain && now - lastPlainLine < kPlainLineInterval)
+        return;
+    char elapsed[32];
+    std::snprintf(elapsed, sizeof elapsed, "%6.1f s  ", Elapsed());
+    const std::string line = "tarnwick: " + std::string(elapsed) + currentPhase + ": " + std::to_string(done) + " of "
+        + std::to_string(total) + " edges (" + std::to_string(done * 100 / total) + " %)" + TimeLeft(done, total);
+    if (shown == ProgressLines::InPlace) {
+        std::fprintf(stderr, "\r\033[K%s", line.c_str());
+        lineInPlace = true;
+    } else {
+        std::fprintf(stderr, "%s\n", line.c_str());
+        lastPlainLine = now;
+    }
+    std::fflush(stderr);
 }

@@ -1,9 +1,24 @@
 #pragma once
 
-// Says on standard error, when it is a terminal and the report is not JSON, that the run has
-// reached a phase (the wizard, the design simulation, the pair, the synthesis, the install), with
-// the seconds since tarnwick started; long runs then show where they are. Nothing otherwise.
+#include <cstdint>
+
+// How tarnwick tells on standard error where a long run is.
+enum class ProgressLines {
+    None, // nothing (--json, or standard error not a terminal)
+    InPlace, // standard error is a terminal: each phase's start, then one line kept up to date
+    Plain, // --progress: a plain line at each phase's start and at least every 10 s, wherever it goes
+};
+
+// How ShowPhase and ShowProgress print: set once from the command line.
+void EnablePhases(ProgressLines lines);
+
+// The run has reached a phase (the wizard, the design simulation, the pair, the synthesis, the
+// install): its name with the seconds since tarnwick started.
 void ShowPhase(const char* phase);
 
-// Whether ShowPhase may print: set once from the command line (false with --json).
-void EnablePhases(bool enabled);
+// How far the phase's simulation is: the edges done of total, the share, and the time left at
+// the rate so far.
+void ShowProgress(std::int64_t done, std::int64_t total);
+
+// Clears a line kept up to date, before the report is printed.
+void EndProgress();

@@ -68,6 +68,7 @@ bool SimulateForRun(const DesignToSimulate& design, RunLimits& limits, DesignIns
     std::string error;
     DesignToSimulate shown = design;
     shown.onPhase = ShowPhase;
+    shown.onProgress = ShowProgress;
     if (!SimulateDesign(shown, ExecutablePath(), limits, keep, outcome, error))
         return FailSimulation(summary, error);
     outcome.vcdPath = AbsolutePath(vcd);

@@ -48,6 +48,9 @@ const char* const kTarnwickUsage =
     "                        source, also for a .vhd design) with the stored core settings for the\n"
     "                        iCE40 HX8K with yosys and nextpnr-ice40; report its logic cells,\n"
     "                        flip-flops, RAM blocks and Fmax, or that it does not fit\n"
+    "  --progress            print where the run is on standard error, a plain line at each\n"
+    "                        phase and at least every 10 s, also when it is not a terminal\n"
+    "                        (on a terminal tarnwick keeps one line up to date without it)\n"
     "  --help                print this text\n"
     "  --version             print tarnwick's name and version\n"
     "  --                    what follows is the design file, even when it starts with '-'\n"
@@ -114,6 +117,7 @@ constexpr OptionSpec kOptions[] = {
     {nullptr, "simulate", Value::None},
     {nullptr, "simulate-only", Value::None},
     {nullptr, "synthesize", Value::None},
+    {nullptr, "progress", Value::None},
 };
 
 bool ParseInt(const std::string& text, int& value)
@@ -240,6 +244,8 @@ void SetFlag(const std::string& name, TarnwickOptions& options, bool& simulateOn
         simulateOnly = true;
     else if (name == "synthesize")
         options.synthesize = true;
+    else if (name == "progress")
+        options.progress = true;
     else if (name == "new")
         options.newFile = true;
     else if (name == "silent")

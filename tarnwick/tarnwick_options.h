@@ -36,6 +36,8 @@ struct TarnwickOptions {
     // Whether to synthesise the design's core for the iCE40 after a finished run or --simulate-only;
     // each tool runs within simulateTimeoutSeconds.
     bool synthesize = false;
+    // Whether to print a plain progress line on standard error at least every 10 s (--progress).
+    bool progress = false;
     bool help = false;
     bool version = false;
 };
