@@ -86,10 +86,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation2)
 # F1 opens the user guide with xdg-open. tarnwick --simulate needs a simulator: ghdl for a .vhd
-# design, iverilog for a .v one; verilator is the faster choice for long Verilog runs, gtkwave shows
-# the waveform it writes, and --synthesize runs yosys and nextpnr-ice40.
+# design, iverilog for a .v one; verilator is the faster choice for long Verilog runs and long pairs,
+# ghdl-llvm for long VHDL runs, gtkwave shows the waveform it writes, and --synthesize runs yosys
+# and nextpnr-ice40.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, ghdl | iverilog")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gtkwave, iverilog, verilator, yosys, nextpnr-ice40")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gtkwave, iverilog, verilator, ghdl-llvm, yosys, nextpnr-ice40")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

@@ -39,14 +39,25 @@ std::string AbsoluteSearchPath(const std::string& path)
     }
 }
 
-// This process's environment for a step run in folder: its search path absolute, and TMPDIR the
-// folder's own tmp, so that what the tools leave goes with the run's folder, even when a kill
-// keeps them from removing it.
-std::vector<std::string> SimulatorEnvironment(const std::string& folder)
+// This process's environment for a step run in folder, with the variables of given instead of its
+// own: its search path absolute, and TMPDIR the folder's own tmp, so that what the tools leave
+// goes with the run's folder, even when a kill keeps them from removing it.
+std::vector<std::string> SimulatorEnvironment(const std::string& folder, const std::vector<std::string>& given)
 {
     std::vector<std::string> environment{"TMPDIR=" + AbsolutePath(folder) + "/tmp"};
+    environment.insert(environment.end(), given.begin(), given.end());
+    const auto isGiven = [&](const std::string& text) {
+        const std::string name = text.substr(0, text.find('=') + 1);
+        for (const std::string& variable : given) {
+            if (variable.rfind(name, 0) == 0)
+                return true;
+        }
+        return false;
+    };
     for (char** entry = environ; *entry != nullptr; ++entry) {
         const std::string text = *entry;
+        if (isGiven(text))
+            continue;
         if (text.rfind("PATH=", 0) == 0)
             environment.push_back("PATH=" + AbsoluteSearchPath(text.substr(5)));
         else if (text.rfind("TMPDIR=", 0) != 0)
@@ -98,7 +109,8 @@ bool WaitForStep(ChildProcess& step, const std::string& shown, RunLimits& limits
 
 } // namespace
 
-bool RunStep(const std::vector<std::string>& args, const std::string& folder, RunLimits& limits, std::string& error)
+bool RunStep(const std::vector<std::string>& args, const std::string& folder, RunLimits& limits, std::string& error,
+             const std::vector<std::string>& environment)
 {
     const std::string shown = DisplayCommandLine(args);
     if (limits.endSignal != 0) {
@@ -126,7 +138,7 @@ bool RunStep(const std::vector<std::string>& args, const std::string& folder, Ru
         options.standardInput = in;
         options.standardOutput = out;
         options.standardError = out;
-        options.environment = SimulatorEnvironment(folder);
+        options.environment = SimulatorEnvironment(folder, environment);
         options.supervised = true;
         StartFailure failure;
         started = step.Start(options, reason, failure);

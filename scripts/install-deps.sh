@@ -9,7 +9,7 @@ run_packages=(
   build-essential cmake ninja-build pkg-config dpkg-dev
   qt6-base-dev libgl-dev libfreetype-dev libfontconfig-dev libxcb1-dev fonts-liberation2
   nlohmann-json3-dev pandoc weasyprint fonts-dejavu-core librsvg2-bin
-  ghdl iverilog yosys nextpnr-ice40 gtkwave
+  ghdl ghdl-llvm iverilog verilator yosys nextpnr-ice40 gtkwave
 )
 test_packages=(
   git procps file lintian devscripts bash-completion
@@ -18,7 +18,7 @@ test_packages=(
   xvfb xdotool imagemagick x11-utils openbox qt6ct
   poppler-utils desktop-file-utils
   libxml2-utils
-  verilator z3 python3
+  z3 python3
   python3-jsonschema strace
   at-spi2-core python3-pyatspi dbus-x11
 )

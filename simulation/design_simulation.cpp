@@ -220,10 +220,11 @@ bool RunDesignTestbench(const DesignUnderTest& design, const SimulationPlan& pla
     std::vector<std::string> analyse{"ghdl", "-a", "--std=93"};
     analyse.insert(analyse.end(), sources.begin(), sources.end());
     analyse.push_back(testbench);
-    return WriteFile(work + "/waves.opt", waves, error) && RunStep(analyse, work, limits, error)
-        && RunStep({"ghdl", "-e", "--std=93", top}, work, limits, error)
-        && RunStep({"ghdl", "-r", "--std=93", top, "--vcd=waves.vcd", "--read-wave-opt=waves.opt"}, work, limits,
-                   error);
+    const std::vector<std::string> backEnd = GhdlEnvironment(std::int64_t(plan.edges.size()));
+    return WriteFile(work + "/waves.opt", waves, error) && RunStep(analyse, work, limits, error, backEnd)
+        && RunStep({"ghdl", "-e", "--std=93", top}, work, limits, error, backEnd)
+        && RunStep({"ghdl", "-r", "--std=93", top, "--vcd=waves.vcd", "--read-wave-opt=waves.opt"}, work, limits, error,
+                   backEnd);
 }
 
 // The pair of the design's core, from the design's library files and the cores' testbench.

@@ -93,8 +93,10 @@ bool RunPairTestbench(const CoreSettings& core, MemoryKind memory, Simulator sim
         std::vector<std::string> run{"ghdl", "-r", "--std=93", "tb_core"};
         for (const auto& [name, value] : generics)
             run.push_back("-g" + name + "=" + value);
-        return RunStep(analyse, work, limits, error)
-            && RunStep({"ghdl", "-e", "--std=93", "tb_core"}, work, limits, error) && RunStep(run, work, limits, error);
+        const std::vector<std::string> backEnd = GhdlEnvironment(cycles);
+        return RunStep(analyse, work, limits, error, backEnd)
+            && RunStep({"ghdl", "-e", "--std=93", "tb_core"}, work, limits, error, backEnd)
+            && RunStep(run, work, limits, error, backEnd);
     }
     const auto quoted = [](const std::string& name) {
         return name == "INT_TYPE" || name == "INT_MODE" || name == "STIMULUS" || name == "DUMP";

@@ -2,6 +2,7 @@
 
 #include "platform/run_limits.h"
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +19,11 @@ bool SimulatorNamed(const std::string& name, Simulator& simulator);
 
 // The programs the simulator runs: ghdl; iverilog and vvp; verilator and the make its build runs.
 std::vector<std::string> SimulatorPrograms(Simulator simulator);
+
+// The variables ghdl's steps run with for a simulation of edges clock edges: its LLVM back end,
+// where ghdl-llvm is installed and the run is long enough for the compiled code to win back the
+// seconds its build takes; none otherwise (ghdl's default back end).
+std::vector<std::string> GhdlEnvironment(std::int64_t edges);
 
 // Links each of sources (paths) into work/src under its own file name, so that the simulators,
 // running in work, are handed names they cannot misread whatever folders the files are in; linked

@@ -123,7 +123,7 @@ done
 
 # A simulator for --simulate is recommended, the other tools of the flow are suggested.
 for field in "Recommends:xdg-utils, ghdl | iverilog" \
-  "Suggests:gtkwave, iverilog, verilator, yosys, nextpnr-ice40"; do
+  "Suggests:gtkwave, iverilog, verilator, ghdl-llvm, yosys, nextpnr-ice40"; do
   value=$(dpkg-deb -f "$deb" "${field%%:*}")
   [ "$value" = "${field#*:}" ] || fail "${field%%:*} is \"$value\", not \"${field#*:}\""
 done
