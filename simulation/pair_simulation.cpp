@@ -165,6 +165,12 @@ void MeasurePairLatency(const std::vector<std::string>& din, const std::vector<s
     }
 }
 
+std::int64_t PairCycles(const CoreSettings& core, MemoryKind memory)
+{
+    const std::int64_t block = std::int64_t(core.depth) * core.delay;
+    return PairLatencyCycles(core, memory) + 4 * block + 8;
+}
+
 bool SimulatePair(const CoreSettings& core, MemoryKind memory, Simulator simulator,
                   const std::vector<std::string>& sources, std::int64_t pageLatency, RunLimits& limits,
                   PairOutcome& outcome, std::string& error, const SimulationProgress& progress)
@@ -173,9 +179,7 @@ bool SimulatePair(const CoreSettings& core, MemoryKind memory, Simulator simulat
     outcome.expectedLatency = PairLatencyCycles(core, memory);
     outcome.pageLatency = pageLatency;
     outcome.internalMemory = memory == MemoryKind::Internal;
-    const std::int64_t block = std::int64_t(core.depth) * core.delay;
-    // Past the latency, two blocks' worth of symbols in each direction come out.
-    outcome.cycles = outcome.expectedLatency + 4 * block + 8;
+    outcome.cycles = PairCycles(core, memory);
     const bool discrete = core.type == IntType::Block;
 
     std::vector<std::string> din;

@@ -17,6 +17,10 @@ bool SimulatePair(const zorvex::core::CoreSettings& core, zorvex::core::MemoryKi
                   const std::vector<std::string>& sources, std::int64_t pageLatency, RunLimits& limits,
                   PairOutcome& outcome, std::string& error, const SimulationProgress& progress = {});
 
+// The clock edges the pair of core on memory runs: its latency and two blocks' worth of symbols in
+// each direction after it.
+std::int64_t PairCycles(const zorvex::core::CoreSettings& core, zorvex::core::MemoryKind memory);
+
 // One edge of a stage as tb_core records it.
 struct StageRecord {
     bool taken = false; // the stage's edge took din (next_din or block_write_enable before it)

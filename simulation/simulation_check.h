@@ -18,6 +18,7 @@ struct SimulationMismatch {
 // What the interleaver -> deinterleaver pair of the design's core showed: the symbol taken at
 // edge t should be on the deinterleaver's dout right after edge t + latency.
 struct PairOutcome {
+    std::string simulator; // the one that ran it: "ghdl", "iverilog" or "verilator"
     std::int64_t cycles = 0;
     // From the first symbol the interleaver took to the first the deinterleaver put out; none
     // when nothing came out.

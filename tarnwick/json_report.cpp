@@ -65,6 +65,7 @@ Json SimulationJson(const SimulationOutcome& outcome)
     if (outcome.pair) {
         const PairOutcome& pair = *outcome.pair;
         simulation["pair"] = Json{
+            {"simulator", pair.simulator},
             {"cycles", pair.cycles},
             {"measuredLatencyCycles", cycle(pair.measuredLatency)},
             {"expectedLatencyCycles", pair.expectedLatency},

@@ -1,6 +1,7 @@
-#include "simulation/design_simulation.h"
 #include "platform/run_step.h"
 #include "platform/temporary_folder.h"
+#include "simulation/design_simulation.h"
+#include "simulation/simulation_progress.h"
 #include "simulation/simulator_run.h"
 
 #include "tests/platform/environment_guard.h"
@@ -44,6 +45,36 @@ TEST_F(SimulatorRun, StepsKeepTheirTemporaryFilesInTheRunsFolderAndFindProgramsF
     EXPECT_FALSE(made.empty());
     EXPECT_FALSE(fs::exists(made)) << made;
     EXPECT_TRUE(fs::is_empty(user));
+}
+
+TEST_F(SimulatorRun, WhileAStepRunsItsRecordIsCountedAndTheVariablesGivenReplaceTarnwicksOwn)
+{
+    TemporaryFolder work;
+    std::string error;
+    ASSERT_TRUE(work.Create(error)) << error;
+    const EnvironmentGuard environment(EnvironmentGuard::Values{{"CHOICE", "tarnwick's"}});
+    RunLimits limits;
+    std::vector<std::pair<std::int64_t, std::int64_t>> told;
+    {
+        RecordWatch watch(limits, work.path() + "/record.txt", 4,
+                          [&](std::int64_t done, std::int64_t total) { told.emplace_back(done, total); });
+        ASSERT_TRUE(RunStep(
+            {"sh", "-c", "echo \"$CHOICE\" > choice; for e in 1 2 3 4; do echo edge >> record.txt; sleep 0.6; done"},
+            work.path(), limits, error, {"CHOICE=the step's"}))
+            << error;
+        EXPECT_EQ(watch.Lines(), 4);
+    }
+    EXPECT_FALSE(limits.whileRunning) << "the watch outlived its step";
+    // The step ran over two seconds: the count was taken every second while it ran.
+    ASSERT_FALSE(told.empty());
+    for (size_t k = 0; k < told.size(); ++k) {
+        EXPECT_EQ(told[k].second, 4);
+        EXPECT_GE(told[k].first, k == 0 ? 1 : told[k - 1].first);
+        EXPECT_LE(told[k].first, 4);
+    }
+    std::string choice;
+    std::getline(std::ifstream(work.path() + "/choice"), choice);
+    EXPECT_EQ(choice, "the step's");
 }
 
 TEST_F(SimulatorRun, ATemporaryFolderTheToolsCannotTakeIsRefusedNamingTMPDIR)
