@@ -302,6 +302,20 @@ bool SimulateDesignFile(DesignUnderTest& design, const SimulationPlan& plan, con
 
 } // namespace
 
+std::string ShownSize(std::int64_t bytes)
+{
+    const char* const units[] = {"bytes", "KiB", "MiB", "GiB"};
+    double size = double(bytes);
+    size_t unit = 0;
+    while (size >= 1024 && unit + 1 < std::size(units)) {
+        size /= 1024;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, unit == 0 ? "%.0f %s" : "%.1f %s", size, units[unit]);
+    return text;
+}
+
 void ShowShortage(std::uint64_t need, std::uint64_t room, std::string& needText, std::string& roomText)
 {
     const int shift = need < (std::uint64_t(1) << 20) ? 10 : 20;
@@ -390,7 +404,7 @@ std::string DescribeSimulation(const SimulationOutcome& outcome)
             + ", the model expects " + m.expected + "\n";
     }
     if (!outcome.vcdPath.empty())
-        text += "  waveform: " + PrintableText(outcome.vcdPath) + "\n";
+        text += "  waveform: " + PrintableText(outcome.vcdPath) + " (" + ShownSize(outcome.vcdBytes) + ")\n";
     if (outcome.pair) {
         const PairOutcome& pair = *outcome.pair;
         const std::string with = pair.simulator == outcome.simulator ? std::string() : " with " + pair.simulator;

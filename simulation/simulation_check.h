@@ -44,6 +44,7 @@ struct SimulationOutcome {
     std::optional<SimulationMismatch> firstMismatch;
     std::string vcdPath;
     std::optional<PairOutcome> pair;
+    std::int64_t vcdBytes = 0; // the waveform's size
 };
 
 // Compares the outputs recorded by the testbench of plan (one line per recording, the plan's

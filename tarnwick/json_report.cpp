@@ -60,8 +60,10 @@ Json SimulationJson(const SimulationOutcome& outcome)
         simulation["firstMismatch"] =
             Json{{"cycle", m.cycle}, {"port", m.port}, {"expected", m.expected}, {"got", m.got}};
     }
-    if (!outcome.vcdPath.empty())
+    if (!outcome.vcdPath.empty()) {
         simulation["vcd"] = outcome.vcdPath;
+        simulation["vcdBytes"] = outcome.vcdBytes;
+    }
     if (outcome.pair) {
         const PairOutcome& pair = *outcome.pair;
         simulation["pair"] = Json{

@@ -20,6 +20,7 @@
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -57,9 +58,14 @@ bool SimulateForRun(const DesignToSimulate& design, RunLimits& limits, DesignIns
     const std::string vcd = design.design.PathOf(FileRole::Waveform);
     const std::string view = design.design.PathOf(FileRole::WaveformView);
     // The waveform in nanoseconds, as the vector file counts time, with a GTKWave view beside it.
+    std::int64_t waveBytes = 0;
     const WaveformKeeper keep = [&](const std::string& waves, std::string& error) {
-        if (!WaveformInNanoseconds(waves, error)
-            || !install.AddCopy(waves, vcd, AtomicFile::Durability::Regenerable, error))
+        struct stat status {};
+        if (!WaveformInNanoseconds(waves, error))
+            return false;
+        if (::stat(waves.c_str(), &status) == 0)
+            waveBytes = status.st_size;
+        if (!install.AddCopy(waves, vcd, AtomicFile::Durability::Regenerable, error))
             return false;
         const std::string saveFile = GtkwaveSaveFile(waves, AbsolutePath(vcd));
         return saveFile.empty() || install.AddText(view, saveFile, AtomicFile::Durability::Regenerable, error);
@@ -72,6 +78,7 @@ bool SimulateForRun(const DesignToSimulate& design, RunLimits& limits, DesignIns
     if (!SimulateDesign(shown, ExecutablePath(), limits, keep, outcome, error))
         return FailSimulation(summary, error);
     outcome.vcdPath = AbsolutePath(vcd);
+    outcome.vcdBytes = waveBytes;
     summary.simulation = outcome;
     if (outcome.mismatches > 0)
         return FailSimulation(summary,

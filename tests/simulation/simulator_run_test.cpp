@@ -92,6 +92,20 @@ TEST_F(SimulatorRun, ATemporaryFolderTheToolsCannotTakeIsRefusedNamingTMPDIR)
     }
 }
 
+TEST(ShownSize, EachSizeInTheLargestUnitItFills)
+{
+    const struct {
+        std::int64_t bytes;
+        const char* shown;
+    } cases[] = {{0, "0 bytes"},
+                 {1023, "1023 bytes"},
+                 {1024, "1.0 KiB"},
+                 {(112 << 20) + (300 << 10), "112.3 MiB"},
+                 {std::int64_t(3) << 30, "3.0 GiB"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ShownSize(c.bytes), c.shown) << c.bytes;
+}
+
 TEST(ShowShortage, TheNeedAndTheRoomAreShownInAUnitThatTellsThemApart)
 {
     const struct {
