@@ -4,6 +4,7 @@
 #include "design/design_contents.h"
 #include "simulation/simulation_check.h"
 #include "simulation/simulator_run.h"
+#include "simulation/waveform_file.h"
 
 #include <cstdint>
 #include <functional>
@@ -25,8 +26,9 @@ struct DesignToSimulate {
 };
 
 // Takes the simulation's whole waveform (a file in the simulation's own folder, removed after
-// the call) wherever it is to go. False with the reason when it cannot.
-using WaveformKeeper = std::function<bool(const std::string& waveform, std::string& error)>;
+// the call) wherever it is to go, with what a view of it should show. False with the reason when
+// it cannot.
+using WaveformKeeper = std::function<bool(const std::string& waveform, const WaveformView& view, std::string& error)>;
 
 // A size needed and the room there is, as a refusal shows them: both in KiB when less than a MiB is
 // needed, else in MiB, the need rounded up and the room down, so that the two always differ.

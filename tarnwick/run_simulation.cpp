@@ -57,11 +57,11 @@ bool SimulateForRun(const DesignToSimulate& design, RunLimits& limits, DesignIns
     const std::string vcd = design.design.PathOf(FileRole::Waveform);
     const std::string view = design.design.PathOf(FileRole::WaveformView);
     // The waveform in nanoseconds, as the vector file counts time, with a GTKWave view beside it.
-    const WaveformKeeper keep = [&](const std::string& waves, std::string& error) {
+    const WaveformKeeper keep = [&](const std::string& waves, const WaveformView& shows, std::string& error) {
         if (!WaveformInNanoseconds(waves, error)
             || !install.AddCopy(waves, vcd, AtomicFile::Durability::Regenerable, error))
             return false;
-        const std::string saveFile = GtkwaveSaveFile(waves, AbsolutePath(vcd));
+        const std::string saveFile = GtkwaveSaveFile(waves, AbsolutePath(vcd), shows);
         return saveFile.empty() || install.AddText(view, saveFile, AtomicFile::Durability::Regenerable, error);
     };
     SimulationOutcome outcome;
