@@ -276,6 +276,33 @@ bool SimulateDesignPair(const DesignUnderTest& design, std::vector<std::string> 
     return true;
 }
 
+// The view of a run's waveform: the design's ports in its order, the edges of the first input and
+// the first output, and a window of some thirty cycles that starts a few before the first output
+// (before the first input when nothing came out).
+WaveformView ViewOfRun(const SimulationPlan& plan, const SimulationOutcome& outcome)
+{
+    constexpr std::int64_t kCyclesBefore = 8;
+    constexpr std::int64_t kCyclesAfter = 24;
+    WaveformView view;
+    for (const DesignPort& port : plan.ports)
+        view.ports.push_back(port.name);
+    // The first output's cycle follows the edge that gave it and may lie past the last edge.
+    const auto timeOf = [&](std::int64_t cycle) {
+        return cycle < std::int64_t(plan.edgeTimes.size()) ? plan.edgeTimes[size_t(cycle)] : plan.stop;
+    };
+    if (outcome.firstInputCycle)
+        view.firstInput = timeOf(*outcome.firstInputCycle);
+    if (outcome.firstOutputCycle)
+        view.firstOutput = timeOf(*outcome.firstOutputCycle);
+    const std::optional<std::int64_t> centre =
+        outcome.firstOutputCycle ? outcome.firstOutputCycle : outcome.firstInputCycle;
+    if (centre) {
+        view.windowStart = *centre >= kCyclesBefore ? timeOf(*centre - kCyclesBefore) : 0;
+        view.windowEnd = timeOf(*centre + kCyclesAfter);
+    }
+    return view;
+}
+
 // Simulates the design in a temporary folder of its own, removed before it returns: the testbench,
 // the check against the model, and the waveform handed to keepWaveform once it is known whole.
 bool SimulateDesignFile(DesignUnderTest& design, const SimulationPlan& plan, const VectorFile& vectors,
@@ -297,7 +324,7 @@ bool SimulateDesignFile(DesignUnderTest& design, const SimulationPlan& plan, con
         return false;
     std::string().swap(recorded);
     const std::string waves = folder.path() + "/waves.vcd";
-    return WaveformIsWhole(waves, plan.stop, error) && keepWaveform(waves, error);
+    return WaveformIsWhole(waves, plan.stop, error) && keepWaveform(waves, ViewOfRun(plan, outcome), error);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "simulation/simulation_check.h"
 #include "simulation/simulation_progress.h"
 #include "simulation/simulator_run.h"
+#include "simulation/waveform_file.h"
 
 #include <cstdint>
 #include <functional>
@@ -28,8 +29,9 @@ struct DesignToSimulate {
 };
 
 // Takes the simulation's whole waveform (a file in the simulation's own folder, removed after
-// the call) wherever it is to go. False with the reason when it cannot.
-using WaveformKeeper = std::function<bool(const std::string& waveform, std::string& error)>;
+// the call) wherever it is to go, with what a view of it should show. False with the reason when
+// it cannot.
+using WaveformKeeper = std::function<bool(const std::string& waveform, const WaveformView& view, std::string& error)>;
 
 // A file's size as the report shows it: "812 bytes", "4.2 KiB", "112.3 MiB".
 std::string ShownSize(std::int64_t bytes);

@@ -195,8 +195,10 @@ void PlayPlan(const VectorFile& vectors, DrivenInputs& driven, SimulationPlan& p
 {
     std::string line;
     PlayInputs(vectors, driven.cursors, *driven.clock, [&](std::int64_t time, bool rising, bool last) {
-        if (rising)
+        if (rising) {
             plan.edges.push_back(EdgeAt(time, driven, vectors));
+            plan.edgeTimes.push_back(time);
+        }
         line.clear();
         AppendStimulusLine(line, time, rising || last, driven.cursors);
         plan.stimulusBytes += std::int64_t(line.size());

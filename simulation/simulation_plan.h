@@ -27,6 +27,7 @@ struct SimulationPlan {
     std::int64_t stimulusBytes = 0;
     std::int64_t stop = 0;
     std::vector<zorvex::core::CycleInput> edges;
+    std::vector<std::int64_t> edgeTimes; // the time of each of edges, in the vector file's unit
 };
 
 // The lines of the stimulus of vectors: one for each time before STOP at which an input's pattern

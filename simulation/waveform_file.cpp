@@ -37,12 +37,21 @@ std::string ReadAt(int fd, off_t offset, size_t size)
     return text;
 }
 
-// The $timescale's unit in nanoseconds ("1ns", "1 fs", "100 ps"); 0 when there is none.
-long double TimescaleNanoseconds(std::string_view head)
+// A $timescale: a count of a unit ("100 ps"), the unit in nanoseconds.
+struct Timescale {
+    long double count = 0;
+    long double unitNanoseconds = 0;
+
+    long double nanoseconds() const { return count * unitNanoseconds; }
+};
+
+// The $timescale of a VCD header ("1ns", "1 fs", "100 ps"); a count of 0 when there is none.
+Timescale ReadTimescale(std::string_view head)
 {
+    Timescale timescale;
     const size_t at = head.find("$timescale");
     if (at == std::string_view::npos)
-        return 0;
+        return timescale;
     size_t k = at + 10;
     const auto skipBlanks = [&] {
         while (k < head.size() && std::isspace(static_cast<unsigned char>(head[k])))
@@ -59,10 +68,13 @@ long double TimescaleNanoseconds(std::string_view head)
         long double nanoseconds;
     } kUnits[] = {{"fs", 1e-6L}, {"ps", 1e-3L}, {"ns", 1.0L}, {"us", 1e3L}, {"ms", 1e6L}, {"s", 1e9L}};
     for (const auto& unit : kUnits) {
-        if (rest.substr(0, unit.unit.size()) == unit.unit)
-            return count * unit.nanoseconds;
+        if (rest.substr(0, unit.unit.size()) == unit.unit) {
+            timescale.count = count;
+            timescale.unitNanoseconds = unit.nanoseconds;
+            break;
+        }
     }
-    return 0;
+    return timescale;
 }
 
 // The last "#time" line in the tail of a VCD file; -1 when there is none.
@@ -101,7 +113,7 @@ bool ReadWaveformEnd(const std::string& path, long double& unitNanoseconds, std:
     const off_t from = status.st_size > off_t(kEndSize) ? status.st_size - off_t(kEndSize) : 0;
     const std::string tail = regular ? ReadAt(fd, from, kEndSize) : std::string();
     ::close(fd);
-    unitNanoseconds = TimescaleNanoseconds(head);
+    unitNanoseconds = ReadTimescale(head).nanoseconds();
     lastTime = LastTime(tail);
     return regular && unitNanoseconds > 0 && lastTime >= 0;
 }
@@ -183,6 +195,19 @@ std::vector<WaveVariable> ScopeVariables(const std::string& header, std::string&
     return variables;
 }
 
+// The variables in the order of the design's ports, whatever order the simulator wrote them in
+// (Verilator sorts them by name); those that are no port follow in the header's order.
+std::vector<WaveVariable> InPortOrder(std::vector<WaveVariable> variables, const std::vector<std::string>& ports)
+{
+    const auto rank = [&](const WaveVariable& variable) {
+        const std::string name = variable.name.substr(0, variable.name.find('['));
+        return std::find(ports.begin(), ports.end(), name) - ports.begin();
+    };
+    std::stable_sort(variables.begin(), variables.end(),
+                     [&](const WaveVariable& a, const WaveVariable& b) { return rank(a) < rank(b); });
+    return variables;
+}
+
 } // namespace
 
 bool WaveformInNanoseconds(const std::string& path, std::string& error)
@@ -234,7 +259,7 @@ bool WaveformInNanoseconds(const std::string& path, std::string& error)
     return true;
 }
 
-std::string GtkwaveSaveFile(const std::string& wavePath, const std::string& vcdPath)
+std::string GtkwaveSaveFile(const std::string& wavePath, const std::string& vcdPath, const WaveformView& view)
 {
     long double unit = 0;
     std::int64_t last = 0;
@@ -244,12 +269,26 @@ std::string GtkwaveSaveFile(const std::string& wavePath, const std::string& vcdP
     const std::string header = ReadAt(fd, 0, kEndSize);
     ::close(fd);
     std::string scope;
-    const std::vector<WaveVariable> variables = ScopeVariables(header, scope);
+    const std::vector<WaveVariable> variables = InPortOrder(ScopeVariables(header, scope), view.ports);
     if (!ReadWaveformEnd(wavePath, unit, last) || variables.empty() || last <= 0)
         return {};
-    // GTKWave shows 2^(zoom + 7.64) pixels per unit of the dump's time (measured); the run takes
-    // about 760 of the wave area's pixels in a window of 1200.
-    const double zoom = std::log2(760.0 / double(last)) - 7.64;
+    // GTKWave counts time in the unit of the dump's $timescale: a "10 ns" dump's in nanoseconds, a
+    // "1 ps" dump's (one with times between whole nanoseconds) in picoseconds.
+    const Timescale timescale = ReadTimescale(header);
+    const auto dumpTime = [&](std::int64_t nanoseconds) {
+        return std::int64_t(std::llround(static_cast<long double>(nanoseconds) / timescale.unitNanoseconds));
+    };
+    const std::int64_t end = std::llround(static_cast<long double>(last) * timescale.count);
+    std::int64_t from = view.windowStart ? std::clamp<std::int64_t>(dumpTime(*view.windowStart), 0, end) : 0;
+    std::int64_t to = view.windowEnd ? std::clamp<std::int64_t>(dumpTime(*view.windowEnd), 0, end) : end;
+    if (to <= from) {
+        from = 0;
+        to = end;
+    }
+    // GTKWave shows 2^(zoom + 7.64) pixels per unit of the dump's time (measured); the window
+    // takes about 760 of the wave area's pixels in a window of 1200. Zooming out reaches the
+    // whole run, which the dump holds from its start.
+    const double zoom = std::log2(760.0 / double(to - from)) - 7.64;
     std::ostringstream text;
     text << "[*] GTKWave view of the design's ports, written with the waveform\n";
     // A line of the file holds one value, and a quoted one ends at the next quote: a path with a
@@ -257,20 +296,26 @@ std::string GtkwaveSaveFile(const std::string& wavePath, const std::string& vcdP
     // beside it, as the run's report shows.
     if (vcdPath.find_first_of("\"\r\n") == std::string::npos)
         text << "[dumpfile] \"" << vcdPath << "\"\n";
-    text << "[timestart] 0\n"
+    text << "[timestart] " << from << "\n"
          << "[size] 1200 600\n"
-         << "*" << std::fixed << std::setprecision(6) << zoom << " 0";
-    // No named markers.
+         << "*" << std::fixed << std::setprecision(6) << zoom << " -1";
+    // Named markers A and B at the first input and output, where the run had them; no others.
+    const std::optional<std::int64_t> marks[] = {view.firstInput, view.firstOutput};
     for (int marker = 0; marker < 26; ++marker)
-        text << " -1";
+        text << " " << (marker < 2 && marks[marker] ? dumpTime(*marks[marker]) : -1);
     text << "\n";
+    if (view.firstInput)
+        text << "[markername] Afirst input\n";
+    if (view.firstOutput)
+        text << "[markername] Bfirst output\n";
     // Each level of the scope open in the tree.
     for (size_t dot = scope.find('.'); dot != std::string::npos; dot = scope.find('.', dot + 1))
         text << "[treeopen] " << scope.substr(0, dot) << ".\n";
     text << "[treeopen] " << scope << ".\n";
     int flags = 0;
     for (const WaveVariable& variable : variables) {
-        // Binary for a single bit, decimal for a bus; both right-justified.
+        // Binary for a single bit, decimal for a bus (an address counts in words); both
+        // right-justified.
         const int wanted = variable.width > 1 ? 0x24 : 0x28;
         if (wanted != flags)
             text << "@" << std::hex << wanted << std::dec << "\n";

@@ -59,7 +59,7 @@ bool SimulateForRun(const DesignToSimulate& design, RunLimits& limits, DesignIns
     const std::string view = design.design.PathOf(FileRole::WaveformView);
     // The waveform in nanoseconds, as the vector file counts time, with a GTKWave view beside it.
     std::int64_t waveBytes = 0;
-    const WaveformKeeper keep = [&](const std::string& waves, std::string& error) {
+    const WaveformKeeper keep = [&](const std::string& waves, const WaveformView& shows, std::string& error) {
         struct stat status {};
         if (!WaveformInNanoseconds(waves, error))
             return false;
@@ -67,7 +67,7 @@ bool SimulateForRun(const DesignToSimulate& design, RunLimits& limits, DesignIns
             waveBytes = status.st_size;
         if (!install.AddCopy(waves, vcd, AtomicFile::Durability::Regenerable, error))
             return false;
-        const std::string saveFile = GtkwaveSaveFile(waves, AbsolutePath(vcd));
+        const std::string saveFile = GtkwaveSaveFile(waves, AbsolutePath(vcd), shows);
         return saveFile.empty() || install.AddText(view, saveFile, AtomicFile::Durability::Regenerable, error);
     };
     SimulationOutcome outcome;

@@ -63,6 +63,9 @@ for setting in 1 1.5 2 dpi-144; do
   esac
   case_dir="$root/$name"
   mkdir -p "$case_dir/work"
+  # The frame's thickness in the toolkit's pixels, against the toolkit's own once it is framed.
+  env "${environment[@]}" "$build/tests/qt_backend/qt_backend_frame_tests" >"$case_dir/frame.txt" 2>&1 \
+    || fail "frame margins: $(grep -E -A3 'Failure' "$case_dir/frame.txt" | tr -s ' \n' ' ')"
   (cd "$case_dir/work" && env "${environment[@]}" "$prefix/bin/tarnwick" -n -symbol --no-design-files \
      -x$corner_x -y$corner_y "$case_dir/filter.vhd" >"$case_dir/host.txt" 2>&1) &
   wizard_pid=$!

@@ -95,6 +95,20 @@ protected:
         return names;
     }
 
+    // The ports the GTKWave view lists, in its order, without their scope and range.
+    static std::vector<std::string> ViewedPorts(const fs::path& view)
+    {
+        std::vector<std::string> names;
+        std::istringstream in(ReadFileText(view));
+        for (std::string line; std::getline(in, line);) {
+            if (line.empty() || line[0] == '[' || line[0] == '@' || line[0] == '*')
+                continue;
+            const std::string name = line.substr(0, line.find('['));
+            names.push_back(name.substr(name.rfind('.') + 1));
+        }
+        return names;
+    }
+
     // A variation of the pages: the choices that make it and what it is.
     struct Variation {
         std::vector<std::string> choices;
@@ -164,6 +178,8 @@ protected:
         std::sort(dumped.begin(), dumped.end());
         std::sort(ports.begin(), ports.end());
         EXPECT_EQ(dumped, ports);
+        // The view lists them in the design's order, whichever order the simulator dumped them in.
+        EXPECT_EQ(ViewedPorts(designs / "f.gtkw"), c.ports);
     }
 };
 

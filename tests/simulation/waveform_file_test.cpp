@@ -53,7 +53,7 @@ TEST(WaveformFile, IsKeptInNanosecondsWithAViewOfThePortsInOrder)
     EXPECT_NE(text.find("\n#20\n0!\n#40\n1!\n"), std::string::npos) << text;
     EXPECT_TRUE(WaveformIsWhole(path, 40, error)) << error;
 
-    const std::string view = GtkwaveSaveFile(path, "/designs/f.vcd");
+    const std::string view = GtkwaveSaveFile(path, "/designs/f.vcd", {});
     EXPECT_NE(view.find("[dumpfile] \"/designs/f.vcd\"\n"), std::string::npos) << view;
     EXPECT_NE(view.find("\n@28\ntb_f.clock\n@24\ntb_f.din[7:0]\n@28\ntb_f.sync_out\n"), std::string::npos) << view;
 
@@ -61,14 +61,58 @@ TEST(WaveformFile, IsKeptInNanosecondsWithAViewOfThePortsInOrder)
     std::ofstream(path, std::ios::trunc) << "$timescale 1ns $end\n$scope module TOP $end\n$scope module tb_f $end\n"
                                             "$var wire 1 # clken $end\n$upscope $end\n$upscope $end\n"
                                             "$enddefinitions $end\n#0\n1#\n#40\n";
-    const std::string nested = GtkwaveSaveFile(path, "/designs/f.vcd");
+    const std::string nested = GtkwaveSaveFile(path, "/designs/f.vcd", {});
     EXPECT_NE(nested.find("[treeopen] TOP.\n[treeopen] TOP.tb_f.\n@28\nTOP.tb_f.clken\n"), std::string::npos) << nested;
     // A path no line can carry is left out rather than cut; every line is still one of the file's.
     for (const std::string folder : {"/line\nend", "/quote\"d", "/cr\rx"}) {
-        const std::string view = GtkwaveSaveFile(path, folder + "/f.vcd");
+        const std::string view = GtkwaveSaveFile(path, folder + "/f.vcd", {});
         EXPECT_EQ(view.find("[dumpfile]"), std::string::npos) << view;
         EXPECT_EQ(view.find(folder.substr(1)), std::string::npos) << view;
         EXPECT_EQ(view.rfind("[*] GTKWave view", 0), 0u) << view;
     }
+    std::filesystem::remove(path);
+}
+
+// The view lists the ports in the design's order whatever order the simulator wrote them in
+// (Verilator's is alphabetical), marks the first input and the first output and opens on the
+// window around them, all in the dump's own unit: a dump with times between whole nanoseconds
+// stays in picoseconds. Zooming out from the window reaches the whole run.
+TEST(WaveformFile, ViewOpensOnTheFirstOutputWithItsEdgesMarkedAndThePortsInOrder)
+{
+    const std::string path = std::filesystem::temp_directory_path() / ("marks-" + std::to_string(::getpid()) + ".vcd");
+    const std::string dump = "$timescale 1ps $end\n$scope module TOP $end\n$scope module tb_f $end\n"
+                             "$var wire 1 # clock $end\n$var wire 8 $ din [7:0] $end\n$var wire 8 % dout [7:0] $end\n"
+                             "$var wire 1 & sync_in $end\n$upscope $end\n$upscope $end\n$enddefinitions $end\n"
+                             "#0\n1#\n#1500\n0#\n#2560000\n";
+    std::ofstream(path, std::ios::trunc) << dump;
+    std::string error;
+    ASSERT_TRUE(WaveformInNanoseconds(path, error)) << error;
+    std::ifstream in(path);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), dump);
+
+    WaveformView view;
+    view.ports = {"clock", "sync_in", "din", "dout"};
+    view.firstInput = 160;
+    view.firstOutput = 1000;
+    view.windowStart = 640;
+    view.windowEnd = 1920;
+    const std::string text = GtkwaveSaveFile(path, "/designs/f.vcd", view);
+    EXPECT_NE(text.find("\n@28\nTOP.tb_f.clock\nTOP.tb_f.sync_in\n@24\nTOP.tb_f.din[7:0]\nTOP.tb_f.dout[7:0]\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("\n[timestart] 640000\n"), std::string::npos) << text;
+    std::string marks = " -1 160000 1000000";
+    for (int unnamed = 2; unnamed < 26; ++unnamed)
+        marks += " -1";
+    marks += "\n[markername] Afirst input\n[markername] Bfirst output\n";
+    EXPECT_NE(text.find(marks), std::string::npos) << text;
+
+    // The whole run is twice the window: one step of GTKWave's zoom further out.
+    const auto zoom = [](const std::string& saved) { return std::stod(saved.substr(saved.find("\n*") + 2)); };
+    view.windowStart.reset();
+    view.windowEnd.reset();
+    const std::string whole = GtkwaveSaveFile(path, "/designs/f.vcd", view);
+    EXPECT_NE(whole.find("\n[timestart] 0\n"), std::string::npos) << whole;
+    EXPECT_NEAR(zoom(whole), zoom(text) - 1, 1e-5) << text << whole;
     std::filesystem::remove(path);
 }
