@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
@@ -16,7 +17,8 @@ std::vector<std::string> GhdlEnvironment(std::int64_t edges)
 {
     // The LLVM build takes some 3 s more and then runs about 1.5 times as fast.
     constexpr std::int64_t kLlvmFromEdges = 500000;
-    if (edges < kLlvmFromEdges || FindOnPath("ghdl-llvm").empty())
+    // A back end the user chose stays chosen.
+    if (edges < kLlvmFromEdges || std::getenv("GHDL_BACKEND") != nullptr || FindOnPath("ghdl-llvm").empty())
         return {};
     return {"GHDL_BACKEND=llvm"};
 }

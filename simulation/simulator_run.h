@@ -22,7 +22,7 @@ std::vector<std::string> SimulatorPrograms(Simulator simulator);
 
 // The variables ghdl's steps run with for a simulation of edges clock edges: its LLVM back end,
 // where ghdl-llvm is installed and the run is long enough for the compiled code to win back the
-// seconds its build takes; none otherwise (ghdl's default back end).
+// seconds its build takes, and GHDL_BACKEND does not choose one already; none otherwise.
 std::vector<std::string> GhdlEnvironment(std::int64_t edges);
 
 // Links each of sources (paths) into work/src under its own file name, so that the simulators,
