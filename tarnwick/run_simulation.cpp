@@ -1,6 +1,7 @@
 #include "tarnwick/run_simulation.h"
 
 #include "design/library_module.h"
+#include "design_files/hdl_identifiers.h"
 #include "platform/design_lock.h"
 #include "platform/held_signals.h"
 #include "platform/path_split.h"
@@ -33,7 +34,7 @@ bool FailSimulation(RunSummary& summary, const std::string& error)
 }
 
 // Refuses a --simulate-only run that cannot be done before anything is touched: a design named
-// like a library unit, or --synthesize without the tools.
+// like a library unit or by a name no entity or module can have, or --synthesize without the tools.
 bool CheckSimulateOnly(const TarnwickOptions& options, const Design& design, RunSummary& summary)
 {
     const std::string clash = ClashingLibraryUnit(design.name().baseName, design.name().extension);
@@ -41,6 +42,12 @@ bool CheckSimulateOnly(const TarnwickOptions& options, const Design& design, Run
         return FailSimulation(
             summary, "the design's name is the library unit " + clash + "'s; it cannot be simulated beside it");
     std::string error;
+    if (!IsDesignName(design.name().baseName, error)) {
+        summary.exitStatus = kTarnwickFailed;
+        summary.error = error;
+        summary.refused = true;
+        return false;
+    }
     if (options.synthesize && !CanSynthesize(error)) {
         summary.exitStatus = kTarnwickFailed;
         summary.error = "--synthesize: " + error;
