@@ -46,6 +46,7 @@ public:
     {
         result_.summary.design = design_.path();
         result_.summary.files = FilesOfRun(design_, options.symbolFile);
+        result_.summary.target = options.target;
     }
 
     DesignRunResult Execute();
@@ -237,6 +238,10 @@ bool Run::LockDesign(DesignLock& lock)
     }
     if (!options_.svgPath.empty())
         before_.emplace_back(options_.svgPath, FileState::Of(options_.svgPath));
+    if (options_.synthesize) {
+        const std::string log = design_.PathOf(FileRole::SynthesisLog);
+        before_.emplace_back(log, FileState::Of(log));
+    }
     return true;
 }
 
@@ -364,7 +369,7 @@ void Run::Conclude(int waitStatus, HeldSignals& signals, DesignInstall& install)
     RunLimits limits{std::chrono::seconds(options_.simulateTimeoutSeconds), signals.fd()};
     if (options_.synthesize)
         ShowPhase("synthesis");
-    if (options_.synthesize && !services_.Synthesize(design_, written, limits, summary())) {
+    if (options_.synthesize && !services_.Synthesize(design_, written, options_.target, limits, install, summary())) {
         result_.endSignal = limits.endSignal;
         install.Abandon();
         return;

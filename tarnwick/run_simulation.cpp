@@ -98,6 +98,7 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
     summary.design = design.path();
     summary.files = FilesOfRun(design, options.symbolFile);
     summary.simulateOnly = true;
+    summary.target = options.target;
     std::string error;
     if (!CheckSimulateOnly(options, design, summary))
         return result;
@@ -126,9 +127,12 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
     what.vectorFile = design.PathOf(FileRole::SimulationVectors);
     what.simulator = options.simulator;
     if (SimulateForRun(what, limits, install, summary)
-        && (!options.synthesize || SynthesizeForRun(design, what.contents, limits, summary)) && install.Commit(error)) {
+        && (!options.synthesize || SynthesizeForRun(design, what.contents, options.target, limits, install, summary))
+        && install.Commit(error)) {
         for (const FileRole role : {FileRole::Waveform, FileRole::WaveformView})
             summary.changed.push_back(AbsolutePath(design.PathOf(role)));
+        if (options.synthesize)
+            summary.changed.push_back(AbsolutePath(design.PathOf(FileRole::SynthesisLog)));
     } else {
         install.Abandon();
         if (summary.error.empty())
