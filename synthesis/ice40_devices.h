@@ -27,10 +27,9 @@ const std::vector<Ice40Device>& Ice40Devices();
 // The device named name (in any case), or nullptr.
 const Ice40Device* FindIce40Device(std::string_view name);
 
-// Checks a part as --device and --package give it: device is a device's name, optionally followed
-// by ":" and a package; package (empty: none given) must agree with that one. Sets device and
-// package to the part's names in lower case, the device's default package when none is given.
-// False with a message listing what is allowed.
+// Checks a part as --device ("hx8k", "hx8k:ct256") and --package (empty: none) give it, and sets
+// both to its names in lower case, the device's default package when none is given. False with a
+// message listing what is allowed.
 bool ChooseIce40Part(std::string& device, std::string& package, std::string& error);
 
 // The least RAM blocks a memory of words of bits each takes, whatever shape the blocks take.

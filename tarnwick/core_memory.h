@@ -20,10 +20,8 @@ struct CoreMemory {
     std::string shownDevice; // "iCE40 HX8K"
 };
 
-// The memory of the core that the retrieval information at path names, with the settings it
-// stores, on device. False when it cannot be read, names no library module, its settings make no
-// core (a flag group without a single choice, a number outside the cores' ranges) or the device
-// is unknown.
+// The memory of the core that the retrieval information at path names, on device. False when it
+// cannot be read, names no library module, its settings make no core or the device is unknown.
 bool CoreMemoryOfRetrievalInfo(const std::string& path, const std::string& device, CoreMemory& memory);
 
 // The memory as a line of the text report, with the way out when the blocks are too many.
