@@ -50,9 +50,10 @@ const char* const kTarnwickUsage =
     "                        iCE40 with yosys and nextpnr-ice40; report its logic cells,\n"
     "                        flip-flops, RAM blocks, Fmax and whether the target is met, or that it\n"
     "                        does not fit; keep the tools' log as DIR/BASE_synthesis.log\n"
-    "  --device NAME[:PKG]   the part to synthesise for: lp384, lp1k, lp4k, lp8k, hx1k, hx4k,\n"
-    "                        hx8k (the default), up3k, up5k, u1k, u2k or u4k, optionally with its\n"
-    "                        package (hx8k:ct256); each device has a default package\n"
+    "  --device NAME[:PKG]   the part to synthesise for, whose RAM blocks the report counts: lp384,\n"
+    "                        lp1k, lp4k, lp8k, hx1k, hx4k, hx8k (the default), up3k, up5k, u1k,\n"
+    "                        u2k or u4k, optionally with its package (hx8k:ct256); each device has\n"
+    "                        a default package\n"
     "  --package PKG         the device's package (ct256, tq144, sg48, ...)\n"
     "  --freq MHZ            the clock rate nextpnr-ice40 is to meet (default 12)\n"
     "  --seed N              the seed of nextpnr-ice40's placer (default 1)\n"
@@ -134,7 +135,7 @@ constexpr OptionSpec kOptions[] = {
 struct GivenPart {
     std::string device;
     std::string package;
-    bool any = false; // whether any of --device, --package, --freq and --seed was given
+    bool timing = false; // whether --freq or --seed was given
 };
 
 bool ParseInt(const std::string& text, int& value)
@@ -183,7 +184,6 @@ const OptionSpec* FindOption(const std::string& arg, std::string& attached, bool
 bool StoreSynthesisValue(const OptionSpec& spec, const std::string& arg, const std::string& text,
                          TarnwickOptions& options, GivenPart& part, std::string& error)
 {
-    part.any = true;
     if (spec.value == Value::Part) {
         if (text.empty()) {
             error = "option " + PrintableText(arg) + " needs a name";
@@ -204,6 +204,7 @@ bool StoreSynthesisValue(const OptionSpec& spec, const std::string& arg, const s
             return false;
         }
         options.target.freqMHz = mhz;
+        part.timing = true;
         return true;
     }
     int seed = 0;
@@ -213,6 +214,7 @@ bool StoreSynthesisValue(const OptionSpec& spec, const std::string& arg, const s
         return false;
     }
     options.target.seed = seed;
+    part.timing = true;
     return true;
 }
 
@@ -308,8 +310,9 @@ void SetFlag(const std::string& name, TarnwickOptions& options, bool& simulateOn
         options.symbolFile = true;
 }
 
-// Whether the options given go together: a design, and nothing that --simulate-only, --simulate or
-// --simulator would leave unused. False with the reason otherwise.
+// Whether the options given go together: a design, nothing that --simulate-only, --simulate,
+// --simulator, --freq or --seed would leave unused, and a part nextpnr knows. False with the reason
+// otherwise.
 bool CheckCombination(bool simulateOnly, const GivenPart& part, TarnwickOptions& options, std::string& error)
 {
     if (options.designPath.empty()) {
@@ -334,8 +337,9 @@ bool CheckCombination(bool simulateOnly, const GivenPart& part, TarnwickOptions&
         error = "--simulator chooses the simulator of --simulate or --simulate-only, and neither is given";
         return false;
     }
-    if (part.any && !options.synthesize) {
-        error = "--device, --package, --freq and --seed choose how --synthesize synthesises, and it is not given";
+    // The part also sizes the report's RAM blocks; the target and the seed only steer nextpnr.
+    if (part.timing && !options.synthesize) {
+        error = "--freq and --seed choose how --synthesize places and routes the core, and it is not given";
         return false;
     }
     std::string device = part.device.empty() ? std::string(kDefaultIce40Device) : part.device;

@@ -51,7 +51,7 @@ constexpr double kMaxFreqMHz = 1000;
 
 // Parses tarnwick's arguments, the program name excluded. Returns false with a one-line reason in
 // error when an option is unknown, a value is missing or out of range, the design file is missing
-// or given twice, --simulate-only comes with options for the wizard's run or a synthesis option
+// or given twice, --simulate-only comes with options for the wizard's run, or --freq or --seed
 // without --synthesize.
 bool ParseTarnwickOptions(const std::vector<std::string>& args, TarnwickOptions& options, std::string& error);
 

@@ -97,7 +97,7 @@ TEST(TarnwickOptions, RefusesBadArgumentsWithAReason)
         {{"--simulate=1", "f.vhd"}, "takes no value"},
         {{"--simulate", "--simulator", "Verilator", "f.v"}, "needs ghdl, iverilog or verilator, not \"Verilator\""},
         {{"--simulator=verilator", "f.v"}, "--simulator chooses the simulator of --simulate or --simulate-only"},
-        {{"--seed", "3", "f.v"}, "--device, --package, --freq and --seed choose how --synthesize synthesises"},
+        {{"--seed", "3", "--device", "up5k", "f.v"}, "--freq and --seed choose how --synthesize places and routes"},
         {{"--synthesize", "--device", "hx9k", "f.v"},
          "--device needs one of the iCE40 devices lp384, lp1k, lp4k, lp8k, hx1k, hx4k, hx8k, up3k, up5k, u1k, u2k, "
          "u4k, not \"hx9k\""},
@@ -162,12 +162,12 @@ TEST(TarnwickOptions, SimulateAfterTheRunOrInsteadOfItAndSynthesizeWithEither)
 }
 
 // Each device comes in a package of its own unless one is named, on --device or apart; the
-// target and the seed are nextpnr's defaults unless given.
+// target and the seed are nextpnr's defaults unless given. The part alone sizes the report's RAM.
 TEST(TarnwickOptions, SynthesisTargetsThePartOnTheBoard)
 {
     const std::vector<std::tuple<Args, std::string, std::string, double, int>> cases = {
         {{"--synthesize", "f.v"}, "hx8k", "ct256", 12, 1},
-        {{"--synthesize", "--device", "UP5K", "f.v"}, "up5k", "sg48", 12, 1},
+        {{"--device", "UP5K", "f.v"}, "up5k", "sg48", 12, 1},
         {{"--synthesize", "--device=hx1k", "f.v"}, "hx1k", "tq144", 12, 1},
         {{"--synthesize", "--device", "hx8k:CB132", "--package", "cb132", "f.v"}, "hx8k", "cb132", 12, 1},
         {{"--package", "bg121", "--device", "lp8k", "--freq", "48.5", "--seed=0", "--synthesize", "f.v"}, "lp8k",

@@ -148,15 +148,18 @@ TEST_F(TarnwickSynthesis, ACorePastTheDevicesRamDoesNotFitAndTheDesignIsInstalle
     EXPECT_TRUE(fs::exists(designs / "big.v"));
     EXPECT_TRUE(Contains(ReadFileText(designs / "big_synthesis.log"), "no tool ran"));
 
+    // On another part the blocks are that part's.
     std::vector<std::string> json = args;
-    json.insert(json.begin(), "--json");
+    json.insert(json.begin(), {"--json", "--device", "up5k:uwg30"});
     const ProcessRun report = Run(json, {{"PATH", tools}});
     const Json parsed = Json::parse(report.out, nullptr, false);
     ASSERT_TRUE(parsed.is_object()) << report.out;
     EXPECT_EQ(parsed["derived"]["memoryWords"], 780000);
     EXPECT_EQ(parsed["core"], (Json{{"module", "conv_qzram"}, {"memory", "internal"}, {"ramWords", 390000},
-                                    {"wordBits", 8}, {"device", "hx8k"}, {"ramBlocks", 762},
-                                    {"ramBlocksAvailable", 32}}));
+                                    {"wordBits", 8}, {"device", "up5k"}, {"ramBlocks", 762},
+                                    {"ramBlocksAvailable", 30}}));
+    EXPECT_EQ(parsed["synthesis"]["package"], "uwg30");
+    EXPECT_EQ(parsed["synthesis"]["ramBlocksAvailable"], 30);
 }
 
 // Without yosys nothing starts: the run and --simulate-only are refused naming it, and the design
