@@ -71,10 +71,15 @@ bool RunTool(const std::vector<std::string>& args, const std::string& work, cons
     return ran;
 }
 
-// Why nextpnr failed: a resource the core uses more of than the device has, else nothing more
-// than the tool's own message.
-std::string NoFit(const std::vector<DeviceUse>& uses, const std::string& part)
+// Why nextpnr failed: a resource the core uses more of than the device has, or ports past the pins
+// of the package (the die counts more I/O cells than a small package bonds out, so the placer is
+// the first to know), else nothing more than the tool's own message.
+std::string NoFit(const std::string& log, const std::vector<DeviceUse>& uses, const std::string& part)
 {
+    if (log.find("Unable to find a placement location for cell '") != std::string::npos
+        && log.find("$sb_io'") != std::string::npos)
+        return "the core's ports need more pins than the " + part
+            + " has: choose a package with more pins (--package) or another device; ";
     for (const DeviceUse& use : uses) {
         if (use.used > use.available)
             return "the core does not fit the " + part + ": it needs " + std::to_string(use.used) + " " + use.resource
@@ -121,7 +126,7 @@ bool PlaceAndRoute(const std::string& work, const SynthesisTarget& target, RunLi
                 return true;
             }
         }
-        error = NoFit(uses, outcome.shownPart) + error;
+        error = NoFit(log, uses, outcome.shownPart) + error;
         return false;
     }
     if (!ReadLog(logPath, "nextpnr's log", log, error))

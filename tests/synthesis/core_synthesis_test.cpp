@@ -100,20 +100,28 @@ TEST(CoreSynthesis, SmallCoresGivePlausibleFigures)
 }
 
 // A missing tool is named, with the Debian package to install, before either runs; a tool past the
-// time limit is stopped.
+// time limit is stopped; ports past the package's pins are named as such.
 TEST(CoreSynthesis, FailsWithTheReason)
 {
     struct Case {
         std::string onPath; // the one tool left on PATH; empty leaves PATH as it is
         std::chrono::seconds limit;
         std::string reason;
+        std::string module = "conv_qzram";
+        SynthesisTarget target = {};
     };
+    // genaddr's 23 I/O cells fit the LP384's die (56) but not the pins of its smallest package.
+    SynthesisTarget qn32;
+    qn32.device = "lp384";
+    qn32.package = "qn32";
     const Case cases[] = {
         {"nextpnr-ice40", 120s, "yosys is not installed (it is not on PATH); synthesis needs it: install the "
                                 "Debian package yosys"},
         {"yosys", 120s, "nextpnr-ice40 is not installed (it is not on PATH); synthesis needs it: install the "
                         "Debian package nextpnr-ice40"},
         {"", 0s, "yosys -s synthesis.ys ran past the time limit of 0 s"},
+        {"", 120s, "the core's ports need more pins than the iCE40 LP384 (qn32) has: choose a package with more pins",
+         "genaddr", qn32},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
@@ -128,8 +136,8 @@ TEST(CoreSynthesis, FailsWithTheReason)
         const ScopedPath scoped(path);
         SynthesisOutcome outcome;
         RunLimits limits = Within(c.limit);
-        EXPECT_FALSE(SynthesizeCore("conv_qzram", CoreSettings(), CoreSources("conv_qzram"), SynthesisTarget(),
-                                    work.path(), limits, outcome, error));
+        EXPECT_FALSE(SynthesizeCore(c.module, CoreSettings(), CoreSources(c.module), c.target, work.path(), limits,
+                                    outcome, error));
         EXPECT_NE(error.find(c.reason), std::string::npos) << error;
         if (!c.onPath.empty()) {
             EXPECT_FALSE(std::filesystem::exists(work.path() + "/yosys.log")) << "yosys ran without its partner";
