@@ -21,6 +21,8 @@ const char* RoleName(FileRole role)
         return "waveform";
     case FileRole::WaveformView:
         return "waveform view";
+    case FileRole::SynthesisLog:
+        return "synthesis log";
     }
     return "";
 }
@@ -51,6 +53,8 @@ std::string Design::PathOf(FileRole role) const
         return stem + SiblingExtension(Sibling::Waveform);
     case FileRole::WaveformView:
         return stem + SiblingExtension(Sibling::WaveformView);
+    case FileRole::SynthesisLog:
+        return stem + "_synthesis.log";
     case FileRole::LibraryModule:
         break;
     }

@@ -24,6 +24,7 @@ enum class FileRole {
     LibraryModule,
     Waveform,
     WaveformView,
+    SynthesisLog,
 };
 
 // The role as the reports name it ("retrieval information", "design file", ...).

@@ -204,12 +204,6 @@ std::string VerilogRange(const HdlPort& port)
     return "[" + std::to_string(Msb(port)) + ":" + std::to_string(port.lsb) + "] ";
 }
 
-// Names the VHDL files take from the libraries std and ieee: a declaration of the same name in the
-// file would hide them where the file needs them.
-constexpr std::array<std::string_view, 8> kVhdlLibraryNames = {
-    "ieee", "integer", "std", "std_logic", "std_logic_1164", "std_logic_vector", "string", "work",
-};
-
 // Checks the names and numbers of a design file against the rules of its language, so that a file
 // is made only when every tool reads it as the retrieval information means it. Each check returns
 // false, with the reason, when it fails.
@@ -221,9 +215,7 @@ public:
     {
         if (!IsHdlIdentifier(language_, name, reason_))
             return false;
-        const std::string key = IdentifierKey(language_, name);
-        if (language_ == HdlLanguage::Vhdl93
-            && std::find(kVhdlLibraryNames.begin(), kVhdlLibraryNames.end(), key) != kVhdlLibraryNames.end()) {
+        if (language_ == HdlLanguage::Vhdl93 && IsVhdlLibraryName(name)) {
             reason_ = Shown(name) + " is a name that the VHDL file takes from its libraries";
             return false;
         }

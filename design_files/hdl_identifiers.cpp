@@ -156,6 +156,12 @@ constexpr std::array<std::string_view, 123> kVerilogKeywords = {
     "xor",
 };
 
+// Names the VHDL files take from the libraries std and ieee, sorted.
+constexpr std::array<std::string_view, 8> kVhdlLibraryNames = {
+    "ieee", "integer", "std", "std_logic", "std_logic_1164", "std_logic_vector", "string", "work",
+};
+
+static_assert(std::is_sorted(kVhdlLibraryNames.begin(), kVhdlLibraryNames.end()));
 static_assert(std::is_sorted(kVhdlReservedWords.begin(), kVhdlReservedWords.end()));
 static_assert(std::is_sorted(kVerilogKeywords.begin(), kVerilogKeywords.end()));
 
@@ -249,6 +255,25 @@ bool VerilogIdentifier(const std::string& name, std::string& reason)
 bool IsHdlIdentifier(HdlLanguage language, const std::string& name, std::string& reason)
 {
     return language == HdlLanguage::Vhdl93 ? VhdlBasicIdentifier(name, reason) : VerilogIdentifier(name, reason);
+}
+
+bool IsVhdlLibraryName(const std::string& name)
+{
+    return IsListed(kVhdlLibraryNames, IdentifierKey(HdlLanguage::Vhdl93, name));
+}
+
+bool IsDesignName(const std::string& baseName, std::string& reason)
+{
+    std::string why;
+    if (IsHdlIdentifier(HdlLanguage::Vhdl93, baseName, why) && IsHdlIdentifier(HdlLanguage::Verilog2001, baseName, why)
+        && !IsVhdlLibraryName(baseName))
+        return true;
+    if (why.empty())
+        why = Quoted(baseName) + " is a name that the VHDL files take from their libraries";
+    reason = "the design's name " + Quoted(baseName) + " cannot name its entity and module: " + why
+        + "; a design's name must be an identifier of both VHDL and Verilog: an ASCII letter first, then letters, "
+          "digits and single underscores, not ending with an underscore, and no reserved word of either language";
+    return false;
 }
 
 std::string IdentifierKey(HdlLanguage language, const std::string& name)

@@ -10,6 +10,15 @@ enum class HdlLanguage { Vhdl93, Verilog2001 };
 // reserved word in any case.
 bool IsHdlIdentifier(HdlLanguage language, const std::string& name, std::string& reason);
 
+// Whether name, in any case, is one the VHDL files take from the libraries std and ieee: a
+// declaration of the same name in a file would hide it where the file needs it.
+bool IsVhdlLibraryName(const std::string& name);
+
+// Whether a design's base name can name its entity, module and component in both languages: a
+// VHDL-93 basic identifier that is also a Verilog-2001 one, and not a name the VHDL files take from
+// their libraries. False with a message naming the fault and the rule.
+bool IsDesignName(const std::string& baseName, std::string& reason);
+
 // The form in which language compares identifiers: VHDL's in lower case, Verilog's as they are.
 std::string IdentifierKey(HdlLanguage language, const std::string& name);
 

@@ -19,12 +19,8 @@ using namespace zorvex::core;
 
 namespace {
 
-constexpr const char* kDevice = "iCE40 HX8K (ct256)";
 constexpr const char* kYosys = "yosys";
 constexpr const char* kNextpnr = "nextpnr-ice40";
-// The HX8K's block RAMs: 32 of 4096 bits each (256 x 16 up to 2048 x 2).
-constexpr std::int64_t kRamBlocks = 32;
-constexpr std::int64_t kRamBlockBits = 4096;
 // The most of a log or report read.
 constexpr size_t kMaxLogSize = size_t(64) << 20;
 
@@ -75,14 +71,19 @@ bool RunTool(const std::vector<std::string>& args, const std::string& work, cons
     return ran;
 }
 
-// Why nextpnr failed: a resource the core uses more of than the device has, else nothing more
-// than the tool's own message.
-std::string NoFit(const std::vector<DeviceUse>& uses)
+// Why nextpnr failed: a resource the core uses more of than the device has, or ports past the pins
+// of the package (the die counts more I/O cells than a small package bonds out, so the placer is
+// the first to know), else nothing more than the tool's own message.
+std::string NoFit(const std::string& log, const std::vector<DeviceUse>& uses, const std::string& part)
 {
+    if (log.find("Unable to find a placement location for cell '") != std::string::npos
+        && log.find("$sb_io'") != std::string::npos)
+        return "the core's ports need more pins than the " + part
+            + " has: choose a package with more pins (--package) or another device; ";
     for (const DeviceUse& use : uses) {
         if (use.used > use.available)
-            return "the core does not fit the " + std::string(kDevice) + ": it needs " + std::to_string(use.used) + " "
-                + use.resource + " and the device has " + std::to_string(use.available) + "; ";
+            return "the core does not fit the " + part + ": it needs " + std::to_string(use.used) + " " + use.resource
+                + " and the device has " + std::to_string(use.available) + "; ";
     }
     return {};
 }
@@ -95,16 +96,26 @@ bool ReadLog(const std::string& path, const std::string& what, std::string& text
     return false;
 }
 
-// Places and routes work/core.json with nextpnr and reads the logic cells, RAM blocks and Fmax
-// from its log. A core that needs more RAM blocks than the device has is an outcome that does not
-// fit, with the blocks it needs; more of another resource is a failure naming it.
-bool PlaceAndRoute(const std::string& work, RunLimits& limits, SynthesisOutcome& outcome, std::string& error)
+// nextpnr's command line for target.
+std::vector<std::string> NextpnrArgs(const SynthesisTarget& target)
 {
-    const std::vector<std::string> args{kNextpnr, "--hx8k", "--package",           "ct256",  "--seed",   "1",
-                                        "--freq", "12",     "--timing-allow-fail", "--json", "core.json"};
+    char freq[32];
+    std::snprintf(freq, sizeof freq, "%g", target.freqMHz);
+    return {
+        kNextpnr, "--" + target.device,  "--package", target.package, "--seed", std::to_string(target.seed), "--freq",
+        freq,     "--timing-allow-fail", "--json",    "core.json"};
+}
+
+// Places and routes work/core.json with nextpnr and reads the logic cells, RAM blocks, Fmax and
+// whether the target was met from its log. A core that needs more RAM blocks than the device has
+// is an outcome that does not fit, with the blocks it needs; more of another resource is a failure
+// naming it.
+bool PlaceAndRoute(const std::string& work, const SynthesisTarget& target, RunLimits& limits, SynthesisOutcome& outcome,
+                   std::string& error)
+{
     const std::string logPath = work + "/nextpnr.log";
     std::string log;
-    if (!RunTool(args, work, "nextpnr.log", limits, error)) {
+    if (!RunTool(NextpnrArgs(target), work, "nextpnr.log", limits, error)) {
         ReadRegularFile(logPath, kMaxLogSize, log);
         const std::vector<DeviceUse> uses = Utilisation(log);
         for (const DeviceUse& use : uses) {
@@ -115,7 +126,7 @@ bool PlaceAndRoute(const std::string& work, RunLimits& limits, SynthesisOutcome&
                 return true;
             }
         }
-        error = NoFit(uses) + error;
+        error = NoFit(log, uses, outcome.shownPart) + error;
         return false;
     }
     if (!ReadLog(logPath, "nextpnr's log", log, error))
@@ -129,7 +140,7 @@ bool PlaceAndRoute(const std::string& work, RunLimits& limits, SynthesisOutcome&
         return missing("use of logic cells (ICESTORM_LC)");
     if (!UsedOf(uses, "ICESTORM_RAM", outcome.ramBlocks))
         return missing("use of RAM blocks (ICESTORM_RAM)");
-    if (!FmaxFromLog(log, outcome.fmaxMHz))
+    if (!FmaxFromLog(log, outcome.fmaxMHz) || !TimingMetFromLog(log, outcome.timingMet))
         return missing("maximum frequency for the clock");
     return true;
 }
@@ -137,12 +148,35 @@ bool PlaceAndRoute(const std::string& work, RunLimits& limits, SynthesisOutcome&
 // The RAM blocks conv_qzram's memory needs at least: its bits over a block's, whatever shape the
 // blocks take. yosys never splits one memory between blocks and flip-flops, and the device's
 // flip-flops hold fewer bits than its blocks, so a memory past the blocks cannot fit at all.
-std::int64_t LeastRamBlocks(const std::string& module, const CoreSettings& core)
+std::int64_t LeastCoreRamBlocks(const std::string& module, const CoreSettings& core)
 {
-    if (module != "conv_qzram")
-        return 0;
-    const std::int64_t bits = MemoryWords(core) * core.width;
-    return (bits + kRamBlockBits - 1) / kRamBlockBits;
+    return module == "conv_qzram" ? LeastRamBlocks(MemoryWords(core), core.width) : 0;
+}
+
+// Writes work/synthesis.log: a heading naming the synthesis, then each tool's log that is there
+// under its command line, or why no tool ran.
+void WriteSynthesisLog(const std::string& work, const SynthesisOutcome& outcome, const SynthesisTarget& target,
+                       const std::string& noToolRan)
+{
+    char heading[256];
+    std::snprintf(heading, sizeof heading, "synthesis of %s for the %s, target %g MHz, seed %d\n",
+                  outcome.module.c_str(), outcome.shownPart.c_str(), target.freqMHz, target.seed);
+    std::string text = heading;
+    if (!noToolRan.empty())
+        text += noToolRan + "\n";
+    const std::vector<std::pair<std::string, std::vector<std::string>>> tools = {
+        {"yosys.log", {kYosys, "-s", "synthesis.ys"}}, {"nextpnr.log", NextpnrArgs(target)}};
+    for (const auto& [name, args] : tools) {
+        std::string log;
+        if (!ReadRegularFile(work + "/" + name, kMaxLogSize, log))
+            continue;
+        std::string command;
+        for (const std::string& arg : args)
+            command += (command.empty() ? "" : " ") + arg;
+        text += "\n==== " + command + "\n\n" + log;
+    }
+    std::string ignored;
+    WriteFile(work + "/synthesis.log", text, ignored);
 }
 
 } // namespace
@@ -163,10 +197,16 @@ bool CanSynthesize(std::string& error)
 }
 
 bool SynthesizeCore(const std::string& module, const CoreSettings& core, const std::vector<std::string>& sources,
-                    const std::string& work, RunLimits& limits, SynthesisOutcome& outcome, std::string& error)
+                    const SynthesisTarget& target, const std::string& work, RunLimits& limits,
+                    SynthesisOutcome& outcome, std::string& error)
 {
     if (module != "conv_qzram" && module != "genaddr") {
         error = "there is no library core " + PrintableText(module) + " to synthesise";
+        return false;
+    }
+    const Ice40Device* device = FindIce40Device(target.device);
+    if (device == nullptr) {
+        error = "there is no iCE40 device " + PrintableText(target.device) + " to synthesise for";
         return false;
     }
     // Both tools are looked for first: a missing one should not cost the other's minutes.
@@ -174,11 +214,18 @@ bool SynthesizeCore(const std::string& module, const CoreSettings& core, const s
         return false;
     SynthesisOutcome found;
     found.module = module;
-    found.device = kDevice;
-    found.ramBlocksAvailable = kRamBlocks;
-    if (const std::int64_t least = LeastRamBlocks(module, core); least > kRamBlocks) {
+    found.device = target.device;
+    found.package = target.package;
+    found.shownPart = ShownPart(target);
+    found.targetMHz = target.freqMHz;
+    found.seed = target.seed;
+    found.ramBlocksAvailable = device->ramBlocks;
+    if (const std::int64_t least = LeastCoreRamBlocks(module, core); least > device->ramBlocks) {
         found.fits = false;
         found.ramBlocks = least;
+        WriteSynthesisLog(work, found, target,
+                          "no tool ran: the core's memory needs at least " + std::to_string(least)
+                              + " RAM blocks and the device has " + std::to_string(device->ramBlocks));
         outcome = found;
         return true;
     }
@@ -196,8 +243,9 @@ bool SynthesizeCore(const std::string& module, const CoreSettings& core, const s
             error = "yosys's statistics " + PrintableText(work + "/stat.txt") + " hold no count of cells";
         return false;
     }
-    if (!PlaceAndRoute(work, limits, found, error))
+    if (!PlaceAndRoute(work, target, limits, found, error))
         return false;
+    WriteSynthesisLog(work, found, target, "");
     if (!found.fits)
         found.flipFlops = 0;
     outcome = found;

@@ -1,5 +1,7 @@
 #include "synthesis/synthesis_figures.h"
 
+#include "platform/printable_text.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -82,15 +84,33 @@ bool FmaxFromLog(const std::string& log, double& mhz)
         && std::isfinite(mhz);
 }
 
+bool TimingMetFromLog(const std::string& log, bool& met)
+{
+    const size_t at = log.rfind("Max frequency for clock '");
+    if (at == std::string::npos)
+        return false;
+    const std::string_view line = std::string_view(log).substr(at, log.find('\n', at) - at);
+    const bool pass = line.find("(PASS at ") != std::string_view::npos;
+    if (!pass && line.find("(FAIL at ") == std::string_view::npos)
+        return false;
+    met = pass;
+    return true;
+}
+
 std::string DescribeSynthesis(const SynthesisOutcome& outcome)
 {
-    std::string text = "synthesis of " + outcome.module + " (its Verilog source) for the " + outcome.device + ": ";
+    char seed[48];
+    std::snprintf(seed, sizeof seed, ", seed %d, target %g MHz", outcome.seed, outcome.targetMHz);
+    std::string text =
+        "synthesis of " + outcome.module + " (its Verilog source) for the " + outcome.shownPart + seed + ": ";
+    const std::string log = outcome.logPath.empty() ? "" : "  log: " + PrintableText(outcome.logPath) + "\n";
     if (!outcome.fits)
         return text + "does not fit: it needs at least " + std::to_string(outcome.ramBlocks)
-            + " RAM blocks and the device has " + std::to_string(outcome.ramBlocksAvailable) + "\n";
+            + " RAM blocks and the device has " + std::to_string(outcome.ramBlocksAvailable)
+            + "; with --memory external the core keeps its symbols in a RAM outside the device\n" + log;
     char fmax[32];
     std::snprintf(fmax, sizeof fmax, "%.2f", outcome.fmaxMHz);
     return text + std::to_string(outcome.luts) + " logic cells, " + std::to_string(outcome.flipFlops) + " flip-flops, "
         + std::to_string(outcome.ramBlocks) + " of " + std::to_string(outcome.ramBlocksAvailable) + " RAM blocks, Fmax "
-        + fmax + " MHz\n";
+        + fmax + " MHz: the target is " + (outcome.timingMet ? "met" : "not met") + "\n" + log;
 }

@@ -34,6 +34,15 @@ _tarnwick()
             COMPREPLY=($(compgen -W 'ghdl iverilog verilator' -- "$cur"))
             return
             ;;
+        --device)
+            COMPREPLY=($(compgen -W 'lp384 lp1k lp4k lp8k hx1k hx4k hx8k up3k up5k u1k u2k u4k' -- "$cur"))
+            return
+            ;;
+        --package)
+            COMPREPLY=($(compgen -W 'bg121 cb81 cb121 cb132 cm36 cm49 cm81 cm121 cm225 ct256 qn32 qn84 sg48
+                swg16tr tq144 uwg30 vq100' -- "$cur"))
+            return
+            ;;
         --zorvex)
             _filedir
             return
@@ -42,7 +51,7 @@ _tarnwick()
             _filedir svg
             return
             ;;
-        -p | --pages | -x | --corner-x | -y | --corner-y | --lock-timeout | --simulate-timeout)
+        -p | --pages | -x | --corner-x | -y | --corner-y | --lock-timeout | --simulate-timeout | --freq | --seed)
             # A number: nothing to offer.
             return
             ;;
@@ -61,8 +70,8 @@ _tarnwick()
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '-n --new -silent --silent -symbol --symbol -p --pages -x
             --corner-x -y --corner-y --zorvex --set --algorithm --direction --memory --json --svg
-            --no-design-files --lock-timeout --simulate --simulate-only --simulator --simulate-timeout --synthesize --progress
-            --help --version --' \
+            --no-design-files --lock-timeout --simulate --simulate-only --simulator --simulate-timeout --synthesize
+            --device --package --freq --seed --progress --help --version --' \
             -- "$cur"))
         return
     fi

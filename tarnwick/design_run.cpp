@@ -4,6 +4,7 @@
 #include "design/design_contents.h"
 #include "design/library_module.h"
 #include "design_files/design_files.h"
+#include "design_files/hdl_identifiers.h"
 #include "design_files/symbol_svg.h"
 #include "model/interface_model.h"
 #include "platform/design_lock.h"
@@ -45,6 +46,7 @@ public:
     {
         result_.summary.design = design_.path();
         result_.summary.files = FilesOfRun(design_, options.symbolFile);
+        result_.summary.target = options.target;
     }
 
     DesignRunResult Execute();
@@ -182,7 +184,8 @@ bool Run::Install(const DesignContents& written, DesignInstall& install, std::st
 }
 
 // Refuses what the run must not do before anything is touched: a symbol file in the place of one
-// of the design's own files, or an argument the wizard cannot receive.
+// of the design's own files, a design whose name cannot name its entity and module, or an
+// argument the wizard cannot receive.
 bool Run::CheckRequest(const std::string& program)
 {
     if (!options_.svgPath.empty()) {
@@ -201,6 +204,8 @@ bool Run::CheckRequest(const std::string& program)
                           + "'s, whose copy beside the design would take the design file's place; name it otherwise",
                       true);
     std::string reason;
+    if (options_.designFiles && !IsDesignName(design_.name().baseName, reason))
+        return Refuse(kTarnwickFailed, reason, true);
     if (options_.simulate == TarnwickOptions::Simulate::AfterRun
         && !services_.CanSimulate(design_, options_.simulator, reason))
         return Refuse(kTarnwickFailed, "--simulate: " + reason, true);
@@ -233,6 +238,10 @@ bool Run::LockDesign(DesignLock& lock)
     }
     if (!options_.svgPath.empty())
         before_.emplace_back(options_.svgPath, FileState::Of(options_.svgPath));
+    if (options_.synthesize) {
+        const std::string log = design_.PathOf(FileRole::SynthesisLog);
+        before_.emplace_back(log, FileState::Of(log));
+    }
     return true;
 }
 
@@ -362,7 +371,7 @@ void Run::Conclude(int waitStatus, HeldSignals& signals, DesignInstall& install)
     limits.signalFd = signals.fd();
     if (options_.synthesize)
         ShowPhase("synthesis");
-    if (options_.synthesize && !services_.Synthesize(design_, written, limits, summary())) {
+    if (options_.synthesize && !services_.Synthesize(design_, written, options_.target, limits, install, summary())) {
         result_.endSignal = limits.endSignal;
         install.Abandon();
         return;

@@ -5,6 +5,7 @@
 #include "platform/regular_file.h"
 #include "settings/interleaver_settings.h"
 #include "settings/settings_mapping.h"
+#include "tarnwick/core_memory.h"
 
 #include <nlohmann/json.hpp>
 
@@ -16,9 +17,10 @@ using Json = nlohmann::ordered_json;
 
 namespace {
 
-// The settings stored in the retrieval information at path, by name, and the figures derived from
-// them by the wizard's own code; null when the file cannot be read.
-Json StoredSettings(const std::string& path, Json& derived)
+// The settings stored in the retrieval information at path, by name, the figures derived from them
+// by the wizard's own code and the core's memory on device (null when they make no core); null
+// when the file cannot be read.
+Json StoredSettings(const std::string& path, const std::string& device, Json& derived, Json& core)
 {
     std::string contents;
     if (!ReadRegularFile(path, kMaxRetrievalInfoSize, contents))
@@ -39,6 +41,17 @@ Json StoredSettings(const std::string& path, Json& derived)
         {"latencyCycles", restored.latencyCycles()}, {"codewordsSpread", restored.codewordsSpread()},
         {"checkSymbols", restored.checkSymbols()},   {"vectorEndTime", restored.vectorEndTime()},
     };
+    CoreMemory memory;
+    if (CoreMemoryOfRetrievalInfo(path, device, memory))
+        core = Json{
+            {"module", memory.module},
+            {"memory", memory.external ? "external" : "internal"},
+            {"ramWords", memory.ramWords},
+            {"wordBits", memory.wordBits},
+            {"device", memory.device},
+            {"ramBlocks", memory.ramBlocks},
+            {"ramBlocksAvailable", memory.ramBlocksAvailable},
+        };
     return settings;
 }
 
@@ -83,16 +96,23 @@ Json SimulationJson(const SimulationOutcome& outcome)
 Json SynthesisJson(const SynthesisOutcome& outcome)
 {
     const auto figure = [&](auto value) { return outcome.fits ? Json(value) : Json(nullptr); };
-    return Json{
+    Json synthesis{
         {"module", outcome.module},
         {"device", outcome.device},
+        {"package", outcome.package},
+        {"targetMHz", outcome.targetMHz},
+        {"seed", outcome.seed},
         {"fits", outcome.fits},
         {"luts", figure(outcome.luts)},
         {"flipFlops", figure(outcome.flipFlops)},
         {"ramBlocks", outcome.ramBlocks},
         {"ramBlocksAvailable", outcome.ramBlocksAvailable},
         {"fmaxMHz", figure(outcome.fmaxMHz)},
+        {"timingMet", figure(outcome.timingMet)},
     };
+    if (!outcome.logPath.empty())
+        synthesis["log"] = outcome.logPath;
+    return synthesis;
 }
 
 } // namespace
@@ -153,14 +173,17 @@ std::string RunReportJson(const RunSummary& run, const std::function<bool(const 
         report["inconsistencies"] = run.inconsistencies;
     Json derived;
     Json settings;
+    Json core;
     for (const RunFile& file : run.files) {
         if (file.role == FileRole::RetrievalInfo)
-            settings = StoredSettings(file.path, derived);
+            settings = StoredSettings(file.path, run.target.device, derived, core);
     }
     if (!settings.is_null()) {
         report["settings"] = settings;
         report["derived"] = derived;
     }
+    if (!core.is_null())
+        report["core"] = core;
     if (run.simulation)
         report["simulation"] = SimulationJson(*run.simulation);
     if (run.synthesis)

@@ -7,7 +7,7 @@
 
 // The version of the report's layout, which its JSON Schema describes; raised when a field changes
 // its meaning or goes.
-constexpr int kRunReportSchemaVersion = 2;
+constexpr int kRunReportSchemaVersion = 3;
 
 // The outcome as one word a script can test: finished, cancelled, back or start-up-failed for
 // the wizard's exit statuses, simulated for a --simulate-only run that passed, refused when

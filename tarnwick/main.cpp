@@ -4,6 +4,7 @@
 #include "design/design.h"
 #include "platform/display_command_line.h"
 #include "platform/printable_text.h"
+#include "tarnwick/core_memory.h"
 #include "tarnwick/design_run.h"
 #include "tarnwick/json_report.h"
 #include "tarnwick/progress.h"
@@ -54,6 +55,12 @@ void PrintReport(const TarnwickOptions& options, const RunSummary& summary)
                     OutcomeText(*summary.waitStatus).c_str());
         std::fputs(DescribeFiles(summary.files, exists).c_str(), stdout);
     }
+    // The memory of the variation the run wrote or simulated.
+    CoreMemory memory;
+    if (!options.json && (summary.exitStatus == 0 || summary.exitStatus == 3)
+        && CoreMemoryOfRetrievalInfo(Design(summary.design).PathOf(FileRole::RetrievalInfo), summary.target.device,
+                                     memory))
+        std::fputs(DescribeCoreMemory(memory).c_str(), stdout);
     if (!options.json && summary.simulation)
         std::fputs(DescribeSimulation(*summary.simulation).c_str(), stdout);
     if (!options.json && summary.simulation && summary.exitStatus == 0) {

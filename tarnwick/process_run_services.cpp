@@ -106,8 +106,8 @@ bool ProcessRunServices::Simulate(const DesignToSimulate& design, RunLimits& lim
     return SimulateForRun(design, limits, install, summary);
 }
 
-bool ProcessRunServices::Synthesize(const Design& design, const DesignContents& contents, RunLimits& limits,
-                                    RunSummary& summary)
+bool ProcessRunServices::Synthesize(const Design& design, const DesignContents& contents, const SynthesisTarget& target,
+                                    RunLimits& limits, DesignInstall& install, RunSummary& summary)
 {
-    return SynthesizeForRun(design, contents, limits, summary);
+    return SynthesizeForRun(design, contents, target, limits, install, summary);
 }

@@ -46,8 +46,8 @@ public:
     // As SimulateForRun and SynthesizeForRun.
     virtual bool Simulate(const DesignToSimulate& design, RunLimits& limits, DesignInstall& install,
                           RunSummary& summary) = 0;
-    virtual bool Synthesize(const Design& design, const DesignContents& contents, RunLimits& limits,
-                            RunSummary& summary) = 0;
+    virtual bool Synthesize(const Design& design, const DesignContents& contents, const SynthesisTarget& target,
+                            RunLimits& limits, DesignInstall& install, RunSummary& summary) = 0;
 };
 
 // The services that start the real programs.
@@ -58,6 +58,6 @@ public:
     WizardEnd RunWizard(const WizardStart& start) override;
     bool Simulate(const DesignToSimulate& design, RunLimits& limits, DesignInstall& install,
                   RunSummary& summary) override;
-    bool Synthesize(const Design& design, const DesignContents& contents, RunLimits& limits,
-                    RunSummary& summary) override;
+    bool Synthesize(const Design& design, const DesignContents& contents, const SynthesisTarget& target,
+                    RunLimits& limits, DesignInstall& install, RunSummary& summary) override;
 };

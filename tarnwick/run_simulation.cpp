@@ -1,6 +1,7 @@
 #include "tarnwick/run_simulation.h"
 
 #include "design/library_module.h"
+#include "design_files/hdl_identifiers.h"
 #include "platform/design_lock.h"
 #include "platform/held_signals.h"
 #include "platform/path_split.h"
@@ -34,7 +35,7 @@ bool FailSimulation(RunSummary& summary, const std::string& error)
 }
 
 // Refuses a --simulate-only run that cannot be done before anything is touched: a design named
-// like a library unit, or --synthesize without the tools.
+// like a library unit or by a name no entity or module can have, or --synthesize without the tools.
 bool CheckSimulateOnly(const TarnwickOptions& options, const Design& design, RunSummary& summary)
 {
     const std::string clash = ClashingLibraryUnit(design.name().baseName, design.name().extension);
@@ -42,6 +43,12 @@ bool CheckSimulateOnly(const TarnwickOptions& options, const Design& design, Run
         return FailSimulation(
             summary, "the design's name is the library unit " + clash + "'s; it cannot be simulated beside it");
     std::string error;
+    if (!IsDesignName(design.name().baseName, error)) {
+        summary.exitStatus = kTarnwickFailed;
+        summary.error = error;
+        summary.refused = true;
+        return false;
+    }
     if (options.synthesize && !CanSynthesize(error)) {
         summary.exitStatus = kTarnwickFailed;
         summary.error = "--synthesize: " + error;
@@ -99,6 +106,7 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
     summary.design = design.path();
     summary.files = FilesOfRun(design, options.symbolFile);
     summary.simulateOnly = true;
+    summary.target = options.target;
     std::string error;
     if (!CheckSimulateOnly(options, design, summary))
         return result;
@@ -127,9 +135,12 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
     what.vectorFile = design.PathOf(FileRole::SimulationVectors);
     what.simulator = options.simulator;
     if (SimulateForRun(what, limits, install, summary)
-        && (!options.synthesize || SynthesizeForRun(design, what.contents, limits, summary)) && install.Commit(error)) {
+        && (!options.synthesize || SynthesizeForRun(design, what.contents, options.target, limits, install, summary))
+        && install.Commit(error)) {
         for (const FileRole role : {FileRole::Waveform, FileRole::WaveformView})
             summary.changed.push_back(AbsolutePath(design.PathOf(role)));
+        if (options.synthesize)
+            summary.changed.push_back(AbsolutePath(design.PathOf(FileRole::SynthesisLog)));
     } else {
         install.Abandon();
         if (summary.error.empty())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "simulation/simulation_check.h"
+#include "synthesis/ice40_devices.h"
 #include "synthesis/synthesis_figures.h"
 #include "tarnwick/run_report.h"
 
@@ -31,4 +32,6 @@ struct RunSummary {
     std::optional<SimulationOutcome> simulation;
     // What --synthesize showed, once the tools ran (or the core's memory was found too large).
     std::optional<SynthesisOutcome> synthesis;
+    // The part whose RAM blocks the report counts: --synthesize's, the default one without it.
+    SynthesisTarget target;
 };

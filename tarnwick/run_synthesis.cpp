@@ -6,6 +6,7 @@
 #include "platform/process.h"
 #include "platform/temporary_folder.h"
 #include "synthesis/core_synthesis.h"
+#include "tarnwick/design_install.h"
 #include "tarnwick/run_report.h"
 
 using namespace zorvex::core;
@@ -28,7 +29,8 @@ bool FailSynthesis(RunSummary& summary, const RunLimits& limits, const std::stri
 
 } // namespace
 
-bool SynthesizeForRun(const Design& design, const DesignContents& contents, RunLimits& limits, RunSummary& summary)
+bool SynthesizeForRun(const Design& design, const DesignContents& contents, const SynthesisTarget& target,
+                      RunLimits& limits, DesignInstall& install, RunSummary& summary)
 {
     CoreSettings core;
     MemoryKind memory = MemoryKind::Internal;
@@ -47,8 +49,13 @@ bool SynthesizeForRun(const Design& design, const DesignContents& contents, RunL
     sources.push_back(source);
     TemporaryFolder work;
     SynthesisOutcome outcome;
-    if (!work.Create(error) || !SynthesizeCore(module, core, sources, work.path(), limits, outcome, error))
+    if (!work.Create(error) || !SynthesizeCore(module, core, sources, target, work.path(), limits, outcome, error))
         return FailSynthesis(summary, limits, error);
+    // The log goes in with the design's other files, or not at all.
+    const std::string log = design.PathOf(FileRole::SynthesisLog);
+    if (!install.AddCopy(work.path() + "/synthesis.log", log, AtomicFile::Durability::Regenerable, error))
+        return FailSynthesis(summary, limits, error);
+    outcome.logPath = AbsolutePath(log);
     summary.synthesis = outcome;
     return true;
 }

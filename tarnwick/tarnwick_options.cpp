@@ -3,6 +3,7 @@
 #include "platform/printable_text.h"
 
 #include <charconv>
+#include <cmath>
 #include <limits>
 
 const char* const kTarnwickUsage =
@@ -45,9 +46,17 @@ const char* const kTarnwickUsage =
     "                        (default 3600) and fail the run with status 125\n"
     "  --synthesize          when the wizard has finished (after --simulate), or with\n"
     "                        --simulate-only, synthesise the design's library core (its Verilog\n"
-    "                        source, also for a .vhd design) with the stored core settings for the\n"
-    "                        iCE40 HX8K with yosys and nextpnr-ice40; report its logic cells,\n"
-    "                        flip-flops, RAM blocks and Fmax, or that it does not fit\n"
+    "                        source, also for a .vhd design) with the stored core settings for an\n"
+    "                        iCE40 with yosys and nextpnr-ice40; report its logic cells,\n"
+    "                        flip-flops, RAM blocks, Fmax and whether the target is met, or that it\n"
+    "                        does not fit; keep the tools' log as DIR/BASE_synthesis.log\n"
+    "  --device NAME[:PKG]   the part to synthesise for, whose RAM blocks the report counts: lp384,\n"
+    "                        lp1k, lp4k, lp8k, hx1k, hx4k, hx8k (the default), up3k, up5k, u1k,\n"
+    "                        u2k or u4k, optionally with its package (hx8k:ct256); each device has\n"
+    "                        a default package\n"
+    "  --package PKG         the device's package (ct256, tq144, sg48, ...)\n"
+    "  --freq MHZ            the clock rate nextpnr-ice40 is to meet (default 12)\n"
+    "  --seed N              the seed of nextpnr-ice40's placer (default 1)\n"
     "  --progress            print where the run is on standard error, a plain line at each\n"
     "                        phase and at least every 10 s, also when it is not a terminal\n"
     "                        (on a terminal tarnwick keeps one line up to date without it)\n"
@@ -62,15 +71,18 @@ const char* const kTarnwickUsage =
     "The wizard runs on a copy of the design's files, which replace the design's own only when\n"
     "the wizard has finished: a refused or failed run leaves them as they were.\n"
     "\n"
-    "The design's files (.cnx, .vec, the design file, .cmp and the SVG) change together or not\n"
-    "at all: every new file is written first, the .cnx replaced last, and a failure puts back\n"
-    "what was replaced. One run of a design at a time: a run locks the design's folder from\n"
-    "reading its settings to installing its files, with the pages open too.\n"
+    "The design's files (.cnx, .vec, the design file, .cmp, the SVG, the waveform and the\n"
+    "synthesis log) change together or not at all: every new file is written first, the .cnx\n"
+    "replaced last, and a failure puts back what was replaced. One run of a design at a time:\n"
+    "a run locks the design's folder from reading its settings to installing its files, with\n"
+    "the pages open too.\n"
     "\n"
     "The exit status is the wizard's: 0 finished, 1 start-up failed, 2 cancelled,\n"
     "3 back to the host's pages; 128+N when signal N ended the wizard. tarnwick's own\n"
     "failures have statuses of their own:\n"
-    "  125  tarnwick failed: a bad command line or setting, an argument the wizard cannot\n"
+    "  125  tarnwick failed: a bad command line or setting, a design name that is no\n"
+    "       identifier of both VHDL and Verilog (a letter first, then letters, digits and\n"
+    "       single underscores, no reserved word), an argument the wizard cannot\n"
     "       receive (one holding a double quote), the design's stored settings unreadable,\n"
     "       its message socket, its copy of the design's files, or it lost the wizard;\n"
     "       with --simulate or --simulate-only also a simulator not on PATH, a design file\n"
@@ -84,7 +96,7 @@ const char* const kTarnwickUsageHint = "Try 'tarnwick --help' for more informati
 
 namespace {
 
-enum class Value { None, Count, Coordinate, Path, Setting, Choice, Seconds, Simulator };
+enum class Value { None, Count, Coordinate, Path, Setting, Choice, Seconds, Simulator, Part, Freq, Seed };
 
 struct OptionSpec {
     const char* shortName; // the single-dash form, nullptr when there is none
@@ -118,6 +130,17 @@ constexpr OptionSpec kOptions[] = {
     {nullptr, "simulate-only", Value::None},
     {nullptr, "synthesize", Value::None},
     {nullptr, "progress", Value::None},
+    {nullptr, "device", Value::Part},
+    {nullptr, "package", Value::Part},
+    {nullptr, "freq", Value::Freq},
+    {nullptr, "seed", Value::Seed},
+};
+
+// The synthesis options given, checked together once every option is read.
+struct GivenPart {
+    std::string device;
+    std::string package;
+    bool timing = false; // whether --freq or --seed was given
 };
 
 bool ParseInt(const std::string& text, int& value)
@@ -162,9 +185,49 @@ const OptionSpec* FindOption(const std::string& arg, std::string& attached, bool
     return nullptr;
 }
 
-bool StoreValue(const OptionSpec& spec, const std::string& arg, const std::string& text, TarnwickOptions& options,
-                std::string& error)
+// Stores the value of --device, --package, --freq or --seed.
+bool StoreSynthesisValue(const OptionSpec& spec, const std::string& arg, const std::string& text,
+                         TarnwickOptions& options, GivenPart& part, std::string& error)
 {
+    if (spec.value == Value::Part) {
+        if (text.empty()) {
+            error = "option " + PrintableText(arg) + " needs a name";
+            return false;
+        }
+        (std::string(spec.longName) == "device" ? part.device : part.package) = text;
+        return true;
+    }
+    if (spec.value == Value::Freq) {
+        double mhz = 0;
+        const char* const end = text.data() + text.size();
+        const auto [last, failed] = std::from_chars(text.data(), end, mhz);
+        // A number as nextpnr reads it: digits with an optional fraction, no infinity or NaN.
+        if (failed != std::errc() || last != end || !std::isfinite(mhz) || !(mhz > 0) || mhz > kMaxFreqMHz
+            || text.find_first_not_of("0123456789.") != std::string::npos) {
+            error = "option " + PrintableText(arg) + " needs a clock rate in MHz above 0 and up to 1000, not \""
+                + PrintableText(text) + "\"";
+            return false;
+        }
+        options.target.freqMHz = mhz;
+        part.timing = true;
+        return true;
+    }
+    int seed = 0;
+    if (!ParseInt(text, seed) || seed < 0) {
+        error = "option " + PrintableText(arg) + " needs a whole number from 0 to "
+            + std::to_string(std::numeric_limits<int>::max()) + ", not \"" + PrintableText(text) + "\"";
+        return false;
+    }
+    options.target.seed = seed;
+    part.timing = true;
+    return true;
+}
+
+bool StoreValue(const OptionSpec& spec, const std::string& arg, const std::string& text, TarnwickOptions& options,
+                GivenPart& part, std::string& error)
+{
+    if (spec.value == Value::Part || spec.value == Value::Freq || spec.value == Value::Seed)
+        return StoreSynthesisValue(spec, arg, text, options, part, error);
     if (spec.value == Value::Setting)
         return ParseSetOverride(text, options.overrides, error);
     if (spec.value == Value::Choice)
@@ -254,9 +317,10 @@ void SetFlag(const std::string& name, TarnwickOptions& options, bool& simulateOn
         options.symbolFile = true;
 }
 
-// Whether the options given go together: a design, and nothing that --simulate-only, --simulate or
-// --simulator would leave unused. False with the reason otherwise.
-bool CheckCombination(bool simulateOnly, TarnwickOptions& options, std::string& error)
+// Whether the options given go together: a design, nothing that --simulate-only, --simulate,
+// --simulator, --freq or --seed would leave unused, and a part nextpnr knows. False with the reason
+// otherwise.
+bool CheckCombination(bool simulateOnly, const GivenPart& part, TarnwickOptions& options, std::string& error)
 {
     if (options.designPath.empty()) {
         error = "no design file given";
@@ -280,6 +344,17 @@ bool CheckCombination(bool simulateOnly, TarnwickOptions& options, std::string& 
         error = "--simulator chooses the simulator of --simulate or --simulate-only, and neither is given";
         return false;
     }
+    // The part also sizes the report's RAM blocks; the target and the seed only steer nextpnr.
+    if (part.timing && !options.synthesize) {
+        error = "--freq and --seed choose how --synthesize places and routes the core, and it is not given";
+        return false;
+    }
+    std::string device = part.device.empty() ? std::string(kDefaultIce40Device) : part.device;
+    std::string package = part.package;
+    if (!ChooseIce40Part(device, package, error))
+        return false;
+    options.target.device = device;
+    options.target.package = package;
     return true;
 }
 
@@ -290,6 +365,7 @@ bool ParseTarnwickOptions(const std::vector<std::string>& args, TarnwickOptions&
     options = TarnwickOptions();
     bool optionsEnded = false;
     bool simulateOnly = false;
+    GivenPart part;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
@@ -328,8 +404,8 @@ bool ParseTarnwickOptions(const std::vector<std::string>& args, TarnwickOptions&
             }
             attached = args[++i];
         }
-        if (!StoreValue(*spec, arg, attached, options, error))
+        if (!StoreValue(*spec, arg, attached, options, part, error))
             return false;
     }
-    return CheckCombination(simulateOnly, options, error) && CheckOverrideRanges(options.overrides, error);
+    return CheckCombination(simulateOnly, part, options, error) && CheckOverrideRanges(options.overrides, error);
 }

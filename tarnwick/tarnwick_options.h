@@ -1,6 +1,7 @@
 #pragma once
 
 #include "simulation/simulator_run.h"
+#include "synthesis/ice40_devices.h"
 #include "tarnwick/setting_overrides.h"
 
 #include <optional>
@@ -38,17 +39,22 @@ struct TarnwickOptions {
     bool synthesize = false;
     // Whether to print a plain progress line on standard error at least every 10 s (--progress).
     bool progress = false;
+    // The part, timing target and seed of --synthesize (--device, --package, --freq, --seed); the
+    // device also sizes the report's RAM blocks.
+    SynthesisTarget target;
     bool help = false;
     bool version = false;
 };
 
 // The longest wait for a design's lock that --lock-timeout takes, and the longest simulator step
-// --simulate-timeout allows: a day.
+// --simulate-timeout allows: a day. The highest timing target --freq takes, in MHz.
 constexpr int kMaxLockTimeoutSeconds = 24 * 60 * 60;
+constexpr double kMaxFreqMHz = 1000;
 
 // Parses tarnwick's arguments, the program name excluded. Returns false with a one-line reason in
-// error when an option is unknown, a value is missing or not a whole number in range, or the design
-// file is missing or given twice, or --simulate-only comes with options for the wizard's run.
+// error when an option is unknown, a value is missing or out of range, the design file is missing
+// or given twice, --simulate-only comes with options for the wizard's run, or --freq or --seed
+// without --synthesize.
 bool ParseTarnwickOptions(const std::vector<std::string>& args, TarnwickOptions& options, std::string& error);
 
 // The usage text printed by --help.

@@ -5,8 +5,9 @@
 # Verilog design file. The library module is not ours to have: an empty stand-in takes its place,
 # with the ports and generics this script reads from the .cnx, so a design file that gets a name,
 # a width or a direction wrong does not elaborate. The stand-in is never taken for the module.
-# Hostile design names and hand-edited retrieval information follow: what tarnwick makes of them
-# must analyse, and what a language cannot carry must not be made.
+# Hostile design names follow, which must be refused unless both languages carry them, and
+# hand-edited retrieval information: what tarnwick makes of it must analyse, and what a language
+# cannot carry must not be made.
 # Usage: hdl_design_files_check.sh TARNWICK WORK_DIR. Exit 77 when ghdl or iverilog is missing.
 set -u
 tarnwick=$1
@@ -214,28 +215,46 @@ hostile() {
   done
 }
 
-# Design names.
-hostile semicolon 'a;b' '' n n n
-hostile injection 'evil; initial $display(4242); endmodule module f' '' n n n
-hostile vhdl-reserved entity '' n y n
-hostile vhdl-reserved-end end '' n n n
-hostile vhdl-reserved-in in '' n y n
-hostile vhdl-reserved-signal SIGNAL '' n y n
-hostile trailing-underscore x_ '' n y n
-hostile double-underscore a__b '' n y n
-hostile leading-underscore _x '' n y n
-hostile dollar 'a$b' '' n y n
-hostile non-ascii 'é' '' n n n
-hostile leading-digit 1abc '' n n n
-hostile ordinal 2nd '' n n n
-hostile blank 'a b' '' n n n
-hostile hyphen rx-deint '' n n n
-hostile empty '' '' n n n
-hostile verilog-keyword module '' y n y
-hostile verilog-keyword-wire wire '' y n y
+# refused_name LABEL BASE: the design BASE.vhd and BASE.v, whose name cannot name an entity and a
+# module in both languages, are refused before the wizard starts, with the rule, writing nothing.
+refused_name() {
+  local label=$1 base=$2 ext dir status
+  for ext in vhd v; do
+    dir="$work/hostile/$label/$ext"
+    mkdir -p "$dir"
+    hostile_cases=$((hostile_cases + 1))
+    status=0
+    (cd "$dir" && HOSTILE_CNX="$template" "$tarnwick" -n -silent --zorvex "$leave_cnx" "$dir/$base.$ext") \
+      >"$dir/tarnwick.log" 2>&1 || status=$?
+    [ "$status" = 125 ] || fail "hostile $label: tarnwick on $base.$ext ended with $status, not 125"
+    grep -q "a design's name must be an identifier of both VHDL and Verilog" "$dir/tarnwick.log" \
+      || { fail "hostile $label: no rule for $base.$ext"; cat "$dir/tarnwick.log"; }
+    ls "$dir" | grep -qv '^tarnwick.log$' && fail "hostile $label: tarnwick on $base.$ext wrote $(ls "$dir")"
+  done
+}
+
+# Design names: those one of the languages cannot carry are refused, the others made.
+refused_name semicolon 'a;b'
+refused_name injection 'evil; initial $display(4242); endmodule module f'
+refused_name vhdl-reserved entity
+refused_name vhdl-reserved-end end
+refused_name vhdl-reserved-in in
+refused_name vhdl-reserved-signal SIGNAL
+refused_name trailing-underscore x_
+refused_name double-underscore a__b
+refused_name leading-underscore _x
+refused_name dollar 'a$b'
+refused_name non-ascii 'é'
+refused_name leading-digit 1abc
+refused_name ordinal 2nd
+refused_name blank 'a b'
+refused_name hyphen rx-deint
+refused_name empty ''
+refused_name verilog-keyword module
+refused_name verilog-keyword-wire wire
 hostile verilog-case Module '' y y y
-hostile library-type std_logic '' n y n
-hostile library-name ieee '' n y n
+refused_name library-type std_logic
+refused_name library-name ieee
 # A design named like a unit of the cores' library is refused before anything is written: its
 # library copy would take the design file's place (VHDL names compare without case).
 for named in conv_qzram.vhd conv_qzram.v CONV_QZRAM.vhd qz_addrgen.vhd Genaddr.vhd tb_core.v; do

@@ -139,13 +139,14 @@ TEST_F(SymbolSvgRaster, LinesAndPinStubsLieWhereThePreviewPaintsThem)
 }
 
 // tarnwick writes the symbol of the .cnx the wizard wrote, named after the design; a file it
-// cannot write is a failure of its own.
+// cannot write is a failure of its own. No entity can bear the name, so no design files are made.
 TEST_F(SymbolSvgRaster, TarnwickWritesTheSymbolOfTheDesignOrFailsWithItsOwnStatus)
 {
     const std::map<std::string, std::string> noDisplay{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}};
     const std::string design = (folder / "fir&co.vhd").string();
     const ProcessRun run =
-        RunProgram({TARNWICK_EXE, "-n", "-silent", "--svg", (folder / "s.svg").string(), design}, folder, noDisplay);
+        RunProgram({TARNWICK_EXE, "-n", "-silent", "--no-design-files", "--svg", (folder / "s.svg").string(), design},
+                   folder, noDisplay);
     ASSERT_EQ(run.exitStatus, 0) << run.out << run.err;
     std::ifstream cnx(folder / "fir&co.cnx");
     std::string expected;
@@ -157,7 +158,7 @@ TEST_F(SymbolSvgRaster, TarnwickWritesTheSymbolOfTheDesignOrFailsWithItsOwnStatu
 
     const std::string unwritable = (folder / "no such folder" / "s.svg").string();
     const ProcessRun failed =
-        RunProgram({TARNWICK_EXE, "-n", "-silent", "--svg", unwritable, design}, folder, noDisplay);
+        RunProgram({TARNWICK_EXE, "-n", "-silent", "--no-design-files", "--svg", unwritable, design}, folder, noDisplay);
     EXPECT_EQ(failed.exitStatus, 125);
     EXPECT_NE(failed.err.find("cannot write " + unwritable), std::string::npos) << failed.err;
 }

@@ -84,10 +84,11 @@ TEST(CoreSynthesis, SmallCoresGivePlausibleFigures)
         ASSERT_TRUE(work.Create(error)) << error;
         SynthesisOutcome outcome;
         RunLimits limits = Within(120s);
-        ASSERT_TRUE(SynthesizeCore(c.module, c.core, CoreSources(c.module), work.path(), limits, outcome, error))
+        ASSERT_TRUE(SynthesizeCore(c.module, c.core, CoreSources(c.module), SynthesisTarget(), work.path(), limits,
+                                   outcome, error))
             << error;
         EXPECT_EQ(outcome.module, c.module);
-        EXPECT_EQ(outcome.device, "iCE40 HX8K (ct256)");
+        EXPECT_EQ(outcome.shownPart, "iCE40 HX8K (ct256)");
         EXPECT_TRUE(outcome.fits);
         EXPECT_EQ(outcome.ramBlocksAvailable, 32);
         EXPECT_GT(outcome.flipFlops, 0);
@@ -99,20 +100,28 @@ TEST(CoreSynthesis, SmallCoresGivePlausibleFigures)
 }
 
 // A missing tool is named, with the Debian package to install, before either runs; a tool past the
-// time limit is stopped.
+// time limit is stopped; ports past the package's pins are named as such.
 TEST(CoreSynthesis, FailsWithTheReason)
 {
     struct Case {
         std::string onPath; // the one tool left on PATH; empty leaves PATH as it is
         std::chrono::seconds limit;
         std::string reason;
+        std::string module = "conv_qzram";
+        SynthesisTarget target = {};
     };
+    // genaddr's 23 I/O cells fit the LP384's die (56) but not the pins of its smallest package.
+    SynthesisTarget qn32;
+    qn32.device = "lp384";
+    qn32.package = "qn32";
     const Case cases[] = {
         {"nextpnr-ice40", 120s, "yosys is not installed (it is not on PATH); synthesis needs it: install the "
                                 "Debian package yosys"},
         {"yosys", 120s, "nextpnr-ice40 is not installed (it is not on PATH); synthesis needs it: install the "
                         "Debian package nextpnr-ice40"},
         {"", 0s, "yosys -s synthesis.ys ran past the time limit of 0 s"},
+        {"", 120s, "the core's ports need more pins than the iCE40 LP384 (qn32) has: choose a package with more pins",
+         "genaddr", qn32},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason);
@@ -127,7 +136,7 @@ TEST(CoreSynthesis, FailsWithTheReason)
         const ScopedPath scoped(path);
         SynthesisOutcome outcome;
         RunLimits limits = Within(c.limit);
-        EXPECT_FALSE(SynthesizeCore("conv_qzram", CoreSettings(), CoreSources("conv_qzram"), work.path(), limits,
+        EXPECT_FALSE(SynthesizeCore(c.module, CoreSettings(), CoreSources(c.module), c.target, work.path(), limits,
                                     outcome, error));
         EXPECT_NE(error.find(c.reason), std::string::npos) << error;
         if (!c.onPath.empty()) {
@@ -140,14 +149,23 @@ TEST(CoreSynthesis, FailsWithTheReason)
 // 40 * 39 * 500 / 2 = 390000 words, 3120000 bits, at least 762 blocks; a block core at 40 x 500
 // words of 64 bits keeps 1280000 bits, 313 blocks. Neither tool may run: a fake yosys that fails
 // stands on PATH. A block core at 32 x 64 words of 64 bits needs exactly the 32 blocks, may fit,
-// and so goes to the tools (and fails with the fake yosys).
+// and so goes to the tools (and fails with the fake yosys). The HX1K has 16 blocks, too few for a
+// block core at 40 x 64 words of 32 bits (20 blocks) that the HX8K's would hold.
 TEST(CoreSynthesis, AMemoryPastTheDeviceDoesNotFitWithoutTheTools)
 {
+    SynthesisTarget hx1k;
+    hx1k.device = "hx1k";
+    hx1k.package = "tq144";
     struct Case {
         CoreSettings core;
         std::int64_t ramBlocks;
+        SynthesisTarget target;
+        std::int64_t available;
     };
-    const Case cases[] = {{Convolutional(40, 500, 8), 762}, {Block(40, 500, 64), 313}, {Block(32, 64, 64), 32}};
+    const Case cases[] = {{Convolutional(40, 500, 8), 762, {}, 32},
+                          {Block(40, 500, 64), 313, {}, 32},
+                          {Block(32, 64, 64), 32, {}, 32},
+                          {Block(40, 64, 32), 20, hx1k, 16}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.ramBlocks);
         TemporaryFolder work, tools;
@@ -159,9 +177,9 @@ TEST(CoreSynthesis, AMemoryPastTheDeviceDoesNotFitWithoutTheTools)
         const ScopedPath scoped(tools.path());
         SynthesisOutcome outcome;
         RunLimits limits = Within(120s);
-        const bool decided = SynthesizeCore("conv_qzram", c.core, CoreSources("conv_qzram"), work.path(), limits,
-                                            outcome, error);
-        if (c.ramBlocks <= 32) {
+        const bool decided = SynthesizeCore("conv_qzram", c.core, CoreSources("conv_qzram"), c.target, work.path(),
+                                            limits, outcome, error);
+        if (c.ramBlocks <= c.available) {
             EXPECT_FALSE(decided);
             EXPECT_NE(error.find("yosys"), std::string::npos) << error;
             continue;
@@ -169,10 +187,12 @@ TEST(CoreSynthesis, AMemoryPastTheDeviceDoesNotFitWithoutTheTools)
         ASSERT_TRUE(decided) << error;
         EXPECT_FALSE(outcome.fits);
         EXPECT_EQ(outcome.ramBlocks, c.ramBlocks);
-        EXPECT_EQ(outcome.ramBlocksAvailable, 32);
+        EXPECT_EQ(outcome.ramBlocksAvailable, c.available);
         EXPECT_EQ(outcome.luts, 0);
         EXPECT_NE(DescribeSynthesis(outcome).find("does not fit: it needs at least " + std::to_string(c.ramBlocks)
-                                                  + " RAM blocks and the device has 32"),
+                                                  + " RAM blocks and the device has " + std::to_string(c.available)
+                                                  + "; with --memory external the core keeps its symbols in a RAM "
+                                                    "outside the device"),
                   std::string::npos)
             << DescribeSynthesis(outcome);
     }

@@ -60,7 +60,8 @@ public:
         }
         return simulationPasses && signalDuringSimulation == 0;
     }
-    bool Synthesize(const Design&, const DesignContents&, RunLimits& limits, RunSummary& summary) override
+    bool Synthesize(const Design&, const DesignContents&, const SynthesisTarget&, RunLimits& limits, DesignInstall&,
+                    RunSummary& summary) override
     {
         ++syntheses;
         synthesisLimit = limits.timeLimit;

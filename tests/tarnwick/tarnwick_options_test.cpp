@@ -97,6 +97,19 @@ TEST(TarnwickOptions, RefusesBadArgumentsWithAReason)
         {{"--simulate=1", "f.vhd"}, "takes no value"},
         {{"--simulate", "--simulator", "Verilator", "f.v"}, "needs ghdl, iverilog or verilator, not \"Verilator\""},
         {{"--simulator=verilator", "f.v"}, "--simulator chooses the simulator of --simulate or --simulate-only"},
+        {{"--seed", "3", "--device", "up5k", "f.v"}, "--freq and --seed choose how --synthesize places and routes"},
+        {{"--synthesize", "--device", "hx9k", "f.v"},
+         "--device needs one of the iCE40 devices lp384, lp1k, lp4k, lp8k, hx1k, hx4k, hx8k, up3k, up5k, u1k, u2k, "
+         "u4k, not \"hx9k\""},
+        {{"--synthesize", "--device=up5k:ct256", "f.v"}, "the iCE40 UP5K comes in the packages sg48, uwg30, not \"ct256\""},
+        {{"--synthesize", "--package", "tq144", "f.v"}, "the iCE40 HX8K comes in the packages ct256,"},
+        {{"--synthesize", "--device", "hx8k:", "f.v"}, "names no package after the colon"},
+        {{"--synthesize", "--device", "hx8k:ct256", "--package", "cb132", "f.v"}, "name two packages"},
+        {{"--synthesize", "--freq", "0", "f.v"}, "needs a clock rate in MHz above 0 and up to 1000, not \"0\""},
+        {{"--synthesize", "--freq", "1000.5", "f.v"}, "needs a clock rate in MHz"},
+        {{"--synthesize", "--freq", "inf", "f.v"}, "needs a clock rate in MHz"},
+        {{"--synthesize", "--freq", "1e2", "f.v"}, "needs a clock rate in MHz"},
+        {{"--synthesize", "--seed", "-1", "f.v"}, "needs a whole number from 0 to 2147483647, not \"-1\""},
     };
     for (const auto& [args, reason] : cases) {
         SCOPED_TRACE(::testing::PrintToString(args));
@@ -145,6 +158,30 @@ TEST(TarnwickOptions, SimulateAfterTheRunOrInsteadOfItAndSynthesizeWithEither)
         ASSERT_TRUE(ParseTarnwickOptions(args, options, error)) << error;
         EXPECT_EQ(options.simulate, simulate);
         EXPECT_EQ(options.synthesize, synthesize);
+    }
+}
+
+// Each device comes in a package of its own unless one is named, on --device or apart; the
+// target and the seed are nextpnr's defaults unless given. The part alone sizes the report's RAM.
+TEST(TarnwickOptions, SynthesisTargetsThePartOnTheBoard)
+{
+    const std::vector<std::tuple<Args, std::string, std::string, double, int>> cases = {
+        {{"--synthesize", "f.v"}, "hx8k", "ct256", 12, 1},
+        {{"--device", "UP5K", "f.v"}, "up5k", "sg48", 12, 1},
+        {{"--synthesize", "--device=hx1k", "f.v"}, "hx1k", "tq144", 12, 1},
+        {{"--synthesize", "--device", "hx8k:CB132", "--package", "cb132", "f.v"}, "hx8k", "cb132", 12, 1},
+        {{"--package", "bg121", "--device", "lp8k", "--freq", "48.5", "--seed=0", "--synthesize", "f.v"}, "lp8k",
+         "bg121", 48.5, 0},
+    };
+    for (const auto& [args, device, package, freq, seed] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        TarnwickOptions options;
+        std::string error;
+        ASSERT_TRUE(ParseTarnwickOptions(args, options, error)) << error;
+        EXPECT_EQ(options.target.device, device);
+        EXPECT_EQ(options.target.package, package);
+        EXPECT_EQ(options.target.freqMHz, freq);
+        EXPECT_EQ(options.target.seed, seed);
     }
 }
 

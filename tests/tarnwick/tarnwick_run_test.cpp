@@ -233,6 +233,9 @@ TEST_F(TarnwickRun, RefusedCommandLineStartsNothingAndEndsWithStatus125)
     const std::string cannotCarry = "': its command line cannot carry a double quote\n";
     // A bad command line is one line naming the problem and a pointer to --help, not the usage.
     const std::string hint = "Try 'tarnwick --help' for more information.\n";
+    const std::string nameRule = "; a design's name must be an identifier of both VHDL and Verilog: an ASCII letter "
+                                 "first, then letters, digits and single underscores, not ending with an underscore, "
+                                 "and no reserved word of either language\n";
     struct Case {
         std::vector<std::string> args;
         std::string message;
@@ -246,6 +249,20 @@ TEST_F(TarnwickRun, RefusedCommandLineStartsNothingAndEndsWithStatus125)
         {{split}, "tarnwick: cannot start the wizard with '" + split + cannotCarry, false},
         {{"--zorvex", STAND_IN_WIZARD + std::string("\""), Design()},
          "tarnwick: cannot start the wizard with '" + std::string(STAND_IN_WIZARD) + "\"" + cannotCarry, false},
+        // A design's name is its entity's and module's: one that either language refuses is refused
+        // before the wizard runs or the simulation starts.
+        {{"-silent", Design("rx-deint.vhd")},
+         "tarnwick: the design's name \"rx-deint\" cannot name its entity and module: \"rx-deint\" is not a VHDL-93 "
+         "basic identifier: it holds \"-\", which is not an ASCII letter, a digit or an underscore" + nameRule,
+         false},
+        {{"-silent", Design("wire.vhd")},
+         "tarnwick: the design's name \"wire\" cannot name its entity and module: \"wire\" is a keyword of "
+         "Verilog-2001" + nameRule,
+         false},
+        {{"--simulate-only", Design("Std.v")},
+         "tarnwick: the design's name \"Std\" cannot name its entity and module: \"Std\" is a name that the VHDL "
+         "files take from their libraries" + nameRule,
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.args));
@@ -339,9 +356,10 @@ TEST_F(TarnwickRun, MessagesFromAnyProcessButTheWizardAreIgnored)
 TEST_F(TarnwickRun, ControlCharactersInPathsAreShownEscaped)
 {
     // A design name that would otherwise print a line of its own, claiming the run was finished.
+    // No entity can bear it, so the run makes no design files, which leaves the name unchecked.
     const std::string name = "f\nwizard ended with exit status 0: finished: the variation was written\n\\.vhd";
     const std::string shown = "f\\nwizard ended with exit status 0: finished: the variation was written\\n\\\\";
-    const ProcessRun run = Run({"-n", Design(name)}, "2");
+    const ProcessRun run = Run({"-n", "--no-design-files", Design(name)}, "2");
     EXPECT_EQ(run.exitStatus, 2) << run.err;
     const std::string id = std::to_string(run.pid);
     const std::string d = designs.string() + "/";
