@@ -369,8 +369,6 @@ void Run::Conclude(int waitStatus, HeldSignals& signals, DesignInstall& install)
     RunLimits limits;
     limits.timeLimit = std::chrono::seconds(options_.simulateTimeoutSeconds);
     limits.signalFd = signals.fd();
-    if (options_.synthesize)
-        ShowPhase("synthesis");
     if (options_.synthesize && !services_.Synthesize(design_, written, options_.target, limits, install, summary())) {
         result_.endSignal = limits.endSignal;
         install.Abandon();

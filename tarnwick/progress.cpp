@@ -14,6 +14,7 @@ constexpr auto kPlainLineInterval = std::chrono::seconds(10);
 const auto kStart = Clock::now();
 ProgressLines shown = ProgressLines::None;
 std::string currentPhase;
+Clock::time_point phaseStart;
 bool lineInPlace = false;
 Clock::time_point lastPlainLine;
 // The first count of the phase and when it came: the rate is measured from there.
@@ -57,26 +58,23 @@ void ShowPhase(const char* phase)
         return;
     EndProgress();
     currentPhase = phase;
+    phaseStart = Clock::now();
     firstDone = -1;
     lastPlainLine = Clock::now();
     std::fprintf(stderr, "tarnwick: %6.1f s  %s\n", Elapsed(), phase);
 }
 
-void ShowProgress(std::int64_t done, std::int64_t total)
+namespace {
+
+// Shows "tarnwick: <seconds>  <phase>: <how far>", in place or as a plain line every 10 s.
+void ShowPhaseLine(const std::string& howFar)
 {
-    if (shown == ProgressLines::None || total <= 0)
-        return;
     const Clock::time_point now = Clock::now();
-    if (firstDone < 0 && done > 0) {
-        firstDone = done;
-        firstTime = now;
-    }
     if (shown == ProgressLines::Plain && now - lastPlainLine < kPlainLineInterval)
         return;
     char elapsed[32];
     std::snprintf(elapsed, sizeof elapsed, "%6.1f s  ", Elapsed());
-    const std::string line = "tarnwick: " + std::string(elapsed) + currentPhase + ": " + std::to_string(done) + " of "
-        + std::to_string(total) + " edges (" + std::to_string(done * 100 / total) + " %)" + TimeLeft(done, total);
+    const std::string line = "tarnwick: " + std::string(elapsed) + currentPhase + ": " + howFar;
     if (shown == ProgressLines::InPlace) {
         std::fprintf(stderr, "\r\033[K%s", line.c_str());
         lineInPlace = true;
@@ -85,4 +83,26 @@ void ShowProgress(std::int64_t done, std::int64_t total)
         lastPlainLine = now;
     }
     std::fflush(stderr);
+}
+
+} // namespace
+
+void ShowProgress(std::int64_t done, std::int64_t total)
+{
+    if (shown == ProgressLines::None || total <= 0)
+        return;
+    if (firstDone < 0 && done > 0) {
+        firstDone = done;
+        firstTime = Clock::now();
+    }
+    ShowPhaseLine(std::to_string(done) + " of " + std::to_string(total) + " edges ("
+                  + std::to_string(done * 100 / total) + " %)" + TimeLeft(done, total));
+}
+
+void ShowWorking()
+{
+    if (shown == ProgressLines::None)
+        return;
+    const long seconds = long(std::chrono::duration<double>(Clock::now() - phaseStart).count());
+    ShowPhaseLine("working, " + std::to_string(seconds) + " s so far");
 }

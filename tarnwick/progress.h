@@ -20,5 +20,9 @@ void ShowPhase(const char* phase);
 // the rate so far.
 void ShowProgress(std::int64_t done, std::int64_t total);
 
+// That the phase is still working, for a phase without a count (the synthesis): the seconds it
+// has run.
+void ShowWorking();
+
 // Clears a line kept up to date, before the report is printed.
 void EndProgress();

@@ -7,6 +7,7 @@
 #include "platform/temporary_folder.h"
 #include "synthesis/core_synthesis.h"
 #include "tarnwick/design_install.h"
+#include "tarnwick/progress.h"
 #include "tarnwick/run_report.h"
 
 using namespace zorvex::core;
@@ -49,7 +50,12 @@ bool SynthesizeForRun(const Design& design, const DesignContents& contents, cons
     sources.push_back(source);
     TemporaryFolder work;
     SynthesisOutcome outcome;
-    if (!work.Create(error) || !SynthesizeCore(module, core, sources, target, work.path(), limits, outcome, error))
+    ShowPhase("synthesis");
+    limits.whileRunning = ShowWorking;
+    const bool synthesized =
+        work.Create(error) && SynthesizeCore(module, core, sources, target, work.path(), limits, outcome, error);
+    limits.whileRunning = nullptr;
+    if (!synthesized)
         return FailSynthesis(summary, limits, error);
     // The log goes in with the design's other files, or not at all.
     const std::string log = design.PathOf(FileRole::SynthesisLog);
