@@ -61,7 +61,7 @@ _tarnwick()
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '-n --new -silent --silent -symbol --symbol -p --pages -x
             --corner-x -y --corner-y --zorvex --set --algorithm --direction --memory --json --svg
-            --no-design-files --lock-timeout --simulate --simulate-only --simulator --simulate-timeout --synthesize --progress
+            --no-design-files --lock-timeout --simulate --simulate-only --simulator --testbench --simulate-timeout --synthesize --progress
             --help --version --' \
             -- "$cur"))
         return

@@ -19,6 +19,7 @@
 #include "tarnwick/progress.h"
 #include "tarnwick/run_leftovers.h"
 #include "tarnwick/run_services.h"
+#include "tarnwick/run_simulation.h"
 #include "tarnwick/setting_overrides.h"
 #include "tarnwick/staged_design.h"
 #include "tarnwick/wizard_invocation.h"
@@ -233,6 +234,10 @@ bool Run::LockDesign(DesignLock& lock)
     }
     if (!options_.svgPath.empty())
         before_.emplace_back(options_.svgPath, FileState::Of(options_.svgPath));
+    if (options_.simulate == TarnwickOptions::Simulate::AfterRun) {
+        for (const std::string& path : SimulationFiles(design_, options_.testbench))
+            before_.emplace_back(path, FileState::Of(path));
+    }
     return true;
 }
 
@@ -318,6 +323,7 @@ bool Run::Simulate(const DesignContents& written, HeldSignals& signals, DesignIn
     design.vectorFile = Written().PathOf(FileRole::SimulationVectors);
     design.madeFromRetrievalInfo = true;
     design.simulator = options_.simulator;
+    design.keepTestbench = options_.testbench;
     RunLimits limits;
     limits.timeLimit = std::chrono::seconds(options_.simulateTimeoutSeconds);
     limits.signalFd = signals.fd();

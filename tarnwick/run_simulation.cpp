@@ -7,6 +7,8 @@
 #include "platform/printable_text.h"
 #include "platform/process.h"
 #include "simulation/pair_simulation.h"
+#include "simulation/rerun_script.h"
+#include "simulation/testbench_writer.h"
 #include "simulation/waveform_file.h"
 #include "synthesis/core_synthesis.h"
 #include "tarnwick/design_install.h"
@@ -70,15 +72,29 @@ bool SimulateForRun(const DesignToSimulate& design, RunLimits& limits, DesignIns
         const std::string saveFile = GtkwaveSaveFile(waves, AbsolutePath(vcd), shows);
         return saveFile.empty() || install.AddText(view, saveFile, AtomicFile::Durability::Regenerable, error);
     };
+    // The testbench with its stimulus and expected outputs, and the script that reruns it.
+    std::vector<std::string> keptFiles;
+    const TestbenchKeeper keepTestbench = [&](const KeptTestbench& kept, std::string& error) {
+        for (const auto& [from, to] : kept.copies) {
+            if (!install.AddCopy(from, to, AtomicFile::Durability::Regenerable, error))
+                return false;
+            keptFiles.push_back(AbsolutePath(to));
+        }
+        if (!install.AddScript(kept.scriptPath, kept.script, error))
+            return false;
+        keptFiles.push_back(AbsolutePath(kept.scriptPath));
+        return true;
+    };
     SimulationOutcome outcome;
     std::string error;
     DesignToSimulate shown = design;
     shown.onPhase = ShowPhase;
     shown.onProgress = ShowProgress;
-    if (!SimulateDesign(shown, ExecutablePath(), limits, keep, outcome, error))
+    if (!SimulateDesign(shown, ExecutablePath(), limits, keep, keepTestbench, outcome, error))
         return FailSimulation(summary, error);
     outcome.vcdPath = AbsolutePath(vcd);
     outcome.vcdBytes = waveBytes;
+    outcome.testbenchFiles = keptFiles;
     summary.simulation = outcome;
     if (outcome.mismatches > 0)
         return FailSimulation(summary,
@@ -88,6 +104,19 @@ bool SimulateForRun(const DesignToSimulate& design, RunLimits& limits, DesignIns
     if (!fault.empty())
         return FailSimulation(summary, "the interleaver -> deinterleaver pair " + fault);
     return true;
+}
+
+std::vector<std::string> SimulationFiles(const Design& design, bool testbench)
+{
+    std::vector<std::string> files{design.PathOf(FileRole::Waveform), design.PathOf(FileRole::WaveformView)};
+    if (testbench) {
+        const std::string& base = design.name().baseName;
+        const TestbenchFiles kept = TestbenchFilesOf(base, design.name().extension);
+        for (const std::string& name :
+             {kept.testbench, kept.stimulus, ExpectedOutputsName(base), RerunScriptName(base)})
+            files.push_back(design.Beside(name));
+    }
+    return files;
 }
 
 DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
@@ -126,10 +155,15 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
     what.contents = DesignContents::Read(design.PathOf(FileRole::RetrievalInfo));
     what.vectorFile = design.PathOf(FileRole::SimulationVectors);
     what.simulator = options.simulator;
+    what.keepTestbench = options.testbench;
     if (SimulateForRun(what, limits, install, summary)
         && (!options.synthesize || SynthesizeForRun(design, what.contents, limits, summary)) && install.Commit(error)) {
         for (const FileRole role : {FileRole::Waveform, FileRole::WaveformView})
             summary.changed.push_back(AbsolutePath(design.PathOf(role)));
+        if (summary.simulation) {
+            const std::vector<std::string>& kept = summary.simulation->testbenchFiles;
+            summary.changed.insert(summary.changed.end(), kept.begin(), kept.end());
+        }
     } else {
         install.Abandon();
         if (summary.error.empty())

@@ -11,6 +11,10 @@ class DesignInstall;
 // into summary.
 bool SimulateForRun(const DesignToSimulate& design, RunLimits& limits, DesignInstall& install, RunSummary& summary);
 
+// The files beside design that its simulation makes: the waveform and its view and, when the
+// testbench is kept, the testbench's files and the script that reruns it.
+std::vector<std::string> SimulationFiles(const Design& design, bool testbench);
+
 // --simulate-only: simulates the design's installed files under the design's lock, which stays
 // held in the result until the caller lets it go, and replaces the waveform beside it only when
 // the simulation passed.

@@ -41,6 +41,11 @@ const char* const kTarnwickUsage =
     "                        default for .v) or verilator (.v only: it first builds a program,\n"
     "                        some 10 s, that runs some 60 times faster than iverilog; worth it\n"
     "                        from about 100000 clock cycles)\n"
+    "  --testbench           with --simulate or --simulate-only, keep the testbench beside the\n"
+    "                        design with the design's other files: BASE_tb.vhd or BASE_tb.v,\n"
+    "                        its stimulus, the outputs the reference model expects and\n"
+    "                        BASE_sim.sh, which reruns it with the simulator and checks every\n"
+    "                        output without tarnwick (exit 0 when all match)\n"
     "  --simulate-timeout S  end a simulator or synthesis step that runs longer than S seconds\n"
     "                        (default 3600) and fail the run with status 125\n"
     "  --synthesize          when the wizard has finished (after --simulate), or with\n"
@@ -116,6 +121,7 @@ constexpr OptionSpec kOptions[] = {
     {nullptr, "simulator", Value::Simulator},
     {nullptr, "simulate", Value::None},
     {nullptr, "simulate-only", Value::None},
+    {nullptr, "testbench", Value::None},
     {nullptr, "synthesize", Value::None},
     {nullptr, "progress", Value::None},
 };
@@ -244,6 +250,8 @@ void SetFlag(const std::string& name, TarnwickOptions& options, bool& simulateOn
         simulateOnly = true;
     else if (name == "synthesize")
         options.synthesize = true;
+    else if (name == "testbench")
+        options.testbench = true;
     else if (name == "progress")
         options.progress = true;
     else if (name == "new")
@@ -254,8 +262,8 @@ void SetFlag(const std::string& name, TarnwickOptions& options, bool& simulateOn
         options.symbolFile = true;
 }
 
-// Whether the options given go together: a design, and nothing that --simulate-only, --simulate or
-// --simulator would leave unused. False with the reason otherwise.
+// Whether the options given go together: a design, and nothing that --simulate-only, --simulate,
+// --simulator or --testbench would leave unused. False with the reason otherwise.
 bool CheckCombination(bool simulateOnly, TarnwickOptions& options, std::string& error)
 {
     if (options.designPath.empty()) {
@@ -278,6 +286,10 @@ bool CheckCombination(bool simulateOnly, TarnwickOptions& options, std::string& 
     }
     if (options.simulator != Simulator::Default && options.simulate == TarnwickOptions::Simulate::No) {
         error = "--simulator chooses the simulator of --simulate or --simulate-only, and neither is given";
+        return false;
+    }
+    if (options.testbench && options.simulate == TarnwickOptions::Simulate::No) {
+        error = "--testbench keeps the testbench of --simulate or --simulate-only, and neither is given";
         return false;
     }
     return true;

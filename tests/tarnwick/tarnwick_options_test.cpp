@@ -97,6 +97,7 @@ TEST(TarnwickOptions, RefusesBadArgumentsWithAReason)
         {{"--simulate=1", "f.vhd"}, "takes no value"},
         {{"--simulate", "--simulator", "Verilator", "f.v"}, "needs ghdl, iverilog or verilator, not \"Verilator\""},
         {{"--simulator=verilator", "f.v"}, "--simulator chooses the simulator of --simulate or --simulate-only"},
+        {{"--testbench", "f.v"}, "--testbench keeps the testbench of --simulate or --simulate-only"},
     };
     for (const auto& [args, reason] : cases) {
         SCOPED_TRACE(::testing::PrintToString(args));
