@@ -98,7 +98,7 @@ END {
         complain(mismatches " of " checked " output values differ from the reference model; " first)
         exit 1
     }
-    print script ": " checked " output values checked against the reference model, 0 mismatches"
+    print script ": " (checked + 0) " output values checked against the reference model, 0 mismatches"
 }
 )AWK";
 
