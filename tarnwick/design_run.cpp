@@ -201,6 +201,12 @@ bool Run::CheckRequest(const std::string& program)
                       "the design's name is the library unit " + clash
                           + "'s, whose copy beside the design would take the design file's place; name it otherwise",
                       true);
+    const std::string testbench = options_.testbench ? TestbenchClash(design_) : std::string();
+    if (!testbench.empty())
+        return Refuse(kTarnwickFailed,
+                      "--testbench would replace " + PrintableText(testbench)
+                          + ", the design file of another design; name one of them otherwise",
+                      true);
     std::string reason;
     if (options_.simulate == TarnwickOptions::Simulate::AfterRun
         && !services_.CanSimulate(design_, options_.simulator, reason))

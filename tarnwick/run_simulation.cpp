@@ -43,6 +43,13 @@ bool CheckSimulateOnly(const TarnwickOptions& options, const Design& design, Run
     if (!clash.empty())
         return FailSimulation(
             summary, "the design's name is the library unit " + clash + "'s; it cannot be simulated beside it");
+    const std::string testbench = options.testbench ? TestbenchClash(design) : std::string();
+    if (!testbench.empty()) {
+        summary.refused = true;
+        return FailSimulation(summary,
+                              "--testbench would replace " + PrintableText(testbench)
+                                  + ", the design file of another design; name one of them otherwise");
+    }
     std::string error;
     if (options.synthesize && !CanSynthesize(error)) {
         summary.exitStatus = kTarnwickFailed;
@@ -117,6 +124,13 @@ std::vector<std::string> SimulationFiles(const Design& design, bool testbench)
             files.push_back(design.Beside(name));
     }
     return files;
+}
+
+std::string TestbenchClash(const Design& design)
+{
+    const SplitPath& name = design.name();
+    const Design testbench(design.Beside(TestbenchFilesOf(name.baseName, name.extension).testbench));
+    return ::access(testbench.PathOf(FileRole::RetrievalInfo).c_str(), F_OK) == 0 ? testbench.path() : std::string();
 }
 
 DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
