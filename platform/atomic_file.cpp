@@ -200,6 +200,9 @@ void AtomicFile::KeepPermissions()
     struct stat target {};
     if (::lstat(path_.c_str(), &target) == 0 && S_ISREG(target.st_mode))
         ::fchmod(fd_, target.st_mode & 0777);
+    struct stat made {};
+    if (executable_ && ::fstat(fd_, &made) == 0)
+        ::fchmod(fd_, (made.st_mode & 0777) | ((made.st_mode & 0444) >> 2));
 }
 
 bool AtomicFile::Exchange()

@@ -29,6 +29,8 @@ public:
     bool Open(const std::string& path, Durability durability = Durability::Durable);
     // The stream to write to; valid after a successful Open.
     std::ostream& stream();
+    // Makes the new file executable by whoever may read it (a script), once it is prepared.
+    void MakeExecutable() { executable_ = true; }
     // Flushes, closes and replaces. False when any write, the flush to the disk, the close or the
     // replacement failed, and then the target is as it was. For a durable file, false also when the
     // directory could not be flushed after the replacement; the new text is then in place.
@@ -64,12 +66,14 @@ private:
     // Where the commit in steps stands, and whether Exchange found a file to keep.
     enum class Step { Writing, Prepared, Exchanged } step_ = Step::Writing;
     bool replacedFile_ = false;
+    bool executable_ = false;
 
     // Creates a hidden temporary file under a fresh name. False when that failed.
     bool OpenNamed();
     // Links the unnamed temporary file under a fresh hidden name. False when that failed.
     bool NameUnnamed();
-    // Gives the temporary file the permission bits of the file it replaces, if there is one.
+    // Gives the temporary file the permission bits of the file it replaces, if there is one, and
+    // execute permission where it has read permission when it is to be executable.
     void KeepPermissions();
     // Forces the directory's names to the disk. False when that failed.
     bool SyncDirectory();

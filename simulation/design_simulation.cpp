@@ -12,6 +12,7 @@
 #include "platform/write_file.h"
 #include "settings/interleaver_settings.h"
 #include "simulation/pair_simulation.h"
+#include "simulation/rerun_script.h"
 #include "simulation/simulator_run.h"
 #include "simulation/testbench_writer.h"
 #include "simulation/vector_file_reader.h"
@@ -75,6 +76,8 @@ struct DesignUnderTest {
     std::vector<DesignPort> ports;
     std::string module;
     SimulationProgress progress;
+    bool madeAnew = false; // from its retrieval information, its library files installed with it
+    TestbenchKeeper keepTestbench;
 };
 
 // The design's file as the run makes it from model, when it is simulated before it is installed.
@@ -89,7 +92,8 @@ bool MakeDesignText(const InterfaceModel& model, DesignUnderTest& design, std::s
 }
 
 // Reads what is to be simulated: the design's name and language, and its retrieval information.
-bool ReadDesign(const DesignToSimulate& given, DesignUnderTest& design, std::string& error)
+bool ReadDesign(const DesignToSimulate& given, const TestbenchKeeper& keepTestbench, DesignUnderTest& design,
+                std::string& error)
 {
     design.path = given.design.path();
     design.name = given.design.name();
@@ -114,6 +118,9 @@ bool ReadDesign(const DesignToSimulate& given, DesignUnderTest& design, std::str
     }
     design.module = contents.module;
     design.progress = given.onProgress;
+    design.madeAnew = given.madeFromRetrievalInfo;
+    if (given.keepTestbench)
+        design.keepTestbench = keepTestbench;
     return !given.madeFromRetrievalInfo || MakeDesignText(contents.model, design, error);
 }
 
@@ -134,8 +141,8 @@ bool HasRoom(const std::string& folder, std::uint64_t bytes, const std::string& 
 }
 
 // Checks that the temporary folder can hold the stimulus, the record and the waveform, and the
-// design's folder the waveform, by a generous estimate from the plan: per edge, a record line
-// and a few changes of every port.
+// design's folder the waveform (and a kept testbench's stimulus and expected outputs), by a
+// generous estimate from the plan: per edge, a record line and a few changes of every port.
 bool CheckRoom(const DesignUnderTest& design, const SimulationPlan& plan, const std::string& work, std::string& error)
 {
     std::uint64_t bitsPerEdge = 0;
@@ -145,9 +152,11 @@ bool CheckRoom(const DesignUnderTest& design, const SimulationPlan& plan, const 
     const std::uint64_t waveform = (plan.edges.size() + 1) * perEdge;
     const std::uint64_t record = (plan.edges.size() + 1) * bitsPerEdge;
     const std::string folder = design.name.directory.empty() ? std::string(".") : design.name.directory;
-    return HasRoom(work, std::uint64_t(plan.stimulusBytes) + record + waveform, "its stimulus, record and waveform",
-                   error)
-        && HasRoom(folder, waveform, "the waveform", error);
+    const std::uint64_t stimulus = std::uint64_t(plan.stimulusBytes);
+    const bool kept = bool(design.keepTestbench);
+    return HasRoom(work, stimulus + 2 * record + waveform, "its stimulus, record and waveform", error)
+        && HasRoom(folder, waveform + (kept ? stimulus + record : 0),
+                   kept ? "the waveform and the testbench" : "the waveform", error);
 }
 
 // Puts the design file and the library files into work/src under names the simulators cannot
@@ -189,7 +198,7 @@ bool SimulatorInstalled(Simulator simulator, std::string& missing)
 }
 
 // Writes the design's testbench for plan into work and simulates it with the sources (names in
-// work), leaving the recorded outputs in record.txt and the design's ports in waves.vcd. The
+// work), leaving the recorded outputs and the design's ports under the testbench's names. The
 // stimulus is written line by line from vectors, never held: at the bound it is gigabytes.
 bool RunDesignTestbench(const DesignUnderTest& design, const SimulationPlan& plan, const VectorFile& vectors,
                         const std::vector<std::string>& sources, const std::string& work, RunLimits& limits,
@@ -197,10 +206,11 @@ bool RunDesignTestbench(const DesignUnderTest& design, const SimulationPlan& pla
 {
     const std::string& base = design.name.baseName;
     const std::string top = TestbenchName(base);
-    const std::string testbench = top + (design.vhdl ? ".vhd" : ".v");
-    const std::string text = design.vhdl ? VhdlTestbench(plan, base, "stimulus.txt", "record.txt")
-                                         : VerilogTestbench(plan, base, "stimulus.txt", "record.txt", "waves.vcd");
-    std::ofstream stimulus(work + "/stimulus.txt", std::ios::binary);
+    const TestbenchFiles files = TestbenchFilesOf(base, design.name.extension);
+    const std::string& testbench = files.testbench;
+    const std::string text = design.vhdl ? VhdlTestbench(plan, base, files.stimulus, files.record)
+                                         : VerilogTestbench(plan, base, files.stimulus, files.record, files.waveform);
+    std::ofstream stimulus(work + "/" + files.stimulus, std::ios::binary);
     WriteStimulus(plan, vectors, stimulus);
     stimulus.close();
     if (!stimulus) {
@@ -209,7 +219,7 @@ bool RunDesignTestbench(const DesignUnderTest& design, const SimulationPlan& pla
     }
     if (!WriteFile(work + "/" + testbench, text, error))
         return false;
-    RecordWatch watch(limits, work + "/record.txt", std::int64_t(plan.edges.size()), design.progress);
+    RecordWatch watch(limits, work + "/" + files.record, std::int64_t(plan.edges.size()), design.progress);
     if (!design.vhdl) {
         std::vector<std::string> compiled = sources;
         compiled.push_back(testbench);
@@ -225,8 +235,8 @@ bool RunDesignTestbench(const DesignUnderTest& design, const SimulationPlan& pla
     const std::vector<std::string> backEnd = GhdlEnvironment(std::int64_t(plan.edges.size()));
     return WriteFile(work + "/waves.opt", waves, error) && RunStep(analyse, work, limits, error, backEnd)
         && RunStep({"ghdl", "-e", "--std=93", top}, work, limits, error, backEnd)
-        && RunStep({"ghdl", "-r", "--std=93", top, "--vcd=waves.vcd", "--read-wave-opt=waves.opt"}, work, limits, error,
-                   backEnd);
+        && RunStep({"ghdl", "-r", "--std=93", top, "--vcd=" + files.waveform, "--read-wave-opt=waves.opt"}, work,
+                   limits, error, backEnd);
 }
 
 // A pair this long runs with Verilator when it is installed and the run named no simulator: its
@@ -303,6 +313,44 @@ WaveformView ViewOfRun(const SimulationPlan& plan, const SimulationOutcome& outc
     return view;
 }
 
+// Writes the outputs the model expects beside the testbench in work and hands the testbench's
+// files and the script that reruns them to the design's keeper, if it has one.
+bool KeepTestbench(const DesignUnderTest& design, const SimulationPlan& plan, const std::vector<std::string>& library,
+                   const std::string& work, std::string& error)
+{
+    if (!design.keepTestbench)
+        return true;
+    const std::string& base = design.name.baseName;
+    const TestbenchFiles files = TestbenchFilesOf(base, design.name.extension);
+    const std::string expected = ExpectedOutputsName(base);
+    std::ofstream out(work + "/" + expected, std::ios::binary);
+    if (!WriteExpectedOutputs(plan, design.core, design.memory, out, error))
+        return false;
+    out.close();
+    if (!out) {
+        error = "cannot write the expected outputs into the simulation's folder";
+        return false;
+    }
+    KeptTestbench kept;
+    std::vector<std::string> sources;
+    for (const std::string& source : library) {
+        const std::string name = std::filesystem::path(source).filename().string();
+        const std::string beside = design.name.directory + name;
+        // A design made anew gets its library files beside it with its other files; one simulated
+        // as it is installed gets copies of the library files it was simulated with where they
+        // are not beside it already, so that the script compiles what the run compiled.
+        if (!design.madeAnew && !(IsRegularFile(beside) && AbsolutePath(beside) == source))
+            kept.copies.emplace_back(source, beside);
+        sources.push_back(name);
+    }
+    sources.push_back(base + design.name.extension);
+    for (const std::string& name : {files.testbench, files.stimulus, expected})
+        kept.copies.emplace_back(work + "/" + name, design.name.directory + name);
+    kept.scriptPath = design.name.directory + RerunScriptName(base);
+    kept.script = RerunScript(plan, base, design.name.extension, design.simulator, sources);
+    return design.keepTestbench(kept, error);
+}
+
 // Simulates the design in a temporary folder of its own, removed before it returns: the testbench,
 // the check against the model, and the waveform handed to keepWaveform once it is known whole.
 bool SimulateDesignFile(DesignUnderTest& design, const SimulationPlan& plan, const VectorFile& vectors,
@@ -316,15 +364,17 @@ bool SimulateDesignFile(DesignUnderTest& design, const SimulationPlan& plan, con
         || !RunDesignTestbench(design, plan, vectors, compiled, folder.path(), limits, error))
         return false;
     std::string recorded;
-    if (!ReadRegularFile(folder.path() + "/record.txt", kMaxRecordSize, recorded)) {
+    const TestbenchFiles files = TestbenchFilesOf(design.name.baseName, design.name.extension);
+    if (!ReadRegularFile(folder.path() + "/" + files.record, kMaxRecordSize, recorded)) {
         error = "the testbench left no record of the outputs";
         return false;
     }
     if (!CheckRecordedOutputs(recorded, plan, design.core, design.memory, outcome, error))
         return false;
     std::string().swap(recorded);
-    const std::string waves = folder.path() + "/waves.vcd";
-    return WaveformIsWhole(waves, plan.stop, error) && keepWaveform(waves, ViewOfRun(plan, outcome), error);
+    const std::string waves = folder.path() + "/" + files.waveform;
+    return WaveformIsWhole(waves, plan.stop, error) && keepWaveform(waves, ViewOfRun(plan, outcome), error)
+        && KeepTestbench(design, plan, library, folder.path(), error);
 }
 
 } // namespace
@@ -381,11 +431,12 @@ bool CanSimulate(const Design& given, Simulator simulator, std::string& error)
 }
 
 bool SimulateDesign(const DesignToSimulate& given, const std::string& selfPath, RunLimits& limits,
-                    const WaveformKeeper& keepWaveform, SimulationOutcome& outcome, std::string& error)
+                    const WaveformKeeper& keepWaveform, const TestbenchKeeper& keepTestbench,
+                    SimulationOutcome& outcome, std::string& error)
 {
     outcome = SimulationOutcome();
     DesignUnderTest design;
-    if (!ReadDesign(given, design, error))
+    if (!ReadDesign(given, keepTestbench, design, error))
         return false;
     VectorFile vectors;
     SimulationPlan plan;

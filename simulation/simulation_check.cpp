@@ -4,6 +4,7 @@
 #include "platform/printable_text.h"
 
 #include <cctype>
+#include <ostream>
 #include <string_view>
 
 using namespace zorvex::core;
@@ -167,7 +168,39 @@ void StartOutcome(const SimulationPlan& plan, const std::vector<EdgeOutputs>& mo
     CountSymbols(plan.edges, model, settings.type == IntType::Block, outcome);
 }
 
+// The model's value of field in the recording of cycle; none where the output's value does not
+// matter. An early output shows the edge ending this cycle, a registered one the edge before; the
+// first cycle's registers and the last look's early outputs have no edge.
+std::optional<std::uint64_t> Expected(const std::vector<EdgeOutputs>& model, Field field, size_t cycle)
+{
+    const bool early = Early(field);
+    if (early ? cycle >= model.size() : cycle == 0)
+        return std::nullopt;
+    return Value(model[early ? cycle : cycle - 1], field);
+}
+
 } // namespace
+
+bool WriteExpectedOutputs(const SimulationPlan& plan, const CoreSettings& settings, MemoryKind memory,
+                          std::ostream& out, std::string& error)
+{
+    std::vector<Field> fields;
+    if (!OutputFields(plan, memory, fields, error))
+        return false;
+    const std::vector<EdgeOutputs> model = ModelOutputs(plan.edges, settings, memory);
+    for (size_t cycle = 0; cycle <= model.size() && out; ++cycle) {
+        for (size_t p = 0; p < fields.size(); ++p) {
+            const DesignPort& port = plan.outputs[p];
+            const int width = port.isBus() ? port.width : 1;
+            const std::optional<std::uint64_t> want = Expected(model, fields[p], cycle);
+            out << (p == 0 ? "" : " ") << (want ? Bits(*want, width) : std::string(size_t(width), '-'));
+        }
+        out << '\n';
+    }
+    if (!out)
+        error = "cannot write the expected outputs";
+    return bool(out);
+}
 
 bool CheckRecordedOutputs(const std::string& recorded, const SimulationPlan& plan, const CoreSettings& settings,
                           MemoryKind memory, SimulationOutcome& outcome, std::string& error)
@@ -202,12 +235,7 @@ bool CheckRecordedOutputs(const std::string& recorded, const SimulationPlan& pla
                     + std::to_string(width) + "-bit value for " + PrintableText(port.name);
                 return false;
             }
-            // An early output shows the edge ending this cycle, a registered one the edge before;
-            // the first cycle's registers and the last look's early outputs have no edge.
-            const bool early = Early(fields[p]);
-            if (early ? cycle >= model.size() : cycle == 0)
-                continue;
-            const std::optional<std::uint64_t> want = Value(model[early ? cycle : cycle - 1], fields[p]);
+            const std::optional<std::uint64_t> want = Expected(model, fields[p], cycle);
             if (!want)
                 continue;
             ++outcome.checkedValues;

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
+#include <vector>
 
 // The first recorded output that differs from the reference model.
 struct SimulationMismatch {
@@ -45,6 +47,8 @@ struct SimulationOutcome {
     std::string vcdPath;
     std::optional<PairOutcome> pair;
     std::int64_t vcdBytes = 0; // the waveform's size
+    // The kept testbench's files beside the design (--testbench), the script that reruns it last.
+    std::vector<std::string> testbenchFiles;
 };
 
 // Compares the outputs recorded by the testbench of plan (one line per recording, the plan's
@@ -53,3 +57,9 @@ struct SimulationOutcome {
 bool CheckRecordedOutputs(const std::string& recorded, const SimulationPlan& plan,
                           const zorvex::core::CoreSettings& settings, zorvex::core::MemoryKind memory,
                           SimulationOutcome& outcome, std::string& error);
+
+// Writes what the testbench of plan records when every output is the reference model's: the
+// recording's lines with a don't-care value (one the check above skips) as a '-' for each bit.
+// False with the reason when an output has no value in the model or out fails.
+bool WriteExpectedOutputs(const SimulationPlan& plan, const zorvex::core::CoreSettings& settings,
+                          zorvex::core::MemoryKind memory, std::ostream& out, std::string& error);

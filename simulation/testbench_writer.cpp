@@ -29,6 +29,11 @@ std::string TestbenchName(const std::string& design)
     return "tb_" + design;
 }
 
+TestbenchFiles TestbenchFilesOf(const std::string& design, const std::string& extension)
+{
+    return {design + "_tb" + extension, design + "_stimulus.txt", design + "_record.txt", design + "_sim.vcd"};
+}
+
 // The testbench's functions that show a value's bits as the recording holds them.
 constexpr const char* kVhdlBitsFunctions = "\n    function tb_bits(v : std_logic_vector) return string is\n"
                                            "        variable s : string(1 to v'length);\n"

@@ -70,7 +70,7 @@ _tarnwick()
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '-n --new -silent --silent -symbol --symbol -p --pages -x
             --corner-x -y --corner-y --zorvex --set --algorithm --direction --memory --json --svg
-            --no-design-files --lock-timeout --simulate --simulate-only --simulator --simulate-timeout --synthesize
+            --no-design-files --lock-timeout --simulate --simulate-only --simulator --testbench --simulate-timeout --synthesize
             --device --package --freq --seed --progress --help --version --' \
             -- "$cur"))
         return

@@ -46,6 +46,18 @@ bool DesignInstall::AddText(const std::string& path, const std::string& text, At
     return true;
 }
 
+bool DesignInstall::AddScript(const std::string& path, const std::string& text, std::string& error)
+{
+    auto file = std::make_unique<AtomicFile>();
+    file->MakeExecutable();
+    if (!file->Open(path, AtomicFile::Durability::Regenerable) || !(file->stream() << text) || !file->Prepare()) {
+        error = "cannot write " + PrintableText(path);
+        return false;
+    }
+    new_.push_back({path, std::move(file)});
+    return true;
+}
+
 bool DesignInstall::AddCopy(const std::string& source, const std::string& path, AtomicFile::Durability durability,
                             std::string& error)
 {

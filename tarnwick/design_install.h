@@ -20,6 +20,8 @@ public:
     // A new text for path. False with the reason in error when it cannot be written beside path.
     bool AddText(const std::string& path, const std::string& text, AtomicFile::Durability durability,
                  std::string& error);
+    // As AddText, a file that can be made again, made executable: a script.
+    bool AddScript(const std::string& path, const std::string& text, std::string& error);
     // A copy of the file at source for path; a source that is missing adds nothing (the older file
     // stays). False with the reason in error when it cannot be read or written.
     bool AddCopy(const std::string& source, const std::string& path, AtomicFile::Durability durability,

@@ -20,6 +20,7 @@
 #include "tarnwick/progress.h"
 #include "tarnwick/run_leftovers.h"
 #include "tarnwick/run_services.h"
+#include "tarnwick/run_simulation.h"
 #include "tarnwick/setting_overrides.h"
 #include "tarnwick/staged_design.h"
 #include "tarnwick/wizard_invocation.h"
@@ -203,6 +204,12 @@ bool Run::CheckRequest(const std::string& program)
                       "the design's name is the library unit " + clash
                           + "'s, whose copy beside the design would take the design file's place; name it otherwise",
                       true);
+    const std::string testbench = options_.testbench ? TestbenchClash(design_) : std::string();
+    if (!testbench.empty())
+        return Refuse(kTarnwickFailed,
+                      "--testbench would replace " + PrintableText(testbench)
+                          + ", the design file of another design; name one of them otherwise",
+                      true);
     std::string reason;
     if (options_.designFiles && !IsDesignName(design_.name().baseName, reason))
         return Refuse(kTarnwickFailed, reason, true);
@@ -241,6 +248,10 @@ bool Run::LockDesign(DesignLock& lock)
     if (options_.synthesize) {
         const std::string log = design_.PathOf(FileRole::SynthesisLog);
         before_.emplace_back(log, FileState::Of(log));
+    }
+    if (options_.simulate == TarnwickOptions::Simulate::AfterRun) {
+        for (const std::string& path : SimulationFiles(design_, options_.testbench))
+            before_.emplace_back(path, FileState::Of(path));
     }
     return true;
 }
@@ -327,6 +338,7 @@ bool Run::Simulate(const DesignContents& written, HeldSignals& signals, DesignIn
     design.vectorFile = Written().PathOf(FileRole::SimulationVectors);
     design.madeFromRetrievalInfo = true;
     design.simulator = options_.simulator;
+    design.keepTestbench = options_.testbench;
     RunLimits limits;
     limits.timeLimit = std::chrono::seconds(options_.simulateTimeoutSeconds);
     limits.signalFd = signals.fd();

@@ -77,6 +77,8 @@ Json SimulationJson(const SimulationOutcome& outcome)
         simulation["vcd"] = outcome.vcdPath;
         simulation["vcdBytes"] = outcome.vcdBytes;
     }
+    if (!outcome.testbenchFiles.empty())
+        simulation["testbench"] = outcome.testbenchFiles;
     if (outcome.pair) {
         const PairOutcome& pair = *outcome.pair;
         simulation["pair"] = Json{
@@ -186,6 +188,9 @@ std::string RunReportJson(const RunSummary& run, const std::function<bool(const 
         report["core"] = core;
     if (run.simulation)
         report["simulation"] = SimulationJson(*run.simulation);
+    // A run that failed installed none of the testbench's files.
+    if (run.simulation && !run.error.empty())
+        report["simulation"].erase("testbench");
     if (run.synthesis)
         report["synthesis"] = SynthesisJson(*run.synthesis);
     // Paths are bytes; one that is not valid UTF-8 is written with the replacement character.

@@ -68,6 +68,10 @@ void PrintReport(const TarnwickOptions& options, const RunSummary& summary)
         const std::string vcd = summary.simulation->vcdPath;
         const std::string view = AbsolutePath(Design(summary.design).PathOf(FileRole::WaveformView));
         std::printf("  view it with: %s\n", DisplayCommandLine({"gtkwave", vcd, view}).c_str());
+        const std::vector<std::string>& kept = summary.simulation->testbenchFiles;
+        if (!kept.empty())
+            std::printf("  testbench kept beside the design; rerun and check it with: %s\n",
+                        DisplayCommandLine({kept.back()}).c_str());
     }
     if (!options.json && summary.synthesis)
         std::fputs(DescribeSynthesis(*summary.synthesis).c_str(), stdout);

@@ -8,6 +8,8 @@
 #include "platform/printable_text.h"
 #include "platform/process.h"
 #include "simulation/pair_simulation.h"
+#include "simulation/rerun_script.h"
+#include "simulation/testbench_writer.h"
 #include "simulation/waveform_file.h"
 #include "synthesis/core_synthesis.h"
 #include "tarnwick/design_install.h"
@@ -42,6 +44,13 @@ bool CheckSimulateOnly(const TarnwickOptions& options, const Design& design, Run
     if (!clash.empty())
         return FailSimulation(
             summary, "the design's name is the library unit " + clash + "'s; it cannot be simulated beside it");
+    const std::string testbench = options.testbench ? TestbenchClash(design) : std::string();
+    if (!testbench.empty()) {
+        summary.refused = true;
+        return FailSimulation(summary,
+                              "--testbench would replace " + PrintableText(testbench)
+                                  + ", the design file of another design; name one of them otherwise");
+    }
     std::string error;
     if (!IsDesignName(design.name().baseName, error)) {
         summary.exitStatus = kTarnwickFailed;
@@ -77,15 +86,29 @@ bool SimulateForRun(const DesignToSimulate& design, RunLimits& limits, DesignIns
         const std::string saveFile = GtkwaveSaveFile(waves, AbsolutePath(vcd), shows);
         return saveFile.empty() || install.AddText(view, saveFile, AtomicFile::Durability::Regenerable, error);
     };
+    // The testbench with its stimulus and expected outputs, and the script that reruns it.
+    std::vector<std::string> keptFiles;
+    const TestbenchKeeper keepTestbench = [&](const KeptTestbench& kept, std::string& error) {
+        for (const auto& [from, to] : kept.copies) {
+            if (!install.AddCopy(from, to, AtomicFile::Durability::Regenerable, error))
+                return false;
+            keptFiles.push_back(AbsolutePath(to));
+        }
+        if (!install.AddScript(kept.scriptPath, kept.script, error))
+            return false;
+        keptFiles.push_back(AbsolutePath(kept.scriptPath));
+        return true;
+    };
     SimulationOutcome outcome;
     std::string error;
     DesignToSimulate shown = design;
     shown.onPhase = ShowPhase;
     shown.onProgress = ShowProgress;
-    if (!SimulateDesign(shown, ExecutablePath(), limits, keep, outcome, error))
+    if (!SimulateDesign(shown, ExecutablePath(), limits, keep, keepTestbench, outcome, error))
         return FailSimulation(summary, error);
     outcome.vcdPath = AbsolutePath(vcd);
     outcome.vcdBytes = waveBytes;
+    outcome.testbenchFiles = keptFiles;
     summary.simulation = outcome;
     if (outcome.mismatches > 0)
         return FailSimulation(summary,
@@ -95,6 +118,26 @@ bool SimulateForRun(const DesignToSimulate& design, RunLimits& limits, DesignIns
     if (!fault.empty())
         return FailSimulation(summary, "the interleaver -> deinterleaver pair " + fault);
     return true;
+}
+
+std::vector<std::string> SimulationFiles(const Design& design, bool testbench)
+{
+    std::vector<std::string> files{design.PathOf(FileRole::Waveform), design.PathOf(FileRole::WaveformView)};
+    if (testbench) {
+        const std::string& base = design.name().baseName;
+        const TestbenchFiles kept = TestbenchFilesOf(base, design.name().extension);
+        for (const std::string& name :
+             {kept.testbench, kept.stimulus, ExpectedOutputsName(base), RerunScriptName(base)})
+            files.push_back(design.Beside(name));
+    }
+    return files;
+}
+
+std::string TestbenchClash(const Design& design)
+{
+    const SplitPath& name = design.name();
+    const Design testbench(design.Beside(TestbenchFilesOf(name.baseName, name.extension).testbench));
+    return ::access(testbench.PathOf(FileRole::RetrievalInfo).c_str(), F_OK) == 0 ? testbench.path() : std::string();
 }
 
 DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
@@ -134,6 +177,7 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
     what.contents = DesignContents::Read(design.PathOf(FileRole::RetrievalInfo));
     what.vectorFile = design.PathOf(FileRole::SimulationVectors);
     what.simulator = options.simulator;
+    what.keepTestbench = options.testbench;
     if (SimulateForRun(what, limits, install, summary)
         && (!options.synthesize || SynthesizeForRun(design, what.contents, options.target, limits, install, summary))
         && install.Commit(error)) {
@@ -141,6 +185,10 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
             summary.changed.push_back(AbsolutePath(design.PathOf(role)));
         if (options.synthesize)
             summary.changed.push_back(AbsolutePath(design.PathOf(FileRole::SynthesisLog)));
+        if (summary.simulation) {
+            const std::vector<std::string>& kept = summary.simulation->testbenchFiles;
+            summary.changed.insert(summary.changed.end(), kept.begin(), kept.end());
+        }
     } else {
         install.Abandon();
         if (summary.error.empty())

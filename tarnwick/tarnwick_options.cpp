@@ -42,6 +42,11 @@ const char* const kTarnwickUsage =
     "                        default for .v) or verilator (.v only: it first builds a program,\n"
     "                        some 10 s, that runs some 60 times faster than iverilog; worth it\n"
     "                        from about 100000 clock cycles)\n"
+    "  --testbench           with --simulate or --simulate-only, keep the testbench beside the\n"
+    "                        design with the design's other files: BASE_tb.vhd or BASE_tb.v,\n"
+    "                        its stimulus, the outputs the reference model expects and\n"
+    "                        BASE_sim.sh, which reruns it with the simulator and checks every\n"
+    "                        output without tarnwick (exit 0 when all match)\n"
     "  --simulate-timeout S  end a simulator or synthesis step that runs longer than S seconds\n"
     "                        (default 3600) and fail the run with status 125\n"
     "  --synthesize          when the wizard has finished (after --simulate), or with\n"
@@ -128,6 +133,7 @@ constexpr OptionSpec kOptions[] = {
     {nullptr, "simulator", Value::Simulator},
     {nullptr, "simulate", Value::None},
     {nullptr, "simulate-only", Value::None},
+    {nullptr, "testbench", Value::None},
     {nullptr, "synthesize", Value::None},
     {nullptr, "progress", Value::None},
     {nullptr, "device", Value::Part},
@@ -307,6 +313,8 @@ void SetFlag(const std::string& name, TarnwickOptions& options, bool& simulateOn
         simulateOnly = true;
     else if (name == "synthesize")
         options.synthesize = true;
+    else if (name == "testbench")
+        options.testbench = true;
     else if (name == "progress")
         options.progress = true;
     else if (name == "new")
@@ -318,8 +326,8 @@ void SetFlag(const std::string& name, TarnwickOptions& options, bool& simulateOn
 }
 
 // Whether the options given go together: a design, nothing that --simulate-only, --simulate,
-// --simulator, --freq or --seed would leave unused, and a part nextpnr knows. False with the reason
-// otherwise.
+// --simulator, --testbench, --freq or --seed would leave unused, and a part nextpnr knows. False
+// with the reason otherwise.
 bool CheckCombination(bool simulateOnly, const GivenPart& part, TarnwickOptions& options, std::string& error)
 {
     if (options.designPath.empty()) {
@@ -342,6 +350,10 @@ bool CheckCombination(bool simulateOnly, const GivenPart& part, TarnwickOptions&
     }
     if (options.simulator != Simulator::Default && options.simulate == TarnwickOptions::Simulate::No) {
         error = "--simulator chooses the simulator of --simulate or --simulate-only, and neither is given";
+        return false;
+    }
+    if (options.testbench && options.simulate == TarnwickOptions::Simulate::No) {
+        error = "--testbench keeps the testbench of --simulate or --simulate-only, and neither is given";
         return false;
     }
     // The part also sizes the report's RAM blocks; the target and the seed only steer nextpnr.

@@ -34,6 +34,8 @@ struct TarnwickOptions {
     int simulateTimeoutSeconds = 3600;
     // The simulator --simulator names; Default: ghdl for a .vhd design, iverilog for a .v one.
     Simulator simulator = Simulator::Default;
+    // Whether the simulation's testbench is kept beside the design with a script that reruns it.
+    bool testbench = false;
     // Whether to synthesise the design's core for the iCE40 after a finished run or --simulate-only;
     // each tool runs within simulateTimeoutSeconds.
     bool synthesize = false;

@@ -276,11 +276,14 @@ TEST_F(TarnwickSimulation, AWrongCoreIsReportedWithItsFirstMismatch)
         SCOPED_TRACE(c.module);
         const fs::path wrong = WrongLibrary(std::string("wrong-hdl") + c.extension, c.module, c.from, c.to);
         ASSERT_FALSE(wrong.empty());
-        const ProcessRun run = Run({"-n", "-silent", "--simulate", "--json", (designs / (std::string("f") + c.extension)).string()},
+        const ProcessRun run = Run({"-n", "-silent", "--simulate", "--testbench", "--json", (designs / (std::string("f") + c.extension)).string()},
                                    {{"ZORVEX_HDL_DIR", wrong.string()}});
         EXPECT_EQ(run.exitStatus, 125) << run.err;
         const Json report = Report(run);
         EXPECT_EQ(report["outcome"], "failed");
+        // The testbench is kept with the design's files or not at all.
+        EXPECT_FALSE(fs::exists(designs / "f_sim.sh") || fs::exists(designs / (std::string("f_tb") + c.extension)));
+        EXPECT_FALSE(report["simulation"].contains("testbench"));
         const Json& simulation = report["simulation"];
         EXPECT_GT(simulation["mismatches"].get<long>(), 0);
         // The first symbol out is the first one wrong.
@@ -320,6 +323,77 @@ TEST_F(TarnwickSimulation, AWrongDeinterleaverBehindARightInterleaverFailsThePai
         // Simulated before it was installed: a failed check changes nothing.
         EXPECT_TRUE(report["changed"].empty()) << report.dump();
         EXPECT_FALSE(fs::exists(designs / (std::string("f") + c.extension)));
+    }
+}
+
+// --testbench keeps what reruns without tarnwick: the script passes on the design as it was
+// simulated, checking as many values as tarnwick did, and names the first mismatch once the core
+// beside the design is wrong. --simulate-only copies the library files it simulated with beside the
+// design when they are not there.
+TEST_F(TarnwickSimulation, TheKeptTestbenchRerunsWithoutTarnwickAndCatchesAWrongCore)
+{
+    struct Case {
+        const char* simulator;
+        const char* extension;
+        bool simulateOnly;
+        std::vector<std::string> library; // the design's library files
+    };
+    const Case cases[] = {
+        {"ghdl", ".vhd", false, {"conv_qzram.vhd", "qz_addrgen.vhd", "qz_sizes.vhd"}},
+        {"iverilog", ".v", true, {"conv_qzram.v", "qz_addrgen.v", "qz_functions.vh"}},
+        {"verilator", ".v", false, {"conv_qzram.v", "qz_addrgen.v", "qz_functions.vh"}},
+    };
+    for (const Case& c : cases) {
+        if (!OnPath(c.simulator))
+            continue;
+        SCOPED_TRACE(c.simulator);
+        const fs::path folder = designs / c.simulator;
+        fs::create_directories(folder);
+        const fs::path design = folder / (std::string("f") + c.extension);
+        std::vector<std::string> args{"--simulate", "--testbench", "--json", "--simulator", c.simulator};
+        if (c.simulateOnly) {
+            ASSERT_EQ(Run({"-n", "-silent", design.string()}).exitStatus, 0);
+            for (const std::string& file : c.library)
+                fs::remove(folder / file);
+            args[0] = "--simulate-only";
+        } else {
+            args.insert(args.begin(), {"-n", "-silent"});
+        }
+        args.push_back(design.string());
+        const ProcessRun run = Run(args);
+        ASSERT_EQ(run.exitStatus, 0) << run.err;
+        const Json report = Report(run);
+        const Json& simulation = report["simulation"];
+        const fs::path script = folder / "f_sim.sh";
+        ASSERT_TRUE(simulation.contains("testbench")) << run.out;
+        EXPECT_EQ(simulation["testbench"].back(), script.string());
+        for (const std::string& file : c.library)
+            EXPECT_TRUE(fs::exists(folder / file)) << file;
+
+        // Run from another folder, with nothing of tarnwick's on PATH.
+        const std::map<std::string, std::string> path{{"PATH", "/usr/local/bin:/usr/bin:/bin"}};
+        const ProcessRun rerun = RunProgram({script.string()}, work, path);
+        EXPECT_EQ(rerun.exitStatus, 0) << rerun.out << rerun.err;
+        // After what the simulator says.
+        EXPECT_TRUE(Contains(rerun.out, "f_sim.sh: " + std::to_string(simulation["checkedValues"].get<long>())
+                                            + " output values checked against the reference model, 0 mismatches\n"))
+            << rerun.out << rerun.err;
+        EXPECT_TRUE(fs::exists(folder / "f_record.txt") && fs::exists(folder / "f_sim.vcd"));
+
+        // The zero-delay branch taken from din instead of its register: the first symbol out is
+        // the first one wrong.
+        const fs::path module = folder / c.library[0];
+        std::string text = ReadFileText(module);
+        const size_t at = text.find("passed_q <= din_q;");
+        ASSERT_NE(at, std::string::npos);
+        text.replace(at, 18, "passed_q <= din;");
+        std::ofstream(module, std::ios::trunc) << text;
+        const ProcessRun wrong = RunProgram({script.string()}, work, path);
+        EXPECT_EQ(wrong.exitStatus, 1) << wrong.out << wrong.err;
+        EXPECT_TRUE(Contains(wrong.err, "f_sim.sh: ")
+                    && Contains(wrong.err, " output values differ from the reference model; first mismatch in cycle "
+                                    + std::to_string(simulation["firstOutputCycle"].get<long>()) + ": dout is "))
+            << wrong.err;
     }
 }
 

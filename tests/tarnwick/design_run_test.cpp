@@ -104,17 +104,22 @@ TEST_F(DesignRun, InstallsOnlyWhatTheWizardFinishedAndTheChecksPassed)
         std::string error;
         bool installed;
         int wizardRuns, simulations, syntheses;
+        bool testbenchOverAnotherDesign; // --testbench, with a design f_tb beside f
     };
     const Case cases[] = {
-        {"a finish installs", true, true, "", true, 0, true, 0, "", true, 1, 1, 1},
+        {"a finish installs", true, true, "", true, 0, true, 0, "", true, 1, 1, 1, false},
         {"--simulate refused before the wizard", true, false, "no simulator", true, 0, true, 125,
-         "--simulate: no simulator", false, 0, 0, 0},
+         "--simulate: no simulator", false, 0, 0, 0, false},
         {"a simulation that fails keeps the design", true, true, "", false, 0, true, 125,
-         "simulation: an output differs; the design's files are as they were", false, 1, 1, 0},
+         "simulation: an output differs; the design's files are as they were", false, 1, 1, 0, false},
         {"a signal during the simulation keeps the design", true, false, "", true, 2, true, 130,
-         "ended by signal 2 during the simulation; the design's files are as they were", false, 1, 1, 0},
+         "ended by signal 2 during the simulation; the design's files are as they were", false, 1, 1, 0, false},
         {"a synthesis that fails keeps the design", false, true, "", true, 0, false, 125,
-         "synthesis: the tool failed", false, 1, 0, 1},
+         "synthesis: the tool failed", false, 1, 0, 1, false},
+        {"--testbench refused before the wizard where it would replace another design's file", true, false, "",
+         true, 0, true, 125,
+         "--testbench would replace f_tb.vhd, the design file of another design; name one of them otherwise", false,
+         0, 0, 0, true},
     };
     const std::string stored = RetrievalInfoOfSettings(InterleaverSettings());
     InterleaverSettings changed;
@@ -131,6 +136,9 @@ TEST_F(DesignRun, InstallsOnlyWhatTheWizardFinishedAndTheChecksPassed)
         options.wizardPath = "/nonexistent/zorvex";
         options.simulate = c.simulate ? TarnwickOptions::Simulate::AfterRun : TarnwickOptions::Simulate::No;
         options.synthesize = c.synthesize;
+        options.testbench = c.testbenchOverAnotherDesign;
+        if (c.testbenchOverAnotherDesign)
+            std::ofstream("f_tb.cnx") << stored;
         // Each tool step is bounded by --simulate-timeout, not by the lock's wait.
         options.simulateTimeoutSeconds = 77;
         options.lockTimeoutSeconds = 5;
@@ -144,7 +152,7 @@ TEST_F(DesignRun, InstallsOnlyWhatTheWizardFinishedAndTheChecksPassed)
         const DesignRunResult result = RunOnDesign(options, services);
         EXPECT_EQ(result.summary.exitStatus, c.exitStatus);
         EXPECT_EQ(result.summary.error, c.error);
-        EXPECT_EQ(result.summary.refused, !c.simulateReason.empty());
+        EXPECT_EQ(result.summary.refused, !c.simulateReason.empty() || c.testbenchOverAnotherDesign);
         EXPECT_EQ(result.endSignal, c.signalDuringSimulation);
         EXPECT_EQ(ReadFileText(cnx), c.installed ? services.writtenRetrievalInfo : stored);
         EXPECT_EQ(ReadFileText("f.vec"), c.installed ? "vectors\n" : "");
@@ -154,6 +162,7 @@ TEST_F(DesignRun, InstallsOnlyWhatTheWizardFinishedAndTheChecksPassed)
         EXPECT_EQ(services.simulationLimit.count(), c.simulations > 0 ? 77 : 0);
         EXPECT_EQ(services.synthesisLimit.count(), c.syntheses > 0 ? 77 : 0);
         std::filesystem::remove("f.vec");
+        std::filesystem::remove("f_tb.cnx");
     }
 }
 

@@ -46,7 +46,7 @@ cases = [
 if shutil.which("ghdl") and shutil.which("iverilog"):
     cases += [
         (["-n", "-silent", "--simulate", d("s.v")], {}, 0, "finished", "simulation"),
-        (["--simulate-only", d("s.v")], {}, 0, "simulated", "simulation"),
+        (["--simulate-only", "--testbench", d("s.v")], {}, 0, "simulated", "simulation"),
     ]
     # Verilator's report names it as its simulator.
     if shutil.which("verilator"):

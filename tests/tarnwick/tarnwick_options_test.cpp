@@ -110,6 +110,7 @@ TEST(TarnwickOptions, RefusesBadArgumentsWithAReason)
         {{"--synthesize", "--freq", "inf", "f.v"}, "needs a clock rate in MHz"},
         {{"--synthesize", "--freq", "1e2", "f.v"}, "needs a clock rate in MHz"},
         {{"--synthesize", "--seed", "-1", "f.v"}, "needs a whole number from 0 to 2147483647, not \"-1\""},
+        {{"--testbench", "f.v"}, "--testbench keeps the testbench of --simulate or --simulate-only"},
     };
     for (const auto& [args, reason] : cases) {
         SCOPED_TRACE(::testing::PrintToString(args));
