@@ -166,7 +166,8 @@ TEST(ManPages, TarnwickPageHasAnEntryForEveryFieldOfTheJsonReport)
         run.changed = {cnx};
         run.inconsistencies = {"no memory is chosen"};
         run.simulation = SimulationOutcome{"ghdl", 10, 6, 2, 4, 8, 20, 1, SimulationMismatch{8, "dout", "01", "x1"},
-                                           "/tmp/f.vcd", PairOutcome{"ghdl", 3074, 2250, 2250, 2250, true, 824, 0}};
+                                           "/tmp/f.vcd", PairOutcome{"ghdl", 3074, 2250, 2250, 2250, true, 824, 0},
+                                           293949, {"/tmp/f_tb.v", "/tmp/f_sim.sh"}};
         report = nlohmann::json::parse(RunReportJson(run, [](const std::string&) { return true; }));
     }
     ::rmdir(folder.c_str());
