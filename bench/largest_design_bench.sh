@@ -12,7 +12,7 @@
 # lines), the whole run's elapsed time, and the user + system time of tarnwick and its children;
 # whether it passed. A benchmark, not a test: no figure is asserted. Runs go one after another.
 #
-# Usage: bench/largest_design_bench.sh <path to tarnwick> [--work DIR] [--vhd-only]
+# Usage: bench/largest_design_bench.sh <path to tarnwick> [--work DIR] [--vhd-only | --v-only]
 set -u -o pipefail
 
 usage() { sed -n '/^# Usage:/,/^set /p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 2; }
@@ -25,6 +25,7 @@ while [ $# -gt 0 ]; do
   case $1 in
     --work) work=$2; shift 2 ;;
     --vhd-only) languages=vhd; shift ;;
+    --v-only) languages=v; shift ;;
     *) usage ;;
   esac
 done
