@@ -33,14 +33,19 @@ std::string DisplayCommandLine(const std::vector<std::string>& args)
             line += arg;
             continue;
         }
-        line += '\'';
-        for (const char c : arg) {
-            if (c == '\'')
-                line += "'\\''";
-            else
-                line += c;
-        }
-        line += '\'';
+        line += ShellQuoted(arg);
     }
     return line;
+}
+
+std::string ShellQuoted(const std::string& word)
+{
+    std::string text = "'";
+    for (const char c : word) {
+        if (c == '\'')
+            text += "'\\''";
+        else
+            text += c;
+    }
+    return text + "'";
 }

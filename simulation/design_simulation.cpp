@@ -421,8 +421,7 @@ bool CanSimulate(const Design& given, Simulator simulator, std::string& error)
     }
     std::string missing;
     if (!SimulatorInstalled(simulator, missing)) {
-        // Each program comes in the Debian package of its name, vvp in iverilog's.
-        const std::string package = missing == "vvp" ? "iverilog" : missing;
+        const std::string package = SimulatorPackage(missing);
         error = (missing == "make" ? std::string("make, which verilator's build runs,") : "the simulator " + missing)
             + " is not on PATH; install the Debian package " + package + " to simulate " + PrintableText(design);
         return false;

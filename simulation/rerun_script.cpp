@@ -1,26 +1,17 @@
 #include "simulation/rerun_script.h"
 
 #include "design/library_module.h"
+#include "platform/display_command_line.h"
 #include "simulation/testbench_writer.h"
 
 namespace {
-
-// word as one word of a POSIX shell command, in single quotes.
-std::string Quoted(const std::string& word)
-{
-    std::string text = "'";
-    for (const char c : word)
-        text += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return text + "'";
-}
 
 // A line that ends the script with status 2 when program is not on PATH, naming the Debian
 // package that brings it.
 std::string ToolCheck(const std::string& program)
 {
-    const std::string package = program == "vvp" ? "iverilog" : program;
     return "command -v " + program + " >/dev/null 2>&1 || { echo \"$script: " + program
-        + " is not on PATH; install the Debian package " + package + "\" >&2; exit 2; }\n";
+        + " is not on PATH; install the Debian package " + SimulatorPackage(program) + "\" >&2; exit 2; }\n";
 }
 
 // The commands that compile and run the testbench in the simulation's folder, where the design's
@@ -32,25 +23,25 @@ std::string SimulationCommands(const SimulationPlan& plan, const std::string& de
     std::string compiled;
     for (const std::string& source : sources) {
         if (!IsIncludedLibraryFile(source))
-            compiled += " " + Quoted("src/" + source);
+            compiled += " " + ShellQuoted("src/" + source);
     }
-    compiled += " " + Quoted("src/" + files.testbench);
+    compiled += " " + ShellQuoted("src/" + files.testbench);
     if (simulator == Simulator::Ghdl) {
         // The wave options keep the waveform to the design's ports, as the run's did; without
         // --read-wave-opt ghdl dumps every signal of the design. The IEEE library's warnings about
         // the values before the first clock edge are left out.
         std::string waves = "    printf '%s\\n' '$ version 1.1'";
         for (const DesignPort& port : plan.ports)
-            waves += " " + Quoted("/" + top + "/" + port.name);
-        return waves + " > waves.opt &&\n    ghdl -a --std=93" + compiled + " &&\n    ghdl -e --std=93 " + Quoted(top)
-            + " &&\n    ghdl -r --std=93 " + Quoted(top) + " " + Quoted("--vcd=" + files.waveform)
-            + " --read-wave-opt=waves.opt --ieee-asserts=disable-at-0\n";
+            waves += " " + ShellQuoted("/" + top + "/" + port.name);
+        return waves + " > waves.opt &&\n    ghdl -a --std=93" + compiled + " &&\n    ghdl -e --std=93 "
+            + ShellQuoted(top) + " &&\n    ghdl -r --std=93 " + ShellQuoted(top) + " "
+            + ShellQuoted("--vcd=" + files.waveform) + " --read-wave-opt=waves.opt --ieee-asserts=disable-at-0\n";
     }
     if (simulator == Simulator::Verilator)
         return "    verilator --binary -Wno-fatal --timescale 1ns/1ns -j 2 --Mdir obj -o simulation --top-module "
-            + Quoted(top) + " -Isrc --trace" + compiled
+            + ShellQuoted(top) + " -Isrc --trace" + compiled
             + " >verilator.log 2>&1 || { cat verilator.log >&2; false; } &&\n    obj/simulation\n";
-    return "    iverilog -g2001 -o simulation.vvp -s " + Quoted(top) + " -Isrc" + compiled
+    return "    iverilog -g2001 -o simulation.vvp -s " + ShellQuoted(top) + " -Isrc" + compiled
         + " &&\n    vvp -n simulation.vvp\n";
 }
 
@@ -102,6 +93,23 @@ END {
 }
 )AWK";
 
+// The script's first lines: the shell, and what it does and says by its exit status.
+std::string ScriptHeader(const std::string& design, const std::string& extension, const TestbenchFiles& files,
+                         const std::string& simulator)
+{
+    return "#!/bin/sh\n"
+           "# Reruns "
+        + files.testbench + ", the testbench of " + design + extension + ", with " + simulator
+        + ", and checks the outputs it\n"
+          "# records against the reference model's in "
+        + ExpectedOutputsName(design)
+        + " (a value of '-'s does not matter).\n"
+          "# Exit status: 0 when every output matches, 1 when one differs (the first is named) or the\n"
+          "# record is not whole, 2 when the simulation cannot run. The record and the waveform are left\n"
+          "# beside the design as "
+        + files.record + " and " + files.waveform + ".\n";
+}
+
 } // namespace
 
 std::string ExpectedOutputsName(const std::string& design)
@@ -126,37 +134,26 @@ std::string RerunScript(const SimulationPlan& plan, const std::string& design, c
     std::string ports;
     for (const DesignPort& port : plan.outputs)
         ports += (ports.empty() ? "" : " ") + port.name;
-    std::string text = "#!/bin/sh\n"
-                       "# Reruns "
-        + files.testbench + ", the testbench of " + design + extension + ", with " + name
-        + ", and checks the outputs it\n"
-          "# records against the reference model's in "
-        + ExpectedOutputsName(design)
-        + " (a value of '-'s does not matter).\n"
-          "# Exit status: 0 when every output matches, 1 when one differs (the first is named) or the\n"
-          "# record is not whole, 2 when the simulation cannot run. The record and the waveform are left\n"
-          "# beside the design as "
-        + files.record + " and " + files.waveform
-        + ".\n"
-          "set -u\n"
+    std::string text = ScriptHeader(design, extension, files, name)
+        + "set -u\n"
           "script="
-        + Quoted(script)
+        + ShellQuoted(script)
         + "\n"
           "here=$(cd \"$(dirname \"$0\")\" && pwd) || exit 2\n"
         + tools
         + "# The simulation runs in a folder of its own, where the design's folder is src and the\n"
           "# testbench reads its stimulus and writes its record and waveform.\n"
           "build=$(mktemp -d \"${TMPDIR:-/tmp}\"/"
-        + Quoted(design + "_sim.XXXXXX")
+        + ShellQuoted(design + "_sim.XXXXXX")
         + ") || exit 2\n"
           "trap 'rm -rf \"$build\"' EXIT\n"
           "trap 'exit 130' INT\n"
           "trap 'exit 143' TERM\n"
           "rm -f \"$here\"/"
-        + Quoted(files.record) + " \"$here\"/" + Quoted(files.waveform)
+        + ShellQuoted(files.record) + " \"$here\"/" + ShellQuoted(files.waveform)
         + "\n"
           "ln -s \"$here\" \"$build/src\" && ln -s "
-        + Quoted("src/" + files.stimulus) + " \"$build\"/" + Quoted(files.stimulus)
+        + ShellQuoted("src/" + files.stimulus) + " \"$build\"/" + ShellQuoted(files.stimulus)
         + " || exit 2\n"
           "simulate() {\n"
           "    cd \"$build\" &&\n"
@@ -169,10 +166,10 @@ std::string RerunScript(const SimulationPlan& plan, const std::string& design, c
           "    exit 2\n"
           "fi\n"
           "mv \"$build\"/"
-        + Quoted(files.record) + " \"$build\"/" + Quoted(files.waveform)
+        + ShellQuoted(files.record) + " \"$build\"/" + ShellQuoted(files.waveform)
         + " \"$here\"/ || exit 2\n"
           "awk -v script=\"$script\" -v ports="
-        + Quoted(ports) + " -v expected=\"$here\"/" + Quoted(ExpectedOutputsName(design)) + " '" + kCheckProgram
-        + "' \"$here\"/" + Quoted(files.record) + "\n";
+        + ShellQuoted(ports) + " -v expected=\"$here\"/" + ShellQuoted(ExpectedOutputsName(design)) + " '"
+        + kCheckProgram + "' \"$here\"/" + ShellQuoted(files.record) + "\n";
     return text;
 }

@@ -13,6 +13,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+std::string SimulatorPackage(const std::string& program)
+{
+    return program == "vvp" ? "iverilog" : program;
+}
+
 std::vector<std::string> GhdlEnvironment(std::int64_t edges)
 {
     // The LLVM build takes some 3 s more and then runs about 1.5 times as fast.

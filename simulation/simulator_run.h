@@ -20,6 +20,9 @@ bool SimulatorNamed(const std::string& name, Simulator& simulator);
 // The programs the simulator runs: ghdl; iverilog and vvp; verilator and the make its build runs.
 std::vector<std::string> SimulatorPrograms(Simulator simulator);
 
+// The Debian package that brings one of those programs: the package of its name, vvp in iverilog's.
+std::string SimulatorPackage(const std::string& program);
+
 // The variables ghdl's steps run with for a simulation of edges clock edges: its LLVM back end,
 // where ghdl-llvm is installed and the run is long enough for the compiled code to win back the
 // seconds its build takes, and GHDL_BACKEND does not choose one already; none otherwise.

@@ -259,6 +259,28 @@ bool WaveformInNanoseconds(const std::string& path, std::string& error)
     return true;
 }
 
+namespace {
+
+// The view's tree, each level of scope open, and its traces: the variables in order.
+void WriteTraces(const std::string& scope, const std::vector<WaveVariable>& variables, std::ostream& text)
+{
+    for (size_t dot = scope.find('.'); dot != std::string::npos; dot = scope.find('.', dot + 1))
+        text << "[treeopen] " << scope.substr(0, dot) << ".\n";
+    text << "[treeopen] " << scope << ".\n";
+    int flags = 0;
+    for (const WaveVariable& variable : variables) {
+        // Binary for a single bit, decimal for a bus (an address counts in words); both
+        // right-justified.
+        const int wanted = variable.width > 1 ? 0x24 : 0x28;
+        if (wanted != flags)
+            text << "@" << std::hex << wanted << std::dec << "\n";
+        flags = wanted;
+        text << scope << "." << variable.name << "\n";
+    }
+}
+
+} // namespace
+
 std::string GtkwaveSaveFile(const std::string& wavePath, const std::string& vcdPath, const WaveformView& view)
 {
     long double unit = 0;
@@ -308,19 +330,6 @@ std::string GtkwaveSaveFile(const std::string& wavePath, const std::string& vcdP
         text << "[markername] Afirst input\n";
     if (view.firstOutput)
         text << "[markername] Bfirst output\n";
-    // Each level of the scope open in the tree.
-    for (size_t dot = scope.find('.'); dot != std::string::npos; dot = scope.find('.', dot + 1))
-        text << "[treeopen] " << scope.substr(0, dot) << ".\n";
-    text << "[treeopen] " << scope << ".\n";
-    int flags = 0;
-    for (const WaveVariable& variable : variables) {
-        // Binary for a single bit, decimal for a bus (an address counts in words); both
-        // right-justified.
-        const int wanted = variable.width > 1 ? 0x24 : 0x28;
-        if (wanted != flags)
-            text << "@" << std::hex << wanted << std::dec << "\n";
-        flags = wanted;
-        text << scope << "." << variable.name << "\n";
-    }
+    WriteTraces(scope, variables, text);
     return text.str();
 }

@@ -67,6 +67,20 @@ bool CheckSimulateOnly(const TarnwickOptions& options, const Design& design, Run
     return true;
 }
 
+// Notes in summary the files a passed --simulate-only put in place: the waveform and its view,
+// the synthesis's log, and the kept testbench's files.
+void NoteInstalledFiles(const Design& design, bool synthesized, RunSummary& summary)
+{
+    for (const FileRole role : {FileRole::Waveform, FileRole::WaveformView})
+        summary.changed.push_back(AbsolutePath(design.PathOf(role)));
+    if (synthesized)
+        summary.changed.push_back(AbsolutePath(design.PathOf(FileRole::SynthesisLog)));
+    if (summary.simulation) {
+        const std::vector<std::string>& kept = summary.simulation->testbenchFiles;
+        summary.changed.insert(summary.changed.end(), kept.begin(), kept.end());
+    }
+}
+
 } // namespace
 
 bool SimulateForRun(const DesignToSimulate& design, RunLimits& limits, DesignInstall& install, RunSummary& summary)
@@ -181,14 +195,7 @@ DesignRunResult SimulateInstalledDesign(const TarnwickOptions& options)
     if (SimulateForRun(what, limits, install, summary)
         && (!options.synthesize || SynthesizeForRun(design, what.contents, options.target, limits, install, summary))
         && install.Commit(error)) {
-        for (const FileRole role : {FileRole::Waveform, FileRole::WaveformView})
-            summary.changed.push_back(AbsolutePath(design.PathOf(role)));
-        if (options.synthesize)
-            summary.changed.push_back(AbsolutePath(design.PathOf(FileRole::SynthesisLog)));
-        if (summary.simulation) {
-            const std::vector<std::string>& kept = summary.simulation->testbenchFiles;
-            summary.changed.insert(summary.changed.end(), kept.begin(), kept.end());
-        }
+        NoteInstalledFiles(design, options.synthesize, summary);
     } else {
         install.Abandon();
         if (summary.error.empty())
