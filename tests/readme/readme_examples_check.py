@@ -74,10 +74,12 @@ def shows(output, expected):
 
 class Display:
     def __init__(self):
-        # Xvfb chooses a display no other server has and writes its number to the pipe.
+        # Xvfb chooses a display no other server has and writes its number to the pipe. Without
+        # -noreset it starts over each time its last client leaves (the readiness probe below, a
+        # viewer closed) and refuses connections meanwhile, so the next wizard could find no display.
         read_end, write_end = os.pipe()
         self.server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
-                                        "-nolisten", "tcp"], pass_fds=(write_end,),
+                                        "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,),
                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as numbers:
