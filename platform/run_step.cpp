@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/timerfd.h>
 #include <sys/wait.h>
@@ -66,6 +67,13 @@ std::vector<std::string> SimulatorEnvironment(const std::string& folder, const s
     return environment;
 }
 
+// Whether the run asked its steps to stop through limits.stopFd.
+bool StopAsked(const RunLimits& limits)
+{
+    pollfd stop{limits.stopFd, POLLIN, 0};
+    return limits.stopFd >= 0 && ::poll(&stop, 1, 0) == 1 && (stop.revents & POLLIN) != 0;
+}
+
 // Waits for the step within limits. False with the reason when it ran past the time limit or a
 // signal asked tarnwick to end; the step has been ended then and collected.
 bool WaitForStep(ChildProcess& step, const std::string& shown, RunLimits& limits, int& status, std::string& error)
@@ -74,6 +82,7 @@ bool WaitForStep(ChildProcess& step, const std::string& shown, RunLimits& limits
     supervision.signalFd = limits.signalFd;
     supervision.onSignal = OnHeldSignal::EndGroup;
     supervision.timeLimit = limits.timeLimit;
+    supervision.stopFd = limits.stopFd;
     // A timer that ticks every second while the step runs, when someone shows how far it is.
     const int ticks = limits.whileRunning ? ::timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK) : -1;
     if (ticks >= 0) {
@@ -100,6 +109,9 @@ bool WaitForStep(ChildProcess& step, const std::string& shown, RunLimits& limits
         limits.endSignal = signal;
         error = shown + " was ended by signal " + std::to_string(signal) + " given to tarnwick";
         return false;
+    case ChildEnd::Stopped:
+        error = shown + " was ended: the run it belongs to stopped";
+        return false;
     case ChildEnd::Lost:
         break;
     }
@@ -115,6 +127,10 @@ bool RunStep(const std::vector<std::string>& args, const std::string& folder, Ru
     const std::string shown = DisplayCommandLine(args);
     if (limits.endSignal != 0) {
         error = shown + " was not started: tarnwick was given signal " + std::to_string(limits.endSignal);
+        return false;
+    }
+    if (StopAsked(limits)) {
+        error = shown + " was not started: the run it belongs to stopped";
         return false;
     }
     if (::mkdir((folder + "/tmp").c_str(), 0700) != 0 && errno != EEXIST) {

@@ -60,9 +60,11 @@ ChildEnd SuperviseChild(ChildProcess& child, const Supervision& supervision, int
                 return ChildEnd::TimedOut;
             }
         }
-        pollfd watched[3] = {
-            {supervision.watchedFd, POLLIN, 0}, {supervision.signalFd, POLLIN, 0}, {child.exitFd(), POLLIN, 0}};
-        if (::poll(watched, 3, PollTimeout(child, left)) < 0) {
+        pollfd watched[4] = {{supervision.watchedFd, POLLIN, 0},
+                             {supervision.signalFd, POLLIN, 0},
+                             {child.exitFd(), POLLIN, 0},
+                             {supervision.stopFd, POLLIN, 0}};
+        if (::poll(watched, 4, PollTimeout(child, left)) < 0) {
             // Nothing was watched: the loop goes on at the fallback pace.
             if (errno != EINTR)
                 ::poll(nullptr, 0, kFallbackPollMilliseconds);
@@ -71,6 +73,10 @@ ChildEnd SuperviseChild(ChildProcess& child, const Supervision& supervision, int
         exitReady = child.exitFd() >= 0 && watched[2].revents != 0;
         if ((watched[0].revents & POLLIN) != 0 && supervision.onReadable)
             supervision.onReadable();
+        if ((watched[3].revents & POLLIN) != 0 && !exitReady) {
+            EndGroup(child, SIGTERM, waitStatus);
+            return ChildEnd::Stopped;
+        }
         if ((watched[1].revents & POLLIN) == 0)
             continue;
         if (supervision.onSignal == OnHeldSignal::EndGroup) {

@@ -20,10 +20,13 @@ struct Supervision {
     // Another descriptor watched meanwhile; onReadable runs each time it can be read.
     int watchedFd = -1;
     std::function<void()> onReadable;
+    // Once readable, the child's group is ended as for OnHeldSignal::EndGroup; -1 for none.
+    int stopFd = -1;
 };
 
-// How a supervised child ended: by itself, past its time limit, ended for a held signal, or lost.
-enum class ChildEnd { Exited, TimedOut, EndedBySignal, Lost };
+// How a supervised child ended: by itself, past its time limit, ended for a held signal, ended
+// because it was asked to stop, or lost.
+enum class ChildEnd { Exited, TimedOut, EndedBySignal, Stopped, Lost };
 
 // Waits for child as supervision says, collecting its wait status; lastSignal receives the last
 // held signal taken (0 for none).

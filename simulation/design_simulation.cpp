@@ -11,6 +11,7 @@
 #include "platform/temporary_folder.h"
 #include "platform/write_file.h"
 #include "settings/interleaver_settings.h"
+#include "simulation/background_run.h"
 #include "simulation/pair_simulation.h"
 #include "simulation/rerun_script.h"
 #include "simulation/simulator_run.h"
@@ -452,14 +453,24 @@ bool SimulateDesign(const DesignToSimulate& given, const std::string& selfPath, 
     std::vector<std::string> library;
     if (!LibrarySources(design.module, design.name, !given.madeFromRetrievalInfo, selfPath, library, error))
         return false;
+    // The pair needs nothing of the design's simulation, so it runs beside it; its progress is
+    // shown once the design's is done.
+    PairOutcome pair;
+    BackgroundRun pairRun(limits, [&pair, pairDesign = design, library, selfPath](
+                                      RunLimits& own, const SimulationProgress& progress, std::string& failure) mutable {
+        pairDesign.progress = progress;
+        return SimulateDesignPair(pairDesign, library, selfPath, own, pair, failure);
+    });
     phase("design simulation");
     if (!SimulateDesignFile(design, plan, vectors, library, limits, keepWaveform, outcome, error))
         return false;
     outcome.simulator = SimulatorName(design.simulator);
-    PairOutcome pair;
     phase("interleaver -> deinterleaver pair");
-    if (!SimulateDesignPair(design, library, selfPath, limits, pair, error))
+    if (!pairRun.Finish(limits, design.progress, error)) {
+        if (limits.endSignal != 0)
+            error = "the interleaver -> deinterleaver pair was " + error;
         return false;
+    }
     outcome.pair = pair;
     return true;
 }

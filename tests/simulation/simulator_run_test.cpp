@@ -1,5 +1,7 @@
+#include "platform/held_signals.h"
 #include "platform/run_step.h"
 #include "platform/temporary_folder.h"
+#include "simulation/background_run.h"
 #include "simulation/design_simulation.h"
 #include "simulation/simulation_progress.h"
 #include "simulation/simulator_run.h"
@@ -10,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
@@ -75,6 +79,61 @@ TEST_F(SimulatorRun, WhileAStepRunsItsRecordIsCountedAndTheVariablesGivenReplace
     std::string choice;
     std::getline(std::ifstream(work.path() + "/choice"), choice);
     EXPECT_EQ(choice, "the step's");
+}
+
+TEST_F(SimulatorRun, WorkInTheBackgroundShowsItsProgressAndEndsWithTheRunOrItsSignal)
+{
+    using Clock = std::chrono::steady_clock;
+    TemporaryFolder work;
+    std::string error;
+    ASSERT_TRUE(work.Create(error)) << error;
+    // Work that tells how far it is, then runs a step of the length given.
+    std::string workError;
+    const auto stepOf = [&](const char* seconds) {
+        return [&, seconds](RunLimits& own, const SimulationProgress& progress, std::string& failure) {
+            progress(3, 8);
+            const bool ok = RunStep({"sleep", seconds}, work.path(), own, failure);
+            workError = failure;
+            return ok;
+        };
+    };
+    {
+        // Its progress is shown by the caller while it waits, and its result is the work's.
+        RunLimits limits;
+        BackgroundRun background(limits, stepOf("1.5"));
+        std::vector<std::pair<std::int64_t, std::int64_t>> told;
+        EXPECT_TRUE(background.Finish(
+            limits, [&](std::int64_t done, std::int64_t total) { told.emplace_back(done, total); }, error))
+            << error;
+        ASSERT_FALSE(told.empty());
+        EXPECT_EQ(told.front(), std::make_pair(std::int64_t(3), std::int64_t(8)));
+    }
+    {
+        // A run that ends early (its own step failed) takes the work's step with it.
+        const Clock::time_point start = Clock::now();
+        {
+            RunLimits limits;
+            BackgroundRun background(limits, stepOf("30"));
+            ::usleep(300000);
+        }
+        EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
+        EXPECT_NE(workError.find("sleep 30 was ended"), std::string::npos) << workError;
+    }
+    {
+        // A signal that asks tarnwick to end, taken while the caller waits, ends the work's step.
+        HeldSignals signals;
+        RunLimits limits;
+        limits.signalFd = signals.fd();
+        BackgroundRun background(limits, stepOf("30"));
+        ::usleep(300000);
+        const Clock::time_point start = Clock::now();
+        ::kill(::getpid(), SIGTERM);
+        EXPECT_FALSE(background.Finish(limits, {}, error));
+        EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
+        EXPECT_EQ(limits.endSignal, SIGTERM);
+        EXPECT_EQ(error, "ended by signal 15 given to tarnwick");
+        EXPECT_NE(workError.find("sleep 30 was ended"), std::string::npos) << workError;
+    }
 }
 
 TEST_F(SimulatorRun, ATemporaryFolderTheToolsCannotTakeIsRefusedNamingTMPDIR)

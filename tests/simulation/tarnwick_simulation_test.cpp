@@ -224,8 +224,8 @@ TEST_F(TarnwickSimulation, TheTextReportSaysWhatTheSimulationShowed)
 {
     const fs::path temporary = root / "tmp";
     fs::create_directories(temporary);
-    // tarnwick's private folders in TMPDIR while it runs: one at a time, the design's gone before the
-    // pair's is made.
+    // tarnwick's private folders in TMPDIR while it runs: the design's simulation's and the pair's,
+    // which runs beside it, and no other.
     std::atomic<bool> ended{false};
     std::ptrdiff_t mostFolders = 0;
     std::thread watcher([&] {
@@ -243,7 +243,8 @@ TEST_F(TarnwickSimulation, TheTextReportSaysWhatTheSimulationShowed)
                                {{"TMPDIR", temporary.string()}});
     ended = true;
     watcher.join();
-    EXPECT_EQ(mostFolders, 1);
+    EXPECT_GE(mostFolders, 1);
+    EXPECT_LE(mostFolders, 2);
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_TRUE(Contains(run.out, "simulation with iverilog: 6750 cycles, 6746 symbols in, ")) << run.out;
     EXPECT_TRUE(Contains(run.out, "first input in cycle 4, first output in cycle 8\n")) << run.out;
