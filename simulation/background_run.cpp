@@ -25,8 +25,7 @@ void Signal(int eventFd)
 } // namespace
 
 BackgroundRun::BackgroundRun(const RunLimits& like, BackgroundWork work)
-    : work_(std::move(work)),
-      stopFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+    : work_(std::move(work)), stopFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
       doneFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
 {
     limits_.timeLimit = like.timeLimit;

@@ -287,6 +287,16 @@ bool SimulateDesignPair(const DesignUnderTest& design, std::vector<std::string> 
     return true;
 }
 
+// The pair of the design's core as work for a BackgroundRun, its outcome into pair.
+BackgroundWork PairWork(DesignUnderTest design, std::vector<std::string> library, std::string selfPath,
+                        PairOutcome& pair)
+{
+    return [=, &pair](RunLimits& limits, const SimulationProgress& progress, std::string& error) mutable {
+        design.progress = progress;
+        return SimulateDesignPair(design, library, selfPath, limits, pair, error);
+    };
+}
+
 // The view of a run's waveform: the design's ports in its order, the edges of the first input and
 // the first output, and a window of some thirty cycles that starts a few before the first output
 // (before the first input when nothing came out).
@@ -456,11 +466,7 @@ bool SimulateDesign(const DesignToSimulate& given, const std::string& selfPath, 
     // The pair needs nothing of the design's simulation, so it runs beside it; its progress is
     // shown once the design's is done.
     PairOutcome pair;
-    BackgroundRun pairRun(limits, [&pair, pairDesign = design, library, selfPath](
-                                      RunLimits& own, const SimulationProgress& progress, std::string& failure) mutable {
-        pairDesign.progress = progress;
-        return SimulateDesignPair(pairDesign, library, selfPath, own, pair, failure);
-    });
+    BackgroundRun pairRun(limits, PairWork(design, library, selfPath, pair));
     phase("design simulation");
     if (!SimulateDesignFile(design, plan, vectors, library, limits, keepWaveform, outcome, error))
         return false;
