@@ -320,27 +320,18 @@ module qz_addrgen #(
             // The ring after a FIFO symbol: the next head moves up, kept inside its region, and
             // the new address goes to the tail; wrap_next_c tells that the new head is its
             // region's last word, coming_out_next_c that the new place 1 lies outside its region.
+            wire [F*AW-1:0] ring_shifted;
             wire wrap_next_c;
             wire coming_out_next_c;
-            reg hold;  // set below, where the FIFO addresses hold
             if (F == 1) begin : ring_of_one
-                wire [AW-1:0] ring_shifted = at_most(head, LAST0) ? head_next : {AW{1'b0}};
+                assign ring_shifted = at_most(head, LAST0) ? head_next : {AW{1'b0}};
                 assign wrap_next_c = ring_shifted == next_last_q;
                 assign coming_out_next_c = 1'b0;
-                always @(posedge clock) begin
-                    if (clock_enable && !hold) begin
-                        if (keep)
-                            ring_q <= ring_shifted;
-                        else
-                            ring_q <= RING_RESTART;
-                    end
-                end
             end else begin : ring_of_more
                 wire [AW-1:0] coming_c = ring_q[2*AW-1:AW];
                 wire [AW-1:0] admitted_c = coming_out_q ? next_base_q : coming_c;
                 // The address that comes to place 1: place 2's, or the head's next with two FIFOs.
                 wire [AW-1:0] second_c = F == 2 ? head_next : ring_q[(F == 2 ? 1 : 2)*AW +: AW];
-                wire [F*AW-1:0] ring_shifted;
                 if (F == 2) begin : two
                     assign ring_shifted = {head_next, admitted_c};
                 end else begin : three_or_more
@@ -348,18 +339,11 @@ module qz_addrgen #(
                 end
                 assign wrap_next_c = coming_out_q ? next_base_q == next_last_q : coming_c == next_last_q;
                 assign coming_out_next_c = second_c < far_base_q || second_c > far_last_q;
-                always @(posedge clock) begin
-                    if (clock_enable && !hold) begin
-                        if (keep)
-                            ring_q <= ring_shifted;
-                        else
-                            ring_q <= RING_RESTART;
-                    end
-                end
             end
 
             // The FIFO addresses move on at a FIFO symbol and restart at a frame start out of
             // step; they hold at the zero-delay branch's symbol unless it restarts them.
+            reg hold;
             always @* begin
                 if (!moves_q && (!sync_in || in_step))
                     hold = 1'b1;
@@ -424,11 +408,11 @@ module qz_addrgen #(
                 end
             end
 
-            // The FIFO regions (the ring itself is kept by its arrangement's block above); wrap_q
-            // tells that the head is its region's last word.
+            // The FIFO addresses; wrap_q tells that the head is its region's last word.
             always @(posedge clock) begin
                 if (clock_enable && !hold) begin
                     if (keep) begin
+                        ring_q <= ring_shifted;
                         coming_out_q <= coming_out_next_c;
                         base_q <= next_base_q;
                         wrap_q <= wrap_next_c;
@@ -439,6 +423,7 @@ module qz_addrgen #(
                         after_q <= after_last_q ? {XW{1'b0}} : after_q + IDX_ONE;
                         after_last_q <= F == 1 || (!after_last_q && after_q == IDX_PENULT);
                     end else begin
+                        ring_q <= RING_RESTART;
                         coming_out_q <= 1'b0;
                         base_q <= BASES[RH*AW +: AW];
                         wrap_q <= RING_RESTART[AW-1:0] == LASTS[RH*AW +: AW];

@@ -305,6 +305,9 @@ begin
         constant LAST0 : unsigned(AW - 1 downto 0) := LASTS(0);
         signal coming_out_q : std_logic := '0';
         signal wrap_next_c, coming_out_next_c, head_ok_c, turn_ok_next_c : std_logic;
+        -- The address that comes to the head as the ring moves: place 1's, kept inside its
+        -- region; with one FIFO the head's next, kept inside.
+        signal ring_low_c : unsigned(AW - 1 downto 0);
         signal hold : std_logic;
         signal slot_ok_c, due_c : std_logic;
         signal regions_ok_c : std_logic;
@@ -376,29 +379,15 @@ begin
         -- new address goes to the tail; wrap_next_c tells that the new head is its region's last
         -- word, coming_out_next_c that the new place 1 lies outside its region.
         ring_of_one : if F = 1 generate
-            signal ring_shifted : unsigned(AW - 1 downto 0);
-        begin
-            ring_shifted <= head_next when at_most(head, LAST0) else (others => '0');
-            wrap_next_c <= to_sl(ring_shifted = next_last_q);
+            ring_low_c <= head_next when at_most(head, LAST0) else (others => '0');
+            wrap_next_c <= to_sl(ring_low_c = next_last_q);
             coming_out_next_c <= '0';
-            ring : process (clock)
-            begin
-                if rising_edge(clock) then
-                    if clock_enable = '1' and hold = '0' then
-                        if keep = '1' then
-                            ring_q <= ring_shifted;
-                        else
-                            ring_q <= RING_RESTART;
-                        end if;
-                    end if;
-                end if;
-            end process;
         end generate;
         ring_of_more : if F > 1 generate
-            signal coming_c, admitted_c, second_c : unsigned(AW - 1 downto 0);
+            signal coming_c, second_c : unsigned(AW - 1 downto 0);
         begin
             coming_c <= ring_q(2 * AW - 1 downto AW);
-            admitted_c <= next_base_q when coming_out_q = '1' else coming_c;
+            ring_low_c <= next_base_q when coming_out_q = '1' else coming_c;
             two : if F = 2 generate
                 -- The address that comes to place 1: the head's next with two FIFOs.
                 second_c <= head_next;
@@ -409,20 +398,6 @@ begin
             end generate;
             wrap_next_c <= to_sl(next_base_q = next_last_q) when coming_out_q = '1' else to_sl(coming_c = next_last_q);
             coming_out_next_c <= to_sl(second_c < far_base_q or second_c > far_last_q);
-            -- The shifted ring is taken straight into the register (the middle is empty with two
-            -- FIFOs): as a signal of its own, each of its bits would be one more event a symbol.
-            ring : process (clock)
-            begin
-                if rising_edge(clock) then
-                    if clock_enable = '1' and hold = '0' then
-                        if keep = '1' then
-                            ring_q <= head_next & ring_q(F * AW - 1 downto 2 * AW) & admitted_c;
-                        else
-                            ring_q <= RING_RESTART;
-                        end if;
-                    end if;
-                end if;
-            end process;
         end generate;
 
         -- The FIFO addresses move on at a FIFO symbol and restart at a frame start out of
@@ -504,13 +479,20 @@ begin
             end if;
         end process;
 
-        -- The FIFO regions (the ring itself is kept by its arrangement's block above); wrap_q
-        -- tells that the head is its region's last word.
+        -- The FIFO addresses; wrap_q tells that the head is its region's last word.
         fifo_addresses : process (clock)
         begin
             if rising_edge(clock) then
                 if clock_enable = '1' and hold = '0' then
                     if keep = '1' then
+                        -- The ring moves down a place, the head's next to the tail and
+                        -- ring_low_c to the head; written straight into the register, as a
+                        -- ring-wide signal would cost a simulator an event a bit at every symbol.
+                        if F = 1 then
+                            ring_q <= ring_low_c;
+                        else
+                            ring_q <= head_next & ring_q(F * AW - 1 downto 2 * AW) & ring_low_c;
+                        end if;
                         coming_out_q <= coming_out_next_c;
                         base_q <= next_base_q;
                         wrap_q <= wrap_next_c;
@@ -525,6 +507,7 @@ begin
                         end if;
                         after_last_q <= to_sl(F = 1) or (not after_last_q and to_sl(after_q = IDX_PENULT));
                     else
+                        ring_q <= RING_RESTART;
                         coming_out_q <= '0';
                         base_q <= BASES(RH);
                         wrap_q <= to_sl(RING_RESTART(AW - 1 downto 0) = LASTS(RH));
