@@ -37,8 +37,8 @@
 // Block: positions count the block's symbols. Discrete blocks write linear addresses, then
 // read with a step of J (interleaver) or I (deinterleaver) modulo IJ-1, the last word being
 // IJ-1. Continuous blocks read and write one address; block k walks with the k-th power of
-// that step, so each block takes the place of the one read out; the walk is kept one
-// position ahead of the address, and where it stands after K steps is the next block's step.
+// that step, so each block takes the place of the one read out, and where the walk stands
+// after K steps is the next block's step. Both walks are kept one position ahead of the address.
 // The next address and the flags of the next position (first, last, one before last, within
 // the first K) are registers. A discrete block restarts at every frame start: at a block start
 // of the write phase the restart sets the values the block would take, so that one in step
@@ -502,8 +502,8 @@ module qz_addrgen #(
 
             reg [PW-1:0] pos_q = 0;
             reg [AW-1:0] addr_q = 0;
-            // Continuous: the walk one position ahead of addr_q (k+1 steps from the block's word 0
-            // when the coming position is k, 0 when it is the last).
+            // The walk one position ahead of addr_q (k+1 steps from the block's word 0 when the
+            // coming position is k, 0 when it is the last).
             reg [AW-1:0] ahead_q = ONE;
             reg [AW-1:0] step_q = 1;
             reg [AW:0] step_wrap_q = STEP_WRAP_ONE;
@@ -516,6 +516,9 @@ module qz_addrgen #(
             reg pos_penult_q = 1'b0;
             reg pos_low_q = 1'b1;
             reg wphase_q = 1'b1;
+            // Discrete: the phase of the position after the coming one, whose step the walk ahead
+            // takes (1 writing, K reading).
+            reg wahead_q = 1'b1;
             reg bsync_q = 1'b0;
             // A continuous step that shares a factor with IJ-1 (only a register upset or a start
             // without initial values leaves one) walks back to word 0 before the block's end;
@@ -540,19 +543,17 @@ module qz_addrgen #(
             reg in_step_q = 1'b1;
             assign in_step = !DISCRETE && in_step_q;
 
-            // The running block's next position and address, from registers only. The step is
-            // added to the address (discrete) or to the walk ahead (continuous).
-            wire [AW-1:0] walk_c = DISCRETE ? addr_q : ahead_q;
-            wire [AW-1:0] step_c = DISCRETE ? (wphase_q ? ONE : STEP_K) : unit_q ? ONE : step_q;
-            wire [AW:0] step_wrap_c = DISCRETE ? (wphase_q ? STEP_WRAP_ONE : STEP_WRAP_K) : unit_q ? STEP_WRAP_ONE : step_wrap_q;
-            wire [AW-1:0] walk_sum = walk_c + step_c;
-            wire [AW:0] walk_wrap = {1'b0, walk_c} + step_wrap_c;
+            // The running block's next position and address, from registers only: the address
+            // takes the walk ahead, which takes the next step.
+            wire wphase_next = wphase_q ^ pos_last_q;
+            wire [AW-1:0] step_c = DISCRETE ? (wahead_q ? ONE : STEP_K) : unit_q ? ONE : step_q;
+            wire [AW:0] step_wrap_c = DISCRETE ? (wahead_q ? STEP_WRAP_ONE : STEP_WRAP_K) : unit_q ? STEP_WRAP_ONE : step_wrap_q;
+            wire [AW-1:0] walk_sum = ahead_q + step_c;
+            wire [AW:0] walk_wrap = {1'b0, ahead_q} + step_wrap_c;
             wire [AW-1:0] walk_step = walk_wrap[AW] ? walk_sum : walk_wrap[AW-1:0];
-            wire [AW-1:0] addr_next = DISCRETE ? (pos_last_q ? {AW{1'b0}} : pos_penult_q ? MODULUS[AW-1:0] : walk_step) :
-                                      pos_penult_q ? MODULUS[AW-1:0] : ahead_q;
+            wire [AW-1:0] addr_next = pos_penult_q ? MODULUS[AW-1:0] : ahead_q;
             wire [AW-1:0] ahead_next = pos_penult_q ? {AW{1'b0}} : walk_step;
             wire [PW-1:0] pos_next = pos_last_q ? {PW{1'b0}} : pos_q + POS_ONE;
-            wire wphase_next = wphase_q ^ pos_last_q;
 
             // The RAM's address: a frame's first symbol takes word 0 (in step the block start's).
             assign addr = first ? {AW{1'b0}} : addr_q;
@@ -572,6 +573,7 @@ module qz_addrgen #(
                         pos_penult_q <= !pos_last_q && pos_q == POS_THIRD;
                         pos_low_q <= pos_last_q || pos_q < POS_LOW_PREV;
                         wphase_q <= wphase_next;
+                        wahead_q <= wphase_next ^ pos_penult_q;
                         read_out_q <= DISCRETE && !wphase_q;
                         step_bad_q <= !DISCRETE && !pos_last_q &&
                                       (step_bad_q || (!pos_first_q && addr_q == {AW{1'b0}}));
@@ -584,6 +586,7 @@ module qz_addrgen #(
                         pos_penult_q <= N_PENULT == 1;
                         pos_low_q <= K > 1;
                         wphase_q <= 1'b1;
+                        wahead_q <= N_LAST != 1;
                         read_out_q <= 1'b0;
                         step_bad_q <= 1'b0;
                     end

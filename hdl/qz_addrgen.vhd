@@ -37,8 +37,8 @@
 -- Block: positions count the block's symbols. Discrete blocks write linear addresses, then
 -- read with a step of J (interleaver) or I (deinterleaver) modulo IJ-1, the last word being
 -- IJ-1. Continuous blocks read and write one address; block k walks with the k-th power of
--- that step, so each block takes the place of the one read out; the walk is kept one
--- position ahead of the address, and where it stands after K steps is the next block's step.
+-- that step, so each block takes the place of the one read out, and where the walk stands
+-- after K steps is the next block's step. Both walks are kept one position ahead of the address.
 -- The next address and the flags of the next position (first, last, one before last, within
 -- the first K) are registers. A discrete block restarts at every frame start: at a block start
 -- of the write phase the restart sets the values the block would take, so that one in step
@@ -611,8 +611,8 @@ begin
 
         signal pos_q : unsigned(PW - 1 downto 0) := (others => '0');
         signal addr_q : unsigned(AW - 1 downto 0) := (others => '0');
-        -- Continuous: the walk one position ahead of addr_q (k+1 steps from the block's word 0
-        -- when the coming position is k, 0 when it is the last).
+        -- The walk one position ahead of addr_q (k+1 steps from the block's word 0 when the
+        -- coming position is k, 0 when it is the last).
         signal ahead_q : unsigned(AW - 1 downto 0) := ONE;
         signal step_q : unsigned(AW - 1 downto 0) := ONE;
         signal step_wrap_q : unsigned(AW downto 0) := STEP_WRAP_ONE;
@@ -625,6 +625,9 @@ begin
         signal pos_penult_q : std_logic := '0';
         signal pos_low_q : std_logic := '1';
         signal wphase_q : std_logic := '1';
+        -- Discrete: the phase of the position after the coming one, whose step the walk ahead
+        -- takes (1 writing, K reading).
+        signal wahead_q : std_logic := '1';
         signal bsync_q : std_logic := '0';
         -- A continuous step that shares a factor with IJ-1 (only a register upset or a start
         -- without initial values leaves one) walks back to word 0 before the block's end;
@@ -633,7 +636,6 @@ begin
         signal mark_out_q : std_logic := '0';
         signal read_out_q : std_logic := '0';
 
-        signal walk_c : unsigned(AW - 1 downto 0);
         signal step_c : unsigned(AW - 1 downto 0);
         signal step_wrap_c : unsigned(AW downto 0);
         signal walk_sum : unsigned(AW - 1 downto 0);
@@ -662,25 +664,21 @@ begin
         in_step_next_c <= last_c and to_sl(ahead_q = 0) and not unit_q and step_next_ok_c;
         in_step <= in_step_q when not DISCRETE else '0';
 
-        -- The running block's next position and address, from registers only. The step is
-        -- added to the address (discrete) or to the walk ahead (continuous).
-        walk_c <= addr_q when DISCRETE else ahead_q;
+        -- The running block's next position and address, from registers only: the address
+        -- takes the walk ahead, which takes the next step.
+        wphase_next <= wphase_q xor pos_last_q;
         step_c <= step_q when not DISCRETE and unit_q = '0' else
-                  ONE when not DISCRETE or wphase_q = '1' else
+                  ONE when not DISCRETE or wahead_q = '1' else
                   STEP_K;
         step_wrap_c <= step_wrap_q when not DISCRETE and unit_q = '0' else
-                       STEP_WRAP_ONE when not DISCRETE or wphase_q = '1' else
+                       STEP_WRAP_ONE when not DISCRETE or wahead_q = '1' else
                        STEP_WRAP_K;
-        walk_sum <= walk_c + step_c;
-        walk_wrap <= resize(walk_c, AW + 1) + step_wrap_c;
+        walk_sum <= ahead_q + step_c;
+        walk_wrap <= resize(ahead_q, AW + 1) + step_wrap_c;
         walk_step <= walk_sum when walk_wrap(AW) = '1' else walk_wrap(AW - 1 downto 0);
-        addr_next <= (others => '0') when DISCRETE and pos_last_q = '1' else
-                     MODULUS(AW - 1 downto 0) when pos_penult_q = '1' else
-                     walk_step when DISCRETE else
-                     ahead_q;
+        addr_next <= MODULUS(AW - 1 downto 0) when pos_penult_q = '1' else ahead_q;
         ahead_next <= (others => '0') when pos_penult_q = '1' else walk_step;
         pos_next <= (others => '0') when pos_last_q = '1' else pos_q + POS_ONE;
-        wphase_next <= wphase_q xor pos_last_q;
 
         -- The RAM's address: a frame's first symbol takes word 0 (in step the block start's).
         addr <= (others => '0') when first = '1' else std_logic_vector(addr_q);
@@ -702,6 +700,7 @@ begin
                         pos_penult_q <= not pos_last_q and to_sl(pos_q = POS_THIRD);
                         pos_low_q <= pos_last_q or to_sl(pos_q < POS_LOW_PREV);
                         wphase_q <= wphase_next;
+                        wahead_q <= wphase_next xor pos_penult_q;
                         read_out_q <= to_sl(DISCRETE) and not wphase_q;
                         step_bad_q <= to_sl(not DISCRETE) and not pos_last_q and
                                       (step_bad_q or (not pos_first_q and to_sl(addr_q = 0)));
@@ -714,6 +713,7 @@ begin
                         pos_penult_q <= to_sl(N_PENULT = 1);
                         pos_low_q <= to_sl(K > 1);
                         wphase_q <= '1';
+                        wahead_q <= to_sl(N_LAST /= 1);
                         read_out_q <= '0';
                         step_bad_q <= '0';
                     end if;
