@@ -37,9 +37,12 @@
 // Block: positions count the block's symbols. Discrete blocks write linear addresses, then
 // read with a step of J (interleaver) or I (deinterleaver) modulo IJ-1, the last word being
 // IJ-1. Continuous blocks read and write one address; block k walks with the k-th power of
-// that step, so each block takes the place of the one read out. The next block's step is
-// summed over the first positions of the current one. The next address and the flags of the
-// next position (first, last, one before last, within the first K) are registers.
+// that step, so each block takes the place of the one read out, and where the walk stands
+// after K steps is the next block's step. Both walks are kept one position ahead of the address.
+// The next address and the flags of the next position (first, last, one before last, within
+// the first K) are registers. A discrete block restarts at every frame start: at a block start
+// of the write phase the restart sets the values the block would take, so that one in step
+// changes nothing.
 `default_nettype none
 module qz_addrgen #(
     parameter [8*15-1:0] INT_TYPE = "CONVOLUTIONAL",
@@ -474,6 +477,7 @@ module qz_addrgen #(
             localparam [PW-1:0] POS_THIRD = N_THIRD[PW-1:0];
             localparam [PW-1:0] POS_LOW_PREV = K_PREV[PW-1:0];
             localparam [AW-1:0] STEP_K = K[AW-1:0];
+            localparam [AW-1:0] TWO = 2;
             // Sums one bit wider than the modulus, so that subtracting it shows a borrow; a step
             // is added with and without the modulus taken off, side by side.
             localparam [AW:0] MODULUS = N_LAST[AW:0];
@@ -483,14 +487,23 @@ module qz_addrgen #(
 
             reg [PW-1:0] pos_q = 0;
             reg [AW-1:0] addr_q = 0;
+            // The walk one position ahead of addr_q (k+1 steps from the block's word 0 when the
+            // coming position is k, 0 when it is the last).
+            reg [AW-1:0] ahead_q = ONE;
             reg [AW-1:0] step_q = 1;
             reg [AW:0] step_wrap_q = STEP_WRAP_ONE;
+            // Continuous: the walk takes step 1 instead of step_q, from a restart to the position
+            // before last, where step_q takes the next block's step.
+            reg unit_q = 1'b0;
             reg [AW-1:0] acc_q = 0;
             reg pos_first_q = 1'b1;
             reg pos_last_q = 1'b0;
             reg pos_penult_q = 1'b0;
             reg pos_low_q = 1'b1;
             reg wphase_q = 1'b1;
+            // Discrete: the phase of the position after the coming one, whose step the walk ahead
+            // takes (1 writing, K reading).
+            reg wahead_q = 1'b1;
             reg bsync_q = 1'b0;
             // A continuous step that shares a factor with IJ-1 (only a register upset or a start
             // without initial values leaves one) walks back to word 0 before the block's end;
@@ -499,83 +512,93 @@ module qz_addrgen #(
             reg mark_out_q = 1'b0;
             reg read_out_q = 1'b0;
 
-            // In step: the coming symbol is a block's first (discrete: of the write phase) and
-            // every counter holds a block start's value, so that the block goes on correctly
-            // whatever the registers held before; any other state takes the restart. The check
-            // is made one symbol ahead, at the last position, where pos_last_q sets the position,
-            // the address and the position flags of the coming first; the one before last must
-            // not be set beside it, the position and address must be the last's, the discrete
-            // write phase comes after a read phase, and the continuous step taken over (the sum,
-            // unless a bad step sets 1) must lie in 1 .. IJ-2. It is kept in in_step_q, so that
-            // the choice at a frame start is one gate from registers.
-            wire step_next_ok_c = step_bad_q || (acc_q != {AW{1'b0}} && at_most(acc_q, STEP_LAST));
+            // In step (continuous): the coming symbol is a block's first and every counter holds a
+            // block start's value, so that the block goes on correctly whatever the registers held
+            // before; any other state takes the restart. The check is made one symbol ahead, at the
+            // last position, where pos_last_q sets the position, the address and the position flags
+            // of the coming first; the one before last must not be set beside it, the position and
+            // address must be the last's, the walk ahead at word 0 with step_q, and the step taken
+            // over at the position before must lie in 1 .. IJ-2. It is kept in in_step_q, so that the choice at
+            // a frame start is one gate from registers. A discrete block is never in step: a frame
+            // start restarts it, and at a block start of the write phase the restart sets exactly
+            // the values the block would take.
+            wire step_next_ok_c = step_q != {AW{1'b0}} && at_most(step_q, STEP_LAST);
             wire in_step_next_c = pos_last_q && !pos_penult_q && pos_q == N_LAST[PW-1:0] && addr_q == MODULUS[AW-1:0] &&
-                                  (DISCRETE ? !wphase_q : step_next_ok_c);
+                                  ahead_q == {AW{1'b0}} && !unit_q && step_next_ok_c;
             reg in_step_q = 1'b1;
-            assign in_step = in_step_q;
+            assign in_step = !DISCRETE && in_step_q;
 
-            // The running block's next position and address, from registers only.
-            wire [AW-1:0] step_c = DISCRETE ? (wphase_q ? ONE : STEP_K) : step_q;
-            wire [AW:0] step_wrap_c = DISCRETE ? (wphase_q ? STEP_WRAP_ONE : STEP_WRAP_K) : step_wrap_q;
-            wire [AW-1:0] addr_sum = addr_q + step_c;
-            wire [AW:0] addr_wrap = {1'b0, addr_q} + step_wrap_c;
-            wire [AW-1:0] addr_step = addr_wrap[AW] ? addr_sum : addr_wrap[AW-1:0];
-            wire [AW-1:0] addr_next = pos_last_q ? {AW{1'b0}} : pos_penult_q ? MODULUS[AW-1:0] : addr_step;
+            // The running block's next position and address, from registers only: the address
+            // takes the walk ahead, which takes the next step.
+            wire wphase_next = wphase_q ^ pos_last_q;
+            wire [AW-1:0] step_c = DISCRETE ? (wahead_q ? ONE : STEP_K) : unit_q ? ONE : step_q;
+            wire [AW:0] step_wrap_c = DISCRETE ? (wahead_q ? STEP_WRAP_ONE : STEP_WRAP_K) : unit_q ? STEP_WRAP_ONE : step_wrap_q;
+            wire [AW-1:0] walk_sum = ahead_q + step_c;
+            wire [AW:0] walk_wrap = {1'b0, ahead_q} + step_wrap_c;
+            wire [AW-1:0] walk_step = walk_wrap[AW] ? walk_sum : walk_wrap[AW-1:0];
+            wire [AW-1:0] addr_next = pos_penult_q ? MODULUS[AW-1:0] : ahead_q;
+            wire [AW-1:0] ahead_next = pos_penult_q ? {AW{1'b0}} : walk_step;
             wire [PW-1:0] pos_next = pos_last_q ? {PW{1'b0}} : pos_q + POS_ONE;
-            wire wphase_next = pos_last_q ? !wphase_q : wphase_q;
-            // The next block's step, summed over the first K positions (from 0 at the first).
-            wire [AW-1:0] acc_sum = acc_q + step_q;
-            wire [AW:0] acc_wrap = {1'b0, acc_q} + step_wrap_q;
-            wire [AW-1:0] acc_step = acc_wrap[AW] ? acc_sum : acc_wrap[AW-1:0];
-            wire [AW-1:0] acc_next = pos_first_q ? step_q : pos_low_q ? acc_step : acc_q;
 
-            assign addr = keep ? addr_q : {AW{1'b0}};
-            assign write_enable = !DISCRETE || !keep || wphase_q;
+            // The RAM's address: a frame's first symbol takes word 0 (in step the block start's).
+            assign addr = first ? {AW{1'b0}} : addr_q;
+            assign write_enable = !DISCRETE || first || wphase_q;
             assign mark_q = mark_out_q;
             assign flag_q = read_out_q;
 
             always @(posedge clock) begin
                 if (clock_enable) begin
-                    if (keep) begin
+                    // The position counters and flags restart at every frame start: in step they
+                    // stand at a block start, where the restart sets the values they would take.
+                    if (!first) begin
                         pos_q <= pos_next;
-                        addr_q <= addr_next;
                         in_step_q <= in_step_next_c;
                         pos_first_q <= pos_last_q;
                         pos_last_q <= pos_penult_q;
                         pos_penult_q <= !pos_last_q && pos_q == POS_THIRD;
                         pos_low_q <= pos_last_q || pos_q < POS_LOW_PREV;
                         wphase_q <= wphase_next;
+                        wahead_q <= wphase_next ^ pos_penult_q;
                         read_out_q <= DISCRETE && !wphase_q;
-                        acc_q <= acc_next;
-                        // The last position is past the first K: the sum is complete.
-                        if (pos_last_q) begin
-                            step_q <= step_bad_q ? ONE : acc_q;
-                            step_wrap_q <= step_bad_q ? STEP_WRAP_ONE : {1'b0, acc_q} - MODULUS;
-                        end
                         step_bad_q <= !DISCRETE && !pos_last_q &&
                                       (step_bad_q || (!pos_first_q && addr_q == {AW{1'b0}}));
                     end else begin
-                        // A frame start out of step: position 0 taken, at address 0, step 1.
+                        // A frame start: position 0 taken, at address 0.
                         pos_q <= POS_ONE;
-                        addr_q <= ONE;
                         in_step_q <= 1'b0;
                         pos_first_q <= 1'b0;
                         pos_last_q <= N_LAST == 1;
                         pos_penult_q <= N_PENULT == 1;
                         pos_low_q <= K > 1;
                         wphase_q <= 1'b1;
+                        wahead_q <= N_LAST != 1;
                         read_out_q <= 1'b0;
-                        acc_q <= ONE;
                         step_bad_q <= 1'b0;
-                        step_q <= ONE;
-                        step_wrap_q <= STEP_WRAP_ONE;
                     end
-                    // A continuous block that began with sync_in leaves with sync_out.
-                    mark_out_q <= 1'b0;
-                    if (!DISCRETE && (!keep || pos_first_q)) begin
-                        mark_out_q <= bsync_q;
-                        bsync_q <= first;
+                    // The address walk goes on at a frame start in step and restarts with step 1
+                    // at one out of step.
+                    if (keep) begin
+                        addr_q <= addr_next;
+                        ahead_q <= ahead_next;
+                    end else begin
+                        addr_q <= ONE;
+                        ahead_q <= TWO;
                     end
+                    unit_q <= !keep || (unit_q && !pos_penult_q);
+                    // The sum is complete before the position before last: the next block's step.
+                    if (pos_penult_q) begin
+                        step_q <= step_bad_q ? ONE : acc_q;
+                        step_wrap_q <= step_bad_q ? STEP_WRAP_ONE : {1'b0, acc_q} - MODULUS;
+                    end
+                    // The next block's step is K steps of this one's walk: the walk ahead at the
+                    // first K positions, the last taken at position K-1 (a restart's own is
+                    // taken over at the positions after it).
+                    if (pos_low_q)
+                        acc_q <= ahead_q;
+                    // A continuous block that began with sync_in leaves with sync_out: bsync_q tells
+                    // that the running block began with it, up to the next block's first symbol.
+                    mark_out_q <= !DISCRETE && (first || pos_first_q) && bsync_q;
+                    bsync_q <= !DISCRETE && (first || (bsync_q && !pos_first_q));
                 end
             end
         end

@@ -37,9 +37,12 @@
 -- Block: positions count the block's symbols. Discrete blocks write linear addresses, then
 -- read with a step of J (interleaver) or I (deinterleaver) modulo IJ-1, the last word being
 -- IJ-1. Continuous blocks read and write one address; block k walks with the k-th power of
--- that step, so each block takes the place of the one read out. The next block's step is
--- summed over the first positions of the current one. The next address and the flags of the
--- next position (first, last, one before last, within the first K) are registers.
+-- that step, so each block takes the place of the one read out, and where the walk stands
+-- after K steps is the next block's step. Both walks are kept one position ahead of the address.
+-- The next address and the flags of the next position (first, last, one before last, within
+-- the first K) are registers. A discrete block restarts at every frame start: at a block start
+-- of the write phase the restart sets the values the block would take, so that one in step
+-- changes nothing.
 
 library ieee;
 use ieee.std_logic_1164.all;
@@ -587,17 +590,27 @@ begin
         constant STEP_LAST : unsigned(AW - 1 downto 0) := low_bits(N_PENULT, AW);
         constant STEP_WRAP_ONE : unsigned(AW downto 0) := resize(ONE, AW + 1) - MODULUS;
         constant STEP_WRAP_K : unsigned(AW downto 0) := resize(STEP_K, AW + 1) - MODULUS;
+        constant TWO : unsigned(AW - 1 downto 0) := low_bits(2, AW);
 
         signal pos_q : unsigned(PW - 1 downto 0) := (others => '0');
         signal addr_q : unsigned(AW - 1 downto 0) := (others => '0');
+        -- The walk one position ahead of addr_q (k+1 steps from the block's word 0 when the
+        -- coming position is k, 0 when it is the last).
+        signal ahead_q : unsigned(AW - 1 downto 0) := ONE;
         signal step_q : unsigned(AW - 1 downto 0) := ONE;
         signal step_wrap_q : unsigned(AW downto 0) := STEP_WRAP_ONE;
+        -- Continuous: the walk takes step 1 instead of step_q, from a restart to the position
+        -- before last, where step_q takes the next block's step.
+        signal unit_q : std_logic := '0';
         signal acc_q : unsigned(AW - 1 downto 0) := (others => '0');
         signal pos_first_q : std_logic := '1';
         signal pos_last_q : std_logic := '0';
         signal pos_penult_q : std_logic := '0';
         signal pos_low_q : std_logic := '1';
         signal wphase_q : std_logic := '1';
+        -- Discrete: the phase of the position after the coming one, whose step the walk ahead
+        -- takes (1 writing, K reading).
+        signal wahead_q : std_logic := '1';
         signal bsync_q : std_logic := '0';
         -- A continuous step that shares a factor with IJ-1 (only a register upset or a start
         -- without initial values leaves one) walks back to word 0 before the block's end;
@@ -608,59 +621,51 @@ begin
 
         signal step_c : unsigned(AW - 1 downto 0);
         signal step_wrap_c : unsigned(AW downto 0);
-        signal addr_sum : unsigned(AW - 1 downto 0);
-        signal addr_wrap : unsigned(AW downto 0);
-        signal addr_step : unsigned(AW - 1 downto 0);
+        signal walk_sum : unsigned(AW - 1 downto 0);
+        signal walk_wrap : unsigned(AW downto 0);
+        signal walk_step : unsigned(AW - 1 downto 0);
         signal addr_next : unsigned(AW - 1 downto 0);
+        signal ahead_next : unsigned(AW - 1 downto 0);
         signal pos_next : unsigned(PW - 1 downto 0);
         signal wphase_next : std_logic;
-        signal acc_sum : unsigned(AW - 1 downto 0);
-        signal acc_wrap : unsigned(AW downto 0);
-        signal acc_step : unsigned(AW - 1 downto 0);
-        signal acc_next : unsigned(AW - 1 downto 0);
         signal step_next_ok_c, last_c : std_logic;
         signal in_step_next_c : std_logic;
         signal in_step_q : std_logic := '1';
     begin
-        -- In step: the coming symbol is a block's first (discrete: of the write phase) and
-        -- every counter holds a block start's value, so that the block goes on correctly
-        -- whatever the registers held before; any other state takes the restart. The check
-        -- is made one symbol ahead, at the last position, where pos_last_q sets the position,
-        -- the address and the position flags of the coming first; the one before last must
-        -- not be set beside it, the position and address must be the last's, the discrete
-        -- write phase comes after a read phase, and the continuous step taken over (the sum,
-        -- unless a bad step sets 1) must lie in 1 .. IJ-2. It is kept in in_step_q, so that
-        -- the choice at a frame start is one gate from registers.
-        step_next_ok_c <= step_bad_q or to_sl(acc_q /= 0 and at_most(acc_q, STEP_LAST));
+        -- In step (continuous): the coming symbol is a block's first and every counter holds a
+        -- block start's value, so that the block goes on correctly whatever the registers held
+        -- before; any other state takes the restart. The check is made one symbol ahead, at the
+        -- last position, where pos_last_q sets the position, the address and the position flags
+        -- of the coming first; the one before last must not be set beside it, the position and
+        -- address must be the last's, the walk ahead at word 0 with step_q, and the step taken
+        -- over at the position before must lie in 1 .. IJ-2. It is kept in in_step_q, so that the choice at
+        -- a frame start is one gate from registers. A discrete block is never in step: a frame
+        -- start restarts it, and at a block start of the write phase the restart sets exactly
+        -- the values the block would take.
+        step_next_ok_c <= to_sl(step_q /= 0 and at_most(step_q, STEP_LAST));
         last_c <= pos_last_q and not pos_penult_q and to_sl(pos_q = N_LAST and addr_q = MODULUS(AW - 1 downto 0));
-        in_step_next_c <= last_c and not wphase_q when DISCRETE else last_c and step_next_ok_c;
-        in_step <= in_step_q;
+        in_step_next_c <= last_c and to_sl(ahead_q = 0) and not unit_q and step_next_ok_c;
+        in_step <= in_step_q when not DISCRETE else '0';
 
-        -- The running block's next position and address, from registers only.
-        step_c <= step_q when not DISCRETE else
-                  ONE when wphase_q = '1' else
+        -- The running block's next position and address, from registers only: the address
+        -- takes the walk ahead, which takes the next step.
+        wphase_next <= wphase_q xor pos_last_q;
+        step_c <= step_q when not DISCRETE and unit_q = '0' else
+                  ONE when not DISCRETE or wahead_q = '1' else
                   STEP_K;
-        step_wrap_c <= step_wrap_q when not DISCRETE else
-                       STEP_WRAP_ONE when wphase_q = '1' else
+        step_wrap_c <= step_wrap_q when not DISCRETE and unit_q = '0' else
+                       STEP_WRAP_ONE when not DISCRETE or wahead_q = '1' else
                        STEP_WRAP_K;
-        addr_sum <= addr_q + step_c;
-        addr_wrap <= resize(addr_q, AW + 1) + step_wrap_c;
-        addr_step <= addr_sum when addr_wrap(AW) = '1' else addr_wrap(AW - 1 downto 0);
-        addr_next <= (others => '0') when pos_last_q = '1' else
-                     MODULUS(AW - 1 downto 0) when pos_penult_q = '1' else
-                     addr_step;
+        walk_sum <= ahead_q + step_c;
+        walk_wrap <= resize(ahead_q, AW + 1) + step_wrap_c;
+        walk_step <= walk_sum when walk_wrap(AW) = '1' else walk_wrap(AW - 1 downto 0);
+        addr_next <= MODULUS(AW - 1 downto 0) when pos_penult_q = '1' else ahead_q;
+        ahead_next <= (others => '0') when pos_penult_q = '1' else walk_step;
         pos_next <= (others => '0') when pos_last_q = '1' else pos_q + POS_ONE;
-        wphase_next <= not wphase_q when pos_last_q = '1' else wphase_q;
-        -- The next block's step, summed over the first K positions (from 0 at the first).
-        acc_sum <= acc_q + step_q;
-        acc_wrap <= resize(acc_q, AW + 1) + step_wrap_q;
-        acc_step <= acc_sum when acc_wrap(AW) = '1' else acc_wrap(AW - 1 downto 0);
-        acc_next <= step_q when pos_first_q = '1' else
-                    acc_step when pos_low_q = '1' else
-                    acc_q;
 
-        addr <= std_logic_vector(addr_q) when keep = '1' else (others => '0');
-        write_enable <= to_sl(not DISCRETE) or not keep or wphase_q;
+        -- The RAM's address: a frame's first symbol takes word 0 (in step the block start's).
+        addr <= (others => '0') when first = '1' else std_logic_vector(addr_q);
+        write_enable <= to_sl(not DISCRETE) or first or wphase_q;
         mark_q <= mark_out_q;
         flag_q <= read_out_q;
 
@@ -668,51 +673,63 @@ begin
         begin
             if rising_edge(clock) then
                 if clock_enable = '1' then
-                    if keep = '1' then
+                    -- The position counters and flags restart at every frame start: in step they
+                    -- stand at a block start, where the restart sets the values they would take.
+                    if first = '0' then
                         pos_q <= pos_next;
-                        addr_q <= addr_next;
                         in_step_q <= in_step_next_c;
                         pos_first_q <= pos_last_q;
                         pos_last_q <= pos_penult_q;
                         pos_penult_q <= not pos_last_q and to_sl(pos_q = POS_THIRD);
                         pos_low_q <= pos_last_q or to_sl(pos_q < POS_LOW_PREV);
                         wphase_q <= wphase_next;
+                        wahead_q <= wphase_next xor pos_penult_q;
                         read_out_q <= to_sl(DISCRETE) and not wphase_q;
-                        acc_q <= acc_next;
-                        -- The last position is past the first K: the sum is complete.
-                        if pos_last_q = '1' then
-                            if step_bad_q = '1' then
-                                step_q <= ONE;
-                                step_wrap_q <= STEP_WRAP_ONE;
-                            else
-                                step_q <= acc_q;
-                                step_wrap_q <= resize(acc_q, AW + 1) - MODULUS;
-                            end if;
-                        end if;
                         step_bad_q <= to_sl(not DISCRETE) and not pos_last_q and
                                       (step_bad_q or (not pos_first_q and to_sl(addr_q = 0)));
                     else
-                        -- A frame start out of step: position 0 taken, at address 0, step 1.
+                        -- A frame start: position 0 taken, at address 0.
                         pos_q <= POS_ONE;
-                        addr_q <= ONE;
                         in_step_q <= '0';
                         pos_first_q <= '0';
                         pos_last_q <= to_sl(N_LAST = 1);
                         pos_penult_q <= to_sl(N_PENULT = 1);
                         pos_low_q <= to_sl(K > 1);
                         wphase_q <= '1';
+                        wahead_q <= to_sl(N_LAST /= 1);
                         read_out_q <= '0';
-                        acc_q <= ONE;
                         step_bad_q <= '0';
-                        step_q <= ONE;
-                        step_wrap_q <= STEP_WRAP_ONE;
                     end if;
-                    -- A continuous block that began with sync_in leaves with sync_out.
-                    mark_out_q <= '0';
-                    if not DISCRETE and (keep = '0' or pos_first_q = '1') then
-                        mark_out_q <= bsync_q;
-                        bsync_q <= first;
+                    -- The address walk goes on at a frame start in step and restarts with step 1
+                    -- at one out of step.
+                    if keep = '1' then
+                        addr_q <= addr_next;
+                        ahead_q <= ahead_next;
+                    else
+                        addr_q <= ONE;
+                        ahead_q <= TWO;
                     end if;
+                    unit_q <= not keep or (unit_q and not pos_penult_q);
+                    -- The sum is complete before the position before last: the next block's step.
+                    if pos_penult_q = '1' then
+                        if step_bad_q = '1' then
+                            step_q <= ONE;
+                            step_wrap_q <= STEP_WRAP_ONE;
+                        else
+                            step_q <= acc_q;
+                            step_wrap_q <= resize(acc_q, AW + 1) - MODULUS;
+                        end if;
+                    end if;
+                    -- The next block's step is K steps of this one's walk: the walk ahead at the
+                    -- first K positions, the last taken at position K-1 (a restart's own is
+                    -- taken over at the positions after it).
+                    if pos_low_q = '1' then
+                        acc_q <= ahead_q;
+                    end if;
+                    -- A continuous block that began with sync_in leaves with sync_out: bsync_q tells
+                    -- that the running block began with it, up to the next block's first symbol.
+                    mark_out_q <= to_sl(not DISCRETE) and (first or pos_first_q) and bsync_q;
+                    bsync_q <= to_sl(not DISCRETE) and (first or (bsync_q and not pos_first_q));
                 end if;
             end if;
         end process;
