@@ -67,11 +67,16 @@ std::vector<std::string> SimulatorEnvironment(const std::string& folder, const s
     return environment;
 }
 
-// Whether the run asked its steps to stop through limits.stopFd.
-bool StopAsked(const RunLimits& limits)
+// Why no step may start now: tarnwick was given a signal, or the run asked its steps to stop
+// through limits.stopFd; empty when one may.
+std::string StartRefusal(const RunLimits& limits)
 {
+    if (limits.endSignal != 0)
+        return "tarnwick was given signal " + std::to_string(limits.endSignal);
     pollfd stop{limits.stopFd, POLLIN, 0};
-    return limits.stopFd >= 0 && ::poll(&stop, 1, 0) == 1 && (stop.revents & POLLIN) != 0;
+    if (limits.stopFd >= 0 && ::poll(&stop, 1, 0) == 1 && (stop.revents & POLLIN) != 0)
+        return "the run it belongs to stopped";
+    return std::string();
 }
 
 // Waits for the step within limits. False with the reason when it ran past the time limit or a
@@ -125,12 +130,8 @@ bool RunStep(const std::vector<std::string>& args, const std::string& folder, Ru
              const std::vector<std::string>& environment)
 {
     const std::string shown = DisplayCommandLine(args);
-    if (limits.endSignal != 0) {
-        error = shown + " was not started: tarnwick was given signal " + std::to_string(limits.endSignal);
-        return false;
-    }
-    if (StopAsked(limits)) {
-        error = shown + " was not started: the run it belongs to stopped";
+    if (const std::string refusal = StartRefusal(limits); !refusal.empty()) {
+        error = shown + " was not started: " + refusal;
         return false;
     }
     if (::mkdir((folder + "/tmp").c_str(), 0700) != 0 && errno != EEXIST) {

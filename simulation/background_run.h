@@ -15,8 +15,8 @@ using BackgroundWork = std::function<bool(RunLimits& limits, const SimulationPro
 
 // Runs work while the caller runs steps of its own, on a machine of two cores at no cost in time.
 // Its steps have the caller's time limit but do not watch the held signals, which the caller's
-// steps take; they watch a stop descriptor instead, which Stop, Finish on a held signal and the
-// destructor make readable. The destructor waits for the thread.
+// steps take; they watch a stop descriptor instead, which Finish on a held signal and the destructor
+// make readable. The destructor waits for the thread.
 class BackgroundRun {
 public:
     BackgroundRun(const RunLimits& like, BackgroundWork work);
@@ -29,11 +29,10 @@ public:
     // limits.endSignal. Runs the work here when no thread could be started for it.
     bool Finish(RunLimits& limits, const SimulationProgress& progress, std::string& error);
 
-    // Asks the work's running step to end and no other to start.
-    void Stop();
-
 private:
     void Run();
+    // Asks the work's running step to end and no other to start.
+    void Stop();
 
     BackgroundWork work_;
     RunLimits limits_;
