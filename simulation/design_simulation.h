@@ -52,13 +52,6 @@ struct DesignToSimulate {
 // it cannot.
 using WaveformKeeper = std::function<bool(const std::string& waveform, const WaveformView& view, std::string& error)>;
 
-// A file's size as the report shows it: "812 bytes", "4.2 KiB", "112.3 MiB".
-std::string ShownSize(std::int64_t bytes);
-
-// A size needed and the room there is, as a refusal shows them: both in KiB when less than a MiB is
-// needed, else in MiB, the need rounded up and the room down, so that the two always differ.
-void ShowShortage(std::uint64_t need, std::uint64_t room, std::string& needText, std::string& roomText);
-
 // Whether design can be simulated with simulator at all: a .vhd design with
 // ghdl, a .v design with iverilog (the default) or Verilator, the simulator's programs on PATH.
 // False with the reason otherwise.

@@ -3,6 +3,7 @@
 #include "platform/temporary_folder.h"
 #include "simulation/background_run.h"
 #include "simulation/design_simulation.h"
+#include "simulation/shown_sizes.h"
 #include "simulation/simulation_progress.h"
 #include "simulation/simulator_run.h"
 
