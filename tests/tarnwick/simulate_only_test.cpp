@@ -46,13 +46,15 @@ TEST_F(SimulateOnly, AFolderTheWaveformCannotGoIntoIsFoundBeforeTheSimulation)
 
 // On a terminal the run says where it is, and the design stays locked until the report is out:
 // tarnwick's standard error is a pseudo-terminal and its standard output a pipe that is already
-// full, so that it waits in the report's first write.
+// full, so that it waits in the report's first write. The design's simulation runs a few seconds
+// (about 114,000 edges), long enough for its progress to be shown at least once.
 TEST_F(SimulateOnly, ShowsItsPhasesOnATerminalAndHoldsTheLockUntilTheReportIsOut)
 {
     if (FindOnPath("iverilog").empty())
         GTEST_SKIP() << "iverilog is not installed";
     const std::string design = (designs / "f.v").string();
-    ASSERT_EQ(RunProgram({TARNWICK_EXE, "-n", "-silent", design}, work, {{"DISPLAY", ""}}).exitStatus, 0);
+    const std::vector<std::string> make = {TARNWICK_EXE, "-n", "-silent", "--set", "I=20", "--set", "J=100", design};
+    ASSERT_EQ(RunProgram(make, work, {{"DISPLAY", ""}}).exitStatus, 0);
     int terminal = -1;
     int terminalSide = -1;
     ASSERT_EQ(::openpty(&terminal, &terminalSide, nullptr, nullptr, nullptr), 0);
@@ -117,7 +119,8 @@ TEST_F(SimulateOnly, ShowsItsPhasesOnATerminalAndHoldsTheLockUntilTheReportIsOut
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << shown;
     EXPECT_NE(out.find("0 mismatches"), std::string::npos)
         << out.substr(std::min(out.size(), out.find_first_not_of('x')));
-    for (const char* phase : {"s  design simulation\r\n", "s  interleaver -> deinterleaver pair\r\n"})
+    for (const char* phase : {"s  design simulation\r\n", "s  design simulation: ", " edges (",
+                              "s  interleaver -> deinterleaver pair\r\n"})
         EXPECT_NE(shown.find(phase), std::string::npos) << shown;
 }
 
