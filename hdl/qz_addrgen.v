@@ -299,13 +299,13 @@ module qz_addrgen #(
                                       far_last_q == LASTS[AFTER_LAST*AW +: AW] &&
                                       after_q == IDX_AFTER_LAST && after_last_q == (AFTER_LAST == F - 1);
             end
-            wire head_ok_c;
-            if (MOVES_LAST || F == 1) begin : head_kept_inside
-                assign head_ok_c = 1'b1;
-            end else begin : head_checked
-                assign head_ok_c = coming_out_q || at_most(ring_q[2*AW-1:AW], LAST0);
-            end
-            wire turn_ok_next_c = fifo_q == MOVES_PENULT && moves_q == MOVES_PENULT && regions_ok_c && head_ok_c;
+            // Place 1 must lie inside FIFO 0's region, unless the ring keeps its head inside or
+            // coming_out_q brings FIFO 0's first word instead. at_most is asked in the register's
+            // process, only at the symbol that makes the check: a simulator works through its
+            // loop anew at every call, and in a continuous assignment that is every symbol.
+            localparam HEAD_CHECKED = !MOVES_LAST && F != 1;
+            wire [AW-1:0] place1_c = ring_q[(F == 1 ? 0 : AW) +: AW];
+            wire turn_near_c = fifo_q == MOVES_PENULT && moves_q == MOVES_PENULT && regions_ok_c;
             wire slot_ok_c;
             if (MARKS == 1 << MW) begin : slot_in_range
                 assign slot_ok_c = 1'b1;
@@ -321,25 +321,21 @@ module qz_addrgen #(
             wire [AW-1:0] far_last_next_c = after_last_q ? LASTS[AW-1:0] : LASTS_ON[after_q*AW +: AW];
 
             // The ring after a FIFO symbol: the next head moves up, kept inside its region, and
-            // the new address goes to the tail; wrap_next_c tells that the new head is its
-            // region's last word, coming_out_next_c that the new place 1 lies outside its region.
-            wire [F*AW-1:0] ring_shifted;
+            // the new address goes to the tail; ring_low_c is the address that comes to the head,
+            // wrap_next_c tells that it is its region's last word, coming_out_next_c that the new
+            // place 1 lies outside its region.
+            wire [AW-1:0] ring_low_c;
             wire wrap_next_c;
             wire coming_out_next_c;
             if (F == 1) begin : ring_of_one
-                assign ring_shifted = at_most(head, LAST0) ? head_next : {AW{1'b0}};
-                assign wrap_next_c = ring_shifted == next_last_q;
+                assign ring_low_c = at_most(head, LAST0) ? head_next : {AW{1'b0}};
+                assign wrap_next_c = ring_low_c == next_last_q;
                 assign coming_out_next_c = 1'b0;
             end else begin : ring_of_more
                 wire [AW-1:0] coming_c = ring_q[2*AW-1:AW];
-                wire [AW-1:0] admitted_c = coming_out_q ? next_base_q : coming_c;
+                assign ring_low_c = coming_out_q ? next_base_q : coming_c;
                 // The address that comes to place 1: place 2's, or the head's next with two FIFOs.
                 wire [AW-1:0] second_c = F == 2 ? head_next : ring_q[(F == 2 ? 1 : 2)*AW +: AW];
-                if (F == 2) begin : two
-                    assign ring_shifted = {head_next, admitted_c};
-                end else begin : three_or_more
-                    assign ring_shifted = {head_next, ring_q[F*AW-1:2*AW], admitted_c};
-                end
                 assign wrap_next_c = coming_out_q ? next_base_q == next_last_q : coming_c == next_last_q;
                 assign coming_out_next_c = second_c < far_base_q || second_c > far_last_q;
             end
@@ -395,7 +391,12 @@ module qz_addrgen #(
                     fifo_q <= fifo_next_c;
                     if (keep) begin
                         br_q <= br_last_q ? {BW{1'b0}} : br_q + BR_ONE;
-                        turn_ok_q <= turn_ok_next_c;
+                        if (!turn_near_c)
+                            turn_ok_q <= 1'b0;
+                        else if (!HEAD_CHECKED || coming_out_q)
+                            turn_ok_q <= 1'b1;
+                        else
+                            turn_ok_q <= at_most(place1_c, LAST0);
                         in_step_q <= br_last_q && turn_ok_q && slot_ok_c;
                         branch0_q <= br_last_q;
                         br_last_q <= !br_last_q && br_q == BR_PENULT;
@@ -411,11 +412,11 @@ module qz_addrgen #(
                 end
             end
 
-            // The FIFO addresses; wrap_q tells that the head is its region's last word.
+            // The FIFO regions beside the ring (which moves below); wrap_q tells that the head is its
+            // region's last word.
             always @(posedge clock) begin
                 if (clock_enable && !hold) begin
                     if (keep) begin
-                        ring_q <= ring_shifted;
                         coming_out_q <= coming_out_next_c;
                         base_q <= next_base_q;
                         wrap_q <= wrap_next_c;
@@ -426,7 +427,6 @@ module qz_addrgen #(
                         after_q <= after_last_q ? {XW{1'b0}} : after_q + IDX_ONE;
                         after_last_q <= F == 1 || (!after_last_q && after_q == IDX_PENULT);
                     end else begin
-                        ring_q <= RING_RESTART;
                         coming_out_q <= 1'b0;
                         base_q <= BASES[RH*AW +: AW];
                         wrap_q <= RING_RESTART[AW-1:0] == LASTS[RH*AW +: AW];
@@ -438,6 +438,22 @@ module qz_addrgen #(
                         after_last_q <= AFTER_RESTART_I == F - 1;
                     end
                 end
+            end
+
+            // The ring moves straight into its register, in a process of its own for each number
+            // of FIFOs: a ring-wide wire between costs a simulator a bit at a time at every symbol.
+            if (F == 1) begin : move_one
+                always @(posedge clock)
+                    if (clock_enable && !hold)
+                        ring_q <= keep ? ring_low_c : RING_RESTART;
+            end else if (F == 2) begin : move_two
+                always @(posedge clock)
+                    if (clock_enable && !hold)
+                        ring_q <= keep ? {head_next, ring_low_c} : RING_RESTART;
+            end else begin : move_more
+                always @(posedge clock)
+                    if (clock_enable && !hold)
+                        ring_q <= keep ? {head_next, ring_q[F*AW-1:2*AW], ring_low_c} : RING_RESTART;
             end
 
             // The frame marks: a restart puts its own frame start in slot 0; at branch 0's

@@ -210,6 +210,7 @@ begin
         constant F_PENULT : integer := F - 2;
         constant MOVES_LAST : boolean := SKIP = 1 or EXTERNAL = 1;
         constant MOVES_PENULT : boolean := SKIP = 0 or I > 2;
+        constant HEAD_CHECKED : boolean := not MOVES_LAST and F > 1;
         constant HEAD_LAST : integer := pick(MOVES_LAST, F - 1, 0);
         constant NEXT_LAST : integer := (HEAD_LAST + 1) mod F;
         constant AFTER_LAST : integer := (HEAD_LAST + 2) mod F;
@@ -307,7 +308,8 @@ begin
         -- With a single FIFO the head's next address is kept inside instead.
         constant LAST0 : unsigned(AW - 1 downto 0) := LASTS(0);
         signal coming_out_q : std_logic := '0';
-        signal wrap_next_c, coming_out_next_c, head_ok_c, turn_ok_next_c : std_logic;
+        signal wrap_next_c, coming_out_next_c, turn_near_c : std_logic;
+        signal place1_c : unsigned(AW - 1 downto 0);
         -- The address that comes to the head as the ring moves: place 1's, kept inside its
         -- region; with one FIFO the head's next, kept inside.
         signal ring_low_c : unsigned(AW - 1 downto 0);
@@ -347,14 +349,16 @@ begin
                                   far_base_q = BASES(AFTER_LAST) and far_last_q = LASTS(AFTER_LAST) and
                                   after_q = low_bits(AFTER_LAST, XW) and after_last_q = to_sl(AFTER_LAST = F - 1));
         end generate;
-        head_kept_inside : if MOVES_LAST or F = 1 generate
-            head_ok_c <= '1';
+        -- Place 1 must lie inside FIFO 0's region, unless the ring keeps its head inside or
+        -- coming_out_q brings FIFO 0's first word instead; at_most is asked in the register's
+        -- process, only at the symbol that makes the check.
+        place_one : if F = 1 generate
+            place1_c <= ring_q(AW - 1 downto 0);
         end generate;
-        head_checked : if not MOVES_LAST and F > 1 generate
-            head_ok_c <= coming_out_q or to_sl(at_most(ring_q(2 * AW - 1 downto AW), LAST0));
+        place_more : if F > 1 generate
+            place1_c <= ring_q(2 * AW - 1 downto AW);
         end generate;
-        turn_ok_next_c <= to_sl(fifo_q = to_sl(MOVES_PENULT) and moves_q = to_sl(MOVES_PENULT)) and regions_ok_c and
-                          head_ok_c;
+        turn_near_c <= to_sl(fifo_q = to_sl(MOVES_PENULT) and moves_q = to_sl(MOVES_PENULT)) and regions_ok_c;
         slot_ok_c <= to_sl(mark_slot_q <= SLOT_LAST);
         in_step <= in_step_q;
 
@@ -465,7 +469,13 @@ begin
                         else
                             br_q <= br_q + BR_ONE;
                         end if;
-                        turn_ok_q <= turn_ok_next_c;
+                        if turn_near_c = '0' then
+                            turn_ok_q <= '0';
+                        elsif not HEAD_CHECKED or coming_out_q = '1' then
+                            turn_ok_q <= '1';
+                        else
+                            turn_ok_q <= to_sl(at_most(place1_c, LAST0));
+                        end if;
                         in_step_q <= br_last_q and turn_ok_q and slot_ok_c;
                         branch0_q <= br_last_q;
                         br_last_q <= not br_last_q and to_sl(br_q = BR_PENULT);
