@@ -4,8 +4,11 @@
 # initial values with sync_in and clock_enable free at every cycle, the basecase (no trace of
 # K steps from the initial values breaks an assertion) and the induction step (K steps that
 # keep the assertions are followed by one that keeps them, from any state) with the same K for
-# every size. Then copies of the cores with a fault put in must be refuted by the basecase, a
-# trace from the initial values, kept as a .vcd whose path is printed.
+# every size. Then the discrete block pair's promise (formal/pair_check.v: every symbol leaves the
+# deinterleaver unchanged at the latency, dout_valid exactly on them) by the same induction, with
+# the invariants of formal/pair_block_induction.v and the cores' proven invariants assumed. Copies
+# of the cores with a fault put in must be refuted by a trace from the initial values, kept as a
+# .vcd whose path is printed.
 # Usage: formal_invariants.sh HDL_DIR WORK_DIR. Exits 77 without yosys, yosys-smtbmc or z3.
 set -u
 hdl=$1
@@ -31,24 +34,52 @@ smt2() {
       write_smt2 -wires $7.smt2" > "$7.yosys.log" 2>&1
 }
 
-# solve NAME STEP: STEP base (the basecase, --presat: the assumptions leave a trace) or step (the
-# induction step); prints the status word, PASSED, FAILED, or what ended it otherwise.
+# solve NAME STEP [DEPTH]: STEP base (the basecase, --presat: the assumptions leave a trace) or step
+# (the induction step), K steps unless DEPTH; prints the status word, PASSED, FAILED, or what
+# ended it otherwise.
 solve() {
   local opt="--presat" status
   [ "$2" = step ] && opt="-i"
-  timeout "$solver_limit" yosys-smtbmc -s z3 $opt --noprogress -t $k --dump-vcd "$1.$2.vcd" "$1.smt2" \
+  timeout "$solver_limit" yosys-smtbmc -s z3 $opt --noprogress -t "${3:-$k}" --dump-vcd "$1.$2.vcd" "$1.smt2" \
     > "$1.$2.log" 2>&1
   status=$(grep -o 'Status: [A-Z]*' "$1.$2.log" | tail -1)
   echo "${status#Status: }"
 }
 
-# The assertions a solver log names, as qz_addrgen.v writes them (yosys's source span of one
-# starts where the statement before it ends: its text runs from the span's last "assert" line).
-failed_assertions() { # LOG SOURCE
-  grep -o 'qz_addrgen.v:[0-9]*\.[0-9]*-[0-9]*' "$1" | sort -u | while IFS=':.-' read -r _ _ first _ last; do
-    echo "    $(sed -n "${first},${last}p" "$2" | awk '/assert/ { text = "" } { text = text $0 } END { print text }' |
+# The assertions a solver log names, as the source writes them (yosys's source span of one starts
+# where the statement before it ends: its text runs from the span's last "assert" line).
+failed_assertions() { # LOG CORES
+  sed -n 's/.*Assert failed in .*[/|]\([a-z_]*\.v:[0-9]*\.[0-9]*-[0-9]*\)\.[0-9]* (.*/\1/p' "$1" | sort -u | while IFS=':.-' read -r file _ first _ last; do
+    file=$([ -f "$2/$file.v" ] && echo "$2/$file.v" || echo "$here/formal/$file.v")
+    echo "    $(sed -n "${first},${last}p" "$file" | awk '/assert/ { text = "" } { text = text $0 } END { print text }' |
       tr -s ' ' ' ')"
   done
+}
+
+# pair_smt2 I J EXTERNAL CORES NAME: the discrete block pair in pair_block_induction, W=2, its
+# probe wires driven from the registers they name after flattening. The cores' invariants are
+# assumed: proven above for every run from the initial values, they hold in every state the pair
+# reaches.
+pair_smt2() {
+  local i=$1 j=$2 x=$3 cores=$4 name=$5 con s c r o w
+  con="connect -set p_cycle pair.cycle_q; connect -set p_blk pair.blk_q; connect -set p_since pair.since_q;"
+  for w in fresh started pend seen picked took sym; do con="$con connect -set p_$w pair.${w}_q;"; done
+  for s in 1 2; do
+    [ $s = 1 ] && c=pair.first || c=pair.second
+    if [ "$x" = 0 ]; then r=$c.internal.core.ram o=$c.internal.core.ram_q c=$c.internal.core
+    else r=$c.outside.ram o=$c.outside.q c=$c.outside.core; fi
+    con="$con connect -set p_pos$s $c.addresses.block.pos_q; connect -set p_wphase$s $c.addresses.block.wphase_q;"
+    con="$con connect -set p_pend$s $c.addresses.pend_q; connect -set p_read_out$s $c.addresses.block.read_out_q;"
+    for ((w = 0; w < i * j; w++)); do con="$con connect -set p_ram$s[$((2 * w + 1)):$((2 * w))] $r[$w];"; done
+    con="$con connect -set p_out$s $o;"
+    [ "$x" = 0 ] && con="$con connect -set p_dout$s $c.dout_q; connect -set p_read_pipe$s $c.read_pipe_q;"
+  done
+  yosys -q -p "read_verilog -defer -formal -I $cores $cores/qz_addrgen.v $cores/conv_qzram.v $cores/genaddr.v \
+        $cores/tb_stage.v $here/formal/pair_check.v $here/formal/pair_block_induction.v; \
+      chparam -set INT_DEPTH $i -set SYMBOL_DELAY $j -set EXTERNAL $x pair_block_induction; \
+      prep -top pair_block_induction; chformal -assert2assume *qz_addrgen*; flatten; memory_map; \
+      cd pair_block_induction; $con cd ..; \
+      opt; techmap; opt; abc -g AND; opt; async2sync; dffunmap; write_smt2 -wires $name.smt2" > "$name.yosys.log" 2>&1
 }
 
 # prove TOP TYPE MODE I J: writes NAME.result and NAME.rc (0 proved, 1 refuted, 2 no verdict).
@@ -56,7 +87,12 @@ prove() {
   local name="$1-$2-$3-I$4-J$5" start base step took
   exec > "$name.result"
   start=$(date +%s.%N)
-  if ! smt2 "$@" "$hdl" "$name"; then
+  if [ "$1" = pair ]; then
+    pair_smt2 "$4" "$5" "$([ "$2" = genaddr ] && echo 1 || echo 0)" "$hdl" "$name"
+  else
+    smt2 "$@" "$hdl" "$name"
+  fi
+  if [ $? != 0 ]; then
     echo "$name: yosys failed (see $work/$name.yosys.log)"; echo 2 > "$name.rc"; return
   fi
   base=$(solve "$name" base)
@@ -68,27 +104,38 @@ prove() {
   else
     for s in base step; do
       [ -s "$name.$s.vcd" ] && echo "  counterexample $work/$name.$s.vcd" &&
-        failed_assertions "$name.$s.log" "$hdl/qz_addrgen.v"
+        failed_assertions "$name.$s.log" "$hdl"
     done
     echo 2 > "$name.rc"
   fi
 }
 
-# refute FAULT TOP TYPE MODE I J: the copy in WORK_DIR/FAULT must fail the basecase with a trace.
+# refute FAULT TOP TYPE MODE I J: the copy in WORK_DIR/FAULT must fail the basecase with a trace;
+# a pair's, whose promise is first due at its latency, within the cycles of 2 * latency enabled
+# edges (a 0 every sixth cycle).
 refute() {
-  local fault=$1 name
+  local fault=$1 name depth=$k
   shift
   name="$fault-$1-$2-$3-I$4-J$5"
   exec > "$name.result"
-  if ! smt2 "$@" "$work/$fault" "$name"; then
+  if [ "$1" = pair ]; then
+    local x=0 lat
+    [ "$2" = genaddr ] && x=1
+    lat=$((2 * $4 * $5 + ($x == 0 ? 4 : 1)))
+    depth=$((2 * lat * 6 / 5 + 3))
+    pair_smt2 "$4" "$5" "$x" "$work/$fault" "$name"
+  else
+    smt2 "$@" "$work/$fault" "$name"
+  fi
+  if [ $? != 0 ]; then
     echo "$name: yosys failed (see $work/$name.yosys.log)"; echo 2 > "$name.rc"; return
   fi
   local base step
-  base=$(solve "$name" base)
+  base=$(solve "$name" base "$depth")
   if [ "$base" = FAILED ] && [ -s "$name.base.vcd" ]; then
     step=$(grep -o 'Checking assertions in step [0-9]*' "$name.base.log" | tail -1 | grep -o '[0-9]*$')
     echo "$name: basecase FAILED at step $step, counterexample $work/$name.base.vcd:"
-    failed_assertions "$name.base.log" "$work/$fault/qz_addrgen.v"
+    failed_assertions "$name.base.log" "$work/$fault"
     echo 1 > "$name.rc"
   else
     echo "$name: basecase $base (the fault is not refuted from the initial values)"; echo 2 > "$name.rc"
@@ -108,7 +155,8 @@ result() { # NAME: the result lines, then the rc
   cat "$1.result"; cat "$1.rc" 2>/dev/null || echo 2
 }
 
-# Every type and mode of both cores at I/J 2/2 (the smallest), 3/3, 5/2 and 6/4.
+# Every type and mode of both cores at I/J 2/2 (the smallest), 3/3, 5/2 and 6/4; the discrete
+# block pair, conv_qzram and genaddr with its RAM, at 3/2 and 6/4.
 proofs=()
 for ij in "2 2" "3 3" "5 2" "6 4"; do
   for top in conv_qzram genaddr; do
@@ -117,11 +165,15 @@ for ij in "2 2" "3 3" "5 2" "6 4"; do
     done
   done
 done
+for ij in "3 2" "6 4"; do
+  for top in conv_qzram genaddr; do proofs+=("pair $top BLOCK $ij"); done
+done
 
 # The faults, each a copy of the cores changed by one line: a branch pointer that steps past its
 # region's last word instead of wrapping (genaddr's single-word FIFO leaves its region at once);
 # a restart that leaves the index of the FIFO two ahead (after_q) as it was; a restart that
-# leaves the discrete block's phase as it was.
+# leaves the discrete block's phase as it was; a deinterleaver that reads with the
+# interleaver's step (J), whose counters stay consistent but whose pair scrambles the symbols.
 copy_with() { # NAME SED_SCRIPT
   rm -rf "$1" && cp -r "$hdl" "$1" && sed -i "$2" "$1/qz_addrgen.v"
   cmp -s "$hdl/qz_addrgen.v" "$1/qz_addrgen.v" && fail "the fault $1 could not be put into a copy of qz_addrgen.v"
@@ -129,9 +181,11 @@ copy_with() { # NAME SED_SCRIPT
 copy_with pointer_leaves_region 's/head_next = wrap_q ? base_q : head + ONE;/head_next = head + ONE;/'
 copy_with restart_keeps_after '/after_q <= AFTER_RESTART;/d'
 copy_with restart_keeps_phase "/wphase_q <= 1'b1;/d"
+copy_with deinterleaver_step_j 's/localparam integer K = IS_INT ? J : I;/localparam integer K = J;/'
 faults=("pointer_leaves_region genaddr CONVOLUTIONAL INTERLEAVER 2 2"
   "restart_keeps_after genaddr CONVOLUTIONAL DEINTERLEAVER 3 2"
-  "restart_keeps_phase conv_qzram BLOCK INTERLEAVER 2 2")
+  "restart_keeps_phase conv_qzram BLOCK INTERLEAVER 2 2"
+  "deinterleaver_step_j pair conv_qzram BLOCK 3 2")
 
 run_all "${proofs[@]/#/prove }" "${faults[@]/#/refute }"
 
