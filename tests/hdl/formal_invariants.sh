@@ -46,39 +46,69 @@ solve() {
   echo "${status#Status: }"
 }
 
-# The assertions a solver log names, as the source writes them (yosys's source span of one starts
-# where the statement before it ends: its text runs from the span's last "assert" line).
+# The assertions a solver log names, as the source writes them: the file of the assertion cell's
+# name, its span in the cell's chain of source places (which starts where the statement before
+# it ends: the text runs from the span's last "assert" line).
 failed_assertions() { # LOG CORES
-  sed -n 's/.*Assert failed in .*[/|]\([a-z_]*\.v:[0-9]*\.[0-9]*-[0-9]*\)\.[0-9]* (.*/\1/p' "$1" | sort -u | while IFS=':.-' read -r file _ first _ last; do
-    file=$([ -f "$2/$file.v" ] && echo "$2/$file.v" || echo "$here/formal/$file.v")
+  local line file span first last
+  grep 'Assert failed' "$1" | while read -r line; do
+    file=$(echo "$line" | sed -n 's/.*[$]assert[$][^ ]*\/\([a-z_]*\.v\):.*/\1/p')
+    span=$(echo "$line" | grep -o "/$file:[0-9]*\.[0-9]*-[0-9]*" | head -1)
+    first=${span#*:}; first=${first%%.*}; last=${span##*-}
+    file=$([ -f "$2/$file" ] && echo "$2/$file" || echo "$here/formal/$file")
     echo "    $(sed -n "${first},${last}p" "$file" | awk '/assert/ { text = "" } { text = text $0 } END { print text }' |
       tr -s ' ' ' ')"
-  done
+  done | sort -u
 }
 
-# pair_smt2 I J EXTERNAL CORES NAME: the discrete block pair in pair_block_induction, W=2, its
-# probe wires driven from the registers they name after flattening. The cores' invariants are
-# assumed: proven above for every run from the initial values, they hold in every state the pair
-# reaches.
+# pair_smt2 TYPE I J EXTERNAL CORES NAME [CHECKED]: the pair in pair_block_induction (discrete
+# block) or pair_conv_induction (convolutional conv_qzram), W=2, its probe wires driven from the
+# registers they name after flattening. The cores' invariants are assumed: proven above for every
+# run from the initial values, they hold in every state the pair reaches (with CHECKED, for a
+# copy with a fault, they stay assertions). The convolutional pair's frame
+# marks (pair_check's sync_out assertions) are left out: the proof covers its symbols.
 pair_smt2() {
-  local i=$1 j=$2 x=$3 cores=$4 name=$5 con s c r o w
-  con="connect -set p_cycle pair.cycle_q; connect -set p_blk pair.blk_q; connect -set p_since pair.since_q;"
-  for w in fresh started pend seen picked took sym; do con="$con connect -set p_$w pair.${w}_q;"; done
+  local type=$1 i=$2 j=$3 x=$4 cores=$5 name=$6 con s c r o w top words drop="" assumed
+  assumed=$([ -z "${7:-}" ] && echo "chformal -assert2assume *qz_addrgen*;")
+  con="connect -set p_cycle pair.cycle_q; connect -set p_since pair.since_q;"
+  for w in fresh started pend picked took sym; do con="$con connect -set p_$w pair.${w}_q;"; done
+  if [ "$type" = BLOCK ]; then
+    top=pair_block_induction words=$((i * j))
+    con="$con connect -set p_blk pair.blk_q; connect -set p_seen pair.seen_q;"
+  else
+    top=pair_conv_induction words=$((i * (i - 1) * j / 2))
+    con="$con connect -set p_fmod pair.fmod_q;"
+    con="$con connect -set p_mark_out1 pair.first.internal.core.addresses.convolutional.mark_out_q;"
+    con="$con connect -set p_mark_pipe1 pair.first.internal.core.mark_pipe_q;"
+    for w in 'so2 == start_q' '!so2'; do
+      drop="$drop a:src=*pair_check.v:*-$(grep -n "assert($w);" "$here/formal/pair_check.v" | cut -d: -f1).*"
+    done
+    drop="chformal -remove $drop;"
+  fi
   for s in 1 2; do
     [ $s = 1 ] && c=pair.first || c=pair.second
     if [ "$x" = 0 ]; then r=$c.internal.core.ram o=$c.internal.core.ram_q c=$c.internal.core
     else r=$c.outside.ram o=$c.outside.q c=$c.outside.core; fi
-    con="$con connect -set p_pos$s $c.addresses.block.pos_q; connect -set p_wphase$s $c.addresses.block.wphase_q;"
-    con="$con connect -set p_pend$s $c.addresses.pend_q; connect -set p_read_out$s $c.addresses.block.read_out_q;"
-    for ((w = 0; w < i * j; w++)); do con="$con connect -set p_ram$s[$((2 * w + 1)):$((2 * w))] $r[$w];"; done
+    con="$con connect -set p_pend$s $c.addresses.pend_q;"
+    if [ "$type" = BLOCK ]; then
+      con="$con connect -set p_pos$s $c.addresses.block.pos_q; connect -set p_wphase$s $c.addresses.block.wphase_q;"
+      con="$con connect -set p_read_out$s $c.addresses.block.read_out_q;"
+      [ "$x" = 0 ] && con="$con connect -set p_read_pipe$s $c.read_pipe_q;"
+    else
+      con="$con connect -set p_br$s $c.addresses.convolutional.br_q; connect -set p_pend_restart$s $c.addresses.pend_restart_q;"
+      con="$con connect -set p_ring$s $c.addresses.convolutional.ring_q; connect -set p_bypass$s $c.addresses.convolutional.bypass_q;"
+      con="$con connect -set p_pass$s $c.select_bypass.pass_q; connect -set p_din$s $c.select_bypass.din_q;"
+      con="$con connect -set p_passed$s $c.select_bypass.passed_q;"
+    fi
+    for ((w = 0; w < words; w++)); do con="$con connect -set p_ram$s[$((2 * w + 1)):$((2 * w))] $r[$w];"; done
     con="$con connect -set p_out$s $o;"
-    [ "$x" = 0 ] && con="$con connect -set p_dout$s $c.dout_q; connect -set p_read_pipe$s $c.read_pipe_q;"
+    [ "$x" = 0 ] && con="$con connect -set p_dout$s $c.dout_q;"
   done
   yosys -q -p "read_verilog -defer -formal -I $cores $cores/qz_addrgen.v $cores/conv_qzram.v $cores/genaddr.v \
-        $cores/tb_stage.v $here/formal/pair_check.v $here/formal/pair_block_induction.v; \
-      chparam -set INT_DEPTH $i -set SYMBOL_DELAY $j -set EXTERNAL $x pair_block_induction; \
-      prep -top pair_block_induction; chformal -assert2assume *qz_addrgen*; flatten; memory_map; \
-      cd pair_block_induction; $con cd ..; \
+        $cores/tb_stage.v $here/formal/pair_check.v $here/formal/$top.v; \
+      chparam -set INT_DEPTH $i -set SYMBOL_DELAY $j $([ "$type" = BLOCK ] && echo "-set EXTERNAL $x") $top; \
+      prep -top $top; $assumed $drop flatten; memory_map; \
+      cd $top; $con cd ..; \
       opt; techmap; opt; abc -g AND; opt; async2sync; dffunmap; write_smt2 -wires $name.smt2" > "$name.yosys.log" 2>&1
 }
 
@@ -88,7 +118,7 @@ prove() {
   exec > "$name.result"
   start=$(date +%s.%N)
   if [ "$1" = pair ]; then
-    pair_smt2 "$4" "$5" "$([ "$2" = genaddr ] && echo 1 || echo 0)" "$hdl" "$name"
+    pair_smt2 "$3" "$4" "$5" "$([ "$2" = genaddr ] && echo 1 || echo 0)" "$hdl" "$name"
   else
     smt2 "$@" "$hdl" "$name"
   fi
@@ -121,9 +151,9 @@ refute() {
   if [ "$1" = pair ]; then
     local x=0 lat
     [ "$2" = genaddr ] && x=1
-    lat=$((2 * $4 * $5 + ($x == 0 ? 4 : 1)))
+    if [ "$3" = BLOCK ]; then lat=$((2 * $4 * $5 + (x == 0 ? 4 : 1))); else lat=$((($4 - 1) * $5 * $4 + 6)); fi
     depth=$((2 * lat * 6 / 5 + 3))
-    pair_smt2 "$4" "$5" "$x" "$work/$fault" "$name"
+    pair_smt2 "$3" "$4" "$5" "$x" "$work/$fault" "$name" checked
   else
     smt2 "$@" "$work/$fault" "$name"
   fi
@@ -156,7 +186,8 @@ result() { # NAME: the result lines, then the rc
 }
 
 # Every type and mode of both cores at I/J 2/2 (the smallest), 3/3, 5/2 and 6/4; the discrete
-# block pair, conv_qzram and genaddr with its RAM, at 3/2 and 6/4.
+# block pair, conv_qzram and genaddr with its RAM, and the convolutional conv_qzram pair at 3/2
+# and 6/4.
 proofs=()
 for ij in "2 2" "3 3" "5 2" "6 4"; do
   for top in conv_qzram genaddr; do
@@ -167,25 +198,30 @@ for ij in "2 2" "3 3" "5 2" "6 4"; do
 done
 for ij in "3 2" "6 4"; do
   for top in conv_qzram genaddr; do proofs+=("pair $top BLOCK $ij"); done
+  proofs+=("pair conv_qzram CONVOLUTIONAL $ij")
 done
 
 # The faults, each a copy of the cores changed by one line: a branch pointer that steps past its
 # region's last word instead of wrapping (genaddr's single-word FIFO leaves its region at once);
 # a restart that leaves the index of the FIFO two ahead (after_q) as it was; a restart that
-# leaves the discrete block's phase as it was; a deinterleaver that reads with the
-# interleaver's step (J), whose counters stay consistent but whose pair scrambles the symbols.
-copy_with() { # NAME SED_SCRIPT
-  rm -rf "$1" && cp -r "$hdl" "$1" && sed -i "$2" "$1/qz_addrgen.v"
-  cmp -s "$hdl/qz_addrgen.v" "$1/qz_addrgen.v" && fail "the fault $1 could not be put into a copy of qz_addrgen.v"
+# leaves the discrete block's phase as it was; a discrete deinterleaver that reads with the
+# interleaver's step (J), and a conv_qzram whose output takes the zero-delay branch's symbol
+# after every FIFO symbol instead (its flag inverted): their counters stay consistent, their
+# pairs scramble the symbols.
+copy_with() { # NAME FILE SED_SCRIPT
+  rm -rf "$1" && cp -r "$hdl" "$1" && sed -i "$3" "$1/$2"
+  cmp -s "$hdl/$2" "$1/$2" && fail "the fault $1 could not be put into a copy of $2"
 }
-copy_with pointer_leaves_region 's/head_next = wrap_q ? base_q : head + ONE;/head_next = head + ONE;/'
-copy_with restart_keeps_after '/after_q <= AFTER_RESTART;/d'
-copy_with restart_keeps_phase "/wphase_q <= 1'b1;/d"
-copy_with deinterleaver_step_j 's/localparam integer K = IS_INT ? J : I;/localparam integer K = J;/'
+copy_with pointer_leaves_region qz_addrgen.v 's/head_next = wrap_q ? base_q : head + ONE;/head_next = head + ONE;/'
+copy_with restart_keeps_after qz_addrgen.v '/after_q <= AFTER_RESTART;/d'
+copy_with restart_keeps_phase qz_addrgen.v "/wphase_q <= 1'b1;/d"
+copy_with deinterleaver_step_j qz_addrgen.v 's/localparam integer K = IS_INT ? J : I;/localparam integer K = J;/'
+copy_with bypass_flag_inverted qz_addrgen.v 's/bypass_q <= EXTERNAL == 0 \&\& !fifo_q;/bypass_q <= EXTERNAL == 0 \&\& fifo_q;/'
 faults=("pointer_leaves_region genaddr CONVOLUTIONAL INTERLEAVER 2 2"
   "restart_keeps_after genaddr CONVOLUTIONAL DEINTERLEAVER 3 2"
   "restart_keeps_phase conv_qzram BLOCK INTERLEAVER 2 2"
-  "deinterleaver_step_j pair conv_qzram BLOCK 3 2")
+  "deinterleaver_step_j pair conv_qzram BLOCK 3 2"
+  "bypass_flag_inverted pair conv_qzram CONVOLUTIONAL 3 2")
 
 run_all "${proofs[@]/#/prove }" "${faults[@]/#/refute }"
 

@@ -1,0 +1,230 @@
+// pair_conv_induction: pair_check for the convolutional conv_qzram pair (from the initial
+// values, clock_enable 0 every STALL_PERIOD-th cycle), with the invariants that make the
+// symbols' promise inductive, for the k-induction proof of tests/hdl/formal_invariants.sh. The
+// probe wires (p_*) show registers inside the pair: the script drives each from the register it
+// names after flattening (yosys connect), as Verilog-2001 gives no reference into another module.
+//
+// The interleaver never restarts (every frame starts at branch 0, in step): its branch is the
+// count of enabled edges modulo I. Its frame marks reach sync_out 4 edges after the symbol was
+// taken, where the deinterleaver restarts once (or is already in step, I dividing 4) and from
+// then on is 4 edges behind, on the branch of the symbol the interleaver shows. The tracked
+// symbol, taken at branch b, is in FIFO b-1 of the interleaver (the word its pointer left
+// 1 + since/I visits ago) until read back b*J*I edges later, then in the output registers (the
+// zero-delay branch's beside the RAM), on dout 3 edges after the read; then in FIFO b of the
+// deinterleaver (branch I-1 passes by) for (I-1-b)*J*I edges, on dout 3 edges after.
+`default_nettype none
+module pair_conv_induction #(
+    parameter INT_DEPTH = 2,
+    parameter SYMBOL_DELAY = 2,
+    parameter SYMBOL_WIDTH = 2,
+    parameter STALL_PERIOD = 6
+) (
+    input wire clock,
+    input wire clock_enable,
+    input wire sync_in,
+    input wire [SYMBOL_WIDTH-1:0] din,
+    input wire pick
+);
+    `include "qz_functions.vh"
+    localparam integer I = INT_DEPTH;
+    localparam integer J = SYMBOL_DELAY;
+    localparam integer W = SYMBOL_WIDTH;
+    localparam integer CW = 12;           // pair_check's counter width
+    localparam integer LATENCY = (I - 1) * J * I + 6;
+    localparam integer WORDS = I * (I - 1) * J / 2;
+    localparam integer AW = bit_length(WORDS - 1);
+    localparam integer F = I - 1;         // FIFOs of each core
+    localparam integer BW = bit_length(I - 1);
+    localparam integer QW = bit_length(LATENCY / I + 1);
+
+    pair_check #(
+        .INT_TYPE("CONVOLUTIONAL"), .INT_DEPTH(I), .SYMBOL_DELAY(J), .SYMBOL_WIDTH(W), .EXTERNAL(0),
+        .STALL_PERIOD(STALL_PERIOD), .FREE_STALLS(0), .FAULT(0), .FREE_START(0)
+    ) pair (
+        .clock(clock), .clock_enable(clock_enable), .sync_in(sync_in), .din(din), .pick(pick));
+
+    // ---- the probes ----
+    // pair_check's harness registers
+    (* keep *) wire [CW-1:0] p_cycle, p_since, p_fmod;
+    (* keep *) wire p_fresh, p_started, p_pend, p_picked, p_took;
+    (* keep *) wire [W-1:0] p_sym;
+    // each core's branch, pending frame start, FIFO addresses, flags and output registers
+    // (1 interleaver, 2 deinterleaver)
+    (* keep *) wire [BW-1:0] p_br1, p_br2;
+    (* keep *) wire p_pend1, p_pend2, p_pend_restart1, p_pend_restart2;
+    (* keep *) wire [F*AW-1:0] p_ring1, p_ring2;
+    (* keep *) wire p_bypass1, p_bypass2, p_pass1, p_pass2, p_mark_out1;
+    (* keep *) wire [2:0] p_mark_pipe1;
+    (* keep *) wire [W-1:0] p_din1, p_din2, p_passed1, p_passed2, p_out1, p_out2;
+    (* keep *) wire [3*W-1:0] p_dout1;
+    (* keep *) wire [2*W-1:0] p_dout2;
+    (* keep *) wire [WORDS*W-1:0] p_ram1, p_ram2;
+
+    // Each core's FIFO m: its region's first word and its length.
+    function [F*AW-1:0] bases;
+        input is_int;
+        integer m;
+        begin
+            bases = 0;
+            for (m = 0; m < F; m = m + 1)
+                bases[m*AW +: AW] = is_int ? J * m * (m + 1) / 2 : J * (m * (I - 1) - m * (m - 1) / 2);
+        end
+    endfunction
+    localparam [F*AW-1:0] BASE1 = bases(1'b1);
+    localparam [F*AW-1:0] BASE2 = bases(1'b0);
+    // ceil((4 - r) / I) for r < I, 0 from r = 4 on: floor((since - 4) / I) = since / I - this.
+    function [3*8-1:0] lags;
+        input integer dummy;
+        integer r;
+        begin
+            lags = 0;
+            for (r = 0; r < I && r < 8; r = r + 1)
+                lags[r*3 +: 3] = r >= 4 ? 0 : (4 - r + I - 1) / I;
+        end
+    endfunction
+    localparam [3*8-1:0] LAG = lags(0);
+    localparam [BW:0] I_B = I;
+
+    // Enabled edges so far, up to 6; since_q as since/I and since modulo I.
+    reg [2:0] edges_q = 0;
+    always @(posedge clock)
+        if (clock_enable && edges_q < 6)
+            edges_q <= edges_q + 1'b1;
+    reg [QW-1:0] sq_q = 0;
+    reg [BW-1:0] sr_q = 0;
+    always @(posedge clock)
+        if (clock_enable) begin
+            if (!p_picked && pick) begin
+                sq_q <= 0;
+                sr_q <= 0;
+            end else if (p_picked && p_since <= LATENCY) begin
+                sr_q <= sr_q == I - 1 ? 0 : sr_q + 1'b1;
+                if (sr_q == I - 1)
+                    sq_q <= sq_q + 1'b1;
+            end
+        end
+
+    // x + n modulo I, for x < I and n < 2I.
+    function [BW-1:0] turn;
+        input [BW-1:0] x;
+        input integer n;
+        reg [BW+2:0] sum;
+        begin
+            sum = x + n;
+            if (sum >= I)
+                sum = sum - I;
+            if (sum >= I)
+                sum = sum - I;
+            turn = sum[BW-1:0];
+        end
+    endfunction
+    // The ring place of FIFO m when the head is FIFO h.
+    function [BW-1:0] place;
+        input [BW-1:0] m;
+        input [BW-1:0] h;
+        begin
+            place = m >= h ? m - h : m + F[BW-1:0] - h;
+        end
+    endfunction
+    // The word a FIFO's pointer left back visits ago (back < length).
+    function [AW-1:0] left;
+        input [AW-1:0] pointer;
+        input [AW-1:0] base;
+        input [AW:0] length;
+        input [QW:0] back;
+        reg [AW+QW+1:0] offset;
+        begin
+            offset = pointer - base + length - back;
+            if (offset >= length)
+                offset = offset - length;
+            left = base + offset[AW-1:0];
+        end
+    endfunction
+
+    wire [BW-1:0] h1_c = p_br1 == 0 ? 0 : p_br1 - 1'b1;              // head FIFOs
+    wire [BW-1:0] h2_c = p_br2 == I - 1 ? 0 : p_br2;
+    wire [BW-1:0] b_c = turn(p_br1, 2 * I - 1 - sr_q);                // the tracked symbol's branch
+    wire [CW-1:0] d1_c = b_c * J * I + 3;                             // on the interleaver's dout
+    wire [CW-1:0] d2_c = (I - 1 - b_c) * J * I;                       // in the deinterleaver's FIFO
+    wire [AW:0] len1_c = b_c * J;
+    wire [AW:0] len2_c = (I - 1 - b_c) * J;
+    wire [BW-1:0] m1_c = b_c - 1'b1;
+    wire [AW-1:0] ptr1_c = p_ring1[place(m1_c, h1_c)*AW +: AW];
+    wire [AW-1:0] ptr2_c = p_ring2[place(b_c, h2_c)*AW +: AW];
+    wire [AW-1:0] base1_c = BASE1[m1_c*AW +: AW];
+    wire [AW-1:0] base2_c = BASE2[b_c*AW +: AW];
+    // visits of the symbol's deinterleaver FIFO since it was written: (since - d1 - 1) / I
+    wire [QW:0] k2_c = sq_q - LAG[sr_q*3 +: 3] - b_c * J;
+    wire [AW-1:0] word1_c = left(ptr1_c, base1_c, len1_c, sq_q + 1'b1);
+    wire [AW-1:0] word2_c = left(ptr2_c, base2_c, len2_c, k2_c + 1'b1);
+    wire held_c = p_picked && p_since <= LATENCY;
+
+    always @* begin
+        // The harness: the stall cycle and the enabled edges.
+        assert(p_cycle < STALL_PERIOD);
+        assert(p_fresh == (p_cycle != 1 && (p_started || p_cycle != 0)));
+        assert(p_started == (edges_q != 0) && edges_q <= 6);
+        if (!p_started)
+            assert(p_cycle <= 1 && !p_picked);
+        // The interleaver: in step at every frame start, its branch the frame's position.
+        assert(p_fmod == p_br1);
+        if (p_pend)
+            assert(p_cycle == 1 && p_br1 == 0);
+        assert(p_pend1 == p_pend && !p_pend_restart1);
+        assert(p_bypass1 == (edges_q >= 1 && p_br1 == turn(0, 1)));
+        assert(p_pass1 == (edges_q >= 2 && p_br1 == turn(0, 2)));
+        // Its frame marks, taken at branch 0, move to sync_out; the first one reaches it at 4.
+        assert(!p_mark_out1 || (edges_q >= 1 && p_br1 == turn(0, 1)));
+        assert(!p_mark_pipe1[0] || (edges_q >= 2 && p_br1 == turn(0, 2)));
+        assert(!p_mark_pipe1[1] || (edges_q >= 3 && p_br1 == turn(0, 3)));
+        assert(!p_mark_pipe1[2] || (edges_q >= 4 && p_br1 == turn(0, 4)));
+        assert(p_mark_out1 || edges_q != 1);
+        assert(p_mark_pipe1[0] || edges_q != 2);
+        assert(p_mark_pipe1[1] || edges_q != 3);
+        assert(p_mark_pipe1[2] || edges_q != 4);
+        // The deinterleaver: with the interleaver up to its start at 4 edges, 4 behind after.
+        if (edges_q <= 4)
+            assert(p_br2 == p_br1);
+        else
+            assert(p_br2 == turn(p_br1, I - 4 % I));
+        if (p_pend2)
+            assert(p_cycle == 1 && p_mark_pipe1[2]);
+        assert(!p_pend_restart2 || edges_q == 4);
+        assert(p_bypass2 == (edges_q >= 1 && p_br2 == 0));
+        if (edges_q == 5)
+            assert(p_pass2 == (4 % I == 0));
+        else
+            assert(p_pass2 == (edges_q >= 2 && p_br2 == turn(0, 1)));
+        // The tracked symbol.
+        if (p_picked) begin
+            assert(p_started && p_took && p_since <= LATENCY + 1);
+            assert(sr_q < I && p_since == sq_q * I + sr_q);
+            assert(edges_q == 6 || edges_q > p_since);
+        end
+        if (held_c && b_c != 0 && p_since < d1_c - 3)
+            assert(p_ram1[word1_c*W +: W] == p_sym);
+        if (held_c && b_c != 0 && p_since == d1_c - 3)
+            assert(p_out1 == p_sym);
+        if (held_c && b_c != 0 && p_since == d1_c - 2)
+            assert(p_dout1[W-1:0] == p_sym);
+        if (held_c && b_c == 0 && p_since == 0)
+            assert(p_din1 == p_sym);
+        if (held_c && b_c == 0 && p_since == 1)
+            assert(p_passed1 == p_sym);
+        if (held_c && p_since == d1_c - 1)
+            assert(p_dout1[2*W-1:W] == p_sym);
+        if (held_c && p_since == d1_c)
+            assert(p_dout1[3*W-1:2*W] == p_sym);
+        if (held_c && b_c != I - 1 && p_since > d1_c && p_since <= d1_c + d2_c)
+            assert(p_ram2[word2_c*W +: W] == p_sym);
+        if (held_c && b_c != I - 1 && p_since == d1_c + d2_c + 1)
+            assert(p_out2 == p_sym);
+        if (held_c && b_c != I - 1 && p_since == d1_c + d2_c + 2)
+            assert(p_dout2[W-1:0] == p_sym);
+        if (held_c && b_c == I - 1 && p_since == d1_c + 1)
+            assert(p_din2 == p_sym);
+        if (held_c && b_c == I - 1 && p_since == d1_c + 2)
+            assert(p_passed2 == p_sym);
+    end
+endmodule
+`default_nettype wire
