@@ -65,10 +65,9 @@ failed_assertions() { # LOG CORES
 # block) or pair_conv_induction (convolutional conv_qzram), W=2, its probe wires driven from the
 # registers they name after flattening. The cores' invariants are assumed: proven above for every
 # run from the initial values, they hold in every state the pair reaches (with CHECKED, for a
-# copy with a fault, they stay assertions). The convolutional pair's frame
-# marks (pair_check's sync_out assertions) are left out: the proof covers its symbols.
+# copy with a fault, they stay assertions).
 pair_smt2() {
-  local type=$1 i=$2 j=$3 x=$4 cores=$5 name=$6 con s c r o w top words drop="" assumed
+  local type=$1 i=$2 j=$3 x=$4 cores=$5 name=$6 con s c r o w top words assumed
   assumed=$([ -z "${7:-}" ] && echo "chformal -assert2assume *qz_addrgen*;")
   con="connect -set p_cycle pair.cycle_q; connect -set p_since pair.since_q;"
   for w in fresh started pend picked took sym; do con="$con connect -set p_$w pair.${w}_q;"; done
@@ -77,13 +76,14 @@ pair_smt2() {
     con="$con connect -set p_blk pair.blk_q; connect -set p_seen pair.seen_q;"
   else
     top=pair_conv_induction words=$((i * (i - 1) * j / 2))
-    con="$con connect -set p_fmod pair.fmod_q;"
-    con="$con connect -set p_mark_out1 pair.first.internal.core.addresses.convolutional.mark_out_q;"
-    con="$con connect -set p_mark_pipe1 pair.first.internal.core.mark_pipe_q;"
-    for w in 'so2 == start_q' '!so2'; do
-      drop="$drop a:src=*pair_check.v:*-$(grep -n "assert($w);" "$here/formal/pair_check.v" | cut -d: -f1).*"
-    done
-    drop="chformal -remove $drop;"
+    con="$con connect -set p_fmod pair.fmod_q; connect -set p_flen pair.flen_q; connect -set p_age pair.age_q;"
+    con="$con connect -set p_start pair.start_q;"
+    c=pair.first.internal.core
+    con="$con connect -set p_mark_out1 $c.addresses.convolutional.mark_out_q; connect -set p_mark_pipe1 $c.mark_pipe_q;"
+    c=pair.second.internal.core
+    con="$con connect -set p_mark_out2 $c.addresses.convolutional.mark_out_q; connect -set p_mark_pipe2 $c.mark_pipe_q;"
+    con="$con connect -set p_counts $c.addresses.convolutional.mark_count_q;"
+    con="$con connect -set p_slot $c.addresses.convolutional.mark_slot_q;"
   fi
   for s in 1 2; do
     [ $s = 1 ] && c=pair.first || c=pair.second
@@ -107,7 +107,7 @@ pair_smt2() {
   yosys -q -p "read_verilog -defer -formal -I $cores $cores/qz_addrgen.v $cores/conv_qzram.v $cores/genaddr.v \
         $cores/tb_stage.v $here/formal/pair_check.v $here/formal/$top.v; \
       chparam -set INT_DEPTH $i -set SYMBOL_DELAY $j $([ "$type" = BLOCK ] && echo "-set EXTERNAL $x") $top; \
-      prep -top $top; $assumed $drop flatten; memory_map; \
+      prep -top $top; $assumed flatten; memory_map; \
       cd $top; $con cd ..; \
       opt; techmap; opt; abc -g AND; opt; async2sync; dffunmap; write_smt2 -wires $name.smt2" > "$name.yosys.log" 2>&1
 }
@@ -205,9 +205,10 @@ done
 # region's last word instead of wrapping (genaddr's single-word FIFO leaves its region at once);
 # a restart that leaves the index of the FIFO two ahead (after_q) as it was; a restart that
 # leaves the discrete block's phase as it was; a discrete deinterleaver that reads with the
-# interleaver's step (J), and a conv_qzram whose output takes the zero-delay branch's symbol
-# after every FIFO symbol instead (its flag inverted): their counters stay consistent, their
-# pairs scramble the symbols.
+# interleaver's step (J), a conv_qzram whose output takes the zero-delay branch's symbol after
+# every FIFO symbol instead (its flag inverted), and a convolutional deinterleaver whose frame
+# starts in step count their marks down from one less: their counters stay consistent, their
+# pairs scramble the symbols or mark the wrong ones.
 copy_with() { # NAME FILE SED_SCRIPT
   rm -rf "$1" && cp -r "$hdl" "$1" && sed -i "$3" "$1/$2"
   cmp -s "$hdl/$2" "$1/$2" && fail "the fault $1 could not be put into a copy of $2"
@@ -216,12 +217,14 @@ copy_with pointer_leaves_region qz_addrgen.v 's/head_next = wrap_q ? base_q : he
 copy_with restart_keeps_after qz_addrgen.v '/after_q <= AFTER_RESTART;/d'
 copy_with restart_keeps_phase qz_addrgen.v "/wphase_q <= 1'b1;/d"
 copy_with deinterleaver_step_j qz_addrgen.v 's/localparam integer K = IS_INT ? J : I;/localparam integer K = J;/'
+copy_with mark_count_short qz_addrgen.v 's/mark_count_q\[m\*CW +: CW\] <= COUNT_FULL;/mark_count_q[m*CW +: CW] <= COUNT_FULL - COUNT_ONE;/'
 copy_with bypass_flag_inverted qz_addrgen.v 's/bypass_q <= EXTERNAL == 0 \&\& !fifo_q;/bypass_q <= EXTERNAL == 0 \&\& fifo_q;/'
 faults=("pointer_leaves_region genaddr CONVOLUTIONAL INTERLEAVER 2 2"
   "restart_keeps_after genaddr CONVOLUTIONAL DEINTERLEAVER 3 2"
   "restart_keeps_phase conv_qzram BLOCK INTERLEAVER 2 2"
   "deinterleaver_step_j pair conv_qzram BLOCK 3 2"
-  "bypass_flag_inverted pair conv_qzram CONVOLUTIONAL 3 2")
+  "bypass_flag_inverted pair conv_qzram CONVOLUTIONAL 3 2"
+  "mark_count_short pair conv_qzram CONVOLUTIONAL 3 2")
 
 run_all "${proofs[@]/#/prove }" "${faults[@]/#/refute }"
 

@@ -1,6 +1,6 @@
 // pair_conv_induction: pair_check for the convolutional conv_qzram pair (from the initial
-// values, clock_enable 0 every STALL_PERIOD-th cycle), with the invariants that make the
-// symbols' promise inductive, for the k-induction proof of tests/hdl/formal_invariants.sh. The
+// values, clock_enable 0 every STALL_PERIOD-th cycle, I*J > 4), with the invariants that make
+// its promise inductive, for the k-induction proof of tests/hdl/formal_invariants.sh. The
 // probe wires (p_*) show registers inside the pair: the script drives each from the register it
 // names after flattening (yosys connect), as Verilog-2001 gives no reference into another module.
 //
@@ -12,6 +12,11 @@
 // 1 + since/I visits ago) until read back b*J*I edges later, then in the output registers (the
 // zero-delay branch's beside the RAM), on dout 3 edges after the read; then in FIFO b of the
 // deinterleaver (branch I-1 passes by) for (I-1-b)*J*I edges, on dout 3 edges after.
+// Frame marks: the interleaver's follow the frame length; the deinterleaver holds a countdown
+// for each frame start in its FIFO 0, the newest from the last one it took (gap_q), each at
+// least J below the next newer one, so that the slot a frame start takes holds no mark still
+// due; the tracked symbol has a count at its reads to come exactly when it is a frame start.
+// Until the first mark can come out every count stands at or above the first frame's.
 `default_nettype none
 module pair_conv_induction #(
     parameter INT_DEPTH = 2,
@@ -59,6 +64,17 @@ module pair_conv_induction #(
     (* keep *) wire [3*W-1:0] p_dout1;
     (* keep *) wire [2*W-1:0] p_dout2;
     (* keep *) wire [WORDS*W-1:0] p_ram1, p_ram2;
+    // the frame marks: pair_check's frame length, age and the tracked symbol's start flag; the
+    // deinterleaver's countdowns, its slot pointer and its marks behind the RAM
+    (* keep *) wire [CW-1:0] p_flen, p_age;
+    (* keep *) wire p_start, p_mark_out2;
+    (* keep *) wire [1:0] p_mark_pipe2;
+    localparam integer FULL = J * (I - 1);   // the deinterleaver's branch 0 delay in its symbols
+    localparam integer MARKS = I - 1;
+    localparam integer CW2 = bit_length(FULL);
+    localparam integer MW = bit_length(MARKS - 1) > 0 ? bit_length(MARKS - 1) : 1;
+    (* keep *) wire [MARKS*CW2-1:0] p_counts;
+    (* keep *) wire [MW-1:0] p_slot;
 
     // Each core's FIFO m: its region's first word and its length.
     function [F*AW-1:0] bases;
@@ -103,6 +119,76 @@ module pair_conv_induction #(
                     sq_q <= sq_q + 1'b1;
             end
         end
+
+    // The frame marks. first_q: the count of the first frame's mark (set at the deinterleaver's
+    // start) as it would run down, FULL down to 0; gap_q: branch 0 symbols the deinterleaver took
+    // since the last frame start it took, up to J.
+    localparam [CW2-1:0] FULL_C = FULL;
+    localparam [CW2-1:0] J_C = J;
+    reg [CW2-1:0] first_q = FULL;
+    reg [CW2-1:0] gap_q = J;
+    always @(posedge clock)
+        if (clock_enable) begin
+            if (edges_q >= 5 && p_br2 == 0 && first_q != 0)
+                first_q <= first_q - 1'b1;
+            if (p_mark_pipe1[2])
+                gap_q <= 0;
+            else if (edges_q >= 5 && p_br2 == 0 && gap_q != J_C)
+                gap_q <= gap_q + 1'b1;
+        end
+    // Enabled edges so far, up to LATENCY + 1.
+    wire [CW-1:0] age_c = p_started ? p_age + 1'b1 : {CW{1'b0}};
+    // Branch 0 symbols the deinterleaver takes from frame length f to the frame start's (at 4):
+    // (f - 4) modulo I = 0 for f .. 3.
+    function [1:0] to_come;
+        input [2:0] f;
+        integer g;
+        begin
+            to_come = 0;
+            for (g = 1; g < 4; g = g + 1)
+                if (g >= f && (4 - g) % I == 0)
+                    to_come = to_come + 1'b1;
+        end
+    endfunction
+    // The least gap_q at frame length f from 5 on with no frame start in flight: (f - 5) / I,
+    // up to J.
+    function [(I*J+1)*CW2-1:0] least_gaps;
+        input integer dummy;
+        integer f;
+        begin
+            least_gaps = 0;
+            for (f = 5; f <= I * J; f = f + 1)
+                least_gaps[f*CW2 +: CW2] = (f - 5) / I < J ? (f - 5) / I : J;
+        end
+    endfunction
+    localparam [(I*J+1)*CW2-1:0] LEAST_GAP = least_gaps(0);
+    // f modulo I for the frame lengths 0 .. I*J (a table: a divider slows yosys down).
+    function [(I*J+1)*BW-1:0] lengths_mod;
+        input integer dummy;
+        integer f;
+        begin
+            lengths_mod = 0;
+            for (f = 0; f <= I * J; f = f + 1)
+                lengths_mod[f*BW +: BW] = f % I;
+        end
+    endfunction
+    localparam [(I*J+1)*BW-1:0] FLEN_MOD = lengths_mod(0);
+    // The countdown slots from the oldest (the slot pointer's, taken by the next frame start) to
+    // the newest.
+    function [MW-1:0] slot_at;
+        input [MW-1:0] base;
+        input integer n;
+        reg [MW+1:0] sum;
+        begin
+            sum = base + n;
+            if (sum >= MARKS)
+                sum = sum - MARKS;
+            slot_at = sum[MW-1:0];
+        end
+    endfunction
+    wire [MW-1:0] newest_c = slot_at(p_slot, MARKS - 1);
+    wire [CW2-1:0] newest_count_c = p_counts[newest_c*CW2 +: CW2];
+    wire in_flight_c = p_mark_out1 || p_mark_pipe1 != 0;   // a frame start not yet at the deinterleaver
 
     // x + n modulo I, for x < I and n < 2I.
     function [BW-1:0] turn;
@@ -158,6 +244,8 @@ module pair_conv_induction #(
     wire [AW-1:0] word1_c = left(ptr1_c, base1_c, len1_c, sq_q + 1'b1);
     wire [AW-1:0] word2_c = left(ptr2_c, base2_c, len2_c, k2_c + 1'b1);
     wire held_c = p_picked && p_since <= LATENCY;
+    integer f_n;
+    reg f_found;
 
     always @* begin
         // The harness: the stall cycle and the enabled edges.
@@ -225,6 +313,70 @@ module pair_conv_induction #(
             assert(p_din2 == p_sym);
         if (held_c && b_c == I - 1 && p_since == d1_c + 2)
             assert(p_passed2 == p_sym);
+
+        // Frame starts: the interleaver's marks in flight stand at the frame length (I*J > 4:
+        // the length counts past them), and the tracked symbol's mark goes with it.
+        assert(p_started || (p_flen == 0 && !in_flight_c));
+        if (p_started) begin
+            assert(p_flen >= 1 && p_flen <= I * J);
+            if (p_flen < I * J)
+                assert(p_fmod == FLEN_MOD[p_flen*BW +: BW]);
+            assert(p_mark_out1 == (p_flen == 1) && p_mark_pipe1[0] == (p_flen == 2) &&
+                   p_mark_pipe1[1] == (p_flen == 3) && p_mark_pipe1[2] == (p_flen == 4));
+        end
+        if (held_c && p_start)
+            assert(b_c == 0);
+        if (held_c && edges_q <= 5 && edges_q == p_since + 1)
+            assert(p_start);
+        if (held_c && b_c == 0 && p_since <= 3)
+            assert(p_start == (p_since == 0 ? p_mark_out1 : p_mark_pipe1[p_since - 1]));
+        // The deinterleaver's countdowns: none before its start; the newest counts down from
+        // the last frame start it took (gap_q), which came at least J of its branch 0 symbols
+        // after the one before (the frame length in flight, or the gap and the frame length
+        // since); each live count at least J below the next newer one's.
+        assert(gap_q <= J_C && first_q <= FULL_C && p_age <= LATENCY);
+        assert(edges_q == 6 ? age_c >= 6 : age_c == edges_q);
+        if (edges_q <= 4)
+            assert(p_counts == 0 && gap_q == J_C && first_q == FULL_C);
+        else if (gap_q != J_C)
+            assert(newest_count_c == FULL_C - gap_q);
+        else
+            assert(newest_count_c <= FULL_C - J_C);
+        if (p_started && in_flight_c)
+            assert(gap_q + to_come(p_flen) >= J - 1);
+        if (p_started && !in_flight_c && edges_q >= 5)
+            assert(gap_q >= LEAST_GAP[p_flen*CW2 +: CW2]);
+        for (f_n = 0; f_n < MARKS - 1; f_n = f_n + 1)
+            if (p_counts[slot_at(p_slot, f_n)*CW2 +: CW2] != 0)
+                assert(p_counts[slot_at(p_slot, f_n + 1)*CW2 +: CW2] >=
+                       p_counts[slot_at(p_slot, f_n)*CW2 +: CW2] + J_C);
+        // The tracked symbol in the deinterleaver's FIFO 0, its reads to come FULL - k2: a count
+        // at that value exactly when it is a frame start; then its mark behind the RAM.
+        if (held_c && b_c == 0 && p_since > d1_c && p_since <= d1_c + d2_c) begin
+            f_found = 1'b0;
+            for (f_n = 0; f_n < MARKS; f_n = f_n + 1)
+                if (p_counts[f_n*CW2 +: CW2] == FULL_C - k2_c)
+                    f_found = 1'b1;
+            assert(f_found == p_start);
+        end
+        if (held_c && b_c == 0 && p_since == d1_c + d2_c + 1)
+            assert(p_mark_out2 == p_start);
+        if (held_c && b_c == 0 && p_since == d1_c + d2_c + 2)
+            assert(p_mark_pipe2[0] == p_start);
+        assert(!p_mark_out2 || p_br2 == turn(0, 1));
+        assert(!p_mark_pipe2[0] || p_br2 == turn(0, 2));
+        // Before the first frame start comes out: the first frame's count as first_q runs it
+        // down, every live count at or above it, and no mark behind the RAM.
+        if (edges_q >= 5 && age_c <= LATENCY && first_q != 0)
+            assert(age_c == 4 + I * (FULL - first_q + (p_br2 == 0)) + p_br2);
+        if (edges_q >= 5 && first_q == 0)
+            assert(age_c >= LATENCY - 1);
+        if (age_c <= LATENCY)
+            for (f_n = 0; f_n < MARKS; f_n = f_n + 1)
+                assert(p_counts[f_n*CW2 +: CW2] == 0 || p_counts[f_n*CW2 +: CW2] >= first_q);
+        assert(!p_mark_out2 || age_c >= LATENCY - 1);
+        assert(!p_mark_pipe2[0] || age_c >= LATENCY);
+        assert(!p_mark_pipe2[1] || age_c >= LATENCY + 1);
     end
 endmodule
 `default_nettype wire
