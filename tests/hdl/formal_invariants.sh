@@ -4,11 +4,12 @@
 # initial values with sync_in and clock_enable free at every cycle, the basecase (no trace of
 # K steps from the initial values breaks an assertion) and the induction step (K steps that
 # keep the assertions are followed by one that keeps them, from any state) with the same K for
-# every size. Then the discrete block pair's promise (formal/pair_check.v: every symbol leaves the
-# deinterleaver unchanged at the latency, dout_valid exactly on them) by the same induction, with
-# the invariants of formal/pair_block_induction.v and the cores' proven invariants assumed. Copies
-# of the cores with a fault put in must be refuted by a trace from the initial values, kept as a
-# .vcd whose path is printed.
+# every size. Then the discrete block and convolutional pairs' promise (formal/pair_check.v:
+# every symbol leaves the deinterleaver unchanged at the latency, dout_valid exactly on them,
+# sync_out exactly on the frame starts) by the same induction, with the invariants of
+# formal/pair_block_induction.v or pair_conv_induction.v and the cores' proven invariants
+# assumed. Copies of the cores with a fault put in must be refuted by a trace from the initial
+# values, kept as a .vcd whose path is printed.
 # Usage: formal_invariants.sh HDL_DIR WORK_DIR. Exits 77 without yosys, yosys-smtbmc or z3.
 set -u
 hdl=$1
@@ -62,7 +63,7 @@ failed_assertions() { # LOG CORES
 }
 
 # pair_smt2 TYPE I J EXTERNAL CORES NAME [CHECKED]: the pair in pair_block_induction (discrete
-# block) or pair_conv_induction (convolutional conv_qzram), W=2, its probe wires driven from the
+# block) or pair_conv_induction (convolutional), W=2, its probe wires driven from the
 # registers they name after flattening. The cores' invariants are assumed: proven above for every
 # run from the initial values, they hold in every state the pair reaches (with CHECKED, for a
 # copy with a fault, they stay assertions).
@@ -75,13 +76,16 @@ pair_smt2() {
     top=pair_block_induction words=$((i * j))
     con="$con connect -set p_blk pair.blk_q; connect -set p_seen pair.seen_q;"
   else
-    top=pair_conv_induction words=$((i * (i - 1) * j / 2))
+    top=pair_conv_induction words=$((i * (i - 1) * j / 2 + x * i))
     con="$con connect -set p_fmod pair.fmod_q; connect -set p_flen pair.flen_q; connect -set p_age pair.age_q;"
     con="$con connect -set p_start pair.start_q;"
-    c=pair.first.internal.core
-    con="$con connect -set p_mark_out1 $c.addresses.convolutional.mark_out_q; connect -set p_mark_pipe1 $c.mark_pipe_q;"
-    c=pair.second.internal.core
-    con="$con connect -set p_mark_out2 $c.addresses.convolutional.mark_out_q; connect -set p_mark_pipe2 $c.mark_pipe_q;"
+    [ "$x" = 0 ] && c=pair.first.internal.core || c=pair.first.outside.core
+    con="$con connect -set p_mark_out1 $c.addresses.convolutional.mark_out_q;"
+    if [ "$x" = 0 ]; then con="$con connect -set p_mark_pipe1 $c.mark_pipe_q;"
+    else con="$con connect -set p_count1 $c.addresses.convolutional.mark_count_q;"; fi
+    [ "$x" = 0 ] && c=pair.second.internal.core || c=pair.second.outside.core
+    con="$con connect -set p_mark_out2 $c.addresses.convolutional.mark_out_q;"
+    [ "$x" = 0 ] && con="$con connect -set p_mark_pipe2 $c.mark_pipe_q;"
     con="$con connect -set p_counts $c.addresses.convolutional.mark_count_q;"
     con="$con connect -set p_slot $c.addresses.convolutional.mark_slot_q;"
   fi
@@ -96,9 +100,10 @@ pair_smt2() {
       [ "$x" = 0 ] && con="$con connect -set p_read_pipe$s $c.read_pipe_q;"
     else
       con="$con connect -set p_br$s $c.addresses.convolutional.br_q; connect -set p_pend_restart$s $c.addresses.pend_restart_q;"
-      con="$con connect -set p_ring$s $c.addresses.convolutional.ring_q; connect -set p_bypass$s $c.addresses.convolutional.bypass_q;"
-      con="$con connect -set p_pass$s $c.select_bypass.pass_q; connect -set p_din$s $c.select_bypass.din_q;"
-      con="$con connect -set p_passed$s $c.select_bypass.passed_q;"
+      con="$con connect -set p_ring$s $c.addresses.convolutional.ring_q;"
+      [ "$x" = 0 ] && con="$con connect -set p_bypass$s $c.addresses.convolutional.bypass_q;
+        connect -set p_pass$s $c.select_bypass.pass_q; connect -set p_din$s $c.select_bypass.din_q;
+        connect -set p_passed$s $c.select_bypass.passed_q;"
     fi
     for ((w = 0; w < words; w++)); do con="$con connect -set p_ram$s[$((2 * w + 1)):$((2 * w))] $r[$w];"; done
     con="$con connect -set p_out$s $o;"
@@ -106,7 +111,7 @@ pair_smt2() {
   done
   yosys -q -p "read_verilog -defer -formal -I $cores $cores/qz_addrgen.v $cores/conv_qzram.v $cores/genaddr.v \
         $cores/tb_stage.v $here/formal/pair_check.v $here/formal/$top.v; \
-      chparam -set INT_DEPTH $i -set SYMBOL_DELAY $j $([ "$type" = BLOCK ] && echo "-set EXTERNAL $x") $top; \
+      chparam -set INT_DEPTH $i -set SYMBOL_DELAY $j -set EXTERNAL $x $top; \
       prep -top $top; $assumed flatten; memory_map; \
       cd $top; $con cd ..; \
       opt; techmap; opt; abc -g AND; opt; async2sync; dffunmap; write_smt2 -wires $name.smt2" > "$name.yosys.log" 2>&1
@@ -186,8 +191,8 @@ result() { # NAME: the result lines, then the rc
 }
 
 # Every type and mode of both cores at I/J 2/2 (the smallest), 3/3 and 6/4; the discrete block
-# pair, conv_qzram at 3/2 and 6/4 and genaddr with its RAM at 3/2, and the convolutional
-# conv_qzram pair at 3/2 and 6/4 (about three minutes of CPU in all, most of it yosys's).
+# and convolutional pairs, conv_qzram at 3/2 and 6/4, genaddr with its RAM at 3/2 (its
+# convolutional pair at 6/4 alone takes yosys and z3 more than a minute).
 proofs=()
 for ij in "2 2" "3 3" "6 4"; do
   for top in conv_qzram genaddr; do
@@ -196,7 +201,7 @@ for ij in "2 2" "3 3" "6 4"; do
     done
   done
 done
-proofs+=("pair genaddr BLOCK 3 2")
+proofs+=("pair genaddr BLOCK 3 2" "pair genaddr CONVOLUTIONAL 3 2")
 for ij in "3 2" "6 4"; do
   proofs+=("pair conv_qzram BLOCK $ij" "pair conv_qzram CONVOLUTIONAL $ij")
 done
