@@ -4,11 +4,10 @@
 # initial values with sync_in and clock_enable free at every cycle, the basecase (no trace of
 # K steps from the initial values breaks an assertion) and the induction step (K steps that
 # keep the assertions are followed by one that keeps them, from any state) with the same K for
-# every size. Then the discrete block and convolutional pairs' promise (formal/pair_check.v:
-# every symbol leaves the deinterleaver unchanged at the latency, dout_valid exactly on them,
-# sync_out exactly on the frame starts) by the same induction, with the invariants of
-# formal/pair_block_induction.v or pair_conv_induction.v and the cores' proven invariants
-# assumed. Copies of the cores with a fault put in must be refuted by a trace from the initial
+# every size. Then the pairs' promise (formal/pair_check.v: every symbol leaves the
+# deinterleaver unchanged at the latency, dout_valid exactly on them, sync_out exactly on the
+# frame starts) by the same induction, with the invariants of formal/pair_block_induction.v,
+# pair_cont_induction.v or pair_conv_induction.v and the cores' proven invariants assumed. Copies of the cores with a fault put in must be refuted by a trace from the initial
 # values, kept as a .vcd whose path is printed.
 # Usage: formal_invariants.sh HDL_DIR WORK_DIR. Exits 77 without yosys, yosys-smtbmc or z3.
 set -u
@@ -63,7 +62,8 @@ failed_assertions() { # LOG CORES
 }
 
 # pair_smt2 TYPE I J EXTERNAL CORES NAME [CHECKED]: the pair in pair_block_induction (discrete
-# block) or pair_conv_induction (convolutional), W=2, its probe wires driven from the
+# block), pair_cont_induction (continuous block, conv_qzram) or pair_conv_induction
+# (convolutional), W=2, its probe wires driven from the
 # registers they name after flattening. The cores' invariants are assumed: proven above for every
 # run from the initial values, they hold in every state the pair reaches (with CHECKED, for a
 # copy with a fault, they stay assertions).
@@ -75,6 +75,14 @@ pair_smt2() {
   if [ "$type" = BLOCK ]; then
     top=pair_block_induction words=$((i * j))
     con="$con connect -set p_blk pair.blk_q; connect -set p_seen pair.seen_q;"
+  elif [ "$type" = BLOCK_CONTINOUS ]; then
+    top=pair_cont_induction words=$((i * j))
+    con="$con connect -set p_blk pair.blk_q; connect -set p_start pair.start_q; connect -set p_age pair.age_q;"
+    for s in 1 2; do
+      [ $s = 1 ] && c=pair.first.internal.core || c=pair.second.internal.core
+      for w in pos step unit bsync mark_out; do con="$con connect -set p_$w$s $c.addresses.block.${w}_q;"; done
+      con="$con connect -set p_pend_restart$s $c.addresses.pend_restart_q; connect -set p_mark_pipe$s $c.mark_pipe_q;"
+    done
   else
     top=pair_conv_induction words=$((i * (i - 1) * j / 2 + x * i))
     con="$con connect -set p_fmod pair.fmod_q; connect -set p_flen pair.flen_q; connect -set p_age pair.age_q;"
@@ -98,7 +106,7 @@ pair_smt2() {
       con="$con connect -set p_pos$s $c.addresses.block.pos_q; connect -set p_wphase$s $c.addresses.block.wphase_q;"
       con="$con connect -set p_read_out$s $c.addresses.block.read_out_q;"
       [ "$x" = 0 ] && con="$con connect -set p_read_pipe$s $c.read_pipe_q;"
-    else
+    elif [ "$type" = CONVOLUTIONAL ]; then
       con="$con connect -set p_br$s $c.addresses.convolutional.br_q; connect -set p_pend_restart$s $c.addresses.pend_restart_q;"
       con="$con connect -set p_ring$s $c.addresses.convolutional.ring_q;"
       [ "$x" = 0 ] && con="$con connect -set p_bypass$s $c.addresses.convolutional.bypass_q;
@@ -111,7 +119,7 @@ pair_smt2() {
   done
   yosys -q -p "read_verilog -defer -formal -I $cores $cores/qz_addrgen.v $cores/conv_qzram.v $cores/genaddr.v \
         $cores/tb_stage.v $here/formal/pair_check.v $here/formal/$top.v; \
-      chparam -set INT_DEPTH $i -set SYMBOL_DELAY $j -set EXTERNAL $x $top; \
+      chparam -set INT_DEPTH $i -set SYMBOL_DELAY $j $([ "$type" != BLOCK_CONTINOUS ] && echo "-set EXTERNAL $x") $top; \
       prep -top $top; $assumed flatten; memory_map; \
       cd $top; $con cd ..; \
       opt; techmap; opt; abc -g AND; opt; async2sync; dffunmap; write_smt2 -wires $name.smt2" > "$name.yosys.log" 2>&1
@@ -156,7 +164,7 @@ refute() {
   if [ "$1" = pair ]; then
     local x=0 lat
     [ "$2" = genaddr ] && x=1
-    if [ "$3" = BLOCK ]; then lat=$((2 * $4 * $5 + (x == 0 ? 4 : 1))); else lat=$((($4 - 1) * $5 * $4 + 6)); fi
+    if [ "$3" != CONVOLUTIONAL ]; then lat=$((2 * $4 * $5 + (x == 0 ? 4 : 1))); else lat=$((($4 - 1) * $5 * $4 + 6)); fi
     depth=$((2 * lat * 6 / 5 + 3))
     pair_smt2 "$3" "$4" "$5" "$x" "$work/$fault" "$name" checked
   else
@@ -191,8 +199,9 @@ result() { # NAME: the result lines, then the rc
 }
 
 # Every type and mode of both cores at I/J 2/2 (the smallest), 3/3 and 6/4; the discrete block
-# and convolutional pairs, conv_qzram at 3/2 and 6/4, genaddr with its RAM at 3/2 (its
-# convolutional pair at 6/4 alone takes yosys and z3 more than a minute).
+# and convolutional pairs, conv_qzram at 3/2 and 6/4, genaddr with its RAM at 3/2, and the
+# continuous block conv_qzram pair at 3/2 (genaddr's convolutional pair and the continuous pair
+# at 6/4 take yosys and z3 more than a minute each).
 proofs=()
 for ij in "2 2" "3 3" "6 4"; do
   for top in conv_qzram genaddr; do
@@ -201,7 +210,7 @@ for ij in "2 2" "3 3" "6 4"; do
     done
   done
 done
-proofs+=("pair genaddr BLOCK 3 2" "pair genaddr CONVOLUTIONAL 3 2")
+proofs+=("pair genaddr BLOCK 3 2" "pair genaddr CONVOLUTIONAL 3 2" "pair conv_qzram BLOCK_CONTINOUS 3 2")
 for ij in "3 2" "6 4"; do
   proofs+=("pair conv_qzram BLOCK $ij" "pair conv_qzram CONVOLUTIONAL $ij")
 done
@@ -209,8 +218,8 @@ done
 # The faults, each a copy of the cores changed by one line: a branch pointer that steps past its
 # region's last word instead of wrapping (genaddr's single-word FIFO leaves its region at once);
 # a restart that leaves the index of the FIFO two ahead (after_q) as it was; a restart that
-# leaves the discrete block's phase as it was; a discrete deinterleaver that reads with the
-# interleaver's step (J), a conv_qzram whose output takes the zero-delay branch's symbol after
+# leaves the discrete block's phase as it was; a block deinterleaver that walks with the
+# interleaver's step (J), discrete and continuous, a conv_qzram whose output takes the zero-delay branch's symbol after
 # every FIFO symbol instead (its flag inverted), and a convolutional deinterleaver whose frame
 # starts in step count their marks down from one less: their counters stay consistent, their
 # pairs scramble the symbols or mark the wrong ones.
@@ -228,6 +237,7 @@ faults=("pointer_leaves_region genaddr CONVOLUTIONAL INTERLEAVER 2 2"
   "restart_keeps_after genaddr CONVOLUTIONAL DEINTERLEAVER 3 2"
   "restart_keeps_phase conv_qzram BLOCK INTERLEAVER 2 2"
   "deinterleaver_step_j pair conv_qzram BLOCK 3 2"
+  "deinterleaver_step_j pair conv_qzram BLOCK_CONTINOUS 3 2"
   "bypass_flag_inverted pair conv_qzram CONVOLUTIONAL 3 2"
   "mark_count_short pair conv_qzram CONVOLUTIONAL 3 2")
 
