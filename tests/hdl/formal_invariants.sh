@@ -62,8 +62,8 @@ failed_assertions() { # LOG CORES
 }
 
 # pair_smt2 TYPE I J EXTERNAL CORES NAME [CHECKED]: the pair in pair_block_induction (discrete
-# block), pair_cont_induction (continuous block, conv_qzram) or pair_conv_induction
-# (convolutional), W=2, its probe wires driven from the
+# block), pair_cont_induction (continuous block) or pair_conv_induction (convolutional), W=2,
+# its probe wires driven from the
 # registers they name after flattening. The cores' invariants are assumed: proven above for every
 # run from the initial values, they hold in every state the pair reaches (with CHECKED, for a
 # copy with a fault, they stay assertions).
@@ -79,9 +79,11 @@ pair_smt2() {
     top=pair_cont_induction words=$((i * j))
     con="$con connect -set p_blk pair.blk_q; connect -set p_start pair.start_q; connect -set p_age pair.age_q;"
     for s in 1 2; do
-      [ $s = 1 ] && c=pair.first.internal.core || c=pair.second.internal.core
+      [ $s = 1 ] && c=pair.first || c=pair.second
+      [ "$x" = 0 ] && c=$c.internal.core || c=$c.outside.core
       for w in pos step unit bsync mark_out; do con="$con connect -set p_$w$s $c.addresses.block.${w}_q;"; done
-      con="$con connect -set p_pend_restart$s $c.addresses.pend_restart_q; connect -set p_mark_pipe$s $c.mark_pipe_q;"
+      con="$con connect -set p_pend_restart$s $c.addresses.pend_restart_q;"
+      [ "$x" = 0 ] && con="$con connect -set p_mark_pipe$s $c.mark_pipe_q;"
     done
   else
     top=pair_conv_induction words=$((i * (i - 1) * j / 2 + x * i))
@@ -119,7 +121,7 @@ pair_smt2() {
   done
   yosys -q -p "read_verilog -defer -formal -I $cores $cores/qz_addrgen.v $cores/conv_qzram.v $cores/genaddr.v \
         $cores/tb_stage.v $here/formal/pair_check.v $here/formal/$top.v; \
-      chparam -set INT_DEPTH $i -set SYMBOL_DELAY $j $([ "$type" != BLOCK_CONTINOUS ] && echo "-set EXTERNAL $x") $top; \
+      chparam -set INT_DEPTH $i -set SYMBOL_DELAY $j -set EXTERNAL $x $top; \
       prep -top $top; $assumed flatten; memory_map; \
       cd $top; $con cd ..; \
       opt; techmap; opt; abc -g AND; opt; async2sync; dffunmap; write_smt2 -wires $name.smt2" > "$name.yosys.log" 2>&1
@@ -200,8 +202,8 @@ result() { # NAME: the result lines, then the rc
 
 # Every type and mode of both cores at I/J 2/2 (the smallest), 3/3 and 6/4; the discrete block
 # and convolutional pairs, conv_qzram at 3/2 and 6/4, genaddr with its RAM at 3/2, and the
-# continuous block conv_qzram pair at 3/2 (genaddr's convolutional pair and the continuous pair
-# at 6/4 take yosys and z3 more than a minute each).
+# continuous block pair, conv_qzram at 3/2 and genaddr at 2/2 (genaddr's convolutional pair
+# and the continuous pairs at 6/4 take yosys and z3 more than a minute each).
 proofs=()
 for ij in "2 2" "3 3" "6 4"; do
   for top in conv_qzram genaddr; do
@@ -210,7 +212,8 @@ for ij in "2 2" "3 3" "6 4"; do
     done
   done
 done
-proofs+=("pair genaddr BLOCK 3 2" "pair genaddr CONVOLUTIONAL 3 2" "pair conv_qzram BLOCK_CONTINOUS 3 2")
+proofs+=("pair genaddr BLOCK 3 2" "pair genaddr CONVOLUTIONAL 3 2" "pair conv_qzram BLOCK_CONTINOUS 3 2"
+  "pair genaddr BLOCK_CONTINOUS 2 2")
 for ij in "3 2" "6 4"; do
   proofs+=("pair conv_qzram BLOCK $ij" "pair conv_qzram CONVOLUTIONAL $ij")
 done

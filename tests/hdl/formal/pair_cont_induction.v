@@ -1,13 +1,14 @@
-// pair_cont_induction: pair_check for the continuous block conv_qzram pair (from the initial
-// values, clock_enable 0 every STALL_PERIOD-th cycle), with the invariants that make its promise
+// pair_cont_induction: pair_check for the continuous block pair, conv_qzram (EXTERNAL 0) or
+// genaddr with its RAM (EXTERNAL 1), from the initial values with clock_enable 0 every
+// STALL_PERIOD-th cycle, with the invariants that make its promise
 // inductive, for the k-induction proof of tests/hdl/formal_invariants.sh. The probe wires (p_*)
 // show registers inside the pair: the script drives each from the register it names after
 // flattening (yosys connect), as Verilog-2001 gives no reference into another module.
 //
 // The interleaver never restarts (every frame starts at a block start, in step): its position is
-// the count of enabled edges modulo IJ. Its first block's mark reaches sync_out D = IJ + 3 edges
-// in, where the deinterleaver restarts (its first block with step 1) and from then on is D edges
-// behind. Position p of a block with step s is word p*s modulo IJ-1 (the last position word
+// the count of enabled edges modulo IJ. Its first block's mark reaches sync_out D edges in
+// (IJ + 3 conv_qzram, IJ + 1 genaddr), where the deinterleaver restarts (its first block with
+// step 1) and from then on is D edges behind. Position p of a block with step s is word p*s modulo IJ-1 (the last position word
 // IJ-1), and the next block, whose step is K*s, reads that word at position p/K: the tracked
 // symbol, taken at position p, is the interleaver's word until its read at position p*I, then in
 // the output registers, then the deinterleaver's word of position p*I with its block's step
@@ -18,6 +19,7 @@ module pair_cont_induction #(
     parameter INT_DEPTH = 2,
     parameter SYMBOL_DELAY = 2,
     parameter SYMBOL_WIDTH = 2,
+    parameter EXTERNAL = 0,
     parameter STALL_PERIOD = 6
 ) (
     input wire clock,
@@ -32,13 +34,15 @@ module pair_cont_induction #(
     localparam integer W = SYMBOL_WIDTH;
     localparam integer N = I * J;
     localparam integer PW = bit_length(N - 1);
-    localparam integer AW = bit_length(N - 1);   // conv_qzram's address width for IJ words
+    localparam integer X = EXTERNAL;
+    localparam integer AW = X == 0 ? bit_length(N - 1) : address_width("BLOCK_CONTINOUS", I, J);
     localparam integer CW = 12;                   // pair_check's counter width
-    localparam integer LATENCY = 2 * N + 4;
-    localparam integer D = N + 3;                 // the deinterleaver restarts at the edge after D
+    localparam integer P1 = 2 - 2 * X;            // the interleaver's registers behind its RAM's
+    localparam integer LATENCY = 2 * N + 4 - 3 * X;
+    localparam integer D = N + 1 + P1;            // the deinterleaver restarts at the edge after D
 
     pair_check #(
-        .INT_TYPE("BLOCK_CONTINOUS"), .INT_DEPTH(I), .SYMBOL_DELAY(J), .SYMBOL_WIDTH(W), .EXTERNAL(0),
+        .INT_TYPE("BLOCK_CONTINOUS"), .INT_DEPTH(I), .SYMBOL_DELAY(J), .SYMBOL_WIDTH(W), .EXTERNAL(X),
         .STALL_PERIOD(STALL_PERIOD), .FREE_STALLS(0), .FAULT(0), .FREE_START(0)
     ) pair (
         .clock(clock), .clock_enable(clock_enable), .sync_in(sync_in), .din(din), .pick(pick));
@@ -54,7 +58,7 @@ module pair_cont_induction #(
     (* keep *) wire [AW-1:0] p_step1, p_step2;
     (* keep *) wire p_unit1, p_unit2, p_pend1, p_pend2, p_pend_restart1, p_pend_restart2;
     (* keep *) wire p_bsync1, p_bsync2, p_mark_out1, p_mark_out2;
-    (* keep *) wire [1:0] p_mark_pipe1;
+    (* keep *) wire [1:0] p_mark_pipe1;   // conv_qzram
     (* keep *) wire p_mark_pipe2;
     (* keep *) wire [N*W-1:0] p_ram1, p_ram2;
     (* keep *) wire [W-1:0] p_out1, p_out2;
@@ -121,7 +125,7 @@ module pair_cont_induction #(
     wire [CW-1:0] at_c = in_block(behind(p_blk, p_since + 1'b1));
     wire [PW-1:0] p_c = at_c[PW-1:0];
     wire [PW-1:0] r1_c = p_c == N - 1 ? N - 1 : TIMES_I[p_c*AW +: AW];
-    wire [CW-1:0] d1_c = N_C - at_c + r1_c + 2;               // on the interleaver's dout
+    wire [CW-1:0] d1_c = N_C - at_c + r1_c + P1;              // on the interleaver's dout
     wire [CW-1:0] d2_c = d1_c + N_C - r1_c + at_c;             // read back by the deinterleaver
     // A block's step: step_q, 1 after a restart; at the last position step_q is the next one's.
     wire [AW-1:0] bstep1_c = p_pos1 == N - 1 ? TIMES_I[p_step1*AW +: AW] : p_step1;
@@ -150,11 +154,13 @@ module pair_cont_induction #(
         if (edges_q >= 1 && edges_q <= N)
             assert(p_bsync1);
         assert(!p_mark_out1 || (p_pos1 == 1 && edges_q >= N + 1));
-        assert(!p_mark_pipe1[0] || (p_pos1 == 2 && edges_q >= N + 2));
-        assert(!p_mark_pipe1[1] || (p_pos1 == 3 && edges_q >= N + 3));
         assert(p_mark_out1 || edges_q != N + 1);
-        assert(p_mark_pipe1[0] || edges_q != N + 2);
-        assert(p_mark_pipe1[1] || edges_q != N + 3);
+        if (X == 0) begin
+            assert(!p_mark_pipe1[0] || (p_pos1 == 2 && edges_q >= N + 2));
+            assert(!p_mark_pipe1[1] || (p_pos1 == 3 && edges_q >= N + 3));
+            assert(p_mark_pipe1[0] || edges_q != N + 2);
+            assert(p_mark_pipe1[1] || edges_q != N + 3);
+        end
         // The deinterleaver: with the interleaver up to its start, D edges behind from there,
         // its first block with step 1; no mark before the first block's.
         if (edges_q <= D) begin
@@ -164,10 +170,11 @@ module pair_cont_induction #(
             assert(p_unit2 == (edges_q <= D + N - 2));
         end
         if (p_pend2)
-            assert(p_cycle == 1 && p_mark_pipe1[1]);
+            assert(p_cycle == 1 && (X == 0 ? p_mark_pipe1[1] : p_mark_out1));
         assert(!p_pend_restart2 || edges_q == D);
-        assert(!p_mark_out2 || (p_pos2 == 1 && edges_q >= 2 * N + 4));
-        assert(!p_mark_pipe2 || (p_pos2 == 2 && edges_q >= 2 * N + 5));
+        assert(!p_mark_out2 || (p_pos2 == 1 && edges_q >= D + N + 1));
+        if (X == 0)
+            assert(!p_mark_pipe2 || (p_pos2 == 2 && edges_q >= D + N + 2));
         // The tracked symbol.
         if (p_picked)
             assert(p_started && p_took && p_since <= LATENCY + 1);
@@ -175,13 +182,13 @@ module pair_cont_induction #(
             assert(edges_q > LATENCY || edges_q >= p_since + 1 + at_c);
             assert(!p_start || p_c == 0);
         end
-        if (held_c && p_since < d1_c - 2)
+        if (held_c && p_since < d1_c - P1)
             assert(p_ram1[word1_c*W +: W] == p_sym);
-        if (held_c && p_since == d1_c - 2)
+        if (held_c && p_since == d1_c - P1)
             assert(p_out1 == p_sym);
-        if (held_c && p_since == d1_c - 1)
+        if (X == 0 && held_c && p_since == d1_c - 1)
             assert(p_dout1[W-1:0] == p_sym);
-        if (held_c && p_since == d1_c)
+        if (X == 0 && held_c && p_since == d1_c)
             assert(p_dout1[2*W-1:W] == p_sym);
         if (held_c && p_since > d1_c && p_since <= d2_c)
             assert(p_ram2[word2_c*W +: W] == p_sym);
@@ -192,9 +199,9 @@ module pair_cont_induction #(
             assert(p_bsync1 == p_start);
         if (held_c && p_c == 0 && p_since == N)
             assert(p_mark_out1 == p_start);
-        if (held_c && p_c == 0 && p_since == N + 1)
+        if (X == 0 && held_c && p_c == 0 && p_since == N + 1)
             assert(p_mark_pipe1[0] == p_start);
-        if (held_c && p_c == 0 && p_since == N + 2)
+        if (X == 0 && held_c && p_c == 0 && p_since == N + 2)
             assert(p_mark_pipe1[1] == p_start);
         if (held_c && p_c == 0 && p_since > d1_c && p_since <= d1_c + N)
             assert(p_bsync2 == p_start);
