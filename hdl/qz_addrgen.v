@@ -479,6 +479,65 @@ module qz_addrgen #(
                     end
                 end
             end
+`ifdef FORMAL
+            // The state every run from the initial values keeps, whatever sync_in and
+            // clock_enable do (read_verilog -formal only; tests/hdl/formal_invariants.sh proves
+            // these assertions by induction). The commutator's flags follow br_q, the coming
+            // FIFO (the head's, f_head_c) follows the branch, ring place p holds FIFO
+            // f_head_c + p inside its region, the region registers hold the table entries of the
+            // FIFOs after it, no place-1 address is found outside, the marks' counts and slot
+            // pointer stay in range and the checks made ahead hold at the branches they judge.
+            reg [XW:0] f_head_c;
+            always @* begin
+                if (SKIP == 1)
+                    f_head_c = br_q == {BW{1'b0}} ? 0 : br_q - BR_ONE;
+                else if (EXTERNAL == 0)
+                    f_head_c = br_q == I_LAST[BW-1:0] ? 0 : br_q;
+                else
+                    f_head_c = br_q;
+            end
+            // FIFO f_head_c + n, modulo the FIFOs, for n = 0 .. F + 1.
+            reg [(F+2)*(XW+1)-1:0] f_fifo_c;
+            reg [XW+1:0] f_sum_c;
+            integer f_p;
+            always @* begin
+                for (f_p = 0; f_p < F + 2; f_p = f_p + 1) begin
+                    f_sum_c = {1'b0, f_head_c} + f_p[XW+1:0];
+                    if (f_sum_c >= F)
+                        f_sum_c = f_sum_c - F[XW+1:0];
+                    if (f_sum_c >= F)
+                        f_sum_c = f_sum_c - F[XW+1:0];
+                    f_fifo_c[f_p*(XW+1) +: XW+1] = f_sum_c[XW:0];
+                end
+            end
+            always @* begin
+                assert(br_q <= I_LAST);
+                assert(branch0_q == (br_q == {BW{1'b0}}));
+                assert(br_last_q == (br_q == I_LAST[BW-1:0]));
+                assert(fifo_q == (SKIP == 1 ? br_q != {BW{1'b0}} :
+                                  EXTERNAL == 0 ? br_q != I_LAST[BW-1:0] : 1'b1));
+                assert(moves_q == (fifo_q || pend_restart_q));
+                assert(!pend_restart_q || pend_q);
+                for (f_p = 0; f_p < F; f_p = f_p + 1) begin
+                    assert(ring_q[f_p*AW +: AW] >= BASES[f_fifo_c[f_p*(XW+1) +: XW+1]*AW +: AW]);
+                    assert(ring_q[f_p*AW +: AW] <= LASTS[f_fifo_c[f_p*(XW+1) +: XW+1]*AW +: AW]);
+                end
+                assert(base_q == BASES[f_fifo_c[0*(XW+1) +: XW+1]*AW +: AW]);
+                assert(wrap_q == (head == LASTS[f_fifo_c[0*(XW+1) +: XW+1]*AW +: AW]));
+                assert(next_base_q == BASES[f_fifo_c[1*(XW+1) +: XW+1]*AW +: AW]);
+                assert(next_last_q == LASTS[f_fifo_c[1*(XW+1) +: XW+1]*AW +: AW]);
+                assert(after_q == f_fifo_c[2*(XW+1) +: XW+1]);
+                assert(after_last_q == (f_fifo_c[2*(XW+1) +: XW+1] == F - 1));
+                assert(far_base_q == BASES[f_fifo_c[2*(XW+1) +: XW+1]*AW +: AW]);
+                assert(far_last_q == LASTS[f_fifo_c[2*(XW+1) +: XW+1]*AW +: AW]);
+                assert(!coming_out_q);
+                for (f_p = 0; f_p < MARKS; f_p = f_p + 1)
+                    assert(mark_count_q[f_p*CW +: CW] <= COUNT_FULL);
+                assert(mark_slot_q <= SLOT_LAST);
+                assert(in_step_q == branch0_q);
+                assert(!br_last_q || turn_ok_q);
+            end
+`endif
         end else begin : block
             localparam DISCRETE = INT_TYPE == "BLOCK";
             // Block size, the address walk's modulus and the step of the read walk.
@@ -617,6 +676,88 @@ module qz_addrgen #(
                     bsync_q <= !DISCRETE && (first || (bsync_q && !pos_first_q));
                 end
             end
+`ifdef FORMAL
+            // The state every run from the initial values keeps, whatever sync_in and
+            // clock_enable do (read_verilog -formal only; tests/hdl/formal_invariants.sh proves
+            // these assertions by induction). The position flags follow pos_q; addr_q is the
+            // coming position's word and ahead_q the next position's (k steps of the position's
+            // step modulo IJ-1, the last position at word IJ-1), a discrete block's step 1 while
+            // writing and K while reading, a continuous block's step_q or, after a restart, 1;
+            // a continuous step is prime to IJ-1, acc_q is where the walk stood after the first
+            // K steps (the next step from the position before last on), and in_step_q is set
+            // exactly at the block start.
+            localparam [PW+AW-1:0] F_MODULUS = N_LAST;
+            // k steps of s from word 0, modulo IJ-1.
+            function [AW-1:0] f_walk;
+                input [PW:0] k;
+                input [AW-1:0] s;
+                reg [PW+AW-1:0] product;
+                begin
+                    product = k * s;
+                    product = product % F_MODULUS;
+                    f_walk = product[AW-1:0];
+                end
+            endfunction
+            // The continuous steps a run keeps: 1 .. IJ-2, prime to IJ-1.
+            function [(1<<AW)-1:0] f_prime_steps;
+                input integer modulus;
+                integer v, a, b, t, n;
+                begin
+                    f_prime_steps = 0;
+                    for (v = 1; v < modulus && v < 1 << AW; v = v + 1) begin
+                        a = modulus;
+                        b = v;
+                        for (n = 0; n < 32; n = n + 1)
+                            if (b != 0) begin
+                                t = a % b;
+                                a = b;
+                                b = t;
+                            end
+                        f_prime_steps[v] = a == 1;
+                    end
+                end
+            endfunction
+            localparam [(1<<AW)-1:0] F_STEPS = f_prime_steps(N_LAST);
+            localparam [PW:0] F_K = K;
+            reg f_moved_q = 1'b0;  // an enabled edge has passed
+            always @(posedge clock)
+                if (clock_enable)
+                    f_moved_q <= 1'b1;
+            // The step of the coming position and of the next one.
+            wire [AW-1:0] f_step_c = DISCRETE ? (wphase_q ? ONE : STEP_K) : unit_q ? ONE : step_q;
+            wire [AW-1:0] f_step_ahead_c = DISCRETE ? (wahead_q ? ONE : STEP_K) : unit_q ? ONE : step_q;
+            wire [PW:0] f_pos_c = {1'b0, pos_q};
+            always @* begin
+                assert(pos_q <= N_LAST);
+                assert(pos_first_q == (pos_q == {PW{1'b0}}));
+                assert(pos_last_q == (pos_q == N_LAST[PW-1:0]));
+                assert(pos_penult_q == (pos_q == N_PENULT[PW-1:0]));
+                assert(pos_low_q == (pos_q <= K_PREV));
+                assert(addr_q == (pos_last_q ? MODULUS[AW-1:0] : f_walk(f_pos_c, f_step_c)));
+                assert(ahead_q == (pos_last_q ? {AW{1'b0}} : f_walk(f_pos_c + 1'b1, f_step_ahead_c)));
+                assert(!step_bad_q);
+                if (DISCRETE) begin
+                    assert(wahead_q == (wphase_q ^ pos_last_q));
+                    assert(pend_restart_q == pend_q);
+                end else begin
+                    // A frame start pending in step keeps the block start it found.
+                    assert(!pend_restart_q || pend_q);
+                    assert(!pend_q || pend_restart_q || in_step_q);
+                    assert(!unit_q || (!pos_first_q && !pos_last_q));
+                    assert(in_step_q == pos_first_q);
+                    assert(F_STEPS[step_q]);
+                    assert(step_wrap_q == {1'b0, step_q} - MODULUS);
+                    if (f_pos_c >= 2 && f_pos_c <= F_K)
+                        assert(acc_q == f_walk(f_pos_c, f_step_c));
+                    if (pos_q == POS_ONE && !unit_q)
+                        assert(acc_q == step_q);
+                    if (f_pos_c > F_K && !pos_last_q)
+                        assert(acc_q == f_walk(F_K, f_step_c));
+                    if ((pos_first_q && f_moved_q) || pos_last_q)
+                        assert(acc_q == step_q);
+                end
+            end
+`endif
         end
     endgenerate
 

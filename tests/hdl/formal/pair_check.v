@@ -5,9 +5,9 @@
 //
 // The promise: every symbol the interleaver takes leaves the deinterleaver's dout unchanged
 // exactly LATENCY enabled edges later (discrete block: where dout_valid is 1, and, from the first
-// symbol out on, dout_valid is 0 where the interleaver took none), and the convolutional
-// deinterleaver's sync_out is 1 exactly on the frame starts, the symbols that had sync_in at the
-// interleaver's input. The outputs are checked right after each enabled edge.
+// symbol out on, dout_valid is 0 where the interleaver took none), and the convolutional and
+// continuous deinterleaver's sync_out is 1 exactly on the frame starts, the symbols that had
+// sync_in at the interleaver's input. The outputs are checked right after each enabled edge.
 //
 // Tracked symbol: rather than a queue of every symbol in flight, the solver picks one enabled
 // edge (the free input pick), the harness keeps that edge's symbol, whether the interleaver took
@@ -15,7 +15,7 @@
 // outputs LATENCY enabled edges later. The edge is any edge, so every symbol is checked.
 `default_nettype none
 module pair_check #(
-    parameter INT_TYPE = "CONVOLUTIONAL", // or "BLOCK" (discrete)
+    parameter INT_TYPE = "CONVOLUTIONAL", // or "BLOCK" (discrete), "BLOCK_CONTINOUS"
     parameter INT_DEPTH = 2,
     parameter SYMBOL_DELAY = 2,
     parameter SYMBOL_WIDTH = 2,
@@ -33,13 +33,14 @@ module pair_check #(
     input wire pick                       // free: the tracked edge is the first enabled one with pick
 );
     localparam IS_BLOCK = INT_TYPE == "BLOCK";
+    localparam IS_CONT = INT_TYPE == "BLOCK_CONTINOUS";
     localparam integer I = INT_DEPTH;
     localparam integer J = SYMBOL_DELAY;
     localparam integer W = SYMBOL_WIDTH;
     // The pair's documented latency in enabled edges.
     localparam integer LATENCY = EXTERNAL == 0 ?
-        (IS_BLOCK ? 2 * I * J + 4 : (I - 1) * J * I + 6) :
-        (IS_BLOCK ? 2 * I * J + 1 : (I - 1) * J * I + 2 * I + 1);
+        (IS_BLOCK || IS_CONT ? 2 * I * J + 4 : (I - 1) * J * I + 6) :
+        (IS_BLOCK || IS_CONT ? 2 * I * J + 1 : (I - 1) * J * I + 2 * I + 1);
     localparam integer CW = 12;           // counter width: LATENCY + 1, 2IJ and the cycles fit
 
     // ---- the pair, chained as tb_core.v chains it ----
@@ -153,6 +154,11 @@ module pair_check #(
             // clock_enable 0 is held to the same rule, for the next symbol.
             if (frame_c)
                 assume(blk_q == 0);
+        end else if (IS_CONT) begin
+            // Continuous block: a frame starts with sync_in on a block's first symbol, in step
+            // with the blocks that follow from the first symbol.
+            if (frame_c)
+                assume(blk_q == 0 || blk_q == I * J);
         end else begin
             // Convolutional: a frame starts with sync_in on its first symbol; a frame is a
             // multiple of I symbols and at least I*J symbols long (every I*J symbols is the
@@ -195,8 +201,9 @@ module pair_check #(
         // first symbol is out the deinterleaver may show a block of its own: not checked.)
         if (IS_BLOCK && due_c)
             assert(dv2 == took_q);
-        // Convolutional: sync_out is 1 exactly on the frame starts, and never before the first
-        // symbol is out (from any start, marks the cores held at the start may come out then).
+        // Convolutional and continuous block: sync_out is 1 exactly on the frame starts, and
+        // never before the first symbol is out (from any start, marks the cores held at the
+        // start may come out then).
         if (!IS_BLOCK && due_c)
             assert(so2 == start_q);
         if (!IS_BLOCK && early_c && FREE_START == 0)
