@@ -304,6 +304,7 @@ module qz_addrgen #(
             // process, only at the symbol that makes the check: a simulator works through its
             // loop anew at every call, and in a continuous assignment that is every symbol.
             localparam HEAD_CHECKED = !MOVES_LAST && F != 1;
+            // Place 1's address (with a single FIFO the head's).
             wire [AW-1:0] place1_c = ring_q[(F == 1 ? 0 : AW) +: AW];
             wire turn_near_c = fifo_q == MOVES_PENULT && moves_q == MOVES_PENULT && regions_ok_c;
             wire slot_ok_c;
@@ -332,11 +333,10 @@ module qz_addrgen #(
                 assign wrap_next_c = ring_low_c == next_last_q;
                 assign coming_out_next_c = 1'b0;
             end else begin : ring_of_more
-                wire [AW-1:0] coming_c = ring_q[2*AW-1:AW];
-                assign ring_low_c = coming_out_q ? next_base_q : coming_c;
+                assign ring_low_c = coming_out_q ? next_base_q : place1_c;
                 // The address that comes to place 1: place 2's, or the head's next with two FIFOs.
                 wire [AW-1:0] second_c = F == 2 ? head_next : ring_q[(F == 2 ? 1 : 2)*AW +: AW];
-                assign wrap_next_c = coming_out_q ? next_base_q == next_last_q : coming_c == next_last_q;
+                assign wrap_next_c = coming_out_q ? next_base_q == next_last_q : place1_c == next_last_q;
                 assign coming_out_next_c = second_c < far_base_q || second_c > far_last_q;
             end
 

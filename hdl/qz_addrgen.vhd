@@ -351,7 +351,8 @@ begin
         end generate;
         -- Place 1 must lie inside FIFO 0's region, unless the ring keeps its head inside or
         -- coming_out_q brings FIFO 0's first word instead; at_most is asked in the register's
-        -- process, only at the symbol that makes the check.
+        -- process, only at the symbol that makes the check. place1_c: place 1's address (with a
+        -- single FIFO the head's).
         place_one : if F = 1 generate
             place1_c <= ring_q(AW - 1 downto 0);
         end generate;
@@ -391,10 +392,9 @@ begin
             coming_out_next_c <= '0';
         end generate;
         ring_of_more : if F > 1 generate
-            signal coming_c, second_c : unsigned(AW - 1 downto 0);
+            signal second_c : unsigned(AW - 1 downto 0);
         begin
-            coming_c <= ring_q(2 * AW - 1 downto AW);
-            ring_low_c <= next_base_q when coming_out_q = '1' else coming_c;
+            ring_low_c <= next_base_q when coming_out_q = '1' else place1_c;
             two : if F = 2 generate
                 -- The address that comes to place 1: the head's next with two FIFOs.
                 second_c <= head_next;
@@ -403,7 +403,7 @@ begin
                 -- The address that comes to place 1: place 2's.
                 second_c <= ring_q(3 * AW - 1 downto 2 * AW);
             end generate;
-            wrap_next_c <= to_sl(next_base_q = next_last_q) when coming_out_q = '1' else to_sl(coming_c = next_last_q);
+            wrap_next_c <= to_sl(next_base_q = next_last_q) when coming_out_q = '1' else to_sl(place1_c = next_last_q);
             coming_out_next_c <= to_sl(second_c < far_base_q or second_c > far_last_q);
         end generate;
 
