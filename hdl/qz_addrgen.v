@@ -723,9 +723,8 @@ module qz_addrgen #(
             always @(posedge clock)
                 if (clock_enable)
                     f_moved_q <= 1'b1;
-            // The step of the coming position and of the next one.
+            // The step of the coming position (step_c is the next one's).
             wire [AW-1:0] f_step_c = DISCRETE ? (wphase_q ? ONE : STEP_K) : unit_q ? ONE : step_q;
-            wire [AW-1:0] f_step_ahead_c = DISCRETE ? (wahead_q ? ONE : STEP_K) : unit_q ? ONE : step_q;
             wire [PW:0] f_pos_c = {1'b0, pos_q};
             always @* begin
                 assert(pos_q <= N_LAST);
@@ -734,7 +733,7 @@ module qz_addrgen #(
                 assert(pos_penult_q == (pos_q == N_PENULT[PW-1:0]));
                 assert(pos_low_q == (pos_q <= K_PREV));
                 assert(addr_q == (pos_last_q ? MODULUS[AW-1:0] : f_walk(f_pos_c, f_step_c)));
-                assert(ahead_q == (pos_last_q ? {AW{1'b0}} : f_walk(f_pos_c + 1'b1, f_step_ahead_c)));
+                assert(ahead_q == (pos_last_q ? {AW{1'b0}} : f_walk(f_pos_c + 1'b1, step_c)));
                 assert(!step_bad_q);
                 if (DISCRETE) begin
                     assert(wahead_q == (wphase_q ^ pos_last_q));
