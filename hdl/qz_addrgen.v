@@ -112,11 +112,15 @@ module qz_addrgen #(
     endfunction
 
     // Every convolutional FIFO's first address (lasts 0) or last address (lasts 1), FIFO m + shift
-    // (modulo the FIFOs) at bits m*AW, for every m the index's XW bits can hold: one past the last
+    // (modulo the FIFOs) at bits m*TW, for every m the index's XW bits can hold: one past the last
     // FIFO (only a register upset or a start without initial values leaves such an index) as 0.
+    // Each entry takes TW bits, AW rounded up to a power of two, so that a register's index
+    // selects an entry by its bits alone: with AW bits an entry, the index times AW is a sum,
+    // which synthesis builds as a carry chain that the lookup's logic cannot be merged through.
     localparam integer FIFOS = EXTERNAL == 1 ? I : I - 1;
     localparam integer XW = bit_length(FIFOS - 1) > 0 ? bit_length(FIFOS - 1) : 1;
-    function [(1 << XW)*AW-1:0] region_table;
+    localparam integer TW = 1 << bit_length(AW - 1);
+    function [(1 << XW)*TW-1:0] region_table;
         input lasts;
         input integer shift;
         integer n, m;
@@ -124,7 +128,7 @@ module qz_addrgen #(
             region_table = 0;
             for (n = 0; n < 1 << XW; n = n + 1) begin
                 m = ((n < FIFOS ? n : 0) + shift) % FIFOS;
-                region_table[n*AW +: AW] = address(lasts ? fifo_base(m) + fifo_len(m) - 1 : fifo_base(m));
+                region_table[n*TW +: AW] = address(lasts ? fifo_base(m) + fifo_len(m) - 1 : fifo_base(m));
             end
         end
     endfunction
@@ -207,11 +211,11 @@ module qz_addrgen #(
             localparam integer F_PENULT = F - 2;
             localparam [XW-1:0] IDX_PENULT = F_PENULT[XW-1:0];
             // Each FIFO's first and last address, looked up by index.
-            localparam [(1<<XW)*AW-1:0] BASES = region_table(1'b0, 0);
-            localparam [(1<<XW)*AW-1:0] LASTS = region_table(1'b1, 0);
-            // The same, FIFO m + 1 at bits m*AW.
-            localparam [(1<<XW)*AW-1:0] BASES_ON = region_table(1'b0, 1);
-            localparam [(1<<XW)*AW-1:0] LASTS_ON = region_table(1'b1, 1);
+            localparam [(1<<XW)*TW-1:0] BASES = region_table(1'b0, 0);
+            localparam [(1<<XW)*TW-1:0] LASTS = region_table(1'b1, 0);
+            // The same, FIFO m + 1 at bits m*TW.
+            localparam [(1<<XW)*TW-1:0] BASES_ON = region_table(1'b0, 1);
+            localparam [(1<<XW)*TW-1:0] LASTS_ON = region_table(1'b1, 1);
             localparam [F*AW-1:0] RING_POWER_UP = ring_start(1'b0);
             localparam [F*AW-1:0] RING_RESTART = ring_start(SKIP == 0);
 
@@ -227,13 +231,13 @@ module qz_addrgen #(
             reg [F*AW-1:0] ring_q = RING_POWER_UP;
             reg [AW-1:0] base_q = 0;
             reg wrap_q = FIRST_LEN == 1;
-            reg [AW-1:0] next_base_q = BASES[ONE_MOD_F*AW +: AW];
-            reg [AW-1:0] next_last_q = LASTS[ONE_MOD_F*AW +: AW];
+            reg [AW-1:0] next_base_q = BASES[ONE_MOD_F*TW +: AW];
+            reg [AW-1:0] next_last_q = LASTS[ONE_MOD_F*TW +: AW];
             reg [XW-1:0] after_q = AFTER_POWER_UP;
             reg after_last_q = AFTER_POWER_UP_I == F - 1;
             // The region of FIFO after_q.
-            reg [AW-1:0] far_base_q = BASES[AFTER_POWER_UP_I*AW +: AW];
-            reg [AW-1:0] far_last_q = LASTS[AFTER_POWER_UP_I*AW +: AW];
+            reg [AW-1:0] far_base_q = BASES[AFTER_POWER_UP_I*TW +: AW];
+            reg [AW-1:0] far_last_q = LASTS[AFTER_POWER_UP_I*TW +: AW];
             // Frame marks in flight, one countdown a frame in MARKS slots: how many of branch 0's
             // symbols are left until the frame's first symbol is read back from FIFO 0, which
             // is FIRST_LEN of them after it was written. A count of 0, or one past FIRST_LEN
@@ -285,18 +289,18 @@ module qz_addrgen #(
             localparam [XW-1:0] IDX_AFTER_LAST = AFTER_LAST[XW-1:0];
             wire regions_ok_c;
             if (MOVES_PENULT) begin : ring_moves
-                assign regions_ok_c = next_base_q == BASES[HEAD_LAST*AW +: AW] &&
-                                      next_last_q == LASTS[HEAD_LAST*AW +: AW] &&
-                                      far_base_q == BASES[NEXT_LAST*AW +: AW] &&
-                                      far_last_q == LASTS[NEXT_LAST*AW +: AW] &&
+                assign regions_ok_c = next_base_q == BASES[HEAD_LAST*TW +: AW] &&
+                                      next_last_q == LASTS[HEAD_LAST*TW +: AW] &&
+                                      far_base_q == BASES[NEXT_LAST*TW +: AW] &&
+                                      far_last_q == LASTS[NEXT_LAST*TW +: AW] &&
                                       after_q == IDX_NEXT_LAST && after_last_q == (NEXT_LAST == F - 1);
             end else begin : ring_holds
-                assign regions_ok_c = base_q == BASES[HEAD_LAST*AW +: AW] &&
-                                      wrap_q == (head == LASTS[HEAD_LAST*AW +: AW]) &&
-                                      next_base_q == BASES[NEXT_LAST*AW +: AW] &&
-                                      next_last_q == LASTS[NEXT_LAST*AW +: AW] &&
-                                      far_base_q == BASES[AFTER_LAST*AW +: AW] &&
-                                      far_last_q == LASTS[AFTER_LAST*AW +: AW] &&
+                assign regions_ok_c = base_q == BASES[HEAD_LAST*TW +: AW] &&
+                                      wrap_q == (head == LASTS[HEAD_LAST*TW +: AW]) &&
+                                      next_base_q == BASES[NEXT_LAST*TW +: AW] &&
+                                      next_last_q == LASTS[NEXT_LAST*TW +: AW] &&
+                                      far_base_q == BASES[AFTER_LAST*TW +: AW] &&
+                                      far_last_q == LASTS[AFTER_LAST*TW +: AW] &&
                                       after_q == IDX_AFTER_LAST && after_last_q == (AFTER_LAST == F - 1);
             end
             // Place 1 must lie inside FIFO 0's region, unless the ring keeps its head inside or
@@ -318,8 +322,8 @@ module qz_addrgen #(
             assign in_step = in_step_q;
 
             // The region of the FIFO after FIFO after_q, looked up in the tables.
-            wire [AW-1:0] far_base_next_c = after_last_q ? BASES[AW-1:0] : BASES_ON[after_q*AW +: AW];
-            wire [AW-1:0] far_last_next_c = after_last_q ? LASTS[AW-1:0] : LASTS_ON[after_q*AW +: AW];
+            wire [AW-1:0] far_base_next_c = after_last_q ? BASES[AW-1:0] : BASES_ON[after_q*TW +: AW];
+            wire [AW-1:0] far_last_next_c = after_last_q ? LASTS[AW-1:0] : LASTS_ON[after_q*TW +: AW];
 
             // The ring after a FIFO symbol: the next head moves up, kept inside its region, and
             // the new address goes to the tail; ring_low_c is the address that comes to the head,
@@ -428,12 +432,12 @@ module qz_addrgen #(
                         after_last_q <= F == 1 || (!after_last_q && after_q == IDX_PENULT);
                     end else begin
                         coming_out_q <= 1'b0;
-                        base_q <= BASES[RH*AW +: AW];
-                        wrap_q <= RING_RESTART[AW-1:0] == LASTS[RH*AW +: AW];
-                        next_base_q <= BASES[NEXT_RESTART*AW +: AW];
-                        next_last_q <= LASTS[NEXT_RESTART*AW +: AW];
-                        far_base_q <= BASES[AFTER_RESTART_I*AW +: AW];
-                        far_last_q <= LASTS[AFTER_RESTART_I*AW +: AW];
+                        base_q <= BASES[RH*TW +: AW];
+                        wrap_q <= RING_RESTART[AW-1:0] == LASTS[RH*TW +: AW];
+                        next_base_q <= BASES[NEXT_RESTART*TW +: AW];
+                        next_last_q <= LASTS[NEXT_RESTART*TW +: AW];
+                        far_base_q <= BASES[AFTER_RESTART_I*TW +: AW];
+                        far_last_q <= LASTS[AFTER_RESTART_I*TW +: AW];
                         after_q <= AFTER_RESTART;
                         after_last_q <= AFTER_RESTART_I == F - 1;
                     end
@@ -519,17 +523,17 @@ module qz_addrgen #(
                 assert(moves_q == (fifo_q || pend_restart_q));
                 assert(!pend_restart_q || pend_q);
                 for (f_p = 0; f_p < F; f_p = f_p + 1) begin
-                    assert(ring_q[f_p*AW +: AW] >= BASES[f_fifo_c[f_p*(XW+1) +: XW+1]*AW +: AW]);
-                    assert(ring_q[f_p*AW +: AW] <= LASTS[f_fifo_c[f_p*(XW+1) +: XW+1]*AW +: AW]);
+                    assert(ring_q[f_p*AW +: AW] >= BASES[f_fifo_c[f_p*(XW+1) +: XW+1]*TW +: AW]);
+                    assert(ring_q[f_p*AW +: AW] <= LASTS[f_fifo_c[f_p*(XW+1) +: XW+1]*TW +: AW]);
                 end
-                assert(base_q == BASES[f_fifo_c[0*(XW+1) +: XW+1]*AW +: AW]);
-                assert(wrap_q == (head == LASTS[f_fifo_c[0*(XW+1) +: XW+1]*AW +: AW]));
-                assert(next_base_q == BASES[f_fifo_c[1*(XW+1) +: XW+1]*AW +: AW]);
-                assert(next_last_q == LASTS[f_fifo_c[1*(XW+1) +: XW+1]*AW +: AW]);
+                assert(base_q == BASES[f_fifo_c[0*(XW+1) +: XW+1]*TW +: AW]);
+                assert(wrap_q == (head == LASTS[f_fifo_c[0*(XW+1) +: XW+1]*TW +: AW]));
+                assert(next_base_q == BASES[f_fifo_c[1*(XW+1) +: XW+1]*TW +: AW]);
+                assert(next_last_q == LASTS[f_fifo_c[1*(XW+1) +: XW+1]*TW +: AW]);
                 assert(after_q == f_fifo_c[2*(XW+1) +: XW+1]);
                 assert(after_last_q == (f_fifo_c[2*(XW+1) +: XW+1] == F - 1));
-                assert(far_base_q == BASES[f_fifo_c[2*(XW+1) +: XW+1]*AW +: AW]);
-                assert(far_last_q == LASTS[f_fifo_c[2*(XW+1) +: XW+1]*AW +: AW]);
+                assert(far_base_q == BASES[f_fifo_c[2*(XW+1) +: XW+1]*TW +: AW]);
+                assert(far_last_q == LASTS[f_fifo_c[2*(XW+1) +: XW+1]*TW +: AW]);
                 assert(!coming_out_q);
                 for (f_p = 0; f_p < MARKS; f_p = f_p + 1)
                     assert(mark_count_q[f_p*CW +: CW] <= COUNT_FULL);
