@@ -178,6 +178,23 @@ genaddr_width() {
       hierarchy -top genaddr; write_verilog -noattr $out" &&
     sed -n 's/^ *output *\[\([0-9]*\):0\] *read_addr;.*/\1/p' "$out" | awk '{print $1 + 1; exit}'
 }
+# critical_path LOG: what limits a routed design, from nextpnr's critical path report for the clock:
+# its delay, the cells it starts and ends at (named as yosys named them, up to the first "_SB_",
+# which is mostly the register or the signal they drive), its logic levels (the LUTs it passes,
+# the one before the last register included), the
+# carry-chain cells it runs through, and whether it passes a global buffer (a fan-out nextpnr
+# promoted: an enable or set/reset).
+critical_path() {
+  awk '/Critical path report for clock .*posedge -> posedge/ {on = 1; n = 0; next}
+       on && /Critical path report/ {on = 0}
+       on && / Source / {c = $5; sub(/\.[A-Z0-9_]*$/, "", c); if (!n++) from = c
+                         if ($5 ~ /COUT$|\$CARRY/) carry++; else if ($5 ~ /GLOBAL_BUFFER/) gbuf = 1; else luts++}
+       on && / Setup / {to = $5; total = $3; if (to ~ /\.I[0-3]$/) luts++
+                        sub(/\.[A-Z0-9_]*$/, "", to); on = 0; done = 1}
+       function short(x) { sub(/_SB_.*/, "", x); sub(/_\$glb.*/, "", x); sub(/^.*\./, "", x); return x }
+       END {if (done) printf "%.1f ns %s -> %s, %d LUT levels%s%s", total, short(from), short(to), luts - 1,
+                              carry ? sprintf(" + %d carries", carry) : "", gbuf ? ", via a global buffer" : ""}' "$1"
+}
 for side in before after; do
   d=$work/$side/ice40
   for design in "${ice40_designs[@]}"; do
@@ -199,12 +216,13 @@ for side in before after; do
     fi
     run_yosys "$side" "$core" "$f.yosys.log" "$extra; chparam $params $top; synth_ice40 -top $top -json $f.json;
         tee -q -o $f.stat stat" || continue
-    fmaxes=()
+    fmaxes=() by_seed=()
     for seed in $seeds; do
       log=$f.seed$seed.nextpnr.log
       nextpnr-ice40 --hx8k --package ct256 --seed "$seed" --freq 250 --timing-allow-fail --json "$f.json" \
         > "$log" 2>&1 || continue
       fmaxes+=("$(grep -E "Max frequency for clock" "$log" | tail -1 | sed -n "s/.*: *\([0-9.]*\) MHz.*/\1/p")")
+      by_seed+=("${fmaxes[-1]} $seed")
       r[$side|$key|lc]=$(grep -E "^Info:[[:space:]]+ICESTORM_LC:" "$log" | head -1 | awk '{print $3}' | tr -d /)
       r[$side|$key|ram]=$(grep -E "^Info:[[:space:]]+ICESTORM_RAM:" "$log" | head -1 | awk '{print $3}' | tr -d /)
     done
@@ -213,6 +231,9 @@ for side in before after; do
     r[$side|$key|fmax]=$(printf '%s\n' "${fmaxes[@]}" | sort -n |
       awk '{v[NR] = $1} END {m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2;
                              printf "%.1f/%.1f/%.1f", v[1], m, v[NR]; r = 254 - m; printf " (-%.0f)", r}')
+    # The path that limits the seed at the median (the lower of the two middle ones).
+    median_seed=$(printf '%s\n' "${by_seed[@]}" | sort -n | awk '{s[NR] = $2} END {print s[int((NR + 1) / 2)]}')
+    r[$side|$key|path]="seed $median_seed: $(critical_path "$f.seed$median_seed.nextpnr.log")"
   done
 done
 
@@ -378,6 +399,14 @@ for design in "${ice40_designs[@]}"; do
   printf "%-45s | %23s %23s | %6s %6s | %6s %6s\n" "$label" \
     "$(v "before|$k|fmax")" "$(v "after|$k|fmax")" "$(v "before|$k|lc")" "$(v "after|$k|lc")" \
     "$(v "before|$k|ram")" "$(v "after|$k|ram")"
+done
+echo
+echo "What limits each design at its median seed: nextpnr's critical path (delay, the cells it starts and"
+echo "ends at, logic levels, carry-chain cells, a global buffer on the way)"
+for design in "${ice40_designs[@]}"; do
+  read -r top type mode <<< "$design"
+  k="ice40|$top|$type|$mode"
+  printf "%-45s | before: %s\n%-45s | after:  %s\n" "$top $type $mode" "$(v "before|$k|path")" "" "$(v "after|$k|path")"
 done
 
 echo
