@@ -191,7 +191,8 @@ critical_path() {
                          if ($5 ~ /COUT$|\$CARRY/) carry++; else if ($5 ~ /GLOBAL_BUFFER/) gbuf = 1; else luts++}
        on && / Setup / {to = $5; total = $3; if (to ~ /\.I[0-3]$/) luts++
                         sub(/\.[A-Z0-9_]*$/, "", to); on = 0; done = 1}
-       function short(x) { sub(/_SB_.*/, "", x); sub(/_\$glb.*/, "", x); sub(/^.*\./, "", x); return x }
+       function short(x) { if (x ~ /_(RAM|RDATA|WDATA|WADDR|RADDR|WCLKE|MASK)/) return "RAM block"
+                           sub(/_SB_.*/, "", x); sub(/_\$glb.*/, "", x); sub(/^.*\./, "", x); return x }
        END {if (done) printf "%.1f ns %s -> %s, %d LUT levels%s%s", total, short(from), short(to), luts - 1,
                               carry ? sprintf(" + %d carries", carry) : "", gbuf ? ", via a global buffer" : ""}' "$1"
 }
@@ -230,7 +231,7 @@ for side in before after; do
     # min / median / max over the seeds that routed, and the median's distance from 254 MHz.
     r[$side|$key|fmax]=$(printf '%s\n' "${fmaxes[@]}" | sort -n |
       awk '{v[NR] = $1} END {m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2;
-                             printf "%.1f/%.1f/%.1f", v[1], m, v[NR]; r = 254 - m; printf " (-%.0f)", r}')
+                             printf "%.1f/%.1f/%.1f (%+.0f)", v[1], m, v[NR], m - 254}')
     # The path that limits the seed at the median (the lower of the two middle ones).
     median_seed=$(printf '%s\n' "${by_seed[@]}" | sort -n | awk '{s[NR] = $2} END {print s[int((NR + 1) / 2)]}')
     r[$side|$key|path]="seed $median_seed: $(critical_path "$f.seed$median_seed.nextpnr.log")"
