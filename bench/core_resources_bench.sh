@@ -178,14 +178,13 @@ genaddr_width() {
       hierarchy -top genaddr; write_verilog -noattr $out" &&
     sed -n 's/^ *output *\[\([0-9]*\):0\] *read_addr;.*/\1/p' "$out" | awk '{print $1 + 1; exit}'
 }
-# critical_path LOG: what limits a routed design, from nextpnr's critical path report for the clock:
-# its delay, the cells it starts and ends at (named as yosys named them, up to the first "_SB_",
-# which is mostly the register or the signal they drive), its logic levels (the LUTs it passes,
-# the one before the last register included), the
-# carry-chain cells it runs through, and whether it passes a global buffer (a fan-out nextpnr
-# promoted: an enable or set/reset).
+# critical_path LOG: what limits a routed design, from nextpnr's last critical path report for the
+# clock: its delay, the cells it starts and ends at (named as yosys named them, up to the first
+# "_SB_", which is mostly the register or the signal they drive), its logic levels (the LUTs it
+# passes, the one before the last register included), the carry-chain cells it runs through, and
+# whether it passes a global buffer (a fan-out nextpnr promoted: an enable or set/reset).
 critical_path() {
-  awk '/Critical path report for clock .*posedge -> posedge/ {on = 1; n = 0; next}
+  awk '/Critical path report for clock .*posedge -> posedge/ {on = 1; n = luts = carry = gbuf = done = 0; next}
        on && /Critical path report/ {on = 0}
        on && / Source / {c = $5; sub(/\.[A-Z0-9_]*$/, "", c); if (!n++) from = c
                          if ($5 ~ /COUT$|\$CARRY/) carry++; else if ($5 ~ /GLOBAL_BUFFER/) gbuf = 1; else luts++}
