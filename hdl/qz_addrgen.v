@@ -119,7 +119,8 @@ module qz_addrgen #(
     // which synthesis builds as a carry chain that the lookup's logic cannot be merged through.
     localparam integer FIFOS = EXTERNAL == 1 ? I : I - 1;
     localparam integer XW = bit_length(FIFOS - 1) > 0 ? bit_length(FIFOS - 1) : 1;
-    localparam integer TW = 1 << bit_length(AW - 1);
+    localparam integer TB = bit_length(AW - 1);
+    localparam integer TW = 1 << TB;
     function [(1 << XW)*TW-1:0] region_table;
         input lasts;
         input integer shift;
@@ -321,9 +322,12 @@ module qz_addrgen #(
             reg in_step_q = 1'b1;
             assign in_step = in_step_q;
 
-            // The region of the FIFO after FIFO after_q, looked up in the tables.
-            wire [AW-1:0] far_base_next_c = after_last_q ? BASES[AW-1:0] : BASES_ON[after_q*TW +: AW];
-            wire [AW-1:0] far_last_next_c = after_last_q ? LASTS[AW-1:0] : LASTS_ON[after_q*TW +: AW];
+            // The region of the FIFO after FIFO after_q, looked up in the tables. The entry's
+            // first bit is after_q with TB zeros after it, the same as after_q * TW, which a
+            // simulator would work out with a multiplier at every symbol.
+            wire [XW+TB-1:0] entry_c = {after_q, {TB{1'b0}}};
+            wire [AW-1:0] far_base_next_c = after_last_q ? BASES[AW-1:0] : BASES_ON[entry_c +: AW];
+            wire [AW-1:0] far_last_next_c = after_last_q ? LASTS[AW-1:0] : LASTS_ON[entry_c +: AW];
 
             // The ring after a FIFO symbol: the next head moves up, kept inside its region, and
             // the new address goes to the tail; ring_low_c is the address that comes to the head,
