@@ -4,7 +4,13 @@
 // The address counters (qz_addrgen) drive one RAM, read at every enabled edge and written at
 // the same address (the old word is read): I*(I-1)*J/2 words convolutional, each branch with a
 // delay holding exactly its symbols, I*J words block (the discrete block writes only while it
-// takes symbols). Behind the RAM's output register the output pipeline: its first stage takes the
+// takes symbols). The word is written at the next enabled edge, from registers, so that the RAM
+// never reads and writes one word at one edge where the word read is used: a word is read again
+// two symbols after its write at the soonest (a convolutional branch comes round every I
+// symbols, a block's consecutive positions lie at different words). Only the zero-delay
+// branch's symbol, whose word is not used, and the first symbol after a restart, whose word
+// holds a symbol from before the frame start, can read the word being written. A RAM block
+// whose read of that word is undefined therefore needs no logic to make it the old word. Behind the RAM's output register the output pipeline: its first stage takes the
 // symbol of the zero-delay branch instead of the memory word, convolutional cores have a dout
 // register behind it, and the interleaver retimes its output once more.
 `default_nettype none
@@ -53,7 +59,8 @@ module conv_qzram #(
     localparam integer AW = bit_length(WORDS - 1);
     localparam integer PIPE = 1 + (IS_CONV ? 1 : 0) + (IS_INT ? 1 : 0);
 
-    reg [W-1:0] ram [0:WORDS-1];
+    // no_rw_check: synthesis takes the RAM block's own read of a word written at the same edge.
+    (* no_rw_check *) reg [W-1:0] ram [0:WORDS-1];
     reg [W-1:0] ram_q;
     // Stage s of the output pipeline is bits [s*W-1 -: W], stage 1 the newest.
     reg [PIPE*W-1:0] dout_q = 0;
@@ -82,12 +89,29 @@ module conv_qzram #(
         .flag_q(flag_q)
     );
 
-    // The symbol memory: one port, read before it is written (the old word), registered.
+    // The symbol memory: read at the coming symbol's address into ram_q, written with the
+    // last symbol's word at its address.
+    reg [AW-1:0] write_addr_q = 0;
+    reg [W-1:0] write_data_q = 0;
+    reg write_q = 1'b0;
+`ifdef FORMAL
+    // The RAM block's read of the word it writes at the same edge is undefined: the proofs
+    // (read_verilog -formal) read any word there, so that no symbol they follow depends on it.
+    (* anyseq *) wire [W-1:0] f_undefined_word;
+    wire f_collision = write_q && write_addr_q == ram_addr;
+`endif
     always @(posedge clock) begin
         if (clock_enable) begin
-            if (wr_en)
-                ram[ram_addr] <= din;
+            if (write_q)
+                ram[write_addr_q] <= write_data_q;
             ram_q <= ram[ram_addr];
+`ifdef FORMAL
+            if (f_collision)
+                ram_q <= f_undefined_word;
+`endif
+            write_q <= wr_en;
+            write_addr_q <= ram_addr;
+            write_data_q <= din;
         end
     end
 

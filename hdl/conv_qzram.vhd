@@ -4,7 +4,13 @@
 -- The address counters (qz_addrgen) drive one RAM, read at every enabled edge and written at
 -- the same address (the old word is read): I*(I-1)*J/2 words convolutional, each branch with a
 -- delay holding exactly its symbols, I*J words block (the discrete block writes only while it
--- takes symbols). Behind the RAM's output register the output pipeline: its first stage takes the
+-- takes symbols). The word is written at the next enabled edge, from registers, so that the RAM
+-- never reads and writes one word at one edge where the word read is used: a word is read again
+-- two symbols after its write at the soonest (a convolutional branch comes round every I
+-- symbols, a block's consecutive positions lie at different words). Only the zero-delay
+-- branch's symbol, whose word is not used, and the first symbol after a restart, whose word
+-- holds a symbol from before the frame start, can read the word being written. A RAM block
+-- whose read of that word is undefined therefore needs no logic to make it the old word. Behind the RAM's output register the output pipeline: its first stage takes the
 -- symbol of the zero-delay branch instead of the memory word, convolutional cores have a dout
 -- register behind it, and the interleaver retimes its output once more.
 library ieee;
@@ -87,6 +93,9 @@ architecture rtl of conv_qzram is
 
     signal ram_addr : std_logic_vector(AW - 1 downto 0);
     signal wr_en : std_logic;
+    signal write_addr_q : std_logic_vector(AW - 1 downto 0) := (others => '0');
+    signal write_data_q : std_logic_vector(W - 1 downto 0) := (others => '0');
+    signal write_q : std_logic := '0';
     signal mark_q : std_logic;
     signal flag_q : std_logic;
 
@@ -112,17 +121,21 @@ begin
             flag_q => flag_q
         );
 
-    -- The symbol memory: one port, read before it is written (the old word), registered. A
-    -- variable, which the simulator keeps compactly; synthesis infers the RAM from it alike.
+    -- The symbol memory: read at the coming symbol's address into ram_q, written with the
+    -- last symbol's word at its address. A variable, which the simulator keeps compactly;
+    -- synthesis infers the RAM from it alike.
     memory : process (clock)
         variable ram : ram_t;
     begin
         if rising_edge(clock) then
             if clock_enable = '1' then
                 ram_q <= ram(to_integer(unsigned(ram_addr)));
-                if wr_en = '1' then
-                    ram(to_integer(unsigned(ram_addr))) := din;
+                if write_q = '1' then
+                    ram(to_integer(unsigned(write_addr_q))) := write_data_q;
                 end if;
+                write_q <= wr_en;
+                write_addr_q <= ram_addr;
+                write_data_q <= din;
             end if;
         end if;
     end process;

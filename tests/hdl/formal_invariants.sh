@@ -117,7 +117,8 @@ pair_smt2() {
     fi
     for ((w = 0; w < words; w++)); do con="$con connect -set p_ram$s[$((2 * w + 1)):$((2 * w))] $r[$w];"; done
     con="$con connect -set p_out$s $o;"
-    [ "$x" = 0 ] && con="$con connect -set p_dout$s $c.dout_q;"
+    [ "$x" = 0 ] && con="$con connect -set p_dout$s $c.dout_q; connect -set p_write$s $c.write_q;
+      connect -set p_write_addr$s $c.write_addr_q; connect -set p_write_data$s $c.write_data_q;"
   done
   yosys -q -p "read_verilog -defer -formal -I $cores $cores/qz_addrgen.v $cores/conv_qzram.v $cores/genaddr.v \
         $cores/tb_stage.v $here/formal/pair_check.v $here/formal/$top.v; \

@@ -50,6 +50,7 @@ name_of() { # TYPE I J EXTERNAL FREE_STALLS FAULT [START]
   [ "$6" = 1 ] && n="$n-late_start"
   [ "$6" = 2 ] && n="$n-early_wrap"
   [ "$6" = 3 ] && n="$n-restart_keeps_phase"
+  [ "$6" = 4 ] && n="$n-write_same_edge"
   echo "$n"
 }
 
@@ -64,6 +65,7 @@ check() {
   [ "$fault" = 2 ] && cores=$work/early_wrap
   [ "$any" = 1 ] && cores=$work/any_start
   [ "$fault" = 3 ] && cores=$work/restart_keeps_phase
+  [ "$fault" = 4 ] && cores=$work/write_same_edge
   name=$(name_of "$@")
   lat=$(latency "$type" "$i" "$j" "$x")
   # From any start the stream begins after two enabled edges.
@@ -147,11 +149,18 @@ configs+=("CONVOLUTIONAL 3 2 0 0 0 1" "CONVOLUTIONAL 3 2 1 0 0 1" "CONVOLUTIONAL
   "BLOCK 3 2 0 0 0 1" "BLOCK 2 3 1 0 0 1" "BLOCK 2 2 0 1 0 1")
 # FAULT 1: the deinterleaver started one enabled edge late; 2: a copy of the cores whose branch
 # pointers wrap one word early (each FIFO's last address taken one lower); 3: from any start, a
-# copy whose restart leaves the discrete block's phase (write or read) as it was.
-faulty=("CONVOLUTIONAL 3 2 0 0 1" "BLOCK 3 2 0 0 1" "CONVOLUTIONAL 3 2 0 0 2" "BLOCK 3 2 0 0 3 1")
+# copy whose restart leaves the discrete block's phase (write or read) as it was; 4: a copy of
+# conv_qzram that writes a symbol's word at the edge that reads it, a read the RAM block leaves
+# undefined (the proofs read any word there).
+faulty=("CONVOLUTIONAL 3 2 0 0 1" "BLOCK 3 2 0 0 1" "CONVOLUTIONAL 3 2 0 0 2" "BLOCK 3 2 0 0 3 1"
+  "CONVOLUTIONAL 3 2 0 0 4")
 rm -rf early_wrap && cp -r "$hdl" early_wrap &&
   sed -i 's/fifo_base(m) + fifo_len(m) - 1 : fifo_base(m))/fifo_base(m) + fifo_len(m) - 2 : fifo_base(m))/' early_wrap/qz_addrgen.v
 cmp -s "$hdl/qz_addrgen.v" early_wrap/qz_addrgen.v && fail "the early wrap could not be put into a copy of qz_addrgen.v"
+rm -rf write_same_edge && cp -r "$hdl" write_same_edge &&
+  sed -i 's/if (write_q)$/if (wr_en)/; s/ram\[write_addr_q\] <= write_data_q;/ram[ram_addr] <= din;/
+    s/wire f_collision = .*;/wire f_collision = wr_en;/' write_same_edge/conv_qzram.v
+cmp -s "$hdl/conv_qzram.v" write_same_edge/conv_qzram.v && fail "the same-edge write could not be put into a copy of conv_qzram.v"
 rm -rf any_start restart_keeps_phase && mkdir any_start && cp "$hdl/qz_functions.vh" "$hdl/tb_stage.v" any_start/ &&
   for f in qz_addrgen.v conv_qzram.v genaddr.v; do
     perl "$here/strip_initial_values.pl" "$hdl/$f" > "any_start/$f" || fail "stripping $f"

@@ -10,7 +10,8 @@ none. Each such flip-flop pair gets one new input of the miter, start_value_N, t
 shows in the first cycle instead of its flip-flops (a register `equal_start.started`, 0 at
 first, picks): the solver chooses the start, but the same one on both sides. The Verilog's RAM
 word k (`ram[k]`) is the word ghdl's netlist (`memory_ram`) indexes with address k: word k, or
-word K-k where the netlist indexes the array from the top (`memory_ram[n] ... n = K - ram_addr`);
+word K-k where the netlist indexes the array from the top (`memory_ram[n] ... n = K - ram_addr`,
+or the write's `K - write_addr_q`);
 any other register pairs with the register of the same name. A register without an initial
 value that has no partner, or a RAM indexed any other way, is an error (exit 1): the proof would
 start the two halves unequal.
@@ -19,19 +20,22 @@ import re
 import sys
 
 
+ADDRESSES = ("ram_addr", "write_addr_q")  # the read's address and the write's
+
+
 def ram_indexing(netlist):
-    """None where ghdl's memory_ram takes ram_addr as its index, K where it takes K - ram_addr."""
+    """None where ghdl's memory_ram takes the addresses as its index, K where it takes K - them."""
     indices = set(re.findall(r"memory_ram\[([A-Za-z_]\w*)\]", netlist))
     if not indices:
         return None  # no RAM (genaddr)
     tops = set()
     for index in indices:
-        if index == "ram_addr":
+        if index in ADDRESSES:
             tops.add(None)
             continue
-        m = re.search(r"assign " + index + r" = (\d+)'b([01]+) - ram_addr;", netlist)
+        m = re.search(r"assign " + index + r" = (\d+)'b([01]+) - (?:ram_addr|write_addr_q);", netlist)
         if not m:
-            sys.exit(f"equal_start.py: the VHDL netlist indexes memory_ram with {index}, neither ram_addr nor K - ram_addr")
+            sys.exit(f"equal_start.py: the VHDL netlist indexes memory_ram with {index}, neither an address nor K - it")
         tops.add(int(m.group(2), 2))
     if len(tops) != 1:
         sys.exit("equal_start.py: the VHDL netlist reads and writes memory_ram indexed in different ways")

@@ -57,6 +57,10 @@ module pair_block_induction #(
     // each RAM's words (word x at bits x*W), its output register (ram_q, or the RAM's q with
     // genaddr), and conv_qzram's output pipeline and flags behind it
     (* keep *) wire [N*W-1:0] p_ram1, p_ram2;
+    // conv_qzram's write of the last symbol's word, made at the next enabled edge
+    (* keep *) wire p_write1, p_write2;
+    (* keep *) wire [PW-1:0] p_write_addr1, p_write_addr2;
+    (* keep *) wire [W-1:0] p_write_data1, p_write_data2;
     (* keep *) wire [W-1:0] p_out1, p_out2;
     (* keep *) wire [2*W-1:0] p_dout1;
     (* keep *) wire [W-1:0] p_dout2;
@@ -158,16 +162,24 @@ module pair_block_induction #(
             assert(p_took == (at_c < N_C));
             assert(edges_c > LATENCY || edges_c > at_c + p_since);
         end
-        if (held_c && p_since < s1_c)
-            assert(word1_c == p_sym);
+        if (held_c && p_since < s1_c) begin
+            if (EXTERNAL == 0 && p_since == 0)
+                assert(p_write1 && p_write_addr1 == at_c[PW-1:0] && p_write_data1 == p_sym);
+            else
+                assert(word1_c == p_sym);
+        end
         if (held_c && p_since == s1_c)
             assert(p_out1 == p_sym);
         if (EXTERNAL == 0 && held_c && p_since == s1_c + 1)
             assert(p_dout1[W-1:0] == p_sym);
         if (EXTERNAL == 0 && held_c && p_since == s1_c + 2)
             assert(p_dout1[2*W-1:W] == p_sym);
-        if (held_c && p_since >= s1_c + P1 && p_since < 2 * N + P1)
-            assert(word2_c == p_sym);
+        if (held_c && p_since >= s1_c + P1 && p_since < 2 * N + P1) begin
+            if (EXTERNAL == 0 && p_since == s1_c + P1)
+                assert(p_write2 && p_write_addr2 == r_c && p_write_data2 == p_sym);
+            else
+                assert(word2_c == p_sym);
+        end
         if (held_c && p_since == 2 * N + P1)
             assert(p_out2 == p_sym);
     end

@@ -61,6 +61,10 @@ module pair_cont_induction #(
     (* keep *) wire [1:0] p_mark_pipe1;   // conv_qzram
     (* keep *) wire p_mark_pipe2;
     (* keep *) wire [N*W-1:0] p_ram1, p_ram2;
+    // conv_qzram's write of the last symbol's word, made at the next enabled edge
+    (* keep *) wire p_write1, p_write2;
+    (* keep *) wire [AW-1:0] p_write_addr1, p_write_addr2;
+    (* keep *) wire [W-1:0] p_write_data1, p_write_data2;
     (* keep *) wire [W-1:0] p_out1, p_out2;
     (* keep *) wire [2*W-1:0] p_dout1;
     (* keep *) wire [W-1:0] p_dout2;
@@ -182,16 +186,24 @@ module pair_cont_induction #(
             assert(edges_q > LATENCY || edges_q >= p_since + 1 + at_c);
             assert(!p_start || p_c == 0);
         end
-        if (held_c && p_since < d1_c - P1)
-            assert(p_ram1[word1_c*W +: W] == p_sym);
+        if (held_c && p_since < d1_c - P1) begin
+            if (X == 0 && p_since == 0)
+                assert(p_write1 && p_write_addr1 == word1_c && p_write_data1 == p_sym);
+            else
+                assert(p_ram1[word1_c*W +: W] == p_sym);
+        end
         if (held_c && p_since == d1_c - P1)
             assert(p_out1 == p_sym);
         if (X == 0 && held_c && p_since == d1_c - 1)
             assert(p_dout1[W-1:0] == p_sym);
         if (X == 0 && held_c && p_since == d1_c)
             assert(p_dout1[2*W-1:W] == p_sym);
-        if (held_c && p_since > d1_c && p_since <= d2_c)
-            assert(p_ram2[word2_c*W +: W] == p_sym);
+        if (held_c && p_since > d1_c && p_since <= d2_c) begin
+            if (X == 0 && p_since == d1_c + 1)
+                assert(p_write2 && p_write_addr2 == word2_c && p_write_data2 == p_sym);
+            else
+                assert(p_ram2[word2_c*W +: W] == p_sym);
+        end
         if (held_c && p_since == d2_c + 1)
             assert(p_out2 == p_sym);
         // Its frame start: its block's flag in each core, the mark of the next block's first.

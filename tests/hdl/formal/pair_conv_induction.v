@@ -73,6 +73,10 @@ module pair_conv_induction #(
     (* keep *) wire [3*W-1:0] p_dout1;
     (* keep *) wire [2*W-1:0] p_dout2;
     (* keep *) wire [WORDS*W-1:0] p_ram1, p_ram2;
+    // conv_qzram's write of the last symbol's word, made at the next enabled edge
+    (* keep *) wire p_write1, p_write2;
+    (* keep *) wire [AW-1:0] p_write_addr1, p_write_addr2;
+    (* keep *) wire [W-1:0] p_write_data1, p_write_data2;
     // the frame marks: pair_check's frame length, age and the tracked symbol's start flag; the
     // deinterleaver's countdowns, its slot pointer and its marks behind the RAM
     (* keep *) wire [CW-1:0] p_flen, p_age;
@@ -312,8 +316,12 @@ module pair_conv_induction #(
             assert(sr_q < I && p_since == sq_q * I + sr_q);
             assert(edges_q == EMAX || edges_q > p_since);
         end
-        if (held_c && fifo1_c && p_since < len1_c * I)
-            assert(p_ram1[word1_c*W +: W] == p_sym);
+        if (held_c && fifo1_c && p_since < len1_c * I) begin
+            if (X == 0 && p_since == 0)
+                assert(p_write1 && p_write_addr1 == word1_c && p_write_data1 == p_sym);
+            else
+                assert(p_ram1[word1_c*W +: W] == p_sym);
+        end
         if (held_c && fifo1_c && p_since == len1_c * I)
             assert(p_out1 == p_sym);
         if (X == 0) begin
@@ -328,8 +336,12 @@ module pair_conv_induction #(
             if (held_c && p_since == d1_c)
                 assert(p_dout1[3*W-1:2*W] == p_sym);
         end
-        if (held_c && fifo2_c && p_since > d1_c && p_since <= d1_c + d2_c)
-            assert(p_ram2[word2_c*W +: W] == p_sym);
+        if (held_c && fifo2_c && p_since > d1_c && p_since <= d1_c + d2_c) begin
+            if (X == 0 && p_since == d1_c + 1)
+                assert(p_write2 && p_write_addr2 == word2_c && p_write_data2 == p_sym);
+            else
+                assert(p_ram2[word2_c*W +: W] == p_sym);
+        end
         if (held_c && fifo2_c && p_since == d1_c + d2_c + 1)
             assert(p_out2 == p_sym);
         if (X == 0) begin
