@@ -15,8 +15,9 @@
 #            deinterleaver, block and continuous block interleaver) and for genaddr 12/17 with its
 #            synchronous RAM (bench/genaddr_with_ram.v, W = 8); and the ceiling those RAMs set:
 #            conv_qzram's RAM alone, convolutional and block, with nothing but registers around it
-#            (bench/ram_ceiling.v; the same on both sides). Convolutional, its 1,122 words lie in
-#            three RAM blocks and the multiplexer between their words limits every core that has it.
+#            (bench/ram_ceiling.v, written a register after it is read, as conv_qzram writes it;
+#            the same on both sides). Convolutional, its 1,122 words lie in three RAM blocks with
+#            a multiplexer between their words.
 #   xilinx   synth_xilinx (the default family) of conv_qzram, convolutional, 12/17/8 and 40/500/8,
 #            both modes: cells and RAMB36E1/RAMB18E1.
 #   simulation (with --simulation or --simulation-only; minutes) the convolutional interleaver ->
