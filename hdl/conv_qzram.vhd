@@ -10,9 +10,10 @@
 -- symbols, a block's consecutive positions lie at different words). Only the zero-delay
 -- branch's symbol, whose word is not used, and the first symbol after a restart, whose word
 -- holds a symbol from before the frame start, can read the word being written. A RAM block
--- whose read of that word is undefined therefore needs no logic to make it the old word. Behind the RAM's output register the output pipeline: its first stage takes the
--- symbol of the zero-delay branch instead of the memory word, convolutional cores have a dout
--- register behind it, and the interleaver retimes its output once more.
+-- whose read of that word is undefined therefore needs no logic to make it the old word.
+-- Behind the RAM's output register the output pipeline: its first stage takes the symbol of
+-- the zero-delay branch instead of the memory word, convolutional cores have a dout register
+-- behind it, and the interleaver retimes its output once more.
 library ieee;
 use ieee.std_logic_1164.all;
 use ieee.numeric_std.all;
