@@ -154,13 +154,13 @@ configs+=("CONVOLUTIONAL 3 2 0 0 0 1" "CONVOLUTIONAL 3 2 1 0 0 1" "CONVOLUTIONAL
 # undefined (the proofs read any word there).
 faulty=("CONVOLUTIONAL 3 2 0 0 1" "BLOCK 3 2 0 0 1" "CONVOLUTIONAL 3 2 0 0 2" "BLOCK 3 2 0 0 3 1"
   "CONVOLUTIONAL 3 2 0 0 4")
-rm -rf early_wrap && cp -r "$hdl" early_wrap &&
-  sed -i 's/fifo_base(m) + fifo_len(m) - 1 : fifo_base(m))/fifo_base(m) + fifo_len(m) - 2 : fifo_base(m))/' early_wrap/qz_addrgen.v
-cmp -s "$hdl/qz_addrgen.v" early_wrap/qz_addrgen.v && fail "the early wrap could not be put into a copy of qz_addrgen.v"
-rm -rf write_same_edge && cp -r "$hdl" write_same_edge &&
-  sed -i 's/if (write_q)$/if (wr_en)/; s/ram\[write_addr_q\] <= write_data_q;/ram[ram_addr] <= din;/
-    s/wire f_collision = .*;/wire f_collision = wr_en;/' write_same_edge/conv_qzram.v
-cmp -s "$hdl/conv_qzram.v" write_same_edge/conv_qzram.v && fail "the same-edge write could not be put into a copy of conv_qzram.v"
+copy_with() { # NAME FILE SED_SCRIPT: a copy of the cores with FILE changed
+  rm -rf "$1" && cp -r "$hdl" "$1" && sed -i "$3" "$1/$2"
+  cmp -s "$hdl/$2" "$1/$2" && fail "the fault $1 could not be put into a copy of $2"
+}
+copy_with early_wrap qz_addrgen.v 's/fifo_base(m) + fifo_len(m) - 1 : fifo_base(m))/fifo_base(m) + fifo_len(m) - 2 : fifo_base(m))/'
+copy_with write_same_edge conv_qzram.v 's/if (write_q)$/if (wr_en)/; s/ram\[write_addr_q\] <= write_data_q;/ram[ram_addr] <= din;/
+  s/wire f_collision = .*;/wire f_collision = wr_en;/'
 rm -rf any_start restart_keeps_phase && mkdir any_start && cp "$hdl/qz_functions.vh" "$hdl/tb_stage.v" any_start/ &&
   for f in qz_addrgen.v conv_qzram.v genaddr.v; do
     perl "$here/strip_initial_values.pl" "$hdl/$f" > "any_start/$f" || fail "stripping $f"
