@@ -259,11 +259,15 @@ module qz_addrgen #(
             // FIFO's region (next_base_q .. next_last_q): one outside it (only a register upset
             // or a start without initial values leaves one) comes to the head as the region's
             // first word instead. Whether place 1's address lies outside is found as it comes to
-            // place 1 and kept in coming_out_q, so that no comparison lies between the ring and
-            // the head. With a single FIFO the head's next address is kept inside instead.
+            // place 1 and kept in two registers, coming_below_q (below the region's first word)
+            // and coming_above_q (above its last), so that no comparison lies between the ring
+            // and the head and each comparison's carry goes straight into its register. With a
+            // single FIFO the head's next address is kept inside instead.
             localparam [AW-1:0] LAST0 = LASTS[AW-1:0];
             // verilator lint_off UNUSEDSIGNAL
-            reg coming_out_q = 1'b0;  // not used with a single FIFO
+            reg coming_below_q = 1'b0;  // not used with a single FIFO
+            reg coming_above_q = 1'b0;
+            wire coming_out = coming_below_q | coming_above_q;
             // verilator lint_on UNUSEDSIGNAL
 
             // In step: the coming symbol is branch 0, the commutator and the FIFO registers hold
@@ -278,7 +282,7 @@ module qz_addrgen #(
             //
             // At branch I-1 the head is the last FIFO when branch I-1's symbol is a FIFO's (its
             // move brings FIFO 0's address to the head, kept inside), otherwise FIFO 0, which
-            // came to the head at branch I-2's symbol: kept inside there unless coming_out_q was
+            // came to the head at branch I-2's symbol: kept inside there unless coming_out was
             // not yet found from the registers, so it is checked. Branch I-2's symbol moves the
             // ring unless it is the zero-delay branch's.
             localparam MOVES_LAST = SKIP == 1 || EXTERNAL == 1;
@@ -305,7 +309,7 @@ module qz_addrgen #(
                                       after_q == IDX_AFTER_LAST && after_last_q == (AFTER_LAST == F - 1);
             end
             // Place 1 must lie inside FIFO 0's region, unless the ring keeps its head inside or
-            // coming_out_q brings FIFO 0's first word instead. at_most is asked in the register's
+            // coming_out brings FIFO 0's first word instead. at_most is asked in the register's
             // process, only at the symbol that makes the check: a simulator works through its
             // loop anew at every call, and in a continuous assignment that is every symbol.
             localparam HEAD_CHECKED = !MOVES_LAST && F != 1;
@@ -322,30 +326,35 @@ module qz_addrgen #(
             reg in_step_q = 1'b1;
             assign in_step = in_step_q;
 
-            // The region of the FIFO after FIFO after_q, looked up in the tables. The entry's
-            // first bit is after_q with TB zeros after it, the same as after_q * TW, which a
-            // simulator would work out with a multiplier at every symbol.
+            // The region of the FIFO after FIFO after_q, looked up in the tables (the last FIFO's
+            // entry is FIFO 0's). The entry's first bit is after_q with TB zeros after it, the
+            // same as after_q * TW, which a simulator would work out with a multiplier at every
+            // symbol. The lookup is after_q's alone: with after_last_q beside it, synthesis
+            // turns FIFO 0's constant bits into set/resets shared with the restart's, a chain
+            // of gates from sync_in to the region registers.
             wire [XW+TB-1:0] entry_c = {after_q, {TB{1'b0}}};
-            wire [AW-1:0] far_base_next_c = after_last_q ? BASES[AW-1:0] : BASES_ON[entry_c +: AW];
-            wire [AW-1:0] far_last_next_c = after_last_q ? LASTS[AW-1:0] : LASTS_ON[entry_c +: AW];
+            wire [AW-1:0] far_base_next_c = BASES_ON[entry_c +: AW];
+            wire [AW-1:0] far_last_next_c = LASTS_ON[entry_c +: AW];
 
             // The ring after a FIFO symbol: the next head moves up, kept inside its region, and
             // the new address goes to the tail; ring_low_c is the address that comes to the head,
-            // wrap_next_c tells that it is its region's last word, coming_out_next_c that the new
-            // place 1 lies outside its region.
+            // wrap_next_c tells that it is its region's last word, below_next_c and above_next_c
+            // that the new place 1 lies below or above its region.
             wire [AW-1:0] ring_low_c;
             wire wrap_next_c;
-            wire coming_out_next_c;
+            wire below_next_c, above_next_c;
             if (F == 1) begin : ring_of_one
                 assign ring_low_c = at_most(head, LAST0) ? head_next : {AW{1'b0}};
                 assign wrap_next_c = ring_low_c == next_last_q;
-                assign coming_out_next_c = 1'b0;
+                assign below_next_c = 1'b0;
+                assign above_next_c = 1'b0;
             end else begin : ring_of_more
-                assign ring_low_c = coming_out_q ? next_base_q : place1_c;
+                assign ring_low_c = coming_out ? next_base_q : place1_c;
                 // The address that comes to place 1: place 2's, or the head's next with two FIFOs.
                 wire [AW-1:0] second_c = F == 2 ? head_next : ring_q[(F == 2 ? 1 : 2)*AW +: AW];
-                assign wrap_next_c = coming_out_q ? next_base_q == next_last_q : place1_c == next_last_q;
-                assign coming_out_next_c = second_c < far_base_q || second_c > far_last_q;
+                assign wrap_next_c = coming_out ? next_base_q == next_last_q : place1_c == next_last_q;
+                assign below_next_c = second_c < far_base_q;
+                assign above_next_c = second_c > far_last_q;
             end
 
             // The FIFO addresses move on at a FIFO symbol and restart at a frame start out of
@@ -401,7 +410,7 @@ module qz_addrgen #(
                         br_q <= br_last_q ? {BW{1'b0}} : br_q + BR_ONE;
                         if (!turn_near_c)
                             turn_ok_q <= 1'b0;
-                        else if (!HEAD_CHECKED || coming_out_q)
+                        else if (!HEAD_CHECKED || coming_out)
                             turn_ok_q <= 1'b1;
                         else
                             turn_ok_q <= at_most(place1_c, LAST0);
@@ -425,7 +434,8 @@ module qz_addrgen #(
             always @(posedge clock) begin
                 if (clock_enable && !hold) begin
                     if (keep) begin
-                        coming_out_q <= coming_out_next_c;
+                        coming_below_q <= below_next_c;
+                        coming_above_q <= above_next_c;
                         base_q <= next_base_q;
                         wrap_q <= wrap_next_c;
                         next_base_q <= far_base_q;
@@ -435,7 +445,8 @@ module qz_addrgen #(
                         after_q <= after_last_q ? {XW{1'b0}} : after_q + IDX_ONE;
                         after_last_q <= F == 1 || (!after_last_q && after_q == IDX_PENULT);
                     end else begin
-                        coming_out_q <= 1'b0;
+                        coming_below_q <= 1'b0;
+                        coming_above_q <= 1'b0;
                         base_q <= BASES[RH*TW +: AW];
                         wrap_q <= RING_RESTART[AW-1:0] == LASTS[RH*TW +: AW];
                         next_base_q <= BASES[NEXT_RESTART*TW +: AW];
@@ -538,7 +549,7 @@ module qz_addrgen #(
                 assert(after_last_q == (f_fifo_c[2*(XW+1) +: XW+1] == F - 1));
                 assert(far_base_q == BASES[f_fifo_c[2*(XW+1) +: XW+1]*TW +: AW]);
                 assert(far_last_q == LASTS[f_fifo_c[2*(XW+1) +: XW+1]*TW +: AW]);
-                assert(!coming_out_q);
+                assert(!coming_out);
                 for (f_p = 0; f_p < MARKS; f_p = f_p + 1)
                     assert(mark_count_q[f_p*CW +: CW] <= COUNT_FULL);
                 assert(mark_slot_q <= SLOT_LAST);

@@ -304,11 +304,14 @@ begin
         -- FIFO's region (next_base_q .. next_last_q): one outside it (only a register upset or
         -- a start without initial values leaves one) comes to the head as the region's first
         -- word instead. Whether place 1's address lies outside is found as it comes to place 1
-        -- and kept in coming_out_q, so that no comparison lies between the ring and the head.
-        -- With a single FIFO the head's next address is kept inside instead.
+        -- and kept in two registers, coming_below_q (below the region's first word) and
+        -- coming_above_q (above its last), so that no comparison lies between the ring and the
+        -- head and each comparison's carry goes straight into its register. With a single FIFO
+        -- the head's next address is kept inside instead.
         constant LAST0 : unsigned(AW - 1 downto 0) := LASTS(0);
-        signal coming_out_q : std_logic := '0';
-        signal wrap_next_c, coming_out_next_c, turn_near_c : std_logic;
+        signal coming_below_q, coming_above_q : std_logic := '0';
+        signal coming_out : std_logic;
+        signal wrap_next_c, below_next_c, above_next_c, turn_near_c : std_logic;
         signal place1_c : unsigned(AW - 1 downto 0);
         -- The address that comes to the head as the ring moves: place 1's, kept inside its
         -- region; with one FIFO the head's next, kept inside.
@@ -335,7 +338,7 @@ begin
         --
         -- At branch I-1 the head is the last FIFO when branch I-1's symbol is a FIFO's (its
         -- move brings FIFO 0's address to the head, kept inside), otherwise FIFO 0, which came
-        -- to the head at branch I-2's symbol: kept inside there unless coming_out_q was not yet
+        -- to the head at branch I-2's symbol: kept inside there unless coming_out was not yet
         -- found from the registers, so it is checked. Branch I-2's symbol moves the ring unless
         -- it is the zero-delay branch's.
         ring_moves : if MOVES_PENULT generate
@@ -350,7 +353,7 @@ begin
                                   after_q = low_bits(AFTER_LAST, XW) and after_last_q = to_sl(AFTER_LAST = F - 1));
         end generate;
         -- Place 1 must lie inside FIFO 0's region, unless the ring keeps its head inside or
-        -- coming_out_q brings FIFO 0's first word instead; at_most is asked in the register's
+        -- coming_out brings FIFO 0's first word instead; at_most is asked in the register's
         -- process, only at the symbol that makes the check. place1_c: place 1's address (with a
         -- single FIFO the head's).
         place_one : if F = 1 generate
@@ -363,38 +366,42 @@ begin
         slot_ok_c <= to_sl(mark_slot_q <= SLOT_LAST);
         in_step <= in_step_q;
 
-        -- The region of the FIFO after FIFO after_q, looked up in the tables.
-        lookup : process (after_q, after_last_q)
+        -- The region of the FIFO after FIFO after_q, looked up in the tables (the last FIFO's
+        -- entry is FIFO 0's). The lookup is after_q's alone: with after_last_q beside it,
+        -- synthesis turns FIFO 0's constant bits into set/resets shared with the restart's, a
+        -- chain of gates from sync_in to the region registers.
+        lookup : process (after_q)
             variable base_v, last_v : unsigned(AW - 1 downto 0);
             variable index_v : integer;
         begin
             base_v := BASES(0);
             last_v := LASTS(0);
-            if after_last_q = '0' then
-                index_v := to_integer(after_q);
-                for n in BASES_ON'range loop
-                    if index_v = n then
-                        base_v := BASES_ON(n);
-                        last_v := LASTS_ON(n);
-                    end if;
-                end loop;
-            end if;
+            index_v := to_integer(after_q);
+            for n in BASES_ON'range loop
+                if index_v = n then
+                    base_v := BASES_ON(n);
+                    last_v := LASTS_ON(n);
+                end if;
+            end loop;
             far_base_next_c <= base_v;
             far_last_next_c <= last_v;
         end process;
 
         -- The ring after a FIFO symbol: the next head moves up, kept inside its region, and the
         -- new address goes to the tail; wrap_next_c tells that the new head is its region's last
-        -- word, coming_out_next_c that the new place 1 lies outside its region.
+        -- word, below_next_c and above_next_c that the new place 1 lies below or above its
+        -- region.
+        coming_out <= coming_below_q or coming_above_q;
         ring_of_one : if F = 1 generate
             ring_low_c <= head_next when at_most(head, LAST0) else (others => '0');
             wrap_next_c <= to_sl(ring_low_c = next_last_q);
-            coming_out_next_c <= '0';
+            below_next_c <= '0';
+            above_next_c <= '0';
         end generate;
         ring_of_more : if F > 1 generate
             signal second_c : unsigned(AW - 1 downto 0);
         begin
-            ring_low_c <= next_base_q when coming_out_q = '1' else place1_c;
+            ring_low_c <= next_base_q when coming_out = '1' else place1_c;
             two : if F = 2 generate
                 -- The address that comes to place 1: the head's next with two FIFOs.
                 second_c <= head_next;
@@ -403,8 +410,9 @@ begin
                 -- The address that comes to place 1: place 2's.
                 second_c <= ring_q(3 * AW - 1 downto 2 * AW);
             end generate;
-            wrap_next_c <= to_sl(next_base_q = next_last_q) when coming_out_q = '1' else to_sl(place1_c = next_last_q);
-            coming_out_next_c <= to_sl(second_c < far_base_q or second_c > far_last_q);
+            wrap_next_c <= to_sl(next_base_q = next_last_q) when coming_out = '1' else to_sl(place1_c = next_last_q);
+            below_next_c <= to_sl(second_c < far_base_q);
+            above_next_c <= to_sl(second_c > far_last_q);
         end generate;
 
         -- The FIFO addresses move on at a FIFO symbol and restart at a frame start out of
@@ -471,7 +479,7 @@ begin
                         end if;
                         if turn_near_c = '0' then
                             turn_ok_q <= '0';
-                        elsif not HEAD_CHECKED or coming_out_q = '1' then
+                        elsif not HEAD_CHECKED or coming_out = '1' then
                             turn_ok_q <= '1';
                         else
                             turn_ok_q <= to_sl(at_most(place1_c, LAST0));
@@ -506,7 +514,8 @@ begin
                         else
                             ring_q <= head_next & ring_q(F * AW - 1 downto 2 * AW) & ring_low_c;
                         end if;
-                        coming_out_q <= coming_out_next_c;
+                        coming_below_q <= below_next_c;
+                        coming_above_q <= above_next_c;
                         base_q <= next_base_q;
                         wrap_q <= wrap_next_c;
                         next_base_q <= far_base_q;
@@ -521,7 +530,8 @@ begin
                         after_last_q <= to_sl(F = 1) or (not after_last_q and to_sl(after_q = IDX_PENULT));
                     else
                         ring_q <= RING_RESTART;
-                        coming_out_q <= '0';
+                        coming_below_q <= '0';
+                        coming_above_q <= '0';
                         base_q <= BASES(RH);
                         wrap_q <= to_sl(RING_RESTART(AW - 1 downto 0) = LASTS(RH));
                         next_base_q <= BASES(NEXT_RESTART);
