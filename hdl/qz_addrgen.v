@@ -134,8 +134,8 @@ module qz_addrgen #(
         end
     endfunction
 
-    // The FIFO addresses at power-up (after_start 0) or after a frame start out of step whose
-    // first symbol took FIFO 0 (1): every FIFO at its region's first word, and FIFO 0, having
+    // The FIFO addresses at power-up (after_start 0) or after FIFO 0 has taken a restarted
+    // frame's first FIFO symbol (1): every FIFO at its region's first word, and FIFO 0, having
     // taken its first, at the ring's tail with its next.
     function [(EXTERNAL == 1 ? I : I - 1)*AW-1:0] ring_start;
         input after_start;
@@ -184,9 +184,12 @@ module qz_addrgen #(
             localparam integer F = EXTERNAL == 1 ? I : I - 1;
             localparam integer FIRST_LEN = fifo_len(0);
             localparam integer MARKS = SKIP == 1 ? 1 : (FIRST_LEN + J - 1) / J;
-            // The head FIFO after a frame start out of step: the first, or the second when the
-            // frame's first symbol has taken the first.
-            localparam integer RH = SKIP == 1 ? 0 : 1 % F;
+            // The FIFO registers of the internal interleaver restart an enabled edge late
+            // (late_restart_q): its frame's first symbol is the zero-delay branch's, which moves
+            // no FIFO, and the next takes FIFO 0's first word. They restart with the state FIFO 0's
+            // first FIFO symbol leaves, the head at the second FIFO.
+            localparam LATE = SKIP == 1;
+            localparam integer RH = 1 % F;
             localparam integer BW = bit_length(I - 1);
             localparam integer I_LAST = I - 1;
             localparam integer I_PENULT = I - 2;
@@ -218,7 +221,7 @@ module qz_addrgen #(
             localparam [(1<<XW)*TW-1:0] BASES_ON = region_table(1'b0, 1);
             localparam [(1<<XW)*TW-1:0] LASTS_ON = region_table(1'b1, 1);
             localparam [F*AW-1:0] RING_POWER_UP = ring_start(1'b0);
-            localparam [F*AW-1:0] RING_RESTART = ring_start(SKIP == 0);
+            localparam [F*AW-1:0] RING_RESTART = ring_start(1'b1);
 
             // The coming symbol's branch when no frame starts, and what follows from it.
             reg [BW-1:0] br_q = 0;
@@ -358,7 +361,10 @@ module qz_addrgen #(
             end
 
             // The FIFO addresses move on at a FIFO symbol and restart at a frame start out of
-            // step; they hold at the zero-delay branch's symbol unless it restarts them.
+            // step; they hold at the zero-delay branch's symbol unless it restarts them. The
+            // interleaver's restart them at the enabled edge after the frame start's
+            // (late_restart_q), FIFO 0's symbol, whose address is FIFO 0's first word: so their
+            // enable and restart come from registers alone, not from sync_in.
             reg hold;
             always @* begin
                 if (!moves_q && (!sync_in || in_step))
@@ -366,6 +372,9 @@ module qz_addrgen #(
                 else
                     hold = 1'b0;
             end
+            reg late_restart_q = 1'b0;
+            wire fifos_move = LATE ? moves_q || late_restart_q : !hold;
+            wire fifos_go_on = LATE ? !late_restart_q : keep;
 
             // A frame's first symbol is read from FIFO 0 at this symbol of branch 0 (a count at
             // 1); each count in 1 .. FIRST_LEN moves one down at branch 0's symbols, any other
@@ -394,7 +403,7 @@ module qz_addrgen #(
                 end
             end
 
-            assign addr = (SKIP == 1 || keep) ? head : {AW{1'b0}};
+            assign addr = LATE ? (late_restart_q ? BASES[AW-1:0] : head) : keep ? head : {AW{1'b0}};
             assign write_enable = keep ? fifo_q : SKIP == 0;
             assign mark_q = mark_out_q;
             assign flag_q = bypass_q;
@@ -406,9 +415,14 @@ module qz_addrgen #(
                 moves_q <= clock_enable ? fifo_next_c : moves_q | (sync_in & !in_step);
                 if (clock_enable) begin
                     fifo_q <= fifo_next_c;
+                    late_restart_q <= LATE && !keep;
                     if (keep) begin
                         br_q <= br_last_q ? {BW{1'b0}} : br_q + BR_ONE;
-                        if (!turn_near_c)
+                        // The FIFO registers restarting at this edge take what branch 2 finds: the
+                        // state branch I-1 finds, checked at branch I-2, when I is 3.
+                        if (late_restart_q)
+                            turn_ok_q <= I == 3 && fifo_q == MOVES_PENULT && moves_q == MOVES_PENULT;
+                        else if (!turn_near_c)
                             turn_ok_q <= 1'b0;
                         else if (!HEAD_CHECKED || coming_out)
                             turn_ok_q <= 1'b1;
@@ -432,8 +446,8 @@ module qz_addrgen #(
             // The FIFO regions beside the ring (which moves below); wrap_q tells that the head is its
             // region's last word.
             always @(posedge clock) begin
-                if (clock_enable && !hold) begin
-                    if (keep) begin
+                if (clock_enable && fifos_move) begin
+                    if (fifos_go_on) begin
                         coming_below_q <= below_next_c;
                         coming_above_q <= above_next_c;
                         base_q <= next_base_q;
@@ -463,16 +477,16 @@ module qz_addrgen #(
             // of FIFOs: a ring-wide wire between costs a simulator a bit at a time at every symbol.
             if (F == 1) begin : move_one
                 always @(posedge clock)
-                    if (clock_enable && !hold)
-                        ring_q <= keep ? ring_low_c : RING_RESTART;
+                    if (clock_enable && fifos_move)
+                        ring_q <= fifos_go_on ? ring_low_c : RING_RESTART;
             end else if (F == 2) begin : move_two
                 always @(posedge clock)
-                    if (clock_enable && !hold)
-                        ring_q <= keep ? {head_next, ring_low_c} : RING_RESTART;
+                    if (clock_enable && fifos_move)
+                        ring_q <= fifos_go_on ? {head_next, ring_low_c} : RING_RESTART;
             end else begin : move_more
                 always @(posedge clock)
-                    if (clock_enable && !hold)
-                        ring_q <= keep ? {head_next, ring_q[F*AW-1:2*AW], ring_low_c} : RING_RESTART;
+                    if (clock_enable && fifos_move)
+                        ring_q <= fifos_go_on ? {head_next, ring_q[F*AW-1:2*AW], ring_low_c} : RING_RESTART;
             end
 
             // The frame marks: a restart puts its own frame start in slot 0; at branch 0's
@@ -537,19 +551,24 @@ module qz_addrgen #(
                                   EXTERNAL == 0 ? br_q != I_LAST[BW-1:0] : 1'b1));
                 assert(moves_q == (fifo_q || pend_restart_q));
                 assert(!pend_restart_q || pend_q);
-                for (f_p = 0; f_p < F; f_p = f_p + 1) begin
-                    assert(ring_q[f_p*AW +: AW] >= BASES[f_fifo_c[f_p*(XW+1) +: XW+1]*TW +: AW]);
-                    assert(ring_q[f_p*AW +: AW] <= LASTS[f_fifo_c[f_p*(XW+1) +: XW+1]*TW +: AW]);
+                // An interleaver restarted at the last enabled edge stands at branch 1, its FIFO
+                // registers restarting at the coming one.
+                assert(!late_restart_q || (LATE && br_q == BR_ONE));
+                if (!late_restart_q) begin
+                    for (f_p = 0; f_p < F; f_p = f_p + 1) begin
+                        assert(ring_q[f_p*AW +: AW] >= BASES[f_fifo_c[f_p*(XW+1) +: XW+1]*TW +: AW]);
+                        assert(ring_q[f_p*AW +: AW] <= LASTS[f_fifo_c[f_p*(XW+1) +: XW+1]*TW +: AW]);
+                    end
+                    assert(base_q == BASES[f_fifo_c[0*(XW+1) +: XW+1]*TW +: AW]);
+                    assert(wrap_q == (head == LASTS[f_fifo_c[0*(XW+1) +: XW+1]*TW +: AW]));
+                    assert(next_base_q == BASES[f_fifo_c[1*(XW+1) +: XW+1]*TW +: AW]);
+                    assert(next_last_q == LASTS[f_fifo_c[1*(XW+1) +: XW+1]*TW +: AW]);
+                    assert(after_q == f_fifo_c[2*(XW+1) +: XW+1]);
+                    assert(after_last_q == (f_fifo_c[2*(XW+1) +: XW+1] == F - 1));
+                    assert(far_base_q == BASES[f_fifo_c[2*(XW+1) +: XW+1]*TW +: AW]);
+                    assert(far_last_q == LASTS[f_fifo_c[2*(XW+1) +: XW+1]*TW +: AW]);
+                    assert(!coming_out);
                 end
-                assert(base_q == BASES[f_fifo_c[0*(XW+1) +: XW+1]*TW +: AW]);
-                assert(wrap_q == (head == LASTS[f_fifo_c[0*(XW+1) +: XW+1]*TW +: AW]));
-                assert(next_base_q == BASES[f_fifo_c[1*(XW+1) +: XW+1]*TW +: AW]);
-                assert(next_last_q == LASTS[f_fifo_c[1*(XW+1) +: XW+1]*TW +: AW]);
-                assert(after_q == f_fifo_c[2*(XW+1) +: XW+1]);
-                assert(after_last_q == (f_fifo_c[2*(XW+1) +: XW+1] == F - 1));
-                assert(far_base_q == BASES[f_fifo_c[2*(XW+1) +: XW+1]*TW +: AW]);
-                assert(far_last_q == LASTS[f_fifo_c[2*(XW+1) +: XW+1]*TW +: AW]);
-                assert(!coming_out);
                 for (f_p = 0; f_p < MARKS; f_p = f_p + 1)
                     assert(mark_count_q[f_p*CW +: CW] <= COUNT_FULL);
                 assert(mark_slot_q <= SLOT_LAST);

@@ -180,9 +180,12 @@ begin
         constant F : integer := pick(EXTERNAL = 1, I, I - 1);
         constant FIRST_LEN : integer := fifo_len(0);
         constant MARKS : integer := pick(SKIP = 1, 1, (FIRST_LEN + J - 1) / J);
-        -- The head FIFO after a frame start out of step: the first, or the second when the
-        -- frame's first symbol has taken the first.
-        constant RH : integer := pick(SKIP = 1, 0, 1 mod F);
+        -- The FIFO registers of the internal interleaver restart an enabled edge late
+        -- (late_restart_q): its frame's first symbol is the zero-delay branch's, which moves no
+        -- FIFO, and the next takes FIFO 0's first word. They restart with the state FIFO 0's
+        -- first FIFO symbol leaves, the head at the second FIFO.
+        constant LATE : boolean := SKIP = 1;
+        constant RH : integer := 1 mod F;
         constant BW : integer := bit_length(I - 1);
         constant I_LAST : integer := I - 1;
         constant I_PENULT : integer := I - 2;
@@ -236,8 +239,8 @@ begin
             return t;
         end function;
 
-        -- The FIFO addresses at power-up (after_start false) or after a frame start out of step
-        -- whose first symbol took FIFO 0 (true): every FIFO at its region's first word, and
+        -- The FIFO addresses at power-up (after_start false) or after FIFO 0 has taken a
+        -- restarted frame's first FIFO symbol (true): every FIFO at its region's first word, and
         -- FIFO 0, having taken its first, at the ring's tail with its next. FIFO n at bits n*AW.
         function ring_start(after_start : boolean) return unsigned is
             variable r : unsigned(F * AW - 1 downto 0) := (others => '0');
@@ -262,7 +265,7 @@ begin
         constant BASES_ON : table_t := region_table(false, 1);
         constant LASTS_ON : table_t := region_table(true, 1);
         constant RING_POWER_UP : unsigned(F * AW - 1 downto 0) := ring_start(false);
-        constant RING_RESTART : unsigned(F * AW - 1 downto 0) := ring_start(SKIP = 0);
+        constant RING_RESTART : unsigned(F * AW - 1 downto 0) := ring_start(true);
 
         -- The coming symbol's branch when no frame starts, and what follows from it.
         signal br_q : unsigned(BW - 1 downto 0) := (others => '0');
@@ -317,6 +320,8 @@ begin
         -- region; with one FIFO the head's next, kept inside.
         signal ring_low_c : unsigned(AW - 1 downto 0);
         signal hold : std_logic;
+        signal late_restart_q : std_logic := '0';
+        signal fifos_move, fifos_go_on : std_logic;
         signal slot_ok_c, due_c : std_logic;
         signal regions_ok_c : std_logic;
         signal turn_ok_q : std_logic := '0';
@@ -416,7 +421,10 @@ begin
         end generate;
 
         -- The FIFO addresses move on at a FIFO symbol and restart at a frame start out of
-        -- step; they hold at the zero-delay branch's symbol unless it restarts them.
+        -- step; they hold at the zero-delay branch's symbol unless it restarts them. The
+        -- interleaver's restart them at the enabled edge after the frame start's
+        -- (late_restart_q), FIFO 0's symbol, whose address is FIFO 0's first word: so their
+        -- enable and restart come from registers alone, not from sync_in.
         holding : process (moves_q, sync_in, in_step)
         begin
             if moves_q = '0' and (sync_in = '0' or in_step = '1') then
@@ -425,6 +433,8 @@ begin
                 hold <= '0';
             end if;
         end process;
+        fifos_move <= (moves_q or late_restart_q) when LATE else not hold;
+        fifos_go_on <= not late_restart_q when LATE else keep;
 
         -- A frame's first symbol is read from FIFO 0 at this symbol of branch 0 (a count at
         -- 1); each count in 1 .. FIRST_LEN moves one down at branch 0's symbols, any other
@@ -451,7 +461,9 @@ begin
             count_down_c <= down_v;
         end process;
 
-        addr <= std_logic_vector(head) when SKIP = 1 or keep = '1' else (others => '0');
+        addr <= std_logic_vector(BASES(0)) when LATE and late_restart_q = '1' else
+                std_logic_vector(head) when LATE or keep = '1' else
+                (others => '0');
         write_enable <= fifo_q when keep = '1' else to_sl(SKIP = 0);
         mark_q <= mark_out_q;
         flag_q <= bypass_q;
@@ -471,13 +483,19 @@ begin
                 end if;
                 if clock_enable = '1' then
                     fifo_q <= fifo_next_c;
+                    late_restart_q <= to_sl(LATE) and not keep;
                     if keep = '1' then
                         if br_last_q = '1' then
                             br_q <= (others => '0');
                         else
                             br_q <= br_q + BR_ONE;
                         end if;
-                        if turn_near_c = '0' then
+                        -- The FIFO registers restarting at this edge take what branch 2 finds: the
+                        -- state branch I-1 finds, checked at branch I-2, when I is 3.
+                        if late_restart_q = '1' then
+                            turn_ok_q <= to_sl(I = 3 and fifo_q = to_sl(MOVES_PENULT) and
+                                               moves_q = to_sl(MOVES_PENULT));
+                        elsif turn_near_c = '0' then
                             turn_ok_q <= '0';
                         elsif not HEAD_CHECKED or coming_out = '1' then
                             turn_ok_q <= '1';
@@ -504,8 +522,8 @@ begin
         fifo_addresses : process (clock)
         begin
             if rising_edge(clock) then
-                if clock_enable = '1' and hold = '0' then
-                    if keep = '1' then
+                if clock_enable = '1' and fifos_move = '1' then
+                    if fifos_go_on = '1' then
                         -- The ring moves down a place, the head's next to the tail and
                         -- ring_low_c to the head; written straight into the register, as a
                         -- ring-wide signal would cost a simulator an event a bit at every symbol.

@@ -65,6 +65,7 @@ module pair_conv_induction #(
     // (1 interleaver, 2 deinterleaver)
     (* keep *) wire [BW-1:0] p_br1, p_br2;
     (* keep *) wire p_pend1, p_pend2, p_pend_restart1, p_pend_restart2;
+    (* keep *) wire p_late1;              // conv_qzram: the interleaver's late restart
     (* keep *) wire [F*AW-1:0] p_ring1, p_ring2;
     (* keep *) wire p_bypass1, p_bypass2, p_pass1, p_pass2, p_mark_out1;
     (* keep *) wire [2:0] p_mark_pipe1;   // conv_qzram
@@ -277,6 +278,7 @@ module pair_conv_induction #(
         if (p_pend)
             assert(p_cycle == 1 && p_br1 == 0);
         assert(p_pend1 == p_pend && !p_pend_restart1);
+        assert(X == 1 || !p_late1);
         if (X == 0) begin
             assert(p_bypass1 == (edges_q >= 1 && p_br1 == turn(0, 1)));
             assert(p_pass1 == (edges_q >= 2 && p_br1 == turn(0, 2)));
