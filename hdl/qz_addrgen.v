@@ -184,10 +184,10 @@ module qz_addrgen #(
             localparam integer F = EXTERNAL == 1 ? I : I - 1;
             localparam integer FIRST_LEN = fifo_len(0);
             localparam integer MARKS = SKIP == 1 ? 1 : (FIRST_LEN + J - 1) / J;
-            // The FIFO registers of the internal interleaver restart an enabled edge late
-            // (late_restart_q): its frame's first symbol is the zero-delay branch's, which moves
-            // no FIFO, and the next takes FIFO 0's first word. They restart with the state FIFO 0's
-            // first FIFO symbol leaves, the head at the second FIFO.
+            // The FIFO registers restart with the state FIFO 0's first FIFO symbol leaves, the
+            // head at the second FIFO: at the frame start's edge, whose symbol is FIFO 0's, or in
+            // the internal interleaver an enabled edge late (late_restart_q), its frame's first
+            // symbol being the zero-delay branch's, which moves no FIFO.
             localparam LATE = SKIP == 1;
             localparam integer RH = 1 % F;
             localparam integer BW = bit_length(I - 1);
@@ -264,7 +264,7 @@ module qz_addrgen #(
             // first word instead. Whether place 1's address lies outside is found as it comes to
             // place 1 and kept in two registers, coming_below_q (below the region's first word)
             // and coming_above_q (above its last), so that no comparison lies between the ring
-            // and the head and each comparison's carry goes straight into its register. With a
+            // and the head and each comparison goes straight into a register of its own. With a
             // single FIFO the head's next address is kept inside instead.
             localparam [AW-1:0] LAST0 = LASTS[AW-1:0];
             // verilator lint_off UNUSEDSIGNAL
@@ -362,7 +362,7 @@ module qz_addrgen #(
 
             // The FIFO addresses move on at a FIFO symbol and restart at a frame start out of
             // step; they hold at the zero-delay branch's symbol unless it restarts them. The
-            // interleaver's restart them at the enabled edge after the frame start's
+            // internal interleaver's restart at the enabled edge after the frame start's
             // (late_restart_q), FIFO 0's symbol, whose address is FIFO 0's first word: so their
             // enable and restart come from registers alone, not from sync_in.
             reg hold;
