@@ -267,6 +267,8 @@ module qz_addrgen #(
             // and the head and each comparison goes straight into a register of its own. With a
             // single FIFO the head's next address is kept inside instead.
             localparam [AW-1:0] LAST0 = LASTS[AW-1:0];
+            // The shortest FIFO is the first (interleaver) or the last (deinterleaver).
+            localparam ONE_WORD_FIFO = (IS_INT ? fifo_len(0) : fifo_len(F - 1)) == 1;
             // verilator lint_off UNUSEDSIGNAL
             reg coming_below_q = 1'b0;  // not used with a single FIFO
             reg coming_above_q = 1'b0;
@@ -355,9 +357,17 @@ module qz_addrgen #(
                 assign ring_low_c = coming_out ? next_base_q : place1_c;
                 // The address that comes to place 1: place 2's, or the head's next with two FIFOs.
                 wire [AW-1:0] second_c = F == 2 ? head_next : ring_q[(F == 2 ? 1 : 2)*AW +: AW];
-                assign wrap_next_c = coming_out ? next_base_q == next_last_q : place1_c == next_last_q;
-                assign below_next_c = second_c < far_base_q;
-                assign above_next_c = second_c > far_last_q;
+                // An address found outside comes to the head as its region's first word, which is
+                // also the last only in a FIFO of one word (genaddr's zero-delay branch): without
+                // one, wrap_next_c is a single equality.
+                assign wrap_next_c = coming_out ? ONE_WORD_FIFO && next_base_q == next_last_q : place1_c == next_last_q;
+                // Each comparison as a subtraction's borrow, which synthesis builds as a carry
+                // chain: a magnitude comparison of two registers it builds as a tree of gates,
+                // four deep at 12 bits.
+                wire [AW:0] below_diff_c = {1'b0, second_c} - {1'b0, far_base_q};
+                wire [AW:0] above_diff_c = {1'b0, far_last_q} - {1'b0, second_c};
+                assign below_next_c = below_diff_c[AW];
+                assign above_next_c = above_diff_c[AW];
             end
 
             // The FIFO addresses move on at a FIFO symbol and restart at a frame start out of

@@ -312,6 +312,8 @@ begin
         -- head and each comparison goes straight into a register of its own. With a single FIFO
         -- the head's next address is kept inside instead.
         constant LAST0 : unsigned(AW - 1 downto 0) := LASTS(0);
+        -- The shortest FIFO is the first (interleaver) or the last (deinterleaver).
+        constant ONE_WORD_FIFO : boolean := pick(IS_INT, fifo_len(0), fifo_len(F - 1)) = 1;
         signal coming_below_q, coming_above_q : std_logic := '0';
         signal coming_out : std_logic;
         signal wrap_next_c, below_next_c, above_next_c, turn_near_c : std_logic;
@@ -405,6 +407,7 @@ begin
         end generate;
         ring_of_more : if F > 1 generate
             signal second_c : unsigned(AW - 1 downto 0);
+            signal below_diff_c, above_diff_c : unsigned(AW downto 0);
         begin
             ring_low_c <= next_base_q when coming_out = '1' else place1_c;
             two : if F = 2 generate
@@ -415,9 +418,18 @@ begin
                 -- The address that comes to place 1: place 2's.
                 second_c <= ring_q(3 * AW - 1 downto 2 * AW);
             end generate;
-            wrap_next_c <= to_sl(next_base_q = next_last_q) when coming_out = '1' else to_sl(place1_c = next_last_q);
-            below_next_c <= to_sl(second_c < far_base_q);
-            above_next_c <= to_sl(second_c > far_last_q);
+            -- An address found outside comes to the head as its region's first word, which is
+            -- also the last only in a FIFO of one word (genaddr's zero-delay branch): without
+            -- one, wrap_next_c is a single equality.
+            wrap_next_c <= to_sl(ONE_WORD_FIFO and next_base_q = next_last_q) when coming_out = '1' else
+                           to_sl(place1_c = next_last_q);
+            -- Each comparison as a subtraction's borrow, which synthesis builds as a carry chain:
+            -- a magnitude comparison of two registers it builds as a tree of gates, four deep at
+            -- 12 bits.
+            below_diff_c <= ('0' & second_c) - ('0' & far_base_q);
+            above_diff_c <= ('0' & far_last_q) - ('0' & second_c);
+            below_next_c <= below_diff_c(AW);
+            above_next_c <= above_diff_c(AW);
         end generate;
 
         -- The FIFO addresses move on at a FIFO symbol and restart at a frame start out of
