@@ -98,7 +98,9 @@ std::uint64_t Mask(int width)
 
 // vector: the wizard's vector file (sync_in at the third edge while clock_enable is 0, then
 // clock_enable 1 and din counting from the fifth edge); steady: clock_enable 1 and sync_in at
-// the first edge, din counting; random: clock_enable gaps, rare sync_in pulses, random din;
+// the first edge, din counting; random: clock_enable gaps, rare sync_in pulses (and two at
+// consecutive symbols from a third of the run on: a frame start right after one out of step),
+// random din;
 // frames: clock_enable gaps and random din with sync_in on every I*J-th symbol, so that frames
 // start in step and discrete blocks are cut at the first symbol of their read phase.
 bool MakeStimulus(const Options& o, std::vector<CycleInput>& inputs)
@@ -122,10 +124,17 @@ bool MakeStimulus(const Options& o, std::vector<CycleInput>& inputs)
     std::mt19937_64 random(std::stoull(o.stimulus.substr(7)));
     const long frame = static_cast<long>(o.settings.depth) * o.settings.delay;
     long taken = 0;
+    int pair = 2;
     for (long k = 0; k < o.cycles; ++k) {
         CycleInput in;
         in.clockEnable = k >= 1 && random() % 5 != 0;
-        in.syncIn = frames ? in.clockEnable && taken % frame == 0 : k == 1 || random() % 997 == 0;
+        if (frames) {
+            in.syncIn = in.clockEnable && taken % frame == 0;
+        } else {
+            const bool paired = k >= o.cycles / 3 && pair > 0 && in.clockEnable;
+            pair -= paired;
+            in.syncIn = k == 1 || random() % 997 == 0 || paired;
+        }
         in.din = random() & mask;
         taken += in.clockEnable;
         inputs.push_back(in);

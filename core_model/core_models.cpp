@@ -19,10 +19,12 @@ ConvQzramCycle ConvQzramModel::Edge(const CycleInput& in)
         for (std::size_t k = pipe_.size() - 1; k > 0; --k)
             pipe_[k] = pipe_[k - 1];
         const StepFlags& flags = core_.flags();
-        pipe_[0].data = flags.bypass ? dinQ_ : ram_.q();
+        pipe_[0].data = flags.bypass ? dinQ_ : readUndefined_ ? std::nullopt : ram_.q();
         pipe_[0].mark = flags.mark;
         pipe_[0].read = flags.read;
         dinQ_ = in.din;
+        readUndefined_ = lastWrite_ == step.addr;
+        lastWrite_ = step.writeEnable ? std::optional<std::uint32_t>(step.addr) : std::nullopt;
         ram_.Edge(step.addr, step.writeEnable, step.addr, in.din);
     }
     core_.Edge(in.syncIn, in.clockEnable);

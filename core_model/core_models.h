@@ -11,7 +11,9 @@
 namespace zorvex::core {
 
 // conv_qzram, edge by edge: the address core, its RAM of MemoryWords words and the output
-// pipeline of PipelineCycles registers.
+// pipeline of PipelineCycles registers. The RAM block takes each write at the next enabled
+// edge, so a word read at the symbol after its write is undefined (the RAM block's own read
+// of a word written at the same edge).
 class ConvQzramModel {
 public:
     explicit ConvQzramModel(const CoreSettings& settings);
@@ -26,6 +28,8 @@ private:
     CoreSettings settings_;
     AddressCore core_;
     SyncRam ram_;
+    std::optional<std::uint32_t> lastWrite_; // the address the last symbol wrote
+    bool readUndefined_ = false;             // the last symbol read the word written before it
     std::optional<std::uint64_t> dinQ_;
     std::vector<Stage> pipe_;
 };

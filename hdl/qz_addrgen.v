@@ -134,19 +134,19 @@ module qz_addrgen #(
         end
     endfunction
 
-    // The FIFO addresses at power-up (after_start 0) or after FIFO 0 has taken a restarted
-    // frame's first FIFO symbol (1): every FIFO at its region's first word, and FIFO 0, having
-    // taken its first, at the ring's tail with its next.
+    // The FIFO addresses after the first `took` FIFOs of a frame have taken its first symbol
+    // each (0: at power-up): the head at FIFO `took`, every FIFO at its region's first word,
+    // and those that have taken theirs at its next (a FIFO of one word at its only one).
     function [(EXTERNAL == 1 ? I : I - 1)*AW-1:0] ring_start;
-        input after_start;
-        integer n, fifos;
+        input integer took;
+        integer n, m, fifos;
         begin
             fifos = EXTERNAL == 1 ? I : I - 1;
             ring_start = 0;
-            for (n = 0; n < fifos; n = n + 1)
-                ring_start[n*AW +: AW] = address(fifo_base(after_start ? (n + 1) % fifos : n));
-            if (after_start && fifo_len(0) != 1)
-                ring_start[(fifos-1)*AW +: AW] = ONE;
+            for (n = 0; n < fifos; n = n + 1) begin
+                m = (n + took) % fifos;
+                ring_start[n*AW +: AW] = address(fifo_base(m) + (m < took && fifo_len(m) != 1 ? 1 : 0));
+            end
         end
     endfunction
 
@@ -184,12 +184,15 @@ module qz_addrgen #(
             localparam integer F = EXTERNAL == 1 ? I : I - 1;
             localparam integer FIRST_LEN = fifo_len(0);
             localparam integer MARKS = SKIP == 1 ? 1 : (FIRST_LEN + J - 1) / J;
-            // The FIFO registers restart with the state FIFO 0's first FIFO symbol leaves, the
-            // head at the second FIFO: at the frame start's edge, whose symbol is FIFO 0's, or in
-            // the internal interleaver an enabled edge late (late_restart_q), its frame's first
-            // symbol being the zero-delay branch's, which moves no FIFO.
-            localparam LATE = SKIP == 1;
-            localparam integer RH = 1 % F;
+            // The FIFO registers restart an enabled edge after the frame start's (late_restart_q),
+            // at branch 1's symbol, with the state the frame's symbols up to it leave: TAKEN FIFOs
+            // have taken their first, FIFO 0 where branch 0 is a FIFO and branch 1's FIFO where
+            // it is one; the head is FIFO RH. That symbol's address is its FIFO's first word (FIFO
+            // LATE_FIFO's), a constant, as is the frame start's (FIFO 0's first word, 0).
+            localparam BRANCH1_FIFO = SKIP == 1 || EXTERNAL == 1 || I > 2;
+            localparam integer TAKEN = (SKIP == 1 ? 0 : 1) + (BRANCH1_FIFO ? 1 : 0);
+            localparam integer LATE_FIFO = TAKEN - 1;
+            localparam integer RH = TAKEN % F;
             localparam integer BW = bit_length(I - 1);
             localparam integer I_LAST = I - 1;
             localparam integer I_PENULT = I - 2;
@@ -220,17 +223,14 @@ module qz_addrgen #(
             // The same, FIFO m + 1 at bits m*TW.
             localparam [(1<<XW)*TW-1:0] BASES_ON = region_table(1'b0, 1);
             localparam [(1<<XW)*TW-1:0] LASTS_ON = region_table(1'b1, 1);
-            localparam [F*AW-1:0] RING_POWER_UP = ring_start(1'b0);
-            localparam [F*AW-1:0] RING_RESTART = ring_start(1'b1);
+            localparam [F*AW-1:0] RING_POWER_UP = ring_start(0);
+            localparam [F*AW-1:0] RING_RESTART = ring_start(TAKEN);
 
             // The coming symbol's branch when no frame starts, and what follows from it.
             reg [BW-1:0] br_q = 0;
             reg branch0_q = 1'b1;
             reg br_last_q = 1'b0;
             reg fifo_q = SKIP == 0;
-            // moves_q: fifo_q, or a restart pending from a disabled edge; the ring's enable is
-            // then one gate from registers and sync_in.
-            reg moves_q = SKIP == 0;
             // The FIFO addresses, the head's region and the index of the FIFO after the head.
             reg [F*AW-1:0] ring_q = RING_POWER_UP;
             reg [AW-1:0] base_q = 0;
@@ -320,7 +320,7 @@ module qz_addrgen #(
             localparam HEAD_CHECKED = !MOVES_LAST && F != 1;
             // Place 1's address (with a single FIFO the head's).
             wire [AW-1:0] place1_c = ring_q[(F == 1 ? 0 : AW) +: AW];
-            wire turn_near_c = fifo_q == MOVES_PENULT && moves_q == MOVES_PENULT && regions_ok_c;
+            wire turn_near_c = fifo_q == MOVES_PENULT && regions_ok_c;
             wire slot_ok_c;
             if (MARKS == 1 << MW) begin : slot_in_range
                 assign slot_ok_c = 1'b1;
@@ -370,21 +370,12 @@ module qz_addrgen #(
                 assign above_next_c = above_diff_c[AW];
             end
 
-            // The FIFO addresses move on at a FIFO symbol and restart at a frame start out of
-            // step; they hold at the zero-delay branch's symbol unless it restarts them. The
-            // internal interleaver's restart at the enabled edge after the frame start's
-            // (late_restart_q), FIFO 0's symbol, whose address is FIFO 0's first word: so their
-            // enable and restart come from registers alone, not from sync_in.
-            reg hold;
-            always @* begin
-                if (!moves_q && (!sync_in || in_step))
-                    hold = 1'b1;
-                else
-                    hold = 1'b0;
-            end
+            // The FIFO registers and the frame marks move on at a FIFO symbol (the marks at branch
+            // 0's) and restart at the enabled edge after a frame start out of step
+            // (late_restart_q): their enable and restart come from registers alone, not from
+            // sync_in. What they do at the frame start's own edge is overwritten there.
             reg late_restart_q = 1'b0;
-            wire fifos_move = LATE ? moves_q || late_restart_q : !hold;
-            wire fifos_go_on = LATE ? !late_restart_q : keep;
+            wire fifos_move = fifo_q || late_restart_q;
 
             // A frame's first symbol is read from FIFO 0 at this symbol of branch 0 (a count at
             // 1); each count in 1 .. FIRST_LEN moves one down at branch 0's symbols, any other
@@ -413,7 +404,8 @@ module qz_addrgen #(
                 end
             end
 
-            assign addr = LATE ? (late_restart_q ? BASES[AW-1:0] : head) : keep ? head : {AW{1'b0}};
+            // A frame start out of step takes FIFO 0's first word (0), also right after a restart.
+            assign addr = !keep ? {AW{1'b0}} : late_restart_q ? BASES[LATE_FIFO*TW +: AW] : head;
             assign write_enable = keep ? fifo_q : SKIP == 0;
             assign mark_q = mark_out_q;
             assign flag_q = bypass_q;
@@ -422,16 +414,15 @@ module qz_addrgen #(
             wire fifo_next_c = !keep ? SKIP == 1 || EXTERNAL == 1 || I_LAST != 1 :
                                SKIP == 1 ? !br_last_q : EXTERNAL == 0 ? br_last_q || br_q != BR_PENULT : fifo_q;
             always @(posedge clock) begin
-                moves_q <= clock_enable ? fifo_next_c : moves_q | (sync_in & !in_step);
                 if (clock_enable) begin
                     fifo_q <= fifo_next_c;
-                    late_restart_q <= LATE && !keep;
+                    late_restart_q <= !keep;
                     if (keep) begin
                         br_q <= br_last_q ? {BW{1'b0}} : br_q + BR_ONE;
                         // The FIFO registers restarting at this edge take what branch 2 finds: the
                         // state branch I-1 finds, checked at branch I-2, when I is 3.
                         if (late_restart_q)
-                            turn_ok_q <= I == 3 && fifo_q == MOVES_PENULT && moves_q == MOVES_PENULT;
+                            turn_ok_q <= I == 3 && fifo_q == MOVES_PENULT;
                         else if (!turn_near_c)
                             turn_ok_q <= 1'b0;
                         else if (!HEAD_CHECKED || coming_out)
@@ -457,7 +448,7 @@ module qz_addrgen #(
             // region's last word.
             always @(posedge clock) begin
                 if (clock_enable && fifos_move) begin
-                    if (fifos_go_on) begin
+                    if (!late_restart_q) begin
                         coming_below_q <= below_next_c;
                         coming_above_q <= above_next_c;
                         base_q <= next_base_q;
@@ -488,26 +479,27 @@ module qz_addrgen #(
             if (F == 1) begin : move_one
                 always @(posedge clock)
                     if (clock_enable && fifos_move)
-                        ring_q <= fifos_go_on ? ring_low_c : RING_RESTART;
+                        ring_q <= !late_restart_q ? ring_low_c : RING_RESTART;
             end else if (F == 2) begin : move_two
                 always @(posedge clock)
                     if (clock_enable && fifos_move)
-                        ring_q <= fifos_go_on ? {head_next, ring_low_c} : RING_RESTART;
+                        ring_q <= !late_restart_q ? {head_next, ring_low_c} : RING_RESTART;
             end else begin : move_more
                 always @(posedge clock)
                     if (clock_enable && fifos_move)
-                        ring_q <= fifos_go_on ? {head_next, ring_q[F*AW-1:2*AW], ring_low_c} : RING_RESTART;
+                        ring_q <= !late_restart_q ? {head_next, ring_q[F*AW-1:2*AW], ring_low_c} : RING_RESTART;
             end
 
-            // The frame marks: a restart puts its own frame start in slot 0; at branch 0's
-            // symbols the counts move down and a frame start in step takes its slot.
+            // The frame marks: a restart puts its own frame start in slot 0 (an edge late, with no
+            // branch 0 symbol between); at branch 0's symbols the counts move down and a frame
+            // start in step takes its slot.
             always @(posedge clock) begin
                 if (clock_enable) begin
                     if (SKIP == 1)
                         mark_out_q <= first;
                     else
                         mark_out_q <= keep && branch0_q && due_c;
-                    if (!keep) begin
+                    if (late_restart_q) begin
                         for (m = 0; m < MARKS; m = m + 1)
                             mark_count_q[m*CW +: CW] <= m == 0 ? COUNT_FULL : {CW{1'b0}};
                         mark_slot_q <= MARKS == 1 ? {MW{1'b0}} : SLOT_ONE;
@@ -559,11 +551,10 @@ module qz_addrgen #(
                 assert(br_last_q == (br_q == I_LAST[BW-1:0]));
                 assert(fifo_q == (SKIP == 1 ? br_q != {BW{1'b0}} :
                                   EXTERNAL == 0 ? br_q != I_LAST[BW-1:0] : 1'b1));
-                assert(moves_q == (fifo_q || pend_restart_q));
                 assert(!pend_restart_q || pend_q);
-                // An interleaver restarted at the last enabled edge stands at branch 1, its FIFO
-                // registers restarting at the coming one.
-                assert(!late_restart_q || (LATE && br_q == BR_ONE));
+                // Restarted at the last enabled edge: at branch 1, the FIFO registers restarting at
+                // the coming one.
+                assert(!late_restart_q || br_q == BR_ONE);
                 if (!late_restart_q) begin
                     for (f_p = 0; f_p < F; f_p = f_p + 1) begin
                         assert(ring_q[f_p*AW +: AW] >= BASES[f_fifo_c[f_p*(XW+1) +: XW+1]*TW +: AW]);

@@ -180,12 +180,15 @@ begin
         constant F : integer := pick(EXTERNAL = 1, I, I - 1);
         constant FIRST_LEN : integer := fifo_len(0);
         constant MARKS : integer := pick(SKIP = 1, 1, (FIRST_LEN + J - 1) / J);
-        -- The FIFO registers restart with the state FIFO 0's first FIFO symbol leaves, the head
-        -- at the second FIFO: at the frame start's edge, whose symbol is FIFO 0's, or in the
-        -- internal interleaver an enabled edge late (late_restart_q), its frame's first symbol
-        -- being the zero-delay branch's, which moves no FIFO.
-        constant LATE : boolean := SKIP = 1;
-        constant RH : integer := 1 mod F;
+        -- The FIFO registers restart an enabled edge after the frame start's (late_restart_q), at
+        -- branch 1's symbol, with the state the frame's symbols up to it leave: TAKEN FIFOs have
+        -- taken their first, FIFO 0 where branch 0 is a FIFO and branch 1's FIFO where it is one;
+        -- the head is FIFO RH. That symbol's address is its FIFO's first word (FIFO LATE_FIFO's),
+        -- a constant, as is the frame start's (FIFO 0's first word, 0).
+        constant BRANCH1_FIFO : boolean := SKIP = 1 or EXTERNAL = 1 or I > 2;
+        constant TAKEN : integer := pick(SKIP = 1, 0, 1) + pick(BRANCH1_FIFO, 1, 0);
+        constant LATE_FIFO : integer := TAKEN - 1;
+        constant RH : integer := TAKEN mod F;
         constant BW : integer := bit_length(I - 1);
         constant I_LAST : integer := I - 1;
         constant I_PENULT : integer := I - 2;
@@ -239,22 +242,19 @@ begin
             return t;
         end function;
 
-        -- The FIFO addresses at power-up (after_start false) or after FIFO 0 has taken a
-        -- restarted frame's first FIFO symbol (true): every FIFO at its region's first word, and
-        -- FIFO 0, having taken its first, at the ring's tail with its next. FIFO n at bits n*AW.
-        function ring_start(after_start : boolean) return unsigned is
+        -- The FIFO addresses after the first `took` FIFOs of a frame have taken its first
+        -- symbol each (0: at power-up): the head at FIFO `took`, every FIFO at its region's first
+        -- word, and those that have taken theirs at its next (a FIFO of one word at its only
+        -- one). Ring place n at bits n*AW.
+        function ring_start(took : integer) return unsigned is
             variable r : unsigned(F * AW - 1 downto 0) := (others => '0');
+            variable m : integer;
         begin
             for n in 0 to F - 1 loop
-                if after_start then
-                    r(n * AW + AW - 1 downto n * AW) := low_bits(fifo_base((n + 1) mod F), AW);
-                else
-                    r(n * AW + AW - 1 downto n * AW) := low_bits(fifo_base(n), AW);
-                end if;
+                m := (n + took) mod F;
+                r(n * AW + AW - 1 downto n * AW) :=
+                    low_bits(fifo_base(m) + pick(m < took and fifo_len(m) /= 1, 1, 0), AW);
             end loop;
-            if after_start and fifo_len(0) /= 1 then
-                r((F - 1) * AW + AW - 1 downto (F - 1) * AW) := ONE;
-            end if;
             return r;
         end function;
 
@@ -264,17 +264,14 @@ begin
         -- The same, FIFO n + 1 at n.
         constant BASES_ON : table_t := region_table(false, 1);
         constant LASTS_ON : table_t := region_table(true, 1);
-        constant RING_POWER_UP : unsigned(F * AW - 1 downto 0) := ring_start(false);
-        constant RING_RESTART : unsigned(F * AW - 1 downto 0) := ring_start(true);
+        constant RING_POWER_UP : unsigned(F * AW - 1 downto 0) := ring_start(0);
+        constant RING_RESTART : unsigned(F * AW - 1 downto 0) := ring_start(TAKEN);
 
         -- The coming symbol's branch when no frame starts, and what follows from it.
         signal br_q : unsigned(BW - 1 downto 0) := (others => '0');
         signal branch0_q : std_logic := '1';
         signal br_last_q : std_logic := '0';
         signal fifo_q : std_logic := to_sl(SKIP = 0);
-        -- moves_q: fifo_q, or a restart pending from a disabled edge; the ring's enable is
-        -- then one gate from registers and sync_in.
-        signal moves_q : std_logic := to_sl(SKIP = 0);
         signal fifo_next_c : std_logic;
         -- The FIFO addresses, the head's region and the index of the FIFO after the head.
         signal ring_q : unsigned(F * AW - 1 downto 0) := RING_POWER_UP;
@@ -321,9 +318,8 @@ begin
         -- The address that comes to the head as the ring moves: place 1's, kept inside its
         -- region; with one FIFO the head's next, kept inside.
         signal ring_low_c : unsigned(AW - 1 downto 0);
-        signal hold : std_logic;
         signal late_restart_q : std_logic := '0';
-        signal fifos_move, fifos_go_on : std_logic;
+        signal fifos_move : std_logic;
         signal slot_ok_c, due_c : std_logic;
         signal regions_ok_c : std_logic;
         signal turn_ok_q : std_logic := '0';
@@ -369,7 +365,7 @@ begin
         place_more : if F > 1 generate
             place1_c <= ring_q(2 * AW - 1 downto AW);
         end generate;
-        turn_near_c <= to_sl(fifo_q = to_sl(MOVES_PENULT) and moves_q = to_sl(MOVES_PENULT)) and regions_ok_c;
+        turn_near_c <= to_sl(fifo_q = to_sl(MOVES_PENULT)) and regions_ok_c;
         slot_ok_c <= to_sl(mark_slot_q <= SLOT_LAST);
         in_step <= in_step_q;
 
@@ -432,21 +428,11 @@ begin
             above_next_c <= above_diff_c(AW);
         end generate;
 
-        -- The FIFO addresses move on at a FIFO symbol and restart at a frame start out of
-        -- step; they hold at the zero-delay branch's symbol unless it restarts them. The
-        -- internal interleaver's restart at the enabled edge after the frame start's
-        -- (late_restart_q), FIFO 0's symbol, whose address is FIFO 0's first word: so their
-        -- enable and restart come from registers alone, not from sync_in.
-        holding : process (moves_q, sync_in, in_step)
-        begin
-            if moves_q = '0' and (sync_in = '0' or in_step = '1') then
-                hold <= '1';
-            else
-                hold <= '0';
-            end if;
-        end process;
-        fifos_move <= (moves_q or late_restart_q) when LATE else not hold;
-        fifos_go_on <= not late_restart_q when LATE else keep;
+        -- The FIFO registers and the frame marks move on at a FIFO symbol (the marks at branch
+        -- 0's) and restart at the enabled edge after a frame start out of step
+        -- (late_restart_q): their enable and restart come from registers alone, not from
+        -- sync_in. What they do at the frame start's own edge is overwritten there.
+        fifos_move <= fifo_q or late_restart_q;
 
         -- A frame's first symbol is read from FIFO 0 at this symbol of branch 0 (a count at
         -- 1); each count in 1 .. FIRST_LEN moves one down at branch 0's symbols, any other
@@ -473,9 +459,10 @@ begin
             count_down_c <= down_v;
         end process;
 
-        addr <= std_logic_vector(BASES(0)) when LATE and late_restart_q = '1' else
-                std_logic_vector(head) when LATE or keep = '1' else
-                (others => '0');
+        -- A frame start out of step takes FIFO 0's first word (0), also right after a restart.
+        addr <= (others => '0') when keep = '0' else
+                std_logic_vector(BASES(LATE_FIFO)) when late_restart_q = '1' else
+                std_logic_vector(head);
         write_enable <= fifo_q when keep = '1' else to_sl(SKIP = 0);
         mark_q <= mark_out_q;
         flag_q <= bypass_q;
@@ -489,13 +476,8 @@ begin
         begin
             if rising_edge(clock) then
                 if clock_enable = '1' then
-                    moves_q <= fifo_next_c;
-                else
-                    moves_q <= moves_q or (sync_in and not in_step);
-                end if;
-                if clock_enable = '1' then
                     fifo_q <= fifo_next_c;
-                    late_restart_q <= to_sl(LATE) and not keep;
+                    late_restart_q <= not keep;
                     if keep = '1' then
                         if br_last_q = '1' then
                             br_q <= (others => '0');
@@ -505,8 +487,7 @@ begin
                         -- The FIFO registers restarting at this edge take what branch 2 finds: the
                         -- state branch I-1 finds, checked at branch I-2, when I is 3.
                         if late_restart_q = '1' then
-                            turn_ok_q <= to_sl(I = 3 and fifo_q = to_sl(MOVES_PENULT) and
-                                               moves_q = to_sl(MOVES_PENULT));
+                            turn_ok_q <= to_sl(I = 3 and fifo_q = to_sl(MOVES_PENULT));
                         elsif turn_near_c = '0' then
                             turn_ok_q <= '0';
                         elsif not HEAD_CHECKED or coming_out = '1' then
@@ -535,7 +516,7 @@ begin
         begin
             if rising_edge(clock) then
                 if clock_enable = '1' and fifos_move = '1' then
-                    if fifos_go_on = '1' then
+                    if late_restart_q = '0' then
                         -- The ring moves down a place, the head's next to the tail and
                         -- ring_low_c to the head; written straight into the register, as a
                         -- ring-wide signal would cost a simulator an event a bit at every symbol.
@@ -575,8 +556,9 @@ begin
             end if;
         end process;
 
-        -- The frame marks: a restart puts its own frame start in slot 0; at branch 0's
-        -- symbols the counts move down and a frame start in step takes its slot.
+        -- The frame marks: a restart puts its own frame start in slot 0 (an edge late, with no
+        -- branch 0 symbol between); at branch 0's symbols the counts move down and a frame start
+        -- in step takes its slot.
         frame_marks : process (clock)
         begin
             if rising_edge(clock) then
@@ -586,7 +568,7 @@ begin
                     else
                         mark_out_q <= keep and branch0_q and due_c;
                     end if;
-                    if keep = '0' then
+                    if late_restart_q = '1' then
                         for m in 0 to MARKS - 1 loop
                             if m = 0 then
                                 mark_count_q(m * CW + CW - 1 downto m * CW) <= COUNT_FULL;

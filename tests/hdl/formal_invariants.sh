@@ -111,7 +111,7 @@ pair_smt2() {
     elif [ "$type" = CONVOLUTIONAL ]; then
       con="$con connect -set p_br$s $c.addresses.convolutional.br_q; connect -set p_pend_restart$s $c.addresses.pend_restart_q;"
       con="$con connect -set p_ring$s $c.addresses.convolutional.ring_q;"
-      [ "$x" = 0 ] && [ $s = 1 ] && con="$con connect -set p_late1 $c.addresses.convolutional.late_restart_q;"
+      con="$con connect -set p_late$s $c.addresses.convolutional.late_restart_q;"
       [ "$x" = 0 ] && con="$con connect -set p_bypass$s $c.addresses.convolutional.bypass_q;
         connect -set p_pass$s $c.select_bypass.pass_q; connect -set p_din$s $c.select_bypass.din_q;
         connect -set p_passed$s $c.select_bypass.passed_q;"

@@ -8,8 +8,9 @@
 // The interleaver never restarts (every frame starts at branch 0, in step): its branch is the
 // count of enabled edges modulo I. Its frame marks reach sync_out D0 edges after the symbol was
 // taken (conv_qzram's pipeline, genaddr's countdown of one), where the deinterleaver restarts
-// once (or is already in step) and from then on is D0 edges behind, on the branch of the
-// symbol the interleaver shows. The tracked symbol, taken at branch b, is in the interleaver's
+// once (or is already in step; its FIFO registers and marks an edge late, at D0 + 1, when the
+// one symbol in its FIFOs is the frame's first, at FIFO 0's first word) and from then on is D0
+// edges behind, on the branch of the symbol the interleaver shows. The tracked symbol, taken at branch b, is in the interleaver's
 // FIFO of branch b (the word its pointer left 1 + since/I visits ago) until read back, then in
 // the output registers (conv_qzram's zero-delay branch passes beside the RAM); then in the
 // deinterleaver's FIFO of branch b (conv_qzram's branch I-1 passes by), then in its output
@@ -65,7 +66,7 @@ module pair_conv_induction #(
     // (1 interleaver, 2 deinterleaver)
     (* keep *) wire [BW-1:0] p_br1, p_br2;
     (* keep *) wire p_pend1, p_pend2, p_pend_restart1, p_pend_restart2;
-    (* keep *) wire p_late1;              // conv_qzram: the interleaver's late restart
+    (* keep *) wire p_late1, p_late2;     // each core's late restart
     (* keep *) wire [F*AW-1:0] p_ring1, p_ring2;
     (* keep *) wire p_bypass1, p_bypass2, p_pass1, p_pass2, p_mark_out1;
     (* keep *) wire [2:0] p_mark_pipe1;   // conv_qzram
@@ -261,7 +262,7 @@ module pair_conv_induction #(
     // visits of the symbol's deinterleaver FIFO since it was written: (since - d1 - 1) / I
     wire [QW:0] k2_c = sq_q - LAG[sr_q*3 +: 3] - b_c * J;
     wire [AW-1:0] word1_c = left(ptr1_c, base1_c, len1_c, sq_q + 1'b1);
-    wire [AW-1:0] word2_c = left(ptr2_c, base2_c, len2_c, k2_c + 1'b1);
+    wire [AW-1:0] word2_c = p_late2 ? base2_c : left(ptr2_c, base2_c, len2_c, k2_c + 1'b1);
     wire held_c = p_picked && p_since <= LATENCY;
     integer f_n;
     reg f_found;
@@ -278,7 +279,7 @@ module pair_conv_induction #(
         if (p_pend)
             assert(p_cycle == 1 && p_br1 == 0);
         assert(p_pend1 == p_pend && !p_pend_restart1);
-        assert(X == 1 || !p_late1);
+        assert(!p_late1);
         if (X == 0) begin
             assert(p_bypass1 == (edges_q >= 1 && p_br1 == turn(0, 1)));
             assert(p_pass1 == (edges_q >= 2 && p_br1 == turn(0, 2)));
@@ -305,6 +306,7 @@ module pair_conv_induction #(
         if (p_pend2)
             assert(p_cycle == 1 && so1_c);
         assert(!p_pend_restart2 || edges_q == D0);
+        assert(!p_late2 || edges_q == D0 + 1);
         if (X == 0) begin
             assert(p_bypass2 == (edges_q >= 1 && p_br2 == 0));
             if (edges_q == 5)
@@ -389,6 +391,8 @@ module pair_conv_induction #(
         assert(edges_q == EMAX ? age_c >= EMAX : age_c == edges_q);
         if (edges_q <= D0)
             assert(p_counts == 0 && gap_q == J_C && first_q == FULL_C);
+        else if (p_late2)
+            assert(gap_q == 0 && first_q == FULL_C);
         else if (gap_q != J_C)
             assert(newest_count_c == FULL_C - gap_q);
         else
@@ -398,12 +402,12 @@ module pair_conv_induction #(
         if (p_started && !in_flight_c && edges_q > D0)
             assert(gap_q >= LEAST_GAP[p_flen*CW2 +: CW2]);
         for (f_n = 0; f_n < MARKS - 1; f_n = f_n + 1)
-            if (p_counts[slot_at(p_slot, f_n)*CW2 +: CW2] != 0)
+            if (!p_late2 && p_counts[slot_at(p_slot, f_n)*CW2 +: CW2] != 0)
                 assert(p_counts[slot_at(p_slot, f_n + 1)*CW2 +: CW2] >=
                        p_counts[slot_at(p_slot, f_n)*CW2 +: CW2] + J_C);
         // The tracked symbol in the deinterleaver's FIFO 0, its reads to come FULL - k2: a count
         // at that value exactly when it is a frame start; then its mark behind the RAM.
-        if (held_c && b_c == 0 && p_since > d1_c && p_since <= d1_c + d2_c) begin
+        if (held_c && b_c == 0 && p_since > d1_c && p_since <= d1_c + d2_c && !p_late2) begin
             f_found = 1'b0;
             for (f_n = 0; f_n < MARKS; f_n = f_n + 1)
                 if (p_counts[f_n*CW2 +: CW2] == FULL_C - k2_c)
