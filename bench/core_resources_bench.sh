@@ -140,8 +140,9 @@ declare -A r  # results: r[SIDE|KEY]
 generic_sets=("conv_qzram 12 17 8" "genaddr 12 17 8" "conv_qzram 40 500 8" "genaddr 40 500 8")
 ice40_designs=("conv_qzram CONVOLUTIONAL INTERLEAVER" "conv_qzram CONVOLUTIONAL DEINTERLEAVER"
                "conv_qzram BLOCK INTERLEAVER" "conv_qzram BLOCK_CONTINOUS INTERLEAVER"
-               "genaddr_with_ram CONVOLUTIONAL INTERLEAVER" "ram_ceiling CONVOLUTIONAL INTERLEAVER"
-               "ram_ceiling BLOCK INTERLEAVER")
+               "genaddr_with_ram CONVOLUTIONAL INTERLEAVER" "genaddr_with_ram CONVOLUTIONAL DEINTERLEAVER"
+               "genaddr_late_write CONVOLUTIONAL INTERLEAVER" "genaddr_late_write CONVOLUTIONAL DEINTERLEAVER"
+               "ram_ceiling CONVOLUTIONAL INTERLEAVER" "ram_ceiling BLOCK INTERLEAVER")
 xilinx_sets=("12 17 8 INTERLEAVER" "12 17 8 DEINTERLEAVER" "40 500 8 INTERLEAVER" "40 500 8 DEINTERLEAVER")
 [ $synthesis = 1 ] || generic_sets=() ice40_designs=() xilinx_sets=()
 
@@ -205,17 +206,17 @@ for side in before after; do
     key="ice40|$top|$type|$mode"
     r[$side|$key|fmax]=fail r[$side|$key|lc]=fail r[$side|$key|ram]=fail
     params="-set INT_TYPE \"$type\" -set INT_MODE \"$mode\" -set INT_DEPTH 12 -set SYMBOL_DELAY 17 -set SYMBOL_WIDTH 8"
-    extra='' core=$top
-    if [ "$top" = genaddr_with_ram ]; then
+    extra='' core=$top module=$top
+    if [ "$top" = genaddr_with_ram ] || [ "$top" = genaddr_late_write ]; then
       a=$(genaddr_width "$side" "$type" 12 17 "$mode" "$f.width.log") || continue
       [ -n "$a" ] || continue
       pow2=$([ "${layout[$side]}" = full ] && echo 1 || echo 0)
-      params="$params -set A $a -set POW2_RAM $pow2"
-      extra=$here/genaddr_with_ram.v core=genaddr
+      params="$params -set A $a -set POW2_RAM $pow2 -set WRITE_LATE $([ "$top" = genaddr_late_write ] && echo 1 || echo 0)"
+      extra=$here/genaddr_with_ram.v core=genaddr module=genaddr_with_ram
     elif [ "$top" = ram_ceiling ]; then
       extra=$here/ram_ceiling.v core=none
     fi
-    run_yosys "$side" "$core" "$f.yosys.log" "$extra; chparam $params $top; synth_ice40 -top $top -json $f.json;
+    run_yosys "$side" "$core" "$f.yosys.log" "$extra; chparam $params $module; synth_ice40 -top $module -json $f.json;
         tee -q -o $f.stat stat" || continue
     fmaxes=() by_seed=()
     for seed in $seeds; do
@@ -396,6 +397,7 @@ for design in "${ice40_designs[@]}"; do
   k="ice40|$top|$type|$mode"
   label="$top $type $mode"
   [ "$top" = genaddr_with_ram ] && label="genaddr + RAM $type $mode"
+  [ "$top" = genaddr_late_write ] && label="genaddr + RAM writing late $type $mode"
   [ "$top" = ram_ceiling ] && label="the bare RAM of conv_qzram $type (ceiling)"
   printf "%-45s | %23s %23s | %6s %6s | %6s %6s\n" "$label" \
     "$(v "before|$k|fmax")" "$(v "after|$k|fmax")" "$(v "before|$k|lc")" "$(v "after|$k|lc")" \

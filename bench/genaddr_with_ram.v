@@ -4,6 +4,10 @@
 // read_addr whose register is the output. The benchmark's iCE40 figure for genaddr is this
 // module's.
 //
+// With WRITE_LATE = 1 the RAM takes each write at the next enabled edge, from registers (as
+// conv_qzram writes its own), which hdl/README.md allows: the frame start's address then reaches
+// the read port alone, not the write port's enables.
+//
 // A is genaddr's address width (the benchmark reads it from genaddr's elaborated read_addr).
 // The RAM holds WORDS words: 2^A with POW2_RAM = 1 (the RAM of the cores whose addresses are
 // {branch, offset} fields), else the words the addresses reach: I·(I-1)·J/2 + I convolutional,
@@ -15,7 +19,8 @@ module genaddr_with_ram #(
     parameter INT_MODE = "INTERLEAVER",
     parameter SYMBOL_WIDTH = 8,
     parameter A = 12,
-    parameter POW2_RAM = 0
+    parameter POW2_RAM = 0,
+    parameter WRITE_LATE = 0
 ) (
     input wire clock,
     input wire sync_in,
@@ -31,7 +36,6 @@ module genaddr_with_ram #(
 
     wire [A-1:0] read_addr, write_addr;
     wire block_write_enable, block_empty;
-    reg [SYMBOL_WIDTH-1:0] ram [0:WORDS-1];
     reg [SYMBOL_WIDTH-1:0] q;
 
     genaddr #(INT_TYPE, INT_DEPTH, SYMBOL_DELAY, INT_MODE) core (
@@ -39,15 +43,37 @@ module genaddr_with_ram #(
         .read_addr(read_addr), .write_addr(write_addr), .block_write_enable(block_write_enable),
         .block_full(block_full), .block_empty(block_empty));
 
-    always @(posedge clock) begin
-        if (clock_enable) begin
-            q <= ram[read_addr];
-            if (INT_TYPE == "BLOCK") begin
-                if (block_write_enable) ram[read_addr] <= din;
-            end else begin
-                ram[write_addr] <= din;
+    wire write_c = INT_TYPE != "BLOCK" || block_write_enable;
+    wire [A-1:0] write_addr_c = INT_TYPE == "BLOCK" ? read_addr : write_addr;
+    generate
+        if (WRITE_LATE == 0) begin : at_the_edge
+            // Read and written at one edge, the old word read (convolutional cores read and
+            // write one address).
+            reg [SYMBOL_WIDTH-1:0] ram [0:WORDS-1];
+            always @(posedge clock) begin
+                if (clock_enable) begin
+                    q <= ram[read_addr];
+                    if (write_c) ram[write_addr_c] <= din;
+                end
+            end
+        end else begin : a_symbol_late
+            // The write of the last symbol, from registers: no word is read at the symbol after
+            // its write but where the word read is not used, so the RAM block's own read of a
+            // word written at the same edge (undefined on an iCE40) is taken.
+            (* no_rw_check *) reg [SYMBOL_WIDTH-1:0] ram [0:WORDS-1];
+            reg write_q = 1'b0;
+            reg [A-1:0] write_addr_q = 0;
+            reg [SYMBOL_WIDTH-1:0] write_data_q = 0;
+            always @(posedge clock) begin
+                if (clock_enable) begin
+                    q <= ram[read_addr];
+                    if (write_q) ram[write_addr_q] <= write_data_q;
+                    write_q <= write_c;
+                    write_addr_q <= write_addr_c;
+                    write_data_q <= din;
+                end
             end
         end
-    end
+    endgenerate
     assign dout = q;
 endmodule

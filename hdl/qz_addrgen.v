@@ -134,6 +134,25 @@ module qz_addrgen #(
         end
     endfunction
 
+    // The index after index n (modulo the FIFOs; 0 after one past the last) at bits n*XT, XW
+    // rounded up to a power of two: a table, so that a convolutional core's region index steps
+    // through gates from its own bits alone, not through a carry chain and a wrap flag.
+    localparam integer XB = bit_length(XW - 1);
+    localparam integer XT = 1 << XB;
+    // verilator lint_off UNUSEDSIGNAL
+    function [(1 << XW)*XT-1:0] index_table;
+        input integer unused;
+        integer n, after;
+        begin
+            index_table = 0;
+            for (n = 0; n < 1 << XW; n = n + 1) begin
+                after = n + 1 < FIFOS ? n + 1 : 0;
+                index_table[n*XT +: XT] = after[XT-1:0];
+            end
+        end
+    endfunction
+    // verilator lint_on UNUSEDSIGNAL
+
     // The FIFO addresses after the first `took` FIFOs of a frame have taken its first symbol
     // each (0: at power-up): the head at FIFO `took`, every FIFO at its region's first word,
     // and those that have taken theirs at its next (a FIFO of one word at its only one).
@@ -214,9 +233,7 @@ module qz_addrgen #(
             localparam integer AFTER_RESTART_I = (RH + 2) % F;
             localparam [XW-1:0] AFTER_POWER_UP = AFTER_POWER_UP_I[XW-1:0];
             localparam [XW-1:0] AFTER_RESTART = AFTER_RESTART_I[XW-1:0];
-            localparam [XW-1:0] IDX_ONE = 1;
-            localparam integer F_PENULT = F - 2;
-            localparam [XW-1:0] IDX_PENULT = F_PENULT[XW-1:0];
+            localparam [(1 << XW)*XT-1:0] AFTERS_ON = index_table(0);
             // Each FIFO's first and last address, looked up by index.
             localparam [(1<<XW)*TW-1:0] BASES = region_table(1'b0, 0);
             localparam [(1<<XW)*TW-1:0] LASTS = region_table(1'b1, 0);
@@ -238,7 +255,6 @@ module qz_addrgen #(
             reg [AW-1:0] next_base_q = BASES[ONE_MOD_F*TW +: AW];
             reg [AW-1:0] next_last_q = LASTS[ONE_MOD_F*TW +: AW];
             reg [XW-1:0] after_q = AFTER_POWER_UP;
-            reg after_last_q = AFTER_POWER_UP_I == F - 1;
             // The region of FIFO after_q.
             reg [AW-1:0] far_base_q = BASES[AFTER_POWER_UP_I*TW +: AW];
             reg [AW-1:0] far_last_q = LASTS[AFTER_POWER_UP_I*TW +: AW];
@@ -303,7 +319,7 @@ module qz_addrgen #(
                                       next_last_q == LASTS[HEAD_LAST*TW +: AW] &&
                                       far_base_q == BASES[NEXT_LAST*TW +: AW] &&
                                       far_last_q == LASTS[NEXT_LAST*TW +: AW] &&
-                                      after_q == IDX_NEXT_LAST && after_last_q == (NEXT_LAST == F - 1);
+                                      after_q == IDX_NEXT_LAST;
             end else begin : ring_holds
                 assign regions_ok_c = base_q == BASES[HEAD_LAST*TW +: AW] &&
                                       wrap_q == (head == LASTS[HEAD_LAST*TW +: AW]) &&
@@ -311,7 +327,7 @@ module qz_addrgen #(
                                       next_last_q == LASTS[NEXT_LAST*TW +: AW] &&
                                       far_base_q == BASES[AFTER_LAST*TW +: AW] &&
                                       far_last_q == LASTS[AFTER_LAST*TW +: AW] &&
-                                      after_q == IDX_AFTER_LAST && after_last_q == (AFTER_LAST == F - 1);
+                                      after_q == IDX_AFTER_LAST;
             end
             // Place 1 must lie inside FIFO 0's region, unless the ring keeps its head inside or
             // coming_out brings FIFO 0's first word instead. at_most is asked in the register's
@@ -334,12 +350,14 @@ module qz_addrgen #(
             // The region of the FIFO after FIFO after_q, looked up in the tables (the last FIFO's
             // entry is FIFO 0's). The entry's first bit is after_q with TB zeros after it, the
             // same as after_q * TW, which a simulator would work out with a multiplier at every
-            // symbol. The lookup is after_q's alone: with after_last_q beside it, synthesis
-            // turns FIFO 0's constant bits into set/resets shared with the restart's, a chain
-            // of gates from sync_in to the region registers.
+            // symbol. The lookup is after_q's alone: with a flag for the last FIFO beside it,
+            // synthesis turns FIFO 0's constant bits into set/resets shared with the restart's,
+            // a chain of gates from sync_in to the region registers.
             wire [XW+TB-1:0] entry_c = {after_q, {TB{1'b0}}};
             wire [AW-1:0] far_base_next_c = BASES_ON[entry_c +: AW];
             wire [AW-1:0] far_last_next_c = LASTS_ON[entry_c +: AW];
+            // The index after after_q, from its table.
+            wire [XW-1:0] after_next_c = AFTERS_ON[{after_q, {XB{1'b0}}} +: XW];
 
             // The ring after a FIFO symbol: the next head moves up, kept inside its region, and
             // the new address goes to the tail; ring_low_c is the address that comes to the head,
@@ -457,8 +475,7 @@ module qz_addrgen #(
                         next_last_q <= far_last_q;
                         far_base_q <= far_base_next_c;
                         far_last_q <= far_last_next_c;
-                        after_q <= after_last_q ? {XW{1'b0}} : after_q + IDX_ONE;
-                        after_last_q <= F == 1 || (!after_last_q && after_q == IDX_PENULT);
+                        after_q <= after_next_c;
                     end else begin
                         coming_below_q <= 1'b0;
                         coming_above_q <= 1'b0;
@@ -469,7 +486,6 @@ module qz_addrgen #(
                         far_base_q <= BASES[AFTER_RESTART_I*TW +: AW];
                         far_last_q <= LASTS[AFTER_RESTART_I*TW +: AW];
                         after_q <= AFTER_RESTART;
-                        after_last_q <= AFTER_RESTART_I == F - 1;
                     end
                 end
             end
@@ -565,7 +581,6 @@ module qz_addrgen #(
                     assert(next_base_q == BASES[f_fifo_c[1*(XW+1) +: XW+1]*TW +: AW]);
                     assert(next_last_q == LASTS[f_fifo_c[1*(XW+1) +: XW+1]*TW +: AW]);
                     assert(after_q == f_fifo_c[2*(XW+1) +: XW+1]);
-                    assert(after_last_q == (f_fifo_c[2*(XW+1) +: XW+1] == F - 1));
                     assert(far_base_q == BASES[f_fifo_c[2*(XW+1) +: XW+1]*TW +: AW]);
                     assert(far_last_q == LASTS[f_fifo_c[2*(XW+1) +: XW+1]*TW +: AW]);
                     assert(!coming_out);

@@ -212,21 +212,31 @@ begin
         constant AFTER_RESTART_I : integer := (RH + 2) mod F;
         constant AFTER_POWER_UP : unsigned(XW - 1 downto 0) := low_bits(AFTER_POWER_UP_I, XW);
         constant AFTER_RESTART : unsigned(XW - 1 downto 0) := low_bits(AFTER_RESTART_I, XW);
-        constant IDX_ONE : unsigned(XW - 1 downto 0) := low_bits(1, XW);
-        constant F_PENULT : integer := F - 2;
         constant MOVES_LAST : boolean := SKIP = 1 or EXTERNAL = 1;
         constant MOVES_PENULT : boolean := SKIP = 0 or I > 2;
         constant HEAD_CHECKED : boolean := not MOVES_LAST and F > 1;
         constant HEAD_LAST : integer := pick(MOVES_LAST, F - 1, 0);
         constant NEXT_LAST : integer := (HEAD_LAST + 1) mod F;
         constant AFTER_LAST : integer := (HEAD_LAST + 2) mod F;
-        constant IDX_PENULT : unsigned(XW - 1 downto 0) := low_bits(F_PENULT, XW);
 
         -- Every FIFO's first address (lasts false) or last address (lasts true), FIFO n + shift
         -- (modulo the FIFOs) at n, for every n the index's XW bits can hold: one past the last
         -- FIFO (only a register upset or a start without initial values leaves such an index)
         -- as 0.
         type table_t is array (integer range 0 to XN - 1) of unsigned(AW - 1 downto 0);
+        -- The index after index n (modulo the FIFOs; 0 after one past the last): a table, so
+        -- that the index steps through gates from its own bits alone, not through a carry chain
+        -- and a wrap flag.
+        type index_table_t is array (integer range 0 to XN - 1) of unsigned(XW - 1 downto 0);
+        function index_table return index_table_t is
+            variable t : index_table_t;
+        begin
+            for n in index_table_t'range loop
+                t(n) := low_bits(pick(n + 1 < F, n + 1, 0), XW);
+            end loop;
+            return t;
+        end function;
+        constant AFTERS_ON : index_table_t := index_table;
         function region_table(lasts : boolean; shift : integer) return table_t is
             variable t : table_t;
             variable m : integer;
@@ -280,7 +290,6 @@ begin
         signal next_base_q : unsigned(AW - 1 downto 0) := BASES(ONE_MOD_F);
         signal next_last_q : unsigned(AW - 1 downto 0) := LASTS(ONE_MOD_F);
         signal after_q : unsigned(XW - 1 downto 0) := AFTER_POWER_UP;
-        signal after_last_q : std_logic := to_sl(AFTER_POWER_UP_I = F - 1);
         -- The region of FIFO after_q.
         signal far_base_q : unsigned(AW - 1 downto 0) := BASES(AFTER_POWER_UP_I);
         signal far_last_q : unsigned(AW - 1 downto 0) := LASTS(AFTER_POWER_UP_I);
@@ -300,6 +309,7 @@ begin
         alias head : unsigned(AW - 1 downto 0) is ring_q(AW - 1 downto 0);
         signal head_next : unsigned(AW - 1 downto 0);
         signal far_base_next_c, far_last_next_c : unsigned(AW - 1 downto 0);
+        signal after_next_c : unsigned(XW - 1 downto 0);
         -- A FIFO address comes to the head from ring place 1 and is there kept inside its
         -- FIFO's region (next_base_q .. next_last_q): one outside it (only a register upset or
         -- a start without initial values leaves one) comes to the head as the region's first
@@ -347,13 +357,13 @@ begin
         ring_moves : if MOVES_PENULT generate
             regions_ok_c <= to_sl(next_base_q = BASES(HEAD_LAST) and next_last_q = LASTS(HEAD_LAST) and
                                   far_base_q = BASES(NEXT_LAST) and far_last_q = LASTS(NEXT_LAST) and
-                                  after_q = low_bits(NEXT_LAST, XW) and after_last_q = to_sl(NEXT_LAST = F - 1));
+                                  after_q = low_bits(NEXT_LAST, XW));
         end generate;
         ring_holds : if not MOVES_PENULT generate
             regions_ok_c <= to_sl(base_q = BASES(HEAD_LAST) and wrap_q = to_sl(head = LASTS(HEAD_LAST)) and
                                   next_base_q = BASES(NEXT_LAST) and next_last_q = LASTS(NEXT_LAST) and
                                   far_base_q = BASES(AFTER_LAST) and far_last_q = LASTS(AFTER_LAST) and
-                                  after_q = low_bits(AFTER_LAST, XW) and after_last_q = to_sl(AFTER_LAST = F - 1));
+                                  after_q = low_bits(AFTER_LAST, XW));
         end generate;
         -- Place 1 must lie inside FIFO 0's region, unless the ring keeps its head inside or
         -- coming_out brings FIFO 0's first word instead; at_most is asked in the register's
@@ -370,24 +380,29 @@ begin
         in_step <= in_step_q;
 
         -- The region of the FIFO after FIFO after_q, looked up in the tables (the last FIFO's
-        -- entry is FIFO 0's). The lookup is after_q's alone: with after_last_q beside it,
-        -- synthesis turns FIFO 0's constant bits into set/resets shared with the restart's, a
-        -- chain of gates from sync_in to the region registers.
+        -- entry is FIFO 0's). The lookup is after_q's alone: with a flag for the last FIFO
+        -- beside it, synthesis turns FIFO 0's constant bits into set/resets shared with the
+        -- restart's, a chain of gates from sync_in to the region registers.
+        -- The index after after_q comes from its table in the same loop.
         lookup : process (after_q)
             variable base_v, last_v : unsigned(AW - 1 downto 0);
+            variable after_v : unsigned(XW - 1 downto 0);
             variable index_v : integer;
         begin
             base_v := BASES(0);
             last_v := LASTS(0);
+            after_v := (others => '0');
             index_v := to_integer(after_q);
             for n in BASES_ON'range loop
                 if index_v = n then
                     base_v := BASES_ON(n);
                     last_v := LASTS_ON(n);
+                    after_v := AFTERS_ON(n);
                 end if;
             end loop;
             far_base_next_c <= base_v;
             far_last_next_c <= last_v;
+            after_next_c <= after_v;
         end process;
 
         -- The ring after a FIFO symbol: the next head moves up, kept inside its region, and the
@@ -533,12 +548,7 @@ begin
                         next_last_q <= far_last_q;
                         far_base_q <= far_base_next_c;
                         far_last_q <= far_last_next_c;
-                        if after_last_q = '1' then
-                            after_q <= (others => '0');
-                        else
-                            after_q <= after_q + IDX_ONE;
-                        end if;
-                        after_last_q <= to_sl(F = 1) or (not after_last_q and to_sl(after_q = IDX_PENULT));
+                        after_q <= after_next_c;
                     else
                         ring_q <= RING_RESTART;
                         coming_below_q <= '0';
@@ -550,7 +560,6 @@ begin
                         far_base_q <= BASES(AFTER_RESTART_I);
                         far_last_q <= LASTS(AFTER_RESTART_I);
                         after_q <= AFTER_RESTART;
-                        after_last_q <= to_sl(AFTER_RESTART_I = F - 1);
                     end if;
                 end if;
             end if;
