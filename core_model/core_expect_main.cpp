@@ -7,6 +7,7 @@
 // OPTIONS: --type convolutional|block|continuous --mode interleaver|deinterleaver
 //          --memory internal|external --pair -I N -J N -W N --cycles N
 //          --stimulus vector|steady|random:SEED|frames:SEED
+//          --ram-writes-late (genaddr's RAM takes each write at the next enabled edge)
 // A dump line holds, per edge, the core's outputs as binary strings: conv_qzram
 // "next_din dout sync_out dout_valid", genaddr "read_addr write_addr block_write_enable sync_out
 // block_full block_empty ram_q"; with --pair the deinterleaver's fields follow the interleaver's.
@@ -28,6 +29,7 @@ struct Options {
     CoreSettings settings;
     MemoryKind memory = MemoryKind::Internal;
     bool pair = false;
+    bool ramWritesLate = false; // genaddr's RAM takes each write at the next enabled edge
     long cycles = 200;
     std::string stimulus = "vector";
     std::string writeStimulus;
@@ -42,6 +44,10 @@ bool Parse(int argc, char** argv, Options& o)
         const std::string v = hasValue ? argv[k + 1] : "";
         if (a == "--pair") {
             o.pair = true;
+            continue;
+        }
+        if (a == "--ram-writes-late") {
+            o.ramWritesLate = true;
             continue;
         }
         if (!hasValue)
@@ -183,7 +189,7 @@ std::vector<std::vector<std::string>> ExpectedTokens(const Options& o, const std
 {
     std::vector<std::vector<std::string>> expected;
     if (o.pair) {
-        for (const PairCycle& p : RunPair(o.settings, o.memory, inputs)) {
+        for (const PairCycle& p : RunPair(o.settings, o.memory, inputs, o.ramWritesLate)) {
             std::vector<std::string> tokens;
             Expect(p.interleaver, p.interleaverAddresses, o, tokens);
             Expect(p.deinterleaver, p.deinterleaverAddresses, o, tokens);
@@ -197,7 +203,7 @@ std::vector<std::vector<std::string>> ExpectedTokens(const Options& o, const std
             expected.push_back(tokens);
         }
     } else {
-        GenaddrModel model(o.settings);
+        GenaddrModel model(o.settings, o.ramWritesLate);
         for (const CycleInput& in : inputs) {
             std::vector<std::string> tokens;
             const GenaddrCycle g = model.Edge(in);
@@ -261,8 +267,8 @@ int main(int argc, char** argv)
 {
     Options o;
     if (!Parse(argc, argv, o)) {
-        std::cerr << "usage: zorvex_core_expect --type T --mode M --memory K [--pair] -I N -J N -W N --cycles N "
-                     "--stimulus vector|steady|random:SEED (--write-stimulus FILE | --check DUMP)\n";
+        std::cerr << "usage: zorvex_core_expect --type T --mode M --memory K [--pair] [--ram-writes-late] -I N -J N -W N "
+                     "--cycles N --stimulus vector|steady|random:SEED (--write-stimulus FILE | --check DUMP)\n";
         return 2;
     }
     std::string message;

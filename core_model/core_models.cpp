@@ -35,8 +35,9 @@ ConvQzramCycle ConvQzramModel::Edge(const CycleInput& in)
     return cycle;
 }
 
-GenaddrModel::GenaddrModel(const CoreSettings& settings)
-    : settings_(settings), core_(settings, MemoryKind::External), ram_(ExternalWords(settings))
+GenaddrModel::GenaddrModel(const CoreSettings& settings, bool ramWritesLate)
+    : settings_(settings), core_(settings, MemoryKind::External), ram_(ExternalWords(settings)),
+      ramWritesLate_(ramWritesLate)
 {
 }
 
@@ -48,14 +49,17 @@ GenaddrCycle GenaddrModel::Edge(const CycleInput& in)
     cycle.readAddr = step.addr;
     cycle.writeAddr = discrete ? 0 : step.addr;
     cycle.blockWriteEnable = discrete && step.writeEnable;
-    if (in.clockEnable)
+    if (in.clockEnable) {
+        readUndefined_ = ramWritesLate_ && lastWrite_ == step.addr;
+        lastWrite_ = step.writeEnable ? std::optional<std::uint32_t>(step.addr) : std::nullopt;
         ram_.Edge(step.addr, step.writeEnable, step.addr, in.din);
+    }
     core_.Edge(in.syncIn, in.clockEnable);
     const StepFlags& flags = core_.flags();
     cycle.syncOut = !discrete && flags.mark;
     cycle.blockFull = discrete && flags.read;
     cycle.blockEmpty = discrete && !flags.read;
-    cycle.ramOut = ram_.q();
+    cycle.ramOut = readUndefined_ ? std::nullopt : ram_.q();
     return cycle;
 }
 
@@ -74,7 +78,8 @@ namespace {
 // Either core behind one interface, for the pair.
 class AnyCore {
 public:
-    AnyCore(const CoreSettings& settings, MemoryKind memory) : memory_(memory), internal_(settings), external_(settings)
+    AnyCore(const CoreSettings& settings, MemoryKind memory, bool ramWritesLate = false)
+        : memory_(memory), internal_(settings), external_(settings, ramWritesLate)
     {
     }
     ConvQzramCycle Edge(const CycleInput& in, GenaddrCycle& addresses)
@@ -105,14 +110,15 @@ std::vector<ConvQzramCycle> RunCore(const CoreSettings& settings, MemoryKind mem
     return cycles;
 }
 
-std::vector<PairCycle> RunPair(const CoreSettings& settings, MemoryKind memory, const std::vector<CycleInput>& inputs)
+std::vector<PairCycle> RunPair(const CoreSettings& settings, MemoryKind memory, const std::vector<CycleInput>& inputs,
+                               bool ramWritesLate)
 {
     CoreSettings interleaverSettings = settings;
     interleaverSettings.mode = IntMode::Interleaver;
     CoreSettings deinterleaverSettings = settings;
     deinterleaverSettings.mode = IntMode::Deinterleaver;
-    AnyCore interleaver(interleaverSettings, memory);
-    AnyCore deinterleaver(deinterleaverSettings, memory);
+    AnyCore interleaver(interleaverSettings, memory, ramWritesLate);
+    AnyCore deinterleaver(deinterleaverSettings, memory, ramWritesLate);
     const bool discrete = settings.type == IntType::Block;
     std::vector<PairCycle> cycles;
     cycles.reserve(inputs.size());

@@ -34,16 +34,21 @@ private:
     std::vector<Stage> pipe_;
 };
 
-// genaddr and the external RAM of 2^A words it addresses, edge by edge.
+// genaddr and the external RAM it addresses, edge by edge. A RAM that writes late takes each
+// write at the next enabled edge, as conv_qzram's does: a word read at the symbol after its
+// write is then undefined.
 class GenaddrModel {
 public:
-    explicit GenaddrModel(const CoreSettings& settings);
+    explicit GenaddrModel(const CoreSettings& settings, bool ramWritesLate = false);
     GenaddrCycle Edge(const CycleInput& in);
 
 private:
     CoreSettings settings_;
     AddressCore core_;
     SyncRam ram_;
+    bool ramWritesLate_;
+    std::optional<std::uint32_t> lastWrite_; // the address the last symbol wrote
+    bool readUndefined_ = false;             // the last symbol read the word written before it
 };
 
 // One core's stream outputs whichever memory it uses: genaddr's RAM output is its dout,
@@ -60,7 +65,8 @@ struct PairCycle {
 
 // Runs the interleaver of settings on the inputs and the deinterleaver on its output, connected as
 // the cores' testbench connects them (the mode of settings is ignored).
-std::vector<PairCycle> RunPair(const CoreSettings& settings, MemoryKind memory, const std::vector<CycleInput>& inputs);
+std::vector<PairCycle> RunPair(const CoreSettings& settings, MemoryKind memory, const std::vector<CycleInput>& inputs,
+                               bool ramWritesLate = false);
 
 // One core on the inputs, as stream outputs.
 std::vector<ConvQzramCycle> RunCore(const CoreSettings& settings, MemoryKind memory,

@@ -10,6 +10,7 @@ module tb_core;
     parameter INT_MODE = "INTERLEAVER";
     parameter SYMBOL_WIDTH = 1;
     parameter EXTERNAL = 0;
+    parameter RAM_WRITES_LATE = 0;  // 1: genaddr's RAM takes each write at the next enabled edge
     parameter PAIR = 0;
     parameter CYCLES = 100;
     parameter STIMULUS = "stimulus.txt";
@@ -40,6 +41,7 @@ module tb_core;
         .INT_MODE(INT_MODE),
         .SYMBOL_WIDTH(SYMBOL_WIDTH),
         .EXTERNAL(EXTERNAL),
+        .RAM_WRITES_LATE(RAM_WRITES_LATE),
         .A(A)
     ) first (
         .clock(clock), .sync_in(sync_in), .clock_enable(clock_enable), .din(din), .dout(dout1),
@@ -54,6 +56,7 @@ module tb_core;
                 .INT_MODE("DEINTERLEAVER"),
                 .SYMBOL_WIDTH(SYMBOL_WIDTH),
                 .EXTERNAL(EXTERNAL),
+                .RAM_WRITES_LATE(RAM_WRITES_LATE),
                 .A(A)
             ) second (
                 .clock(clock), .sync_in(sync2), .clock_enable(clock_enable), .din(dout1), .dout(dout2),

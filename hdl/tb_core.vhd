@@ -16,6 +16,8 @@ entity tb_core is
         INT_MODE : string := "INTERLEAVER";
         SYMBOL_WIDTH : integer := 1;
         EXTERNAL : integer := 0;
+        -- 1: genaddr's RAM takes each write at the next enabled edge
+        RAM_WRITES_LATE : integer := 0;
         PAIR : integer := 0;
         CYCLES : integer := 100;
         STIMULUS : string := "stimulus.txt";
@@ -80,7 +82,8 @@ begin
 
     first : entity work.tb_stage
         generic map (INT_TYPE => INT_TYPE, INT_DEPTH => INT_DEPTH, SYMBOL_DELAY => SYMBOL_DELAY, INT_MODE => INT_MODE,
-                     SYMBOL_WIDTH => SYMBOL_WIDTH, EXTERNAL => EXTERNAL, A => A)
+                     SYMBOL_WIDTH => SYMBOL_WIDTH, EXTERNAL => EXTERNAL,
+                     RAM_WRITES_LATE => RAM_WRITES_LATE, A => A)
         port map (clock => clock, sync_in => sync_in, clock_enable => clock_enable, din => din, dout => s1.dout,
                   next_din => s1.next_din, dout_valid => s1.dout_valid, sync_out => s1.sync_out,
                   read_addr => s1.read_addr, write_addr => s1.write_addr,
@@ -98,7 +101,8 @@ begin
         end process;
         second : entity work.tb_stage
             generic map (INT_TYPE => INT_TYPE, INT_DEPTH => INT_DEPTH, SYMBOL_DELAY => SYMBOL_DELAY, INT_MODE => "DEINTERLEAVER",
-                         SYMBOL_WIDTH => SYMBOL_WIDTH, EXTERNAL => EXTERNAL, A => A)
+                         SYMBOL_WIDTH => SYMBOL_WIDTH, EXTERNAL => EXTERNAL,
+                     RAM_WRITES_LATE => RAM_WRITES_LATE, A => A)
             port map (clock => clock, sync_in => sync2, clock_enable => clock_enable, din => s1.dout, dout => s2.dout,
                       next_din => s2.next_din, dout_valid => s2.dout_valid, sync_out => s2.sync_out,
                       read_addr => s2.read_addr, write_addr => s2.write_addr,

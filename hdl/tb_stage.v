@@ -1,6 +1,7 @@
 // One core of the testbench: conv_qzram, or genaddr with the synchronous RAM it needs,
 // I*(I-1)*J/2 + I words convolutional and I*J block (dual-port, returning the old word; the
-// discrete block's single port writes at read_addr with block_write_enable).
+// discrete block's single port writes at read_addr with block_write_enable), or with
+// RAM_WRITES_LATE = 1 one that takes each write at the next enabled edge.
 // For genaddr, dout is the RAM's output and dout_valid its block_full.
 `default_nettype none
 `timescale 1ns / 1ns
@@ -11,6 +12,7 @@ module tb_stage #(
     parameter INT_MODE = "INTERLEAVER",
     parameter SYMBOL_WIDTH = 1,
     parameter EXTERNAL = 0,
+    parameter RAM_WRITES_LATE = 0,
     parameter A = 4
 ) (
     input wire clock, sync_in, clock_enable,
@@ -36,6 +38,11 @@ module tb_stage #(
                 INT_DEPTH * (INT_DEPTH - 1) * SYMBOL_DELAY / 2 + INT_DEPTH : INT_DEPTH * SYMBOL_DELAY;
             reg [SYMBOL_WIDTH-1:0] ram [0:WORDS-1];
             reg [SYMBOL_WIDTH-1:0] q;
+            wire write_c = INT_TYPE != "BLOCK" || block_write_enable;
+            wire [A-1:0] address_c = INT_TYPE == "BLOCK" ? read_addr : write_addr;
+            reg late_q = 1'b0;
+            reg [A-1:0] late_address_q = 0;
+            reg [SYMBOL_WIDTH-1:0] late_data_q = 0;
             genaddr #(
                 .INT_TYPE(INT_TYPE),
                 .INT_DEPTH(INT_DEPTH),
@@ -48,10 +55,14 @@ module tb_stage #(
             always @(posedge clock) begin
                 if (clock_enable) begin
                     q <= ram[read_addr];
-                    if (INT_TYPE == "BLOCK") begin
-                        if (block_write_enable) ram[read_addr] <= din;
+                    if (RAM_WRITES_LATE == 0) begin
+                        if (write_c) ram[address_c] <= din;
                     end else begin
-                        ram[write_addr] <= din;
+                        // The last symbol's write.
+                        if (late_q) ram[late_address_q] <= late_data_q;
+                        late_q <= write_c;
+                        late_address_q <= address_c;
+                        late_data_q <= din;
                     end
                 end
             end

@@ -1,7 +1,8 @@
 -- One core of the testbench: conv_qzram, or genaddr with the synchronous RAM it needs,
 -- I*(I-1)*J/2 + I words convolutional and I*J block (dual-port, returning the old word; the
--- discrete block's single port writes at read_addr with block_write_enable). The RAM is a
--- process variable, which the simulator keeps compactly.
+-- discrete block's single port writes at read_addr with block_write_enable), or with
+-- RAM_WRITES_LATE = 1 one that takes each write at the next enabled edge. The RAM is a process
+-- variable, which the simulator keeps compactly.
 -- For genaddr, dout is the RAM's output and dout_valid its block_full.
 library ieee;
 use ieee.std_logic_1164.all;
@@ -15,6 +16,7 @@ entity tb_stage is
         INT_MODE : string;
         SYMBOL_WIDTH : integer;
         EXTERNAL : integer;
+        RAM_WRITES_LATE : integer;
         A : integer
     );
     port (
@@ -59,15 +61,32 @@ begin
                       block_empty => block_empty);
         memory : process (clock)
             variable ram : ram_t;
+            variable write_v : boolean;
+            variable address_v : std_logic_vector(A - 1 downto 0);
+            variable late_v : boolean := false;
+            variable late_address_v : std_logic_vector(A - 1 downto 0);
+            variable late_data_v : std_logic_vector(SYMBOL_WIDTH - 1 downto 0);
         begin
             if rising_edge(clock) and clock_enable = '1' then
                 q <= ram(to_integer(unsigned(ra)));
+                write_v := INT_TYPE /= "BLOCK" or bwe = '1';
                 if INT_TYPE = "BLOCK" then
-                    if bwe = '1' then
-                        ram(to_integer(unsigned(ra))) := din;
+                    address_v := ra;
+                else
+                    address_v := wa;
+                end if;
+                if RAM_WRITES_LATE = 0 then
+                    if write_v then
+                        ram(to_integer(unsigned(address_v))) := din;
                     end if;
                 else
-                    ram(to_integer(unsigned(wa))) := din;
+                    -- The last symbol's write, after this symbol's read.
+                    if late_v then
+                        ram(to_integer(unsigned(late_address_v))) := late_data_v;
+                    end if;
+                    late_v := write_v;
+                    late_address_v := address_v;
+                    late_data_v := din;
                 end if;
             end if;
         end process;

@@ -25,25 +25,27 @@ ghdl -a --std=93 "${vhdl_sources[@]}" "$tb/tb_stage.vhd" "$tb/tb_core.vhd" && gh
 
 hdl_type() { case $1 in convolutional) echo CONVOLUTIONAL ;; block) echo BLOCK ;; continuous) echo BLOCK_CONTINOUS ;; esac; }
 
-# One simulation in both languages: TYPE MODE MEMORY PAIR(0/1) I J W STIMULUS CYCLES.
+# One simulation in both languages: TYPE MODE MEMORY PAIR(0/1) I J W STIMULUS CYCLES [LATE], LATE 1
+# for a RAM beside genaddr that takes each write at the next enabled edge.
 simulate() {
-  local type=$1 mode=$2 memory=$3 pair=$4 i=$5 j=$6 w=$7 stimulus=$8 cycles=$9
+  local type=$1 mode=$2 memory=$3 pair=$4 i=$5 j=$6 w=$7 stimulus=$8 cycles=$9 late=${10:-0}
   local args=(--type "$type" --mode "$mode" --memory "$memory" -I "$i" -J "$j" -W "$w" --cycles "$cycles"
               --stimulus "$stimulus")
   [ "$pair" = 1 ] && args+=(--pair)
+  [ "$late" = 1 ] && args+=(--ram-writes-late)
   local t m x name
   t=$(hdl_type "$type")
   m=$(echo "$mode" | tr a-z A-Z)
   x=$([ "$memory" = external ] && echo 1 || echo 0)
-  name="$type-$mode-$memory-pair$pair-$i-$j-$w-${stimulus/:/}"
+  name="$type-$mode-$memory-pair$pair-$i-$j-$w-${stimulus/:/}$([ "$late" = 1 ] && echo -late)"
   "$expect" "${args[@]}" --write-stimulus "$name.stim" || { fail "$name: no stimulus"; return; }
   ghdl -r --std=93 tb_core -gINT_TYPE="$t" -gINT_MODE="$m" -gINT_DEPTH="$i" -gSYMBOL_DELAY="$j" \
-    -gSYMBOL_WIDTH="$w" -gEXTERNAL="$x" -gPAIR="$pair" -gCYCLES="$cycles" -gSTIMULUS="$name.stim" \
+    -gSYMBOL_WIDTH="$w" -gEXTERNAL="$x" -gRAM_WRITES_LATE="$late" -gPAIR="$pair" -gCYCLES="$cycles" -gSTIMULUS="$name.stim" \
     -gDUMP="$name.vhd.dump" > "$name.ghdl.log" 2>&1 || fail "$name: ghdl run"
   "$expect" "${args[@]}" --check "$name.vhd.dump" > "$name.vhd.check" 2>&1 ||
     { fail "$name (VHDL)"; head -6 "$name.vhd.check"; }
   iverilog -g2001 -o "$name.vvp" -s tb_core -Ptb_core.INT_TYPE=\""$t"\" -Ptb_core.INT_MODE=\""$m"\" \
-    -Ptb_core.INT_DEPTH="$i" -Ptb_core.SYMBOL_DELAY="$j" -Ptb_core.SYMBOL_WIDTH="$w" -Ptb_core.EXTERNAL="$x" \
+    -Ptb_core.INT_DEPTH="$i" -Ptb_core.SYMBOL_DELAY="$j" -Ptb_core.SYMBOL_WIDTH="$w" -Ptb_core.EXTERNAL="$x" -Ptb_core.RAM_WRITES_LATE="$late" \
     -Ptb_core.PAIR="$pair" -Ptb_core.CYCLES="$cycles" -Ptb_core.STIMULUS=\""$name.stim"\" \
     -Ptb_core.DUMP=\""$name.v.dump"\" "${verilog_sources[@]}" "$tb/tb_stage.v" "$tb/tb_core.v" &&
     vvp -n "$name.vvp" > "$name.vvp.log" 2>&1 || fail "$name: iverilog"
@@ -65,6 +67,10 @@ for c in "${configs[@]}"; do
       simulate "$type" deinterleaver "$memory" 0 "$1" "$2" "$3" "$4" "$5"
       simulate "$type" interleaver "$memory" 1 "$1" "$2" "$3" "$4" "$5"
       simulated=$((simulated + 3))
+      if [ "$memory" = external ]; then
+        simulate "$type" interleaver external 1 "$1" "$2" "$3" "$4" "$5" 1
+        simulated=$((simulated + 1))
+      fi
     done
   done
 done
