@@ -66,19 +66,25 @@ module tb_core;
     endgenerate
 
     integer stim, outf, k, n;
+    reg ce_read, sync_read;
+    reg [W-1:0] din_read;
     reg e_nd1, e_bwe1, e_nd2, e_bwe2;
     reg [A-1:0] e_ra1, e_wa1, e_ra2, e_wa2;
 
-    // Each edge: the stimulus line read straight into the inputs, the outputs that belong to the
-    // edge's start (next_din; genaddr's addresses and block_write_enable) taken before it, the
-    // rest after it, and one line written: every stage's fields and a space after each. One
-    // $fscanf and one $fwrite an edge, and no copies the dump does not use: a simulator pays for
-    // each call and each signal it reads.
+    // Each edge: the stimulus line read and put on the inputs (read into variables of its own,
+    // as a compiled simulation lost the first line's din read straight into din), the outputs
+    // that belong to the edge's start (next_din; genaddr's addresses and block_write_enable)
+    // taken before it, the rest after it, and one line written: every stage's fields and a
+    // space after each. One $fscanf and one $fwrite an edge, and no copies the dump does not
+    // use: a simulator pays for each call and each signal it reads.
     initial begin
         stim = $fopen(STIMULUS, "r");
         outf = $fopen(DUMP, "w");
         for (k = 0; k < CYCLES; k = k + 1) begin
-            n = $fscanf(stim, "%b %b %b\n", clock_enable, sync_in, din);
+            n = $fscanf(stim, "%b %b %b\n", ce_read, sync_read, din_read);
+            clock_enable = ce_read;
+            sync_in = sync_read;
+            din = din_read;
             #10;
             e_nd1 = nd1;
             if (PAIR == 1)
