@@ -267,6 +267,10 @@ module qz_addrgen #(
             // a start without initial values) runs out within FIRST_LEN of branch 0's symbols
             // and takes no frame's place.
             reg [MARKS*CW-1:0] mark_count_q = 0;
+            // Whether each slot's count is 1 (its frame's first symbol is read at the coming
+            // symbol of branch 0), set as the count is: the mark's decision is then an OR of
+            // registers, not of comparisons.
+            reg [MARKS-1:0] count_one_q = 0;
             reg [MW-1:0] mark_slot_q = 0;
             reg mark_out_q = 1'b0;
             reg bypass_q = 1'b0;
@@ -408,17 +412,19 @@ module qz_addrgen #(
                     assign count_live_c[slot] = count != {CW{1'b0}} && count <= COUNT_FULL;
                 end
             end
-            reg due_c;
+            localparam integer TWO_I = 2;
+            wire due_c = count_one_q != {MARKS{1'b0}};
             reg [MARKS*CW-1:0] count_down_c;
+            // The counts that move down to 1.
+            reg [MARKS-1:0] count_two_c;
             integer m;
             always @* begin
-                due_c = 1'b0;
                 count_down_c = {MARKS*CW{1'b0}};
+                count_two_c = {MARKS{1'b0}};
                 for (m = 0; m < MARKS; m = m + 1) begin
-                    if (mark_count_q[m*CW +: CW] == COUNT_ONE)
-                        due_c = 1'b1;
                     if (count_live_c[m])
                         count_down_c[m*CW +: CW] = mark_count_q[m*CW +: CW] - COUNT_ONE;
+                    count_two_c[m] = FIRST_LEN >= 2 && mark_count_q[m*CW +: CW] == TWO_I[CW-1:0];
                 end
             end
 
@@ -516,15 +522,20 @@ module qz_addrgen #(
                     else
                         mark_out_q <= keep && branch0_q && due_c;
                     if (late_restart_q) begin
-                        for (m = 0; m < MARKS; m = m + 1)
+                        for (m = 0; m < MARKS; m = m + 1) begin
                             mark_count_q[m*CW +: CW] <= m == 0 ? COUNT_FULL : {CW{1'b0}};
+                            count_one_q[m] <= m == 0 && FIRST_LEN == 1;
+                        end
                         mark_slot_q <= MARKS == 1 ? {MW{1'b0}} : SLOT_ONE;
                     end else if (branch0_q) begin
                         mark_count_q <= count_down_c;
+                        count_one_q <= count_two_c;
                         if (first) begin
                             for (m = 0; m < MARKS; m = m + 1)
-                                if (mark_slot_q == m[MW-1:0])
+                                if (mark_slot_q == m[MW-1:0]) begin
                                     mark_count_q[m*CW +: CW] <= COUNT_FULL;
+                                    count_one_q[m] <= FIRST_LEN == 1;
+                                end
                             mark_slot_q <= mark_slot_q == SLOT_LAST ? {MW{1'b0}} : mark_slot_q + SLOT_ONE;
                         end
                     end
@@ -585,8 +596,10 @@ module qz_addrgen #(
                     assert(far_last_q == LASTS[f_fifo_c[2*(XW+1) +: XW+1]*TW +: AW]);
                     assert(!coming_out);
                 end
-                for (f_p = 0; f_p < MARKS; f_p = f_p + 1)
+                for (f_p = 0; f_p < MARKS; f_p = f_p + 1) begin
                     assert(mark_count_q[f_p*CW +: CW] <= COUNT_FULL);
+                    assert(count_one_q[f_p] == (mark_count_q[f_p*CW +: CW] == COUNT_ONE));
+                end
                 assert(mark_slot_q <= SLOT_LAST);
                 assert(in_step_q == branch0_q);
                 assert(!br_last_q || turn_ok_q);

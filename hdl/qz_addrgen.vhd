@@ -302,6 +302,10 @@ begin
         -- a start without initial values) runs out within FIRST_LEN of branch 0's symbols
         -- and takes no frame's place.
         signal mark_count_q : unsigned(MARKS * CW - 1 downto 0) := (others => '0');
+        -- Whether each slot's count is 1 (its frame's first symbol is read at the coming symbol
+        -- of branch 0), set as the count is: the mark's decision is then an OR of registers, not
+        -- of comparisons.
+        signal count_one_q : std_logic_vector(MARKS - 1 downto 0) := (others => '0');
         signal mark_slot_q : unsigned(MW - 1 downto 0) := (others => '0');
         signal mark_out_q : std_logic := '0';
         signal bypass_q : std_logic := '0';
@@ -336,6 +340,8 @@ begin
         signal in_step_q : std_logic := '1';
         signal count_live_c : std_logic_vector(MARKS - 1 downto 0);
         signal count_down_c : unsigned(MARKS * CW - 1 downto 0);
+        -- The counts that move down to 1.
+        signal count_two_c : std_logic_vector(MARKS - 1 downto 0);
     begin
         head_next <= base_q when wrap_q = '1' else head + ONE;
 
@@ -456,22 +462,21 @@ begin
             count_live_c(slot) <= to_sl(mark_count_q(slot * CW + CW - 1 downto slot * CW) /= 0 and
                                         mark_count_q(slot * CW + CW - 1 downto slot * CW) <= COUNT_FULL);
         end generate;
+        due_c <= '0' when count_one_q = (count_one_q'range => '0') else '1';
         countdown : process (mark_count_q, count_live_c)
-            variable due_v : std_logic;
             variable down_v : unsigned(MARKS * CW - 1 downto 0);
+            variable two_v : std_logic_vector(MARKS - 1 downto 0);
         begin
-            due_v := '0';
             down_v := (others => '0');
+            two_v := (others => '0');
             for m in 0 to MARKS - 1 loop
-                if mark_count_q(m * CW + CW - 1 downto m * CW) = COUNT_ONE then
-                    due_v := '1';
-                end if;
                 if count_live_c(m) = '1' then
                     down_v(m * CW + CW - 1 downto m * CW) := mark_count_q(m * CW + CW - 1 downto m * CW) - COUNT_ONE;
                 end if;
+                two_v(m) := to_sl(FIRST_LEN >= 2 and mark_count_q(m * CW + CW - 1 downto m * CW) = low_bits(2, CW));
             end loop;
-            due_c <= due_v;
             count_down_c <= down_v;
+            count_two_c <= two_v;
         end process;
 
         -- A frame start out of step takes FIFO 0's first word (0), also right after a restart.
@@ -584,6 +589,7 @@ begin
                             else
                                 mark_count_q(m * CW + CW - 1 downto m * CW) <= (others => '0');
                             end if;
+                            count_one_q(m) <= to_sl(m = 0 and FIRST_LEN = 1);
                         end loop;
                         if MARKS = 1 then
                             mark_slot_q <= (others => '0');
@@ -592,10 +598,12 @@ begin
                         end if;
                     elsif branch0_q = '1' then
                         mark_count_q <= count_down_c;
+                        count_one_q <= count_two_c;
                         if first = '1' then
                             for m in 0 to MARKS - 1 loop
                                 if mark_slot_q = low_bits(m, MW) then
                                     mark_count_q(m * CW + CW - 1 downto m * CW) <= COUNT_FULL;
+                                    count_one_q(m) <= to_sl(FIRST_LEN = 1);
                                 end if;
                             end loop;
                             if mark_slot_q = SLOT_LAST then
