@@ -28,11 +28,13 @@
 -- FIFOs' addresses sit in a ring of registers, the coming FIFO's at its head: a FIFO symbol
 -- takes the head's address and puts the next one (head + 1, or the region's first word) at the
 -- tail. base_q is the head's region's first word and wrap_q tells that the head is its last;
--- the next FIFO's first and last words wait in next_base_q and next_last_q, looked up by
--- after_q, the index of the FIFO after that.
--- The frame's first symbol takes branch 0; where branch 0 delays it, the marks in flight wait
--- in a queue of the addresses they were written at, as many as frames of I*J symbols fit in
--- the delay; the word read at the oldest one's address is marked.
+-- the next FIFO's first and last words wait in next_base_q and next_last_q, and the region
+-- after them in far_base_q and far_last_q, looked up by after_q, the index of the FIFO after
+-- that. A frame start out of step restarts these registers and the frame marks an enabled
+-- edge late (late_restart_q), at branch 1's symbol, whose address is a constant.
+-- The frame's first symbol takes branch 0; where branch 0 delays it, each frame in flight has a
+-- countdown of branch 0's symbols until its first symbol is read back, as many as frames of
+-- I*J symbols fit in the delay; the word read when one runs out is marked.
 --
 -- Block: positions count the block's symbols. Discrete blocks write linear addresses, then
 -- read with a step of J (interleaver) or I (deinterleaver) modulo IJ-1, the last word being
