@@ -267,8 +267,9 @@ int main(int argc, char** argv)
 {
     Options o;
     if (!Parse(argc, argv, o)) {
-        std::cerr << "usage: zorvex_core_expect --type T --mode M --memory K [--pair] [--ram-writes-late] -I N -J N -W N "
-                     "--cycles N --stimulus vector|steady|random:SEED (--write-stimulus FILE | --check DUMP)\n";
+        std::cerr
+            << "usage: zorvex_core_expect --type T --mode M --memory K [--pair] [--ram-writes-late] -I N -J N -W N "
+               "--cycles N --stimulus vector|steady|random:SEED (--write-stimulus FILE | --check DUMP)\n";
         return 2;
     }
     std::string message;

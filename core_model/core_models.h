@@ -29,7 +29,7 @@ private:
     AddressCore core_;
     SyncRam ram_;
     std::optional<std::uint32_t> lastWrite_; // the address the last symbol wrote
-    bool readUndefined_ = false;             // the last symbol read the word written before it
+    bool readUndefined_ = false; // the last symbol read the word written before it
     std::optional<std::uint64_t> dinQ_;
     std::vector<Stage> pipe_;
 };
@@ -48,7 +48,7 @@ private:
     SyncRam ram_;
     bool ramWritesLate_;
     std::optional<std::uint32_t> lastWrite_; // the address the last symbol wrote
-    bool readUndefined_ = false;             // the last symbol read the word written before it
+    bool readUndefined_ = false; // the last symbol read the word written before it
 };
 
 // One core's stream outputs whichever memory it uses: genaddr's RAM output is its dout,
