@@ -3,7 +3,7 @@
 namespace zorvex::core {
 
 ConvQzramModel::ConvQzramModel(const CoreSettings& settings)
-    : settings_(settings), core_(settings, MemoryKind::Internal), ram_(MemoryWords(settings)),
+    : settings_(settings), core_(settings, MemoryKind::Internal), ram_(MemoryWords(settings), true),
       pipe_(static_cast<std::size_t>(PipelineCycles(settings, MemoryKind::Internal)))
 {
 }
@@ -19,12 +19,10 @@ ConvQzramCycle ConvQzramModel::Edge(const CycleInput& in)
         for (std::size_t k = pipe_.size() - 1; k > 0; --k)
             pipe_[k] = pipe_[k - 1];
         const StepFlags& flags = core_.flags();
-        pipe_[0].data = flags.bypass ? dinQ_ : readUndefined_ ? std::nullopt : ram_.q();
+        pipe_[0].data = flags.bypass ? dinQ_ : ram_.q();
         pipe_[0].mark = flags.mark;
         pipe_[0].read = flags.read;
         dinQ_ = in.din;
-        readUndefined_ = lastWrite_ == step.addr;
-        lastWrite_ = step.writeEnable ? std::optional<std::uint32_t>(step.addr) : std::nullopt;
         ram_.Edge(step.addr, step.writeEnable, step.addr, in.din);
     }
     core_.Edge(in.syncIn, in.clockEnable);
@@ -36,8 +34,7 @@ ConvQzramCycle ConvQzramModel::Edge(const CycleInput& in)
 }
 
 GenaddrModel::GenaddrModel(const CoreSettings& settings, bool ramWritesLate)
-    : settings_(settings), core_(settings, MemoryKind::External), ram_(ExternalWords(settings)),
-      ramWritesLate_(ramWritesLate)
+    : settings_(settings), core_(settings, MemoryKind::External), ram_(ExternalWords(settings), ramWritesLate)
 {
 }
 
@@ -49,17 +46,14 @@ GenaddrCycle GenaddrModel::Edge(const CycleInput& in)
     cycle.readAddr = step.addr;
     cycle.writeAddr = discrete ? 0 : step.addr;
     cycle.blockWriteEnable = discrete && step.writeEnable;
-    if (in.clockEnable) {
-        readUndefined_ = ramWritesLate_ && lastWrite_ == step.addr;
-        lastWrite_ = step.writeEnable ? std::optional<std::uint32_t>(step.addr) : std::nullopt;
+    if (in.clockEnable)
         ram_.Edge(step.addr, step.writeEnable, step.addr, in.din);
-    }
     core_.Edge(in.syncIn, in.clockEnable);
     const StepFlags& flags = core_.flags();
     cycle.syncOut = !discrete && flags.mark;
     cycle.blockFull = discrete && flags.read;
     cycle.blockEmpty = discrete && !flags.read;
-    cycle.ramOut = readUndefined_ ? std::nullopt : ram_.q();
+    cycle.ramOut = ram_.q();
     return cycle;
 }
 

@@ -11,9 +11,7 @@
 namespace zorvex::core {
 
 // conv_qzram, edge by edge: the address core, its RAM of MemoryWords words and the output
-// pipeline of PipelineCycles registers. The RAM block takes each write at the next enabled
-// edge, so a word read at the symbol after its write is undefined (the RAM block's own read
-// of a word written at the same edge).
+// pipeline of PipelineCycles registers. Its RAM writes late (SyncRam).
 class ConvQzramModel {
 public:
     explicit ConvQzramModel(const CoreSettings& settings);
@@ -28,15 +26,12 @@ private:
     CoreSettings settings_;
     AddressCore core_;
     SyncRam ram_;
-    std::optional<std::uint32_t> lastWrite_; // the address the last symbol wrote
-    bool readUndefined_ = false; // the last symbol read the word written before it
     std::optional<std::uint64_t> dinQ_;
     std::vector<Stage> pipe_;
 };
 
-// genaddr and the external RAM it addresses, edge by edge. A RAM that writes late takes each
-// write at the next enabled edge, as conv_qzram's does: a word read at the symbol after its
-// write is then undefined.
+// genaddr and the external RAM it addresses, edge by edge; the RAM may write late (SyncRam), as
+// conv_qzram's does.
 class GenaddrModel {
 public:
     explicit GenaddrModel(const CoreSettings& settings, bool ramWritesLate = false);
@@ -46,9 +41,6 @@ private:
     CoreSettings settings_;
     AddressCore core_;
     SyncRam ram_;
-    bool ramWritesLate_;
-    std::optional<std::uint32_t> lastWrite_; // the address the last symbol wrote
-    bool readUndefined_ = false; // the last symbol read the word written before it
 };
 
 // One core's stream outputs whichever memory it uses: genaddr's RAM output is its dout,

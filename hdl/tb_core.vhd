@@ -102,7 +102,7 @@ begin
         second : entity work.tb_stage
             generic map (INT_TYPE => INT_TYPE, INT_DEPTH => INT_DEPTH, SYMBOL_DELAY => SYMBOL_DELAY, INT_MODE => "DEINTERLEAVER",
                          SYMBOL_WIDTH => SYMBOL_WIDTH, EXTERNAL => EXTERNAL,
-                     RAM_WRITES_LATE => RAM_WRITES_LATE, A => A)
+                         RAM_WRITES_LATE => RAM_WRITES_LATE, A => A)
             port map (clock => clock, sync_in => sync2, clock_enable => clock_enable, din => s1.dout, dout => s2.dout,
                       next_din => s2.next_din, dout_valid => s2.dout_valid, sync_out => s2.sync_out,
                       read_addr => s2.read_addr, write_addr => s2.write_addr,
