@@ -367,31 +367,22 @@ module qz_addrgen #(
 
             // The ring after a FIFO symbol: the next head moves up, kept inside its region, and
             // the new address goes to the tail; ring_low_c is the address that comes to the head,
-            // wrap_next_c tells that it is its region's last word, below_next_c and above_next_c
-            // that the new place 1 lies below or above its region.
+            // wrap_next_c tells that it is its region's last word; whether the new place 1 lies
+            // below or above its region is found in the registers' process below.
             wire [AW-1:0] ring_low_c;
             wire wrap_next_c;
-            wire below_next_c, above_next_c;
+            // The address that comes to place 1: place 2's, or the head's next with two FIFOs
+            // (with one, not used).
+            wire [AW-1:0] second_c = F <= 2 ? head_next : ring_q[(F <= 2 ? 0 : 2)*AW +: AW];
             if (F == 1) begin : ring_of_one
                 assign ring_low_c = at_most(head, LAST0) ? head_next : {AW{1'b0}};
                 assign wrap_next_c = ring_low_c == next_last_q;
-                assign below_next_c = 1'b0;
-                assign above_next_c = 1'b0;
             end else begin : ring_of_more
                 assign ring_low_c = coming_out ? next_base_q : place1_c;
-                // The address that comes to place 1: place 2's, or the head's next with two FIFOs.
-                wire [AW-1:0] second_c = F == 2 ? head_next : ring_q[(F == 2 ? 1 : 2)*AW +: AW];
                 // An address found outside comes to the head as its region's first word, which is
                 // also the last only in a FIFO of one word (genaddr's zero-delay branch): without
                 // one, wrap_next_c is a single equality.
                 assign wrap_next_c = coming_out ? ONE_WORD_FIFO && next_base_q == next_last_q : place1_c == next_last_q;
-                // Each comparison as a subtraction's borrow, which synthesis builds as a carry
-                // chain: a magnitude comparison of two registers it builds as a tree of gates,
-                // four deep at 12 bits.
-                wire [AW:0] below_diff_c = {1'b0, second_c} - {1'b0, far_base_q};
-                wire [AW:0] above_diff_c = {1'b0, far_last_q} - {1'b0, second_c};
-                assign below_next_c = below_diff_c[AW];
-                assign above_next_c = above_diff_c[AW];
             end
 
             // The FIFO registers and the frame marks move on at a FIFO symbol (the marks at branch
@@ -475,8 +466,12 @@ module qz_addrgen #(
             always @(posedge clock) begin
                 if (clock_enable && fifos_move) begin
                     if (!late_restart_q) begin
-                        coming_below_q <= below_next_c;
-                        coming_above_q <= above_next_c;
+                        // Whether the new place 1 lies below or above its region. Synthesis
+                        // builds each comparison as a carry chain; written here rather than as
+                        // continuous subtractions, a simulator makes them at the FIFO symbols
+                        // alone, not at every move of their operands.
+                        coming_below_q <= F != 1 && second_c < far_base_q;
+                        coming_above_q <= F != 1 && far_last_q < second_c;
                         base_q <= next_base_q;
                         wrap_q <= wrap_next_c;
                         next_base_q <= far_base_q;

@@ -329,7 +329,9 @@ begin
         constant ONE_WORD_FIFO : boolean := pick(IS_INT, fifo_len(0), fifo_len(F - 1)) = 1;
         signal coming_below_q, coming_above_q : std_logic := '0';
         signal coming_out : std_logic;
-        signal wrap_next_c, below_next_c, above_next_c, turn_near_c : std_logic;
+        signal wrap_next_c, turn_near_c : std_logic;
+        -- The address that comes to place 1 (with one FIFO, not used).
+        signal second_c : unsigned(AW - 1 downto 0);
         signal place1_c : unsigned(AW - 1 downto 0);
         -- The address that comes to the head as the ring moves: place 1's, kept inside its
         -- region; with one FIFO the head's next, kept inside.
@@ -415,18 +417,15 @@ begin
 
         -- The ring after a FIFO symbol: the next head moves up, kept inside its region, and the
         -- new address goes to the tail; wrap_next_c tells that the new head is its region's last
-        -- word, below_next_c and above_next_c that the new place 1 lies below or above its
-        -- region.
+        -- word; whether the new place 1 lies below or above its region is found in the
+        -- registers' process below.
         coming_out <= coming_below_q or coming_above_q;
         ring_of_one : if F = 1 generate
             ring_low_c <= head_next when at_most(head, LAST0) else (others => '0');
             wrap_next_c <= to_sl(ring_low_c = next_last_q);
-            below_next_c <= '0';
-            above_next_c <= '0';
+            second_c <= head_next;
         end generate;
         ring_of_more : if F > 1 generate
-            signal second_c : unsigned(AW - 1 downto 0);
-            signal below_diff_c, above_diff_c : unsigned(AW downto 0);
         begin
             ring_low_c <= next_base_q when coming_out = '1' else place1_c;
             two : if F = 2 generate
@@ -442,13 +441,6 @@ begin
             -- one, wrap_next_c is a single equality.
             wrap_next_c <= to_sl(ONE_WORD_FIFO and next_base_q = next_last_q) when coming_out = '1' else
                            to_sl(place1_c = next_last_q);
-            -- Each comparison as a subtraction's borrow, which synthesis builds as a carry chain:
-            -- a magnitude comparison of two registers it builds as a tree of gates, four deep at
-            -- 12 bits.
-            below_diff_c <= ('0' & second_c) - ('0' & far_base_q);
-            above_diff_c <= ('0' & far_last_q) - ('0' & second_c);
-            below_next_c <= below_diff_c(AW);
-            above_next_c <= above_diff_c(AW);
         end generate;
 
         -- The FIFO registers and the frame marks move on at a FIFO symbol (the marks at branch
@@ -547,8 +539,12 @@ begin
                         else
                             ring_q <= head_next & ring_q(F * AW - 1 downto 2 * AW) & ring_low_c;
                         end if;
-                        coming_below_q <= below_next_c;
-                        coming_above_q <= above_next_c;
+                        -- Whether the new place 1 lies below or above its region. Synthesis
+                        -- builds each comparison as a carry chain; written here rather than as
+                        -- concurrent subtractions, a simulator makes them at the FIFO symbols
+                        -- alone, not at every move of their operands.
+                        coming_below_q <= to_sl(F > 1 and second_c < far_base_q);
+                        coming_above_q <= to_sl(F > 1 and far_last_q < second_c);
                         base_q <= next_base_q;
                         wrap_q <= wrap_next_c;
                         next_base_q <= far_base_q;

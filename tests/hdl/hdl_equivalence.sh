@@ -146,7 +146,7 @@ done
 # must fail. FILE|SED EXPRESSION|TOP TYPE MODE I J
 faults=(
   "conv_qzram.vhd|s/passed_q <= din_q;/passed_q <= din;/|conv_qzram CONVOLUTIONAL INTERLEAVER 3 2"
-  "qz_addrgen.vhd|s/('0' \\& second_c);/('0' \\& second_c) - 1;/|genaddr CONVOLUTIONAL DEINTERLEAVER 3 2"
+  "qz_addrgen.vhd|s/far_last_q < second_c/far_last_q <= second_c/|genaddr CONVOLUTIONAL DEINTERLEAVER 3 2"
   "qz_addrgen.vhd|s/pos_q < POS_LOW_PREV/pos_q <= POS_LOW_PREV/|conv_qzram BLOCK_CONTINOUS INTERLEAVER 3 2"
 )
 fault_configs=()
