@@ -302,10 +302,12 @@ module qz_addrgen #(
             // and, for the marks, the slot pointer among the slots; any other state, whatever
             // left it, takes the restart at a frame start. So that the choice at a frame start
             // is one gate from registers, the check runs two symbols ahead: at the symbol of
-            // branch I-2, turn_ok_q takes whether the FIFO registers will hold what branch I-1
-            // finds, and at branch I-1's symbol in_step_q takes turn_ok_q with the commutator
-            // (br_last_q sets every commutator register of branch 0) and the slot pointer. Branch
-            // I-1's FIFO registers become branch 0's as a step makes them.
+            // branch I-2, turn_ok_q, far_ok_q and head_ok_q take whether the FIFO registers will
+            // hold what branch I-1 finds (the commutator's flag and the next regions, the regions
+            // after them, the head), and at branch I-1's symbol in_step_q takes the three with
+            // the commutator (br_last_q sets every commutator register of branch 0) and the slot
+            // pointer. Three registers, so that no check is deeper than a few gates. Branch I-1's
+            // FIFO registers become branch 0's as a step makes them.
             //
             // At branch I-1 the head is the last FIFO when branch I-1's symbol is a FIFO's (its
             // move brings FIFO 0's address to the head, kept inside), otherwise FIFO 0, which
@@ -319,21 +321,21 @@ module qz_addrgen #(
             localparam integer AFTER_LAST = (HEAD_LAST + 2) % F;
             localparam [XW-1:0] IDX_NEXT_LAST = NEXT_LAST[XW-1:0];
             localparam [XW-1:0] IDX_AFTER_LAST = AFTER_LAST[XW-1:0];
-            wire regions_ok_c;
+            wire near_ok_c, far_ok_c;
             if (MOVES_PENULT) begin : ring_moves
-                assign regions_ok_c = next_base_q == BASES[HEAD_LAST*TW +: AW] &&
-                                      next_last_q == LASTS[HEAD_LAST*TW +: AW] &&
-                                      far_base_q == BASES[NEXT_LAST*TW +: AW] &&
-                                      far_last_q == LASTS[NEXT_LAST*TW +: AW] &&
-                                      after_q == IDX_NEXT_LAST;
+                assign near_ok_c = next_base_q == BASES[HEAD_LAST*TW +: AW] &&
+                                   next_last_q == LASTS[HEAD_LAST*TW +: AW];
+                assign far_ok_c = far_base_q == BASES[NEXT_LAST*TW +: AW] &&
+                                  far_last_q == LASTS[NEXT_LAST*TW +: AW] &&
+                                  after_q == IDX_NEXT_LAST;
             end else begin : ring_holds
-                assign regions_ok_c = base_q == BASES[HEAD_LAST*TW +: AW] &&
-                                      wrap_q == (head == LASTS[HEAD_LAST*TW +: AW]) &&
-                                      next_base_q == BASES[NEXT_LAST*TW +: AW] &&
-                                      next_last_q == LASTS[NEXT_LAST*TW +: AW] &&
-                                      far_base_q == BASES[AFTER_LAST*TW +: AW] &&
-                                      far_last_q == LASTS[AFTER_LAST*TW +: AW] &&
-                                      after_q == IDX_AFTER_LAST;
+                assign near_ok_c = base_q == BASES[HEAD_LAST*TW +: AW] &&
+                                   wrap_q == (head == LASTS[HEAD_LAST*TW +: AW]) &&
+                                   next_base_q == BASES[NEXT_LAST*TW +: AW] &&
+                                   next_last_q == LASTS[NEXT_LAST*TW +: AW];
+                assign far_ok_c = far_base_q == BASES[AFTER_LAST*TW +: AW] &&
+                                  far_last_q == LASTS[AFTER_LAST*TW +: AW] &&
+                                  after_q == IDX_AFTER_LAST;
             end
             // Place 1 must lie inside FIFO 0's region, unless the ring keeps its head inside or
             // coming_out brings FIFO 0's first word instead. at_most is asked in the register's
@@ -342,7 +344,6 @@ module qz_addrgen #(
             localparam HEAD_CHECKED = !MOVES_LAST && F != 1;
             // Place 1's address (with a single FIFO the head's).
             wire [AW-1:0] place1_c = ring_q[(F == 1 ? 0 : AW) +: AW];
-            wire turn_near_c = fifo_q == MOVES_PENULT && regions_ok_c;
             wire slot_ok_c;
             if (MARKS == 1 << MW) begin : slot_in_range
                 assign slot_ok_c = 1'b1;
@@ -350,6 +351,9 @@ module qz_addrgen #(
                 assign slot_ok_c = mark_slot_q <= SLOT_LAST;
             end
             reg turn_ok_q = 1'b0;
+            reg far_ok_q = 1'b0;
+            // Always 1 where the head is not checked (a constant, no register).
+            reg head_ok_q = !HEAD_CHECKED;
             reg in_step_q = 1'b1;
             assign in_step = in_step_q;
 
@@ -434,19 +438,27 @@ module qz_addrgen #(
                 if (clock_enable) begin
                     fifo_q <= fifo_next_c;
                     late_restart_q <= !keep;
+                    // far_ok_q and head_ok_q are set, not judged, at the edge after a restart
+                    // (with I = 2 at the restart's own, which leaves branch I-1) and take no
+                    // restart value, so that sync_in reaches neither. at_most is asked at branch
+                    // I-2's symbol alone.
+                    if (late_restart_q || (I == 2 && !keep))
+                        far_ok_q <= 1'b1;
+                    else
+                        far_ok_q <= far_ok_c;
+                    if (late_restart_q || (I == 2 && !keep) || !HEAD_CHECKED || coming_out || br_q != BR_PENULT)
+                        head_ok_q <= 1'b1;
+                    else
+                        head_ok_q <= at_most(place1_c, LAST0);
                     if (keep) begin
                         br_q <= br_last_q ? {BW{1'b0}} : br_q + BR_ONE;
                         // The FIFO registers restarting at this edge take what branch 2 finds: the
                         // state branch I-1 finds, checked at branch I-2, when I is 3.
                         if (late_restart_q)
                             turn_ok_q <= I == 3 && fifo_q == MOVES_PENULT;
-                        else if (!turn_near_c)
-                            turn_ok_q <= 1'b0;
-                        else if (!HEAD_CHECKED || coming_out)
-                            turn_ok_q <= 1'b1;
                         else
-                            turn_ok_q <= at_most(place1_c, LAST0);
-                        in_step_q <= br_last_q && turn_ok_q && slot_ok_c;
+                            turn_ok_q <= fifo_q == MOVES_PENULT && near_ok_c;
+                        in_step_q <= br_last_q && turn_ok_q && far_ok_q && head_ok_q && slot_ok_c;
                         branch0_q <= br_last_q;
                         br_last_q <= !br_last_q && br_q == BR_PENULT;
                         bypass_q <= EXTERNAL == 0 && !fifo_q;
@@ -599,7 +611,7 @@ module qz_addrgen #(
                 end
                 assert(mark_slot_q <= SLOT_LAST);
                 assert(in_step_q == branch0_q);
-                assert(!br_last_q || turn_ok_q);
+                assert(!br_last_q || (turn_ok_q && far_ok_q && head_ok_q));
             end
 `endif
         end else begin : block

@@ -329,7 +329,7 @@ begin
         constant ONE_WORD_FIFO : boolean := pick(IS_INT, fifo_len(0), fifo_len(F - 1)) = 1;
         signal coming_below_q, coming_above_q : std_logic := '0';
         signal coming_out : std_logic;
-        signal wrap_next_c, turn_near_c : std_logic;
+        signal wrap_next_c : std_logic;
         -- The address that comes to place 1 (with one FIFO, not used).
         signal second_c : unsigned(AW - 1 downto 0);
         signal place1_c : unsigned(AW - 1 downto 0);
@@ -339,8 +339,10 @@ begin
         signal late_restart_q : std_logic := '0';
         signal fifos_move : std_logic;
         signal slot_ok_c, due_c : std_logic;
-        signal regions_ok_c : std_logic;
-        signal turn_ok_q : std_logic := '0';
+        signal near_ok_c, far_ok_c : std_logic;
+        signal turn_ok_q, far_ok_q : std_logic := '0';
+        -- Always 1 where the head is not checked (a constant, no register).
+        signal head_ok_q : std_logic := to_sl(not HEAD_CHECKED);
         signal in_step_q : std_logic := '1';
         signal count_live_c : std_logic_vector(MARKS - 1 downto 0);
         signal count_down_c : unsigned(MARKS * CW - 1 downto 0);
@@ -354,10 +356,12 @@ begin
         -- and, for the marks, the slot pointer among the slots; any other state, whatever left
         -- it, takes the restart at a frame start. So that the choice at a frame start is one
         -- gate from registers, the check runs two symbols ahead: at the symbol of branch I-2,
-        -- turn_ok_q takes whether the FIFO registers will hold what branch I-1 finds, and at
-        -- branch I-1's symbol in_step_q takes turn_ok_q with the commutator (br_last_q sets
-        -- every commutator register of branch 0) and the slot pointer. Branch I-1's FIFO
-        -- registers become branch 0's as a step makes them.
+        -- turn_ok_q, far_ok_q and head_ok_q take whether the FIFO registers will hold what
+        -- branch I-1 finds (the commutator's flag and the next regions, the regions after them,
+        -- the head), and at branch I-1's symbol in_step_q takes the three with the commutator
+        -- (br_last_q sets every commutator register of branch 0) and the slot pointer. Three
+        -- registers, so that no check is deeper than a few gates. Branch I-1's FIFO registers
+        -- become branch 0's as a step makes them.
         --
         -- At branch I-1 the head is the last FIFO when branch I-1's symbol is a FIFO's (its
         -- move brings FIFO 0's address to the head, kept inside), otherwise FIFO 0, which came
@@ -365,15 +369,15 @@ begin
         -- found from the registers, so it is checked. Branch I-2's symbol moves the ring unless
         -- it is the zero-delay branch's.
         ring_moves : if MOVES_PENULT generate
-            regions_ok_c <= to_sl(next_base_q = BASES(HEAD_LAST) and next_last_q = LASTS(HEAD_LAST) and
-                                  far_base_q = BASES(NEXT_LAST) and far_last_q = LASTS(NEXT_LAST) and
-                                  after_q = low_bits(NEXT_LAST, XW));
+            near_ok_c <= to_sl(next_base_q = BASES(HEAD_LAST) and next_last_q = LASTS(HEAD_LAST));
+            far_ok_c <= to_sl(far_base_q = BASES(NEXT_LAST) and far_last_q = LASTS(NEXT_LAST) and
+                              after_q = low_bits(NEXT_LAST, XW));
         end generate;
         ring_holds : if not MOVES_PENULT generate
-            regions_ok_c <= to_sl(base_q = BASES(HEAD_LAST) and wrap_q = to_sl(head = LASTS(HEAD_LAST)) and
-                                  next_base_q = BASES(NEXT_LAST) and next_last_q = LASTS(NEXT_LAST) and
-                                  far_base_q = BASES(AFTER_LAST) and far_last_q = LASTS(AFTER_LAST) and
-                                  after_q = low_bits(AFTER_LAST, XW));
+            near_ok_c <= to_sl(base_q = BASES(HEAD_LAST) and wrap_q = to_sl(head = LASTS(HEAD_LAST)) and
+                               next_base_q = BASES(NEXT_LAST) and next_last_q = LASTS(NEXT_LAST));
+            far_ok_c <= to_sl(far_base_q = BASES(AFTER_LAST) and far_last_q = LASTS(AFTER_LAST) and
+                              after_q = low_bits(AFTER_LAST, XW));
         end generate;
         -- Place 1 must lie inside FIFO 0's region, unless the ring keeps its head inside or
         -- coming_out brings FIFO 0's first word instead; at_most is asked in the register's
@@ -385,7 +389,6 @@ begin
         place_more : if F > 1 generate
             place1_c <= ring_q(2 * AW - 1 downto AW);
         end generate;
-        turn_near_c <= to_sl(fifo_q = to_sl(MOVES_PENULT)) and regions_ok_c;
         slot_ok_c <= to_sl(mark_slot_q <= SLOT_LAST);
         in_step <= in_step_q;
 
@@ -492,6 +495,21 @@ begin
                 if clock_enable = '1' then
                     fifo_q <= fifo_next_c;
                     late_restart_q <= not keep;
+                    -- far_ok_q and head_ok_q are set, not judged, at the edge after a restart
+                    -- (with I = 2 at the restart's own, which leaves branch I-1) and take no
+                    -- restart value, so that sync_in reaches neither. at_most is asked at branch
+                    -- I-2's symbol alone.
+                    if late_restart_q = '1' or (I = 2 and keep = '0') then
+                        far_ok_q <= '1';
+                    else
+                        far_ok_q <= far_ok_c;
+                    end if;
+                    if late_restart_q = '1' or (I = 2 and keep = '0') or not HEAD_CHECKED or coming_out = '1' or
+                       br_q /= BR_PENULT then
+                        head_ok_q <= '1';
+                    else
+                        head_ok_q <= to_sl(at_most(place1_c, LAST0));
+                    end if;
                     if keep = '1' then
                         if br_last_q = '1' then
                             br_q <= (others => '0');
@@ -502,14 +520,10 @@ begin
                         -- state branch I-1 finds, checked at branch I-2, when I is 3.
                         if late_restart_q = '1' then
                             turn_ok_q <= to_sl(I = 3 and fifo_q = to_sl(MOVES_PENULT));
-                        elsif turn_near_c = '0' then
-                            turn_ok_q <= '0';
-                        elsif not HEAD_CHECKED or coming_out = '1' then
-                            turn_ok_q <= '1';
                         else
-                            turn_ok_q <= to_sl(at_most(place1_c, LAST0));
+                            turn_ok_q <= to_sl(fifo_q = to_sl(MOVES_PENULT)) and near_ok_c;
                         end if;
-                        in_step_q <= br_last_q and turn_ok_q and slot_ok_c;
+                        in_step_q <= br_last_q and turn_ok_q and far_ok_q and head_ok_q and slot_ok_c;
                         branch0_q <= br_last_q;
                         br_last_q <= not br_last_q and to_sl(br_q = BR_PENULT);
                         bypass_q <= to_sl(EXTERNAL = 0) and not fifo_q;
