@@ -429,7 +429,6 @@ begin
             second_c <= head_next;
         end generate;
         ring_of_more : if F > 1 generate
-        begin
             ring_low_c <= next_base_q when coming_out = '1' else place1_c;
             two : if F = 2 generate
                 -- The address that comes to place 1: the head's next with two FIFOs.
